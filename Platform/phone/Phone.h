@@ -1,0 +1,49 @@
+#pragma once
+// The phone library as the program sees it: five operations exported by
+// ordinal only, and the two records they take. Built by the phone stand-in and
+// imported by the program through phone.def.
+#include <windows.h>
+
+// Filled by the library; the caller zeroes it and sets cbSize first. The four
+// strings are allocated by the library and freed by the caller with LocalFree.
+struct CallLogEntry {
+    DWORD cbSize;
+    FILETIME ftStartTime;   // UTC
+    FILETIME ftEndTime;     // UTC
+    DWORD iom;              // CallLogDirection
+    DWORD flags;            // CallLogFlags
+    DWORD cidt;             // caller-id type
+    LPWSTR pszNumber;
+    LPWSTR pszName;
+    LPWSTR pszNameType;
+    LPWSTR pszNote;
+};
+static_assert(sizeof(CallLogEntry) == 48, "the call-log entry is a 48-byte record");
+
+enum CallLogDirection : DWORD { kCallMissed = 0, kCallIncoming = 1, kCallOutgoing = 2 };
+enum CallLogFlags : DWORD { kCallConnected = 0x2, kCallEnded = 0x4 };
+enum CallLogSeek : DWORD { kCallLogSeekBegin = 2, kCallLogSeekEnd = 4 };
+
+struct PhoneMakeCallInfo {
+    DWORD cbSize;
+    DWORD dwFlags;
+    LPCWSTR pszDestAddress;
+    LPCWSTR pszAppName;
+    LPCWSTR pszCalledParty;
+    LPCWSTR pszComment;
+    DWORD dwReserved;
+};
+static_assert(sizeof(PhoneMakeCallInfo) == 28, "the make-call record is a 28-byte record");
+
+extern "C" {
+// Ordinal 1. Negative results are failures.
+HRESULT WINAPI PhoneOpenCallLog(HANDLE* log);
+// Ordinal 2. entry->cbSize must be 48.
+HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry);
+// Ordinal 3.
+HRESULT WINAPI PhoneCloseCallLog(HANDLE log);
+// Ordinal 4. Record 0 from the beginning is the most recent call.
+HRESULT WINAPI PhoneSeekCallLog(HANDLE log, DWORD seek, DWORD record, LPDWORD resultIndex);
+// Ordinal 5. 0 when the call was handed to the phone.
+LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info);
+}

@@ -1,0 +1,3 @@
+#include "VelBrush.h"
+
+VelBrush::~VelBrush() {}

@@ -1,0 +1,21 @@
+#pragma once
+#include "VelRenderer.h"
+
+// The screen's device context, and a memory DC compatible with it holding a
+// screen-sized bitmap.
+class VelGDIRenderer : public VelRenderer {
+public:
+    VelGDIRenderer();
+    VelGDIRenderer(const VelGDIRenderer&) = delete;
+    VelGDIRenderer& operator=(const VelGDIRenderer&) = delete;
+    ~VelGDIRenderer() override;
+
+    HDC GetMemoryDC() override;
+    HDC GetScreenDC() override;
+
+private:
+    HGDIOBJ m_previousBitmap;
+    HDC m_screenDC;
+    HDC m_memoryDC;
+    HBITMAP m_screenBitmap;
+};

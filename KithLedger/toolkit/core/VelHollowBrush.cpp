@@ -1,0 +1,3 @@
+#include "VelHollowBrush.h"
+
+VelHollowBrush::VelHollowBrush() : VelBrush(static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH))) {}

@@ -1,0 +1,59 @@
+#pragma once
+#include "VelCriticalSection.h"
+#include "VelDelegate.h"
+#include "VelEventArgs.h"
+
+#include <set>
+#include <string>
+
+// The root of every toolkit object: a process-wide id (from 100, never reused),
+// a name, an owner, the children it owns and deletes, and a registry of live
+// objects through which timer ticks and posted messages find their target.
+// An object given an owner must live on the heap: the owner deletes it.
+class VelObject {
+public:
+    typedef VelDelegate<VelObject*, const VelObjectDestroyEventArgs*> DestroyEvent;
+    typedef VelDelegate<VelObject*, const VelObjectEventArgs*> ChildEvent;
+    typedef VelDelegate<VelObject*, const VelTimerEventArgs*> TimerEvent;
+    typedef VelDelegate<VelObject*, const VelUserMessageEventArgs*> UserMessageEvent;
+
+    explicit VelObject(VelObject* owner = nullptr, const std::string& name = std::string());
+    // The copy shares the source's callbacks, name and owner pointer; it has an
+    // id, a lock and a registry entry of its own, no children, and is in no
+    // owner's set.
+    VelObject(const VelObject& other);
+    VelObject& operator=(const VelObject&) = delete;
+    virtual ~VelObject();
+
+    virtual std::string GetTypeName() const;
+    virtual void SetName(const std::string& name);
+    virtual const std::string& GetName() const;
+    virtual void AddChild(VelObject* child);
+    virtual void RemoveChild(VelObject* child);
+    virtual int GetId() const;
+    virtual const wchar_t* GetClassName() const;
+    virtual void OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args);
+    virtual int OnUserMessage(const VelUserMessageEventArgs* args);
+    virtual int OnTimer(const VelTimerEventArgs* args);
+
+    VelObject* GetOwner() const;
+    std::wstring Describe() const;
+
+    // The live object with this id, or null once it is destroyed.
+    static VelObject* FindById(int id);
+
+    DestroyEvent Destroying;
+    ChildEvent ChildAdded;
+    ChildEvent ChildRemoved;
+    TimerEvent TimerElapsed;
+    UserMessageEvent UserMessage;
+
+private:
+    void Register();
+
+    std::string m_name;
+    VelObject* m_owner;
+    std::set<VelObject*> m_children;
+    VelCriticalSection m_lock;
+    int m_id;
+};

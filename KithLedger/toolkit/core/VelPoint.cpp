@@ -1,0 +1,3 @@
+#include "VelPoint.h"
+
+VelPoint::~VelPoint() {}

@@ -1,0 +1,3 @@
+#include "VelRenderer.h"
+
+VelRenderer::~VelRenderer() {}

@@ -23,7 +23,7 @@ bool LookUpFault(const wchar_t* name, std::wstring* value) {
             size_t eq = item.find(L'=');
             std::wstring key = item.substr(0, eq);
             if (!key.empty() && _wcsicmp(key.c_str(), name) == 0) {
-                *value = eq == std::wstring::npos ? L"1" : item.substr(eq + 1);
+                *value = eq == std::wstring::npos ? std::wstring() : item.substr(eq + 1);
                 return true;
             }
             start = end + 1;

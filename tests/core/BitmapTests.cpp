@@ -250,7 +250,59 @@ TEST(BitmapFit, FitsTheBoundKeepingProportions)
     EXPECT_EQ(clamped.cy, 0);
 }
 
-TEST(BitmapResource, MissingResourceGivesNull)
+// A copy of this test program with a bitmap resource (id 7) and a PNG (id 8).
+class BitmapResource : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t self[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        ASSERT_TRUE(::CopyFileW(self, path.c_str(), FALSE));
+        const std::vector<uint8_t> bmp = testimages::MakeBmp(6, 3, RGB(1, 2, 3));
+        const std::vector<uint8_t> dib(bmp.begin() + sizeof(BITMAPFILEHEADER), bmp.end());
+        const std::vector<uint8_t> png = testimages::MakeSolidPng(5, 4, Rgba{9, 9, 9, 255});
+        HANDLE update = ::BeginUpdateResourceW(path.c_str(), FALSE);
+        ASSERT_NE(update, nullptr);
+        const WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        ::UpdateResourceW(update, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(7), language,
+                          const_cast<uint8_t*>(dib.data()), static_cast<DWORD>(dib.size()));
+        ::UpdateResourceW(update, L"PNG", MAKEINTRESOURCEW(8), language, const_cast<uint8_t*>(png.data()),
+                          static_cast<DWORD>(png.size()));
+        ASSERT_TRUE(::EndUpdateResourceW(update, FALSE));
+        module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr);
+    }
+    void TearDown() override
+    {
+        if (module)
+            ::FreeLibrary(module);
+        ::DeleteFileW(path.c_str());
+    }
+    std::wstring path = testimages::TempPath(L"vel-bitmap-resources.exe");
+    HMODULE module = nullptr;
+};
+
+TEST_F(BitmapResource, LoadsABitmapResourceOrElseDecodesAnImageResource)
+{
+    VelBitmap* bitmap = VelBitmap::LoadResource(7, module);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_NE(bitmap->GetHandle(), nullptr);
+    EXPECT_EQ(bitmap->GetWidth(), 6);
+    delete bitmap;
+
+    VelBitmap* image = VelBitmap::LoadResource(8, module);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(image->GetImage(), nullptr);
+    EXPECT_EQ(image->GetWidth(), 5);
+    EXPECT_EQ(image->GetHeight(), 4);
+    delete image;
+
+    EXPECT_EQ(VelBitmap::LoadResource(8, module, L"JPEG"), nullptr);
+    VelBitmap direct(module, 7);
+    EXPECT_EQ(direct.GetHeight(), 3);
+}
+
+TEST(BitmapResourceMissing, MissingResourceGivesNull)
 {
     EXPECT_EQ(VelBitmap::LoadResource(4711, ::GetModuleHandleW(nullptr)), nullptr);
     EXPECT_EQ(VelBitmap::LoadResource(4711, ::GetModuleHandleW(nullptr), L"PNG"), nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "TestFolders.h"
 #include "VelFiles.h"
 
 namespace {
@@ -12,22 +13,12 @@ class ListFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        // ctest runs each case in a process of its own, side by side.
-        m_dir = std::wstring(temp) + L"vel-list-files-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(m_dir.c_str(), NULL);
+        m_dir = MakeTestFolder(L"vel-list-files");
         for (const wchar_t* name : {L"Silver.dll", L"a.dll", L"notes.txt"})
             Touch(name);
         CreateDirectoryW((m_dir + L"Sub.dll").c_str(), NULL);
     }
-    void TearDown() override
-    {
-        for (const wchar_t* name : {L"Silver.dll", L"a.dll", L"notes.txt"})
-            DeleteFileW((m_dir + name).c_str());
-        RemoveDirectoryW((m_dir + L"Sub.dll").c_str());
-        RemoveDirectoryW(m_dir.c_str());
-    }
+    void TearDown() override { RemoveTestFolder(m_dir); }
 
     void Touch(const wchar_t* name)
     {

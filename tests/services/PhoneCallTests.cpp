@@ -1,46 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include "VelDevStore.h"
+#include "TestFolders.h"
 #include "VelPhoneCall.h"
 
 namespace {
 
-// A device store of this test's own, where the phone stand-in logs what it dialled.
-class PhoneCallTest : public ::testing::Test {
+class PhoneCallTest : public DeviceStoreTest {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        m_folder = std::wstring(temp) + L"vel-services-store-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_folder.c_str(), NULL);
-        SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
-    }
-    void TearDown() override
-    {
-        SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, NULL);
-        SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, NULL);
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((m_folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileW((m_folder + L"\\" + found.cFileName).c_str());
-            while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(m_folder.c_str());
-    }
-
-    std::vector<std::wstring> Dialled() { return VelDevStore::OpenAt(m_folder)->ReadLog(L"dialled.log"); }
-
-    static bool Holds(const std::wstring& line, const std::wstring& field)
-    {
-        return (line + L"\t").find(L"\t" + field + L"\t") != std::wstring::npos;
-    }
-
-    std::wstring m_folder;
+    std::vector<std::wstring> Dialled() const { return ReadLog(L"dialled.log"); }
 };
 
 TEST_F(PhoneCallTest, DialsTheNumberForTheCalledParty)

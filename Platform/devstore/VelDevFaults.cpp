@@ -102,6 +102,18 @@ void VelDevDebugPrint(const wchar_t* format, ...) {
     va_end(args);
     line[kDebugLineChars - 1] = 0;
     OutputDebugStringW(line);
+    wchar_t logPath[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, logPath, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        HANDLE f = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+        if (f != INVALID_HANDLE_VALUE) {
+            std::string bytes = VelDevToUtf8(line);
+            DWORD written = 0;
+            WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0);
+            CloseHandle(f);
+        }
+    }
     DebugState& d = Debug();
     EnterCriticalSection(&d.lock);
     VelDevDebugHook hook = d.hook;

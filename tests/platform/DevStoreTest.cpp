@@ -119,6 +119,8 @@ struct DamageCase {
     const wchar_t* debugPart;
 };
 
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.what; }
+
 std::string Truncate(const std::string& good) {
     // Cut inside the last record, as a crash while writing by hand would.
     size_t last = good.rfind("[3]");

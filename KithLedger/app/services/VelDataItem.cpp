@@ -1,0 +1,8 @@
+#include "VelDataItem.h"
+
+VelDataItem::~VelDataItem() {}
+
+std::wstring VelDataItem::ToString() const
+{
+    return std::wstring();
+}

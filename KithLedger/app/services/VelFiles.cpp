@@ -1,0 +1,59 @@
+#include "VelFiles.h"
+
+namespace {
+
+const DWORD kFirstPathChars = 100;
+const size_t kExtensionChars = 4;
+
+}
+
+std::wstring GetModuleDirectory(HMODULE module)
+{
+    std::wstring path;
+    DWORD size = kFirstPathChars;
+    DWORD length;
+    // A path that fills the buffer may have been cut: try again with twice the room.
+    for (;;) {
+        path.resize(size);
+        length = GetModuleFileNameW(module, &path[0], size);
+        if (length < size - 1)
+            break;
+        size *= 2;
+    }
+    path.resize(length);
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return std::wstring();
+    path.resize(slash + 1);
+    return path;
+}
+
+std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern,
+                                    VelExtension extension)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((directory + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (extension == VelExtension::kStrip && name.size() > kExtensionChars)
+            name.resize(name.size() - kExtensionChars);
+        names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+bool StartProgram(const wchar_t* program, wchar_t* commandLine)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}

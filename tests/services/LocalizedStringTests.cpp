@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "VelLocalizedStrings.h"
+
+namespace {
+
+TEST(LocalizedStrings, EnglishHoldsEveryIdTheProgramReads)
+{
+    ASSERT_TRUE(LoadLanguage(L"English"));
+    for (unsigned id = 101; id <= 183; ++id) {
+        const bool unused = id == 108 || id == 109 || (id >= 120 && id <= 122) || id == 147;
+        EXPECT_EQ(LoadLocalizedString(id).empty(), unused) << id;
+    }
+    EXPECT_EQ(LoadLocalizedString(kStrToday), L"Today");
+    EXPECT_EQ(LoadLocalizedString(kStrFirstDayName), L"Sunday");
+    EXPECT_EQ(LoadLocalizedString(kStrFirstMonthName + 11), L"December");
+    EXPECT_EQ(LoadLocalizedString(kStrFirstShortMonthName), L"Jan");
+}
+
+TEST(LocalizedStrings, AbsentIdIsEmpty)
+{
+    ASSERT_TRUE(LoadLanguage(L"English"));
+    EXPECT_EQ(LoadLocalizedString(147), L"");
+    EXPECT_EQ(LoadLocalizedString(60000), L"");
+}
+
+TEST(LocalizedStrings, MissingLibraryUnloadsTheOldOne)
+{
+    ASSERT_TRUE(LoadLanguage(L"English"));
+    EXPECT_FALSE(LoadLanguage(L"NoSuchLanguage"));
+    EXPECT_EQ(LoadLocalizedString(kStrToday), L"");
+    EXPECT_FALSE(LoadLanguage(L""));
+    EXPECT_EQ(LoadLocalizedString(kStrDial), L"");
+}
+
+TEST(LocalizedStrings, ListsLanguagesWithoutExtension)
+{
+    const std::vector<std::wstring> names = ListLanguages();
+    EXPECT_NE(std::find(names.begin(), names.end(), L"English"), names.end());
+    EXPECT_TRUE(GetLanguageDirectory().size() > 10);
+    EXPECT_EQ(GetLanguageDirectory().substr(GetLanguageDirectory().size() - 10), L"Languages\\");
+}
+
+}

@@ -73,13 +73,7 @@ std::wstring TempStoreTest::File(const std::wstring& name) const { return m_fold
 
 std::string TempStoreTest::ReadBytes(const std::wstring& name) const {
     std::string out;
-    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                           OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got;
-    while (ReadFile(f, buf, sizeof buf, &got, 0) && got) out.append(buf, got);
-    CloseHandle(f);
+    VelDevReadFile(File(name), &out);
     return out;
 }
 

@@ -147,8 +147,10 @@ ULONG MapiAdvise(CeMapiSession* session, ULONG mask, ICeMapiAdviseSink* sink) {
     // The listener stays for the life of the process: removing it from inside
     // a delivery would wait for itself.
     if (startListening) {
-        boost::shared_ptr<VelDevStore> store = MapiDeviceStore();
-        if (store) store->AddListener(&DeliverChanges);
+        // Held on purpose past the end of the process: the store lives only
+        // while someone holds it, and its watcher must not be stopped at exit.
+        static boost::shared_ptr<VelDevStore>* listened = new boost::shared_ptr<VelDevStore>(MapiDeviceStore());
+        if (*listened) (*listened)->AddListener(&DeliverChanges);
     }
     return connection;
 }

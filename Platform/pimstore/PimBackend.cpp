@@ -14,7 +14,9 @@ standin::Lock& BackendLock() {
 
 LONG g_generation = 0;
 pimbackend::ChangeSink g_sink = nullptr;
-boost::shared_ptr<VelDevStore> g_watched;
+// Never freed: the store lives only while held, and its watcher must not be
+// stopped from the exit of the process.
+boost::shared_ptr<VelDevStore>& g_watched = *new boost::shared_ptr<VelDevStore>();
 DWORD g_cookie = 0;
 
 PimContactRecord FromDevice(const VelDevContact& c) {

@@ -1,6 +1,7 @@
 // The session, the sink registrations and their notifications, and the
 // library's free functions.
 #include "CeMapiObjects.h"
+#include "StandInStore.h"
 
 #include <map>
 #include <new>
@@ -36,7 +37,6 @@ std::map<DWORD, VelDevMessage>& Tombstones() {
 }
 
 ULONG g_nextConnection = 1;
-bool g_listening = false;
 LONG g_initCount = 0;
 
 constexpr ULONG kAllEvents = kMapiEventCreated | kMapiEventDeleted | kMapiEventModified | kMapiEventMoved;
@@ -133,24 +133,16 @@ bool FindMessageOrTombstone(DWORD id, VelDevMessage* out) {
     return true;
 }
 
+boost::shared_ptr<VelDevStore> MapiDeviceStore() { return standin::FollowStore(&DeliverChanges).Current(); }
+
 ULONG MapiAdvise(CeMapiSession* session, ULONG mask, ICeMapiAdviseSink* sink) {
-    bool startListening = false;
+    MapiDeviceStore();
     ULONG connection;
     {
         standin::Guard guard(RegistryLock());
         connection = g_nextConnection++;
         sink->AddRef();
         Registrations().push_back({connection, session, mask, sink});
-        startListening = !g_listening;
-        g_listening = true;
-    }
-    // The listener stays for the life of the process: removing it from inside
-    // a delivery would wait for itself.
-    if (startListening) {
-        // Held on purpose past the end of the process: the store lives only
-        // while someone holds it, and its watcher must not be stopped at exit.
-        static boost::shared_ptr<VelDevStore>* listened = new boost::shared_ptr<VelDevStore>(MapiDeviceStore());
-        if (*listened) (*listened)->AddListener(&DeliverChanges);
     }
     return connection;
 }

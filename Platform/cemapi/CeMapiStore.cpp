@@ -29,8 +29,6 @@ HRESULT RefuseWrites(ULONG count, MapiPropValue* values, MapiPropProblemArray** 
 
 }  // namespace
 
-boost::shared_ptr<VelDevStore> MapiDeviceStore() { return VelDevStore::Open(); }
-
 MapiPropList MessageProps(const VelDevMessage& m) {
     MapiPropList props = {
         MakeBinaryProp(kMapiTagEntryId, MessageEntryId(m.id)),

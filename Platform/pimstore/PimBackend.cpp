@@ -1,7 +1,5 @@
 #include "PimBackend.h"
-#include "StandInCom.h"
-
-#include <VelDevStore.h>
+#include "StandInStore.h"
 
 #include <algorithm>
 
@@ -14,10 +12,6 @@ standin::Lock& BackendLock() {
 
 LONG g_generation = 0;
 pimbackend::ChangeSink g_sink = nullptr;
-// Never freed: the store lives only while held, and its watcher must not be
-// stopped from the exit of the process.
-boost::shared_ptr<VelDevStore>& g_watched = *new boost::shared_ptr<VelDevStore>();
-DWORD g_cookie = 0;
 
 PimContactRecord FromDevice(const VelDevContact& c) {
     PimContactRecord r;
@@ -61,24 +55,10 @@ void OnStoreChanges(const VelDevStoreChanges& changes) {
     }
 }
 
-// The store of the configured folder; the change listener follows it when a
-// test points the process at another folder.
 boost::shared_ptr<VelDevStore> Store() {
-    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    if (!store) return store;
-    boost::shared_ptr<VelDevStore> previous;
-    DWORD previousCookie = 0;
-    {
-        standin::Guard guard(BackendLock());
-        if (!g_sink || store == g_watched) return store;
-        previous = g_watched;
-        previousCookie = g_cookie;
-        g_watched = store;
-        g_cookie = store->AddListener(&OnStoreChanges);
-    }
-    // Outside the lock: removal waits for a delivery that may need it.
-    if (previous) previous->RemoveListener(previousCookie);
-    InterlockedIncrement(&g_generation);
+    bool moved = false;
+    boost::shared_ptr<VelDevStore> store = standin::FollowStore(&OnStoreChanges).Current(&moved);
+    if (moved) InterlockedIncrement(&g_generation);
     return store;
 }
 

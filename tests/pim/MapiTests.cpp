@@ -128,6 +128,15 @@ private:
     std::vector<Seen> m_seen;
 };
 
+// Withdraws a stack sink on every way out of a test, before the sink dies.
+struct Advised {
+    ICeMapiSession* session;
+    ULONG connection = 0;
+    ~Advised() {
+        if (connection) session->Unadvise(connection);
+    }
+};
+
 class MapiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -385,8 +394,9 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
     DWORD local = AddMessage(kDevSmsInbox, L"local", 3, true, 0);
     OpenStore(L"SMS");
     RecordingSink sink(m_store.p);
-    ULONG connection = 0;
-    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &sink, &connection));
+    Advised advised{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &sink, &advised.connection));
+    const ULONG connection = advised.connection;
     EXPECT_NE(0u, connection);
 
     // Another process receives, moves and deletes a message.
@@ -420,6 +430,7 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
     ASSERT_TRUE(sink.WaitFor(kMapiEventModified, localId, &seen));
 
     ASSERT_EQ(S_OK, m_session->Unadvise(connection));
+    advised.connection = 0;
     EXPECT_EQ(1, sink.m_refs);  // the session let go of it
     size_t before = sink.Snapshot().size();
     RunOtherProcess(L"add-message 0 after");
@@ -431,15 +442,14 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
 TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
     OpenStore(L"SMS");
     RecordingSink deletions(m_store.p);
-    ULONG connection = 0;
-    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, kMapiEventDeleted, &deletions, &connection));
+    Advised advised{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, kMapiEventDeleted, &deletions, &advised.connection));
     DWORD id = AddMessage(kDevSmsInbox, L"short-lived", 0);
     std::string entry = IdOf(id);
     ASSERT_TRUE(TestStore()->DeleteMessage(id));
     RecordingSink::Seen seen;
     ASSERT_TRUE(deletions.WaitFor(kMapiEventDeleted, entry, &seen));
     for (const RecordingSink::Seen& s : deletions.Snapshot()) EXPECT_EQ(kMapiEventDeleted, s.event);
-    ASSERT_EQ(S_OK, m_session->Unadvise(connection));
 }
 
 TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {

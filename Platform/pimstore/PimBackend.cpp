@@ -13,29 +13,28 @@ standin::Lock& BackendLock() {
 LONG g_generation = 0;
 pimbackend::ChangeSink g_sink = nullptr;
 
+// Each text field of a contact and where the store keeps it.
+struct FieldPair {
+    std::wstring PimContactRecord::*ours;
+    std::wstring VelDevContact::*stored;
+};
+
+const FieldPair kFieldPairs[] = {
+    {&PimContactRecord::fileAs, &VelDevContact::fileAs},     {&PimContactRecord::firstName, &VelDevContact::firstName},
+    {&PimContactRecord::lastName, &VelDevContact::lastName}, {&PimContactRecord::company, &VelDevContact::company},
+    {&PimContactRecord::mobile, &VelDevContact::mobile},     {&PimContactRecord::business, &VelDevContact::work},
+    {&PimContactRecord::home, &VelDevContact::home},         {&PimContactRecord::categories, &VelDevContact::categories},
+};
+
 PimContactRecord FromDevice(const VelDevContact& c) {
     PimContactRecord r;
     r.oid = static_cast<LONG>(c.id);
-    r.fileAs = c.fileAs;
-    r.firstName = c.firstName;
-    r.lastName = c.lastName;
-    r.company = c.company;
-    r.mobile = c.mobile;
-    r.business = c.work;
-    r.home = c.home;
-    r.categories = c.categories;
+    for (const FieldPair& f : kFieldPairs) r.*(f.ours) = c.*(f.stored);
     return r;
 }
 
 void ToDevice(const PimContactRecord& r, VelDevContact& c) {
-    c.fileAs = r.fileAs;
-    c.firstName = r.firstName;
-    c.lastName = r.lastName;
-    c.company = r.company;
-    c.mobile = r.mobile;
-    c.work = r.business;
-    c.home = r.home;
-    c.categories = r.categories;
+    for (const FieldPair& f : kFieldPairs) c.*(f.stored) = r.*(f.ours);
 }
 
 void OnStoreChanges(const VelDevStoreChanges& changes) {

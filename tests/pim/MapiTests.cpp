@@ -83,6 +83,12 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&m_refs); }
 
     ULONG STDMETHODCALLTYPE OnNotify(ULONG count, MapiNotification* notes) override {
+        if (m_slowMs) {
+            InterlockedExchange(&m_inside, 1);
+            Sleep(m_slowMs);
+            InterlockedExchange(&m_inside, 0);
+            InterlockedIncrement(&m_finished);
+        }
         for (ULONG i = 0; i < count; ++i) {
             const MapiObjectNotification& obj = notes[i].info.obj;
             Seen seen{notes[i].ulEventType, obj.ulObjType,
@@ -121,6 +127,9 @@ public:
     }
 
     LONG m_refs = 1;
+    DWORD m_slowMs = 0;
+    LONG m_inside = 0;
+    LONG m_finished = 0;
 
 private:
     ICeMsgStore* m_store;
@@ -450,6 +459,22 @@ TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
     RecordingSink::Seen seen;
     ASSERT_TRUE(deletions.WaitFor(kMapiEventDeleted, entry, &seen));
     for (const RecordingSink::Seen& s : deletions.Snapshot()) EXPECT_EQ(kMapiEventDeleted, s.event);
+}
+
+TEST_F(MapiTest, UnadviseWaitsForACallInProgress) {
+    OpenStore(L"SMS");
+    RecordingSink sink(m_store.p);
+    sink.m_slowMs = 500;
+    Advised advised{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &sink, &advised.connection));
+    AddMessage(kDevSmsInbox, L"slow", 0);
+    ASSERT_TRUE(WaitFor([&] { return InterlockedCompareExchange(&sink.m_inside, 0, 0) == 1; }));
+    ASSERT_EQ(S_OK, m_session->Unadvise(advised.connection));
+    advised.connection = 0;
+    // Returned only after the call ended: the program may now delete its sink.
+    EXPECT_EQ(0, InterlockedCompareExchange(&sink.m_inside, 0, 0));
+    EXPECT_EQ(1, InterlockedCompareExchange(&sink.m_finished, 0, 0));
+    EXPECT_EQ(1, sink.m_refs);
 }
 
 TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {

@@ -190,9 +190,11 @@ HRESULT CeMapiSession::GetMsgStoresTable(ULONG, ICeMapiTable** table) {
     *table = nullptr;
     if (InterlockedCompareExchange(&m_loggedOff, 0, 0)) return kMapiErrInvalidObject;
     // The other store comes first and shares the prefix, so only an exact
-    // match of the name finds the right one.
-    std::vector<MapiPropList> rows = {CeMsgStore::StoreProps(MapiStoreIndex::Archive),
-                                      CeMsgStore::StoreProps(MapiStoreIndex::Sms)};
+    // match of the name finds the right one. A missing device store has no
+    // "SMS" store at all.
+    std::vector<MapiPropList> rows = {CeMsgStore::StoreProps(MapiStoreIndex::Archive)};
+    boost::shared_ptr<VelDevStore> device = MapiDeviceStore();
+    if (device && !device->IsMissing()) rows.push_back(CeMsgStore::StoreProps(MapiStoreIndex::Sms));
     *table = new (std::nothrow) CeMapiTable(std::move(rows), {kMapiTagDisplayName, kMapiTagEntryId});
     return *table ? kMapiOk : kMapiErrNoMemory;
 }

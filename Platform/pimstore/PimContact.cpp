@@ -128,10 +128,7 @@ HRESULT PimContact::get_HomeTelephoneNumber(BSTR* text) { return Field(&PimConta
 HRESULT PimContact::get_Categories(BSTR* text) { return Field(&PimContactRecord::categories, text); }
 
 // A contact takes no properties by id; only the folder's mask is set that way.
-HRESULT PimContact::SetProps(ULONG, WORD count, PimPropValue* values) {
-    if (count == 0 || !values) return E_INVALIDARG;
-    return E_INVALIDARG;
-}
+HRESULT PimContact::SetProps(ULONG, WORD, PimPropValue*) { return E_INVALIDARG; }
 
 HRESULT PimContact::Edit(HWND owner) {
     if (owner && !IsWindow(owner)) return E_INVALIDARG;

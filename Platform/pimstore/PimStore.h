@@ -115,7 +115,13 @@ struct IPimContact : public IUnknown {
 struct IPimItem : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetProps(ULONG flags, WORD count, PimPropValue* values) = 0;
     // The platform's editor and card. S_OK: the user changed the item;
-    // S_FALSE: nothing changed.
+    // S_FALSE: nothing changed. Here no one answers them: each call is
+    // appended to poom-ui.log in the device store and returns
+    // %VEL_POOM_EDIT_RESULT% (default S_FALSE) or %VEL_POOM_DISPLAY_RESULT%
+    // (default S_OK). An editor answering S_OK applies
+    // %VEL_POOM_EDIT_FIELDS% ("FirstName=Ann;Mobile=+44..."; fields FileAs,
+    // FirstName, LastName, Company, Mobile, Business, Home, Categories) and
+    // saves the item.
     virtual HRESULT STDMETHODCALLTYPE Edit(HWND owner) = 0;
     virtual HRESULT STDMETHODCALLTYPE Display(HWND owner) = 0;
     // A category is a whole ", "-separated element: adding one already there,

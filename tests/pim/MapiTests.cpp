@@ -280,6 +280,21 @@ TEST_F(MapiTest, SmsStoreIsFoundByItsExactNameAmongOthers) {
     }
 }
 
+TEST_F(MapiTest, MissingDeviceStoreHasNoSmsStore) {
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.missing");
+    Ref<ICeMapiTable> stores;
+    ASSERT_EQ(S_OK, m_session->GetMsgStoresTable(kMapiUnicode, stores.out()));
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, nullptr);
+    ULONG count = 0;
+    ASSERT_EQ(S_OK, stores->GetRowCount(0, &count));
+    ASSERT_EQ(1u, count);
+    MapiRowSet* rows = nullptr;
+    ASSERT_EQ(S_OK, stores->QueryRows(1, 0, &rows));
+    ASSERT_EQ(1u, rows->cRows);
+    EXPECT_STRNE(L"SMS", rows->aRow[0].lpProps[0].Value.lpszW);
+    FreeProws(rows);
+}
+
 TEST_F(MapiTest, ContentsTablesGiveEachFolderNewestFirstWithItsProperties) {
     DWORD old = AddMessage(kDevSmsInbox, L"old", 60);
     DWORD undated = AddMessage(kDevSmsInbox, L"undated", -1);

@@ -465,13 +465,16 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
 
 TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
     OpenStore(L"SMS");
-    RecordingSink deletions(m_store.p);
-    Advised advised{m_session.p};
-    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, kMapiEventDeleted, &deletions, &advised.connection));
+    RecordingSink deletions(m_store.p), all(m_store.p);
+    Advised advisedDeletions{m_session.p}, advisedAll{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, kMapiEventDeleted, &deletions, &advisedDeletions.connection));
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &all, &advisedAll.connection));
     DWORD id = AddMessage(kDevSmsInbox, L"short-lived", 0);
     std::string entry = IdOf(id);
-    ASSERT_TRUE(TestStore()->DeleteMessage(id));
+    // A creation and deletion between two looks at the store would show as nothing.
     RecordingSink::Seen seen;
+    ASSERT_TRUE(all.WaitFor(kMapiEventCreated, entry, &seen));
+    ASSERT_TRUE(TestStore()->DeleteMessage(id));
     ASSERT_TRUE(deletions.WaitFor(kMapiEventDeleted, entry, &seen));
     for (const RecordingSink::Seen& s : deletions.Snapshot()) EXPECT_EQ(kMapiEventDeleted, s.event);
 }

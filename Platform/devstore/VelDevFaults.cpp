@@ -23,14 +23,14 @@ bool LookUpFault(const wchar_t* name, std::wstring* value) {
             size_t eq = item.find(L'=');
             std::wstring key = item.substr(0, eq);
             if (!key.empty() && _wcsicmp(key.c_str(), name) == 0) {
-                *value = eq == std::wstring::npos ? L"1" : item.substr(eq + 1);
+                *value = eq == std::wstring::npos ? std::wstring() : item.substr(eq + 1);
                 return true;
             }
             start = end + 1;
         }
     }
     std::string bytes;
-    if (!veldev::ReadWholeFile(veldev::JoinPath(VelDevStore::ConfiguredFolder(), L"settings.ini"), &bytes)) {
+    if (!VelDevReadFile(veldev::JoinPath(VelDevStore::ConfiguredFolder(), L"settings.ini"), &bytes)) {
         return false;
     }
     CSimpleIniW ini;
@@ -93,18 +93,34 @@ void VelDevSetDebugHook(const VelDevDebugHook& hook) {
     LeaveCriticalSection(&d.lock);
 }
 
-void VelDevDebugPrint(const wchar_t* format, ...) {
+void VelDevDebugPrintV(const wchar_t* format, va_list args) {
     wchar_t line[kDebugLineChars];
-    va_list args;
-    va_start(args, format);
     // MS semantics (%s is wide); a cut line is left unterminated by it.
     _vsnwprintf(line, kDebugLineChars - 1, format, args);
-    va_end(args);
     line[kDebugLineChars - 1] = 0;
     OutputDebugStringW(line);
+    wchar_t logPath[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, logPath, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        HANDLE f = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+        if (f != INVALID_HANDLE_VALUE) {
+            std::string bytes = VelDevToUtf8(line);
+            DWORD written = 0;
+            WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0);
+            CloseHandle(f);
+        }
+    }
     DebugState& d = Debug();
     EnterCriticalSection(&d.lock);
     VelDevDebugHook hook = d.hook;
     LeaveCriticalSection(&d.lock);
     if (hook) hook(line);
+}
+
+void VelDevDebugPrint(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    VelDevDebugPrintV(format, args);
+    va_end(args);
 }

@@ -28,6 +28,7 @@
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 
+#include <cstdarg>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@
 // Environment variables read by the store.
 #define VEL_DEVICE_STORE_ENV L"VEL_DEVICE_STORE"     // the store folder
 #define VEL_DEVICE_FAULTS_ENV L"VEL_DEVICE_FAULTS"   // "name[=value],name[=value]..."
+#define VEL_DEBUG_LOG_ENV L"VEL_DEBUG_LOG"           // a file that also gets every debug line
 
 // What every record carries besides its data. The id is the platform's id of
 // the record: a contact's oid, a call-log record's oid, a message's entry id.
@@ -230,11 +232,14 @@ DWORD VelDevFaultValue(const wchar_t* name, DWORD fallback);
 bool VelDevSetMissedCallCount(DWORD count);
 DWORD VelDevGetMissedCallCount();
 
-// Debug lines of the store and the stand-ins go to OutputDebugStringW and,
-// when set, to this hook (tests read them there).
+// Debug lines of the store and the stand-ins go to OutputDebugStringW, to the
+// file named by VEL_DEBUG_LOG (UTF-8, appended; any process, any module) and,
+// when set, to this module's hook (tests read them there).
 typedef boost::function<void (const std::wstring&)> VelDevDebugHook;
 void VelDevSetDebugHook(const VelDevDebugHook& hook);
 void VelDevDebugPrint(const wchar_t* format, ...);
+// The same with the arguments in a va_list (format with MS semantics: %s is wide).
+void VelDevDebugPrintV(const wchar_t* format, va_list args);
 
 // Text helpers shared by the stand-ins and tools.
 std::string VelDevToUtf8(const std::wstring& text);
@@ -243,3 +248,5 @@ std::wstring VelDevFromUtf8(const std::string& text);
 std::wstring VelDevFormatTime(const FILETIME& utc);
 bool VelDevParseTime(const std::wstring& text, FILETIME* utc);
 FILETIME VelDevNow();
+// The whole file; false when it cannot be opened or read.
+bool VelDevReadFile(const std::wstring& path, std::string* bytes);

@@ -1,5 +1,8 @@
 #include "VelGDIRenderer.h"
 
+#include "VelGDICanvas.h"
+#include <new>
+
 VelGDIRenderer::VelGDIRenderer()
     : m_previousBitmap(nullptr),
       m_screenDC(::GetDC(nullptr)),
@@ -27,4 +30,21 @@ HDC VelGDIRenderer::GetMemoryDC()
 HDC VelGDIRenderer::GetScreenDC()
 {
     return m_screenDC;
+}
+
+VelCanvas* VelGDIRenderer::CreateCanvas(int width, int height)
+{
+    return CreateWindowCanvas(nullptr, width, height);
+}
+
+VelCanvas* VelGDIRenderer::CreateWindowCanvas(HWND window, int width, int height)
+{
+    return new (std::nothrow) VelGDICanvas(this, window, width, height);
+}
+
+VelCanvas* VelGDIRenderer::CreateClientCanvas(HWND window)
+{
+    RECT client = {0, 0, 0, 0};
+    ::GetClientRect(window, &client);
+    return CreateWindowCanvas(window, client.right, client.bottom);
 }

@@ -10,6 +10,9 @@ public:
     VelGDIRenderer& operator=(const VelGDIRenderer&) = delete;
     ~VelGDIRenderer() override;
 
+    VelCanvas* CreateCanvas(int width, int height) override;
+    VelCanvas* CreateWindowCanvas(HWND window, int width, int height) override;
+    VelCanvas* CreateClientCanvas(HWND window) override;
     HDC GetMemoryDC() override;
     HDC GetScreenDC() override;
 

@@ -1,0 +1,41 @@
+#pragma once
+// Helpers shared by the device store's own sources; not part of its interface.
+#include "VelDevStore.h"
+
+#include <SimpleIni.h>
+
+namespace veldev {
+
+std::wstring Escape(const std::wstring& text);
+std::wstring Unescape(const std::wstring& text);
+// Only CR, LF and backslash, for log lines.
+std::wstring EscapeLine(const std::wstring& text);
+
+bool ParseNumber(const std::wstring& text, DWORD* value);
+std::wstring FormatNumber(DWORD value);
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes);
+// Temporary file beside the target, then a replacing move.
+bool WriteFileAtomically(const std::wstring& path, const std::string& bytes);
+bool MakeFolders(const std::wstring& folder);
+bool FolderExists(const std::wstring& folder);
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+// One record's section, loaded on its own so that damage stays inside it.
+struct Section {
+    std::wstring name;
+    const CSimpleIniW* ini;
+    const wchar_t* Get(const wchar_t* key) const { return ini->GetValue(name.c_str(), key, 0); }
+};
+
+// Reading and writing one kind of record. Read fills the record's fields
+// (not its id, revision or writer) and answers false with a reason when the
+// section is not a valid record.
+bool ReadContact(const Section& s, VelDevContact* c, std::wstring* why);
+bool ReadCall(const Section& s, VelDevCall* c, std::wstring* why);
+bool ReadMessage(const Section& s, VelDevMessage* m, std::wstring* why);
+void WriteContact(CSimpleIniW& ini, const wchar_t* section, const VelDevContact& c);
+void WriteCall(CSimpleIniW& ini, const wchar_t* section, const VelDevCall& c);
+void WriteMessage(CSimpleIniW& ini, const wchar_t* section, const VelDevMessage& m);
+
+}  // namespace veldev

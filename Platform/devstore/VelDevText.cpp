@@ -1,0 +1,259 @@
+#include "VelDevInternal.h"
+
+#include <cwchar>
+
+namespace {
+
+const ULONGLONG kTicksPerSecond = 10000000ULL;
+
+ULONGLONG ToTicks(const FILETIME& ft) {
+    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+FILETIME FromTicks(ULONGLONG t) {
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(t);
+    ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    return ft;
+}
+
+// Exactly count digits at text[pos...].
+bool ReadDigits(const std::wstring& text, size_t& pos, size_t count, int* value) {
+    int v = 0;
+    for (size_t i = 0; i < count; ++i, ++pos) {
+        if (pos >= text.size() || text[pos] < L'0' || text[pos] > L'9') return false;
+        v = v * 10 + (text[pos] - L'0');
+    }
+    *value = v;
+    return true;
+}
+
+bool Expect(const std::wstring& text, size_t& pos, wchar_t c) {
+    if (pos >= text.size() || text[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+}  // namespace
+
+std::string VelDevToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0, 0, 0);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, 0, 0);
+    return out;
+}
+
+std::wstring VelDevFromUtf8(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0);
+    std::wstring out(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+    return out;
+}
+
+std::wstring VelDevFormatTime(const FILETIME& utc) {
+    ULONGLONG ticks = ToTicks(utc);
+    DWORD fraction = static_cast<DWORD>(ticks % kTicksPerSecond);
+    SYSTEMTIME st;
+    FILETIME whole = FromTicks(ticks - fraction);
+    if (!FileTimeToSystemTime(&whole, &st)) return std::wstring();
+    wchar_t buf[48];
+    if (fraction) {
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%07luZ", st.wYear, st.wMonth, st.wDay,
+                   st.wHour, st.wMinute, st.wSecond, static_cast<unsigned long>(fraction));
+    } else {
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay,
+                   st.wHour, st.wMinute, st.wSecond);
+    }
+    buf[47] = 0;
+    return buf;
+}
+
+bool VelDevParseTime(const std::wstring& text, FILETIME* utc) {
+    size_t pos = 0;
+    int y, mo, d, h, mi, s;
+    if (!ReadDigits(text, pos, 4, &y) || !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &mo) ||
+        !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &d)) {
+        return false;
+    }
+    if (pos >= text.size() || (text[pos] != L' ' && text[pos] != L'T')) return false;
+    ++pos;
+    if (!ReadDigits(text, pos, 2, &h) || !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &mi) ||
+        !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &s)) {
+        return false;
+    }
+    DWORD fraction = 0;
+    if (pos < text.size() && text[pos] == L'.') {
+        ++pos;
+        size_t digits = 0;
+        while (pos < text.size() && text[pos] >= L'0' && text[pos] <= L'9' && digits < 7) {
+            fraction = fraction * 10 + (text[pos] - L'0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0) return false;
+        for (; digits < 7; ++digits) fraction *= 10;
+    }
+    if (!Expect(text, pos, L'Z') || pos != text.size()) return false;
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(mo);
+    st.wDay = static_cast<WORD>(d);
+    st.wHour = static_cast<WORD>(h);
+    st.wMinute = static_cast<WORD>(mi);
+    st.wSecond = static_cast<WORD>(s);
+    if (h > 23 || mi > 59 || s > 59) return false;
+    FILETIME ft;
+    if (!SystemTimeToFileTime(&st, &ft)) return false;
+    *utc = FromTicks(ToTicks(ft) + fraction);
+    return true;
+}
+
+FILETIME VelDevNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return ft;
+}
+
+namespace veldev {
+
+std::wstring Escape(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        switch (c) {
+        case L'\\': out += L"\\\\"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'\t': out += L"\\t"; break;
+        case L' ':
+            // The ini reader trims blanks around a value.
+            if (i == 0 || i + 1 == text.size()) out += L"\\s"; else out += c;
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::wstring EscapeLine(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\\') out += L"\\\\";
+        else if (c == L'\r') out += L"\\r";
+        else if (c == L'\n') out += L"\\n";
+        else out += c;
+    }
+    return out;
+}
+
+std::wstring Unescape(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c != L'\\' || i + 1 == text.size()) {
+            out += c;
+            continue;
+        }
+        wchar_t n = text[++i];
+        switch (n) {
+        case L'\\': out += L'\\'; break;
+        case L'r': out += L'\r'; break;
+        case L'n': out += L'\n'; break;
+        case L't': out += L'\t'; break;
+        case L's': out += L' '; break;
+        default: out += L'\\'; out += n;   // not ours: keep it as written
+        }
+    }
+    return out;
+}
+
+bool ParseNumber(const std::wstring& text, DWORD* value) {
+    if (text.empty()) return false;
+    unsigned long long v = 0;
+    size_t i = 0;
+    int base = 10;
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        base = 16;
+        i = 2;
+    }
+    for (; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        int digit;
+        if (c >= L'0' && c <= L'9') digit = c - L'0';
+        else if (base == 16 && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
+        else if (base == 16 && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+        else return false;
+        v = v * base + digit;
+        if (v > 0xFFFFFFFFULL) return false;
+    }
+    *value = static_cast<DWORD>(v);
+    return true;
+}
+
+std::wstring FormatNumber(DWORD value) {
+    wchar_t buf[16];
+    _snwprintf(buf, 16, L"%lu", static_cast<unsigned long>(value));
+    buf[15] = 0;
+    return buf;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    wchar_t last = folder[folder.size() - 1];
+    if (last == L'\\' || last == L'/') return folder + name;
+    return folder + L"\\" + name;
+}
+
+bool FolderExists(const std::wstring& folder) {
+    DWORD a = GetFileAttributesW(folder.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolders(const std::wstring& folder) {
+    if (folder.empty() || FolderExists(folder)) return !folder.empty();
+    size_t cut = folder.find_last_of(L"\\/");
+    if (cut != std::wstring::npos && cut > 0 && folder[cut - 1] != L':') {
+        MakeFolders(folder.substr(0, cut));
+    }
+    return CreateDirectoryW(folder.c_str(), 0) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    bytes->clear();
+    char buf[16384];
+    DWORD got = 0;
+    bool ok = true;
+    for (;;) {
+        if (!ReadFile(f, buf, sizeof buf, &got, 0)) { ok = false; break; }
+        if (got == 0) break;
+        bytes->append(buf, got);
+    }
+    CloseHandle(f);
+    return ok;
+}
+
+bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
+    wchar_t suffix[40];
+    _snwprintf(suffix, 40, L".tmp%lu.%lu", GetCurrentProcessId(), GetCurrentThreadId());
+    suffix[39] = 0;
+    std::wstring temp = path + suffix;
+    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = bytes.empty() ||
+              (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size());
+    ok = FlushFileBuffers(f) && ok;
+    CloseHandle(f);
+    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+}  // namespace veldev

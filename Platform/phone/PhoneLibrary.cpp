@@ -1,0 +1,176 @@
+// The phone library over the device store's call log: record 0 from the
+// beginning is the most recent call. Placing a call logs what was dialled in
+// the store's dialled.log and adds the outgoing call to the log, as a phone does.
+#include "Phone.h"
+
+#include "VelDevStore.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <set>
+
+namespace {
+
+const wchar_t kDialledLog[] = L"dialled.log";
+
+struct CallLog {
+    boost::shared_ptr<VelDevStore> store;
+    DWORD index = 0;   // from the beginning, newest first
+};
+
+struct Handles {
+    CRITICAL_SECTION lock;
+    std::set<CallLog*> open;
+    Handles() { InitializeCriticalSection(&lock); }
+};
+
+Handles& Registry() {
+    static Handles h;
+    return h;
+}
+
+// Holds the registry's lock for one operation on a handle, so that a close on
+// another thread cannot pull the handle away meanwhile.
+class HandleScope {
+public:
+    explicit HandleScope(HANDLE h) : m_log(0) {
+        EnterCriticalSection(&Registry().lock);
+        CallLog* log = static_cast<CallLog*>(h);
+        if (Registry().open.count(log)) m_log = log;
+    }
+    ~HandleScope() { LeaveCriticalSection(&Registry().lock); }
+    CallLog* get() const { return m_log; }
+
+private:
+    CallLog* m_log;
+};
+
+HRESULT FaultResult(const wchar_t* name) {
+    HRESULT hr = static_cast<HRESULT>(VelDevFaultValue(name, static_cast<DWORD>(E_FAIL)));
+    return FAILED(hr) ? hr : E_FAIL;
+}
+
+LPWSTR LocalCopy(const VelDevOptText& text, bool* failed) {
+    if (!text.present) return 0;
+    size_t bytes = (text.text.size() + 1) * sizeof(wchar_t);
+    LPWSTR copy = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, bytes));
+    if (!copy) {
+        *failed = true;
+        return 0;
+    }
+    memcpy(copy, text.text.c_str(), bytes);
+    return copy;
+}
+
+std::wstring Field(const wchar_t* key, LPCWSTR value) {
+    if (!value) return std::wstring();
+    std::wstring v = value;
+    for (wchar_t& c : v) {
+        if (c == L'\t') c = L' ';
+    }
+    return std::wstring(L"\t") + key + L"=" + v;
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT WINAPI PhoneOpenCallLog(HANDLE* log) {
+    if (!log) return E_POINTER;
+    *log = 0;
+    if (VelDevFault(L"phone.open")) return FaultResult(L"phone.open");
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    if (store->IsMissing()) return E_FAIL;
+    CallLog* h = new CallLog;
+    h->store = store;
+    EnterCriticalSection(&Registry().lock);
+    Registry().open.insert(h);
+    LeaveCriticalSection(&Registry().lock);
+    *log = h;
+    return S_OK;
+}
+
+HRESULT WINAPI PhoneCloseCallLog(HANDLE log) {
+    CallLog* h = 0;
+    {
+        HandleScope scope(log);
+        h = scope.get();
+        if (!h) return E_HANDLE;
+        Registry().open.erase(h);
+    }
+    delete h;
+    return S_OK;
+}
+
+HRESULT WINAPI PhoneSeekCallLog(HANDLE log, DWORD seek, DWORD record, LPDWORD resultIndex) {
+    HandleScope scope(log);
+    CallLog* h = scope.get();
+    if (!h) return E_HANDLE;
+    if (seek != kCallLogSeekBegin && seek != kCallLogSeekEnd) return E_INVALIDARG;
+    DWORD count = static_cast<DWORD>(h->store->CallsNewestFirst().size());
+    // An empty log has no first or last record: a seek there fails.
+    if (record >= count) return E_FAIL;
+    h->index = seek == kCallLogSeekBegin ? record : count - 1 - record;
+    if (resultIndex) *resultIndex = h->index;
+    return S_OK;
+}
+
+HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
+    HandleScope scope(log);
+    CallLog* h = scope.get();
+    if (!h) return E_HANDLE;
+    if (!entry) return E_POINTER;
+    if (entry->cbSize != sizeof(CallLogEntry)) return E_INVALIDARG;
+    std::vector<VelDevCall> calls = h->store->CallsNewestFirst();
+    if (h->index >= calls.size()) return E_FAIL;
+    const VelDevCall& c = calls[h->index];
+    bool failed = false;
+    LPWSTR number = LocalCopy(c.number, &failed);
+    LPWSTR name = LocalCopy(c.name, &failed);
+    LPWSTR nameType = LocalCopy(c.nameType, &failed);
+    LPWSTR note = LocalCopy(c.note, &failed);
+    if (failed) {
+        LocalFree(number);
+        LocalFree(name);
+        LocalFree(nameType);
+        LocalFree(note);
+        return E_OUTOFMEMORY;
+    }
+    entry->ftStartTime = c.start;
+    entry->ftEndTime = c.end;
+    entry->iom = c.direction;
+    entry->flags = c.flags;
+    entry->cidt = c.callerIdType;
+    entry->pszNumber = number;
+    entry->pszName = name;
+    entry->pszNameType = nameType;
+    entry->pszNote = note;
+    ++h->index;
+    return S_OK;
+}
+
+LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
+    if (!info) return E_POINTER;
+    if (info->cbSize != sizeof(PhoneMakeCallInfo)) return E_INVALIDARG;
+    if (!info->pszDestAddress || !info->pszDestAddress[0]) return E_INVALIDARG;
+    if (VelDevFault(L"phone.makecall")) return FaultResult(L"phone.makecall");
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    wchar_t flags[16];
+    _snwprintf(flags, 16, L"%lu", static_cast<unsigned long>(info->dwFlags));
+    flags[15] = 0;
+    std::wstring line = VelDevFormatTime(VelDevNow()) + Field(L"number", info->pszDestAddress) +
+                        Field(L"calledParty", info->pszCalledParty) + Field(L"flags", flags) +
+                        Field(L"app", info->pszAppName) + Field(L"comment", info->pszComment);
+    if (!store->AppendLog(kDialledLog, line)) return E_FAIL;
+
+    VelDevCall call;
+    call.start = call.end = VelDevNow();
+    call.direction = kDevCallOutgoing;
+    call.flags = kCallEnded;
+    call.number = VelDevOptText(info->pszDestAddress);
+    call.name = VelDevOptText(info->pszCalledParty);
+    if (!store->AddCall(call)) VelDevDebugPrint(L"phone: the dialled call could not be logged.\n");
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,149 @@
+#include "PlatformTestSupport.h"
+
+#include <boost/shared_ptr.hpp>
+
+namespace {
+
+CRITICAL_SECTION& DebugLock() {
+    static CRITICAL_SECTION cs;
+    static bool made = (InitializeCriticalSection(&cs), true);
+    (void)made;
+    return cs;
+}
+
+std::vector<std::wstring>& Lines() {
+    static std::vector<std::wstring> lines;
+    return lines;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring OutFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(0, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+}  // namespace
+
+void TempStoreTest::SetUp() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter = 0;
+    wchar_t name[64];
+    _snwprintf(name, 64, L"velstore-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
+    name[63] = 0;
+    m_folder = std::wstring(temp) + name;
+    CreateDirectoryW(m_folder.c_str(), 0);
+    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
+    EnterCriticalSection(&DebugLock());
+    Lines().clear();
+    LeaveCriticalSection(&DebugLock());
+    VelDevSetDebugHook([](const std::wstring& line) {
+        EnterCriticalSection(&DebugLock());
+        Lines().push_back(line);
+        LeaveCriticalSection(&DebugLock());
+    });
+}
+
+void TempStoreTest::TearDown() {
+    VelDevSetDebugHook(VelDevDebugHook());
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
+    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, 0);
+    RemoveTree(m_folder);
+}
+
+std::wstring TempStoreTest::File(const std::wstring& name) const { return m_folder + L"\\" + name; }
+
+std::string TempStoreTest::ReadBytes(const std::wstring& name) const {
+    std::string out;
+    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                           OPEN_EXISTING, 0, 0);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    char buf[4096];
+    DWORD got;
+    while (ReadFile(f, buf, sizeof buf, &got, 0) && got) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+void TempStoreTest::WriteBytes(const std::wstring& name, const std::string& bytes) const {
+    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0);
+    CloseHandle(f);
+}
+
+std::vector<std::wstring> TempStoreTest::DebugLines() const {
+    EnterCriticalSection(&DebugLock());
+    std::vector<std::wstring> copy = Lines();
+    LeaveCriticalSection(&DebugLock());
+    return copy;
+}
+
+bool TempStoreTest::DebugSays(const std::wstring& part) const {
+    for (const std::wstring& line : DebugLines()) {
+        if (line.find(part) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+HANDLE StartKlDevice(const std::wstring& arguments) {
+    std::wstring exe = OutFolder() + L"\\kldevice.exe";
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    std::vector<wchar_t> buf(line.begin(), line.end());
+    buf.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, OutFolder().c_str(), &si, &pi)) return 0;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs) {
+    HANDLE p = StartKlDevice(arguments);
+    if (!p) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(p, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(p, &code);
+    CloseHandle(p);
+    return static_cast<int>(code);
+}
+
+VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo) {
+    VelDevCall c;
+    FILETIME now = VelDevNow();
+    ULONGLONG t = ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
+                  minutesAgo * 60ULL * 10000000ULL;
+    c.start.dwLowDateTime = static_cast<DWORD>(t);
+    c.start.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    t += 90ULL * 10000000ULL;
+    c.end.dwLowDateTime = static_cast<DWORD>(t);
+    c.end.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    c.direction = direction;
+    c.flags = direction == kDevCallMissed ? 0 : 6;
+    c.number = VelDevOptText(number);
+    c.name = VelDevOptText(name);
+    return c;
+}

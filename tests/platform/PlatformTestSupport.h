@@ -1,0 +1,42 @@
+#pragma once
+// A fresh device store folder per test, and the means to run the tools.
+#include "VelDevStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class TempStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::wstring File(const std::wstring& name) const;
+    std::string ReadBytes(const std::wstring& name) const;
+    void WriteBytes(const std::wstring& name, const std::string& bytes) const;
+    // Debug lines of the store and stand-ins linked into this test.
+    std::vector<std::wstring> DebugLines() const;
+    bool DebugSays(const std::wstring& part) const;
+
+    std::wstring m_folder;
+};
+
+// Runs build/out's kldevice.exe with the arguments and the test's store;
+// answers its exit code (or -1 when it could not be started).
+int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs = 30000);
+// Starts it without waiting; the caller waits and closes the handle.
+HANDLE StartKlDevice(const std::wstring& arguments);
+
+// Polls until pred holds or the time is up.
+template <class Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo);

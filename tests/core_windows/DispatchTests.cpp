@@ -1,0 +1,193 @@
+#include "TestControls.h"
+#include "VelTimer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A window of 200x200 with two windowless children.
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+        left.Create(&window, kVisible, VelRect(10, 10, 90, 90));
+        right.Create(&window, kVisible, VelRect(100, 10, 190, 90));
+    }
+    LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0)
+    {
+        return ::SendMessageW(window.GetHandle(), message, w, l);
+    }
+
+    RecordingControl window;
+    RecordingControl left;
+    RecordingControl right{RGB(255, 255, 255), -1};
+};
+
+} // namespace
+
+TEST_F(DispatchTest, MouseGoesToTheControlUnderThePointInItsCoordinates)
+{
+    EXPECT_EQ(Send(WM_LBUTTONDOWN, MK_LBUTTON, At(15, 20)), 0);
+    ASSERT_EQ(left.inputs.size(), 1u);
+    EXPECT_EQ(left.inputs[0].point, VelPoint(5, 10));
+    EXPECT_FALSE(window.ReachedDefault(WM_LBUTTONDOWN));
+
+    // Not handled (-1): the window's default procedure gets it.
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 50));
+    ASSERT_EQ(right.inputs.size(), 1u);
+    EXPECT_EQ(right.inputs[0].point, VelPoint(50, 40));
+    EXPECT_TRUE(window.ReachedDefault(WM_LBUTTONDOWN));
+
+    Send(WM_MOUSEMOVE, 0, At(5, 150));
+    ASSERT_EQ(window.inputs.size(), 1u);
+    EXPECT_EQ(window.inputs[0].point, VelPoint(5, 150));
+}
+
+TEST_F(DispatchTest, CaptureTakesEveryMouseMessage)
+{
+    left.SetCapture();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 50));
+    Send(WM_LBUTTONUP, 0, At(300, 300));
+    ASSERT_EQ(left.inputs.size(), 2u);
+    EXPECT_EQ(left.inputs[0].point, VelPoint(140, 40));
+    EXPECT_EQ(left.inputs[1].point, VelPoint(290, 290));
+    EXPECT_TRUE(right.inputs.empty());
+
+    // A captured control that dies leaves no dangling target.
+    left.Destroy();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 50));
+    EXPECT_EQ(right.inputs.size(), 1u);
+}
+
+TEST_F(DispatchTest, IgnoredMouseWaitsForTheNextPress)
+{
+    VelControlCore::Instance->SetIgnoreMouse(true);
+    EXPECT_EQ(Send(WM_LBUTTONUP, 0, At(15, 20)), 0);
+    EXPECT_EQ(Send(WM_MOUSEMOVE, 0, At(15, 20)), 0);
+    EXPECT_TRUE(left.inputs.empty());
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(15, 20));
+    Send(WM_LBUTTONUP, 0, At(15, 20));
+    EXPECT_EQ(left.inputs.size(), 2u);
+}
+
+TEST_F(DispatchTest, KeysGoToTheRememberedFocusOnly)
+{
+    Send(WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(window.ReachedDefault(WM_KEYDOWN));  // no focus: -1
+
+    right.SetFocus();
+    EXPECT_TRUE(right.HasFocus());
+    window.defaults.clear();
+    Send(WM_KEYDOWN, 'B', 0);
+    EXPECT_EQ(right.keys, std::vector<UINT>{'B'});
+    EXPECT_TRUE(window.ReachedDefault(WM_KEYDOWN));  // right returns -1
+
+    left.SetFocus();
+    window.defaults.clear();
+    EXPECT_EQ(Send(WM_KEYDOWN, 'C', 0), 0);
+    EXPECT_EQ(left.keys, std::vector<UINT>{'C'});
+    EXPECT_FALSE(window.ReachedDefault(WM_KEYDOWN));
+
+    // The focused control dies: keys fall through instead of reaching freed memory.
+    left.Destroy();
+    EXPECT_EQ(VelControlCore::Instance->GetFocus(), nullptr);
+    Send(WM_KEYDOWN, 'D', 0);
+    EXPECT_TRUE(window.ReachedDefault(WM_KEYDOWN));
+}
+
+TEST_F(DispatchTest, UnhandledAndUnlistedMessagesReachDefWindowProc)
+{
+    const struct { UINT message; WPARAM w; } cases[] = {
+        {WM_QUIT, 0}, {WM_SETFOCUS, 0}, {WM_USER + 2, 0}, {WM_IME_SETCONTEXT, 0}, {WM_ERASEBKGND, 0},
+    };
+    for (const auto& c : cases) {
+        window.defaults.clear();
+        Send(c.message, c.w, 0);
+        EXPECT_TRUE(window.ReachedDefault(c.message)) << std::hex << c.message;
+    }
+    EXPECT_EQ(Send(WM_NULL), 0);
+    EXPECT_FALSE(window.ReachedDefault(WM_NULL));
+}
+
+TEST_F(DispatchTest, TimersTickTheirTargetById)
+{
+    VelTimer first(1000u, &left, nullptr, "first");
+    VelTimer second(1000u, &left, nullptr, "second");
+    EXPECT_GT(first.GetTimerId(), 5555u);
+    EXPECT_EQ(second.GetTimerId(), first.GetTimerId() + 1);
+
+    first.Start();
+    first.Start();  // restarts, still one
+    EXPECT_TRUE(first.IsActive());
+    EXPECT_EQ(Send(WM_TIMER, first.GetTimerId(), 0), 0);
+    EXPECT_EQ(left.ticks, std::vector<UINT>{first.GetTimerId()});
+
+    // A stopped timer's id reaches nobody.
+    first.Stop();
+    window.defaults.clear();
+    Send(WM_TIMER, first.GetTimerId(), 0);
+    EXPECT_EQ(left.ticks.size(), 1u);
+    EXPECT_TRUE(window.ReachedDefault(WM_TIMER));
+}
+
+TEST_F(DispatchTest, ATickForADestroyedTargetReachesNobody)
+{
+    RecordingControl* target = new RecordingControl;
+    target->Create(&window, kVisible, VelRect(0, 100, 50, 150));
+    VelTimer timer(1000u, target, nullptr, "orphan");
+    timer.Start();
+    delete target;
+    window.defaults.clear();
+    Send(WM_TIMER, timer.GetTimerId(), 0);
+    EXPECT_TRUE(window.ReachedDefault(WM_TIMER));
+    // The dead timer was killed: it is gone from the window.
+    EXPECT_FALSE(::KillTimer(window.GetHandle(), timer.GetTimerId()));
+}
+
+namespace {
+
+struct PlainTarget : VelObject {
+    std::vector<UINT> ticks;
+    std::vector<int> codes;
+    int OnTimer(const VelTimerEventArgs* a) override { ticks.push_back(a->timerId); return 0; }
+    int OnUserMessage(const VelUserMessageEventArgs* a) override { codes.push_back(a->code); return 0; }
+};
+
+} // namespace
+
+TEST_F(DispatchTest, ObjectsThatAreNoControlsUseTheCallbackWindow)
+{
+    PlainTarget target;
+    VelTimer timer(1000u, &target, nullptr, "app");
+    timer.Start();
+    ::SendMessageW(VelControlCore::Instance->GetCallbackWindow(), WM_TIMER, timer.GetTimerId(), 0);
+    EXPECT_EQ(target.ticks, std::vector<UINT>{timer.GetTimerId()});
+
+    PlainTarget* dead = new PlainTarget;
+    VelControlCore::Instance->PostUserMessage(6, dead, 60);
+    delete dead;  // its message must reach nobody
+    VelControlCore::Instance->PostUserMessage(7, &target, 70);
+    VelControlCore::Instance->PostUserMessage(8, &left, 80);
+    Pump();
+    EXPECT_EQ(target.codes, std::vector<int>{7});
+    ASSERT_EQ(left.userMessages.size(), 1u);
+    EXPECT_EQ(left.userMessages[0], std::make_pair(8, LPARAM(80)));
+}
+
+TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
+{
+    // A stray WM_USER+1 from elsewhere carries a pointer that is not ours.
+    static char junk[32];
+    window.defaults.clear();
+    Send(WM_USER + 1, reinterpret_cast<WPARAM>(junk), 0);
+    Send(WM_USER + 1, 0x12345678, 0);
+    EXPECT_TRUE(window.ReachedDefault(WM_USER + 1));
+
+    HWND bare = ::CreateWindowExW(0, L"_VELWINDOW_WC_", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(::IsWindow(bare));
+    for (UINT m : {UINT(WM_PAINT), UINT(WM_USER + 1), UINT(WM_LBUTTONDOWN), UINT(WM_TIMER), UINT(WM_KEYDOWN)})
+        ::SendMessageW(bare, m, 1, 0);
+    ::DestroyWindow(bare);
+}

@@ -1,0 +1,72 @@
+#include "TestControls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Asks for its window to be invalidated while it is being painted.
+struct SelfInvalidating : RecordingControl {
+    bool ask = true;
+    int OnPaint(const VelPaintEventArgs* args) override
+    {
+        if (ask) {
+            ask = false;
+            VelControlCore::Instance->InvalidateWindowRect(this, VelRect(0, 0, 5, 5));
+        }
+        return RecordingControl::OnPaint(args);
+    }
+};
+
+bool RunOneRequest()
+{
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, WM_USER + 1, WM_USER + 1, PM_REMOVE))
+        return false;
+    ::DispatchMessageW(&msg);
+    return true;
+}
+
+} // namespace
+
+TEST(PaintRequests, InvalidationDuringThePaintIsPostedAndRunsAfterIt)
+{
+    RecordingControl window;
+    window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    SelfInvalidating child;
+    child.Create(&window, kVisible, VelRect(10, 10, 60, 60));
+    ::UpdateWindow(window.GetHandle());
+    EXPECT_FALSE(child.ask);
+    // Had it not been posted, the paint would have validated it at once.
+    EXPECT_FALSE(::GetUpdateRect(window.GetHandle(), nullptr, FALSE));
+    ASSERT_TRUE(RunOneRequest());
+    RECT update;
+    ASSERT_TRUE(::GetUpdateRect(window.GetHandle(), &update, FALSE));
+    EXPECT_EQ(VelRect(update), VelRect(10, 10, 15, 15));
+}
+
+TEST(PaintRequests, ACanvasAttachedWithCopyShowsWhatShowedAndDetachesWithoutRepaint)
+{
+    RecordingControl window(RGB(255, 255, 255));
+    RecordingControl moving(RGB(255, 0, 0));
+    window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    moving.Create(&window, kVisible, VelRect(10, 10, 50, 50));
+    Pump();
+    ::UpdateWindow(window.GetHandle());
+    ASSERT_EQ(moving.paints.size(), 1u);
+
+    VelControlCore* core = VelControlCore::Instance;
+    moving.SetStateFlags(1, 1);
+    core->AttachCanvas(&moving, true);
+    ASSERT_NE(moving.GetCanvas(), nullptr);
+    EXPECT_EQ(::GetPixel(moving.GetCanvas()->GetDC(), 5, 5), RGB(255, 0, 0));
+    EXPECT_TRUE(moving.GetCanvas()->GetClipRegion().IsEmpty());  // all of it showed
+    EXPECT_EQ(moving.GetCanvas()->GetAuxiliaryValue(), 1u);
+
+    core->PaintControlNow(&moving, VelRegion());
+    EXPECT_EQ(moving.paints.size(), 1u);  // nothing dirty, nothing painted
+
+    core->DetachCanvas(&moving, true);
+    EXPECT_EQ(moving.GetCanvas(), nullptr);
+    EXPECT_EQ(moving.GetStateFlag(), 0);
+    EXPECT_FALSE(::GetUpdateRect(window.GetHandle(), nullptr, FALSE));
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+class VelCanvas;
+
+// Something a control may own so that the theme's background operations draw
+// it instead of a flat colour.
+class VelBackground {
+public:
+    virtual ~VelBackground() {}
+    virtual void Draw(VelCanvas* canvas, const RECT& rect) = 0;
+};

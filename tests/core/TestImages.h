@@ -112,11 +112,12 @@ inline std::vector<uint8_t> MakeBmp(int width, int height, COLORREF color)
     return bmp;
 }
 
+// Per process: ctest runs the cases of one binary side by side.
 inline std::wstring TempPath(const wchar_t* name)
 {
     wchar_t dir[MAX_PATH];
     ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
+    return std::wstring(dir) + std::to_wstring(::GetCurrentProcessId()) + L"-" + name;
 }
 
 inline void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)

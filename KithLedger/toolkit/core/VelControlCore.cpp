@@ -348,31 +348,17 @@ void VelControlCore::OnControlStateChanged(VelAbstractControl* control)
 
 void VelControlCore::BringToFront(VelAbstractControl* control, bool recursive)
 {
-    VelAbstractControl* level = control;
-    VelAbstractControl* last = control;
-    while (level) {
-        last = level;
-        VelAbstractControl* parent = level->GetParent();
-        if (!parent) {
-            {
-                VelScopedLock lock(&m_lock);
-                m_root->RaiseChild(level);
-            }
-            if (level->GetHandle())
-                ::BringWindowToTop(level->GetHandle());
-            break;
-        }
-        parent->RaiseChild(level);
-        InvalidateInParent(parent, VelRegion(level->GetBounds()), true);
-        if (!recursive)
-            break;
-        level = parent;
-    }
-    UpdateControl(last, 1);
+    Restack(control, recursive, Stacking::Top);
 }
 
 void VelControlCore::SendToBack(VelAbstractControl* control, bool recursive)
 {
+    Restack(control, recursive, Stacking::Bottom);
+}
+
+void VelControlCore::Restack(VelAbstractControl* control, bool recursive, Stacking place)
+{
+    const bool top = place == Stacking::Top;
     VelAbstractControl* level = control;
     VelAbstractControl* last = control;
     while (level) {
@@ -381,14 +367,16 @@ void VelControlCore::SendToBack(VelAbstractControl* control, bool recursive)
         if (!parent) {
             {
                 VelScopedLock lock(&m_lock);
-                m_root->LowerChild(level);
+                top ? m_root->RaiseChild(level) : m_root->LowerChild(level);
             }
-            if (level->GetHandle())
+            if (level->GetHandle() && top)
+                ::BringWindowToTop(level->GetHandle());
+            else if (level->GetHandle())
                 ::SetWindowPos(level->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0,
                                SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER);
             break;
         }
-        parent->LowerChild(level);
+        top ? parent->RaiseChild(level) : parent->LowerChild(level);
         InvalidateInParent(parent, VelRegion(level->GetBounds()), true);
         if (!recursive)
             break;

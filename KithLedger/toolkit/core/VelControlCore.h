@@ -183,6 +183,8 @@ private:
     void DrainRequests(HWND window);
     void PostRegionRequest(int code, VelAbstractControl* target, const VelRegion& region, bool merge);
 
+    enum class Stacking { Top, Bottom };
+    void Restack(VelAbstractControl* control, bool recursive, Stacking place);
     void ForgetControl(VelAbstractControl* control);
     void ComputeDirtyRegions(VelAbstractControl* window, VelRegion dirty, RegionMap& exposed, RegionMap& subtree,
                              RegionMap& canvasAreas, bool rebuild);

@@ -311,26 +311,10 @@ void VelGDICanvas::DrawBitmapPart(const VelBitmap& bitmap, const VelPoint& point
     ::BitBlt(m_memoryDC, at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, rop);
 }
 
+// The whole bitmap is its own part: same key, image and blit cases.
 void VelGDICanvas::DrawBitmap(const VelBitmap& bitmap, const VelPoint& point, DWORD rop)
 {
-    if (bitmap.IsEmpty())
-        return;
-    const VelColor key = bitmap.GetKeyColor();
-    if (key.GetFlag() == 0) {
-        DrawTransparentBitmap(bitmap, point, key);
-        return;
-    }
-    const VelPoint at = ToCanvasPoint(point);
-    if (IImage* image = bitmap.GetImage()) {
-        ImageInfo info = {};
-        image->GetImageInfo(&info);
-        const RECT destination = {at.x, at.y, at.x + static_cast<LONG>(info.Width),
-                                  at.y + static_cast<LONG>(info.Height)};
-        image->Draw(m_memoryDC, &destination, nullptr);
-        return;
-    }
-    BitmapDC from(m_memoryDC, bitmap.GetHandle());
-    ::BitBlt(m_memoryDC, at.x, at.y, bitmap.GetWidth(), bitmap.GetHeight(), from.Get(), 0, 0, rop);
+    DrawBitmapPart(bitmap, point, bitmap.GetSize(), VelPoint(0, 0), rop);
 }
 
 void VelGDICanvas::StretchBitmap(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,

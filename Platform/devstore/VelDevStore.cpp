@@ -570,9 +570,10 @@ struct SharedStores {
     SharedStores() { InitializeCriticalSection(&lock); }
 };
 
+// Never destroyed: watcher threads may still open stores while the process exits.
 SharedStores& Shared() {
-    static SharedStores s;
-    return s;
+    static SharedStores* s = new SharedStores;
+    return *s;
 }
 
 std::wstring EnvironmentValue(const wchar_t* name) {

@@ -30,7 +30,7 @@ bool LookUpFault(const wchar_t* name, std::wstring* value) {
         }
     }
     std::string bytes;
-    if (!veldev::ReadWholeFile(veldev::JoinPath(VelDevStore::ConfiguredFolder(), L"settings.ini"), &bytes)) {
+    if (!VelDevReadFile(veldev::JoinPath(VelDevStore::ConfiguredFolder(), L"settings.ini"), &bytes)) {
         return false;
     }
     CSimpleIniW ini;
@@ -93,13 +93,10 @@ void VelDevSetDebugHook(const VelDevDebugHook& hook) {
     LeaveCriticalSection(&d.lock);
 }
 
-void VelDevDebugPrint(const wchar_t* format, ...) {
+void VelDevDebugPrintV(const wchar_t* format, va_list args) {
     wchar_t line[kDebugLineChars];
-    va_list args;
-    va_start(args, format);
     // MS semantics (%s is wide); a cut line is left unterminated by it.
     _vsnwprintf(line, kDebugLineChars - 1, format, args);
-    va_end(args);
     line[kDebugLineChars - 1] = 0;
     OutputDebugStringW(line);
     wchar_t logPath[MAX_PATH];
@@ -119,4 +116,11 @@ void VelDevDebugPrint(const wchar_t* format, ...) {
     VelDevDebugHook hook = d.hook;
     LeaveCriticalSection(&d.lock);
     if (hook) hook(line);
+}
+
+void VelDevDebugPrint(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    VelDevDebugPrintV(format, args);
+    va_end(args);
 }

@@ -14,7 +14,9 @@ std::wstring EscapeLine(const std::wstring& text);
 bool ParseNumber(const std::wstring& text, DWORD* value);
 std::wstring FormatNumber(DWORD value);
 
-bool ReadWholeFile(const std::wstring& path, std::string* bytes);
+// Opened for reading while others may write, replace or delete it.
+HANDLE OpenShared(const std::wstring& path, DWORD access);
+bool ReadHandle(HANDLE f, std::string* bytes);
 // Temporary file beside the target, then a replacing move.
 bool WriteFileAtomically(const std::wstring& path, const std::string& bytes);
 bool MakeFolders(const std::wstring& folder);

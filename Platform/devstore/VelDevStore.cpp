@@ -28,48 +28,35 @@ struct Stamp {
     }
 };
 
-// Reads a file and its stamp through one handle, so they agree.
+void FillStamp(HANDLE f, Stamp* stamp) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(f, &info)) return;
+    stamp->exists = true;
+    stamp->volume = info.dwVolumeSerialNumber;
+    stamp->indexHigh = info.nFileIndexHigh;
+    stamp->indexLow = info.nFileIndexLow;
+    stamp->sizeLow = info.nFileSizeLow;
+    stamp->written = info.ftLastWriteTime;
+}
+
+// Reads a file and its stamp through one handle, so they agree. A file that
+// is not there reads as empty.
 bool ReadStamped(const std::wstring& path, std::string* bytes, Stamp* stamp) {
     *stamp = Stamp();
     bytes->clear();
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    HANDLE f = OpenShared(path, GENERIC_READ);
     if (f == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(f, &info) != 0;
-    if (ok) {
-        stamp->exists = true;
-        stamp->volume = info.dwVolumeSerialNumber;
-        stamp->indexHigh = info.nFileIndexHigh;
-        stamp->indexLow = info.nFileIndexLow;
-        stamp->sizeLow = info.nFileSizeLow;
-        stamp->written = info.ftLastWriteTime;
-    }
-    char buf[16384];
-    DWORD got = 0;
-    while (ok) {
-        if (!ReadFile(f, buf, sizeof buf, &got, 0)) { ok = false; break; }
-        if (got == 0) break;
-        bytes->append(buf, got);
-    }
+    FillStamp(f, stamp);
+    bool ok = stamp->exists && ReadHandle(f, bytes);
     CloseHandle(f);
     return ok;
 }
 
 Stamp StampOf(const std::wstring& path) {
     Stamp s;
-    HANDLE f = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, 0);
+    HANDLE f = OpenShared(path, 0);
     if (f == INVALID_HANDLE_VALUE) return s;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(f, &info)) {
-        s.exists = true;
-        s.volume = info.dwVolumeSerialNumber;
-        s.indexHigh = info.nFileIndexHigh;
-        s.indexLow = info.nFileIndexLow;
-        s.sizeLow = info.nFileSizeLow;
-        s.written = info.ftLastWriteTime;
-    }
+    FillStamp(f, &s);
     CloseHandle(f);
     return s;
 }
@@ -140,31 +127,29 @@ std::string ShortForLog(const std::string& header) {
 }
 
 // Per kind: where its records live and how one is read and written.
+template <class R, Kind K, std::map<DWORD, R> VelDevStoreData::*Records, DWORD VelDevStoreData::*Next,
+          std::vector<VelDevChange<R> > VelDevStoreChanges::*Found,
+          bool (*Reader)(const Section&, R*, std::wstring*),
+          void (*Writer)(CSimpleIniW&, const wchar_t*, const R&)>
+struct KindTraits {
+    static const Kind kind = K;
+    static std::map<DWORD, R>& Map(VelDevStoreData& d) { return d.*Records; }
+    static DWORD& NextId(VelDevStoreData& d) { return d.*Next; }
+    static bool Read(const Section& s, R* r, std::wstring* why) { return Reader(s, r, why); }
+    static void Write(CSimpleIniW& ini, const wchar_t* sec, const R& r) { Writer(ini, sec, r); }
+    static std::vector<VelDevChange<R> >& Changes(VelDevStoreChanges& c) { return c.*Found; }
+};
+
 template <class R> struct KindOf;
-template <> struct KindOf<VelDevContact> {
-    static const Kind kind = kContacts;
-    static std::map<DWORD, VelDevContact>& Map(VelDevStoreData& d) { return d.contacts; }
-    static DWORD& NextId(VelDevStoreData& d) { return d.nextContactId; }
-    static bool Read(const Section& s, VelDevContact* r, std::wstring* why) { return ReadContact(s, r, why); }
-    static void Write(CSimpleIniW& ini, const wchar_t* sec, const VelDevContact& r) { WriteContact(ini, sec, r); }
-    static std::vector<VelDevChange<VelDevContact> >& Changes(VelDevStoreChanges& c) { return c.contacts; }
-};
-template <> struct KindOf<VelDevCall> {
-    static const Kind kind = kCalls;
-    static std::map<DWORD, VelDevCall>& Map(VelDevStoreData& d) { return d.calls; }
-    static DWORD& NextId(VelDevStoreData& d) { return d.nextCallId; }
-    static bool Read(const Section& s, VelDevCall* r, std::wstring* why) { return ReadCall(s, r, why); }
-    static void Write(CSimpleIniW& ini, const wchar_t* sec, const VelDevCall& r) { WriteCall(ini, sec, r); }
-    static std::vector<VelDevChange<VelDevCall> >& Changes(VelDevStoreChanges& c) { return c.calls; }
-};
-template <> struct KindOf<VelDevMessage> {
-    static const Kind kind = kMessages;
-    static std::map<DWORD, VelDevMessage>& Map(VelDevStoreData& d) { return d.messages; }
-    static DWORD& NextId(VelDevStoreData& d) { return d.nextMessageId; }
-    static bool Read(const Section& s, VelDevMessage* r, std::wstring* why) { return ReadMessage(s, r, why); }
-    static void Write(CSimpleIniW& ini, const wchar_t* sec, const VelDevMessage& r) { WriteMessage(ini, sec, r); }
-    static std::vector<VelDevChange<VelDevMessage> >& Changes(VelDevStoreChanges& c) { return c.messages; }
-};
+template <> struct KindOf<VelDevContact>
+    : KindTraits<VelDevContact, kContacts, &VelDevStoreData::contacts, &VelDevStoreData::nextContactId,
+                 &VelDevStoreChanges::contacts, &ReadContact, &WriteContact> {};
+template <> struct KindOf<VelDevCall>
+    : KindTraits<VelDevCall, kCalls, &VelDevStoreData::calls, &VelDevStoreData::nextCallId,
+                 &VelDevStoreChanges::calls, &ReadCall, &WriteCall> {};
+template <> struct KindOf<VelDevMessage>
+    : KindTraits<VelDevMessage, kMessages, &VelDevStoreData::messages, &VelDevStoreData::nextMessageId,
+                 &VelDevStoreChanges::messages, &ReadMessage, &WriteMessage> {};
 
 typedef std::deque<std::pair<DWORD, DWORD> > Deletions;   // id, process, oldest first
 
@@ -682,11 +667,25 @@ bool FindIn(const std::map<DWORD, R>& records, DWORD id, R* out) {
 }
 
 template <class R>
-bool UpdateIn(std::map<DWORD, R>& records, const R& r) {
-    typename std::map<DWORD, R>::iterator it = records.find(r.id);
-    if (it == records.end()) return false;
-    it->second = r;
-    return true;
+DWORD AddVia(VelDevStore& store, DWORD (VelDevStoreData::*add)(R), const R& r) {
+    DWORD id = 0;
+    store.Transact([&](VelDevStoreData& d) { id = (d.*add)(r); return true; });
+    return id;
+}
+
+template <class R>
+bool UpdateVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, const R& r) {
+    return store.Transact([&](VelDevStoreData& d) {
+        typename std::map<DWORD, R>::iterator it = (d.*records).find(r.id);
+        if (it == (d.*records).end()) return false;
+        it->second = r;
+        return true;
+    });
+}
+
+template <class R>
+bool EraseVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, DWORD id) {
+    return store.Transact([&](VelDevStoreData& d) { return (d.*records).erase(id) > 0; });
 }
 
 }  // namespace
@@ -699,15 +698,8 @@ bool VelDevStore::Transact(const boost::function<bool (VelDevStoreData&)>& chang
     return m_impl->Transact(change);
 }
 
-DWORD VelDevStore::AddContact(const VelDevContact& c) {
-    DWORD id = 0;
-    Transact([&](VelDevStoreData& d) { id = d.AddContact(c); return true; });
-    return id;
-}
-
-bool VelDevStore::UpdateContact(const VelDevContact& c) {
-    return Transact([&](VelDevStoreData& d) { return UpdateIn(d.contacts, c); });
-}
+DWORD VelDevStore::AddContact(const VelDevContact& c) { return AddVia(*this, &VelDevStoreData::AddContact, c); }
+bool VelDevStore::UpdateContact(const VelDevContact& c) { return UpdateVia(*this, &VelDevStoreData::contacts, c); }
 
 bool VelDevStore::DeleteContact(DWORD id) {
     std::wstring picture;
@@ -722,33 +714,12 @@ bool VelDevStore::DeleteContact(DWORD id) {
     return ok;
 }
 
-DWORD VelDevStore::AddCall(const VelDevCall& c) {
-    DWORD id = 0;
-    Transact([&](VelDevStoreData& d) { id = d.AddCall(c); return true; });
-    return id;
-}
-
-bool VelDevStore::UpdateCall(const VelDevCall& c) {
-    return Transact([&](VelDevStoreData& d) { return UpdateIn(d.calls, c); });
-}
-
-bool VelDevStore::DeleteCall(DWORD id) {
-    return Transact([&](VelDevStoreData& d) { return d.calls.erase(id) > 0; });
-}
-
-DWORD VelDevStore::AddMessage(const VelDevMessage& m) {
-    DWORD id = 0;
-    Transact([&](VelDevStoreData& d) { id = d.AddMessage(m); return true; });
-    return id;
-}
-
-bool VelDevStore::UpdateMessage(const VelDevMessage& m) {
-    return Transact([&](VelDevStoreData& d) { return UpdateIn(d.messages, m); });
-}
-
-bool VelDevStore::DeleteMessage(DWORD id) {
-    return Transact([&](VelDevStoreData& d) { return d.messages.erase(id) > 0; });
-}
+DWORD VelDevStore::AddCall(const VelDevCall& c) { return AddVia(*this, &VelDevStoreData::AddCall, c); }
+bool VelDevStore::UpdateCall(const VelDevCall& c) { return UpdateVia(*this, &VelDevStoreData::calls, c); }
+bool VelDevStore::DeleteCall(DWORD id) { return EraseVia(*this, &VelDevStoreData::calls, id); }
+DWORD VelDevStore::AddMessage(const VelDevMessage& m) { return AddVia(*this, &VelDevStoreData::AddMessage, m); }
+bool VelDevStore::UpdateMessage(const VelDevMessage& m) { return UpdateVia(*this, &VelDevStoreData::messages, m); }
+bool VelDevStore::DeleteMessage(DWORD id) { return EraseVia(*this, &VelDevStoreData::messages, id); }
 
 std::wstring VelDevStore::PicturePath(const VelDevContact& c) const {
     if (c.picture.empty()) return std::wstring();
@@ -775,7 +746,7 @@ bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const st
 bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes) {
     VelDevContact c;
     if (!FindContact(id, &c) || c.picture.empty()) return false;
-    return ReadWholeFile(PicturePath(c), bytes);
+    return VelDevReadFile(PicturePath(c), bytes);
 }
 
 bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& line) {
@@ -797,7 +768,7 @@ bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& li
 std::vector<std::wstring> VelDevStore::ReadLog(const std::wstring& fileName) {
     std::vector<std::wstring> lines;
     std::string bytes;
-    if (!ReadWholeFile(JoinPath(m_impl->m_folder, fileName), &bytes)) return lines;
+    if (!VelDevReadFile(JoinPath(m_impl->m_folder, fileName), &bytes)) return lines;
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t end = bytes.find('\n', pos);

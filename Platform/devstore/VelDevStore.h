@@ -28,6 +28,7 @@
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 
+#include <cstdarg>
 #include <map>
 #include <string>
 #include <vector>
@@ -237,6 +238,8 @@ DWORD VelDevGetMissedCallCount();
 typedef boost::function<void (const std::wstring&)> VelDevDebugHook;
 void VelDevSetDebugHook(const VelDevDebugHook& hook);
 void VelDevDebugPrint(const wchar_t* format, ...);
+// The same with the arguments in a va_list (format with MS semantics: %s is wide).
+void VelDevDebugPrintV(const wchar_t* format, va_list args);
 
 // Text helpers shared by the stand-ins and tools.
 std::string VelDevToUtf8(const std::wstring& text);
@@ -245,3 +248,5 @@ std::wstring VelDevFromUtf8(const std::string& text);
 std::wstring VelDevFormatTime(const FILETIME& utc);
 bool VelDevParseTime(const std::wstring& text, FILETIME* utc);
 FILETIME VelDevNow();
+// The whole file; false when it cannot be opened or read.
+bool VelDevReadFile(const std::wstring& path, std::string* bytes);

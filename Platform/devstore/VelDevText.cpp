@@ -222,21 +222,20 @@ bool MakeFolders(const std::wstring& folder) {
     return CreateDirectoryW(folder.c_str(), 0) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    if (f == INVALID_HANDLE_VALUE) return false;
+HANDLE OpenShared(const std::wstring& path, DWORD access) {
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+bool ReadHandle(HANDLE f, std::string* bytes) {
     bytes->clear();
     char buf[16384];
     DWORD got = 0;
-    bool ok = true;
     for (;;) {
-        if (!ReadFile(f, buf, sizeof buf, &got, 0)) { ok = false; break; }
-        if (got == 0) break;
+        if (!ReadFile(f, buf, sizeof buf, &got, 0)) return false;
+        if (got == 0) return true;
         bytes->append(buf, got);
     }
-    CloseHandle(f);
-    return ok;
 }
 
 bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
@@ -257,3 +256,11 @@ bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
 }
 
 }  // namespace veldev
+
+bool VelDevReadFile(const std::wstring& path, std::string* bytes) {
+    HANDLE f = veldev::OpenShared(path, GENERIC_READ);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    bool ok = veldev::ReadHandle(f, bytes);
+    CloseHandle(f);
+    return ok;
+}

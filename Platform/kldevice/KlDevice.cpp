@@ -197,16 +197,6 @@ void SetFavorite(VelDevContact& c, bool on) {
     c.categories = JoinCategories(kept);
 }
 
-bool ReadFileBytes(const std::wstring& path, std::string* bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    char buf[8192];
-    DWORD got;
-    while (ReadFile(f, buf, sizeof buf, &got, 0) && got) bytes->append(buf, got);
-    CloseHandle(f);
-    return true;
-}
-
 std::wstring Extension(const std::wstring& path) {
     size_t dot = path.find_last_of(L'.');
     size_t slash = path.find_last_of(L"\\/");
@@ -297,7 +287,7 @@ int ContactCommand(const std::vector<std::wstring>& a) {
     VelDevContact c;
     if (verb == L"change" && !store->FindContact(oid, &c)) return Refused(L"contact " + a[3]);
     ApplyContactOptions(o, c, &picture);
-    if (!picture.empty() && !ReadFileBytes(picture, &bytes)) return UsageError(L"cannot read " + picture);
+    if (!picture.empty() && !VelDevReadFile(picture, &bytes)) return UsageError(L"cannot read " + picture);
     if (verb == L"add") {
         oid = store->AddContact(c);
         if (!oid) return Refused(L"contact add");

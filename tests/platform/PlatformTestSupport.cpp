@@ -73,13 +73,7 @@ std::wstring TempStoreTest::File(const std::wstring& name) const { return m_fold
 
 std::string TempStoreTest::ReadBytes(const std::wstring& name) const {
     std::string out;
-    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                           OPEN_EXISTING, 0, 0);
-    if (f == INVALID_HANDLE_VALUE) return out;
-    char buf[4096];
-    DWORD got;
-    while (ReadFile(f, buf, sizeof buf, &got, 0) && got) out.append(buf, got);
-    CloseHandle(f);
+    VelDevReadFile(File(name), &out);
     return out;
 }
 
@@ -146,4 +140,15 @@ VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name,
     c.number = VelDevOptText(number);
     c.name = VelDevOptText(name);
     return c;
+}
+
+PhoneKeyGuard::PhoneKeyGuard() : m_mutex(CreateMutexW(0, FALSE, L"VelTestsPhoneStateKey")), m_saved(0) {
+    WaitForSingleObject(m_mutex, INFINITE);
+    m_saved = VelDevGetMissedCallCount();
+}
+
+PhoneKeyGuard::~PhoneKeyGuard() {
+    VelDevSetMissedCallCount(m_saved);
+    ReleaseMutex(m_mutex);
+    CloseHandle(m_mutex);
 }

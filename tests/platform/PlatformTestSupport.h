@@ -28,6 +28,19 @@ int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs = 30000);
 // Starts it without waiting; the caller waits and closes the handle.
 HANDLE StartKlDevice(const std::wstring& arguments);
 
+// HKCU "System\State\Phone" is one key for every test process of the
+// prefix: tests that write "Missed Call Count" hold this while they do, and
+// put the value back afterwards.
+class PhoneKeyGuard {
+public:
+    PhoneKeyGuard();
+    ~PhoneKeyGuard();
+
+private:
+    HANDLE m_mutex;
+    DWORD m_saved;
+};
+
 // Polls until pred holds or the time is up.
 template <class Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs) {

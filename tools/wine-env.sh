@@ -55,6 +55,14 @@ vel_prefix_init() {
   touch "$WINEPREFIX/.vel-ready"
 }
 
+# The contacts COM stand-in, registered again whenever it was rebuilt.
+vel_register_pimstore() {
+  local dll=$VEL_BUILD_DIR/out/pimstore.dll stamp=$WINEPREFIX/.vel-pimstore-registered
+  [ -f "$dll" ] || return 0
+  [ -f "$stamp" ] && [ ! "$dll" -nt "$stamp" ] && return 0
+  wine regsvr32 /s "Z:${dll//\//\\}" </dev/null >/dev/null 2>&1 && touch "$stamp"
+}
+
 vel_session_start() {
   [ -n "${VEL_WINE_SESSION:-}" ] && return 0
   vel_start_display || return 1
@@ -63,6 +71,7 @@ vel_session_start() {
   # Wine's own service processes start with the first program and outlive it:
   # start them here, away from any pipe a caller (ctest) waits on.
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  vel_register_pimstore
   export VEL_WINE_SESSION=1
 }
 

@@ -1,0 +1,146 @@
+#include "PimBackend.h"
+#include "StandInStore.h"
+
+#include <algorithm>
+
+namespace {
+
+standin::Lock& BackendLock() {
+    static standin::Lock lock;
+    return lock;
+}
+
+LONG g_generation = 0;
+pimbackend::ChangeSink g_sink = nullptr;
+
+// Each text field of a contact and where the store keeps it.
+struct FieldPair {
+    std::wstring PimContactRecord::*ours;
+    std::wstring VelDevContact::*stored;
+};
+
+const FieldPair kFieldPairs[] = {
+    {&PimContactRecord::fileAs, &VelDevContact::fileAs},     {&PimContactRecord::firstName, &VelDevContact::firstName},
+    {&PimContactRecord::lastName, &VelDevContact::lastName}, {&PimContactRecord::company, &VelDevContact::company},
+    {&PimContactRecord::mobile, &VelDevContact::mobile},     {&PimContactRecord::business, &VelDevContact::work},
+    {&PimContactRecord::home, &VelDevContact::home},         {&PimContactRecord::categories, &VelDevContact::categories},
+};
+
+PimContactRecord FromDevice(const VelDevContact& c) {
+    PimContactRecord r;
+    r.oid = static_cast<LONG>(c.id);
+    for (const FieldPair& f : kFieldPairs) r.*(f.ours) = c.*(f.stored);
+    return r;
+}
+
+void ToDevice(const PimContactRecord& r, VelDevContact& c) {
+    for (const FieldPair& f : kFieldPairs) c.*(f.stored) = r.*(f.ours);
+}
+
+void OnStoreChanges(const VelDevStoreChanges& changes) {
+    if (changes.contacts.empty()) return;
+    InterlockedIncrement(&g_generation);
+    pimbackend::ChangeSink sink;
+    {
+        standin::Guard guard(BackendLock());
+        sink = g_sink;
+    }
+    if (!sink) return;
+    for (const VelDevChange<VelDevContact>& change : changes.contacts) {
+        PimChangeKind kind = change.type == kDevCreated   ? PimChangeKind::Created
+                             : change.type == kDevDeleted ? PimChangeKind::Deleted
+                                                          : PimChangeKind::Changed;
+        sink(kind, static_cast<LONG>(change.id), change.ownProcess);
+    }
+}
+
+boost::shared_ptr<VelDevStore> Store() {
+    bool moved = false;
+    boost::shared_ptr<VelDevStore> store = standin::FollowStore(&OnStoreChanges).Current(&moved);
+    if (moved) InterlockedIncrement(&g_generation);
+    return store;
+}
+
+std::wstring Lowered(const std::wstring& text) {
+    std::wstring out = text;
+    if (!out.empty()) CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
+    return out;
+}
+
+}  // namespace
+
+namespace pimbackend {
+
+bool ListContacts(std::vector<PimContactRecord>& out) {
+    boost::shared_ptr<VelDevStore> store = Store();
+    if (!store) return false;
+    std::vector<VelDevContact> contacts = store->Contacts();
+    out.clear();
+    out.reserve(contacts.size());
+    for (const VelDevContact& c : contacts) out.push_back(FromDevice(c));
+    std::vector<std::pair<std::wstring, size_t> > keys;
+    keys.reserve(out.size());
+    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(Lowered(out[i].fileAs), i);
+    std::sort(keys.begin(), keys.end(), [&out](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return out[a.second].oid < out[b.second].oid;
+    });
+    std::vector<PimContactRecord> sorted;
+    sorted.reserve(out.size());
+    for (const auto& key : keys) sorted.push_back(std::move(out[key.second]));
+    out.swap(sorted);
+    return true;
+}
+
+bool FindContact(LONG oid, PimContactRecord& out) {
+    boost::shared_ptr<VelDevStore> store = Store();
+    VelDevContact c;
+    if (!store || oid <= 0 || !store->FindContact(static_cast<DWORD>(oid), &c)) return false;
+    out = FromDevice(c);
+    return true;
+}
+
+HRESULT SaveContact(PimContactRecord& record) {
+    boost::shared_ptr<VelDevStore> store = Store();
+    if (!store || store->IsMissing()) return E_FAIL;
+    if (record.oid == 0) {
+        VelDevContact c;
+        ToDevice(record, c);
+        DWORD id = store->AddContact(c);
+        if (id == 0) return E_FAIL;
+        record.oid = static_cast<LONG>(id);
+    } else {
+        VelDevContact c;
+        if (!store->FindContact(static_cast<DWORD>(record.oid), &c)) return static_cast<HRESULT>(0x80070490);
+        ToDevice(record, c);
+        if (!store->UpdateContact(c)) return E_FAIL;
+    }
+    InterlockedIncrement(&g_generation);
+    return S_OK;
+}
+
+bool ReadPicture(LONG oid, std::vector<BYTE>& bytes) {
+    boost::shared_ptr<VelDevStore> store = Store();
+    std::string data;
+    if (!store || oid <= 0 || !store->ReadContactPicture(static_cast<DWORD>(oid), &data) || data.empty())
+        return false;
+    bytes.assign(data.begin(), data.end());
+    return true;
+}
+
+LONG Generation() { return InterlockedCompareExchange(&g_generation, 0, 0); }
+
+void SetChangeSink(ChangeSink sink) {
+    {
+        standin::Guard guard(BackendLock());
+        g_sink = sink;
+    }
+    Store();
+}
+
+bool AppendRecording(const std::wstring& line) {
+    boost::shared_ptr<VelDevStore> store = Store();
+    return store && store->AppendLog(L"poom-ui.log", line);
+}
+
+}  // namespace pimbackend

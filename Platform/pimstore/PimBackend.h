@@ -1,0 +1,37 @@
+#pragma once
+// The contacts of the device store as the COM objects need them, and the
+// stream of changes that becomes the change messages.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct PimContactRecord {
+    LONG oid = 0;  // 0 until first saved
+    std::wstring fileAs, firstName, lastName, company;
+    std::wstring mobile, business, home;
+    std::wstring categories;  // ", "-separated
+};
+
+enum class PimChangeKind { Created, Deleted, Changed };
+
+namespace pimbackend {
+
+// Ordered by file-as name (case-insensitive), then oid.
+bool ListContacts(std::vector<PimContactRecord>& out);
+bool FindContact(LONG oid, PimContactRecord& out);
+// Creates the contact when its oid is 0 and gives it its new oid.
+HRESULT SaveContact(PimContactRecord& record);
+bool ReadPicture(LONG oid, std::vector<BYTE>& bytes);
+
+// Bumped on every change the store reports, so snapshots know when to reread.
+LONG Generation();
+
+// Called for every contact change, on a thread of the backend's own; `local`
+// when this process made it. Starts watching on the first call.
+using ChangeSink = void (*)(PimChangeKind kind, LONG oid, bool local);
+void SetChangeSink(ChangeSink sink);
+
+// Appends one line to the store's record of editor and card calls.
+bool AppendRecording(const std::wstring& line);
+
+}  // namespace pimbackend

@@ -75,10 +75,37 @@ IPimContact* FetchContact(int32_t id)
     return contact;
 }
 
+// What read gives for the contact fetched afresh (null when it is gone).
+template <typename Read>
+auto WithContact(int32_t id, Read read) -> decltype(read(static_cast<IPimContact*>(NULL)))
+{
+    IPimContact* contact = FetchContact(id);
+    auto result = read(contact);
+    if (contact)
+        contact->Release();
+    return result;
+}
+
+std::wstring ReadFreshText(int32_t id, TextProperty property)
+{
+    return WithContact(id, [property](IPimContact* contact) { return ReadText(contact, property); });
+}
+
 // S_FALSE reports that nothing changed.
 bool Changed(HRESULT result)
 {
     return SUCCEEDED(result) && result != S_FALSE;
+}
+
+// The platform's editor or card on the contact.
+bool OpenUi(IUnknown* contact, HRESULT (STDMETHODCALLTYPE IPimItem::*open)(HWND), HWND owner)
+{
+    IPimItem* item = ItemOf(contact);
+    if (!item)
+        return false;
+    const bool changed = Changed((item->*open)(owner));
+    item->Release();
+    return changed;
 }
 
 IImage* PictureOf(IPimContact* contact)
@@ -209,35 +236,17 @@ bool VelContactItem::Exists(int32_t id)
 
 bool VelContactItem::Edit(HWND owner)
 {
-    IPimContact* contact = GetContact();
-    IPimItem* item = ItemOf(contact);
-    const bool changed = item && Changed(item->Edit(owner));
-    if (item)
-        item->Release();
-    if (contact)
-        contact->Release();
-    return changed;
+    return WithContact(m_id, [owner](IPimContact* contact) { return OpenUi(contact, &IPimItem::Edit, owner); });
 }
 
 bool VelContactItem::Display(HWND owner)
 {
-    IPimContact* contact = GetContact();
-    IPimItem* item = ItemOf(contact);
-    const bool changed = item && Changed(item->Display(owner));
-    if (item)
-        item->Release();
-    if (contact)
-        contact->Release();
-    return changed;
+    return WithContact(m_id, [owner](IPimContact* contact) { return OpenUi(contact, &IPimItem::Display, owner); });
 }
 
 bool VelContactItem::IsFavorite() const
 {
-    IPimContact* contact = GetContact();
-    const bool favorite = HoldsFavorites(ReadText(contact, &IPimContact::get_Categories));
-    if (contact)
-        contact->Release();
-    return favorite;
+    return HoldsFavorites(ReadFreshText(m_id, &IPimContact::get_Categories));
 }
 
 void VelContactItem::SetFavorite(bool favorite)
@@ -259,75 +268,44 @@ void VelContactItem::SetFavorite(bool favorite)
 
 std::wstring VelContactItem::GetMobileNumber() const
 {
-    IPimContact* contact = GetContact();
-    const std::wstring text = ReadText(contact, &IPimContact::get_MobileTelephoneNumber);
-    if (contact)
-        contact->Release();
-    return text;
+    return ReadFreshText(m_id, &IPimContact::get_MobileTelephoneNumber);
 }
 
 std::wstring VelContactItem::GetWorkNumber() const
 {
-    IPimContact* contact = GetContact();
-    const std::wstring text = ReadText(contact, &IPimContact::get_BusinessTelephoneNumber);
-    if (contact)
-        contact->Release();
-    return text;
+    return ReadFreshText(m_id, &IPimContact::get_BusinessTelephoneNumber);
 }
 
 std::wstring VelContactItem::GetHomeNumber() const
 {
-    IPimContact* contact = GetContact();
-    const std::wstring text = ReadText(contact, &IPimContact::get_HomeTelephoneNumber);
-    if (contact)
-        contact->Release();
-    return text;
+    return ReadFreshText(m_id, &IPimContact::get_HomeTelephoneNumber);
 }
 
 std::wstring VelContactItem::GetCompany() const
 {
-    IPimContact* contact = GetContact();
-    const std::wstring text = ReadText(contact, &IPimContact::get_CompanyName);
-    if (contact)
-        contact->Release();
-    return text;
+    return ReadFreshText(m_id, &IPimContact::get_CompanyName);
 }
 
 std::wstring VelContactItem::GetPrimaryNumber() const
 {
-    IPimContact* contact = GetContact();
-    const std::wstring text = contact ? PrimaryNumberOf(contact) : std::wstring();
-    if (contact)
-        contact->Release();
-    return text;
+    return WithContact(m_id, [](IPimContact* contact) { return contact ? PrimaryNumberOf(contact) : std::wstring(); });
 }
 
 std::wstring VelContactItem::GetDisplayName() const
 {
-    IPimContact* contact = GetContact();
-    if (!contact)
-        return std::wstring();
-    const std::wstring text = DisplayNameOf(contact, m_company, PrimaryNumberOf(contact));
-    contact->Release();
-    return text;
+    return WithContact(m_id, [this](IPimContact* contact) {
+        return contact ? DisplayNameOf(contact, m_company, PrimaryNumberOf(contact)) : std::wstring();
+    });
 }
 
 std::vector<std::wstring> VelContactItem::GetCategories() const
 {
-    IPimContact* contact = GetContact();
-    const std::vector<std::wstring> categories = SplitCategories(ReadText(contact, &IPimContact::get_Categories));
-    if (contact)
-        contact->Release();
-    return categories;
+    return SplitCategories(ReadFreshText(m_id, &IPimContact::get_Categories));
 }
 
 IImage* VelContactItem::GetPicture() const
 {
-    IPimContact* contact = GetContact();
-    IImage* picture = contact ? PictureOf(contact) : NULL;
-    if (contact)
-        contact->Release();
-    return picture;
+    return WithContact(m_id, [](IPimContact* contact) { return contact ? PictureOf(contact) : static_cast<IImage*>(NULL); });
 }
 
 VelContactItem* CreateContactItem(int32_t id)
@@ -342,10 +320,7 @@ VelContactItem* CreateNewContact(HWND owner)
     IUnknown* object = NULL;
     if (!application || FAILED(application->CreateItem(kPimItemContact, &object)) || !object)
         return NULL;
-    IPimItem* item = ItemOf(object);
-    const bool saved = item && Changed(item->Edit(owner));
-    if (item)
-        item->Release();
+    const bool saved = OpenUi(object, &IPimItem::Edit, owner);
     IPimContact* contact = saved ? ContactOf(object) : NULL;
     object->Release();
     return contact ? new (std::nothrow) VelContactItem(contact) : NULL;

@@ -463,6 +463,24 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
     EXPECT_EQ(kMapiErrNotFound, m_session->Unadvise(connection));
 }
 
+TEST_F(MapiTest, MessageReceivedWithTheDeviceToolReachesTheSink) {
+    OpenStore(L"SMS");
+    RecordingSink sink(m_store.p);
+    Advised advised{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &sink, &advised.connection));
+    ASSERT_EQ(0u, RunKlDevice(L"sms receive +4411 hello --name Ann"));
+    std::vector<VelDevMessage> messages = TestStore()->Messages();
+    ASSERT_EQ(1u, messages.size());
+    std::string id = IdOf(messages[0].id);
+    RecordingSink::Seen seen;
+    ASSERT_TRUE(sink.WaitFor(kMapiEventCreated, id, &seen));
+    Ref<ICeMessage> message;
+    ASSERT_TRUE(OpenMessage(id, message.out()));
+    MapiPropValue v;
+    ASSERT_TRUE(ReadProp(message.p, kMapiTagMessageFlags, &v));
+    EXPECT_EQ(0u, v.Value.ul & kMapiMessageRead);
+}
+
 TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
     OpenStore(L"SMS");
     RecordingSink deletions(m_store.p), all(m_store.p);

@@ -55,6 +55,8 @@ struct ChildMode {
 
 }  // namespace
 
+DWORD RunProcess(const std::wstring& exe, std::wstring line);
+
 std::wstring UsePrivateStore() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -66,20 +68,33 @@ std::wstring UsePrivateStore() {
     return folder;
 }
 
-DWORD RunOtherProcess(const std::wstring& action) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring line = L"\"" + std::wstring(exe) + L"\" " + kChildSwitch + action;
+DWORD RunProcess(const std::wstring& exe, std::wstring line) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 0xFFFFFFFF;
     WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0;
+    DWORD code = 0xFFFFFFFF;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return code;
+}
+
+DWORD RunOtherProcess(const std::wstring& action) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    DWORD code = RunProcess(exe, L"\"" + std::wstring(exe) + L"\" " + kChildSwitch + action);
+    return code == 0xFFFFFFFF ? 0 : code;
+}
+
+DWORD RunKlDevice(const std::wstring& arguments) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe);
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"kldevice.exe";
+    return RunProcess(path, L"\"" + path + L"\" " + arguments);
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD ms) {

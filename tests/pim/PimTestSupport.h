@@ -18,6 +18,10 @@ std::wstring UsePrivateStore();
 // and returns its exit code (a new record's id for the add actions).
 DWORD RunOtherProcess(const std::wstring& action);
 
+// Runs kldevice.exe (beside the tests) with `arguments`; its exit code, or
+// 0xFFFFFFFF when it could not be started.
+DWORD RunKlDevice(const std::wstring& arguments);
+
 // Polls `done` until it holds or `ms` have passed, pumping this thread's messages.
 bool WaitFor(const std::function<bool()>& done, DWORD ms = 3000);
 

@@ -296,6 +296,14 @@ TEST_F(PoomTest, ChangesOfAnotherProcessPostRemoteMessages) {
     for (const Posted& p : m_posted) EXPECT_NE(static_cast<WPARAM>(kept), p.oid);
 }
 
+TEST_F(PoomTest, ContactAddedWithTheDeviceToolReachesTheLogonWindow) {
+    LogOn();
+    ASSERT_EQ(0u, RunKlDevice(L"contact add --first Tool --last Made --mobile +4477"));
+    std::vector<VelDevContact> contacts = TestStore()->Contacts();
+    ASSERT_EQ(1u, contacts.size());
+    EXPECT_EQ(kPimMsgRemoteCreated, WaitForChange(contacts[0].id));
+}
+
 TEST_F(PoomTest, NoMessagesForAFamilyTheMaskLeavesOut) {
     DWORD oid = AddContact(L"Mask", L"Mask", L"");
     LogOn(kPimNotifyRemote);

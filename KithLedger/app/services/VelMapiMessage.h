@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <unknwn.h>
 
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "VelDateTime.h"
 
 struct ICeMessage;
+struct MapiEntryId;
 struct ICeMapiProp;
 
 typedef std::vector<BYTE> VelEntryId;
@@ -30,6 +32,24 @@ private:
     VelEntryId m_entryId;
     ICeMessage* m_message;
 };
+
+// Opens an entry of a store or folder as the interface asked for; the
+// caller's reference, or null.
+template <typename Result, typename Container>
+Result* OpenMapiEntry(Container* container, const BYTE* entryId, ULONG size, const IID& iid)
+{
+    ULONG type = 0;
+    IUnknown* object = NULL;
+    if (!container || !size ||
+        FAILED(container->OpenEntry(size, reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(entryId)), NULL, 0,
+                                    &type, &object)) ||
+        !object)
+        return NULL;
+    Result* result = NULL;
+    object->QueryInterface(iid, reinterpret_cast<void**>(&result));
+    object->Release();
+    return result;
+}
 
 // One property of an object, asked for alone with the Unicode flag; it counts
 // only when exactly it comes back.

@@ -53,17 +53,10 @@ VelMapiMessage* VelMapiTable::NextMessage(bool* atEnd)
             const MapiPropValue& value = row.lpProps[i];
             if (value.ulPropTag != kMapiTagEntryId)
                 continue;
-            ULONG type = 0;
-            IUnknown* object = NULL;
-            if (SUCCEEDED(m_folder->OpenEntry(value.Value.bin.cb, reinterpret_cast<MapiEntryId*>(value.Value.bin.lpb),
-                                              NULL, 0, &type, &object)) &&
-                object) {
-                ICeMessage* opened = NULL;
-                object->QueryInterface(IID_ICeMessage, reinterpret_cast<void**>(&opened));
-                object->Release();
-                if (opened)
-                    message = new (std::nothrow) VelMapiMessage(value.Value.bin.lpb, value.Value.bin.cb, opened);
-            }
+            ICeMessage* opened = OpenMapiEntry<ICeMessage>(m_folder, value.Value.bin.lpb, value.Value.bin.cb,
+                                                           IID_ICeMessage);
+            if (opened)
+                message = new (std::nothrow) VelMapiMessage(value.Value.bin.lpb, value.Value.bin.cb, opened);
             break;
         }
     }

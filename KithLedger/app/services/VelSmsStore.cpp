@@ -126,17 +126,8 @@ VelEntryId GetSmsFolderId(ICeMsgStore* store, int kind)
 
 VelMapiMessage* OpenMessageById(const VelEntryId& entryId)
 {
-    if (!g_sms.store || entryId.empty())
-        return NULL;
-    ULONG type = 0;
-    IUnknown* object = NULL;
-    if (FAILED(g_sms.store->OpenEntry(static_cast<ULONG>(entryId.size()), AsEntryId(entryId), NULL, 0, &type,
-                                      &object)) ||
-        !object)
-        return NULL;
-    ICeMessage* message = NULL;
-    object->QueryInterface(IID_ICeMessage, reinterpret_cast<void**>(&message));
-    object->Release();
+    ICeMessage* message = OpenMapiEntry<ICeMessage>(g_sms.store, entryId.data(),
+                                                    static_cast<ULONG>(entryId.size()), IID_ICeMessage);
     if (!message)
         return NULL;
     return new (std::nothrow) VelMapiMessage(entryId.data(), static_cast<ULONG>(entryId.size()), message);
@@ -145,15 +136,5 @@ VelMapiMessage* OpenMessageById(const VelEntryId& entryId)
 ICeMapiFolder* OpenSmsFolder(int kind)
 {
     const VelEntryId id = GetSmsFolderId(g_sms.store, kind);
-    if (!g_sms.store || id.empty())
-        return NULL;
-    ULONG type = 0;
-    IUnknown* object = NULL;
-    if (FAILED(g_sms.store->OpenEntry(static_cast<ULONG>(id.size()), AsEntryId(id), NULL, 0, &type, &object)) ||
-        !object)
-        return NULL;
-    ICeMapiFolder* folder = NULL;
-    object->QueryInterface(IID_ICeMapiFolder, reinterpret_cast<void**>(&folder));
-    object->Release();
-    return folder;
+    return OpenMapiEntry<ICeMapiFolder>(g_sms.store, id.data(), static_cast<ULONG>(id.size()), IID_ICeMapiFolder);
 }

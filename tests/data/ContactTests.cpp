@@ -1,4 +1,6 @@
+#include <Platform/imaging/Imaging.h>
 #include <Platform/pimstore/PimStore.h>
+#include <wincodec.h>
 
 #include <memory>
 
@@ -6,6 +8,7 @@
 #include "VelContactItem.h"
 #include "VelContactTable.h"
 #include "VelPoomSession.h"
+#include "VelScreenMetrics.h"
 #include "VelSlotHolder.h"
 
 namespace {
@@ -254,5 +257,83 @@ TEST_F(ContactTest, WithoutASessionNothingIsRead)
         EXPECT_EQ(nullptr, CreateContactItem(id));
         EXPECT_FALSE(VelContactItem::Exists(id));
         EXPECT_EQ(nullptr, CreateNewContact(m_window.GetHandle()));
+    }
+}
+
+namespace {
+
+// A PNG of the given size, made with the platform's codecs.
+std::string MakePng(UINT width, UINT height)
+{
+    std::string bytes;
+    IWICImagingFactory* factory = NULL;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
+        return bytes;
+    IStream* stream = NULL;
+    IWICBitmapEncoder* encoder = NULL;
+    IWICBitmapFrameEncode* frame = NULL;
+    CreateStreamOnHGlobal(NULL, TRUE, &stream);
+    factory->CreateEncoder(GUID_ContainerFormatPng, NULL, &encoder);
+    encoder->Initialize(stream, WICBitmapEncoderNoCache);
+    encoder->CreateNewFrame(&frame, NULL);
+    frame->Initialize(NULL);
+    frame->SetSize(width, height);
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    frame->SetPixelFormat(&format);
+    std::vector<BYTE> pixels(width * height * 4, 0x80);
+    frame->WritePixels(height, width * 4, static_cast<UINT>(pixels.size()), pixels.data());
+    frame->Commit();
+    encoder->Commit();
+    HGLOBAL memory = NULL;
+    GetHGlobalFromStream(stream, &memory);
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    const char* data = static_cast<const char*>(GlobalLock(memory));
+    bytes.assign(data, data + stat.cbSize.LowPart);
+    GlobalUnlock(memory);
+    frame->Release();
+    encoder->Release();
+    stream->Release();
+    factory->Release();
+    return bytes;
+}
+
+int WINAPI PhoneScreen(int index)
+{
+    return index == SM_CXSCREEN ? 240 : index == SM_CYSCREEN ? 320 : GetSystemMetrics(index);
+}
+
+}
+
+TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
+{
+    struct PhoneScreenScope {
+        PhoneScreenScope() { VelScreenMetrics::SetMetricSource(PhoneScreen); }
+        ~PhoneScreenScope() { VelScreenMetrics::SetMetricSource(NULL); }
+    } screen;
+    struct Case {
+        UINT width, height, thumbWidth, thumbHeight;
+    } const cases[] = {{20, 40, 16, 32}, {64, 32, 32, 16}, {50, 50, 32, 32}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width * 1000 + c.height);
+        const DWORD id = Add(L"", L"Ann", L"", L"", L"", L"", L"", L"");
+        const std::string png = MakePng(c.width, c.height);
+        ASSERT_FALSE(png.empty());
+        ASSERT_TRUE(Store()->SetContactPicture(id, png, L"png"));
+        LogoffPoom();
+        ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+        std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+        ASSERT_TRUE(item);
+        ASSERT_TRUE(item->GetThumbnail());
+        ImageInfo info = {};
+        ASSERT_TRUE(SUCCEEDED(item->GetThumbnail()->GetImageInfo(&info)));
+        EXPECT_EQ(c.thumbWidth, info.Width);
+        EXPECT_EQ(c.thumbHeight, info.Height);
+        IImage* full = item->GetPicture();
+        ASSERT_TRUE(full);
+        ASSERT_TRUE(SUCCEEDED(full->GetImageInfo(&info)));
+        EXPECT_EQ(c.width, info.Width);
+        full->Release();
     }
 }

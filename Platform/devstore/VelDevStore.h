@@ -220,7 +220,7 @@ private:
 
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
-//   store.missing, phone.open, phone.makecall, db.mount, db.open,
+//   store.missing, phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
 //   poom.create, poom.logon, mapi.init, mapi.logon
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.

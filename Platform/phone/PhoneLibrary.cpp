@@ -124,6 +124,8 @@ HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
     std::vector<VelDevCall> calls = h->store->CallsNewestFirst();
     if (h->index >= calls.size()) return E_FAIL;
     const VelDevCall& c = calls[h->index];
+    // For tests: the entry of the call with this oid cannot be read.
+    if (VelDevFaultValue(L"phone.entry", 0) == c.id) return FaultResult(L"phone.entry.result");
     bool failed = false;
     LPWSTR number = LocalCopy(c.number, &failed);
     LPWSTR name = LocalCopy(c.name, &failed);

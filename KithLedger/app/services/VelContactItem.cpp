@@ -1,0 +1,327 @@
+#include "VelContactItem.h"
+
+#include <Platform/imaging/Imaging.h>
+#include <Platform/pimstore/PimStore.h>
+
+#include <new>
+
+#include "VelPoomSession.h"
+#include "VelScreenMetrics.h"
+
+namespace {
+
+const wchar_t kFavoritesCategory[] = L"Favorites";
+const wchar_t kCategorySeparator[] = L", ";
+
+typedef HRESULT (STDMETHODCALLTYPE IPimContact::*TextProperty)(BSTR*);
+
+std::wstring ReadText(IPimContact* contact, TextProperty property)
+{
+    BSTR text = NULL;
+    if (!contact || FAILED((contact->*property)(&text)) || !text)
+        return std::wstring();
+    const std::wstring copy(text, SysStringLen(text));
+    SysFreeString(text);
+    return copy;
+}
+
+std::vector<std::wstring> SplitCategories(const std::wstring& text)
+{
+    std::vector<std::wstring> categories;
+    if (text.empty())
+        return categories;
+    const size_t separator = wcslen(kCategorySeparator);
+    size_t start = 0;
+    for (size_t at; (at = text.find(kCategorySeparator, start)) != std::wstring::npos; start = at + separator)
+        categories.push_back(text.substr(start, at - start));
+    categories.push_back(text.substr(start));
+    return categories;
+}
+
+// A whole category: "MyFavorites" is not one, and could never be unmarked.
+bool HoldsFavorites(const std::wstring& text)
+{
+    for (const std::wstring& category : SplitCategories(text)) {
+        if (category == kFavoritesCategory)
+            return true;
+    }
+    return false;
+}
+
+IPimItem* ItemOf(IUnknown* object)
+{
+    IPimItem* item = NULL;
+    if (object)
+        object->QueryInterface(IID_IPimItem, reinterpret_cast<void**>(&item));
+    return item;
+}
+
+IPimContact* ContactOf(IUnknown* object)
+{
+    IPimContact* contact = NULL;
+    if (object)
+        object->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(&contact));
+    return contact;
+}
+
+IPimContact* FetchContact(int32_t id)
+{
+    IPimApplication* application = GetPoomApplication();
+    IUnknown* object = NULL;
+    if (!application || FAILED(application->GetItemFromOid(id, &object)) || !object)
+        return NULL;
+    IPimContact* contact = ContactOf(object);
+    object->Release();
+    return contact;
+}
+
+// What read gives for the contact fetched afresh (null when it is gone).
+template <typename Read>
+auto WithContact(int32_t id, Read read) -> decltype(read(static_cast<IPimContact*>(NULL)))
+{
+    IPimContact* contact = FetchContact(id);
+    auto result = read(contact);
+    if (contact)
+        contact->Release();
+    return result;
+}
+
+std::wstring ReadFreshText(int32_t id, TextProperty property)
+{
+    return WithContact(id, [property](IPimContact* contact) { return ReadText(contact, property); });
+}
+
+// S_FALSE reports that nothing changed.
+bool Changed(HRESULT result)
+{
+    return SUCCEEDED(result) && result != S_FALSE;
+}
+
+// The platform's editor or card on the contact.
+bool OpenUi(IUnknown* contact, HRESULT (STDMETHODCALLTYPE IPimItem::*open)(HWND), HWND owner)
+{
+    IPimItem* item = ItemOf(contact);
+    if (!item)
+        return false;
+    const bool changed = Changed((item->*open)(owner));
+    item->Release();
+    return changed;
+}
+
+IImage* PictureOf(IPimContact* contact)
+{
+    IPimItem* item = ItemOf(contact);
+    if (!item)
+        return NULL;
+    IStream* stream = NULL;
+    IImage* image = NULL;
+    if (SUCCEEDED(item->OpenProperty(kPimPropPicture, GENERIC_READ, &stream)) && stream) {
+        IImagingFactory* factory = NULL;
+        if (SUCCEEDED(CreateImagingFactory(&factory)) && factory) {
+            if (FAILED(factory->CreateImageFromStream(stream, &image)))
+                image = NULL;
+            factory->Release();
+        }
+        stream->Release();
+    }
+    item->Release();
+    return image;
+}
+
+IImage* ThumbnailOf(IImage* picture)
+{
+    ImageInfo info = {};
+    IImage* thumbnail = NULL;
+    // A picture without a size has no ratio to keep.
+    if (SUCCEEDED(picture->GetImageInfo(&info)) && info.Width && info.Height) {
+        const float ratio = static_cast<float>(info.Height) / static_cast<float>(info.Width);
+        const int size = VelScreenMetrics::GetLongerSide() / 10;
+        const UINT width = ratio > 1 ? static_cast<UINT>(size / ratio) : static_cast<UINT>(size);
+        const UINT height = ratio > 1 ? static_cast<UINT>(size) : static_cast<UINT>(size * ratio);
+        if (FAILED(picture->GetThumbnail(width, height, &thumbnail)))
+            thumbnail = NULL;
+    }
+    picture->Release();
+    return thumbnail;
+}
+
+std::wstring DisplayNameOf(IPimContact* contact, const std::wstring& company, const std::wstring& primaryNumber)
+{
+    const std::wstring fileAs = ReadText(contact, &IPimContact::get_FileAs);
+    if (!fileAs.empty())
+        return fileAs;
+    const std::wstring first = ReadText(contact, &IPimContact::get_FirstName);
+    const std::wstring last = ReadText(contact, &IPimContact::get_LastName);
+    if (!last.empty())
+        return first.empty() ? last : last + kCategorySeparator + first;
+    if (!first.empty())
+        return first;
+    return company.empty() ? primaryNumber : company;
+}
+
+std::wstring PrimaryNumberOf(IPimContact* contact)
+{
+    const TextProperty numbers[] = {&IPimContact::get_MobileTelephoneNumber,
+                                    &IPimContact::get_BusinessTelephoneNumber,
+                                    &IPimContact::get_HomeTelephoneNumber};
+    for (TextProperty number : numbers) {
+        const std::wstring text = ReadText(contact, number);
+        if (!text.empty())
+            return text;
+    }
+    return std::wstring();
+}
+
+}
+
+VelContactItem::VelContactItem(IPimContact* contact)
+    : m_id(0), m_contact(NULL), m_picture(NULL), m_favorite(false), m_missing(true)
+{
+    LONG id = 0;
+    if (contact && SUCCEEDED(contact->get_Oid(&id)))
+        m_id = id;
+    Load(contact);
+    if (contact)
+        contact->Release();
+}
+
+VelContactItem::~VelContactItem()
+{
+    if (m_picture)
+        m_picture->Release();
+}
+
+IPimContact* VelContactItem::GetContact() const
+{
+    return FetchContact(m_id);
+}
+
+void VelContactItem::Load(IPimContact* contact)
+{
+    m_contact = contact ? contact : GetContact();
+    if (!m_contact) {
+        m_missing = true;
+        return;
+    }
+    m_missing = false;
+    m_company = ReadText(m_contact, &IPimContact::get_CompanyName);
+    m_primaryNumber = PrimaryNumberOf(m_contact);
+    m_displayName = DisplayNameOf(m_contact, m_company, m_primaryNumber);
+    const std::wstring categories = ReadText(m_contact, &IPimContact::get_Categories);
+    m_categories = SplitCategories(categories);
+    if (m_picture)
+        m_picture->Release();
+    IImage* picture = PictureOf(m_contact);
+    m_picture = picture ? ThumbnailOf(picture) : NULL;
+    m_favorite = HoldsFavorites(categories);
+    if (!contact)
+        m_contact->Release();
+    m_contact = NULL;
+}
+
+VelContactItem* VelContactItem::Reload() const
+{
+    return CreateContactItem(m_id);
+}
+
+bool VelContactItem::Exists(int32_t id)
+{
+    IPimApplication* application = GetPoomApplication();
+    IUnknown* object = NULL;
+    if (!application || FAILED(application->GetItemFromOid(id, &object)) || !object)
+        return false;
+    object->Release();
+    return true;
+}
+
+bool VelContactItem::Edit(HWND owner)
+{
+    return WithContact(m_id, [owner](IPimContact* contact) { return OpenUi(contact, &IPimItem::Edit, owner); });
+}
+
+bool VelContactItem::Display(HWND owner)
+{
+    return WithContact(m_id, [owner](IPimContact* contact) { return OpenUi(contact, &IPimItem::Display, owner); });
+}
+
+bool VelContactItem::IsFavorite() const
+{
+    return HoldsFavorites(ReadFreshText(m_id, &IPimContact::get_Categories));
+}
+
+void VelContactItem::SetFavorite(bool favorite)
+{
+    IPimContact* contact = GetContact();
+    IPimItem* item = ItemOf(contact);
+    if (item) {
+        const HRESULT result =
+            favorite ? item->AddCategory(kFavoritesCategory) : item->RemoveCategory(kFavoritesCategory);
+        if (SUCCEEDED(result)) {
+            item->Save();
+            m_favorite = IsFavorite();
+        }
+        item->Release();
+    }
+    if (contact)
+        contact->Release();
+}
+
+std::wstring VelContactItem::GetMobileNumber() const
+{
+    return ReadFreshText(m_id, &IPimContact::get_MobileTelephoneNumber);
+}
+
+std::wstring VelContactItem::GetWorkNumber() const
+{
+    return ReadFreshText(m_id, &IPimContact::get_BusinessTelephoneNumber);
+}
+
+std::wstring VelContactItem::GetHomeNumber() const
+{
+    return ReadFreshText(m_id, &IPimContact::get_HomeTelephoneNumber);
+}
+
+std::wstring VelContactItem::GetCompany() const
+{
+    return ReadFreshText(m_id, &IPimContact::get_CompanyName);
+}
+
+std::wstring VelContactItem::GetPrimaryNumber() const
+{
+    return WithContact(m_id, [](IPimContact* contact) { return contact ? PrimaryNumberOf(contact) : std::wstring(); });
+}
+
+std::wstring VelContactItem::GetDisplayName() const
+{
+    return WithContact(m_id, [this](IPimContact* contact) {
+        return contact ? DisplayNameOf(contact, m_company, PrimaryNumberOf(contact)) : std::wstring();
+    });
+}
+
+std::vector<std::wstring> VelContactItem::GetCategories() const
+{
+    return SplitCategories(ReadFreshText(m_id, &IPimContact::get_Categories));
+}
+
+IImage* VelContactItem::GetPicture() const
+{
+    return WithContact(m_id, [](IPimContact* contact) { return contact ? PictureOf(contact) : static_cast<IImage*>(NULL); });
+}
+
+VelContactItem* CreateContactItem(int32_t id)
+{
+    IPimContact* contact = FetchContact(id);
+    return contact ? new (std::nothrow) VelContactItem(contact) : NULL;
+}
+
+VelContactItem* CreateNewContact(HWND owner)
+{
+    IPimApplication* application = GetPoomApplication();
+    IUnknown* object = NULL;
+    if (!application || FAILED(application->CreateItem(kPimItemContact, &object)) || !object)
+        return NULL;
+    const bool saved = OpenUi(object, &IPimItem::Edit, owner);
+    IPimContact* contact = saved ? ContactOf(object) : NULL;
+    object->Release();
+    return contact ? new (std::nothrow) VelContactItem(contact) : NULL;
+}

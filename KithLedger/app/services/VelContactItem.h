@@ -1,0 +1,76 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "VelDataItem.h"
+
+struct IImage;
+struct IPimContact;
+
+// One contact as the lists show it. The item keeps no POOM object: whatever
+// acts on the contact again fetches it afresh by id.
+class VelContactItem : public VelDataItem {
+public:
+    // Takes over the reference it is given and releases it.
+    explicit VelContactItem(IPimContact* contact);
+    ~VelContactItem() override;
+
+    // With null, fetches the contact by id; a contact no longer there sets
+    // the missing flag and changes nothing else.
+    void Load(IPimContact* contact);
+    // A new item of the contact as it is now; null when it is gone.
+    VelContactItem* Reload() const;
+    static bool Exists(int32_t id);
+
+    // Open the platform's editor or card; true when the platform says the
+    // user changed something.
+    bool Edit(HWND owner);
+    bool Display(HWND owner);
+
+    // Whether "Favorites" is one of the contact's categories, read afresh.
+    bool IsFavorite() const;
+    // Adds or removes the category and saves; the field follows a success.
+    void SetFavorite(bool favorite);
+
+    int32_t GetId() const { return m_id; }
+    const std::wstring& GetDisplayNameText() const { return m_displayName; }
+    const std::wstring& GetPrimaryNumberText() const { return m_primaryNumber; }
+    const std::wstring& GetCompanyText() const { return m_company; }
+    const std::vector<std::wstring>& GetCategoryList() const { return m_categories; }
+    // The thumbnail, owned by the item; null when the contact has no picture.
+    IImage* GetThumbnail() const { return m_picture; }
+    bool GetFavorite() const { return m_favorite; }
+    bool IsMissing() const { return m_missing; }
+
+    // Read from the contact afresh; empty when it cannot be had.
+    std::wstring GetMobileNumber() const;
+    std::wstring GetWorkNumber() const;
+    std::wstring GetHomeNumber() const;
+    std::wstring GetCompany() const;
+    std::wstring GetPrimaryNumber() const;
+    std::wstring GetDisplayName() const;
+    std::vector<std::wstring> GetCategories() const;
+    // The full-size picture, the caller's reference; null when none.
+    IImage* GetPicture() const;
+
+private:
+    IPimContact* GetContact() const;
+
+    int32_t m_id;
+    IPimContact* m_contact;  // only while loading
+    std::wstring m_displayName;
+    std::wstring m_primaryNumber;
+    IImage* m_picture;
+    std::wstring m_company;
+    std::vector<std::wstring> m_categories;
+    bool m_favorite;
+    bool m_missing;
+};
+
+// A new item for the contact with this id; null when there is none.
+VelContactItem* CreateContactItem(int32_t id);
+// Opens the platform's editor on a new contact; its item when one was saved.
+VelContactItem* CreateNewContact(HWND owner);

@@ -1,0 +1,129 @@
+#include "VelEdbDatabase.h"
+
+#include <Platform/cecore/CeCore.h>
+
+#include <new>
+
+#include "VelMessageSource.h"
+
+VelSignal<uint32_t, uint32_t> CallLogChanged;
+
+namespace {
+
+const wchar_t kPimVolumeName[] = L"\\pim.vol";
+const wchar_t kCallLogDatabaseName[] = L"clog.db";
+const DWORD kVolumeVersion = 1;
+const DWORD kVolumeBufferPoolBytes = 0x40000;
+const DWORD kMountFlags = 0x80000003;
+const DWORD kOpenFlags = 1;
+
+// Process-wide, touched only by the data thread.
+struct CallLogWatch {
+    CeVolumeGuid volume;
+    bool mounted;
+    CeNotifyRequest request;
+    VelEdbDatabase* database;
+};
+CallLogWatch g_watch = {};
+
+}
+
+VelEdbDatabase::VelEdbDatabase() : m_opened(false), m_handle(NULL) {}
+
+VelEdbDatabase::~VelEdbDatabase()
+{
+    Close();
+}
+
+bool VelEdbDatabase::Open(int kind, HWND window)
+{
+    const wchar_t* name = kind == kCallLog ? kCallLogDatabaseName : L"";
+    CeNotifyRequest& request = g_watch.request;
+    request = CeNotifyRequest();
+    if (window) {
+        request.size = sizeof(request);
+        request.window = window;
+        request.flags = kCeNotifyByRecord;
+        request.heap = NULL;
+        request.param = static_cast<DWORD>(kind);
+    }
+    CeObjectId byName = 0;
+    const HANDLE handle = CeOpenDatabaseInSession(NULL, &g_watch.volume, &byName, name, NULL, kOpenFlags,
+                                                  window ? &request : NULL);
+    if (handle == INVALID_HANDLE_VALUE) {
+        NKDbgPrintfW(L"VelEdbDatabase::Open: CeOpenDatabaseInSession %s failed %d.\n", name,
+                     static_cast<int>(GetLastError()));
+        return false;
+    }
+    Close();
+    m_handle = handle;
+    m_opened = true;
+    return true;
+}
+
+void VelEdbDatabase::Close()
+{
+    if (m_opened) {
+        CloseHandle(m_handle);
+        m_handle = NULL;
+        m_opened = false;
+    }
+}
+
+bool MountPimVolume()
+{
+    if (g_watch.mounted)
+        return true;
+    CeVolumeOptions options = {};
+    options.version = kVolumeVersion;
+    options.bufferPoolBytes = kVolumeBufferPoolBytes;
+    g_watch.mounted = CeMountDBVolEx(&g_watch.volume, kPimVolumeName, &options, kMountFlags) == TRUE;
+    return g_watch.mounted;
+}
+
+void UnmountPimVolume()
+{
+    if (g_watch.mounted && CeUnmountDBVol(&g_watch.volume))
+        g_watch.mounted = false;
+}
+
+bool IsPimVolumeMounted()
+{
+    return g_watch.mounted;
+}
+
+void OpenCallLogNotifications(VelMessageSource* window)
+{
+    MountPimVolume();
+    if (!g_watch.database)
+        g_watch.database = new (std::nothrow) VelEdbDatabase;
+    if (g_watch.database)
+        g_watch.database->Open(VelEdbDatabase::kCallLog, window ? window->GetHandle() : NULL);
+    if (window)
+        window->AddHandler(OnCallLogNotification);
+}
+
+void CloseCallLogNotifications()
+{
+    delete g_watch.database;
+    g_watch.database = NULL;
+    UnmountPimVolume();
+}
+
+void OnCallLogNotification(VelMessageSource*, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message != kCeDbNotifyMessage)
+        return;
+    CeNotification* record = reinterpret_cast<CeNotification*>(lParam);
+    if (!record)
+        return;
+    if (record->type == kCeDbRecordCreated || record->type == kCeDbRecordDeleted ||
+        record->type == kCeDbRecordChanged)
+        CallLogChanged.Emit(record->type, record->oid);
+    FreeDbNotification(record);
+}
+
+void FreeDbNotification(CeNotification* record)
+{
+    CeFreeNotification(&g_watch.request, record);
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "VelSignal.h"
+
+class VelMessageSource;
+struct CeNotification;
+
+// The call log's database, opened only to be told of its changes.
+class VelEdbDatabase {
+public:
+    enum Kind { kCallLog = 1 };
+
+    VelEdbDatabase();
+    ~VelEdbDatabase();
+
+    // With a window, every change of the database is posted to it.
+    bool Open(int kind, HWND window);
+    void Close();
+    bool IsOpen() const { return m_opened; }
+
+private:
+    bool m_opened;
+    HANDLE m_handle;
+};
+
+// (notification type, record id) for each call created, deleted or changed.
+extern VelSignal<uint32_t, uint32_t> CallLogChanged;
+
+// Data-thread start-up and teardown of the call-log watch.
+void OpenCallLogNotifications(VelMessageSource* window);
+void CloseCallLogNotifications();
+
+bool MountPimVolume();
+void UnmountPimVolume();
+bool IsPimVolumeMounted();
+
+// Hands a record received with a notification back to the platform.
+void FreeDbNotification(CeNotification* record);
+
+// A callback-window handler.
+void OnCallLogNotification(VelMessageSource* window, UINT message, WPARAM wParam, LPARAM lParam);

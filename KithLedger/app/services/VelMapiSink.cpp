@@ -1,0 +1,80 @@
+#include "VelMapiSink.h"
+
+#include <Platform/cecore/CeCore.h>
+
+#include <memory>
+
+#include "VelMapiMessage.h"
+#include "VelSmsStore.h"
+
+VelMapiSink::VelMapiSink() : m_refs(1), m_connection(0) {}
+
+STDMETHODIMP VelMapiSink::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    // Only what this object is: another interface's table would not match.
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ICeMapiAdviseSink)) {
+        *object = static_cast<ICeMapiAdviseSink*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = NULL;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) VelMapiSink::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&m_refs));
+}
+
+STDMETHODIMP_(ULONG) VelMapiSink::Release()
+{
+    const LONG refs = InterlockedDecrement(&m_refs);
+    if (refs == 0)
+        delete this;
+    return static_cast<ULONG>(refs);
+}
+
+STDMETHODIMP_(ULONG) VelMapiSink::OnNotify(ULONG count, MapiNotification* notifications)
+{
+    for (ULONG i = 0; notifications && i < count; ++i) {
+        const MapiNotification& notification = notifications[i];
+        const MapiObjectNotification& object = notification.info.obj;
+        if (!object.lpEntryID || !object.cbEntryID)
+            continue;
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(object.lpEntryID);
+        const VelEntryId id(bytes, bytes + object.cbEntryID);
+        std::unique_ptr<VelMapiMessage> message(OpenMessageById(id));
+        const bool isMessage = object.ulObjType == kMapiObjMessage;
+        if (notification.ulEventType == kMapiEventDeleted && isMessage && !message) {
+            // A message deleted outright can no longer be opened; its row is
+            // still matched by the identifier.
+            message.reset(new (std::nothrow) VelMapiMessage(bytes, object.cbEntryID, NULL));
+        }
+        if (!message)
+            continue;
+        switch (notification.ulEventType) {
+        case kMapiEventCreated:
+            if (isMessage)
+                MessageCreated.Emit(message.get());
+            break;
+        case kMapiEventDeleted:
+            NKDbgPrintfW(L"VelMapiSink::OnNotify: deleted.\n");
+            if (isMessage)
+                MessageDeleted.Emit(message.get());
+            break;
+        case kMapiEventModified:
+            if (isMessage)
+                MessageModified.Emit(message.get());
+            break;
+        case kMapiEventMoved:
+            if (isMessage)
+                MessageMoved.Emit(message.get());
+            break;
+        default:
+            break;
+        }
+    }
+    return 0;
+}

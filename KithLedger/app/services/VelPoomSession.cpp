@@ -1,0 +1,110 @@
+#include "VelPoomSession.h"
+
+#include <Platform/pimstore/PimStore.h>
+
+#include "VelMessageSource.h"
+
+VelSignal<int32_t> ContactCreated;
+VelSignal<int32_t> ContactChanged;
+VelSignal<int32_t> ContactDeleted;
+
+namespace {
+
+IPimApplication* g_application = NULL;
+IPimItemCollection* g_contacts = NULL;
+
+template <typename T>
+void ReleaseAndClear(T*& object)
+{
+    if (object) {
+        object->Release();
+        object = NULL;
+    }
+}
+
+// Both families: changes made here (a favourite toggled) and elsewhere.
+void WatchFolder(IPimFolder* folder)
+{
+    IPimItem* item = NULL;
+    if (FAILED(folder->QueryInterface(IID_IPimItem, reinterpret_cast<void**>(&item))) || !item)
+        return;
+    PimPropValue notifications = {};
+    notifications.propid = kPimPropFolderNotifications;
+    notifications.val.ulVal = kPimNotifyLocal | kPimNotifyRemote;
+    item->SetProps(0, 1, &notifications);
+    item->Release();
+}
+
+}
+
+IPimApplication* GetPoomApplication()
+{
+    return g_application;
+}
+
+IPimItemCollection* GetPoomContacts()
+{
+    return g_contacts;
+}
+
+HRESULT LogonPoom(VelMessageSource* window)
+{
+    if (window)
+        window->AddHandler(OnPoomNotification);
+    HRESULT result = CoCreateInstance(CLSID_PimApplication, NULL, CLSCTX_INPROC_SERVER, IID_IPimApplication,
+                                      reinterpret_cast<void**>(&g_application));
+    if (FAILED(result) || !g_application) {
+        g_application = NULL;
+        return FAILED(result) ? result : E_NOINTERFACE;
+    }
+    result = g_application->Logon(window ? window->GetHandle() : NULL);
+    if (FAILED(result)) {
+        ReleaseAndClear(g_application);
+        return result;
+    }
+    IPimFolder* folder = NULL;
+    result = g_application->GetDefaultFolder(kPimFolderContacts, &folder);
+    if (SUCCEEDED(result) && folder)
+        result = folder->get_Items(&g_contacts);
+    if (SUCCEEDED(result) && folder && g_contacts) {
+        WatchFolder(folder);
+        folder->Release();
+        return S_OK;
+    }
+    ReleaseAndClear(folder);
+    ReleaseAndClear(g_contacts);
+    // Logged on already: log off before letting go of the application.
+    g_application->Logoff();
+    ReleaseAndClear(g_application);
+    return FAILED(result) ? result : E_FAIL;
+}
+
+void LogoffPoom()
+{
+    ReleaseAndClear(g_contacts);
+    if (g_application) {
+        g_application->Logoff();
+        ReleaseAndClear(g_application);
+    }
+}
+
+void OnPoomNotification(VelMessageSource*, UINT message, WPARAM wParam, LPARAM)
+{
+    const int32_t id = static_cast<int32_t>(wParam);
+    switch (message) {
+    case kPimMsgLocalCreated:
+    case kPimMsgRemoteCreated:
+        ContactCreated.Emit(id);
+        break;
+    case kPimMsgLocalDeleted:
+    case kPimMsgRemoteDeleted:
+        ContactDeleted.Emit(id);
+        break;
+    case kPimMsgLocalChanged:
+    case kPimMsgRemoteChanged:
+        ContactChanged.Emit(id);
+        break;
+    default:
+        break;
+    }
+}

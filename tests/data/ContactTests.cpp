@@ -1,0 +1,339 @@
+#include <Platform/imaging/Imaging.h>
+#include <Platform/pimstore/PimStore.h>
+#include <wincodec.h>
+
+#include <memory>
+
+#include "DataTestSupport.h"
+#include "VelContactItem.h"
+#include "VelContactTable.h"
+#include "VelPoomSession.h"
+#include "VelScreenMetrics.h"
+#include "VelSlotHolder.h"
+
+namespace {
+
+class ContactReceiver : public VelSlotHolder {
+public:
+    void OnCreated(int32_t id) { events.push_back(std::make_pair('c', id)); }
+    void OnChanged(int32_t id) { events.push_back(std::make_pair('m', id)); }
+    void OnDeleted(int32_t id) { events.push_back(std::make_pair('d', id)); }
+    std::vector<std::pair<char, int32_t>> events;
+};
+
+class ContactTest : public DataStoreTest {
+protected:
+    void SetUp() override
+    {
+        DataStoreTest::SetUp();
+        CoInitializeEx(NULL, COINIT_MULTITHREADED);
+        ContactCreated.Connect(&m_receiver, &ContactReceiver::OnCreated);
+        ContactChanged.Connect(&m_receiver, &ContactReceiver::OnChanged);
+        ContactDeleted.Connect(&m_receiver, &ContactReceiver::OnDeleted);
+    }
+    void TearDown() override
+    {
+        LogoffPoom();
+        ContactCreated.DisconnectAll();
+        ContactChanged.DisconnectAll();
+        ContactDeleted.DisconnectAll();
+        CoUninitialize();
+        DataStoreTest::TearDown();
+    }
+
+    DWORD Add(const wchar_t* fileAs, const wchar_t* first, const wchar_t* last, const wchar_t* company,
+              const wchar_t* mobile, const wchar_t* work, const wchar_t* home, const wchar_t* categories)
+    {
+        VelDevContact c;
+        c.fileAs = fileAs;
+        c.firstName = first;
+        c.lastName = last;
+        c.company = company;
+        c.mobile = mobile;
+        c.work = work;
+        c.home = home;
+        c.categories = categories;
+        return Store()->AddContact(c);
+    }
+
+    std::vector<std::unique_ptr<VelContactItem>> ReadAll()
+    {
+        VelContactTable table;
+        std::vector<std::unique_ptr<VelContactItem>> items;
+        while (VelDataItem* item = table.GetEntry()) {
+            items.emplace_back(static_cast<VelContactItem*>(item));
+            table.Seek(1, VelDataTable::kSeekCurrent);
+        }
+        return items;
+    }
+
+    const VelContactItem* ById(const std::vector<std::unique_ptr<VelContactItem>>& items, DWORD id)
+    {
+        for (const auto& item : items) {
+            if (item->GetId() == static_cast<int32_t>(id))
+                return item.get();
+        }
+        return NULL;
+    }
+
+    ContactReceiver m_receiver;
+    TestMessageWindow m_window;
+};
+
+struct ContactCase {
+    const wchar_t* fileAs;
+    const wchar_t* first;
+    const wchar_t* last;
+    const wchar_t* company;
+    const wchar_t* mobile;
+    const wchar_t* work;
+    const wchar_t* home;
+    const wchar_t* categories;
+    const wchar_t* displayName;
+    const wchar_t* primaryNumber;
+    bool favorite;
+    size_t categoryCount;
+};
+
+const ContactCase kContacts[] = {
+    {L"Filed", L"Ann", L"Lee", L"Acme", L"+1", L"+2", L"+3", L"Work, Favorites", L"Filed", L"+1", true, 2},
+    {L"", L"Ann", L"Lee", L"", L"", L"+2", L"+3", L"Favorites", L"Lee, Ann", L"+2", true, 1},
+    {L"", L"", L"Lee", L"", L"", L"", L"+3", L"MyFavorites", L"Lee", L"+3", false, 1},
+    {L"", L"Ann", L"", L"", L"", L"", L"", L"favorites", L"Ann", L"", false, 1},
+    {L"", L"", L"", L"Acme", L"+1", L"", L"", L"Favorites2, Work", L"Acme", L"+1", false, 2},
+    {L"", L"", L"", L"", L"", L"", L"+3", L"", L"+3", L"+3", false, 0},
+    {L"", L"", L"", L"", L"", L"", L"", L"", L"", L"", false, 0},
+};
+
+}
+
+TEST_F(ContactTest, ReadsEveryContactWithItsNameNumberAndFavourite)
+{
+    std::vector<DWORD> ids;
+    for (const ContactCase& c : kContacts)
+        ids.push_back(Add(c.fileAs, c.first, c.last, c.company, c.mobile, c.work, c.home, c.categories));
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+
+    EXPECT_EQ(static_cast<int32_t>(ids.size()), VelContactTable().GetCount());
+    const auto items = ReadAll();
+    ASSERT_EQ(ids.size(), items.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(i);
+        const ContactCase& c = kContacts[i];
+        const VelContactItem* item = ById(items, ids[i]);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(c.displayName, item->GetDisplayNameText());
+        EXPECT_EQ(c.displayName, item->GetDisplayName());
+        EXPECT_EQ(c.primaryNumber, item->GetPrimaryNumberText());
+        EXPECT_EQ(c.company, item->GetCompanyText());
+        EXPECT_EQ(c.favorite, item->GetFavorite());
+        EXPECT_EQ(c.favorite, item->IsFavorite());
+        EXPECT_EQ(c.categoryCount, item->GetCategoryList().size());
+        EXPECT_EQ(c.mobile, item->GetMobileNumber());
+        EXPECT_EQ(c.work, item->GetWorkNumber());
+        EXPECT_EQ(c.home, item->GetHomeNumber());
+        EXPECT_FALSE(item->IsMissing());
+        EXPECT_EQ(nullptr, item->GetThumbnail());
+    }
+    const VelContactItem* first = ById(items, ids[0]);
+    ASSERT_EQ(2u, first->GetCategoryList().size());
+    EXPECT_EQ(L"Work", first->GetCategoryList()[0]);
+    EXPECT_EQ(L"Favorites", first->GetCategoryList()[1]);
+
+    VelContactTable table;
+    EXPECT_TRUE(table.Seek(0, VelDataTable::kSeekFromLast));
+    EXPECT_FALSE(table.Seek(-1, VelDataTable::kSeekSet));
+    EXPECT_EQ(nullptr, table.GetEntry());
+}
+
+TEST_F(ContactTest, ChangesByAnotherProcessArriveOnceWithTheirId)
+{
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::string printed;
+    ASSERT_EQ(0, RunKlDevice(L"contact add --first Ann --last Lee --mobile +4401", &printed));
+    const int32_t id = static_cast<int32_t>(LastNumber(printed));
+    ASSERT_NE(0, id);
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('c', id), m_receiver.events[0]);
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(L"Lee, Ann", item->GetDisplayNameText());
+
+    m_receiver.events.clear();
+    ASSERT_EQ(0, RunKlDevice(L"contact change " + std::to_wstring(id) + L" --company Acme"));
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('m', id), m_receiver.events[0]);
+    std::unique_ptr<VelContactItem> reloaded(item->Reload());
+    ASSERT_TRUE(reloaded);
+    EXPECT_EQ(L"Acme", reloaded->GetCompanyText());
+
+    m_receiver.events.clear();
+    ASSERT_EQ(0, RunKlDevice(L"contact delete " + std::to_wstring(id)));
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('d', id), m_receiver.events[0]);
+    EXPECT_FALSE(VelContactItem::Exists(id));
+    EXPECT_EQ(nullptr, item->Reload());
+    item->Load(NULL);
+    EXPECT_TRUE(item->IsMissing());
+    EXPECT_EQ(L"Lee, Ann", item->GetDisplayNameText());
+}
+
+TEST_F(ContactTest, MarkingAFavouritePersistsAndNotifies)
+{
+    const DWORD id = Add(L"", L"Ann", L"Lee", L"", L"+1", L"", L"", L"Work");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    ASSERT_FALSE(item->GetFavorite());
+
+    item->SetFavorite(true);
+    EXPECT_TRUE(item->GetFavorite());
+    VelDevContact stored;
+    ASSERT_TRUE(Store()->FindContact(id, &stored));
+    EXPECT_EQ(L"Work, Favorites", stored.categories);
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    EXPECT_EQ(std::make_pair('m', int32_t(id)), m_receiver.events[0]);
+
+    // Marking again is refused by the platform and changes nothing.
+    item->SetFavorite(true);
+    EXPECT_TRUE(item->GetFavorite());
+
+    item->SetFavorite(false);
+    EXPECT_FALSE(item->GetFavorite());
+    ASSERT_TRUE(Store()->FindContact(id, &stored));
+    EXPECT_EQ(L"Work", stored.categories);
+}
+
+TEST_F(ContactTest, UnmarksAFavouriteBesideALookalikeCategory)
+{
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"", L"", L"", L"MyFavorites, Favorites");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item && item->GetFavorite());
+    item->SetFavorite(false);
+    EXPECT_FALSE(item->GetFavorite());
+    VelDevContact stored;
+    ASSERT_TRUE(Store()->FindContact(id, &stored));
+    EXPECT_EQ(L"MyFavorites", stored.categories);
+}
+
+TEST_F(ContactTest, OnlyTheSixChangeMessagesAreSignalled)
+{
+    struct Case {
+        UINT message;
+        char signal;
+    } const cases[] = {{0x8100, 'c'}, {0x8105, 'c'}, {0x8101, 'd'}, {0x8106, 'd'}, {0x8102, 'm'},
+                       {0x8107, 'm'}, {0x8103, 0},   {0x8104, 0},   {WM_USER, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        m_receiver.events.clear();
+        OnPoomNotification(&m_window, c.message, 42, 10);
+        if (c.signal) {
+            ASSERT_EQ(1u, m_receiver.events.size());
+            EXPECT_EQ(std::make_pair(c.signal, int32_t(42)), m_receiver.events[0]);
+        } else {
+            EXPECT_TRUE(m_receiver.events.empty());
+        }
+    }
+}
+
+TEST_F(ContactTest, WithoutASessionNothingIsRead)
+{
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"Favorites");
+    for (const wchar_t* fault : {L"poom.create", L"poom.logon"}) {
+        SCOPED_TRACE(fault);
+        SetFaults(fault);
+        EXPECT_TRUE(FAILED(LogonPoom(&m_window)));
+        EXPECT_EQ(nullptr, GetPoomApplication());
+        VelContactTable table;
+        EXPECT_EQ(0, table.GetCount());
+        EXPECT_EQ(nullptr, table.GetEntry());
+        EXPECT_EQ(nullptr, CreateContactItem(id));
+        EXPECT_FALSE(VelContactItem::Exists(id));
+        EXPECT_EQ(nullptr, CreateNewContact(m_window.GetHandle()));
+    }
+}
+
+namespace {
+
+// A PNG of the given size, made with the platform's codecs.
+std::string MakePng(UINT width, UINT height)
+{
+    std::string bytes;
+    IWICImagingFactory* factory = NULL;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory))))
+        return bytes;
+    IStream* stream = NULL;
+    IWICBitmapEncoder* encoder = NULL;
+    IWICBitmapFrameEncode* frame = NULL;
+    CreateStreamOnHGlobal(NULL, TRUE, &stream);
+    factory->CreateEncoder(GUID_ContainerFormatPng, NULL, &encoder);
+    encoder->Initialize(stream, WICBitmapEncoderNoCache);
+    encoder->CreateNewFrame(&frame, NULL);
+    frame->Initialize(NULL);
+    frame->SetSize(width, height);
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    frame->SetPixelFormat(&format);
+    std::vector<BYTE> pixels(width * height * 4, 0x80);
+    frame->WritePixels(height, width * 4, static_cast<UINT>(pixels.size()), pixels.data());
+    frame->Commit();
+    encoder->Commit();
+    HGLOBAL memory = NULL;
+    GetHGlobalFromStream(stream, &memory);
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    const char* data = static_cast<const char*>(GlobalLock(memory));
+    bytes.assign(data, data + stat.cbSize.LowPart);
+    GlobalUnlock(memory);
+    frame->Release();
+    encoder->Release();
+    stream->Release();
+    factory->Release();
+    return bytes;
+}
+
+int WINAPI PhoneScreen(int index)
+{
+    return index == SM_CXSCREEN ? 240 : index == SM_CYSCREEN ? 320 : GetSystemMetrics(index);
+}
+
+}
+
+TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
+{
+    struct PhoneScreenScope {
+        PhoneScreenScope() { VelScreenMetrics::SetMetricSource(PhoneScreen); }
+        ~PhoneScreenScope() { VelScreenMetrics::SetMetricSource(NULL); }
+    } screen;
+    struct Case {
+        UINT width, height, thumbWidth, thumbHeight;
+    } const cases[] = {{20, 40, 16, 32}, {64, 32, 32, 16}, {50, 50, 32, 32}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width * 1000 + c.height);
+        const DWORD id = Add(L"", L"Ann", L"", L"", L"", L"", L"", L"");
+        const std::string png = MakePng(c.width, c.height);
+        ASSERT_FALSE(png.empty());
+        ASSERT_TRUE(Store()->SetContactPicture(id, png, L"png"));
+        LogoffPoom();
+        ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+        std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+        ASSERT_TRUE(item);
+        ASSERT_TRUE(item->GetThumbnail());
+        ImageInfo info = {};
+        ASSERT_TRUE(SUCCEEDED(item->GetThumbnail()->GetImageInfo(&info)));
+        EXPECT_EQ(c.thumbWidth, info.Width);
+        EXPECT_EQ(c.thumbHeight, info.Height);
+        IImage* full = item->GetPicture();
+        ASSERT_TRUE(full);
+        ASSERT_TRUE(SUCCEEDED(full->GetImageInfo(&info)));
+        EXPECT_EQ(c.width, info.Width);
+        full->Release();
+    }
+}

@@ -1,0 +1,205 @@
+#include "DataTestSupport.h"
+
+#include <cstdlib>
+
+#include "VelLocalizedStrings.h"
+
+namespace {
+
+std::wstring OutFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
+    const std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+const wchar_t kWindowClass[] = L"VelDataTestWindow";
+
+// The unknown-caller text comes from the language library.
+struct LanguageOnce {
+    LanguageOnce() { LoadLanguage(L"English"); }
+};
+
+}
+
+void DataStoreTest::SetUp()
+{
+    static LanguageOnce language;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter = 0;
+    wchar_t name[64];
+    _snwprintf(name, 64, L"vel-data-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
+    name[63] = 0;
+    m_folder = std::wstring(temp) + name;
+    CreateDirectoryW(m_folder.c_str(), NULL);
+    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+    SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, (m_folder + L"\\debug.log").c_str());
+    SetFaults(NULL);
+}
+
+void DataStoreTest::TearDown()
+{
+    SetFaults(NULL);
+    SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, NULL);
+    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, NULL);
+    RemoveTree(m_folder);
+}
+
+void DataStoreTest::SetFaults(const wchar_t* faults)
+{
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, faults);
+}
+
+std::vector<std::wstring> DataStoreTest::DebugLines() const
+{
+    std::string bytes;
+    VelDevReadFile(m_folder + L"\\debug.log", &bytes);
+    std::vector<std::wstring> lines;
+    const std::wstring text = VelDevFromUtf8(bytes);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t stop = text.find(L'\n', start);
+        if (stop == std::wstring::npos)
+            stop = text.size();
+        lines.push_back(text.substr(start, stop - start));
+        start = stop + 1;
+    }
+    return lines;
+}
+
+int RunKlDevice(const std::wstring& arguments, std::string* output)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    HANDLE readEnd = NULL;
+    HANDLE writeEnd = NULL;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    const std::wstring exe = OutFolder() + L"\\kldevice.exe";
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessW(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL,
+                                        OutFolder().c_str(), &startup, &process);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    std::string printed;
+    char buffer[512];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got)
+        printed.append(buffer, got);
+    CloseHandle(readEnd);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (output)
+        *output = printed;
+    return static_cast<int>(code);
+}
+
+DWORD LastNumber(const std::string& output)
+{
+    DWORD number = 0;
+    for (size_t i = 0; i < output.size();) {
+        if (output[i] >= '0' && output[i] <= '9') {
+            number = std::strtoul(output.c_str() + i, NULL, 10);
+            while (i < output.size() && output[i] >= '0' && output[i] <= '9')
+                ++i;
+        } else {
+            ++i;
+        }
+    }
+    return number;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start > ms)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+TestMessageWindow::TestMessageWindow()
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
+                               GetModuleHandleW(NULL), NULL);
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TestMessageWindow::~TestMessageWindow()
+{
+    DestroyWindow(m_window);
+}
+
+LRESULT CALLBACK TestMessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    TestMessageWindow* self = reinterpret_cast<TestMessageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    for (Handler handler : self->m_handlers)
+        handler(self, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+FILETIME UtcMinutesAgo(int minutes)
+{
+    const FILETIME now = VelDevNow();
+    ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    ticks -= static_cast<ULONGLONG>(minutes) * 60ULL * 10000000ULL;
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(ticks);
+    time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return time;
+}

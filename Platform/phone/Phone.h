@@ -8,15 +8,15 @@
 // strings are allocated by the library and freed by the caller with LocalFree.
 struct CallLogEntry {
     DWORD cbSize;
-    FILETIME ftStartTime;   // UTC
-    FILETIME ftEndTime;     // UTC
-    DWORD iom;              // CallLogDirection
+    FILETIME startTime;   // UTC
+    FILETIME endTime;     // UTC
+    DWORD direction;              // CallLogDirection
     DWORD flags;            // CallLogFlags
-    DWORD cidt;             // caller-id type
-    LPWSTR pszNumber;
-    LPWSTR pszName;
-    LPWSTR pszNameType;
-    LPWSTR pszNote;
+    DWORD callerIdType;             // caller-id type
+    LPWSTR number;
+    LPWSTR name;
+    LPWSTR nameType;
+    LPWSTR note;
 };
 static_assert(sizeof(CallLogEntry) == 48, "the call-log entry is a 48-byte record");
 
@@ -27,11 +27,11 @@ enum CallLogSeek : DWORD { kCallLogSeekBegin = 2, kCallLogSeekEnd = 4 };
 struct PhoneMakeCallInfo {
     DWORD cbSize;
     DWORD dwFlags;
-    LPCWSTR pszDestAddress;
-    LPCWSTR pszAppName;
-    LPCWSTR pszCalledParty;
-    LPCWSTR pszComment;
-    DWORD dwReserved;
+    LPCWSTR destination;
+    LPCWSTR application;
+    LPCWSTR calledParty;
+    LPCWSTR comment;
+    DWORD reserved;
 };
 static_assert(sizeof(PhoneMakeCallInfo) == 28, "the make-call record is a 28-byte record");
 

@@ -138,15 +138,15 @@ HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
         LocalFree(note);
         return E_OUTOFMEMORY;
     }
-    entry->ftStartTime = c.start;
-    entry->ftEndTime = c.end;
-    entry->iom = c.direction;
+    entry->startTime = c.start;
+    entry->endTime = c.end;
+    entry->direction = c.direction;
     entry->flags = c.flags;
-    entry->cidt = c.callerIdType;
-    entry->pszNumber = number;
-    entry->pszName = name;
-    entry->pszNameType = nameType;
-    entry->pszNote = note;
+    entry->callerIdType = c.callerIdType;
+    entry->number = number;
+    entry->name = name;
+    entry->nameType = nameType;
+    entry->note = note;
     ++h->index;
     return S_OK;
 }
@@ -154,23 +154,23 @@ HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
 LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
     if (!info) return E_POINTER;
     if (info->cbSize != sizeof(PhoneMakeCallInfo)) return E_INVALIDARG;
-    if (!info->pszDestAddress || !info->pszDestAddress[0]) return E_INVALIDARG;
+    if (!info->destination || !info->destination[0]) return E_INVALIDARG;
     if (VelDevFault(L"phone.makecall")) return FaultResult(L"phone.makecall");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     wchar_t flags[16];
     _snwprintf(flags, 16, L"%lu", static_cast<unsigned long>(info->dwFlags));
     flags[15] = 0;
-    std::wstring line = VelDevFormatTime(VelDevNow()) + Field(L"number", info->pszDestAddress) +
-                        Field(L"calledParty", info->pszCalledParty) + Field(L"flags", flags) +
-                        Field(L"app", info->pszAppName) + Field(L"comment", info->pszComment);
+    std::wstring line = VelDevFormatTime(VelDevNow()) + Field(L"number", info->destination) +
+                        Field(L"calledParty", info->calledParty) + Field(L"flags", flags) +
+                        Field(L"app", info->application) + Field(L"comment", info->comment);
     if (!store->AppendLog(kDialledLog, line)) return E_FAIL;
 
     VelDevCall call;
     call.start = call.end = VelDevNow();
     call.direction = kDevCallOutgoing;
     call.flags = kCallEnded;
-    call.number = VelDevOptText(info->pszDestAddress);
-    call.name = VelDevOptText(info->pszCalledParty);
+    call.number = VelDevOptText(info->destination);
+    call.name = VelDevOptText(info->calledParty);
     if (!store->AddCall(call)) VelDevDebugPrint(L"phone: the dialled call could not be logged.\n");
     return 0;
 }

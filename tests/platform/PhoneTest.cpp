@@ -39,10 +39,10 @@ struct CallTable {
 };
 
 void FreeStrings(CallLogEntry& e) {
-    LocalFree(e.pszNumber);
-    LocalFree(e.pszName);
-    LocalFree(e.pszNameType);
-    LocalFree(e.pszNote);
+    LocalFree(e.number);
+    LocalFree(e.name);
+    LocalFree(e.nameType);
+    LocalFree(e.note);
 }
 
 TEST_F(PhoneTest, AnEmptyLogCountsNothing) {
@@ -68,28 +68,28 @@ TEST_F(PhoneTest, EntriesComeNewestFirstWithTheirStringsOrNull) {
     CallLogEntry e;
     ASSERT_EQ(S_OK, t.Get(0, &e));
     EXPECT_EQ(48u, e.cbSize);
-    EXPECT_EQ(kCallOutgoing, e.iom);
+    EXPECT_EQ(kCallOutgoing, e.direction);
     EXPECT_EQ(6u, e.flags);
-    EXPECT_EQ(3u, e.cidt);
-    ASSERT_TRUE(e.pszName);
-    EXPECT_STREQ(L"Bo Ek", e.pszName);
-    EXPECT_EQ(0, CompareFileTime(&out.start, &e.ftStartTime));
-    EXPECT_EQ(0, CompareFileTime(&out.end, &e.ftEndTime));
-    EXPECT_EQ(0, e.pszNote);
-    EXPECT_NE(0, LocalSize(e.pszName)) << "the caller frees the strings with LocalFree";
+    EXPECT_EQ(3u, e.callerIdType);
+    ASSERT_TRUE(e.name);
+    EXPECT_STREQ(L"Bo Ek", e.name);
+    EXPECT_EQ(0, CompareFileTime(&out.start, &e.startTime));
+    EXPECT_EQ(0, CompareFileTime(&out.end, &e.endTime));
+    EXPECT_EQ(0, e.note);
+    EXPECT_NE(0, LocalSize(e.name)) << "the caller frees the strings with LocalFree";
     FreeStrings(e);
 
     ASSERT_EQ(S_OK, t.Get(1, &e));
-    EXPECT_EQ(kCallIncoming, e.iom);
-    ASSERT_TRUE(e.pszName) << "an empty name is not a null one";
-    EXPECT_STREQ(L"", e.pszName);
-    EXPECT_STREQ(L"m", e.pszNameType);
+    EXPECT_EQ(kCallIncoming, e.direction);
+    ASSERT_TRUE(e.name) << "an empty name is not a null one";
+    EXPECT_STREQ(L"", e.name);
+    EXPECT_STREQ(L"m", e.nameType);
     FreeStrings(e);
 
     ASSERT_EQ(S_OK, t.Get(2, &e));
-    EXPECT_EQ(kCallMissed, e.iom);
-    EXPECT_EQ(0, e.pszNumber);
-    EXPECT_EQ(0, e.pszName);
+    EXPECT_EQ(kCallMissed, e.direction);
+    EXPECT_EQ(0, e.number);
+    EXPECT_EQ(0, e.name);
     FreeStrings(e);
 
     EXPECT_TRUE(FAILED(t.Get(3, &e)));
@@ -105,7 +105,7 @@ TEST_F(PhoneTest, MisuseIsRefusedWithAFailure) {
     CallLogEntry e = {};
     e.cbSize = 64;
     EXPECT_EQ(E_INVALIDARG, PhoneGetCallLogEntry(log, &e));
-    EXPECT_EQ(0, e.pszNumber);
+    EXPECT_EQ(0, e.number);
     e.cbSize = 0;
     EXPECT_EQ(E_INVALIDARG, PhoneGetCallLogEntry(log, &e));
     EXPECT_TRUE(FAILED(PhoneGetCallLogEntry(log, 0)));
@@ -140,8 +140,8 @@ TEST_F(PhoneTest, TwoHandlesReadIndependently) {
     CallLogEntry ea, eb;
     ASSERT_EQ(S_OK, a.Get(1, &ea));
     ASSERT_EQ(S_OK, b.Get(0, &eb));
-    EXPECT_STREQ(L"old", ea.pszNumber);
-    EXPECT_STREQ(L"new", eb.pszNumber);
+    EXPECT_STREQ(L"old", ea.number);
+    EXPECT_STREQ(L"new", eb.number);
     FreeStrings(ea);
     FreeStrings(eb);
 }
@@ -149,8 +149,8 @@ TEST_F(PhoneTest, TwoHandlesReadIndependently) {
 PhoneMakeCallInfo CallInfo(LPCWSTR number, LPCWSTR party) {
     PhoneMakeCallInfo info = {};
     info.cbSize = 28;
-    info.pszDestAddress = number;
-    info.pszCalledParty = party;
+    info.destination = number;
+    info.calledParty = party;
     return info;
 }
 
@@ -175,12 +175,12 @@ TEST_F(PhoneTest, PlacingACallRecordsItAndLogsTheOutgoingCall) {
     ASSERT_EQ(3u, t.count);
     CallLogEntry e;
     ASSERT_EQ(S_OK, t.Get(0, &e));
-    EXPECT_EQ(kCallOutgoing, e.iom);
-    EXPECT_STREQ(L"+1 555 0143", e.pszNumber);
-    EXPECT_EQ(0, e.pszName);
+    EXPECT_EQ(kCallOutgoing, e.direction);
+    EXPECT_STREQ(L"+1 555 0143", e.number);
+    EXPECT_EQ(0, e.name);
     FreeStrings(e);
     ASSERT_EQ(S_OK, t.Get(1, &e));
-    EXPECT_STREQ(L"Ann Lee", e.pszName);
+    EXPECT_STREQ(L"Ann Lee", e.name);
     FreeStrings(e);
 
     store->Refresh();

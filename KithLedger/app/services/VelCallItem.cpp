@@ -23,7 +23,7 @@ std::wstring Copy(const wchar_t* text)
 uint32_t CallFlagsOf(const CallLogEntry& entry)
 {
     uint32_t flags = 0;
-    if (entry.iom == kCallMissed)
+    if (entry.direction == kCallMissed)
         flags |= VelCallItem::kMissed;
     if (entry.flags & kCallConnected)
         flags |= VelCallItem::kConnected;
@@ -35,20 +35,20 @@ uint32_t CallFlagsOf(const CallLogEntry& entry)
 }
 
 VelCallItem::VelCallItem(CallLogEntry& entry)
-    : m_start(LocalTime(entry.ftStartTime)),
-      m_end(LocalTime(entry.ftEndTime)),
-      m_number(Copy(entry.pszNumber)),
-      m_displayText(entry.pszName     ? std::wstring(entry.pszName)
-                    : entry.pszNumber ? std::wstring(entry.pszNumber)
+    : m_start(LocalTime(entry.startTime)),
+      m_end(LocalTime(entry.endTime)),
+      m_number(Copy(entry.number)),
+      m_displayText(entry.name     ? std::wstring(entry.name)
+                    : entry.number ? std::wstring(entry.number)
                                       : LoadLocalizedString(kStrUnknownCaller)),
-      m_name(Copy(entry.pszName)),
-      m_nameType(Copy(entry.pszNameType)),
-      m_outgoing(entry.iom == kCallOutgoing),
+      m_name(Copy(entry.name)),
+      m_nameType(Copy(entry.nameType)),
+      m_outgoing(entry.direction == kCallOutgoing),
       m_callFlags(CallFlagsOf(entry))
 {
-    LocalFree(entry.pszNumber);
-    LocalFree(entry.pszName);
-    LocalFree(entry.pszNameType);
-    LocalFree(entry.pszNote);
-    entry.pszNumber = entry.pszName = entry.pszNameType = entry.pszNote = NULL;
+    LocalFree(entry.number);
+    LocalFree(entry.name);
+    LocalFree(entry.nameType);
+    LocalFree(entry.note);
+    entry.number = entry.name = entry.nameType = entry.note = NULL;
 }

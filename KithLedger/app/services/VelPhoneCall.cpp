@@ -10,8 +10,8 @@ bool PlaceCall(const std::wstring& number, const std::wstring& name)
         return false;
     PhoneMakeCallInfo info = {};
     info.cbSize = sizeof(info);
-    info.pszDestAddress = number.c_str();
-    info.pszCalledParty = name.empty() ? NULL : name.c_str();
+    info.destination = number.c_str();
+    info.calledParty = name.empty() ? NULL : name.c_str();
     return PhoneMakeCall(&info) == 0;
 }
 

@@ -87,6 +87,8 @@ void VelAbstractControl::Destroy()
     Destroyed.Invoke(this, nullptr);
 }
 
+int VelAbstractControl::RunModal() { return VelControlCore::Instance->RunModal(this); }
+
 void VelAbstractControl::SetHasNativeWindow(bool value) { m_hasNativeWindow = value ? 1 : 0; }
 bool VelAbstractControl::HasNativeWindow() const { return m_hasNativeWindow != 0; }
 

@@ -110,6 +110,8 @@ public:
     virtual void SendToBack();
     virtual void BringToFront();
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs the core's modal loop for this control; returns its modal result.
+    virtual int RunModal();
 
     // Registers a window class served by the core's window procedure; an
     // existing class is accepted.

@@ -1,5 +1,6 @@
 #include "VelControlCore.h"
 #include "VelAbstractControl.h"
+#include "VelApplication.h"
 #include "VelCanvas.h"
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
@@ -90,7 +91,7 @@ struct VelControlCore::PaintPass {
 VelControlCore::VelControlCore()
     : VelObject(nullptr, std::string()), m_module(::GetModuleHandleW(nullptr)), m_captured(nullptr),
       m_focused(nullptr), m_renderer(nullptr), m_root(nullptr), m_callbackWindow(nullptr), m_timerCounter(5555),
-      m_mutex(nullptr), m_mapping(nullptr), m_view(nullptr), m_ignoreMouse(0), m_lastInputTick(s_tickSource())
+      m_mutex(nullptr), m_mapping(nullptr), m_view(nullptr), m_runThreadId(0), m_ignoreMouse(0), m_lastInputTick(s_tickSource())
 {
     m_root = new VelRootControl(this, "RootControl");
     m_renderer = new VelGDIRenderer();
@@ -111,6 +112,7 @@ VelControlCore::~VelControlCore()
         for (VelRequestRecord* record : m_liveRequests)
             delete record;
         m_liveRequests.clear();
+        CloseInstanceObjects();
         delete m_renderer;
         m_renderer = nullptr;
     }
@@ -125,6 +127,8 @@ void VelControlCore::CreateCallbackWindow()
 }
 
 void VelControlCore::SetTickSource(TickSource source) { s_tickSource = source ? source : &::GetTickCount; }
+
+DWORD VelControlCore::GetTick() { return s_tickSource(); }
 
 // ---------------------------------------------------------------- registry
 
@@ -631,12 +635,22 @@ void VelControlCore::ExecuteRequest(int code, INT32 argument)
 void VelControlCore::DrainRequests(HWND window)
 {
     // Requests still queued for a window that goes away would leak with it.
+    // A filtered peek still hands out the thread's quit: keep it for the loop.
     MSG msg;
+    bool quit = false;
+    WPARAM exitCode = 0;
     while (::PeekMessageW(&msg, window, kRequestMessage, kRequestMessage, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            exitCode = msg.wParam;
+            continue;
+        }
         VelRequestRecord* record = reinterpret_cast<VelRequestRecord*>(msg.wParam);
         if (TakeRequest(record))
             FreeRequest(record);
     }
+    if (quit)
+        ::PostQuitMessage(int(exitCode));
 }
 
 // ---------------------------------------------------------------- dispatch
@@ -1403,4 +1417,179 @@ void VelControlCore::PaintControlTree(VelAbstractControl* window, VelCanvas* can
     }
     for (auto& painted : pass.painted)
         painted.first->ExcludeClip(painted.second);
+}
+
+// ---------------------------------------------------------------- run loop
+
+namespace {
+
+const wchar_t kMutexPrefix[] = L"VEL_WMTOOLKITAPP_MUTEX_";
+const wchar_t kSharedMemoryPrefix[] = L"VEL_WMTOOLKITAPP_SHMEM_";
+const UINT kProbeTimeoutMs = 6000;
+const int kAnsweredExitCode = -1;
+const int kGuardFailedExitCode = 255;
+
+// A kernel object's name may not exceed MAX_PATH: a long application name is
+// cut rather than failing the guard.
+std::wstring InstanceObjectName(const wchar_t* prefix, const std::wstring& application)
+{
+    std::wstring name(prefix);
+    name.append(application, 0, MAX_PATH - 1 - name.size());
+    return name;
+}
+
+// The handle another process left in the shared memory names a window of ours
+// only while it is one of our top-level windows.
+bool IsToolkitWindow(HWND window)
+{
+    wchar_t className[32] = L"";
+    return ::IsWindow(window) && ::GetClassNameW(window, className, 32) && ::lstrcmpW(className, kWindowClass) == 0;
+}
+
+// Ends a pump on a quit message or a failing GetMessage.
+bool PumpOne()
+{
+    MSG msg;
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) {
+        Log(L"VelControlCore: GetMessage failed.\n");
+        return false;
+    }
+    if (!got) {
+        ::PostQuitMessage(int(msg.wParam));
+        return false;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+    return true;
+}
+
+} // namespace
+
+bool VelControlCore::MapInstanceView(const std::wstring& name)
+{
+    if (m_view)
+        return true;
+    if (!m_mapping)
+        m_mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(HWND), name.c_str());
+    if (m_mapping)
+        m_view = ::MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, sizeof(HWND));
+    return m_view != nullptr;
+}
+
+void VelControlCore::CloseInstanceObjects()
+{
+    if (m_view)
+        ::UnmapViewOfFile(m_view);
+    if (m_mapping)
+        ::CloseHandle(m_mapping);
+    if (m_mutex)
+        ::CloseHandle(m_mutex);
+    m_view = nullptr;
+    m_mapping = nullptr;
+    m_mutex = nullptr;
+}
+
+int VelControlCore::Run(VelApplication* application, bool show, DWORD fullScreenFlags)
+{
+    static_assert(sizeof(HWND) == 4, "the shared memory holds a 4-byte window handle");
+    const std::wstring mutexName = InstanceObjectName(kMutexPrefix, m_applicationName);
+    const std::wstring memoryName = InstanceObjectName(kSharedMemoryPrefix, m_applicationName);
+
+    ::SetLastError(0);
+    m_mutex = ::CreateMutexW(nullptr, TRUE, mutexName.c_str());
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        if (MapInstanceView(memoryName)) {
+            HWND running = *static_cast<HWND*>(m_view);
+            if (IsToolkitWindow(running)) {
+                // Not ShowWindow: it waits for the other thread, and a hung
+                // instance would hold this one past the probe's time-out.
+                ::ShowWindowAsync(running, SW_SHOWNORMAL);
+                ::SetForegroundWindow(running);
+                DWORD_PTR answer = 0;
+                if (::SendMessageTimeoutW(running, WM_PAINT, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &answer)) {
+                    CloseInstanceObjects();
+                    return kAnsweredExitCode;
+                }
+                ::PostMessageW(running, WM_QUIT, 0, 0);
+            }
+        }
+    } else if (error != 0 || !m_mutex) {
+        Log(L"Fatal failure during mutex creation, aborting.");
+        CloseInstanceObjects();
+        return kGuardFailedExitCode;
+    }
+
+    m_runThreadId = ::GetCurrentThreadId();
+    VelEventArgs started;
+    application->OnStarted(&started);
+    if (show)
+        ShowFirstWindow(application, memoryName, fullScreenFlags);
+
+    MSG msg = {};
+    BOOL got;
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (got < 0)
+        Log(L"VelControlCore::Run: GetMessage failed.\n");
+
+    VelEventArgs exiting;
+    application->OnExit(&exiting);
+    m_runThreadId = 0;
+    CloseInstanceObjects();
+    return got < 0 ? 0 : int(msg.wParam);
+}
+
+void VelControlCore::ShowFirstWindow(VelApplication* application, const std::wstring& memoryName,
+                                     DWORD fullScreenFlags)
+{
+    const DWORD thread = ::GetCurrentThreadId();
+    VelAbstractControl* first = nullptr;
+    {
+        VelScopedLock lock(&m_lock);
+        for (VelAbstractControl* window : m_root->GetChildren()) {
+            HWND handle = window->HasNativeWindow() ? window->GetHandle() : nullptr;
+            if (handle && ::GetWindowThreadProcessId(handle, nullptr) == thread) {
+                first = window;
+                break;
+            }
+        }
+    }
+    if (!first)
+        return;
+    HWND handle = first->GetHandle();
+    // Without the shared memory a second instance cannot find us, but this one still runs.
+    if (MapInstanceView(memoryName))
+        *static_cast<HWND*>(m_view) = handle;
+    ::UpdateWindow(handle);
+    ::ShowWindow(handle, SW_SHOWNORMAL);
+    VelControlEventArgs args(first);
+    application->OnMainWindowShown(&args);
+    if (fullScreenFlags)
+        SetFullScreen(first, fullScreenFlags);
+}
+
+int VelControlCore::RunModal(VelAbstractControl* popup)
+{
+    FlushPendingUpdates();
+    SetCapture(popup);
+    popup->SetModalDone(false);
+    while (!popup->IsModalDone() && PumpOne()) {
+    }
+    ReleaseCapture();
+    m_ignoreMouse = 1;
+    return popup->GetModalResult();
+}
+
+void VelControlCore::PostQuit(int exitCode)
+{
+    // The quit belongs to the thread in Run, whichever thread closed the last window.
+    const DWORD runThread = m_runThreadId;
+    if (runThread && runThread != ::GetCurrentThreadId())
+        ::PostThreadMessageW(runThread, WM_QUIT, WPARAM(exitCode), 0);
+    else
+        ::PostQuitMessage(exitCode);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 class VelAbstractControl;
+class VelApplication;
 class VelRootControl;
 class VelCanvas;
 class VelRenderer;
@@ -100,6 +101,14 @@ public:
 
     void SetFullScreen(VelAbstractControl* control, DWORD flags);
 
+    // The run loop: the single-instance guard, the application's start, the
+    // first window of this thread shown, messages until the quit, the exit.
+    int Run(VelApplication* application, bool show, DWORD fullScreenFlags);
+    // Pumps messages until the popup says it is done; returns its result.
+    int RunModal(VelAbstractControl* popup);
+    // Ends the run loop from any thread.
+    void PostQuit(int exitCode);
+
     VelRootControl* GetRoot() const { return m_root; }
     VelRenderer* GetRenderer() const { return m_renderer; }
     HWND GetCallbackWindow() const { return m_callbackWindow; }
@@ -116,6 +125,7 @@ public:
     // The platform's tick count; tests replace it.
     typedef DWORD (WINAPI* TickSource)();
     static void SetTickSource(TickSource source);
+    static DWORD GetTick();
 
     VelDelegate<VelObject*, const VelEventArgs*> AllWindowsClosed;
 
@@ -219,9 +229,14 @@ private:
     // Records this core posted and has not yet received: anything else
     // arriving as WM_USER+1 is not ours to free.
     std::set<VelRequestRecord*> m_liveRequests;
+    void ShowFirstWindow(VelApplication* application, const std::wstring& memoryName, DWORD fullScreenFlags);
+    bool MapInstanceView(const std::wstring& name);
+    void CloseInstanceObjects();
+
     HANDLE m_mutex;
     HANDLE m_mapping;
     void* m_view;
+    DWORD m_runThreadId;
     std::wstring m_applicationName;
     std::list<VelCanvas*> m_canvasCache;
     BYTE m_ignoreMouse;

@@ -17,6 +17,9 @@ TEST(LocalizedStrings, EnglishHoldsEveryIdTheProgramReads)
     EXPECT_EQ(LoadLocalizedString(kStrFirstDayName), L"Sunday");
     EXPECT_EQ(LoadLocalizedString(kStrFirstMonthName + 11), L"December");
     EXPECT_EQ(LoadLocalizedString(kStrFirstShortMonthName), L"Jan");
+    // The texts are UTF-8: a dash must arrive as one character, not as bytes.
+    EXPECT_EQ(LoadLocalizedString(kStrNoContactPlaceholder), L"\u2013");
+    EXPECT_EQ(LoadLocalizedString(kStrNegativeDuration), L"\u2013");
 }
 
 TEST(LocalizedStrings, AbsentIdIsEmpty)

@@ -62,6 +62,15 @@ const LabelCase kLabelCases[] = {
     {{2025, 6, 18}, {2024, 6, 18}, L"Older"},
     {{2025, 6, 18}, {2025, 6, 19}, L"June"},
     {{2025, 6, 18}, {2026, 1, 2}, L"January of 2026"},
+    // A Saturday: every earlier day of the week goes by its name.
+    {{2025, 6, 21}, {2025, 6, 20}, L"Yesterday"},
+    {{2025, 6, 21}, {2025, 6, 19}, L"Thursday"},
+    {{2025, 6, 21}, {2025, 6, 18}, L"Wednesday"},
+    {{2025, 6, 21}, {2025, 6, 17}, L"Tuesday"},
+    {{2025, 6, 21}, {2025, 6, 16}, L"Monday"},
+    {{2025, 6, 21}, {2025, 6, 15}, L"Sunday"},
+    {{2025, 6, 21}, {2025, 6, 14}, L"Last week"},
+    {{2025, 6, 21}, {2025, 6, 30}, L"June"},
     // A Sunday: only today and yesterday precede the week labels.
     {{2025, 6, 22}, {2025, 6, 21}, L"Yesterday"},
     {{2025, 6, 22}, {2025, 6, 20}, L"Last week"},
@@ -74,12 +83,30 @@ const LabelCase kLabelCases[] = {
     {{2025, 3, 2}, {2025, 2, 28}, L"Last week"},
     {{2025, 3, 2}, {2025, 1, 31}, L"Earlier"},
     {{2025, 3, 2}, {2025, 1, 30}, L"January"},
+    // On the last day of a month.
+    {{2025, 1, 31}, {2025, 1, 1}, L"Earlier"},
+    {{2025, 1, 31}, {2024, 12, 31}, L"Older"},
+    {{2025, 3, 31}, {2025, 3, 1}, L"Earlier"},
+    {{2025, 3, 31}, {2025, 2, 28}, L"Last month"},
+    {{2025, 3, 31}, {2025, 1, 31}, L"January"},
+    // After a leap day.
+    {{2024, 3, 1}, {2024, 2, 29}, L"Yesterday"},
+    {{2024, 3, 1}, {2024, 2, 25}, L"Sunday"},
+    {{2024, 3, 1}, {2024, 1, 31}, L"Earlier"},
+    {{2024, 3, 1}, {2024, 1, 30}, L"January"},
     // Across the turn of the year.
+    {{2026, 1, 1}, {2025, 12, 31}, L"Yesterday"},
+    {{2026, 1, 1}, {2025, 12, 28}, L"Sunday"},
+    {{2026, 1, 1}, {2025, 12, 27}, L"Last week"},
+    {{2026, 1, 1}, {2025, 12, 2}, L"Earlier"},
+    {{2026, 1, 1}, {2025, 12, 1}, L"Older"},
     {{2026, 1, 3}, {2025, 12, 28}, L"Sunday"},
     {{2026, 1, 3}, {2025, 12, 27}, L"Last week"},
     {{2026, 1, 3}, {2025, 12, 1}, L"Older"},
     {{2025, 12, 31}, {2026, 1, 1}, L"January of 2026"},
     {{2025, 12, 31}, {2025, 11, 30}, L"Last month"},
+    {{2025, 12, 31}, {2025, 1, 1}, L"January"},
+    {{2025, 12, 31}, {2024, 12, 31}, L"Older"},
 };
 
 TEST_F(DateTest, RelativeLabels)
@@ -98,6 +125,14 @@ TEST_F(DateTest, LabelsCountFromMidnight)
     SetToday(2025, 6, 18);
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 18, 0, 0)), L"Today");
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 17, 23, 59)), L"Yesterday");
+
+    // The clock at the last second of a day and at the first of the next.
+    s_now = (Day(2025, 6, 18, 23, 59) + 59 * kTicksPerSecond).ToSystemTime();
+    EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 18, 0, 0)), L"Today");
+    EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 19, 0, 0)), L"June");
+    s_now = Day(2025, 6, 19, 0, 0).ToSystemTime();
+    EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 18, 23, 59) + 59 * kTicksPerSecond), L"Yesterday");
+    EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 19, 0, 0)), L"Today");
 }
 
 TEST_F(DateTest, CurrentWeekRunsFromSunday)
@@ -110,25 +145,48 @@ TEST_F(DateTest, CurrentWeekRunsFromSunday)
 
 TEST_F(DateTest, FormatsTheViewsUse)
 {
-    const VelDateTime date = Day(2009, 3, 5, 13, 7) + 9 * kTicksPerSecond;
+    const VelDateTime march = Day(2009, 3, 5, 13, 7) + 9 * kTicksPerSecond;
+    const VelDateTime newYearsEve = Day(2026, 12, 31, 0, 5);
     const struct {
+        const VelDateTime& date;
         const wchar_t* format;
         const wchar_t* text;
     } cases[] = {
-        {L"%H:%M", L"13:07"},
-        {L"%e-%b", L"5-Mar"},
-        {L"%Y-%m-%d %H:%M:%S", L"2009-03-05 13:07:09"},
-        {L"%Y/%m/%d %H:%M", L"2009/03/05 13:07"},
-        {L"%B", L"March"},
-        {L"%B of %Y", L"March of 2009"},
-        {L"%A %w", L"Thursday 4"},
-        {L"%y %I", L"09 01"},
-        {L"100%%", L"100%"},
-        {L"a%qb", L"ab"},
-        {L"end%", L"end"},
+        {march, L"%H:%M", L"13:07"},
+        {march, L"%e-%b", L"5-Mar"},
+        {march, L"%Y-%m-%d %H:%M:%S", L"2009-03-05 13:07:09"},
+        {march, L"%Y/%m/%d %H:%M", L"2009/03/05 13:07"},
+        {march, L"%B", L"March"},
+        {march, L"%B of %Y", L"March of 2009"},
+        {march, L"%A", L"Thursday"},
+        {march, L"%w", L"4"},
+        {march, L"%y %I", L"09 01"},
+        {march, L"100%%", L"100%"},
+        {march, L"a%qb", L"ab"},
+        {march, L"end%", L"end"},
+        {newYearsEve, L"%H:%M", L"00:05"},
+        {newYearsEve, L"%e-%b", L"31-Dec"},
+        {newYearsEve, L"%Y-%m-%d %H:%M:%S", L"2026-12-31 00:05:00"},
+        {newYearsEve, L"%Y/%m/%d %H:%M", L"2026/12/31 00:05"},
+        {newYearsEve, L"%B of %Y", L"December of 2026"},
+        {newYearsEve, L"%A", L"Thursday"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatDateTime(date, c.format), c.text) << c.format;
+        EXPECT_EQ(FormatDateTime(c.date, c.format), c.text) << c.format;
+}
+
+TEST_F(DateTest, EveryNameInOrderFromTheLanguageLibrary)
+{
+    const wchar_t* const days[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday",
+                                   L"Thursday", L"Friday", L"Saturday"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(FormatDateTime(Day(2025, 6, 15 + i), L"%A %w"), days[i] + (L" " + std::to_wstring(i)));
+    const wchar_t* const months[] = {
+        L"January Jan", L"February Feb", L"March Mar",     L"April Apr",
+        L"May May",     L"June Jun",     L"July Jul",      L"August Aug",
+        L"September Sep", L"October Oct", L"November Nov", L"December Dec"};
+    for (int m = 1; m <= 12; ++m)
+        EXPECT_EQ(FormatDateTime(Day(2025, m, 1), L"%B %b"), months[m - 1]) << m;
 }
 
 TEST_F(DateTest, FormatEdges)

@@ -6,6 +6,7 @@
 
 #include "TestFolders.h"
 #include "VelFiles.h"
+#include "VelLocalizedStrings.h"
 
 namespace {
 
@@ -64,6 +65,31 @@ TEST(ModuleDirectory, IsTheProgramsFolderWithItsBackslash)
     expected.resize(expected.rfind(L'\\') + 1);
     EXPECT_EQ(GetModuleDirectory(), expected);
     EXPECT_EQ(GetModuleDirectory(GetModuleHandleW(L"kernel32.dll")).back(), L'\\');
+}
+
+// The path is read into 100 characters first and into twice as many while it
+// may have been cut: lengths around each size must come back whole.
+TEST(ModuleDirectory, PathsAroundTheBufferSizesComeBackWhole)
+{
+    const std::wstring library = GetLanguageDirectory() + L"English.dll";
+    const std::wstring base = MakeTestFolder(L"vel-module-dir");
+    const std::wstring name = L"L.dll";
+    for (size_t pathChars : {98u, 99u, 100u, 101u, 198u, 199u, 200u, 250u}) {
+        const size_t stemChars = pathChars - base.size() - 1 - name.size();
+        ASSERT_LT(base.size() + 1 + name.size(), pathChars);
+        const std::wstring folder = base + std::wstring(stemChars, L'd') + L"\\";
+        const std::wstring path = folder + name;
+        ASSERT_EQ(path.size(), pathChars);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL)) << pathChars;
+        ASSERT_TRUE(CopyFileW(library.c_str(), path.c_str(), FALSE)) << pathChars;
+        HMODULE module = LoadLibraryW(path.c_str());
+        ASSERT_NE(module, nullptr) << pathChars;
+        EXPECT_EQ(GetModuleDirectory(module), folder) << pathChars;
+        FreeLibrary(module);
+        DeleteFileW(path.c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    RemoveTestFolder(base);
 }
 
 }

@@ -190,6 +190,37 @@ TEST_F(SignalTest, ReceiverMayDestroyTheSignal)
     EXPECT_EQ(s_calls, (Calls{"first"}));
 }
 
+TEST_F(SignalTest, NestedEmitMayDropTheLastReceiverOfTheOuterOne)
+{
+    // The outer emit ends at the last receiver it saw; the inner one drops it.
+    struct Reentrant : VelSlotHolder {
+        VelSignal<>* signal = nullptr;
+        Receiver* victim = nullptr;
+        int depth = 0;
+        void OnNone()
+        {
+            s_calls.push_back("re" + std::to_string(depth));
+            if (depth++ == 0)
+                signal->Emit();
+            else if (victim) {
+                delete victim;
+                victim = nullptr;
+            }
+        }
+    } reentrant;
+    VelSignal<> signal;
+    reentrant.signal = &signal;
+    reentrant.victim = new Receiver("victim");
+    signal.Connect(&reentrant, &Reentrant::OnNone);
+    signal.Connect(reentrant.victim, &Receiver::OnNone);
+    signal.Emit();
+    EXPECT_EQ(s_calls, (Calls{"re0", "re1"}));
+    Receiver late("late");
+    signal.Connect(&late, &Receiver::OnNone);
+    signal.Emit();
+    EXPECT_EQ(s_calls, (Calls{"re0", "re1", "re2", "late"}));
+}
+
 TEST_F(SignalTest, ReceiverConnectedDuringEmitWaitsForTheNext)
 {
     struct Connector : VelSlotHolder {

@@ -48,6 +48,15 @@ TEST(SmsComposerLine, ListThatFitsExactlyIsKept)
     ASSERT_TRUE(FormatSmsComposerLine(recipient, &line));
     EXPECT_EQ(line.size(), 511u);
     EXPECT_FALSE(FormatSmsComposerLine(recipient + L"7", &line));
+
+    // The list menu ends every recipient with a separator: the last one that
+    // fills the room keeps its place, only the separator is left out.
+    const std::wstring first = L"<" + std::wstring(200, L'1') + L">;";
+    const std::wstring second = L"<" + std::wstring(490 - first.size() - 2, L'2') + L">";
+    ASSERT_TRUE(FormatSmsComposerLine(first + second + L";", &line));
+    EXPECT_EQ(line, L"-service \"SMS\" -to \"" + first + second + L"\"");
+    ASSERT_TRUE(FormatSmsComposerLine(first + second + L"2;", &line));
+    EXPECT_EQ(line, L"-service \"SMS\" -to \"" + first + L"\"");
 }
 
 }

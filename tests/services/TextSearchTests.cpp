@@ -26,6 +26,7 @@ TEST(FindNoCase, KeypadRunsOverNamesAndNumbers)
         {L"+46 555 0123", {k5, k5, k5}, true, 4},  // digits stand for themselves
         {L"+46 555 0123", {k2, k3}, true, 10},
         {L"", {k2}, false, 0},
+        {L"anna", {L"a", L"n"}, false, 0},       // the keys are not upper-cased
         {L"Anna", {}, false, 0},
     };
     for (const SearchCase& c : cases) {

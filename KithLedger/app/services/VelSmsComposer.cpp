@@ -44,10 +44,11 @@ bool FormatSmsComposerLine(const std::wstring& recipient, std::wstring* line)
     // number: keep whole recipients only.
     const size_t room = kComposerLineChars - 1 - (std::wcslen(kComposerLineFormat) - 2);
     if (unquoted.size() > room) {
-        const size_t separator = unquoted.rfind(kRecipientSeparator, room - 1);
+        // A separator just past the room ends a recipient that fits whole.
+        const size_t separator = unquoted.rfind(kRecipientSeparator, room);
         if (separator == std::wstring::npos)
             return false;
-        unquoted.resize(separator + 1);
+        unquoted.resize(separator == room ? room : separator + 1);
     }
     wchar_t buffer[kComposerLineChars];
     if (!VelFormatBounded(buffer, kComposerLineChars, kComposerLineFormat, unquoted.c_str()))

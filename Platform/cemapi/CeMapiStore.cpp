@@ -162,11 +162,14 @@ HRESULT CeMessage::SetProps(ULONG count, MapiPropValue* values, MapiPropProblemA
     standin::Guard guard(m_lock);
     boost::shared_ptr<VelDevStore> store = MapiDeviceStore();
     if (!store) return E_FAIL;
-    VelDevMessage current;
-    if (!store->FindMessage(m_message.id, &current)) return kMapiErrNotFound;
-    current.hasFlags = true;
-    current.flags = flags;
-    if (!store->UpdateMessage(current)) return E_FAIL;
+    bool found = false;
+    bool written = store->ChangeMessage(m_message.id, [&found, flags](VelDevMessage& stored) {
+        found = true;
+        stored.hasFlags = true;
+        stored.flags = flags;
+        return true;
+    });
+    if (!written) return found ? E_FAIL : kMapiErrNotFound;
     m_message.hasFlags = true;
     m_message.flags = flags;
     return kMapiOk;

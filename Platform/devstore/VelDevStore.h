@@ -181,15 +181,22 @@ public:
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
 
     // Convenience over Transact. Add* return the new id, 0 on failure; the
-    // record passed in keeps its fields, its id is ignored.
+    // record passed in keeps its fields, its id is ignored. Update* write the
+    // whole record; Change* hand the stored record to change in the same
+    // transaction, so that a read-modify-write of some fields cannot write
+    // back what another process changed in between. False when the record is
+    // gone or change declined.
     DWORD AddContact(const VelDevContact& c);
     bool UpdateContact(const VelDevContact& c);   // by id; false when gone
+    bool ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change);
     bool DeleteContact(DWORD id);                 // also removes its picture
     DWORD AddCall(const VelDevCall& c);
     bool UpdateCall(const VelDevCall& c);
+    bool ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change);
     bool DeleteCall(DWORD id);
     DWORD AddMessage(const VelDevMessage& m);
     bool UpdateMessage(const VelDevMessage& m);
+    bool ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change);
     bool DeleteMessage(DWORD id);
 
     // Pictures: the image file is written beside the data and named in the

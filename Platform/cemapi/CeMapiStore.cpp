@@ -88,6 +88,8 @@ HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEn
     if (ParseMessageEntryId(id, cbEntryId, &messageId)) {
         VelDevMessage message;
         if (index != MapiStoreIndex::Sms || !FindMessageOrTombstone(messageId, &message)) return kMapiErrNotFound;
+        // For tests: the message with this id cannot be opened.
+        if (messageId == VelDevFaultValue(L"mapi.message", 0)) return E_FAIL;
         CeMessage* opened = new (std::nothrow) CeMessage(message);
         if (!opened) return kMapiErrNoMemory;
         HRESULT hr = Hand(opened, IID_ICeMessage, iface, object);

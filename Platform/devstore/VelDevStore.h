@@ -228,7 +228,8 @@ private:
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
 //   store.missing, phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
-//   poom.create, poom.logon, mapi.init, mapi.logon
+//   poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
+//   mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.
 bool VelDevFault(const wchar_t* name);

@@ -146,6 +146,21 @@ TEST_F(ContactTest, ReadsEveryContactWithItsNameNumberAndFavourite)
     EXPECT_EQ(nullptr, table.GetEntry());
 }
 
+TEST_F(ContactTest, AContactThatCannotBeHadDoesNotHideTheOnesAfterIt)
+{
+    Add(L"Ann", L"", L"", L"", L"", L"", L"", L"");
+    const DWORD broken = Add(L"Bo", L"", L"", L"", L"", L"", L"", L"");
+    Add(L"Cy", L"", L"", L"", L"", L"", L"", L"");
+    SetFaults((L"poom.item=" + std::to_wstring(broken)).c_str());
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+
+    const auto items = ReadAll();
+    ASSERT_EQ(2u, items.size());
+    EXPECT_EQ(L"Ann", items[0]->GetDisplayNameText());
+    EXPECT_EQ(L"Cy", items[1]->GetDisplayNameText());
+    EXPECT_TRUE(DebugLines().empty());
+}
+
 TEST_F(ContactTest, ChangesByAnotherProcessArriveOnceWithTheirId)
 {
     ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));

@@ -115,6 +115,23 @@ TEST_F(SmsTest, ReadsReceivedAndSentMessagesNewestFirstWithTheirFields)
                      received.GetEntryId()[19]);
 }
 
+TEST_F(SmsTest, AMessageThatCannotBeOpenedDoesNotHideTheOnesAfterIt)
+{
+    Add(kDevSmsInbox, L"newest", 10);
+    const DWORD broken = Add(kDevSmsInbox, L"broken", 20);
+    Add(kDevSmsSent, L"sent", 25);
+    Add(kDevSmsInbox, L"oldest", 30);
+    SetFaults((L"mapi.message=" + std::to_wstring(broken)).c_str());
+    OpenSmsStore();
+
+    std::vector<std::wstring> texts;
+    for (const auto& item : ReadAll())
+        texts.push_back(item->GetText());
+    const std::vector<std::wstring> expected = {L"newest", L"sent", L"oldest"};
+    EXPECT_EQ(expected, texts);
+    EXPECT_TRUE(DebugLines().empty());
+}
+
 TEST_F(SmsTest, EntryIdentifiersOfTwentyBytesLoseTheirLastFourOnly)
 {
     BYTE twenty[20];

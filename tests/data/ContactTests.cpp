@@ -213,16 +213,28 @@ TEST_F(ContactTest, MarkingAFavouritePersistsAndNotifies)
     ASSERT_TRUE(Store()->FindContact(id, &stored));
     EXPECT_EQ(L"Work, Favorites", stored.categories);
     ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
     EXPECT_EQ(std::make_pair('m', int32_t(id)), m_receiver.events[0]);
 
     // Marking again is refused by the platform and changes nothing.
+    m_receiver.events.clear();
     item->SetFavorite(true);
     EXPECT_TRUE(item->GetFavorite());
+    PumpFor(600);
+    EXPECT_TRUE(m_receiver.events.empty());
 
     item->SetFavorite(false);
     EXPECT_FALSE(item->GetFavorite());
     ASSERT_TRUE(Store()->FindContact(id, &stored));
     EXPECT_EQ(L"Work", stored.categories);
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('m', int32_t(id)), m_receiver.events[0]);
+    std::unique_ptr<VelContactItem> reloaded(item->Reload());
+    ASSERT_TRUE(reloaded);
+    EXPECT_FALSE(reloaded->GetFavorite());
 }
 
 TEST_F(ContactTest, UnmarksAFavouriteBesideALookalikeCategory)

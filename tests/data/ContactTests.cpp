@@ -272,7 +272,29 @@ TEST_F(ContactTest, OnlyTheSixChangeMessagesAreSignalled)
 
 TEST_F(ContactTest, WithoutASessionNothingIsRead)
 {
-    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"Favorites");
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"+2", L"+3", L"Favorites");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    LogoffPoom();
+    // What the item read stays; what it would fetch afresh is empty or false.
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+    EXPECT_TRUE(item->GetFavorite());
+    for (const std::wstring& fresh : {item->GetMobileNumber(), item->GetWorkNumber(), item->GetHomeNumber(),
+                                      item->GetCompany(), item->GetPrimaryNumber(), item->GetDisplayName()})
+        EXPECT_EQ(L"", fresh);
+    EXPECT_TRUE(item->GetCategories().empty());
+    EXPECT_FALSE(item->IsFavorite());
+    EXPECT_EQ(nullptr, item->GetPicture());
+    EXPECT_FALSE(item->Edit(m_window.GetHandle()));
+    EXPECT_FALSE(item->Display(m_window.GetHandle()));
+    item->SetFavorite(false);
+    EXPECT_TRUE(item->GetFavorite());
+    EXPECT_EQ(nullptr, item->Reload());
+    item->Load(NULL);
+    EXPECT_TRUE(item->IsMissing());
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+
     for (const wchar_t* fault : {L"poom.create", L"poom.logon"}) {
         SCOPED_TRACE(fault);
         SetFaults(fault);
@@ -285,6 +307,10 @@ TEST_F(ContactTest, WithoutASessionNothingIsRead)
         EXPECT_FALSE(VelContactItem::Exists(id));
         EXPECT_EQ(nullptr, CreateNewContact(m_window.GetHandle()));
     }
+    EXPECT_TRUE(DebugLines().empty());
+    VelDevContact stored;
+    ASSERT_TRUE(Store()->FindContact(id, &stored));
+    EXPECT_EQ(L"Favorites", stored.categories);
 }
 
 namespace {

@@ -183,6 +183,7 @@ TEST_F(SmsTest, WithoutTheStoreNothingIsReadOrWritten)
 
     for (const wchar_t* fault : {L"mapi.logon", L"mapi.init", L"store.missing"}) {
         SCOPED_TRACE(fault);
+        const size_t linesBefore = DebugLines().size();
         SetFaults(fault);
         OpenSmsStore();
         std::unique_ptr<VelDataTable> table(CreateDataTable(kMessagesTable));
@@ -192,8 +193,8 @@ TEST_F(SmsTest, WithoutTheStoreNothingIsReadOrWritten)
         EXPECT_FALSE(item->IsUnread());
         EXPECT_FALSE(item->SetUnread(false));
         CloseSmsStore();
+        EXPECT_LE(DebugLines().size(), linesBefore + 1);
     }
-    EXPECT_TRUE(DebugLines().size() <= 3);
 }
 
 TEST(DataTableFactory, OnlyTheThreeKindsMakeTables)

@@ -238,6 +238,8 @@ DWORD VelDevFaultValue(const wchar_t* name, DWORD fallback);
 // HKCU "System\State\Phone" "Missed Call Count" (REG_DWORD); the key is made
 // when missing. Get answers 0 when the value cannot be read.
 bool VelDevSetMissedCallCount(DWORD count);
+// One more missed call, counted once however many processes add at once.
+bool VelDevAddMissedCall();
 DWORD VelDevGetMissedCallCount();
 
 // Debug lines of the store and the stand-ins go to OutputDebugStringW, to the

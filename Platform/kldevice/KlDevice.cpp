@@ -342,7 +342,7 @@ int CallCommand(const std::vector<std::wstring>& a) {
     if (o.Get(L"nametype", &v)) c.nameType = VelDevOptText(v);
     DWORD oid = store->AddCall(c);
     if (!oid) return Refused(L"call");
-    if (direction == kDevCallMissed && !VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1)) {
+    if (direction == kDevCallMissed && !VelDevAddMissedCall()) {
         Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
         return 1;
     }

@@ -142,6 +142,27 @@ TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
     EXPECT_EQ(all.size(), ids.size()) << "every writer got ids of its own";
 }
 
+TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
+    PhoneKeyGuard phoneKey;
+    ASSERT_TRUE(VelDevSetMissedCallCount(0));
+    const int kProcesses = 8;
+    std::vector<HANDLE> started;
+    for (int i = 0; i < kProcesses; ++i) {
+        HANDLE p = StartKlDevice(L"call missed \"+1 555 02" + std::to_wstring(10 + i) + L"\"");
+        ASSERT_NE(static_cast<HANDLE>(0), p);
+        started.push_back(p);
+    }
+    for (HANDLE p : started) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
+        DWORD code = 1;
+        GetExitCodeProcess(p, &code);
+        EXPECT_EQ(0u, code);
+        CloseHandle(p);
+    }
+    EXPECT_EQ(static_cast<size_t>(kProcesses), VelDevStore::Open()->CallsNewestFirst().size());
+    EXPECT_EQ(static_cast<DWORD>(kProcesses), VelDevGetMissedCallCount());
+}
+
 TEST_F(CrossProcessTest, TheMessagingProgramKeepsItsRawCommandLine) {
     wchar_t out[MAX_PATH];
     DWORD n = GetModuleFileNameW(0, out, MAX_PATH);

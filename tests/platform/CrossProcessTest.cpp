@@ -142,6 +142,48 @@ TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
     EXPECT_EQ(all.size(), ids.size()) << "every writer got ids of its own";
 }
 
+// Other processes mark messages read while this one keeps rewriting their
+// texts: each change of a record leaves the other's change standing.
+TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay) {
+    const int kMessages = 6;
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    std::vector<DWORD> ids;
+    for (int i = 0; i < kMessages; ++i) {
+        VelDevMessage m;
+        m.text = L"0";
+        m.hasFlags = true;
+        ids.push_back(store->AddMessage(m));
+    }
+    std::vector<HANDLE> started;
+    for (DWORD id : ids) {
+        HANDLE p = StartKlDevice(L"sms read " + std::to_wstring(id));
+        ASSERT_NE(static_cast<HANDLE>(0), p);
+        started.push_back(p);
+    }
+    int rounds = 0;
+    for (bool running = true; running; ++rounds) {
+        for (DWORD id : ids) {
+            ASSERT_TRUE(store->ChangeMessage(id, [](VelDevMessage& m) {
+                m.text = std::to_wstring(_wtoi(m.text.c_str()) + 1);
+                return true;
+            }));
+        }
+        running = WaitForMultipleObjects(static_cast<DWORD>(started.size()), &started[0], TRUE, 0) == WAIT_TIMEOUT;
+    }
+    for (HANDLE p : started) {
+        DWORD code = 1;
+        GetExitCodeProcess(p, &code);
+        EXPECT_EQ(0u, code);
+        CloseHandle(p);
+    }
+    for (DWORD id : ids) {
+        VelDevMessage m;
+        ASSERT_TRUE(store->FindMessage(id, &m));
+        EXPECT_TRUE(m.IsRead()) << id;
+        EXPECT_EQ(std::to_wstring(rounds), m.text) << id;
+    }
+}
+
 TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
     PhoneKeyGuard phoneKey;
     ASSERT_TRUE(VelDevSetMissedCallCount(0));

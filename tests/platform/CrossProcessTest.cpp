@@ -32,6 +32,17 @@ struct Collected {
     }
 };
 
+// Waits for each started kldevice.exe, which must succeed, and lets go of it.
+void ExpectEachEndsWell(const std::vector<HANDLE>& started) {
+    for (HANDLE p : started) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
+        DWORD code = 1;
+        GetExitCodeProcess(p, &code);
+        EXPECT_EQ(0u, code);
+        CloseHandle(p);
+    }
+}
+
 TEST_F(CrossProcessTest, ChangesByAnotherProcessArriveWithinASecondAsNotOwn) {
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     VelDevContact mine;
@@ -128,13 +139,7 @@ TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
         m.text = L"own " + std::to_wstring(i);
         ASSERT_NE(0u, store->AddMessage(m));
     }
-    for (HANDLE p : started) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
-        DWORD code = 1;
-        GetExitCodeProcess(p, &code);
-        EXPECT_EQ(0u, code);
-        CloseHandle(p);
-    }
+    ExpectEachEndsWell(started);
     std::vector<VelDevMessage> all = store->Messages();
     EXPECT_EQ(static_cast<size_t>(kProcesses + kOwnWrites), all.size());
     std::set<DWORD> ids;
@@ -170,12 +175,7 @@ TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay) {
         }
         running = WaitForMultipleObjects(static_cast<DWORD>(started.size()), &started[0], TRUE, 0) == WAIT_TIMEOUT;
     }
-    for (HANDLE p : started) {
-        DWORD code = 1;
-        GetExitCodeProcess(p, &code);
-        EXPECT_EQ(0u, code);
-        CloseHandle(p);
-    }
+    ExpectEachEndsWell(started);
     for (DWORD id : ids) {
         VelDevMessage m;
         ASSERT_TRUE(store->FindMessage(id, &m));
@@ -194,13 +194,7 @@ TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
         ASSERT_NE(static_cast<HANDLE>(0), p);
         started.push_back(p);
     }
-    for (HANDLE p : started) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
-        DWORD code = 1;
-        GetExitCodeProcess(p, &code);
-        EXPECT_EQ(0u, code);
-        CloseHandle(p);
-    }
+    ExpectEachEndsWell(started);
     EXPECT_EQ(static_cast<size_t>(kProcesses), VelDevStore::Open()->CallsNewestFirst().size());
     EXPECT_EQ(static_cast<DWORD>(kProcesses), VelDevGetMissedCallCount());
 }

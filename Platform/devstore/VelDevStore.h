@@ -160,8 +160,10 @@ public:
     ~VelDevStore();
 
     const std::wstring& Folder() const;
-    // True when the folder does not exist or the fault "store.missing" is on;
-    // a missing store reads as empty and refuses writes.
+    // True when the folder does not exist or the fault "store.missing" is on.
+    // A missing store reads as empty and the stand-ins refuse to work on it;
+    // a write makes the folder (that is how kldevice.exe seeds a new store)
+    // unless the fault is on.
     bool IsMissing() const;
 
     // A consistent copy of what the store holds, reloaded first when another

@@ -390,3 +390,16 @@ TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
         full->Release();
     }
 }
+
+TEST_F(ContactTest, APictureThatIsNoImageGivesNoPicture)
+{
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"");
+    ASSERT_TRUE(Store()->SetContactPicture(id, std::string("not an image at all"), L"png"));
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(nullptr, item->GetThumbnail());
+    EXPECT_EQ(nullptr, item->GetPicture());
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+    EXPECT_EQ(L"+1", item->GetPrimaryNumberText());
+}

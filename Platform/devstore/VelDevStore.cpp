@@ -495,7 +495,8 @@ void VelDevStoreImpl::Deliver() {
     }
     VelDevStoreData now;
     Deletions deletions[kKindCount];
-    if (Lock()) {
+    // A store that is gone has nothing to tell until it is back.
+    if (!Missing() && Lock()) {
         ReloadAll();
         now = m_data;
         for (int k = 0; k < kKindCount; ++k) deletions[k] = m_deletions[k];

@@ -88,6 +88,8 @@ HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEn
     if (ParseMessageEntryId(id, cbEntryId, &messageId)) {
         VelDevMessage message;
         if (index != MapiStoreIndex::Sms || !FindMessageOrTombstone(messageId, &message)) return kMapiErrNotFound;
+        // For tests: the message with this id cannot be opened.
+        if (messageId == VelDevFaultValue(L"mapi.message", 0)) return E_FAIL;
         CeMessage* opened = new (std::nothrow) CeMessage(message);
         if (!opened) return kMapiErrNoMemory;
         HRESULT hr = Hand(opened, IID_ICeMessage, iface, object);
@@ -162,11 +164,14 @@ HRESULT CeMessage::SetProps(ULONG count, MapiPropValue* values, MapiPropProblemA
     standin::Guard guard(m_lock);
     boost::shared_ptr<VelDevStore> store = MapiDeviceStore();
     if (!store) return E_FAIL;
-    VelDevMessage current;
-    if (!store->FindMessage(m_message.id, &current)) return kMapiErrNotFound;
-    current.hasFlags = true;
-    current.flags = flags;
-    if (!store->UpdateMessage(current)) return E_FAIL;
+    bool found = false;
+    bool written = store->ChangeMessage(m_message.id, [&found, flags](VelDevMessage& stored) {
+        found = true;
+        stored.hasFlags = true;
+        stored.flags = flags;
+        return true;
+    });
+    if (!written) return found ? E_FAIL : kMapiErrNotFound;
     m_message.hasFlags = true;
     m_message.flags = flags;
     return kMapiOk;

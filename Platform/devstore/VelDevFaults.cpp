@@ -77,6 +77,18 @@ bool VelDevSetMissedCallCount(DWORD count) {
     return r == ERROR_SUCCESS;
 }
 
+bool VelDevAddMissedCall() {
+    // Callers in several processes at once: the read and the write are one step.
+    HANDLE mutex = CreateMutexW(0, FALSE, L"VelDeviceMissedCallCount");
+    if (!mutex) return false;
+    DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    bool ok = (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) &&
+              VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return ok;
+}
+
 DWORD VelDevGetMissedCallCount() {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;

@@ -495,7 +495,8 @@ void VelDevStoreImpl::Deliver() {
     }
     VelDevStoreData now;
     Deletions deletions[kKindCount];
-    if (Lock()) {
+    // A store that is gone has nothing to tell until it is back.
+    if (!Missing() && Lock()) {
         ReloadAll();
         now = m_data;
         for (int k = 0; k < kKindCount; ++k) deletions[k] = m_deletions[k];
@@ -675,11 +676,18 @@ DWORD AddVia(VelDevStore& store, DWORD (VelDevStoreData::*add)(R), const R& r) {
 }
 
 template <class R>
-bool UpdateVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, const R& r) {
+bool ChangeVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, DWORD id,
+               const boost::function<bool (R&)>& change) {
     return store.Transact([&](VelDevStoreData& d) {
-        typename std::map<DWORD, R>::iterator it = (d.*records).find(r.id);
-        if (it == (d.*records).end()) return false;
-        it->second = r;
+        typename std::map<DWORD, R>::iterator it = (d.*records).find(id);
+        return it != (d.*records).end() && change(it->second);
+    });
+}
+
+template <class R>
+bool UpdateVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, const R& r) {
+    return ChangeVia<R>(store, records, r.id, [&r](R& stored) {
+        stored = r;
         return true;
     });
 }
@@ -701,6 +709,9 @@ bool VelDevStore::Transact(const boost::function<bool (VelDevStoreData&)>& chang
 
 DWORD VelDevStore::AddContact(const VelDevContact& c) { return AddVia(*this, &VelDevStoreData::AddContact, c); }
 bool VelDevStore::UpdateContact(const VelDevContact& c) { return UpdateVia(*this, &VelDevStoreData::contacts, c); }
+bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change) {
+    return ChangeVia(*this, &VelDevStoreData::contacts, id, change);
+}
 
 bool VelDevStore::DeleteContact(DWORD id) {
     std::wstring picture;
@@ -717,9 +728,15 @@ bool VelDevStore::DeleteContact(DWORD id) {
 
 DWORD VelDevStore::AddCall(const VelDevCall& c) { return AddVia(*this, &VelDevStoreData::AddCall, c); }
 bool VelDevStore::UpdateCall(const VelDevCall& c) { return UpdateVia(*this, &VelDevStoreData::calls, c); }
+bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change) {
+    return ChangeVia(*this, &VelDevStoreData::calls, id, change);
+}
 bool VelDevStore::DeleteCall(DWORD id) { return EraseVia(*this, &VelDevStoreData::calls, id); }
 DWORD VelDevStore::AddMessage(const VelDevMessage& m) { return AddVia(*this, &VelDevStoreData::AddMessage, m); }
 bool VelDevStore::UpdateMessage(const VelDevMessage& m) { return UpdateVia(*this, &VelDevStoreData::messages, m); }
+bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change) {
+    return ChangeVia(*this, &VelDevStoreData::messages, id, change);
+}
 bool VelDevStore::DeleteMessage(DWORD id) { return EraseVia(*this, &VelDevStoreData::messages, id); }
 
 std::wstring VelDevStore::PicturePath(const VelDevContact& c) const {

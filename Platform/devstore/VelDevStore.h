@@ -160,8 +160,10 @@ public:
     ~VelDevStore();
 
     const std::wstring& Folder() const;
-    // True when the folder does not exist or the fault "store.missing" is on;
-    // a missing store reads as empty and refuses writes.
+    // True when the folder does not exist or the fault "store.missing" is on.
+    // A missing store reads as empty and the stand-ins refuse to work on it;
+    // a write makes the folder (that is how kldevice.exe seeds a new store)
+    // unless the fault is on.
     bool IsMissing() const;
 
     // A consistent copy of what the store holds, reloaded first when another
@@ -181,15 +183,22 @@ public:
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
 
     // Convenience over Transact. Add* return the new id, 0 on failure; the
-    // record passed in keeps its fields, its id is ignored.
+    // record passed in keeps its fields, its id is ignored. Update* write the
+    // whole record; Change* hand the stored record to change in the same
+    // transaction, so that a read-modify-write of some fields cannot write
+    // back what another process changed in between. False when the record is
+    // gone or change declined.
     DWORD AddContact(const VelDevContact& c);
     bool UpdateContact(const VelDevContact& c);   // by id; false when gone
+    bool ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change);
     bool DeleteContact(DWORD id);                 // also removes its picture
     DWORD AddCall(const VelDevCall& c);
     bool UpdateCall(const VelDevCall& c);
+    bool ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change);
     bool DeleteCall(DWORD id);
     DWORD AddMessage(const VelDevMessage& m);
     bool UpdateMessage(const VelDevMessage& m);
+    bool ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change);
     bool DeleteMessage(DWORD id);
 
     // Pictures: the image file is written beside the data and named in the
@@ -221,7 +230,8 @@ private:
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
 //   store.missing, phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
-//   poom.create, poom.logon, mapi.init, mapi.logon
+//   poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
+//   mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.
 bool VelDevFault(const wchar_t* name);
@@ -230,6 +240,8 @@ DWORD VelDevFaultValue(const wchar_t* name, DWORD fallback);
 // HKCU "System\State\Phone" "Missed Call Count" (REG_DWORD); the key is made
 // when missing. Get answers 0 when the value cannot be read.
 bool VelDevSetMissedCallCount(DWORD count);
+// One more missed call, counted once however many processes add at once.
+bool VelDevAddMissedCall();
 DWORD VelDevGetMissedCallCount();
 
 // Debug lines of the store and the stand-ins go to OutputDebugStringW, to the

@@ -285,13 +285,14 @@ int ContactCommand(const std::vector<std::wstring>& a) {
     std::wstring picture;
     std::string bytes;
     VelDevContact c;
-    if (verb == L"change" && !store->FindContact(oid, &c)) return Refused(L"contact " + a[3]);
     ApplyContactOptions(o, c, &picture);
     if (!picture.empty() && !VelDevReadFile(picture, &bytes)) return UsageError(L"cannot read " + picture);
     if (verb == L"add") {
         oid = store->AddContact(c);
         if (!oid) return Refused(L"contact add");
-    } else if (!store->UpdateContact(c)) {
+    } else if (!store->ChangeContact(oid, [&](VelDevContact& stored) {
+                   return ApplyContactOptions(o, stored, &picture);
+               })) {
         return Refused(L"contact " + a[3]);
     }
     if (!picture.empty() && !store->SetContactPicture(oid, bytes, Extension(picture))) return Refused(L"picture");
@@ -341,7 +342,7 @@ int CallCommand(const std::vector<std::wstring>& a) {
     if (o.Get(L"nametype", &v)) c.nameType = VelDevOptText(v);
     DWORD oid = store->AddCall(c);
     if (!oid) return Refused(L"call");
-    if (direction == kDevCallMissed && !VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1)) {
+    if (direction == kDevCallMissed && !VelDevAddMissedCall()) {
         Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
         return 1;
     }
@@ -417,15 +418,16 @@ int SmsCommand(const std::vector<std::wstring>& a) {
     } else {
         return UsageError(L"unknown sms command '" + verb + L"'");
     }
-    VelDevMessage m;
-    if (!store->FindMessage(id, &m)) return Refused(L"message " + a[3]);
-    if (verb == L"move") {
-        m.folder = folder;
-    } else {
-        m.flags = verb == L"read" ? (m.flags | 1) : (m.flags & ~1UL);
-        m.hasFlags = true;
-    }
-    if (!store->UpdateMessage(m)) return Refused(L"message " + a[3]);
+    bool changed = store->ChangeMessage(id, [&](VelDevMessage& m) {
+        if (verb == L"move") {
+            m.folder = folder;
+        } else {
+            m.flags = verb == L"read" ? (m.flags | 1) : (m.flags & ~1UL);
+            m.hasFlags = true;
+        }
+        return true;
+    });
+    if (!changed) return Refused(L"message " + a[3]);
     Print(L"message " + a[3] + L" " + (verb == L"move" ? L"moved to " + a[4] : verb) + L"\n");
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "PimObjects.h"
 
+#include <VelDevStore.h>
+
 #include <algorithm>
 
 namespace {
@@ -178,6 +180,8 @@ HRESULT PimItemCollection::Item(int position, IUnknown** item) {
     standin::Guard guard(m_lock);
     if (!Refresh()) return E_FAIL;
     if (position < 1 || position > static_cast<int>(m_snapshot.size())) return E_INVALIDARG;
+    // For tests: the contact with this oid cannot be had.
+    if (static_cast<DWORD>(m_snapshot[position - 1].oid) == VelDevFaultValue(L"poom.item", 0)) return E_FAIL;
     PimContact* made = new (std::nothrow) PimContact(m_snapshot[position - 1]);
     if (!made) return E_OUTOFMEMORY;
     *item = static_cast<IPimContact*>(made);

@@ -100,7 +100,7 @@ bool FindContact(LONG oid, PimContactRecord& out) {
     return true;
 }
 
-HRESULT SaveContact(PimContactRecord& record) {
+HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base) {
     boost::shared_ptr<VelDevStore> store = Store();
     if (!store || store->IsMissing()) return E_FAIL;
     if (record.oid == 0) {
@@ -110,10 +110,15 @@ HRESULT SaveContact(PimContactRecord& record) {
         if (id == 0) return E_FAIL;
         record.oid = static_cast<LONG>(id);
     } else {
-        VelDevContact c;
-        if (!store->FindContact(static_cast<DWORD>(record.oid), &c)) return static_cast<HRESULT>(0x80070490);
-        ToDevice(record, c);
-        if (!store->UpdateContact(c)) return E_FAIL;
+        bool found = false;
+        bool saved = store->ChangeContact(static_cast<DWORD>(record.oid), [&](VelDevContact& c) {
+            found = true;
+            for (const FieldPair& f : kFieldPairs) {
+                if (record.*(f.ours) != base.*(f.ours)) c.*(f.stored) = record.*(f.ours);
+            }
+            return true;
+        });
+        if (!saved) return found ? E_FAIL : static_cast<HRESULT>(0x80070490);
     }
     InterlockedIncrement(&g_generation);
     return S_OK;

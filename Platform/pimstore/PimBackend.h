@@ -19,8 +19,11 @@ namespace pimbackend {
 // Ordered by file-as name (case-insensitive), then oid.
 bool ListContacts(std::vector<PimContactRecord>& out);
 bool FindContact(LONG oid, PimContactRecord& out);
-// Creates the contact when its oid is 0 and gives it its new oid.
-HRESULT SaveContact(PimContactRecord& record);
+// Creates the contact when its oid is 0 and gives it its new oid. Otherwise
+// writes only the fields in which record differs from base (the record as it
+// was fetched or last saved), so that what another process changed since is
+// kept.
+HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base);
 bool ReadPicture(LONG oid, std::vector<BYTE>& bytes);
 
 // Bumped on every change the store reports, so snapshots know when to reread.

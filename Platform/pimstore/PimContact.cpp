@@ -95,7 +95,7 @@ std::wstring JoinCategories(const std::vector<std::wstring>& categories) {
     return text;
 }
 
-PimContact::PimContact(const PimContactRecord& record) : m_record(record) {}
+PimContact::PimContact(const PimContactRecord& record) : m_record(record), m_saved(record) {}
 
 HRESULT PimContact::InterfaceTable(REFIID riid, void** out) {
     return standin::QueryFromTable(riid, out,
@@ -181,7 +181,11 @@ HRESULT PimContact::RemoveCategory(LPCWSTR category) {
     return kPimErrNotFound;
 }
 
-HRESULT PimContact::SaveLocked() { return pimbackend::SaveContact(m_record); }
+HRESULT PimContact::SaveLocked() {
+    HRESULT result = pimbackend::SaveContact(m_record, m_saved);
+    if (SUCCEEDED(result)) m_saved = m_record;
+    return result;
+}
 
 HRESULT PimContact::Save() {
     standin::Guard guard(m_lock);

@@ -100,6 +100,7 @@ private:
     standin::RefCount m_refs;
     standin::Lock m_lock;
     PimContactRecord m_record;
+    PimContactRecord m_saved;   // as fetched or last saved: what a save compares with
 };
 
 // The categories text split at ", " and joined again.

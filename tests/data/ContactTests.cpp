@@ -146,6 +146,21 @@ TEST_F(ContactTest, ReadsEveryContactWithItsNameNumberAndFavourite)
     EXPECT_EQ(nullptr, table.GetEntry());
 }
 
+TEST_F(ContactTest, AContactThatCannotBeHadDoesNotHideTheOnesAfterIt)
+{
+    Add(L"Ann", L"", L"", L"", L"", L"", L"", L"");
+    const DWORD broken = Add(L"Bo", L"", L"", L"", L"", L"", L"", L"");
+    Add(L"Cy", L"", L"", L"", L"", L"", L"", L"");
+    SetFaults((L"poom.item=" + std::to_wstring(broken)).c_str());
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+
+    const auto items = ReadAll();
+    ASSERT_EQ(2u, items.size());
+    EXPECT_EQ(L"Ann", items[0]->GetDisplayNameText());
+    EXPECT_EQ(L"Cy", items[1]->GetDisplayNameText());
+    EXPECT_TRUE(DebugLines().empty());
+}
+
 TEST_F(ContactTest, ChangesByAnotherProcessArriveOnceWithTheirId)
 {
     ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
@@ -198,16 +213,28 @@ TEST_F(ContactTest, MarkingAFavouritePersistsAndNotifies)
     ASSERT_TRUE(Store()->FindContact(id, &stored));
     EXPECT_EQ(L"Work, Favorites", stored.categories);
     ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
     EXPECT_EQ(std::make_pair('m', int32_t(id)), m_receiver.events[0]);
 
     // Marking again is refused by the platform and changes nothing.
+    m_receiver.events.clear();
     item->SetFavorite(true);
     EXPECT_TRUE(item->GetFavorite());
+    PumpFor(600);
+    EXPECT_TRUE(m_receiver.events.empty());
 
     item->SetFavorite(false);
     EXPECT_FALSE(item->GetFavorite());
     ASSERT_TRUE(Store()->FindContact(id, &stored));
     EXPECT_EQ(L"Work", stored.categories);
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('m', int32_t(id)), m_receiver.events[0]);
+    std::unique_ptr<VelContactItem> reloaded(item->Reload());
+    ASSERT_TRUE(reloaded);
+    EXPECT_FALSE(reloaded->GetFavorite());
 }
 
 TEST_F(ContactTest, UnmarksAFavouriteBesideALookalikeCategory)
@@ -245,7 +272,29 @@ TEST_F(ContactTest, OnlyTheSixChangeMessagesAreSignalled)
 
 TEST_F(ContactTest, WithoutASessionNothingIsRead)
 {
-    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"Favorites");
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"+2", L"+3", L"Favorites");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    LogoffPoom();
+    // What the item read stays; what it would fetch afresh is empty or false.
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+    EXPECT_TRUE(item->GetFavorite());
+    for (const std::wstring& fresh : {item->GetMobileNumber(), item->GetWorkNumber(), item->GetHomeNumber(),
+                                      item->GetCompany(), item->GetPrimaryNumber(), item->GetDisplayName()})
+        EXPECT_EQ(L"", fresh);
+    EXPECT_TRUE(item->GetCategories().empty());
+    EXPECT_FALSE(item->IsFavorite());
+    EXPECT_EQ(nullptr, item->GetPicture());
+    EXPECT_FALSE(item->Edit(m_window.GetHandle()));
+    EXPECT_FALSE(item->Display(m_window.GetHandle()));
+    item->SetFavorite(false);
+    EXPECT_TRUE(item->GetFavorite());
+    EXPECT_EQ(nullptr, item->Reload());
+    item->Load(NULL);
+    EXPECT_TRUE(item->IsMissing());
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+
     for (const wchar_t* fault : {L"poom.create", L"poom.logon"}) {
         SCOPED_TRACE(fault);
         SetFaults(fault);
@@ -258,6 +307,10 @@ TEST_F(ContactTest, WithoutASessionNothingIsRead)
         EXPECT_FALSE(VelContactItem::Exists(id));
         EXPECT_EQ(nullptr, CreateNewContact(m_window.GetHandle()));
     }
+    EXPECT_TRUE(DebugLines().empty());
+    VelDevContact stored;
+    ASSERT_TRUE(Store()->FindContact(id, &stored));
+    EXPECT_EQ(L"Favorites", stored.categories);
 }
 
 namespace {
@@ -336,4 +389,17 @@ TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
         EXPECT_EQ(c.width, info.Width);
         full->Release();
     }
+}
+
+TEST_F(ContactTest, APictureThatIsNoImageGivesNoPicture)
+{
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"");
+    ASSERT_TRUE(Store()->SetContactPicture(id, std::string("not an image at all"), L"png"));
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(nullptr, item->GetThumbnail());
+    EXPECT_EQ(nullptr, item->GetPicture());
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+    EXPECT_EQ(L"+1", item->GetPrimaryNumberText());
 }

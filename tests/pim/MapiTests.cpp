@@ -414,6 +414,42 @@ TEST_F(MapiTest, ReadFlagIsWrittenAndKeptWithoutASave) {
     EXPECT_TRUE(FAILED(message->SetProps(0, &write, nullptr)));
 }
 
+// Another writer counts in the message's text while the read flag is written
+// over and over: a flag write changes the flags and nothing else.
+TEST_F(MapiTest, FlagWritesKeepWhatAnotherWriterChangedMeanwhile) {
+    DWORD id = AddMessage(kDevSmsInbox, L"0", 5, true, 0);
+    OpenStore(L"SMS");
+    Ref<ICeMessage> message;
+    ASSERT_TRUE(OpenMessage(IdOf(id), message.out()));
+    const int kCounts = 120;
+    struct Counter {
+        static DWORD WINAPI Main(void* param) {
+            DWORD id = *static_cast<DWORD*>(param);
+            boost::shared_ptr<VelDevStore> store = TestStore();
+            for (int i = 0; i < kCounts; ++i) {
+                store->Transact([id](VelDevStoreData& d) {
+                    VelDevMessage& m = d.messages[id];
+                    m.text = std::to_wstring(_wtoi(m.text.c_str()) + 1);
+                    return true;
+                });
+            }
+            return 0;
+        }
+    };
+    HANDLE counter = CreateThread(nullptr, 0, &Counter::Main, &id, 0, nullptr);
+    ASSERT_TRUE(counter);
+    MapiPropValue write = {};
+    write.ulPropTag = kMapiTagMessageFlags;
+    for (int i = 0; WaitForSingleObject(counter, 0) == WAIT_TIMEOUT; ++i) {
+        write.Value.ul = i & 1;
+        EXPECT_EQ(S_OK, message->SetProps(1, &write, nullptr));
+    }
+    CloseHandle(counter);
+    VelDevMessage stored;
+    ASSERT_TRUE(TestStore()->FindMessage(id, &stored));
+    EXPECT_EQ(std::to_wstring(kCounts), stored.text);
+}
+
 TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
     DWORD local = AddMessage(kDevSmsInbox, L"local", 3, true, 0);
     OpenStore(L"SMS");

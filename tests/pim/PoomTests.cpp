@@ -244,6 +244,23 @@ TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt) {
     EXPECT_EQ(L"", CategoriesOf(oids[0]));
 }
 
+// An item holds a copy: saving it writes what was changed through it, not
+// its copy of the fields another process changed since it was fetched.
+TEST_F(PoomTest, SaveKeepsWhatAnotherProcessChangedSinceTheFetch) {
+    DWORD oid = AddContact(L"Lee, Ann", L"Ann", L"Lee", L"Work");
+    LogOn();
+    Ref<IPimItem> item;
+    ByOid(oid, item.out());
+    ASSERT_EQ(1u, RunOtherProcess(L"change-contact " + std::to_wstring(oid) + L" Nordco"));
+    ASSERT_EQ(S_OK, item->AddCategory(L"Favorites"));
+    ASSERT_EQ(S_OK, item->Save());
+    VelDevContact stored;
+    ASSERT_TRUE(TestStore()->FindContact(oid, &stored));
+    EXPECT_EQ(L"Work, Favorites", stored.categories);
+    EXPECT_EQ(L"Nordco", stored.company);
+    EXPECT_EQ(L"Lee, Ann", stored.fileAs);
+}
+
 TEST_F(PoomTest, ChangesOfThisProcessPostLocalMessages) {
     DWORD oid = AddContact(L"Fav, Eve", L"Eve", L"Fav");
     LogOn();

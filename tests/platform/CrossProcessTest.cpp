@@ -32,6 +32,17 @@ struct Collected {
     }
 };
 
+// Waits for each started kldevice.exe, which must succeed, and lets go of it.
+void ExpectEachEndsWell(const std::vector<HANDLE>& started) {
+    for (HANDLE p : started) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
+        DWORD code = 1;
+        GetExitCodeProcess(p, &code);
+        EXPECT_EQ(0u, code);
+        CloseHandle(p);
+    }
+}
+
 TEST_F(CrossProcessTest, ChangesByAnotherProcessArriveWithinASecondAsNotOwn) {
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     VelDevContact mine;
@@ -128,18 +139,64 @@ TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
         m.text = L"own " + std::to_wstring(i);
         ASSERT_NE(0u, store->AddMessage(m));
     }
-    for (HANDLE p : started) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
-        DWORD code = 1;
-        GetExitCodeProcess(p, &code);
-        EXPECT_EQ(0u, code);
-        CloseHandle(p);
-    }
+    ExpectEachEndsWell(started);
     std::vector<VelDevMessage> all = store->Messages();
     EXPECT_EQ(static_cast<size_t>(kProcesses + kOwnWrites), all.size());
     std::set<DWORD> ids;
     for (const VelDevMessage& m : all) ids.insert(m.id);
     EXPECT_EQ(all.size(), ids.size()) << "every writer got ids of its own";
+}
+
+// Other processes mark messages read while this one keeps rewriting their
+// texts: each change of a record leaves the other's change standing.
+TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay) {
+    const int kMessages = 6;
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    std::vector<DWORD> ids;
+    for (int i = 0; i < kMessages; ++i) {
+        VelDevMessage m;
+        m.text = L"0";
+        m.hasFlags = true;
+        ids.push_back(store->AddMessage(m));
+    }
+    std::vector<HANDLE> started;
+    for (DWORD id : ids) {
+        HANDLE p = StartKlDevice(L"sms read " + std::to_wstring(id));
+        ASSERT_NE(static_cast<HANDLE>(0), p);
+        started.push_back(p);
+    }
+    int rounds = 0;
+    for (bool running = true; running; ++rounds) {
+        for (DWORD id : ids) {
+            ASSERT_TRUE(store->ChangeMessage(id, [](VelDevMessage& m) {
+                m.text = std::to_wstring(_wtoi(m.text.c_str()) + 1);
+                return true;
+            }));
+        }
+        running = WaitForMultipleObjects(static_cast<DWORD>(started.size()), &started[0], TRUE, 0) == WAIT_TIMEOUT;
+    }
+    ExpectEachEndsWell(started);
+    for (DWORD id : ids) {
+        VelDevMessage m;
+        ASSERT_TRUE(store->FindMessage(id, &m));
+        EXPECT_TRUE(m.IsRead()) << id;
+        EXPECT_EQ(std::to_wstring(rounds), m.text) << id;
+    }
+}
+
+TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
+    PhoneKeyGuard phoneKey;
+    ASSERT_TRUE(VelDevSetMissedCallCount(0));
+    const int kProcesses = 8;
+    std::vector<HANDLE> started;
+    for (int i = 0; i < kProcesses; ++i) {
+        HANDLE p = StartKlDevice(L"call missed \"+1 555 02" + std::to_wstring(10 + i) + L"\"");
+        ASSERT_NE(static_cast<HANDLE>(0), p);
+        started.push_back(p);
+    }
+    ExpectEachEndsWell(started);
+    EXPECT_EQ(static_cast<size_t>(kProcesses), VelDevStore::Open()->CallsNewestFirst().size());
+    EXPECT_EQ(static_cast<DWORD>(kProcesses), VelDevGetMissedCallCount());
 }
 
 TEST_F(CrossProcessTest, TheMessagingProgramKeepsItsRawCommandLine) {

@@ -299,6 +299,26 @@ TEST_F(DevStoreTest, AMissingStoreReadsEmptyAndRefusesWrites) {
     EXPECT_EQ(1u, store->Contacts().size());
 }
 
+// The folder taken away under a listener: quiet while it is gone, heard
+// again once it is back.
+TEST_F(DevStoreTest, AFolderThatGoesAwayIsWaitedForQuietly) {
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    store->AddContact(VelDevContact());
+    volatile LONG heard = 0;
+    DWORD cookie = store->AddListener([&](const VelDevStoreChanges& c) { InterlockedExchangeAdd(&heard, c.contacts.size()); });
+    DeleteFileW(File(L"contacts.ini").c_str());
+    ASSERT_TRUE(RemoveDirectoryW(m_folder.c_str()));
+    Sleep(800);
+    EXPECT_FALSE(DebugSays(L"cannot be read"));
+    EXPECT_TRUE(store->IsMissing());
+    CreateDirectoryW(m_folder.c_str(), 0);
+    VelDevContact back;
+    back.firstName = L"Back";
+    store->AddContact(back);
+    EXPECT_TRUE(WaitFor([&] { return heard > 0; }, 1000));
+    store->RemoveListener(cookie);
+}
+
 TEST_F(DevStoreTest, LogLinesKeepTheirText) {
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     ASSERT_TRUE(store->AppendLog(L"outbox.log", L"-service \"SMS\" -to \"C:\\x\r\n\""));

@@ -205,3 +205,49 @@ TEST_F(PhoneTest, BadMakeCallRecordsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program imports the library by ordinal alone: the five operations sit
+// at 1 to 5 and no name gives any of them away.
+TEST_F(PhoneTest, TheFiveOperationsAreReachedByOrdinalOnly) {
+    HMODULE dll = LoadLibraryW(L"phone.dll");
+    ASSERT_TRUE(dll);
+    for (const char* name : {"PhoneOpenCallLog", "PhoneGetCallLogEntry", "PhoneCloseCallLog", "PhoneSeekCallLog",
+                             "PhoneMakeCall", "PhoneOpenCallLog@4"}) {
+        EXPECT_EQ(nullptr, reinterpret_cast<void*>(GetProcAddress(dll, name))) << name;
+    }
+    auto ordinal = [dll](WORD n) { return reinterpret_cast<void*>(GetProcAddress(dll, MAKEINTRESOURCEA(n))); };
+    EXPECT_EQ(nullptr, ordinal(6));
+    typedef HRESULT(WINAPI * Open)(HANDLE*);
+    typedef HRESULT(WINAPI * Get)(HANDLE, CallLogEntry*);
+    typedef HRESULT(WINAPI * Close)(HANDLE);
+    typedef HRESULT(WINAPI * Seek)(HANDLE, DWORD, DWORD, LPDWORD);
+    typedef LONG(WINAPI * MakeCall)(PhoneMakeCallInfo*);
+    Open open = reinterpret_cast<Open>(ordinal(1));
+    Get get = reinterpret_cast<Get>(ordinal(2));
+    Close close = reinterpret_cast<Close>(ordinal(3));
+    Seek seek = reinterpret_cast<Seek>(ordinal(4));
+    MakeCall makeCall = reinterpret_cast<MakeCall>(ordinal(5));
+    ASSERT_TRUE(open && get && close && seek && makeCall);
+
+    PhoneMakeCallInfo info = CallInfo(L"+1 555 0150", L"Ann Lee");
+    EXPECT_EQ(0, makeCall(&info));
+    HANDLE log = 0;
+    ASSERT_EQ(S_OK, open(&log));
+    DWORD last = 99;
+    EXPECT_EQ(S_OK, seek(log, kCallLogSeekEnd, 0, &last));
+    EXPECT_EQ(0u, last);
+    EXPECT_EQ(S_OK, seek(log, kCallLogSeekBegin, 0, 0));
+    CallLogEntry e = {};
+    e.cbSize = 48;
+    ASSERT_EQ(S_OK, get(log, &e));
+    EXPECT_EQ(kCallOutgoing, e.direction);
+    EXPECT_STREQ(L"+1 555 0150", e.number);
+    EXPECT_STREQ(L"Ann Lee", e.name);
+    FreeStrings(e);
+    EXPECT_EQ(S_OK, close(log));
+    FreeLibrary(dll);
+}
+
+}  // namespace

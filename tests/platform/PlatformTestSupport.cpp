@@ -141,14 +141,3 @@ VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name,
     c.name = VelDevOptText(name);
     return c;
 }
-
-PhoneKeyGuard::PhoneKeyGuard() : m_mutex(CreateMutexW(0, FALSE, L"VelTestsPhoneStateKey")), m_saved(0) {
-    WaitForSingleObject(m_mutex, INFINITE);
-    m_saved = VelDevGetMissedCallCount();
-}
-
-PhoneKeyGuard::~PhoneKeyGuard() {
-    VelDevSetMissedCallCount(m_saved);
-    ReleaseMutex(m_mutex);
-    CloseHandle(m_mutex);
-}

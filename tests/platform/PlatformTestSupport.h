@@ -1,5 +1,6 @@
 #pragma once
 // A fresh device store folder per test, and the means to run the tools.
+#include "PhoneKeyGuard.h"
 #include "VelDevStore.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +28,6 @@ protected:
 int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs = 30000);
 // Starts it without waiting; the caller waits and closes the handle.
 HANDLE StartKlDevice(const std::wstring& arguments);
-
-// HKCU "System\State\Phone" is one key for every test process of the
-// prefix: tests that write "Missed Call Count" hold this while they do, and
-// put the value back afterwards.
-class PhoneKeyGuard {
-public:
-    PhoneKeyGuard();
-    ~PhoneKeyGuard();
-
-private:
-    HANDLE m_mutex;
-    DWORD m_saved;
-};
 
 // Polls until pred holds or the time is up.
 template <class Pred>

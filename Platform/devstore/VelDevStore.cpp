@@ -541,7 +541,10 @@ DWORD WINAPI VelDevStoreImpl::WatcherMain(void* param) {
         // The poll covers a folder made later and a change the notification missed.
         DWORD r = WaitForMultipleObjects(count, handles, FALSE, kWatchPollMs);
         if (r == WAIT_OBJECT_0 || self->m_orphaned) break;
-        if (r == WAIT_OBJECT_0 + 2 && !FindNextChangeNotification(change)) {
+        // An open watch keeps a removed folder in being until it is closed:
+        // let it go at every quiet poll, and watch again while the folder exists.
+        if ((r == WAIT_OBJECT_0 + 2 && !FindNextChangeNotification(change)) ||
+            (r == WAIT_TIMEOUT && change != INVALID_HANDLE_VALUE)) {
             FindCloseChangeNotification(change);
             change = INVALID_HANDLE_VALUE;
         }

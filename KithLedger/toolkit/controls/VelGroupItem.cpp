@@ -1,0 +1,140 @@
+#include "VelGroupItem.h"
+
+#include "VelTheme.h"
+
+VelGroupItem::VelGroupItem(const std::wstring& text, const std::wstring& key, UINT format)
+    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr)
+{
+    SetCellItem(false);
+}
+
+VelGroupItem::~VelGroupItem()
+{
+    std::set<VelItem*> referrers;
+    referrers.swap(m_referrers);
+    for (VelItem* item : referrers)
+        item->DropParentGroup(this);
+    m_children.clear();
+}
+
+void VelGroupItem::PaintBackground(VelCanvas* canvas, const RECT& rect)
+{
+    if (CurrentTheme)
+        CurrentTheme->DrawGroupHeaderBackground(canvas, rect);
+}
+
+void VelGroupItem::PaintContent(VelCanvas* canvas, const RECT& rect)
+{
+    if (!CurrentTheme)
+        return;
+    FormatScope format(canvas, GetFormat());
+    CurrentTheme->DrawGroupHeaderText(canvas, VelPoint(rect.left, rect.top), GetText());
+}
+
+void VelGroupItem::PaintState(VelCanvas* canvas, const RECT& rect)
+{
+    if (!CurrentTheme)
+        return;
+    if (IsCollapsed())
+        CurrentTheme->DrawCollapsedGroupMark(canvas, rect);
+    else
+        CurrentTheme->DrawExpandedGroupMark(canvas, rect);
+}
+
+int VelGroupItem::Measure(VelCanvas* canvas)
+{
+    return CurrentTheme ? LineHeight(canvas, CurrentTheme->GetGroupHeaderFont()) : 0;
+}
+
+bool VelGroupItem::IsGroup() const
+{
+    return true;
+}
+
+bool VelGroupItem::HasChildren() const
+{
+    return !m_children.empty();
+}
+
+bool VelGroupItem::HasVisibleChildren() const
+{
+    for (const ItemPtr& child : m_children)
+        if (!child->IsHidden())
+            return true;
+    return false;
+}
+
+void VelGroupItem::AddChild(VelItem* item)
+{
+    if (!item || ContainsChild(item))
+        return;
+    // Wrapping an item that a shared pointer owns already would delete it twice.
+    ItemPtr owned = item->weak_from_this().lock();
+    AddChild(owned ? owned : ItemPtr(item));
+}
+
+void VelGroupItem::AddChild(const ItemPtr& item)
+{
+    if (!item || ContainsChild(item.get()))
+        return;
+    item->AddParentGroup(this);
+    m_children.push_back(item);
+    Sort();
+}
+
+bool VelGroupItem::ContainsChild(const VelItem* item) const
+{
+    for (const ItemPtr& child : m_children)
+        if (child.get() == item)
+            return true;
+    return false;
+}
+
+void VelGroupItem::RemoveChildAtPosition(std::vector<ItemPtr>::iterator position)
+{
+    // Held until the vector is whole again: the child's destructor may run here.
+    ItemPtr removed = *position;
+    m_children.erase(position);
+    Sort();
+}
+
+int VelGroupItem::RemoveChild(const VelItem* item)
+{
+    for (std::vector<ItemPtr>::iterator it = m_children.begin(); it != m_children.end(); ++it) {
+        if (it->get() == item) {
+            RemoveChildAtPosition(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int VelGroupItem::RemoveChildByKey(const std::wstring& key)
+{
+    for (std::vector<ItemPtr>::iterator it = m_children.begin(); it != m_children.end(); ++it) {
+        if ((*it)->GetKey() == key) {
+            RemoveChildAtPosition(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int VelGroupItem::RemoveChildAt(size_t index)
+{
+    if (index >= m_children.size())
+        return 0;
+    RemoveChildAtPosition(m_children.begin() + index);
+    return 1;
+}
+
+void VelGroupItem::ClearChildren()
+{
+    std::vector<ItemPtr> children;
+    children.swap(m_children);
+}
+
+void VelGroupItem::Sort()
+{
+    SortByMode(m_children, m_sortMode, m_comparator);
+}

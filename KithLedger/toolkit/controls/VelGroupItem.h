@@ -1,0 +1,87 @@
+#pragma once
+#include "VelStringItem.h"
+
+#include <algorithm>
+#include <set>
+
+// A string item that holds child items and keeps them sorted; a grid's top
+// level is a list of groups. A group takes a whole row by itself.
+class VelGroupItem : public VelStringItem {
+public:
+    typedef boost::shared_ptr<VelItem> ItemPtr;
+    // True when the first item goes before the second; a strict weak order.
+    typedef bool (*Comparator)(const ItemPtr& first, const ItemPtr& second);
+
+    enum SortMode { kNoSort = 0, kAscending = 1, kDescending = 2, kCustomSort = 3 };
+
+    VelGroupItem(const std::wstring& text, const std::wstring& key, UINT format);
+    ~VelGroupItem() override;
+
+    void PaintBackground(VelCanvas* canvas, const RECT& rect) override;
+    void PaintContent(VelCanvas* canvas, const RECT& rect) override;
+    // The collapsed or the expanded mark; a group has no disabled look.
+    void PaintState(VelCanvas* canvas, const RECT& rect) override;
+    int Measure(VelCanvas* canvas) override;
+    bool IsGroup() const override;
+    bool HasChildren() const override;
+    virtual bool HasVisibleChildren() const;
+
+    // An item the group holds already is ignored; otherwise the item lists the
+    // group among its parents and the children are sorted again. A raw item
+    // that a shared pointer owns already joins that ownership.
+    void AddChild(VelItem* item);
+    void AddChild(const ItemPtr& item);
+    bool ContainsChild(const VelItem* item) const;
+    // Each answers 1 when a child was removed, else 0; the others keep their
+    // order and the item keeps the group among its parents.
+    int RemoveChild(const VelItem* item);
+    int RemoveChildByKey(const std::wstring& key);
+    int RemoveChildAt(size_t index);
+    void ClearChildren();
+    const std::vector<ItemPtr>& GetChildren() const { return m_children; }
+    size_t GetChildCount() const { return m_children.size(); }
+    bool IsEmpty() const { return m_children.empty(); }
+
+    int GetSortMode() const { return m_sortMode; }
+    void SetSortMode(int mode) { m_sortMode = mode; }
+    Comparator GetComparator() const { return m_comparator; }
+    void SetComparator(Comparator comparator) { m_comparator = comparator; }
+    void Sort();
+
+    // Orders shared item pointers by a sort mode: ascending and descending by
+    // IsLessThan, the custom mode by the comparator (no comparator, or any
+    // other mode, leaves the order as it is). The grid orders its groups so.
+    template <typename T, typename Compare>
+    static void SortByMode(std::vector<boost::shared_ptr<T>>& items, int mode, Compare comparator)
+    {
+        typedef boost::shared_ptr<T> Ptr;
+        switch (mode) {
+        case kAscending:
+            std::sort(items.begin(), items.end(), [](const Ptr& a, const Ptr& b) { return a->IsLessThan(b.get()); });
+            break;
+        case kDescending:
+            std::sort(items.begin(), items.end(), [](const Ptr& a, const Ptr& b) { return b->IsLessThan(a.get()); });
+            break;
+        case kCustomSort:
+            if (comparator)
+                std::sort(items.begin(), items.end(), comparator);
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    friend class VelItem;
+
+    void RemoveChildAtPosition(std::vector<ItemPtr>::iterator position);
+    void NoteReferrer(VelItem* item) { m_referrers.insert(item); }
+    void ForgetReferrer(VelItem* item) { m_referrers.erase(item); }
+
+    std::vector<ItemPtr> m_children;
+    int m_sortMode;
+    Comparator m_comparator;
+    // Items that list this group among their parents, children or not; the
+    // destructor takes itself out of each, so no list names a dead group.
+    std::set<VelItem*> m_referrers;
+};

@@ -257,6 +257,8 @@ TEST(Application, FullScreenGoesThroughTheShellAndTakesTheScreen)
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + UniqueName(L"shellstore");
     ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring log = folder + L"\\shell.log";
+    ::DeleteFileW(log.c_str());  // process ids come round again in later runs
     ::SetEnvironmentVariableW(L"VEL_DEVICE_STORE", folder.c_str());
 
     TestApp app(UniqueName(L"Full"));
@@ -270,9 +272,11 @@ TEST(Application, FullScreenGoesThroughTheShellAndTakesTheScreen)
     RECT r;
     ::GetWindowRect(window->GetHandle(), &r);
     EXPECT_EQ(r.right - r.left, ::GetSystemMetrics(SM_CXSCREEN));
-    std::vector<std::wstring> log = VelDevStore::OpenAt(folder)->ReadLog(L"shell.log");
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_NE(log[0].find(L"00000008"), std::wstring::npos) << log[0];
+    std::vector<std::wstring> lines = VelDevStore::OpenAt(folder)->ReadLog(L"shell.log");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(L"00000008"), std::wstring::npos) << lines[0];
     delete window;
+    ::DeleteFileW(log.c_str());
+    ::RemoveDirectoryW(folder.c_str());
     ::SetEnvironmentVariableW(L"VEL_DEVICE_STORE", nullptr);
 }

@@ -29,9 +29,8 @@ VelToolbar::~VelToolbar()
     Destroy();
     // The items outlive the toolbar; none may call back into it.
     for (const auto& entry : m_itemIndex) {
-        VelObject* object = const_cast<VelObject*>(entry.first);
-        static_cast<VelToolbarItem*>(object)->Changed.RemoveReceiver(this);
-        object->Destroying.RemoveReceiver(this);
+        static_cast<VelToolbarItem*>(entry.first)->Changed.RemoveReceiver(this);
+        entry.first->Destroying.RemoveReceiver(this);
     }
 }
 
@@ -79,7 +78,7 @@ void VelToolbar::HookItem(VelToolbarItem* item)
 {
     SubscribeOnce(item->Changed, this, &VelToolbar::OnItemChanged);
     SubscribeOnce(item->Destroying, this, &VelToolbar::OnItemDestroyed);
-    m_itemIndex.insert(std::make_pair(static_cast<const VelObject*>(item), -1));
+    m_itemIndex.insert(std::make_pair(static_cast<VelObject*>(item), -1));
 }
 
 void VelToolbar::Unhook(VelToolbarItem* item)

@@ -71,7 +71,7 @@ private:
     int m_savedSelectedIndex;
     // Every hooked item (as the object its Destroying event names) and the
     // position of its first entry in the list, -1 when it is not listed.
-    std::map<const VelObject*, int> m_itemIndex;
+    std::map<VelObject*, int> m_itemIndex;
     // Set by a press on this toolbar: a release or a move without one is not a tap.
     bool m_pressed;
 };

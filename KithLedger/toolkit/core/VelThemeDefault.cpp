@@ -1,6 +1,7 @@
 #include "VelThemeDefault.h"
 
 #include "VelBackground.h"
+#include "VelCanvasTextState.h"
 #include "VelToolkitStatics.h"
 #include "VelVisualObject.h"
 
@@ -23,30 +24,6 @@ VelColor& Grey(VelColor& color, BYTE level)
     return color;
 }
 
-// Font, text colour, text format and opaque mode of a canvas for one scope.
-class TextState {
-public:
-    explicit TextState(VelCanvas* canvas)
-        : m_canvas(canvas), m_font(canvas->GetFont()), m_color(canvas->GetTextColor()),
-          m_format(canvas->GetTextFormat()), m_opaque(canvas->IsOpaque())
-    {
-    }
-    ~TextState()
-    {
-        m_canvas->SetFont(m_font);
-        m_canvas->SetTextColor(m_color);
-        m_canvas->SetTextFormat(m_format);
-        m_canvas->SetOpaque(m_opaque);
-    }
-
-private:
-    VelCanvas* m_canvas;
-    VelFont* m_font;
-    VelColor m_color;
-    UINT m_format;
-    bool m_opaque;
-};
-
 // Pen of the canvas for one scope.
 class PenState {
 public:
@@ -61,7 +38,7 @@ private:
 void DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
                   const std::wstring& text, const SIZE* size, bool transparent)
 {
-    TextState state(canvas);
+    VelCanvasTextState state(canvas);
     canvas->SetFont(font);
     canvas->SetTextColor(color);
     if (transparent)
@@ -341,7 +318,7 @@ void DrawMenuText(VelThemeDefault* theme, VelCanvas* canvas, const VelPoint& poi
                   const SIZE& rowSize, const VelColor& color)
 {
     const TEXTMETRICW& metrics = theme->GetTextMetrics(canvas)->metrics;
-    TextState state(canvas);
+    VelCanvasTextState state(canvas);
     canvas->SetOpaque(false);
     canvas->SetTextColor(color);
     canvas->SetTextFormat(DT_END_ELLIPSIS);
@@ -396,7 +373,7 @@ namespace {
 void DrawGroupMark(VelThemeDefault* theme, VelCanvas* canvas, const RECT& rect, const wchar_t* mark)
 {
     VelColor color;
-    TextState state(canvas);
+    VelCanvasTextState state(canvas);
     canvas->SetTextColor(theme->GetGroupHeaderTextColor(color));
     canvas->DrawText(mark, VelPoint(rect.right - 20, rect.top), SIZE{VelCanvas::kMeasure, VelCanvas::kMeasure});
 }
@@ -489,7 +466,7 @@ void VelThemeDefault::DrawButtonContent(VelCanvas* canvas, const RECT& rect, con
     }
     if (!caption.empty()) {
         VelColor color;
-        TextState state(canvas);
+        VelCanvasTextState state(canvas);
         canvas->SetFont(GetTextFont());
         canvas->SetOpaque(false);
         canvas->SetTextFormat(DT_CENTER | DT_VCENTER);
@@ -536,7 +513,7 @@ void VelThemeDefault::DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const 
                                      const std::wstring& subLabel, const VelVisualObject* control)
 {
     const VelRect content = ContentRect(rect, control);
-    TextState state(canvas);
+    VelCanvasTextState state(canvas);
     canvas->SaveState();
     canvas->SetOpaque(false);
     canvas->SetFont(GetKeyFont());

@@ -2,17 +2,10 @@
 
 #include <cstdlib>
 
+#include "TestPrograms.h"
 #include "VelLocalizedStrings.h"
 
 namespace {
-
-std::wstring OutFolder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
-    const std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L'\\'));
-}
 
 void RemoveTree(const std::wstring& folder)
 {
@@ -91,42 +84,10 @@ std::vector<std::wstring> DataStoreTest::DebugLines() const
 
 int RunKlDevice(const std::wstring& arguments, std::string* output)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
-    HANDLE readEnd = NULL;
-    HANDLE writeEnd = NULL;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return -1;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    const std::wstring exe = OutFolder() + L"\\kldevice.exe";
-    std::wstring line = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessW(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL,
-                                        OutFolder().c_str(), &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return -1;
-    }
-    std::string printed;
-    char buffer[512];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got)
-        printed.append(buffer, got);
-    CloseHandle(readEnd);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ProgramRun run = RunTestProgram(L"kldevice.exe", arguments);
     if (output)
-        *output = printed;
-    return static_cast<int>(code);
+        *output = run.output;
+    return run.exitCode;
 }
 
 DWORD LastNumber(const std::string& output)

@@ -1,5 +1,7 @@
 #include "PlatformTestSupport.h"
 
+#include "TestPrograms.h"
+
 #include <boost/shared_ptr.hpp>
 
 namespace {
@@ -30,13 +32,6 @@ void RemoveTree(const std::wstring& folder) {
         FindClose(h);
     }
     RemoveDirectoryW(folder.c_str());
-}
-
-std::wstring OutFolder() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(0, path, MAX_PATH);
-    std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L'\\'));
 }
 
 }  // namespace
@@ -100,7 +95,7 @@ bool TempStoreTest::DebugSays(const std::wstring& part) const {
 }
 
 HANDLE StartKlDevice(const std::wstring& arguments) {
-    std::wstring exe = OutFolder() + L"\\kldevice.exe";
+    std::wstring exe = TestOutFolder() + L"\\kldevice.exe";
     std::wstring line = L"\"" + exe + L"\" " + arguments;
     std::vector<wchar_t> buf(line.begin(), line.end());
     buf.push_back(0);
@@ -111,7 +106,7 @@ HANDLE StartKlDevice(const std::wstring& arguments) {
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, OutFolder().c_str(), &si, &pi)) return 0;
+    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, TestOutFolder().c_str(), &si, &pi)) return 0;
     CloseHandle(pi.hThread);
     return pi.hProcess;
 }

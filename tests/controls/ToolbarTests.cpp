@@ -150,9 +150,9 @@ public:
     std::vector<LOGFONTW> fonts;
 };
 
-class ItemPaintTest : public ::testing::Test {
+class ToolbarItemPaintTest : public ::testing::Test {
 protected:
-    ItemPaintTest() : canvas(&renderer, 100, 80) {}
+    ToolbarItemPaintTest() : canvas(&renderer, 100, 80) {}
 
     // The text band of the toolbar item font, as the button measures it.
     int Band()
@@ -463,7 +463,7 @@ TEST_F(ToolbarTest, TappedTabShowsItsSelectedImage)
     EXPECT_EQ(Pixel(20, 30), kRed);
 }
 
-TEST_F(ItemPaintTest, ButtonPlacesItsImageAroundTheTextBand)
+TEST_F(ToolbarItemPaintTest, ButtonPlacesItsImageAroundTheTextBand)
 {
     const int band = Band();
     struct Case { DWORD style; const wchar_t* text; int x; int y; };
@@ -485,7 +485,7 @@ TEST_F(ItemPaintTest, ButtonPlacesItsImageAroundTheTextBand)
     }
 }
 
-TEST_F(ItemPaintTest, ButtonTextGoesIntoItsBandOnly)
+TEST_F(ToolbarItemPaintTest, ButtonTextGoesIntoItsBandOnly)
 {
     const int band = Band();
     struct Case { DWORD style; bool top; bool bottom; };
@@ -502,7 +502,7 @@ TEST_F(ItemPaintTest, ButtonTextGoesIntoItsBandOnly)
     }
 }
 
-TEST_F(ItemPaintTest, ButtonImageFollowsItsState)
+TEST_F(ToolbarItemPaintTest, ButtonImageFollowsItsState)
 {
     std::unique_ptr<VelBitmap> normal = SolidBitmap(10, 10, kRed), selected = SolidBitmap(10, 10, kGreen),
                                highlighted = SolidBitmap(10, 10, kBlue);
@@ -522,7 +522,7 @@ TEST_F(ItemPaintTest, ButtonImageFollowsItsState)
     }
 }
 
-TEST_F(ItemPaintTest, PaintingAnItemLeavesTheCanvasAsItWas)
+TEST_F(ToolbarItemPaintTest, PaintingAnItemLeavesTheCanvasAsItWas)
 {
     std::unique_ptr<VelBitmap> image = SolidBitmap(10, 10, kRed);
     VelFont* font = canvas.GetFont();
@@ -544,7 +544,7 @@ TEST_F(ItemPaintTest, PaintingAnItemLeavesTheCanvasAsItWas)
     EXPECT_EQ(canvas.GetBackColor(), VelColor(4, 5, 6));
 }
 
-TEST_F(ItemPaintTest, ButtonFontIsTheThemesToolbarItemFontMadeBoldOnRequest)
+TEST_F(ToolbarItemPaintTest, ButtonFontIsTheThemesToolbarItemFontMadeBoldOnRequest)
 {
     VelToolbarButton button(1, L"Tab", nullptr, nullptr, nullptr, 2, nullptr, "button");
     int changes = 0;
@@ -572,7 +572,7 @@ TEST_F(ItemPaintTest, ButtonFontIsTheThemesToolbarItemFontMadeBoldOnRequest)
     EXPECT_EQ(changes, 6);
 }
 
-TEST_F(ItemPaintTest, ToggleButtonFlipsBeforeItsClick)
+TEST_F(ToolbarItemPaintTest, ToggleButtonFlipsBeforeItsClick)
 {
     struct Probe {
         void OnClick(VelObject*, const VelToolbarItemEventArgs* args) { seen.push_back(args->item->IsSelected()); }
@@ -590,7 +590,7 @@ TEST_F(ItemPaintTest, ToggleButtonFlipsBeforeItsClick)
     }
 }
 
-TEST_F(ItemPaintTest, StaticFitsItsImageIntoTheRectangle)
+TEST_F(ToolbarItemPaintTest, StaticFitsItsImageIntoTheRectangle)
 {
     struct Case { SIZE image; RECT rect; RECT drawn; };
     const Case cases[] = {
@@ -609,7 +609,7 @@ TEST_F(ItemPaintTest, StaticFitsItsImageIntoTheRectangle)
     }
 }
 
-TEST_F(ItemPaintTest, StaticDrawsItsTextThroughTheThemeInItsOwnFormat)
+TEST_F(ToolbarItemPaintTest, StaticDrawsItsTextThroughTheThemeInItsOwnFormat)
 {
     ToolbarTheme& theme = static_cast<ToolbarTheme&>(*CurrentTheme);
     std::unique_ptr<VelBitmap> image = SolidBitmap(20, 10, kRed);
@@ -632,7 +632,7 @@ TEST_F(ItemPaintTest, StaticDrawsItsTextThroughTheThemeInItsOwnFormat)
     EXPECT_EQ(theme.texts[1].size.cx, 20);
 }
 
-TEST_F(ItemPaintTest, StaticSizeComesFromItsImageUnlessItHasNone)
+TEST_F(ToolbarItemPaintTest, StaticSizeComesFromItsImageUnlessItHasNone)
 {
     std::unique_ptr<VelBitmap> image = SolidBitmap(24, 16, kRed);
     struct Case { bool noSize; SIZE reported; };

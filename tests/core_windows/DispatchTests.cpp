@@ -1,7 +1,9 @@
 #include "TestControls.h"
+#include "VelRootControl.h"
 #include "VelTimer.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -183,6 +185,26 @@ TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
     Send(WM_USER + 1, reinterpret_cast<WPARAM>(junk), 0);
     Send(WM_USER + 1, 0x12345678, 0);
     EXPECT_TRUE(window.ReachedDefault(WM_USER + 1));
+
+    // Even a well-formed request posted by another thread is not ours: it is
+    // neither carried out nor freed.
+    ::UpdateWindow(window.GetHandle());
+    const size_t paints = left.paints.size();
+    VelRegionRequest* argument = new VelRegionRequest{VelRegion(VelRect(0, 0, 50, 50)), left.GetId(), 0};
+    VelRequestRecord* forged = new VelRequestRecord{INT32(reinterpret_cast<INT_PTR>(argument)),
+                                                    VelControlCore::kRequestInvalidateControl,
+                                                    VelControlCore::Instance->GetRoot()->GetId()};
+    std::thread poster([&] {
+        ::PostMessageW(window.GetHandle(), WM_USER + 1, reinterpret_cast<WPARAM>(forged), 0);
+    });
+    poster.join();
+    Pump();
+    ::UpdateWindow(window.GetHandle());
+    EXPECT_EQ(left.paints.size(), paints);
+    EXPECT_EQ(forged->code, VelControlCore::kRequestInvalidateControl);
+    EXPECT_EQ(argument->controlId, left.GetId());
+    delete argument;
+    delete forged;
 
     HWND bare = ::CreateWindowExW(0, L"_VELWINDOW_WC_", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);

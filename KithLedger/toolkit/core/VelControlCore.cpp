@@ -204,7 +204,11 @@ void VelControlCore::CreateNativeWindow(VelAbstractControl* control)
         control->OnCreate(&args);
     }
     UpdateControl(control, 1);
-    if (!control->HasNativeWindow())
+    if (!control->HasNativeWindow() && t_inDispatch && control->IsVisible())
+        // Inside a handler the bookkeeping learns of the control only at the
+        // flush and would drop an invalidation of it: dirty its place instead.
+        InvalidateInParent(parent, VelRegion(control->GetBounds()), true);
+    else if (!control->HasNativeWindow())
         InvalidateControl(control, VelRegion());
     else if (parent)
         // The enclosing window's list must take in the child it composites.
@@ -1000,6 +1004,12 @@ size_t VelControlCore::GetCachedCanvasCount()
     return m_canvasCache.size();
 }
 
+size_t VelControlCore::GetLiveRequestCount()
+{
+    VelScopedLock lock(&m_lock);
+    return m_liveRequests.size();
+}
+
 void VelControlCore::AttachCanvas(VelAbstractControl* control, bool copy)
 {
     if (control->GetCanvas())
@@ -1318,7 +1328,13 @@ void VelControlCore::PaintInto(PaintPass& pass, VelAbstractControl* control, Vel
     VelRect box = clip.GetBounds();
     box.Offset(-bounds.left, -bounds.top);
     VelPaintEventArgs args(target, box);
-    control->OnPaint(&args);
+    try {
+        control->OnPaint(&args);
+    } catch (...) {
+        // A painter that throws would leave the window dirty for ever, its
+        // paint unfinished and the canvas's state saved: log it, paint the rest.
+        Log(L"VelControlCore: a control's OnPaint threw.\n");
+    }
     target->RestoreState();
 }
 

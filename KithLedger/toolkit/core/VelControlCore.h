@@ -112,6 +112,8 @@ public:
     // The calling thread's queued updates, for diagnostics.
     std::vector<std::pair<VelAbstractControl*, BYTE>> GetPendingUpdates();
     size_t GetCachedCanvasCount();
+    // Requests posted and not yet received or drained, for diagnostics.
+    size_t GetLiveRequestCount();
 
     // The platform's tick count; tests replace it.
     typedef DWORD (WINAPI* TickSource)();

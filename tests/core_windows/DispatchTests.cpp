@@ -213,3 +213,30 @@ TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
         ::SendMessageW(bare, m, 1, 0);
     ::DestroyWindow(bare);
 }
+
+namespace {
+
+struct DeactivationCounter : RecordingControl {
+    int deactivations = 0;
+    int OnDeactivate(const VelEventArgs* args) override
+    {
+        ++deactivations;
+        return RecordingControl::OnDeactivate(args);
+    }
+};
+
+} // namespace
+
+TEST(Deactivation, AWindowThatLosesTheFocusToAnotherIsDeactivated)
+{
+    DeactivationCounter first, second;
+    first.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    second.Create(nullptr, kVisible, VelRect(100, 0, 200, 100));
+    first.SetFocus();
+    Pump();
+    const int before = first.deactivations, secondBefore = second.deactivations;
+    second.SetFocus();
+    Pump();
+    EXPECT_GT(first.deactivations, before);
+    EXPECT_EQ(second.deactivations, secondBefore);
+}

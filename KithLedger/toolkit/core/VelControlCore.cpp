@@ -109,7 +109,7 @@ VelControlCore::~VelControlCore()
             delete canvas;
         m_canvasCache.clear();
         for (VelRequestRecord* record : m_liveRequests)
-            delete record;
+            FreeRequest(record);
         m_liveRequests.clear();
         delete m_renderer;
         m_renderer = nullptr;

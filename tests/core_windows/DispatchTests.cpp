@@ -131,6 +131,18 @@ TEST_F(DispatchTest, TimersTickTheirTargetById)
     Send(WM_TIMER, first.GetTimerId(), 0);
     EXPECT_EQ(left.ticks.size(), 1u);
     EXPECT_TRUE(window.ReachedDefault(WM_TIMER));
+
+    // A real tick of the platform reaches its target through the target's window.
+    VelTimer real(10u, &right, nullptr, "real");
+    real.Start();
+    const DWORD start = ::GetTickCount();
+    while (right.ticks.empty() && ::GetTickCount() - start < 5000) {
+        Pump();
+        ::Sleep(5);
+    }
+    ASSERT_FALSE(right.ticks.empty());
+    EXPECT_EQ(right.ticks[0], real.GetTimerId());
+    EXPECT_EQ(left.ticks.size(), 1u);
 }
 
 TEST_F(DispatchTest, ATickForADestroyedTargetReachesNobody)

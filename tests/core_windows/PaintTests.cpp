@@ -234,3 +234,29 @@ TEST(Paint, NoGdiHandleLeaksOverAHundredChildWindows)
     RecordProperty("FreeSlotsBeforeOpenAfterCrowd", std::to_string(beforeCrowd) + " " + std::to_string(whileOpen) +
                                                         " " + std::to_string(afterCrowd));
 }
+
+TEST(Paint, AMovedOrShrunkChildWindowLeavesNoGhostInItsParent)
+{
+    RecordingControl window(kWhite), under(kRed), child(kGreen);
+    window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+    under.Create(&window, kVisible, VelRect(0, 0, 100, 100));
+    child.SetHasNativeWindow(true);
+    child.Create(&window, kVisible, VelRect(20, 20, 80, 80));
+    Repaint(window);
+    Repaint(child);
+    child.SetBounds(120, 120, 180, 180);
+    Repaint(window);
+    Repaint(child);
+    const HWND h = window.GetHandle();
+    EXPECT_EQ(PixelOf(h, 50, 50), kRed);
+    EXPECT_EQ(::GetPixel(window.GetCanvas()->GetDC(), 50, 50), kRed);
+    EXPECT_EQ(PixelOf(h, 150, 150), kGreen);
+    EXPECT_EQ(PixelOf(h, 110, 110), kWhite);
+
+    // Shrinking it gives the rest back as well.
+    child.SetBounds(120, 120, 150, 150);
+    Repaint(window);
+    Repaint(child);
+    EXPECT_EQ(PixelOf(h, 170, 170), kWhite);
+    EXPECT_EQ(PixelOf(h, 130, 130), kGreen);
+}

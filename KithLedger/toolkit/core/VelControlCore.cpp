@@ -292,6 +292,7 @@ void VelControlCore::SetBounds(VelAbstractControl* control, const RECT& rect)
     control->SetBoundsField(next);
     if (control->HasNativeWindow() && control->GetHandle()) {
         ::MoveWindow(control->GetHandle(), next.left, next.top, next.GetWidth(), next.GetHeight(), TRUE);
+        ChildWindowMoved(control, old);
     } else {
         UpdateControl(control, 0);
         if (control->IsVisible() && control->GetParent()) {
@@ -765,9 +766,11 @@ LRESULT VelControlCore::HandleMove(VelAbstractControl* control, HWND, WPARAM, LP
     Dispatch dispatch(this);
     const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
     // A child's WM_MOVE is already in its parent's client coordinates.
-    VelRect bounds = control->GetBounds();
+    const VelRect old = control->GetBounds();
+    VelRect bounds = old;
     bounds.Offset(x - bounds.left, y - bounds.top);
     control->SetBoundsField(bounds);
+    ChildWindowMoved(control, old);
     InvalidateControl(control, VelRegion());
     VelMoveEventArgs args(x, y);
     return control->OnMove(&args);
@@ -777,10 +780,12 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
 {
     Dispatch dispatch(this);
     const int width = short(LOWORD(lParam)), height = short(HIWORD(lParam));
-    VelRect bounds = control->GetBounds();
+    const VelRect old = control->GetBounds();
+    VelRect bounds = old;
     bounds.right = bounds.left + width;
     bounds.bottom = bounds.top + height;
     control->SetBoundsField(bounds);
+    ChildWindowMoved(control, old);
     // A size the system chose still needs a canvas of that size.
     VelCanvas* canvas = control->GetCanvas();
     if (canvas && (canvas->GetWidth() != width || canvas->GetHeight() != height))
@@ -788,6 +793,20 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
     InvalidateControl(control, VelRegion());
     VelSizeEventArgs args(width, height);
     return control->OnSize(&args);
+}
+
+void VelControlCore::ChildWindowMoved(VelAbstractControl* control, const VelRect& old)
+{
+    // The enclosing window composites this one into its own canvas: the place
+    // it left and the place it took must be painted again there, from
+    // bookkeeping that knows where it is now.
+    VelAbstractControl* parent = control->GetParent();
+    if (!parent || old == control->GetBounds())
+        return;
+    VelRegion area(old);
+    area.Union(VelRegion(control->GetBounds()));
+    InvalidateInParent(parent, area, true);
+    UpdateControl(parent, 0);
 }
 
 LRESULT VelControlCore::HandleActivate(VelAbstractControl* control, HWND, WPARAM wParam, LPARAM)

@@ -235,28 +235,57 @@ TEST(Paint, NoGdiHandleLeaksOverAHundredChildWindows)
                                                         " " + std::to_string(afterCrowd));
 }
 
-TEST(Paint, AMovedOrShrunkChildWindowLeavesNoGhostInItsParent)
+namespace {
+
+// A red windowless control under a green child window, all painted.
+class ChildWindowPaint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+        under.Create(&window, kVisible, VelRect(0, 0, 100, 100));
+        child.SetHasNativeWindow(true);
+        child.Create(&window, kVisible, VelRect(20, 20, 80, 80));
+        RepaintBoth();
+        h = window.GetHandle();
+    }
+    void RepaintBoth()
+    {
+        Repaint(window);
+        Repaint(child);
+    }
+    COLORREF InCanvas(int x, int y) { return ::GetPixel(window.GetCanvas()->GetDC(), x, y); }
+
+    RecordingControl window{kWhite}, under{kRed}, child{kGreen};
+    HWND h = nullptr;
+};
+
+} // namespace
+
+TEST_F(ChildWindowPaint, AMovedOrShrunkChildWindowLeavesNoGhostInItsParent)
 {
-    RecordingControl window(kWhite), under(kRed), child(kGreen);
-    window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
-    under.Create(&window, kVisible, VelRect(0, 0, 100, 100));
-    child.SetHasNativeWindow(true);
-    child.Create(&window, kVisible, VelRect(20, 20, 80, 80));
-    Repaint(window);
-    Repaint(child);
     child.SetBounds(120, 120, 180, 180);
-    Repaint(window);
-    Repaint(child);
-    const HWND h = window.GetHandle();
+    RepaintBoth();
     EXPECT_EQ(PixelOf(h, 50, 50), kRed);
-    EXPECT_EQ(::GetPixel(window.GetCanvas()->GetDC(), 50, 50), kRed);
+    EXPECT_EQ(InCanvas(50, 50), kRed);
     EXPECT_EQ(PixelOf(h, 150, 150), kGreen);
     EXPECT_EQ(PixelOf(h, 110, 110), kWhite);
 
     // Shrinking it gives the rest back as well.
     child.SetBounds(120, 120, 150, 150);
-    Repaint(window);
-    Repaint(child);
+    RepaintBoth();
     EXPECT_EQ(PixelOf(h, 170, 170), kWhite);
     EXPECT_EQ(PixelOf(h, 130, 130), kGreen);
+}
+
+TEST_F(ChildWindowPaint, AHiddenChildWindowLeavesNoGhostAndShowsAgain)
+{
+    child.Hide();
+    Repaint(window);
+    EXPECT_EQ(PixelOf(h, 50, 50), kRed);
+    EXPECT_EQ(InCanvas(50, 50), kRed);
+    child.Show();
+    RepaintBoth();
+    EXPECT_EQ(InCanvas(50, 50), kGreen);
+    EXPECT_EQ(PixelOf(child.GetHandle(), 30, 30), kGreen);
 }

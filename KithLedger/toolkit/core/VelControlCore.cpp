@@ -292,7 +292,7 @@ void VelControlCore::SetBounds(VelAbstractControl* control, const RECT& rect)
     control->SetBoundsField(next);
     if (control->HasNativeWindow() && control->GetHandle()) {
         ::MoveWindow(control->GetHandle(), next.left, next.top, next.GetWidth(), next.GetHeight(), TRUE);
-        ChildWindowMoved(control, old);
+        RepaintChildWindowPlace(control, old, 0);
     } else {
         UpdateControl(control, 0);
         if (control->IsVisible() && control->GetParent()) {
@@ -334,6 +334,7 @@ void VelControlCore::SetVisible(VelAbstractControl* control)
     if (control->HasNativeWindow()) {
         if (control->GetHandle())
             ::ShowWindow(control->GetHandle(), control->IsVisible() ? SW_SHOW : SW_HIDE);
+        RepaintChildWindowPlace(control, control->GetBounds(), 1);
     } else if (!control->IsVisible()) {
         if (control->GetParent())
             InvalidateInParent(control->GetParent(), VelRegion(control->GetBounds()), true);
@@ -770,7 +771,8 @@ LRESULT VelControlCore::HandleMove(VelAbstractControl* control, HWND, WPARAM, LP
     VelRect bounds = old;
     bounds.Offset(x - bounds.left, y - bounds.top);
     control->SetBoundsField(bounds);
-    ChildWindowMoved(control, old);
+    if (old != bounds)
+        RepaintChildWindowPlace(control, old, 0);
     InvalidateControl(control, VelRegion());
     VelMoveEventArgs args(x, y);
     return control->OnMove(&args);
@@ -785,7 +787,8 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
     bounds.right = bounds.left + width;
     bounds.bottom = bounds.top + height;
     control->SetBoundsField(bounds);
-    ChildWindowMoved(control, old);
+    if (old != bounds)
+        RepaintChildWindowPlace(control, old, 0);
     // A size the system chose still needs a canvas of that size.
     VelCanvas* canvas = control->GetCanvas();
     if (canvas && (canvas->GetWidth() != width || canvas->GetHeight() != height))
@@ -795,18 +798,18 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
     return control->OnSize(&args);
 }
 
-void VelControlCore::ChildWindowMoved(VelAbstractControl* control, const VelRect& old)
+void VelControlCore::RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, BYTE flag)
 {
-    // The enclosing window composites this one into its own canvas: the place
-    // it left and the place it took must be painted again there, from
-    // bookkeeping that knows where it is now.
+    // The enclosing window composites a child window into its own canvas: when
+    // the child moves, resizes, shows or hides, that window's bookkeeping must
+    // follow, and the place it left and the place it took are painted again there.
     VelAbstractControl* parent = control->GetParent();
-    if (!parent || old == control->GetBounds())
+    if (!parent)
         return;
     VelRegion area(old);
     area.Union(VelRegion(control->GetBounds()));
     InvalidateInParent(parent, area, true);
-    UpdateControl(parent, 0);
+    UpdateControl(parent, flag);
 }
 
 LRESULT VelControlCore::HandleActivate(VelAbstractControl* control, HWND, WPARAM wParam, LPARAM)

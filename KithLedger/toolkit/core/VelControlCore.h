@@ -188,7 +188,7 @@ private:
     enum class Stacking { Top, Bottom };
     void Restack(VelAbstractControl* control, bool recursive, Stacking place);
     void ForgetControl(VelAbstractControl* control);
-    void ChildWindowMoved(VelAbstractControl* control, const VelRect& old);
+    void RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, BYTE flag);
     void ComputeDirtyRegions(VelAbstractControl* window, VelRegion dirty, RegionMap& exposed, RegionMap& subtree,
                              RegionMap& canvasAreas, bool rebuild);
     void BuildControlList(VelAbstractControl* window, std::vector<ControlEntry>& list);

@@ -1,7 +1,9 @@
 #include "TestControls.h"
+#include "VelRootControl.h"
 #include "VelTimer.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -129,6 +131,18 @@ TEST_F(DispatchTest, TimersTickTheirTargetById)
     Send(WM_TIMER, first.GetTimerId(), 0);
     EXPECT_EQ(left.ticks.size(), 1u);
     EXPECT_TRUE(window.ReachedDefault(WM_TIMER));
+
+    // A real tick of the platform reaches its target through the target's window.
+    VelTimer real(10u, &right, nullptr, "real");
+    real.Start();
+    const DWORD start = ::GetTickCount();
+    while (right.ticks.empty() && ::GetTickCount() - start < 5000) {
+        Pump();
+        ::Sleep(5);
+    }
+    ASSERT_FALSE(right.ticks.empty());
+    EXPECT_EQ(right.ticks[0], real.GetTimerId());
+    EXPECT_EQ(left.ticks.size(), 1u);
 }
 
 TEST_F(DispatchTest, ATickForADestroyedTargetReachesNobody)
@@ -184,10 +198,58 @@ TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
     Send(WM_USER + 1, 0x12345678, 0);
     EXPECT_TRUE(window.ReachedDefault(WM_USER + 1));
 
+    // Even a well-formed request posted by another thread is not ours: it is
+    // neither carried out nor freed.
+    ::UpdateWindow(window.GetHandle());
+    const size_t paints = left.paints.size();
+    VelRegionRequest* argument = new VelRegionRequest{VelRegion(VelRect(0, 0, 50, 50)), left.GetId(), 0};
+    VelRequestRecord* forged = new VelRequestRecord{INT32(reinterpret_cast<INT_PTR>(argument)),
+                                                    VelControlCore::kRequestInvalidateControl,
+                                                    VelControlCore::Instance->GetRoot()->GetId()};
+    std::thread poster([&] {
+        ::PostMessageW(window.GetHandle(), WM_USER + 1, reinterpret_cast<WPARAM>(forged), 0);
+    });
+    poster.join();
+    Pump();
+    ::UpdateWindow(window.GetHandle());
+    EXPECT_EQ(left.paints.size(), paints);
+    EXPECT_EQ(forged->code, VelControlCore::kRequestInvalidateControl);
+    EXPECT_EQ(argument->controlId, left.GetId());
+    delete argument;
+    delete forged;
+
     HWND bare = ::CreateWindowExW(0, L"_VELWINDOW_WC_", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(::IsWindow(bare));
     for (UINT m : {UINT(WM_PAINT), UINT(WM_USER + 1), UINT(WM_LBUTTONDOWN), UINT(WM_TIMER), UINT(WM_KEYDOWN)})
         ::SendMessageW(bare, m, 1, 0);
     ::DestroyWindow(bare);
+}
+
+namespace {
+
+struct DeactivationCounter : RecordingControl {
+    int deactivations = 0;
+    int OnDeactivate(const VelEventArgs* args) override
+    {
+        ++deactivations;
+        return RecordingControl::OnDeactivate(args);
+    }
+};
+
+} // namespace
+
+TEST(Deactivation, AnInputContextSwitchedOffDeactivatesAndStillReachesTheDefault)
+{
+    // Wine sends it with 0 when the focus moves to another window; which window
+    // is active is shared with every other test on the display, so it is sent here.
+    DeactivationCounter window;
+    window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    const struct { WPARAM on; int deactivations; } cases[] = {{1, 0}, {0, 1}, {2, 2}};
+    for (const auto& c : cases) {
+        window.defaults.clear();
+        ::SendMessageW(window.GetHandle(), WM_IME_SETCONTEXT, c.on, 0);
+        EXPECT_EQ(window.deactivations, c.deactivations) << c.on;
+        EXPECT_TRUE(window.ReachedDefault(WM_IME_SETCONTEXT)) << c.on;
+    }
 }

@@ -1,20 +1,11 @@
 #include "TestControls.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace {
-
-// Free GDI handle slots: the platform's handle counter answers 0 here, so the
-// slots are counted by filling them.
-int FreeGdiSlots()
-{
-    std::vector<HRGN> regions;
-    while (HRGN r = ::CreateRectRgn(0, 0, 1, 1))
-        regions.push_back(r);
-    for (HRGN r : regions)
-        ::DeleteObject(r);
-    return int(regions.size());
-}
 
 const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255),
                kGreen = RGB(0, 255, 0), kMagenta = RGB(255, 0, 255);
@@ -142,6 +133,40 @@ TEST(Paint, AChildWindowIsCompositedAndShownByItsOwnWindow)
     EXPECT_EQ(::GetPixel(dc, 30, 30), kGreen);
 }
 
+namespace {
+
+struct ThrowingControl : RecordingControl {
+    using RecordingControl::RecordingControl;
+    int OnPaint(const VelPaintEventArgs* args) override
+    {
+        RecordingControl::OnPaint(args);
+        throw std::runtime_error("broken painter");
+    }
+};
+
+} // namespace
+
+TEST(Paint, APainterThatThrowsLeavesTheRestPaintedAndTheWindowClean)
+{
+    RecordingControl window(kWhite), upper(kBlue);
+    ThrowingControl broken(kRed);
+    window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+    broken.Create(&window, kVisible, VelRect(0, 0, 100, 100));
+    upper.Create(&window, kVisible, VelRect(50, 50, 150, 150));
+    Repaint(window);
+    const HWND h = window.GetHandle();
+    EXPECT_EQ(upper.paints.size(), 1u);
+    EXPECT_EQ(PixelOf(h, 125, 125), kBlue);
+    EXPECT_EQ(PixelOf(h, 25, 25), kRed);
+    // The paint ended: nothing left to paint, and new invalidations are not deferred.
+    EXPECT_FALSE(::GetUpdateRect(h, nullptr, FALSE));
+    EXPECT_FALSE(VelControlCore::Instance->IsPaintingWindow(window.GetId()));
+    upper.InvalidateRect(VelRect());
+    EXPECT_TRUE(::GetUpdateRect(h, nullptr, FALSE));
+    Repaint(window);
+    EXPECT_EQ(upper.paints.size(), 2u);
+}
+
 TEST(Paint, TheCanvasCacheKeepsFourOfExactSize)
 {
     VelControlCore* core = VelControlCore::Instance;
@@ -180,5 +205,87 @@ TEST(Paint, NoGdiHandleLeaksOverAHundredChildWindows)
     cycle(5);  // fills the canvas cache
     const int before = FreeGdiSlots();
     cycle(100);
-    EXPECT_EQ(FreeGdiSlots(), before);
+    const int after = FreeGdiSlots();
+    EXPECT_EQ(after, before);
+
+    // A hundred open at once, painted, then all closed.
+    auto crowd = [&window]() {
+        std::vector<std::unique_ptr<RecordingControl>> children;
+        for (int i = 0; i < 100; ++i) {
+            children.emplace_back(new RecordingControl(kGreen));
+            children.back()->SetHasNativeWindow(true);
+            children.back()->Create(&window, kVisible, VelRect(i, i, i + 40, i + 40));
+        }
+        Repaint(window);
+        for (const auto& child : children)
+            ::UpdateWindow(child->GetHandle());
+        const int open = FreeGdiSlots();
+        children.clear();
+        Repaint(window);
+        return open;
+    };
+    crowd();  // the cache now holds canvases of the crowd's size
+    const int beforeCrowd = FreeGdiSlots();
+    const int whileOpen = crowd();
+    const int afterCrowd = FreeGdiSlots();
+    EXPECT_GT(beforeCrowd - whileOpen, 100);  // the count does see the windows' handles
+    EXPECT_EQ(afterCrowd, beforeCrowd);
+    RecordProperty("FreeSlotsBeforeAfterOneByOne", std::to_string(before) + " " + std::to_string(after));
+    RecordProperty("FreeSlotsBeforeOpenAfterCrowd", std::to_string(beforeCrowd) + " " + std::to_string(whileOpen) +
+                                                        " " + std::to_string(afterCrowd));
+}
+
+namespace {
+
+// A red windowless control under a green child window, all painted.
+class ChildWindowPaint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+        under.Create(&window, kVisible, VelRect(0, 0, 100, 100));
+        child.SetHasNativeWindow(true);
+        child.Create(&window, kVisible, VelRect(20, 20, 80, 80));
+        RepaintBoth();
+        h = window.GetHandle();
+    }
+    void RepaintBoth()
+    {
+        Repaint(window);
+        Repaint(child);
+    }
+    COLORREF InCanvas(int x, int y) { return ::GetPixel(window.GetCanvas()->GetDC(), x, y); }
+
+    RecordingControl window{kWhite}, under{kRed}, child{kGreen};
+    HWND h = nullptr;
+};
+
+} // namespace
+
+TEST_F(ChildWindowPaint, AMovedOrShrunkChildWindowLeavesNoGhostInItsParent)
+{
+    child.SetBounds(120, 120, 180, 180);
+    RepaintBoth();
+    EXPECT_EQ(PixelOf(h, 50, 50), kRed);
+    EXPECT_EQ(InCanvas(50, 50), kRed);
+    EXPECT_EQ(PixelOf(h, 150, 150), kGreen);
+    EXPECT_EQ(PixelOf(h, 110, 110), kWhite);
+
+    // Shrinking it gives the rest back as well.
+    child.SetBounds(120, 120, 150, 150);
+    RepaintBoth();
+    EXPECT_EQ(PixelOf(h, 170, 170), kWhite);
+    EXPECT_EQ(PixelOf(h, 130, 130), kGreen);
+}
+
+TEST_F(ChildWindowPaint, AHiddenChildWindowLeavesNoGhostAndShowsAgain)
+{
+    child.Hide();
+    Repaint(window);
+    EXPECT_EQ(PixelOf(h, 50, 50), kRed);
+    EXPECT_EQ(InCanvas(50, 50), kRed);
+    child.Show();
+    RepaintBoth();
+    EXPECT_EQ(InCanvas(50, 50), kGreen);
+    EXPECT_EQ(PixelOf(child.GetHandle(), 30, 30), kGreen);
 }

@@ -1,6 +1,7 @@
 #include "TestControls.h"
 #include "VelRootControl.h"
 #include "VelToolkitStatics.h"
+#include "VelWinException.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,23 @@ TEST(ToolkitStatics, CoreRootAndClassesExistBeforeMain)
     ::GetClassNameW(callback, name, 64);
     EXPECT_STREQ(name, L"_VELAPPLICATION_CALLBACK_WC_");
     EXPECT_EQ(VelControlCore::Instance->GetRoot()->GetHandle(), callback);
+}
+
+TEST(ToolkitStatics, ARefusedClassRegistrationThrowsWithTheSystemsText)
+{
+    // An existing class is accepted again; a name the platform refuses is not.
+    EXPECT_NO_THROW(VelAbstractControl::RegisterWndClass(L"_VELWINDOW_WC_", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS));
+    try {
+        // Not a string and no integer atom either (those stop below 0xC000).
+        VelAbstractControl::RegisterWndClass(MAKEINTATOM(0xFFFF), 0);
+        ADD_FAILURE() << "registered";
+    } catch (const VelWinException& e) {
+        EXPECT_NE(e.GetErrorCode(), 0u);
+        EXPECT_NE(e.GetErrorCode(), DWORD(ERROR_CLASS_ALREADY_EXISTS));
+        EXPECT_EQ(e.GetMessageText(), L"[VelAbstractControl::RegisterWndClass]: Failed with error " +
+                                          std::to_wstring(e.GetErrorCode()) + L": " + e.GetSystemText());
+        EXPECT_FALSE(e.GetSystemText().empty());
+    }
 }
 
 TEST(ToolkitStatics, TolerancesAndDefaultFonts)

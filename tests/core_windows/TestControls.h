@@ -3,6 +3,7 @@
 #include "VelControl.h"
 #include "VelControlCore.h"
 
+#include <thread>
 #include <vector>
 
 // A control that records what reaches it and paints itself in one colour.
@@ -87,3 +88,21 @@ inline void Pump()
 }
 
 inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// Free GDI handle slots: the platform's handle counter answers 0 here, so the
+// slots are counted by filling them.
+inline int FreeGdiSlots()
+{
+    std::vector<HRGN> regions;
+    while (HRGN r = ::CreateRectRgn(0, 0, 1, 1))
+        regions.push_back(r);
+    for (HRGN r : regions)
+        ::DeleteObject(r);
+    return int(regions.size());
+}
+
+// Invalidates the whole control from a thread that does not own it.
+inline void InvalidateFromAnotherThread(VelAbstractControl* control)
+{
+    std::thread([control] { control->InvalidateRect(VelRect()); }).join();
+}

@@ -110,7 +110,7 @@ VelControlCore::~VelControlCore()
             delete canvas;
         m_canvasCache.clear();
         for (VelRequestRecord* record : m_liveRequests)
-            delete record;
+            FreeRequest(record);
         m_liveRequests.clear();
         CloseInstanceObjects();
         delete m_renderer;
@@ -208,7 +208,11 @@ void VelControlCore::CreateNativeWindow(VelAbstractControl* control)
         control->OnCreate(&args);
     }
     UpdateControl(control, 1);
-    if (!control->HasNativeWindow())
+    if (!control->HasNativeWindow() && t_inDispatch && control->IsVisible())
+        // Inside a handler the bookkeeping learns of the control only at the
+        // flush and would drop an invalidation of it: dirty its place instead.
+        InvalidateInParent(parent, VelRegion(control->GetBounds()), true);
+    else if (!control->HasNativeWindow())
         InvalidateControl(control, VelRegion());
     else if (parent)
         // The enclosing window's list must take in the child it composites.
@@ -292,6 +296,7 @@ void VelControlCore::SetBounds(VelAbstractControl* control, const RECT& rect)
     control->SetBoundsField(next);
     if (control->HasNativeWindow() && control->GetHandle()) {
         ::MoveWindow(control->GetHandle(), next.left, next.top, next.GetWidth(), next.GetHeight(), TRUE);
+        RepaintChildWindowPlace(control, old, 0);
     } else {
         UpdateControl(control, 0);
         if (control->IsVisible() && control->GetParent()) {
@@ -333,6 +338,7 @@ void VelControlCore::SetVisible(VelAbstractControl* control)
     if (control->HasNativeWindow()) {
         if (control->GetHandle())
             ::ShowWindow(control->GetHandle(), control->IsVisible() ? SW_SHOW : SW_HIDE);
+        RepaintChildWindowPlace(control, control->GetBounds(), 1);
     } else if (!control->IsVisible()) {
         if (control->GetParent())
             InvalidateInParent(control->GetParent(), VelRegion(control->GetBounds()), true);
@@ -775,9 +781,12 @@ LRESULT VelControlCore::HandleMove(VelAbstractControl* control, HWND, WPARAM, LP
     Dispatch dispatch(this);
     const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
     // A child's WM_MOVE is already in its parent's client coordinates.
-    VelRect bounds = control->GetBounds();
+    const VelRect old = control->GetBounds();
+    VelRect bounds = old;
     bounds.Offset(x - bounds.left, y - bounds.top);
     control->SetBoundsField(bounds);
+    if (old != bounds)
+        RepaintChildWindowPlace(control, old, 0);
     InvalidateControl(control, VelRegion());
     VelMoveEventArgs args(x, y);
     return control->OnMove(&args);
@@ -787,10 +796,13 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
 {
     Dispatch dispatch(this);
     const int width = short(LOWORD(lParam)), height = short(HIWORD(lParam));
-    VelRect bounds = control->GetBounds();
+    const VelRect old = control->GetBounds();
+    VelRect bounds = old;
     bounds.right = bounds.left + width;
     bounds.bottom = bounds.top + height;
     control->SetBoundsField(bounds);
+    if (old != bounds)
+        RepaintChildWindowPlace(control, old, 0);
     // A size the system chose still needs a canvas of that size.
     VelCanvas* canvas = control->GetCanvas();
     if (canvas && (canvas->GetWidth() != width || canvas->GetHeight() != height))
@@ -798,6 +810,20 @@ LRESULT VelControlCore::HandleSize(VelAbstractControl* control, HWND, WPARAM, LP
     InvalidateControl(control, VelRegion());
     VelSizeEventArgs args(width, height);
     return control->OnSize(&args);
+}
+
+void VelControlCore::RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, BYTE flag)
+{
+    // The enclosing window composites a child window into its own canvas: when
+    // the child moves, resizes, shows or hides, that window's bookkeeping must
+    // follow, and the place it left and the place it took are painted again there.
+    VelAbstractControl* parent = control->GetParent();
+    if (!parent)
+        return;
+    VelRegion area(old);
+    area.Union(VelRegion(control->GetBounds()));
+    InvalidateInParent(parent, area, true);
+    UpdateControl(parent, flag);
 }
 
 LRESULT VelControlCore::HandleActivate(VelAbstractControl* control, HWND, WPARAM wParam, LPARAM)
@@ -1012,6 +1038,12 @@ size_t VelControlCore::GetCachedCanvasCount()
 {
     VelScopedLock lock(&m_lock);
     return m_canvasCache.size();
+}
+
+size_t VelControlCore::GetLiveRequestCount()
+{
+    VelScopedLock lock(&m_lock);
+    return m_liveRequests.size();
 }
 
 void VelControlCore::AttachCanvas(VelAbstractControl* control, bool copy)
@@ -1332,7 +1364,13 @@ void VelControlCore::PaintInto(PaintPass& pass, VelAbstractControl* control, Vel
     VelRect box = clip.GetBounds();
     box.Offset(-bounds.left, -bounds.top);
     VelPaintEventArgs args(target, box);
-    control->OnPaint(&args);
+    try {
+        control->OnPaint(&args);
+    } catch (...) {
+        // A painter that throws would leave the window dirty for ever, its
+        // paint unfinished and the canvas's state saved: log it, paint the rest.
+        Log(L"VelControlCore: a control's OnPaint threw.\n");
+    }
     target->RestoreState();
 }
 

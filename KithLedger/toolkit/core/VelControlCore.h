@@ -121,6 +121,8 @@ public:
     // The calling thread's queued updates, for diagnostics.
     std::vector<std::pair<VelAbstractControl*, BYTE>> GetPendingUpdates();
     size_t GetCachedCanvasCount();
+    // Requests posted and not yet received or drained, for diagnostics.
+    size_t GetLiveRequestCount();
 
     // The platform's tick count; tests replace it.
     typedef DWORD (WINAPI* TickSource)();
@@ -196,6 +198,7 @@ private:
     enum class Stacking { Top, Bottom };
     void Restack(VelAbstractControl* control, bool recursive, Stacking place);
     void ForgetControl(VelAbstractControl* control);
+    void RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, BYTE flag);
     void ComputeDirtyRegions(VelAbstractControl* window, VelRegion dirty, RegionMap& exposed, RegionMap& subtree,
                              RegionMap& canvasAreas, bool rebuild);
     void BuildControlList(VelAbstractControl* window, std::vector<ControlEntry>& list);

@@ -43,7 +43,8 @@ vel_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
 vel_prefix_init() {
   # A prefix made before the 32-bit part of Wine was there cannot run our programs.
-  if [ -f "$WINEPREFIX/.vel-ready" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
+  # The stamp names the set-up below: a prefix made by an older one is made anew.
+  if [ -f "$WINEPREFIX/.vel-ready-2" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
@@ -51,8 +52,11 @@ vel_prefix_init() {
   # A finger, not a mouse: the tap tolerance derives from the double-click rectangle.
   vel_reg 'HKCU\Control Panel\Mouse' /v DoubleClickWidth /d 24
   vel_reg 'HKCU\Control Panel\Mouse' /v DoubleClickHeight /d 24
+  # A phone has no window manager: without this Wine waits about two seconds
+  # for one each time a visible top-level window is destroyed.
+  vel_reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
   wineserver -w
-  touch "$WINEPREFIX/.vel-ready"
+  touch "$WINEPREFIX/.vel-ready-2"
 }
 
 # The contacts COM stand-in, registered again whenever it was rebuilt.

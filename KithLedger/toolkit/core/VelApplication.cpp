@@ -17,7 +17,8 @@ VelApplication::VelApplication(const std::wstring& name, VelTheme* theme)
 
 VelApplication::~VelApplication()
 {
-    VelControlCore::Instance->AllWindowsClosed.RemoveReceiver(this);
+    if (VelControlCore::Instance)
+        VelControlCore::Instance->AllWindowsClosed.RemoveReceiver(this);
     delete CurrentTheme;
     CurrentTheme = nullptr;
     if (Instance == this)

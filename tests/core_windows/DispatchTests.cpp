@@ -56,8 +56,11 @@ TEST_F(DispatchTest, CaptureTakesEveryMouseMessage)
     EXPECT_EQ(left.inputs[1].point, VelPoint(290, 290));
     EXPECT_TRUE(right.inputs.empty());
 
-    // A captured control that dies leaves no dangling target.
+    // A captured control that dies leaves no dangling target, and the window
+    // no longer holds the platform's pointer.
+    ASSERT_EQ(::GetCapture(), window.GetHandle());
     left.Destroy();
+    EXPECT_EQ(::GetCapture(), nullptr);
     Send(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 50));
     EXPECT_EQ(right.inputs.size(), 1u);
 }

@@ -221,8 +221,11 @@ void VelControlCore::CreateNativeWindow(VelAbstractControl* control)
 
 void VelControlCore::ForgetControl(VelAbstractControl* control)
 {
-    if (m_captured == control)
+    if (m_captured == control) {
+        // The platform's capture would keep sending the pointer to its window.
         m_captured = nullptr;
+        ::ReleaseCapture();
+    }
     if (m_focused == control)
         m_focused = nullptr;
     // Pending entries of every thread move to the nearest ancestor still alive.

@@ -1,6 +1,7 @@
 #include "VelThemeDefault.h"
 
 #include "VelBackground.h"
+#include "VelTextState.h"
 #include "VelToolkitStatics.h"
 #include "VelVisualObject.h"
 
@@ -23,30 +24,6 @@ VelColor& Grey(VelColor& color, BYTE level)
     return color;
 }
 
-// Font, text colour, text format and opaque mode of a canvas for one scope.
-class TextState {
-public:
-    explicit TextState(VelCanvas* canvas)
-        : m_canvas(canvas), m_font(canvas->GetFont()), m_color(canvas->GetTextColor()),
-          m_format(canvas->GetTextFormat()), m_opaque(canvas->IsOpaque())
-    {
-    }
-    ~TextState()
-    {
-        m_canvas->SetFont(m_font);
-        m_canvas->SetTextColor(m_color);
-        m_canvas->SetTextFormat(m_format);
-        m_canvas->SetOpaque(m_opaque);
-    }
-
-private:
-    VelCanvas* m_canvas;
-    VelFont* m_font;
-    VelColor m_color;
-    UINT m_format;
-    bool m_opaque;
-};
-
 // Pen of the canvas for one scope.
 class PenState {
 public:
@@ -57,20 +34,6 @@ private:
     VelCanvas* m_canvas;
     VelPen* m_pen;
 };
-
-void DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
-                  const std::wstring& text, const SIZE* size, bool transparent)
-{
-    TextState state(canvas);
-    canvas->SetFont(font);
-    canvas->SetTextColor(color);
-    if (transparent)
-        canvas->SetOpaque(false);
-    if (size)
-        canvas->DrawText(text, point, *size);
-    else
-        canvas->DrawTextAtWhole(text, point);
-}
 
 }  // namespace
 
@@ -91,6 +54,20 @@ VelRect VelThemeDefault::ContentRect(const RECT& rect, const VelVisualObject* co
                           rect.bottom - margins.bottom);
     }
     return content;
+}
+
+void VelThemeDefault::DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
+                  const std::wstring& text, const SIZE* size, bool transparent)
+{
+    VelTextState state(canvas);
+    canvas->SetFont(font);
+    canvas->SetTextColor(color);
+    if (transparent)
+        canvas->SetOpaque(false);
+    if (size)
+        canvas->DrawText(text, point, *size);
+    else
+        canvas->DrawTextAtWhole(text, point);
 }
 
 VelColor& VelThemeDefault::GetBackgroundColor(VelColor& c) { return SystemColor(c, COLOR_BACKGROUND); }
@@ -341,7 +318,7 @@ void DrawMenuText(VelThemeDefault* theme, VelCanvas* canvas, const VelPoint& poi
                   const SIZE& rowSize, const VelColor& color)
 {
     const TEXTMETRICW& metrics = theme->GetTextMetrics(canvas)->metrics;
-    TextState state(canvas);
+    VelTextState state(canvas);
     canvas->SetOpaque(false);
     canvas->SetTextColor(color);
     canvas->SetTextFormat(DT_END_ELLIPSIS);
@@ -385,7 +362,8 @@ void VelThemeDefault::DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& r
     FillWith(canvas, rect, GetGroupHeaderColor(color));
 }
 
-void VelThemeDefault::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text)
+void VelThemeDefault::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                          const SIZE&)
 {
     VelColor color;
     DrawTextWith(canvas, GetGroupHeaderFont(), GetGroupHeaderTextColor(color), point, text, nullptr, false);
@@ -396,7 +374,7 @@ namespace {
 void DrawGroupMark(VelThemeDefault* theme, VelCanvas* canvas, const RECT& rect, const wchar_t* mark)
 {
     VelColor color;
-    TextState state(canvas);
+    VelTextState state(canvas);
     canvas->SetTextColor(theme->GetGroupHeaderTextColor(color));
     canvas->DrawText(mark, VelPoint(rect.right - 20, rect.top), SIZE{VelCanvas::kMeasure, VelCanvas::kMeasure});
 }
@@ -489,7 +467,7 @@ void VelThemeDefault::DrawButtonContent(VelCanvas* canvas, const RECT& rect, con
     }
     if (!caption.empty()) {
         VelColor color;
-        TextState state(canvas);
+        VelTextState state(canvas);
         canvas->SetFont(GetTextFont());
         canvas->SetOpaque(false);
         canvas->SetTextFormat(DT_CENTER | DT_VCENTER);
@@ -536,7 +514,7 @@ void VelThemeDefault::DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const 
                                      const std::wstring& subLabel, const VelVisualObject* control)
 {
     const VelRect content = ContentRect(rect, control);
-    TextState state(canvas);
+    VelTextState state(canvas);
     canvas->SaveState();
     canvas->SetOpaque(false);
     canvas->SetFont(GetKeyFont());

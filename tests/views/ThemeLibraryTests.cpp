@@ -93,9 +93,13 @@ TEST_F(ThemeLibraryTest, SilverHoldsEveryImageTheViewsAskFor)
     EXPECT_EQ(SizeOf(theme, 218).cx, key.cx);
     EXPECT_LE(key.cx, 480 / 4);
     EXPECT_LE(key.cy, tab.cy) << "a key fits a keypad row";
-    // The keypad's faces are bitmaps, the rest PNG images over gradients.
+    // The keypad's faces are bitmaps, the rest PNG images that let the
+    // gradients behind them show through their margins.
     EXPECT_NE(theme->GetImage(219)->GetHandle(), nullptr);
-    EXPECT_NE(theme->GetImage(175)->GetImage(), nullptr);
+    ASSERT_NE(theme->GetImage(175)->GetImage(), nullptr);
+    canvas->DrawBitmap(*theme->GetImage(175), VelPoint(0, 0), SRCCOPY);
+    EXPECT_EQ(Pixel(1, 1), ground);
+    EXPECT_GT(GetGValue(Pixel(title.cx / 2, 12)), 150) << "a silver plate";
 }
 
 TEST_F(ThemeLibraryTest, ImagesAreKeptAndABitmapWinsOverAPng)

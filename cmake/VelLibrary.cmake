@@ -27,3 +27,17 @@ function(vel_test_executable name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${VEL_OUT} PROPERTIES TIMEOUT 120)
 endfunction()
+
+# A resource-only library built from a resource script, laid out in a folder
+# beside the program (Languages, Themes).
+function(vel_resource_library name script folder)
+  add_library(${name} MODULE ${script})
+  set_target_properties(${name} PROPERTIES
+    PREFIX "" SUFFIX ".dll"
+    LINKER_LANGUAGE C
+    LIBRARY_OUTPUT_DIRECTORY ${VEL_OUT}/${folder}
+    # windres takes none of the compilers' warning options.
+    COMPILE_OPTIONS "")
+  # No code, so no entry point: the loader then calls nothing.
+  target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
+endfunction()

@@ -427,9 +427,9 @@ public:
     {
         Write("SelectedText", c, p, s);
     }
-    void DrawGroupHeaderText(VelCanvas* c, const VelPoint& p, const std::wstring&) override
+    void DrawGroupHeaderText(VelCanvas* c, const VelPoint& p, const std::wstring&, const SIZE& s) override
     {
-        Write("GroupText", c, p, SIZE{0, 0});
+        Write("GroupText", c, p, s);
     }
 
     std::vector<std::string> calls;
@@ -554,6 +554,9 @@ TEST_F(ItemPaintTest, TextGoesToTheTopLeftInTheItemsOwnFormat)
             const int measure = VelCanvas::kMeasure;
             EXPECT_EQ(text.size.cx, measure) << "the canvas measures the text";
             EXPECT_EQ(text.size.cy, measure);
+        } else {
+            EXPECT_EQ(text.size.cx, 100) << "the header row's size";
+            EXPECT_EQ(text.size.cy, 40);
         }
     }
     EXPECT_EQ(canvas->GetTextFormat(), before) << "the next painter finds the format it left";

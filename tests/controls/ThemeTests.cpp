@@ -157,7 +157,7 @@ TEST_F(ThemeTest, TextPartsPutTheCanvasBack)
     const UINT format = canvas->GetTextFormat();
     theme.DrawMenuItemText(canvas.get(), VelPoint(0, 0), L"Menu", SIZE{100, 30});
     theme.DrawPressedItemText(canvas.get(), VelPoint(0, 0), L"Item", SIZE{100, 30});
-    theme.DrawGroupHeaderText(canvas.get(), VelPoint(0, 0), L"A");
+    theme.DrawGroupHeaderText(canvas.get(), VelPoint(0, 0), L"A", SIZE{100, 30});
     EXPECT_EQ(canvas->GetFont(), font);
     EXPECT_EQ(canvas->GetTextFormat(), format);
     EXPECT_TRUE(canvas->IsOpaque());

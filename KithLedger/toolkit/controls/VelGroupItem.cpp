@@ -28,7 +28,8 @@ void VelGroupItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     if (!CurrentTheme)
         return;
     FormatScope format(canvas, GetFormat());
-    CurrentTheme->DrawGroupHeaderText(canvas, VelPoint(rect.left, rect.top), GetText());
+    const VelRect row(rect);
+    CurrentTheme->DrawGroupHeaderText(canvas, VelPoint(rect.left, rect.top), GetText(), row.GetSize());
 }
 
 void VelGroupItem::PaintState(VelCanvas* canvas, const RECT& rect)

@@ -108,7 +108,9 @@ public:
                                           const SIZE& rowSize) = 0;
     virtual void DrawItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text) = 0;
     virtual void DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& rect) = 0;
-    virtual void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text) = 0;
+    // `size`: the header row's width and height.
+    virtual void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                     const SIZE& size) = 0;
     virtual void DrawCollapsedGroupMark(VelCanvas* canvas, const RECT& rect) = 0;
     virtual void DrawExpandedGroupMark(VelCanvas* canvas, const RECT& rect) = 0;
     virtual void DrawToolbarButtonBackground(VelCanvas* canvas, const RECT& rect) = 0;

@@ -35,20 +35,6 @@ private:
     VelPen* m_pen;
 };
 
-void DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
-                  const std::wstring& text, const SIZE* size, bool transparent)
-{
-    VelCanvasTextState state(canvas);
-    canvas->SetFont(font);
-    canvas->SetTextColor(color);
-    if (transparent)
-        canvas->SetOpaque(false);
-    if (size)
-        canvas->DrawText(text, point, *size);
-    else
-        canvas->DrawTextAtWhole(text, point);
-}
-
 }  // namespace
 
 void VelThemeDefault::FillWith(VelCanvas* canvas, const RECT& rect, const VelColor& color)
@@ -68,6 +54,20 @@ VelRect VelThemeDefault::ContentRect(const RECT& rect, const VelVisualObject* co
                           rect.bottom - margins.bottom);
     }
     return content;
+}
+
+void VelThemeDefault::DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
+                  const std::wstring& text, const SIZE* size, bool transparent)
+{
+    VelCanvasTextState state(canvas);
+    canvas->SetFont(font);
+    canvas->SetTextColor(color);
+    if (transparent)
+        canvas->SetOpaque(false);
+    if (size)
+        canvas->DrawText(text, point, *size);
+    else
+        canvas->DrawTextAtWhole(text, point);
 }
 
 VelColor& VelThemeDefault::GetBackgroundColor(VelColor& c) { return SystemColor(c, COLOR_BACKGROUND); }
@@ -362,7 +362,8 @@ void VelThemeDefault::DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& r
     FillWith(canvas, rect, GetGroupHeaderColor(color));
 }
 
-void VelThemeDefault::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text)
+void VelThemeDefault::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                          const SIZE&)
 {
     VelColor color;
     DrawTextWith(canvas, GetGroupHeaderFont(), GetGroupHeaderTextColor(color), point, text, nullptr, false);

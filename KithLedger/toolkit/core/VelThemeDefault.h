@@ -86,7 +86,7 @@ public:
     void DrawMenuDisabledItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& rowSize) override;
     void DrawItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text) override;
     void DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text) override;
+    void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
     void DrawCollapsedGroupMark(VelCanvas* canvas, const RECT& rect) override;
     void DrawExpandedGroupMark(VelCanvas* canvas, const RECT& rect) override;
     void DrawToolbarButtonBackground(VelCanvas* canvas, const RECT& rect) override;
@@ -114,4 +114,8 @@ protected:
     static void FillWith(VelCanvas* canvas, const RECT& rect, const VelColor& color);
     // The rectangle less the control's margins; all of it without a control.
     static VelRect ContentRect(const RECT& rect, const VelVisualObject* control);
+    // Draws with the font and colour, the canvas's text records put back after;
+    // with a size through the current format, else the whole text at the point.
+    static void DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
+                             const std::wstring& text, const SIZE* size, bool transparent);
 };

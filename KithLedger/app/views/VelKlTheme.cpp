@@ -1,0 +1,293 @@
+#include "VelKlTheme.h"
+
+#include "VelScreenMetrics.h"
+#include "VelCanvasTextState.h"
+#include "VelThemeLibrary.h"
+
+namespace {
+
+const UINT kImageKeyFacePressed = 218;
+const UINT kImageKeyFace = 219;
+const UINT kImageGroupExpanded = 224;
+const UINT kImageGroupCollapsed = 225;
+
+const unsigned kGradientLevels = 32;
+const float kPressedLightening = 0.15f;
+const int kKeyPressedState = 2;
+
+const wchar_t kFace[] = L"verdana";
+const int kBold = 700;
+
+const VelColor kSlate(58, 69, 85);
+const VelColor kWhite(255, 255, 255);
+const VelColor kSelectionTop(100, 121, 149);
+const VelColor kSelectionBottom(64, 77, 95);
+
+VelColor& Set(VelColor& color, const VelColor& value)
+{
+    color = value;
+    return color;
+}
+
+VelColor Lightened(VelColor color, float f)
+{
+    color.Lighten(f);
+    return color;
+}
+
+// A two-stop ramp, top to bottom.
+void AddStops(VelGradient& gradient, const VelColor& top, const VelColor& bottom)
+{
+    gradient.AddColorPoint(0, top);
+    gradient.AddColorPoint(100, bottom);
+}
+
+int ShorterSide() { return VelScreenMetrics::GetShorterSide(); }
+
+// Saves the canvas's state for one scope.
+class SavedState {
+public:
+    explicit SavedState(VelCanvas* canvas) : m_canvas(canvas) { m_canvas->SaveState(); }
+    SavedState(const SavedState&) = delete;
+    SavedState& operator=(const SavedState&) = delete;
+    ~SavedState() { m_canvas->RestoreState(); }
+
+private:
+    VelCanvas* m_canvas;
+};
+
+}  // namespace
+
+// Every level of the gradients is computed, the group header's too: a canvas
+// that fills in bands reads every level, and an uncomputed one is black.
+VelKlTheme::VelKlTheme()
+    : m_smallFont(kFace, 9, 0),
+      m_smallBoldFont(kFace, 9, kBold),
+      m_tinyFont(kFace, 8, 0),
+      m_tinyBoldFont(kFace, 8, kBold),
+      m_mediumFont(kFace, 11, 0),
+      m_mediumBoldFont(kFace, 11, kBold),
+      m_hugeFont(kFace, 24, 0),
+      m_pen(PS_SOLID, 1, kWhite),
+      m_groupHeaderGradient(kGradientLevels, false),
+      m_selectionGradient(kGradientLevels, false),
+      m_pressedGradient(kGradientLevels, false),
+      m_mediumMetrics()
+{
+    AddStops(m_groupHeaderGradient, VelColor(106, 130, 166), VelColor(59, 70, 88));
+    AddStops(m_selectionGradient, kSelectionTop, kSelectionBottom);
+    AddStops(m_pressedGradient, Lightened(kSelectionTop, kPressedLightening),
+             Lightened(kSelectionBottom, kPressedLightening));
+    m_mediumMetrics.stale = 1;
+}
+
+VelKlTheme::~VelKlTheme() {}
+
+VelColor& VelKlTheme::GetBackgroundColor(VelColor& c) { return Set(c, kSlate); }
+VelColor& VelKlTheme::GetGridBackgroundColor(VelColor& c) { return Set(c, kSlate); }
+VelColor& VelKlTheme::GetStaticTextColor(VelColor& c) { return Set(c, VelColor(0, 0, 0)); }
+VelColor& VelKlTheme::GetButtonFaceColor(VelColor& c) { return Set(c, VelColor(206, 235, 206)); }
+VelColor& VelKlTheme::GetButtonPressedFaceColor(VelColor& c) { return Set(c, VelColor(226, 255, 226)); }
+VelColor& VelKlTheme::GetButtonAltFaceColor(VelColor& c) { return Set(c, VelColor(164, 188, 164)); }
+VelColor& VelKlTheme::GetButtonDisabledFaceColor(VelColor& c) { return Set(c, VelColor(76, 76, 76)); }
+VelColor& VelKlTheme::GetItemColor(VelColor& c) { return Set(c, kSlate); }
+VelColor& VelKlTheme::GetItemTextColor(VelColor& c) { return Set(c, VelColor(245, 245, 245)); }
+VelColor& VelKlTheme::GetMenuItemColor(VelColor& c) { return Set(c, VelColor(233, 238, 238)); }
+VelColor& VelKlTheme::GetMenuItemTextColor(VelColor& c) { return Set(c, VelColor(0, 0, 187)); }
+VelColor& VelKlTheme::GetMenuPressedItemColor(VelColor& c) { return Set(c, VelColor(199, 121, 75)); }
+VelColor& VelKlTheme::GetMenuPressedItemTextColor(VelColor& c) { return Set(c, VelColor(79, 79, 79)); }
+VelColor& VelKlTheme::GetMenuDisabledItemColor(VelColor& c) { return Set(c, VelColor(233, 238, 238)); }
+VelColor& VelKlTheme::GetMenuDisabledItemTextColor(VelColor& c) { return Set(c, VelColor(119, 119, 255)); }
+VelColor& VelKlTheme::GetDimTextColor(VelColor& c) { return Set(c, VelColor(179, 179, 179)); }
+VelColor& VelKlTheme::GetMenuBorderColor(VelColor& c) { return Set(c, VelColor(101, 147, 207)); }
+VelColor& VelKlTheme::GetGroupHeaderColor(VelColor& c) { return Set(c, VelColor(44, 52, 63)); }
+VelColor& VelKlTheme::GetGroupHeaderTextColor(VelColor& c) { return Set(c, kWhite); }
+VelColor& VelKlTheme::GetToolbarButtonColor(VelColor& c) { return Set(c, VelColor(0, 58, 19)); }
+VelColor& VelKlTheme::GetToolbarButtonTextColor(VelColor& c) { return Set(c, kWhite); }
+VelColor& VelKlTheme::GetToolbarColor(VelColor& c) { return Set(c, kSlate); }
+VelColor& VelKlTheme::GetToolbarTextColor(VelColor& c) { return Set(c, kWhite); }
+VelColor& VelKlTheme::GetGridLineColor(VelColor& c) { return Set(c, VelColor(82, 94, 110)); }
+VelColor& VelKlTheme::GetScrollTrackColor(VelColor& c) { return Set(c, VelColor(214, 217, 220)); }
+VelColor& VelKlTheme::GetScrollTrackActiveColor(VelColor& c) { return GetScrollTrackColor(c); }
+VelColor& VelKlTheme::GetScrollThumbColor(VelColor& c) { return Set(c, VelColor(84, 102, 130)); }
+VelColor& VelKlTheme::GetScrollThumbActiveColor(VelColor& c) { return GetScrollThumbColor(c); }
+VelColor& VelKlTheme::GetKeypadColor(VelColor& c) { return Set(c, VelColor(58, 70, 86)); }
+VelColor& VelKlTheme::GetMenuSeparatorColor(VelColor& c) { return Set(c, VelColor(154, 198, 255)); }
+VelColor& VelKlTheme::GetGridLabelColor(VelColor& c) { return Set(c, kWhite); }
+
+// The scroll bar overlays the whole control.
+RECT& VelKlTheme::GetScrollbarRect(RECT& result, const RECT& rect)
+{
+    result = rect;
+    return result;
+}
+
+VelFont* VelKlTheme::GetGroupHeaderFont() { return &m_mediumFont; }
+VelFont* VelKlTheme::GetKeyFont() { return &m_tinyBoldFont; }
+VelFont* VelKlTheme::GetKeySubFont() { return &m_tinyFont; }
+VelFont* VelKlTheme::GetToolbarItemFont() { return &m_tinyFont; }
+VelFont* VelKlTheme::GetLargeFont() { return &m_hugeFont; }
+VelFont* VelKlTheme::GetMediumFont() { return &m_mediumFont; }
+VelFont* VelKlTheme::GetMediumBoldFont() { return &m_mediumBoldFont; }
+VelFont* VelKlTheme::GetSmallFont() { return &m_smallFont; }
+VelFont* VelKlTheme::GetSmallBoldFont() { return &m_smallBoldFont; }
+VelFont* VelKlTheme::GetTinyFont() { return &m_tinyFont; }
+VelFont* VelKlTheme::GetTinyBoldFont() { return &m_tinyBoldFont; }
+
+SIZE& VelKlTheme::GetKeySize(SIZE& size)
+{
+    const VelBitmap* face = GetImage(kImageKeyFace);
+    size = face ? face->GetSize() : SIZE{0, 0};
+    return size;
+}
+
+// The separator stops short of both ends of the row, which keep the item colour.
+void VelKlTheme::DrawGridLine(VelCanvas* canvas, const VelPoint& start, const VelPoint& end)
+{
+    const int s = ShorterSide();
+    const int bottom = start.y + s / 240;
+    const int inset = s / 30;
+    VelColor item;
+    VelColor line;
+    GetItemColor(item);
+    GetGridLineColor(line);
+    FillWith(canvas, RECT{start.x, start.y, start.x + inset, bottom}, item);
+    FillWith(canvas, RECT{start.x + inset, start.y, end.x - inset, bottom}, line);
+    FillWith(canvas, RECT{end.x - inset, start.y, end.x, bottom}, item);
+}
+
+void VelKlTheme::DrawGridThickLine(VelCanvas* canvas, const VelPoint& start, const VelPoint& end)
+{
+    VelColor line;
+    FillWith(canvas, RECT{start.x, start.y, end.x, start.y + ShorterSide() / 240}, GetGridLineColor(line));
+}
+
+void VelKlTheme::DrawGridLabel(VelCanvas* canvas, const std::wstring& text, const VelPoint& point)
+{
+    VelColor color;
+    DrawTextWith(canvas, GetLargeFont(), GetGridLabelColor(color), point, text, nullptr, true);
+}
+
+void VelKlTheme::DrawSelectedItemBackground(VelCanvas* canvas, const RECT& rect)
+{
+    canvas->FillGradient(rect, m_selectionGradient, kGradientVertical);
+}
+
+void VelKlTheme::DrawPressedItemBackground(VelCanvas* canvas, const RECT& rect)
+{
+    canvas->FillGradient(rect, m_pressedGradient, kGradientVertical);
+}
+
+void VelKlTheme::DrawItemBackground(VelCanvas* canvas, const RECT& rect)
+{
+    VelColor color;
+    canvas->SetBackColor(GetItemColor(color));
+    canvas->FillRect(rect);
+}
+
+void VelKlTheme::DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& rect)
+{
+    SavedState saved(canvas);
+    canvas->FillGradient(rect, m_groupHeaderGradient, kGradientVertical);
+}
+
+void VelKlTheme::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                     const SIZE& size)
+{
+    const int y = point.y + (size.cy - GetMediumTextMetrics(canvas)->metrics.tmHeight) / 2;
+    VelColor color;
+    DrawTextWith(canvas, GetMediumFont(), GetGroupHeaderTextColor(color), VelPoint(point.x + ShorterSide() / 10, y),
+                 text, nullptr, true);
+}
+
+void VelKlTheme::DrawGroupMark(VelCanvas* canvas, const RECT& rect, UINT imageId)
+{
+    const int s = ShorterSide();
+    if (const VelBitmap* mark = GetImage(imageId))
+        canvas->DrawBitmap(*mark, VelPoint(rect.left + s / 30, rect.top + s / 33), SRCCOPY);
+}
+
+void VelKlTheme::DrawCollapsedGroupMark(VelCanvas* canvas, const RECT& rect)
+{
+    DrawGroupMark(canvas, rect, kImageGroupCollapsed);
+}
+
+void VelKlTheme::DrawExpandedGroupMark(VelCanvas* canvas, const RECT& rect)
+{
+    DrawGroupMark(canvas, rect, kImageGroupExpanded);
+}
+
+void VelKlTheme::DrawButtonFace(VelCanvas*, const RECT&, int, const VelVisualObject*) {}
+
+void VelKlTheme::DrawKeyBackground(VelCanvas* canvas, const RECT& rect, int, const VelVisualObject*)
+{
+    SavedState saved(canvas);
+    VelColor color;
+    FillWith(canvas, rect, GetKeypadColor(color));
+}
+
+void VelKlTheme::DrawKeyFace(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject*)
+{
+    const VelBitmap* face = GetImage(state == kKeyPressedState ? kImageKeyFacePressed : kImageKeyFace);
+    if (!face)
+        return;
+    const VelRect area(rect);
+    VelPoint at(rect.left, rect.top);
+    if (face->GetWidth() < area.GetWidth())
+        at.x += (area.GetWidth() - face->GetWidth()) / 2;
+    if (face->GetHeight() < area.GetHeight())
+        at.y += (area.GetHeight() - face->GetHeight()) / 2;
+    canvas->DrawBitmap(*face, at, SRCCOPY);
+}
+
+namespace {
+
+int LineHeight(VelCanvas* canvas)
+{
+    const TEXTMETRICW metrics = canvas->GetTextMetrics(nullptr).metrics;
+    return metrics.tmHeight + metrics.tmExternalLeading;
+}
+
+}  // namespace
+
+// With a sub-label the two lines stack from just below the top; without one
+// the label is centred in the whole key.
+void VelKlTheme::DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::wstring& label,
+                                const std::wstring& subLabel, const VelVisualObject*)
+{
+    const VelRect key(rect);
+    VelCanvasTextState text(canvas);
+    SavedState saved(canvas);
+    canvas->SetOpaque(false);
+    canvas->SetFont(GetKeyFont());
+    canvas->SetTextFormat(DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (subLabel.empty()) {
+        canvas->DrawText(label, VelPoint(key.left, key.top), key.GetSize());
+        return;
+    }
+    const int top = key.top + ShorterSide() / 120;
+    const int labelHeight = LineHeight(canvas);
+    canvas->DrawText(label, VelPoint(key.left, top), SIZE{key.GetWidth(), labelHeight});
+    canvas->SetFont(GetKeySubFont());
+    canvas->DrawText(subLabel, VelPoint(key.left, top + labelHeight), SIZE{key.GetWidth(), LineHeight(canvas)});
+}
+
+VelBitmap* VelKlTheme::GetImage(UINT resourceId)
+{
+    auto cached = m_images.find(resourceId);
+    if (cached != m_images.end())
+        return cached->second.get();
+    // Without a library the program's own module would be searched instead.
+    HMODULE library = GetThemeModule();
+    VelBitmap* image = library ? VelBitmap::LoadResource(resourceId, library) : nullptr;
+    if (image)
+        m_images[resourceId].reset(image);
+    return image;
+}
+
+const VelTextMetrics* VelKlTheme::GetMediumTextMetrics(VelCanvas* canvas)
+{
+    if (m_mediumMetrics.stale)
+        m_mediumMetrics = canvas->GetTextMetrics(GetMediumFont());
+    return &m_mediumMetrics;
+}

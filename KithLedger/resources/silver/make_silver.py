@@ -1,0 +1,412 @@
+#!/usr/bin/env python3
+"""Draws the images of the "Silver" theme library and writes the resource
+script that binds them to the ids the views ask for.
+
+Usage: make_silver.py OUTPUT_DIR
+
+Sized for a 480 x 640 screen: the title-bar buttons are 60 high (with the
+bar's L / 160 that makes the L / 10 of the other views), the tab images 38
+high (the tab bar's H / 24 brings it to L / 10, and it is the keypad's row
+height), the key face fits a quarter of the width by that row.
+"""
+
+import math
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from raster import (Image, Shape, arc, bar, circle, ellipse, intersect, outline, polygon, polyline,  # noqa: E402
+                    rotate_points, rounded_rect, segment, shifted, union, vertical)
+
+# The palette of the program's own theme, and the silver of this library.
+SLATE = (58, 69, 85)
+KEYPAD = (58, 70, 86)
+INK = (44, 54, 70)
+SILVER_TOP = (244, 246, 249)
+SILVER_BOTTOM = (176, 184, 196)
+SILVER_EDGE = (112, 122, 138)
+GLYPH_LIGHT = (214, 220, 229)
+BLUE_TOP = (148, 172, 206)
+BLUE_BOTTOM = (84, 106, 140)
+GOLD = (246, 196, 64)
+GOLD_EDGE = (176, 120, 24)
+
+
+class Box:
+    """Maps a glyph's unit square onto a square of pixels."""
+
+    def __init__(self, x, y, size):
+        self.x, self.y, self.size = x, y, size
+
+    def p(self, ux, uy):
+        return self.x + ux * self.size, self.y + uy * self.size
+
+    def pts(self, points):
+        return [self.p(x, y) for x, y in points]
+
+    def s(self, u):
+        return u * self.size
+
+
+def grown(shape, by):
+    return Shape(lambda x, y: shape.sd(x, y) - by, (shape.box[0] - by, shape.box[1] - by,
+                                                    shape.box[2] + by, shape.box[3] + by))
+
+
+def with_badge(base, badge, clearance):
+    """The badge over the base, with a gap cut around it."""
+    return union(base - grown(badge, clearance), badge)
+
+
+# Glyphs: each returns one shape inside its box, details cut out of it so it
+# reads in a single colour on any background.
+
+def handset(b):
+    # The handle bows to the lower left; the ear and mouth pads stand inwards
+    # from its ends, towards the face.
+    cx, cy = b.p(0.96, 0.04)
+
+    def pad(angle):
+        a = math.radians(angle)
+        inner, outer = b.s(0.36), b.s(0.74)
+        return bar(cx + inner * math.cos(a), cy + inner * math.sin(a),
+                   cx + outer * math.cos(a), cy + outer * math.sin(a), b.s(0.17), b.s(0.09))
+
+    return union(arc(cx, cy, b.s(0.64), b.s(0.13), 104, 166), pad(101), pad(169))
+
+
+def envelope(b):
+    body = rounded_rect(*b.p(0.06, 0.2), *b.p(0.94, 0.8), b.s(0.07))
+    flap = polyline(b.pts([(0.08, 0.24), (0.5, 0.56), (0.92, 0.24)]), b.s(0.045))
+    return body - flap
+
+
+def star(b, inner=0.42):
+    points = []
+    for i in range(10):
+        angle = math.radians(-90 + 36 * i)
+        r = 0.48 if i % 2 == 0 else 0.48 * inner
+        points.append((0.5 + r * math.cos(angle), 0.54 + r * math.sin(angle)))
+    return polygon(b.pts(points))
+
+
+def person(b):
+    head = circle(*b.p(0.5, 0.3), b.s(0.19))
+    shoulders = intersect(ellipse(*b.p(0.5, 0.98), b.s(0.4), b.s(0.42)),
+                          rounded_rect(*b.p(0.0, 0.5), *b.p(1.0, 0.92), b.s(0.06)))
+    return union(head, shoulders - grown(head, b.s(0.05)))
+
+
+def plus(b):
+    r = b.s(0.09)
+    return union(segment(*b.p(0.5, 0.12), *b.p(0.5, 0.88), r), segment(*b.p(0.12, 0.5), *b.p(0.88, 0.5), r))
+
+
+def arrow(b, angle):
+    """A bold arrow pointing at the angle (degrees, 0 = right, y down)."""
+    points = [(0.12, 0.42), (0.5, 0.42), (0.5, 0.2), (0.9, 0.5), (0.5, 0.8), (0.5, 0.58), (0.12, 0.58)]
+    return polygon(b.pts(rotate_points(points, angle, 0.5, 0.5)))
+
+
+def missed_mark(b):
+    # Down into the call, and bounced back out.
+    return polyline(b.pts([(0.12, 0.28), (0.42, 0.66), (0.62, 0.42), (0.9, 0.72)]), b.s(0.08)) | \
+        polygon(b.pts([(0.66, 0.22), (0.92, 0.22), (0.92, 0.48)]))
+
+
+def cross(b):
+    r = b.s(0.11)
+    return segment(*b.p(0.2, 0.2), *b.p(0.8, 0.8), r) | segment(*b.p(0.8, 0.2), *b.p(0.2, 0.8), r)
+
+
+def letter_a(b):
+    r = b.s(0.1)
+    return polyline(b.pts([(0.18, 0.9), (0.5, 0.1), (0.82, 0.9)]), r) | segment(*b.p(0.32, 0.62), *b.p(0.68, 0.62), r)
+
+
+def briefcase(b):
+    body = rounded_rect(*b.p(0.06, 0.3), *b.p(0.94, 0.86), b.s(0.08))
+    handle = outline(rounded_rect(*b.p(0.34, 0.14), *b.p(0.66, 0.38), b.s(0.06)), b.s(0.05))
+    seam = rounded_rect(*b.p(0.0, 0.52), *b.p(1.0, 0.57), 0.5)
+    return union(body - seam, intersect(handle, rounded_rect(*b.p(0, 0), *b.p(1, 0.3), 0.5)))
+
+
+def tag(b):
+    shape = polygon(b.pts([(0.1, 0.1), (0.52, 0.1), (0.92, 0.5), (0.52, 0.92), (0.1, 0.5)]))
+    return shape - circle(*b.p(0.3, 0.3), b.s(0.08))
+
+
+def house(b):
+    roof = polygon(b.pts([(0.5, 0.08), (0.96, 0.5), (0.04, 0.5)]))
+    body = rounded_rect(*b.p(0.16, 0.42), *b.p(0.84, 0.92), b.s(0.03))
+    door = rounded_rect(*b.p(0.42, 0.62), *b.p(0.58, 0.96), b.s(0.02))
+    return union(roof, body) - door
+
+
+def mobile(b):
+    body = rounded_rect(*b.p(0.26, 0.04), *b.p(0.74, 0.96), b.s(0.09))
+    screen = rounded_rect(*b.p(0.33, 0.14), *b.p(0.67, 0.62), b.s(0.03))
+    keys = union(*[circle(*b.p(0.38 + 0.12 * i, 0.72 + 0.1 * j), b.s(0.035)) for i in range(3) for j in range(2)])
+    return body - screen - keys
+
+
+def photo(b):
+    frame = outline(rounded_rect(*b.p(0.08, 0.18), *b.p(0.92, 0.82), b.s(0.06)), b.s(0.05))
+    hills = polygon(b.pts([(0.14, 0.76), (0.4, 0.44), (0.56, 0.62), (0.68, 0.5), (0.86, 0.76)]))
+    sun = circle(*b.p(0.68, 0.34), b.s(0.08))
+    return union(frame, hills, sun)
+
+
+def chevron_back(b):
+    return polygon(b.pts([(0.1, 0.5), (0.5, 0.14), (0.5, 0.36), (0.9, 0.36), (0.9, 0.64), (0.5, 0.64),
+                          (0.5, 0.86)]))
+
+
+def reply(b):
+    head = polygon(b.pts([(0.08, 0.42), (0.42, 0.14), (0.42, 0.7)]))
+    tail = arc(*b.p(0.42, 0.86), b.s(0.44), b.s(0.09), 270, 360)
+    return union(head, tail)
+
+
+def menu_lines(b):
+    r = b.s(0.07)
+    return union(*[segment(*b.p(0.18, y), *b.p(0.82, y), r) for y in (0.26, 0.5, 0.74)])
+
+
+def contact_card(b):
+    card = rounded_rect(*b.p(0.02, 0.18), *b.p(0.98, 0.82), b.s(0.08))
+    face = person(Box(*b.p(0.1, 0.28), b.s(0.36)))
+    lines = union(*[segment(*b.p(0.54, y), *b.p(0.86, y), b.s(0.035)) for y in (0.38, 0.5, 0.62)])
+    return card - grown(face, b.s(0.0)) - lines
+
+
+def pencil(b):
+    body = [(0.2, 0.62), (0.66, 0.16), (0.84, 0.34), (0.38, 0.8)]
+    tip = [(0.2, 0.62), (0.38, 0.8), (0.1, 0.9)]
+    groove = segment(*b.p(0.25, 0.67), *b.p(0.33, 0.75), b.s(0.02))
+    return (polygon(b.pts(body)) | polygon(b.pts(tip))) - groove
+
+
+def triangle(b, angle):
+    points = rotate_points([(0.2, 0.14), (0.86, 0.5), (0.2, 0.86)], angle, 0.5, 0.5)
+    return polygon(b.pts(points))
+
+
+# Plates and the way a glyph sits on them.
+
+def draw_glyph(image, glyph, colour, shadow=None):
+    if shadow:
+        image.fill(shifted(glyph, 0, 1), shadow, opacity=0.55)
+    image.fill(glyph, colour)
+
+
+def silver_plate(image, x0, y0, x1, y1, radius, top=SILVER_TOP, bottom=SILVER_BOTTOM, edge=SILVER_EDGE):
+    plate = rounded_rect(x0, y0, x1, y1, radius)
+    image.fill(shifted(plate, 0, 1), (0, 0, 0), opacity=0.25)
+    image.fill(plate, edge)
+    inner = rounded_rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, radius - 1)
+    image.fill(inner, vertical(top, bottom, y0, y1))
+    # A gloss over the upper half.
+    gloss = intersect(inner, rounded_rect(x0, y0, x1, (y0 + y1) / 2.0, 0.5))
+    image.fill(gloss, (255, 255, 255), opacity=0.22)
+
+
+def title_button(glyph_fn, pressed, glyph_colour=None):
+    image = Image(60, 60)
+    if pressed:
+        silver_plate(image, 6, 6, 54, 54, 11, BLUE_TOP, BLUE_BOTTOM, (60, 76, 100))
+        colour = glyph_colour or (255, 255, 255)
+    else:
+        silver_plate(image, 6, 6, 54, 54, 11)
+        colour = glyph_colour or INK
+    draw_glyph(image, glyph_fn(Box(16, 16, 28)), colour)
+    return image
+
+
+def favourite_button(filled):
+    image = Image(60, 60)
+    silver_plate(image, 6, 6, 54, 54, 11)
+    shape = star(Box(14, 13, 32))
+    if filled:
+        image.fill(shape, GOLD_EDGE)
+        image.fill(grown(shape, -1.4), vertical((255, 226, 120), GOLD, 14, 44))
+    else:
+        image.fill(outline(shape, 1.6), INK)
+    return image
+
+
+def tab_image(glyph_fn, state, badge_fn=None):
+    """state: 'normal' (bare glyph), 'selected' (silver plate), 'highlighted' (blue plate)."""
+    image = Image(64, 38)
+    # A badge takes the lower right; the glyph steps aside for it.
+    glyph = glyph_fn(Box(13 if badge_fn else 17, 4, 30))
+    if badge_fn:
+        glyph = with_badge(glyph, badge_fn(Box(36, 17, 19)), 1.8)
+    if state == "normal":
+        draw_glyph(image, glyph, GLYPH_LIGHT, shadow=(0, 0, 0))
+    elif state == "selected":
+        silver_plate(image, 2, 1, 62, 37, 9)
+        draw_glyph(image, glyph, INK)
+    else:
+        silver_plate(image, 2, 1, 62, 37, 9, (206, 224, 248), (132, 162, 204), (70, 96, 136))
+        draw_glyph(image, glyph, (24, 40, 72))
+    return image
+
+
+def call_tab(bright):
+    image = Image(64, 38)
+    top, bottom = ((132, 214, 122), (52, 150, 60)) if bright else ((104, 188, 98), (34, 118, 46))
+    silver_plate(image, 2, 1, 62, 37, 9, top, bottom, (24, 84, 32))
+    draw_glyph(image, handset(Box(18, 4, 30)), (255, 255, 255), shadow=(0, 60, 0))
+    return image
+
+
+def list_icon(glyph_fn, colour):
+    image = Image(30, 30)
+    glyph = glyph_fn(Box(3, 3, 24))
+    image.fill(grown(glyph, 1.2), (20, 26, 34), opacity=0.6)
+    image.fill(glyph, colour)
+    return image
+
+
+def group_mark(angle):
+    image = Image(24, 24)
+    draw_glyph(image, triangle(Box(5, 5, 14), angle), (226, 232, 240), shadow=(0, 0, 0))
+    return image
+
+
+def dark_plate(image, x0, y0, x1, y1, radius, pressed):
+    top, bottom = ((128, 156, 198), (78, 102, 140)) if pressed else ((96, 114, 140), (60, 73, 93))
+    plate = rounded_rect(x0, y0, x1, y1, radius)
+    image.fill(shifted(plate, 0, 1), (0, 0, 0), opacity=0.3)
+    image.fill(plate, (156, 170, 190) if not pressed else (190, 208, 232))
+    inner = rounded_rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, radius - 1)
+    image.fill(inner, vertical(top, bottom, y0, y1))
+    gloss = intersect(inner, rounded_rect(x0, y0, x1, y0 + (y1 - y0) * 0.45, 0.5))
+    image.fill(gloss, (255, 255, 255), opacity=0.12)
+
+
+def action_button(glyph_fn, pressed):
+    # The caption is drawn from 36 pixels in: the glyph keeps to the left of it.
+    image = Image(212, 56)
+    dark_plate(image, 1, 1, 211, 54, 10, pressed)
+    draw_glyph(image, glyph_fn(Box(5, 14, 26)), (236, 240, 246), shadow=(0, 0, 0))
+    return image
+
+
+def name_button():
+    image = Image(300, 40)
+    dark_plate(image, 1, 1, 299, 38, 9, False)
+    return image
+
+
+def picture_frame():
+    image = Image(84, 84)
+    silver_plate(image, 1, 1, 83, 82, 10)
+    image.fill(rounded_rect(7, 7, 77, 77, 4), vertical((52, 62, 78), (36, 44, 56), 7, 77))
+    image.fill(person(Box(17, 17, 50)), (78, 92, 112))
+    return image
+
+
+def small_button(glyph_fn, pressed):
+    image = Image(64, 26)
+    if pressed:
+        silver_plate(image, 1, 1, 63, 25, 7, BLUE_TOP, BLUE_BOTTOM, (60, 76, 100))
+        colour = (255, 255, 255)
+    else:
+        silver_plate(image, 1, 1, 63, 25, 7)
+        colour = INK
+    draw_glyph(image, glyph_fn(Box(22, 3, 20)), colour)
+    return image
+
+
+def key_face(pressed):
+    image = Image(112, 34, KEYPAD)
+    if pressed:
+        silver_plate(image, 1, 1, 111, 33, 7, (170, 190, 216), (118, 138, 168), (64, 80, 104))
+    else:
+        silver_plate(image, 1, 1, 111, 33, 7)
+    return image
+
+
+# id -> (file name, kind, drawing). Kind "bmp" images are opaque (drawn over
+# the flat keypad colour); every other image is a PNG with alpha.
+def catalogue():
+    items = {}
+
+    def add(ids, name, kind, make, states=("normal", "selected", "highlighted")):
+        extension = "bmp" if kind == "bmp" else "png"
+        for state, rid in zip(states, ids):
+            file_name = "%s.%s" % (name, extension) if len(ids) == 1 else "%s-%s.%s" % (name, state, extension)
+            items[rid] = (file_name, kind, (lambda s=state: make(s)))
+
+    add((155, 156, 157), "tab-favorites", "png", lambda s: tab_image(star, s))
+    add((158, 159, 160), "tab-calls", "png", lambda s: tab_image(handset, s))
+    add((200, 202, 201), "tab-calls-outgoing", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, -45)))
+    add((204, 205, 203), "tab-calls-incoming", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, 135)))
+    add((207, 208, 206), "tab-calls-missed", "png", lambda s: tab_image(handset, s, cross))
+    add((161, 162, 163), "tab-contacts", "png", lambda s: tab_image(person, s, letter_a))
+    add((211, 214, 217), "tab-contacts-company", "png", lambda s: tab_image(person, s, briefcase))
+    add((212, 215, 209), "tab-contacts-category", "png", lambda s: tab_image(person, s, tag))
+    add((164, 165, 166), "tab-messages", "png", lambda s: tab_image(envelope, s))
+    add((236, 235), "tab-call-button", "png", lambda s: call_tab(s != "normal"))
+    pressable = ("normal", "pressed")
+
+    add((167,), "icon-outgoing", "png", lambda s: list_icon(lambda b: arrow(b, -45), (126, 214, 120)))
+    add((169,), "icon-missed", "png", lambda s: list_icon(missed_mark, (232, 96, 60)))
+    add((170,), "icon-incoming", "png", lambda s: list_icon(lambda b: arrow(b, 135), (118, 178, 240)))
+
+    def pair(ids, name, glyph_fn):
+        add(ids, name, "png", lambda s: title_button(glyph_fn, s != "normal"), pressable)
+
+    pair((175, 178), "button-new-contact", lambda b: with_badge(person(b), plus(Box(*b.p(0.52, 0.52), b.s(0.5))),
+                                                                 b.s(0.07)))
+    pair((177, 180), "button-back", chevron_back)
+    pair((220, 221), "button-dial", handset)
+    pair((222, 223), "button-reply", reply)
+    pair((233, 234), "button-list-menu", menu_lines)
+    add((176,), "button-favorite-off", "png", lambda s: favourite_button(False))
+    add((179,), "button-favorite-on", "png", lambda s: favourite_button(True))
+
+    def action(ids, name, glyph_fn):
+        add(ids, name, "png", lambda s: action_button(glyph_fn, s != "normal"), pressable)
+
+    action((196, 195), "action-call-mobile", mobile)
+    action((188, 187), "action-send-sms", envelope)
+    action((190, 189), "action-send-mms", photo)
+    action((192, 191), "action-call-home", house)
+    action((194, 193), "action-call-work", briefcase)
+
+    add((184,), "contact-name", "png", lambda s: name_button())
+    add((185,), "contact-frame", "png", lambda s: picture_frame())
+    add((232, 229), "button-contact-card", "png", lambda s: small_button(contact_card, s != "normal"),
+        pressable)
+    add((230, 231), "button-edit-contact", "png", lambda s: small_button(pencil, s != "normal"), pressable)
+
+    add((219, 218), "key-face", "bmp", lambda s: key_face(s != "normal"), pressable)
+    add((224,), "group-expanded", "png", lambda s: group_mark(90))
+    add((225,), "group-collapsed", "png", lambda s: group_mark(0))
+    return items
+
+
+def main(out_dir):
+    os.makedirs(out_dir, exist_ok=True)
+    lines = ["// Drawn by make_silver.py; not to be edited.", ""]
+    for rid, (name, kind, make) in sorted(catalogue().items()):
+        path = os.path.join(out_dir, name)
+        image = make()
+        if kind == "bmp":
+            image.save_bmp(path, KEYPAD)
+            lines.append('%d BITMAP "%s"' % (rid, path))
+        else:
+            image.save_png(path)
+            lines.append('%d PNG "%s"' % (rid, path))
+    # The script last, so a half-finished run leaves no script behind.
+    with open(os.path.join(out_dir, "Silver.rc"), "w") as rc:
+        rc.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_silver.py OUTPUT_DIR")
+    main(sys.argv[1])

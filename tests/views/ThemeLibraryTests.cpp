@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "VelFiles.h"
+#include "VelKlTheme.h"
+#include "VelThemeLibrary.h"
+#include "ViewTestSupport.h"
+
+namespace {
+
+// What the views ask the theme library for.
+const UINT kTabImages[] = {155, 156, 157, 158, 159, 160, 161, 162, 163, 164, 165, 166, 200, 201, 202,
+                           203, 204, 205, 206, 207, 208, 209, 211, 212, 214, 215, 217, 235, 236};
+const UINT kTitleButtons[] = {175, 178, 176, 179, 177, 180, 220, 221, 222, 223, 233, 234};
+const UINT kActionButtons[] = {187, 188, 189, 190, 191, 192, 193, 194, 195, 196};
+const UINT kOtherImages[] = {167, 169, 170, 184, 185, 218, 219, 224, 225, 229, 230, 231, 232};
+
+SIZE SizeOf(VelKlTheme* theme, UINT id)
+{
+    const VelBitmap* image = theme->GetImage(id);
+    return image ? image->GetSize() : SIZE{-1, -1};
+}
+
+TEST_F(ThemeLibraryTest, AMissingLibraryChangesNothing)
+{
+    if (GetThemeModule())
+        GTEST_SKIP() << "needs a process in which no theme library has loaded yet";
+    VelTheme* before = CurrentTheme;
+    EXPECT_EQ(LoadTheme(L"NoSuchTheme"), nullptr);
+    EXPECT_EQ(CurrentTheme, before);
+    EXPECT_EQ(GetThemeModule(), nullptr);
+
+    // The views still find the program's fonts, and no image.
+    VelKlTheme* imageless = GetCurrentTheme();
+    ASSERT_NE(imageless, nullptr);
+    EXPECT_NE(static_cast<VelTheme*>(imageless), CurrentTheme);
+    EXPECT_EQ(imageless, GetCurrentTheme());
+    EXPECT_EQ(imageless->GetImage(175), nullptr);
+    SIZE key;
+    EXPECT_EQ(imageless->GetKeySize(key).cx, 0);
+    EXPECT_EQ(key.cy, 0);
+    EXPECT_EQ(imageless->GetMediumFont()->GetPointSize(), 11);
+    imageless->DrawKeyFace(canvas.get(), VelRect(0, 0, 50, 50), 0, nullptr);
+    imageless->DrawCollapsedGroupMark(canvas.get(), VelRect(0, 0, 50, 50));
+    EXPECT_EQ(Lit(VelRect(0, 0, 50, 50)), VelRect(0, 0, 0, 0));
+}
+
+TEST_F(ThemeLibraryTest, SilverHoldsEveryImageTheViewsAskFor)
+{
+    VelKlTheme* theme = LoadTheme(L"Silver");
+    ASSERT_NE(theme, nullptr);
+    EXPECT_EQ(static_cast<VelTheme*>(theme), CurrentTheme);
+    EXPECT_EQ(GetCurrentTheme(), theme);
+    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(L"Silver").c_str()));
+
+    auto all = [](auto visit) {
+        for (UINT id : kTabImages) visit(id);
+        for (UINT id : kTitleButtons) visit(id);
+        for (UINT id : kActionButtons) visit(id);
+        for (UINT id : kOtherImages) visit(id);
+    };
+    all([&](UINT id) { EXPECT_NE(theme->GetImage(id), nullptr) << id; });
+
+    // Sized for a 480 x 640 screen (L = 640, S = 480).
+    const int titleBar = 640 / 10;
+    const SIZE tab = SizeOf(theme, 161);
+    EXPECT_EQ(640 / 24 + tab.cy, titleBar) << "the tab bar as high as the title bars";
+    for (UINT id : kTabImages) {
+        EXPECT_EQ(SizeOf(theme, id).cy, tab.cy) << id;
+        EXPECT_LE(SizeOf(theme, id).cx, 480 / 6) << id;
+    }
+    const SIZE title = SizeOf(theme, 175);
+    EXPECT_EQ(title.cy + 640 / 160, titleBar) << "the list tabs' title bar as high as the others'";
+    for (UINT id : kTitleButtons) {
+        EXPECT_LE(SizeOf(theme, id).cy, title.cy) << id;
+        EXPECT_LE(SizeOf(theme, id).cx, title.cy) << id;
+    }
+    // The action buttons keep to the contact view's grid pitch.
+    const int margin = 480 / 30;
+    const int gap = 480 / 20;
+    for (UINT id : kActionButtons) {
+        EXPECT_LE(SizeOf(theme, id).cx, (480 - 3 * margin) / 2) << id;
+        EXPECT_LE(SizeOf(theme, id).cy, (640 - titleBar - 6 * gap) / 5) << id;
+    }
+    EXPECT_LE(SizeOf(theme, 184).cy, SizeOf(theme, 185).cy) << "the name button fits beside the frame";
+    EXPECT_LE(SizeOf(theme, 229).cx + SizeOf(theme, 230).cx, SizeOf(theme, 184).cx);
+    EXPECT_GE(SizeOf(theme, 185).cx, 74) << "a 70 x 70 picture fits the frame";
+    SIZE key;
+    theme->GetKeySize(key);
+    EXPECT_EQ(key.cx, SizeOf(theme, 219).cx);
+    EXPECT_EQ(key.cy, SizeOf(theme, 219).cy);
+    EXPECT_EQ(SizeOf(theme, 218).cx, key.cx);
+    EXPECT_LE(key.cx, 480 / 4);
+    EXPECT_LE(key.cy, tab.cy) << "a key fits a keypad row";
+    // The keypad's faces are bitmaps, the rest PNG images that let the
+    // gradients behind them show through their margins.
+    EXPECT_NE(theme->GetImage(219)->GetHandle(), nullptr);
+    ASSERT_NE(theme->GetImage(175)->GetImage(), nullptr);
+    canvas->DrawBitmap(*theme->GetImage(175), VelPoint(0, 0), SRCCOPY);
+    EXPECT_EQ(Pixel(1, 1), ground);
+    EXPECT_GT(GetGValue(Pixel(title.cx / 2, 12)), 150) << "a silver plate";
+}
+
+TEST_F(ThemeLibraryTest, ImagesAreKeptAndABitmapWinsOverAPng)
+{
+    VelKlTheme* theme = LoadTheme(InstallProbeLibrary(L"Probe"));
+    ASSERT_NE(theme, nullptr);
+
+    VelBitmap* both = theme->GetImage(500);
+    ASSERT_NE(both, nullptr);
+    EXPECT_NE(both->GetHandle(), nullptr);
+    EXPECT_EQ(both->GetImage(), nullptr);
+    EXPECT_EQ(both->GetWidth(), 4) << "the bitmap, not the 8 x 8 PNG";
+    EXPECT_EQ(theme->GetImage(500), both) << "kept, not loaded again";
+
+    VelBitmap* png = theme->GetImage(501);
+    ASSERT_NE(png, nullptr);
+    EXPECT_NE(png->GetImage(), nullptr);
+    EXPECT_EQ(png->GetWidth(), 7);
+    EXPECT_EQ(png->GetHeight(), 3);
+    EXPECT_EQ(theme->GetImage(501), png);
+
+    EXPECT_EQ(theme->GetImage(502), nullptr) << "bytes that are no image";
+    EXPECT_EQ(theme->GetImage(502), nullptr);
+    EXPECT_EQ(theme->GetImage(9999), nullptr);
+}
+
+TEST_F(ThemeLibraryTest, KeyFacesAndGroupMarksComeFromTheLibrary)
+{
+    ScreenScope screen(240, 320);
+    VelKlTheme* theme = LoadTheme(InstallProbeLibrary(L"Probe"));
+    ASSERT_NE(theme, nullptr);
+    SIZE key;
+    EXPECT_EQ(theme->GetKeySize(key).cx, 10);
+    EXPECT_EQ(key.cy, 6);
+
+    // Centred in a larger key: 10 x 6 in 20 x 10.
+    theme->DrawKeyFace(canvas.get(), VelRect(20, 10, 40, 20), 0, nullptr);
+    EXPECT_EQ(Lit(VelRect(20, 10, 40, 20)), VelRect(25, 12, 35, 18));
+    EXPECT_EQ(Pixel(25, 12), RGB(200, 40, 40));
+    theme->DrawKeyFace(canvas.get(), VelRect(20, 10, 40, 20), 2, nullptr);
+    EXPECT_EQ(Pixel(25, 12), RGB(40, 200, 40)) << "the pressed face";
+    // A key smaller than its face: drawn from the corner, never shifted out.
+    theme->DrawKeyFace(canvas.get(), VelRect(60, 10, 66, 14), 1, nullptr);
+    EXPECT_EQ(Lit(VelRect(50, 0, 80, 30)), VelRect(60, 10, 70, 16));
+
+    // At (left + s / 30, top + s / 33); the probe has no collapsed mark.
+    theme->DrawExpandedGroupMark(canvas.get(), VelRect(100, 50, 200, 80));
+    EXPECT_EQ(Lit(VelRect(100, 50, 200, 80)), VelRect(108, 57, 114, 62));
+    EXPECT_EQ(Pixel(108, 57), RGB(40, 40, 200));
+    theme->DrawCollapsedGroupMark(canvas.get(), VelRect(100, 80, 200, 110));
+    EXPECT_EQ(Lit(VelRect(100, 80, 200, 110)), VelRect(0, 0, 0, 0));
+}
+
+TEST_F(ThemeLibraryTest, ASecondLibraryIsTakenOnlyOnceTheFirstsThemeIsGone)
+{
+    const std::wstring silverPath = LibraryPath(L"Silver");
+    VelKlTheme* first = LoadTheme(L"Silver");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->GetImage(175), nullptr);
+
+    struct Watch : VelObject {
+        void OnGone(VelObject*, const VelObjectDestroyEventArgs*)
+        {
+            gone = true;
+            libraryLoaded = ::GetModuleHandleW(path.c_str()) != nullptr;
+        }
+        std::wstring path;
+        bool gone = false;
+        bool libraryLoaded = false;
+    } watch;
+    watch.path = silverPath;
+    first->Destroying += VelBind(&watch, &Watch::OnGone);
+
+    const std::wstring probe = InstallProbeLibrary(L"Second");
+    VelKlTheme* second = LoadTheme(probe);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(watch.gone);
+    EXPECT_TRUE(watch.libraryLoaded) << "the old theme's images went before their library";
+    EXPECT_EQ(::GetModuleHandleW(silverPath.c_str()), nullptr) << "then the library was freed";
+    EXPECT_EQ(static_cast<VelTheme*>(second), CurrentTheme);
+    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(probe).c_str()));
+    EXPECT_EQ(second->GetImage(175), nullptr) << "images come from the new library";
+    EXPECT_NE(second->GetImage(500), nullptr);
+
+    // A failing load leaves the second one in place.
+    EXPECT_EQ(LoadTheme(L"NoSuchTheme"), nullptr);
+    EXPECT_EQ(static_cast<VelTheme*>(second), CurrentTheme);
+    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(probe).c_str()));
+}
+
+TEST(ThemeFolder, ListsTheLibrariesBesideTheProgram)
+{
+    EXPECT_EQ(GetThemesDirectory(), GetModuleDirectory() + L"Themes\\");
+    const std::vector<std::wstring> names = ListThemes();
+    EXPECT_NE(std::find(names.begin(), names.end(), L"Silver.dll"), names.end());
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 // own, a second process that changes the store, and waiting with a bound.
 #include <windows.h>
 
+#include <TestThreads.h>
 #include <VelDevStore.h>
 
 #include <functional>
@@ -24,10 +25,6 @@ DWORD RunKlDevice(const std::wstring& arguments);
 
 // Polls `done` until it holds or `ms` have passed, pumping this thread's messages.
 bool WaitFor(const std::function<bool()>& done, DWORD ms = 3000);
-
-// Threads of this process, still running, that began in the code of the
-// loaded module `name` (a stand-in's store watcher, say).
-std::vector<DWORD> ThreadsStartedIn(const wchar_t* name);
 
 boost::shared_ptr<VelDevStore> TestStore();
 DWORD AddContact(const std::wstring& fileAs, const std::wstring& first, const std::wstring& last,

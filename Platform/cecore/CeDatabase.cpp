@@ -138,6 +138,9 @@ BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume) {
     if (ok) --s.mounts;
     LeaveCriticalSection(&s.lock);
     if (!ok) SetLastError(ERROR_INVALID_PARAMETER);
+    // Handles closed by now stop their store's watcher here rather than leave
+    // it running into the exit of the process.
+    DropEnded();
     return ok;
 }
 

@@ -133,10 +133,17 @@ bool FindMessageOrTombstone(DWORD id, VelDevMessage* out) {
     return true;
 }
 
-boost::shared_ptr<VelDevStore> MapiDeviceStore() { return standin::FollowStore(&DeliverChanges).Current(); }
+namespace {
 
+standin::StoreFollower& Follower() { return standin::FollowStore(&DeliverChanges); }
+
+}  // namespace
+
+boost::shared_ptr<VelDevStore> MapiDeviceStore() { return Follower().Current(); }
+
+// The store is watched while any sink is registered.
 ULONG MapiAdvise(CeMapiSession* session, ULONG mask, ICeMapiAdviseSink* sink) {
-    MapiDeviceStore();
+    Follower().Watch();
     ULONG connection;
     {
         standin::Guard guard(RegistryLock());
@@ -166,6 +173,7 @@ bool MapiUnadvise(CeMapiSession* session, ULONG connection) {
     DeliveryLock().Enter();
     DeliveryLock().Leave();
     sink->Release();
+    Follower().Unwatch();
     return true;
 }
 

@@ -54,10 +54,17 @@ void OnStoreChanges(const VelDevStoreChanges& changes) {
     }
 }
 
+standin::StoreFollower& Follower() { return standin::FollowStore(&OnStoreChanges); }
+
+// A snapshot taken before the listener came to this store may be of another.
+void CountMove(bool moved) {
+    if (moved) InterlockedIncrement(&g_generation);
+}
+
 boost::shared_ptr<VelDevStore> Store() {
     bool moved = false;
-    boost::shared_ptr<VelDevStore> store = standin::FollowStore(&OnStoreChanges).Current(&moved);
-    if (moved) InterlockedIncrement(&g_generation);
+    boost::shared_ptr<VelDevStore> store = Follower().Current(&moved);
+    CountMove(moved);
     return store;
 }
 
@@ -136,12 +143,17 @@ bool ReadPicture(LONG oid, std::vector<BYTE>& bytes) {
 LONG Generation() { return InterlockedCompareExchange(&g_generation, 0, 0); }
 
 void SetChangeSink(ChangeSink sink) {
-    {
-        standin::Guard guard(BackendLock());
-        g_sink = sink;
-    }
-    Store();
+    standin::Guard guard(BackendLock());
+    g_sink = sink;
 }
+
+Watching::Watching() {
+    bool moved = false;
+    Follower().Watch(&moved);
+    CountMove(moved);
+}
+
+Watching::~Watching() { Follower().Unwatch(); }
 
 bool AppendRecording(const std::wstring& line) {
     boost::shared_ptr<VelDevStore> store = Store();

@@ -29,10 +29,21 @@ bool ReadPicture(LONG oid, std::vector<BYTE>& bytes);
 // Bumped on every change the store reports, so snapshots know when to reread.
 LONG Generation();
 
-// Called for every contact change, on a thread of the backend's own; `local`
-// when this process made it. Starts watching on the first call.
+// Called for every contact change while the store is watched, on a thread of
+// the backend's own; `local` when this process made it.
 using ChangeSink = void (*)(PimChangeKind kind, LONG oid, bool local);
 void SetChangeSink(ChangeSink sink);
+
+// Held by each object that must hear of changes (an application for its
+// messages, a collection for its snapshot): the store is watched while any
+// is held, and its watcher thread ends with the last.
+class Watching {
+public:
+    Watching();
+    ~Watching();
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+};
 
 // Appends one line to the store's record of editor and card calls.
 bool AppendRecording(const std::wstring& line);

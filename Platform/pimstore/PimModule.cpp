@@ -69,8 +69,8 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, R
     return g_factory.QueryInterface(riid, out);
 }
 
-// The store's watcher thread and the objects handed out may outlive every
-// reference COM knows of, so the server stays loaded.
+// The server keeps no count of its objects, and the store follower it made
+// is never torn down, so it stays loaded.
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return S_FALSE; }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {

@@ -28,6 +28,7 @@ private:
     standin::RefCount m_refs;
     HWND m_window = nullptr;
     ULONG m_mask = 0;
+    pimbackend::Watching m_watching;
 };
 
 class PimFolder final : public IPimFolder, public IPimItem {
@@ -67,6 +68,7 @@ private:
     standin::Lock m_lock;
     LONG m_generation = -1;
     std::vector<PimContactRecord> m_snapshot;
+    pimbackend::Watching m_watching;
 };
 
 class PimContact final : public IPimContact, public IPimItem {

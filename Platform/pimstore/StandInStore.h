@@ -1,7 +1,7 @@
 #pragma once
 // The device store as a stand-in reaches it: always the configured folder's,
-// with the stand-in's change listener on it. A process pointed at another
-// folder (tests do that) takes its listener along.
+// with the stand-in's change listener on it while anyone watches. A process
+// pointed at another folder (tests do that) takes its listener along.
 #include "StandInCom.h"
 
 #include <VelDevStore.h>
@@ -21,7 +21,7 @@ public:
         DWORD previousCookie = 0;
         {
             Guard guard(m_lock);
-            if (store == m_store) return store;
+            if (m_watchers == 0 || store == m_store) return store;
             previous = m_store;
             previousCookie = m_cookie;
             m_store = store;
@@ -33,15 +33,42 @@ public:
         return store;
     }
 
+    // The listener hears of changes from the first Watch to the last Unwatch.
+    // The store's watcher thread ends with the last Unwatch (or with the last
+    // user of the store after it), so no thread of ours is left running when
+    // the process exits and its modules are torn down.
+    void Watch(bool* moved = nullptr) {
+        {
+            Guard guard(m_lock);
+            ++m_watchers;
+        }
+        Current(moved);
+    }
+
+    void Unwatch() {
+        boost::shared_ptr<VelDevStore> store;
+        DWORD cookie = 0;
+        {
+            Guard guard(m_lock);
+            if (m_watchers == 0 || --m_watchers > 0) return;
+            store.swap(m_store);
+            cookie = m_cookie;
+            m_cookie = 0;
+        }
+        // Outside the lock, as above; letting go of the store joins its watcher.
+        if (store) store->RemoveListener(cookie);
+    }
+
 private:
     Lock m_lock;
     VelDevStoreListener m_listener;
-    boost::shared_ptr<VelDevStore> m_store;
+    ULONG m_watchers = 0;
+    boost::shared_ptr<VelDevStore> m_store;   // held only while watched
     DWORD m_cookie = 0;
 };
 
-// Made once and never destroyed: a store lives only while held, and its
-// watcher must not be stopped from the exit of the process.
+// Made once and never destroyed: a watcher may still deliver through it while
+// the process exits (a client that never let go of its objects).
 inline StoreFollower& FollowStore(const VelDevStoreListener& listener) {
     static StoreFollower* follower = new StoreFollower(listener);
     return *follower;

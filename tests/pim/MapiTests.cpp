@@ -549,6 +549,36 @@ TEST_F(MapiTest, UnadviseWaitsForACallInProgress) {
     EXPECT_EQ(1, sink.m_refs);
 }
 
+// The library's store watcher lives only while a sink is advised: one left
+// running when the process exits is killed mid-call by the exit, which can
+// hang the exit.
+TEST_F(MapiTest, TheStoreIsWatchedOnlyWhileASinkIsAdvised) {
+    OpenStore(L"SMS");
+    std::string early = IdOf(AddMessage(kDevSmsInbox, L"early", 0));
+    ASSERT_FALSE(early.empty());
+    EXPECT_TRUE(ThreadsStartedIn(L"cemapi.dll").empty());
+
+    RecordingSink first(m_store.p), second(m_store.p);
+    Advised advisedFirst{m_session.p}, advisedSecond{m_session.p};
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &first, &advisedFirst.connection));
+    ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &second, &advisedSecond.connection));
+    EXPECT_EQ(1u, ThreadsStartedIn(L"cemapi.dll").size());
+
+    ASSERT_EQ(S_OK, m_session->Unadvise(advisedFirst.connection));
+    advisedFirst.connection = 0;
+    EXPECT_EQ(1u, ThreadsStartedIn(L"cemapi.dll").size());
+    std::string later = IdOf(AddMessage(kDevSmsInbox, L"later", 0));
+    RecordingSink::Seen seen;
+    EXPECT_TRUE(second.WaitFor(kMapiEventCreated, later, &seen));
+
+    ASSERT_EQ(S_OK, m_session->Unadvise(advisedSecond.connection));
+    advisedSecond.connection = 0;
+    EXPECT_TRUE(ThreadsStartedIn(L"cemapi.dll").empty());
+    // The store still reads and writes without a watcher.
+    Ref<ICeMessage> message;
+    EXPECT_TRUE(OpenMessage(early, message.out()));
+}
+
 TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {
     OpenStore(L"SMS");
     DWORD id = AddMessage(kDevSmsInbox, L"x", 1);

@@ -3,6 +3,7 @@
 // own, a second process that changes the store, and waiting with a bound.
 #include <windows.h>
 
+#include <TestThreads.h>
 #include <VelDevStore.h>
 
 #include <functional>

@@ -334,6 +334,37 @@ TEST_F(PoomTest, NoMessagesForAFamilyTheMaskLeavesOut) {
     for (const Posted& p : m_posted) EXPECT_NE(static_cast<WPARAM>(oid), p.oid);
 }
 
+// The server's store watcher lives as long as an application or a collection
+// of it: one left running when the process exits is killed mid-call by the
+// exit, which can hang the exit.
+TEST_F(PoomTest, TheStoreIsWatchedWhileAnApplicationOrCollectionLives) {
+    EXPECT_TRUE(ThreadsStartedIn(L"pimstore.dll").empty());
+    AddContact(L"Solo", L"Solo", L"");
+    LogOn();
+    ASSERT_EQ(1u, ThreadsStartedIn(L"pimstore.dll").size());
+
+    // A collection without its application still learns of new contacts.
+    m_app.reset();
+    EXPECT_EQ(1u, ThreadsStartedIn(L"pimstore.dll").size());
+    EXPECT_EQ(1, Count());
+    ASSERT_GT(RunOtherProcess(L"add-contact Rem Ote"), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Count() == 2; }));
+
+    m_items.reset();
+    EXPECT_TRUE(ThreadsStartedIn(L"pimstore.dll").empty());
+
+    // The next application watches again and hears of changes.
+    LogOn();
+    EXPECT_EQ(1u, ThreadsStartedIn(L"pimstore.dll").size());
+    DWORD third = RunOtherProcess(L"add-contact Thi Rd");
+    ASSERT_GT(third, 0u);
+    EXPECT_EQ(kPimMsgRemoteCreated, WaitForChange(third));
+    EXPECT_EQ(3, Count());
+    m_items.reset();
+    m_app.reset();
+    EXPECT_TRUE(ThreadsStartedIn(L"pimstore.dll").empty());
+}
+
 TEST_F(PoomTest, PictureOpensAsAStreamOfItsBytes) {
     DWORD with = AddContact(L"Pic", L"Pic", L"");
     DWORD without = AddContact(L"NoPic", L"NoPic", L"");

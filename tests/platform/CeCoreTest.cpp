@@ -1,6 +1,7 @@
 #include "PlatformTestSupport.h"
 
 #include "CeCore.h"
+#include "TestThreads.h"
 
 #include <boost/shared_ptr.hpp>
 
@@ -109,7 +110,9 @@ TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed) {
     EXPECT_FALSE(window.WaitForRecords(4, 600)) << "nothing after the handle is closed";
     for (size_t i = 1; i < window.records.size(); ++i) EXPECT_TRUE(CeFreeNotification(&request, window.records[i]));
 
+    EXPECT_EQ(1u, ThreadsStartedIn(L"cecore.dll").size()) << "the store's watcher";
     EXPECT_TRUE(CeUnmountDBVol(&volume));
+    EXPECT_TRUE(ThreadsStartedIn(L"cecore.dll").empty()) << "no watcher left for the exit to kill";
     EXPECT_FALSE(CeUnmountDBVol(&volume)) << "mounted once, unmounted once";
 }
 

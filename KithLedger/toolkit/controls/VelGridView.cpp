@@ -122,6 +122,10 @@ void VelGridView::Create(VelAbstractControl* parent, DWORD style, const RECT& bo
     m_painter = new VelGridViewPainter(this, VelRect(0, 0, GetWidth(), GetHeight()));
 }
 
+UINT VelGridView::GetLabelTimerId() const { return m_labelTimer ? m_labelTimer->GetTimerId() : 0; }
+
+UINT VelGridView::GetPressTimerId() const { return m_pressTimer ? m_pressTimer->GetTimerId() : 0; }
+
 void VelGridView::PlaceScrollbar(int width)
 {
     if (!m_scrollbar)

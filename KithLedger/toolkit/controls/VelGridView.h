@@ -158,6 +158,9 @@ public:
     const VelPoint& GetPressedCell() const { return m_pressedCell; }
     VelScrollbar* GetScrollbar() const { return m_scrollbar; }
     VelGridViewPainter* GetPainter() const { return m_painter; }
+    // Zero before Create.
+    UINT GetLabelTimerId() const;
+    UINT GetPressTimerId() const;
 
     SelectionEvent SelectionChanged;
     ItemEvent ItemClicked;

@@ -65,9 +65,9 @@ inline VelGroupItem* Group(const std::wstring& text) { return new VelGroupItem(t
 // A 240x320 window filled by a grid; groups 30 pixels high, cell rows 20.
 class GridFixture : public ::testing::Test {
 protected:
-    static const int kWidth = 240;
-    static const int kHeight = 320;
-    static const int kGroupRow = 30;
+    static constexpr int kWidth = 240;
+    static constexpr int kHeight = 320;
+    static constexpr int kGroupRow = 30;
 
     void SetUp() override
     {
@@ -173,13 +173,18 @@ protected:
                 pixels.push_back(::GetPixel(dc, x, y));
         return pixels;
     }
-    // The same view painted from nothing.
-    std::vector<COLORREF> FreshPicture()
+    // True when what the incremental paints left equals the view painted from nothing.
+    ::testing::AssertionResult PaintedAsFresh()
     {
-        Settle();
+        const std::vector<COLORREF> painted = Picture();
         grid->SetFullRepaint(true);
         grid->InvalidateRect(VelRect());
-        return Picture();
+        const std::vector<COLORREF> fresh = Picture();
+        for (size_t i = 0; i < painted.size(); ++i)
+            if (painted[i] != fresh[i])
+                return ::testing::AssertionFailure() << "first difference at (" << i % (kWidth - 60) << ", "
+                                                     << i / (kWidth - 60) << ")";
+        return ::testing::AssertionSuccess();
     }
 
     struct Click {

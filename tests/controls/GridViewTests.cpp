@@ -539,3 +539,29 @@ TEST_F(GridInputTest, ASecondThreadChangesTheListWhileThisOnePaints)
     EXPECT_EQ(grid->GetPainter()->GetRowCount(), 61) << "the other thread's repaint reached this one";
     EXPECT_TRUE(PaintedAsFresh());
 }
+
+TEST_F(GridInputTest, ARowsScrollDoesNotCarryAControlDrawnOverTheList)
+{
+    // An opaque box over part of the list, as a docked key or a progress bar sits.
+    class Box : public VelControl {
+    public:
+        int OnPaint(const VelPaintEventArgs* args) override
+        {
+            args->canvas->SetBackColor(VelColor(255, 0, 0));
+            args->canvas->FillRect(GetClientRect());
+            return 0;
+        }
+    };
+    Box* box = new Box;
+    box->Create(&window, kVelStyleVisible, VelRect(20, 150, 120, 180));
+    Settle();
+    Down(kX, 250);
+    for (int y = 240; y >= 120; y -= 10)
+        Move(kX, y, 20);
+    EXPECT_EQ(Position(), 130);
+    EXPECT_EQ(Count(VelRect(0, 0, 180, 320), RGB(255, 0, 0)), 100 * 30) << "red only where the box is";
+    EXPECT_TRUE(PaintedAsFresh());
+    Up(kX, 120, 700);
+    box->Destroy();
+    delete box;
+}

@@ -62,6 +62,34 @@ TEST_F(GridModelTest, ANewGridHoldsOneHiddenDefaultGroupThatAddItemFills)
     EXPECT_TRUE(Throws([this, b] { grid->AddItemToGroup(b, nullptr); }, "Null group specified."));
 }
 
+TEST_F(GridModelTest, CreateFitsTheScrollStripToTheScreenAndMayFillTheParent)
+{
+    // A tenth of the screen's width to touch, a hundred-and-twentieth drawn.
+    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    VelScrollbar* bar = grid->GetScrollbar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetName(), "scrollbar");
+    EXPECT_EQ(bar->GetBounds(), VelRect(kWidth - screen / 10, 0, kWidth, kHeight));
+    EXPECT_EQ(bar->GetBarWidth(), screen / 120);
+    EXPECT_TRUE(bar->GetAutoHide());
+    EXPECT_NE(grid->GetLabelTimerId(), 0u);
+    EXPECT_NE(grid->GetPressTimerId(), 0u);
+
+    VelGridView* filling = new VelGridView(&window, "filling");
+    filling->Create(&window, kVelStyleVisible | VelGridView::kStyleFillParent, VelRect(10, 20, 11, 21));
+    EXPECT_EQ(filling->GetBounds(), VelRect(10, 20, 10 + kWidth, 20 + kHeight)) << "left and top kept";
+
+    // A new size lays the list out again: the cells follow the width.
+    grid->SetColumnCount(2);
+    Fill(L"G", 4);
+    Settle();
+    EXPECT_EQ(grid->GetPainter()->GetCellWidth(), kWidth / 2);
+    grid->SetBounds(VelRect(0, 0, 200, kHeight));
+    Settle();
+    EXPECT_EQ(grid->GetPainter()->GetCellWidth(), 100);
+    EXPECT_EQ(bar->GetBounds(), VelRect(200 - screen / 10, 0, 200, kHeight));
+}
+
 TEST_F(GridModelTest, RemovalFailsCleanlyAndForgetsEveryTraceOfTheItem)
 {
     VelGroupItem* one = Fill(L"one", 0);

@@ -422,11 +422,7 @@ void VelGridView::RemoveAllItems()
     SetLayoutDirty(true);
 }
 
-void VelGridView::SetSpareFlag(bool flag)
-{
-    Lock lock(this);
-    m_spareFlag = flag ? 1 : 0;
-}
+void VelGridView::SetSpareFlag(bool flag) { Store(m_spareFlag, BYTE(flag ? 1 : 0)); }
 
 int VelGridView::GetItemCount()
 {
@@ -544,11 +540,7 @@ void VelGridView::SetSelectionMode(bool selectable, bool multi)
         ClearSelection();
 }
 
-void VelGridView::SetSelectOnClick(bool selectOnClick)
-{
-    Lock lock(this);
-    m_selectOnClick = selectOnClick ? 1 : 0;
-}
+void VelGridView::SetSelectOnClick(bool selectOnClick) { Store(m_selectOnClick, BYTE(selectOnClick ? 1 : 0)); }
 
 void VelGridView::SelectOnly(VelItem* item)
 {
@@ -1105,68 +1097,24 @@ void VelGridView::OnLayoutChanged(VelObject*, const VelEventArgs*)
 
 // ---------------------------------------------------------------- settings
 
-void VelGridView::SetRowHeight(int height)
-{
-    Lock lock(this);
-    m_rowHeight = height;
-}
+void VelGridView::SetRowHeight(int height) { Store(m_rowHeight, height); }
 
-void VelGridView::SetGroupRowHeight(int height)
-{
-    Lock lock(this);
-    m_groupRowHeight = height;
-}
+void VelGridView::SetGroupRowHeight(int height) { Store(m_groupRowHeight, height); }
 
-void VelGridView::SetSeparatorStyle(int style)
-{
-    Lock lock(this);
-    m_separatorStyle = style;
-}
+void VelGridView::SetSeparatorStyle(int style) { Store(m_separatorStyle, style); }
 
-void VelGridView::SetGroupSeparators(bool on)
-{
-    Lock lock(this);
-    m_groupSeparators = on ? 1 : 0;
-}
+void VelGridView::SetGroupSeparators(bool on) { Store(m_groupSeparators, BYTE(on ? 1 : 0)); }
 
-void VelGridView::SetCollapsibleGroups(bool on)
-{
-    Lock lock(this);
-    m_collapsibleGroups = on ? 1 : 0;
-}
+void VelGridView::SetCollapsibleGroups(bool on) { Store(m_collapsibleGroups, BYTE(on ? 1 : 0)); }
 
-void VelGridView::SetHideEmptyGroups(bool on)
-{
-    Lock lock(this);
-    m_hideEmptyGroups = on ? 1 : 0;
-}
+void VelGridView::SetHideEmptyGroups(bool on) { Store(m_hideEmptyGroups, BYTE(on ? 1 : 0)); }
 
-void VelGridView::SetGroupSortMode(int mode)
-{
-    Lock lock(this);
-    m_groupSortMode = mode;
-}
+void VelGridView::SetGroupSortMode(int mode) { Store(m_groupSortMode, mode); }
 
-void VelGridView::SetGroupComparator(GroupComparator comparator)
-{
-    Lock lock(this);
-    m_groupComparator = comparator;
-}
+void VelGridView::SetGroupComparator(GroupComparator comparator) { Store(m_groupComparator, comparator); }
 
-void VelGridView::SetGroupLabels(bool on)
-{
-    Lock lock(this);
-    m_groupLabels = on ? 1 : 0;
-}
+void VelGridView::SetGroupLabels(bool on) { Store(m_groupLabels, BYTE(on ? 1 : 0)); }
 
-void VelGridView::SetLabelTop(int top)
-{
-    Lock lock(this);
-    m_labelTop = top;
-}
+void VelGridView::SetLabelTop(int top) { Store(m_labelTop, top); }
 
-void VelGridView::SetLabelMode(int mode)
-{
-    Lock lock(this);
-    m_labelMode = mode;
-}
+void VelGridView::SetLabelMode(int mode) { Store(m_labelMode, mode); }

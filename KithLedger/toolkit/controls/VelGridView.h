@@ -197,6 +197,12 @@ private:
     };
 
     static VelGroupItem* MakeDefaultGroup(const std::wstring& name);
+    template <typename T>
+    void Store(T& field, T value)
+    {
+        Lock lock(this);
+        field = value;
+    }
     // Null: the whole control.
     void Invalidate(const RECT* rect);
     void RepaintWhole();

@@ -593,3 +593,21 @@ TEST_F(GridInputTest, ARowsScrollDoesNotCarryAControlDrawnOverTheList)
     box->Destroy();
     delete box;
 }
+
+TEST_F(GridModelTest, AShortListPushedPastItsEndShowsTheBackgroundThereAndComesBack)
+{
+    EXPECT_EQ(Pixel(100, 100), kBackground) << "an empty grid paints its background";
+    Fill(L"G", 2);
+    EXPECT_EQ(Pixel(100, 40), kItem);
+    Down(kX, 300);
+    Move(kX, 200, 300);
+    Move(kX, 100, 300);
+    EXPECT_EQ(grid->GetScrollPosition(), 200) << "the rows are all above the view now";
+    EXPECT_EQ(Count(VelRect(0, 0, 180, kHeight), kBackground), 180 * kHeight);
+    Up(kX, 100, 20);
+    for (int i = 0; i < 50 && grid->IsScrolling(); ++i)
+        FlingTick(30);
+    EXPECT_EQ(grid->GetScrollPosition(), 0);
+    EXPECT_EQ(Pixel(100, 40), kItem);
+    EXPECT_EQ(Pixel(100, 100), kBackground);
+}

@@ -12,6 +12,7 @@
 #include "VelKlTheme.h"
 #include "VelProgressWindowLess.h"
 #include "VelStaticWindowLess.h"
+#include "ViewTestSupport.h"
 
 namespace {
 
@@ -52,23 +53,6 @@ void Repaint(VelAbstractControl& window)
     ::UpdateWindow(window.GetHandle());
 }
 
-// A bitmap of one colour.
-VelBitmap SolidBitmap(int width, int height, COLORREF colour)
-{
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    const RECT all = {0, 0, width, height};
-    ::FillRect(dc, &all, brush);
-    ::DeleteObject(brush);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-    return VelBitmap(bitmap);
-}
-
 // What a window shows, copied once and read pixel by pixel.
 class Snapshot {
 public:
@@ -93,23 +77,7 @@ public:
     Snapshot& operator=(const Snapshot&) = delete;
 
     COLORREF At(int x, int y) const { return ::GetPixel(m_dc, x, y); }
-    // The smallest rectangle holding every pixel of the area that is not the
-    // ground; empty when there is none.
-    VelRect Lit(const RECT& area) const
-    {
-        RECT lit = {area.right, area.bottom, area.left, area.top};
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                if (At(x, y) == kGround)
-                    continue;
-                lit.left = std::min<LONG>(lit.left, x);
-                lit.top = std::min<LONG>(lit.top, y);
-                lit.right = std::max<LONG>(lit.right, x + 1);
-                lit.bottom = std::max<LONG>(lit.bottom, y + 1);
-            }
-        }
-        return lit.left < lit.right ? VelRect(lit) : VelRect();
-    }
+    VelRect Lit(const RECT& area) const { return LitBounds(m_dc, area, kGround); }
     // Whether every pixel of the area has that colour.
     bool AllOf(const RECT& area, COLORREF colour) const
     {
@@ -290,12 +258,14 @@ protected:
         Snapshot shot(window);
         EXPECT_TRUE(shot.AllOf(Columns(0, 100), kGround));
     }
-    // Steps the position up to `last`; tells how many steps repainted.
+    // Steps the position up to `last` one row at a time through the
+    // interface a loader holds; tells how many steps repainted.
     size_t StepTo(int last)
     {
+        VelProgress& progress = bar;
         size_t repaints = 0;
-        for (int p = bar.GetPosition() + 1; p <= last; ++p) {
-            bar.SetPosition(p);
+        for (int p = progress.GetPosition() + 1; p <= last; ++p) {
+            progress.SetPosition(progress.GetPosition() + 1);
             repaints += RepaintCount();
         }
         return repaints;
@@ -684,20 +654,12 @@ VelRect ReferenceLit(const std::wstring& text, VelFont& font, UINT format, const
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kRed);
     ::DrawTextW(dc, text.c_str(), -1, &all, format);
-    RECT lit = {box.cx, box.cy, 0, 0};
-    for (int y = 0; y < box.cy; ++y) {
-        for (int x = 0; x < box.cx; ++x) {
-            if (::GetPixel(dc, x, y) == kGround)
-                continue;
-            lit = RECT{std::min<LONG>(lit.left, x), std::min<LONG>(lit.top, y), std::max<LONG>(lit.right, x + 1),
-                       std::max<LONG>(lit.bottom, y + 1)};
-        }
-    }
+    const VelRect lit = LitBounds(dc, all, kGround);
     ::SelectObject(dc, oldFont);
     ::SelectObject(dc, oldBitmap);
     ::DeleteObject(bitmap);
     ::DeleteDC(dc);
-    return lit.left < lit.right ? VelRect(lit) : VelRect();
+    return lit;
 }
 
 VelRect Moved(VelRect r, const RECT& box)

@@ -36,12 +36,12 @@ CanvasTest::CanvasTest(int width, int height, COLORREF ground)
     canvas->SetBackColor(previous);
 }
 
-VelRect CanvasTest::Lit(const RECT& area) const
+VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground)
 {
     RECT lit = {area.right, area.bottom, area.left, area.top};
     for (int y = area.top; y < area.bottom; ++y) {
         for (int x = area.left; x < area.right; ++x) {
-            if (Pixel(x, y) == ground)
+            if (::GetPixel(dc, x, y) == ground)
                 continue;
             lit.left = std::min<LONG>(lit.left, x);
             lit.top = std::min<LONG>(lit.top, y);
@@ -50,6 +50,22 @@ VelRect CanvasTest::Lit(const RECT& area) const
         }
     }
     return lit.left < lit.right ? VelRect(lit) : VelRect(0, 0, 0, 0);
+}
+
+VelBitmap SolidBitmap(int width, int height, COLORREF colour)
+{
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    const RECT all = {0, 0, width, height};
+    ::FillRect(dc, &all, brush);
+    ::DeleteObject(brush);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return VelBitmap(bitmap);
 }
 
 ThemeLibraryTest::ThemeLibraryTest() : app(L"Velmora KL views test") {}

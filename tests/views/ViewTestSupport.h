@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "VelApplication.h"
+#include "VelBitmap.h"
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
 #include "VelScreenMetrics.h"
@@ -22,6 +23,13 @@ public:
     ~ScreenScope();
 };
 
+// The smallest rectangle holding every pixel of the area that differs from the
+// ground colour; empty when there is none.
+VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground);
+
+// A bitmap of one colour.
+VelBitmap SolidBitmap(int width, int height, COLORREF colour);
+
 // An off-screen canvas filled with one colour, read back pixel by pixel.
 class CanvasTest : public ::testing::Test {
 protected:
@@ -29,9 +37,7 @@ protected:
 
     COLORREF Pixel(int x, int y) const { return ::GetPixel(canvas->GetDC(), x, y); }
     VelGDICanvas* Gdi() const { return static_cast<VelGDICanvas*>(canvas.get()); }
-    // The smallest rectangle holding every pixel that differs from the ground
-    // colour within the area; empty when there is none.
-    VelRect Lit(const RECT& area) const;
+    VelRect Lit(const RECT& area) const { return LitBounds(canvas->GetDC(), area, ground); }
     // True when some pixel of the area passes the test.
     template <typename Test> bool Holds(const RECT& area, Test test) const
     {

@@ -1,0 +1,52 @@
+#pragma once
+#include "VelButton.h"
+
+#include <cstdint>
+#include <string>
+
+class VelFont;
+
+// A faceless button: its image (the pressed one while pressed), a caption and
+// an optional second line below it. The pressed image travels in the
+// button's second data word.
+class VelButtonWindowLess : public VelButton {
+public:
+    // As VelButton's; `data2` is the pressed image (see ImageData), or 0.
+    VelButtonWindowLess(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD data2, DWORD data3,
+                        DWORD data, VelObject* parent = nullptr, const std::string& name = std::string());
+    ~VelButtonWindowLess() override;
+
+    const wchar_t* GetClassName() const override;
+    void PaintFace(VelCanvas* canvas, const RECT& rect) override;
+    void PaintContent(VelCanvas* canvas, const RECT& rect) override;
+
+    virtual void SetSubText(const std::wstring& text);
+    virtual const std::wstring& GetSubText() const;
+    // Not owned; null draws the second line in the caption's font.
+    virtual void SetSubTextFont(VelFont* font);
+    virtual VelFont* GetSubTextFont() const;
+    // DrawText flags of the caption and the second line.
+    virtual void SetTextFormat(UINT format);
+    virtual UINT GetTextFormat() const;
+
+    VelBitmap* GetPressedImage() const;
+    // An image as a data word of the button.
+    static DWORD ImageData(VelBitmap* image) { return DWORD(reinterpret_cast<std::uintptr_t>(image)); }
+
+    static const UINT kDefaultTextFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
+    // Text beside the icon: caption and second line start this far right of the
+    // left edge and keep kTextIndentPixels - kTextStartPixels clear on the right.
+    static const int kTextStartPixels = 36;
+    static const int kTextIndentPixels = 44;
+    static const int kCaptionTopPixels = 8;
+    static const int kSubTextGapPixels = 12;
+    // A caption alone, centred: inset on both sides.
+    static const int kCentredInsetPixels = 4;
+
+private:
+    void InvalidateWhole();
+
+    std::wstring m_subText;
+    UINT m_textFormat;
+    VelFont* m_subTextFont;
+};

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 // Asks for its window to be invalidated while it is being painted.
@@ -13,6 +16,25 @@ struct SelfInvalidating : RecordingControl {
             ask = false;
             VelControlCore::Instance->InvalidateWindowRect(this, VelRect(0, 0, 5, 5));
         }
+        return RecordingControl::OnPaint(args);
+    }
+};
+
+// Its paint waits for a lock another thread holds: the event stands in for
+// the lock, with a time limit so that a deadlock fails the test instead of
+// hanging it.
+struct WaitingPainter : RecordingControl {
+    HANDLE released = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> armed{false};
+    std::atomic<bool> painting{false};
+    bool timedOut = false;
+    ~WaitingPainter() override { ::CloseHandle(released); }
+    int OnPaint(const VelPaintEventArgs* args) override
+    {
+        if (!armed)
+            return RecordingControl::OnPaint(args);
+        painting = true;
+        timedOut = ::WaitForSingleObject(released, 10000) != WAIT_OBJECT_0;
         return RecordingControl::OnPaint(args);
     }
 };
@@ -69,4 +91,36 @@ TEST(PaintRequests, ACanvasAttachedWithCopyShowsWhatShowedAndDetachesWithoutRepa
     EXPECT_EQ(moving.GetCanvas(), nullptr);
     EXPECT_EQ(moving.GetStateFlag(), 0);
     EXPECT_FALSE(::GetUpdateRect(window.GetHandle(), nullptr, FALSE));
+}
+
+TEST(PaintRequests, AnotherThreadInvalidatesWhileTheOwnerPaintsWaitingForThatThread)
+{
+    // The other thread holds its lock and asks for a repaint; the owner paints,
+    // under the core lock, and waits for that lock. The request must not need
+    // the core lock, or each thread waits for the other.
+    RecordingControl window;
+    window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    WaitingPainter child;
+    child.Create(&window, kVisible, VelRect(10, 10, 60, 60));
+    Pump();
+    ::UpdateWindow(window.GetHandle());
+    child.armed = true;
+    std::thread other([&child] {
+        for (int i = 0; i < 1000 && !child.painting; ++i)
+            ::Sleep(5);
+        child.InvalidateRect(VelRect(0, 0, 5, 5));
+        ::SetEvent(child.released);
+    });
+    child.InvalidateRect(VelRect());
+    ::UpdateWindow(window.GetHandle());
+    other.join();
+    ASSERT_TRUE(child.painting);
+    EXPECT_FALSE(child.timedOut) << "the other thread's request waited for the painting owner";
+
+    // The request reaches the owner as a posted one and invalidates there.
+    EXPECT_FALSE(::GetUpdateRect(window.GetHandle(), nullptr, FALSE));
+    ASSERT_TRUE(RunOneRequest());
+    RECT update;
+    ASSERT_TRUE(::GetUpdateRect(window.GetHandle(), &update, FALSE));
+    EXPECT_EQ(VelRect(update), VelRect(10, 10, 15, 15));
 }

@@ -109,6 +109,7 @@ VelControlCore::~VelControlCore()
         for (VelCanvas* canvas : m_canvasCache)
             delete canvas;
         m_canvasCache.clear();
+        VelScopedLock requests(&m_requestLock);
         for (VelRequestRecord* record : m_liveRequests)
             FreeRequest(record);
         m_liveRequests.clear();
@@ -573,7 +574,7 @@ VelRequestRecord* VelControlCore::NewRequest(int code, int targetId, INT32 argum
 void VelControlCore::Post(HWND window, VelRequestRecord* record)
 {
     {
-        VelScopedLock lock(&m_lock);
+        VelScopedLock lock(&m_requestLock);
         m_liveRequests.insert(record);
     }
     if (window && ::PostMessageW(window, kRequestMessage, reinterpret_cast<WPARAM>(record), 0))
@@ -593,7 +594,7 @@ void VelControlCore::FreeRequest(VelRequestRecord* record)
 
 bool VelControlCore::TakeRequest(VelRequestRecord* record)
 {
-    VelScopedLock lock(&m_lock);
+    VelScopedLock lock(&m_requestLock);
     return m_liveRequests.erase(record) != 0;
 }
 
@@ -1045,7 +1046,7 @@ size_t VelControlCore::GetCachedCanvasCount()
 
 size_t VelControlCore::GetLiveRequestCount()
 {
-    VelScopedLock lock(&m_lock);
+    VelScopedLock lock(&m_requestLock);
     return m_liveRequests.size();
 }
 
@@ -1128,12 +1129,19 @@ VelRegion VelControlCore::ExposedIn(VelAbstractControl* control, const VelAbstra
 
 void VelControlCore::InvalidateControl(VelAbstractControl* control, const VelRegion& region)
 {
-    if (!FindControl(control->GetId()))
-        return;
     if (control->GetOwnerThreadId() != ::GetCurrentThreadId()) {
-        PostRegionRequest(kRequestInvalidateControl, control, region, false);
+        // Posted without the core lock: the owner may be painting, the core
+        // lock held, and waiting for a lock of the caller's. The owner looks
+        // the control up when the request arrives.
+        VelAbstractControl* native = GetNativeAncestor(control);
+        HWND window = native && native->GetHandle() ? native->GetHandle() : m_callbackWindow;
+        VelRegionRequest* argument = new VelRegionRequest{region, control->GetId(), 0};
+        const INT32 address = INT32(reinterpret_cast<INT_PTR>(argument));
+        Post(window, NewRequest(kRequestInvalidateControl, m_root->GetId(), address));
         return;
     }
+    if (!FindControl(control->GetId()))
+        return;
     const VelRegion area = region.IsEmpty() ? VelRegion(control->GetClientRect()) : region;
     if (VelCanvas* canvas = control->GetStateFlag() ? control->GetCanvas() : nullptr) {
         if (VelAbstractControl* parent = control->GetParent()) {

@@ -232,6 +232,9 @@ private:
     // Records this core posted and has not yet received: anything else
     // arriving as WM_USER+1 is not ours to free.
     std::set<VelRequestRecord*> m_liveRequests;
+    // Guards only the set above and is never held while another lock is
+    // taken, so any thread may post while the owner paints under m_lock.
+    VelCriticalSection m_requestLock;
     void ShowFirstWindow(VelApplication* application, const std::wstring& memoryName, DWORD fullScreenFlags);
     bool MapInstanceView(const std::wstring& name);
     void CloseInstanceObjects();

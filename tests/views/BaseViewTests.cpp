@@ -94,18 +94,12 @@ protected:
         Down(x, y);
         Up(x, y);
     }
-    void Settle()
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        ::UpdateWindow(view->GetHandle());
-    }
+    void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }
     // The centre of the list's cell of an item, in the view's window.
     VelPoint CellCentre(VelItem* item)
     {
-        VelGridView* list = view->GetList();
+        VelListView* list = view->GetList();
         VelPoint cell;
         EXPECT_EQ(list->GetCellOfItem(item, cell), 0u);
         const VelRect rect = list->GetCellRect(item, cell);
@@ -159,7 +153,7 @@ TEST_F(SmallScreenViewTest, ChildrenFollowTheStyleBits)
             EXPECT_EQ(size.cx, 240);
             EXPECT_EQ(size.cy, 32);
         }
-        VelGridView* list = view->GetList();
+        VelListView* list = view->GetList();
         ASSERT_EQ(list != nullptr, !c.list.IsEmpty());
         if (list) {
             EXPECT_EQ(list->GetName(), "view-listview");
@@ -174,13 +168,13 @@ TEST_F(SmallScreenViewTest, ChildrenFollowTheStyleBits)
 TEST_F(SmallScreenViewTest, TheListIsAnOpenGroupedListWithoutSelection)
 {
     Open(kTitleAndList);
-    VelGridView* list = view->GetList();
+    VelListView* list = view->GetList();
     EXPECT_EQ(list->GetGroupRowHeight(), 26) << "320 / 12";
     EXPECT_EQ(list->GetRowHeight(), -1);
     EXPECT_EQ(list->GetSeparatorStyle(), 1);
     EXPECT_EQ(list->GetLabelMode(), VelGridView::kLabelWhileScrolling);
-    EXPECT_TRUE(list->GetHideEmptyGroups());
-    EXPECT_TRUE(list->GetDefaultGroup()->IsVisible());
+    EXPECT_TRUE(list->GetGroupsFollowChildren());
+    EXPECT_FALSE(list->GetDefaultGroup()->IsVisible()) << "shown once it has a row";
     EXPECT_EQ(list->GetStateFlag(), 0) << "the list paints into the view's window";
 
     // A tap on a row neither selects it nor leaves it selected.
@@ -198,7 +192,7 @@ TEST_F(SmallScreenViewTest, TheListIsAnOpenGroupedListWithoutSelection)
 TEST_F(BaseViewTest, ARowIsActivatedOnceAndAGroupHeaderNever)
 {
     Open(kTitleAndList);
-    VelGridView* list = view->GetList();
+    VelListView* list = view->GetList();
     VelGroupItem* group = new VelGroupItem(L"A", L"a", 0x8020);
     list->AddGroup(group);
     VelItem* first = new VelStringItem(L"Ada", L"ada", DT_SINGLELINE);
@@ -227,7 +221,7 @@ TEST_F(BaseViewTest, ARowIsActivatedOnceAndAGroupHeaderNever)
 TEST_F(BaseViewTest, TheDefaultGroupShowsItsHeaderOnceItHasRows)
 {
     Open(kTitleAndList);
-    VelGridView* list = view->GetList();
+    VelListView* list = view->GetList();
     VelItem* loose = new VelStringItem(L"Grace", L"grace", DT_SINGLELINE);
     list->AddItem(loose);
     Settle();

@@ -15,6 +15,14 @@ int WINAPI FakeScreen(int index)
 
 }  // namespace
 
+void SettleWindow(HWND window)
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&msg);
+    ::UpdateWindow(window);
+}
+
 ScreenScope::ScreenScope(int width, int height)
 {
     s_width = width;

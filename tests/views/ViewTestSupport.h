@@ -27,6 +27,9 @@ public:
 // ground colour; empty when there is none.
 VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground);
 
+// Runs what is queued for this thread, then paints the window's pending area.
+void SettleWindow(HWND window);
+
 // A bitmap of one colour.
 VelBitmap SolidBitmap(int width, int height, COLORREF colour);
 

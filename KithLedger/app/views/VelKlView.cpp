@@ -2,7 +2,6 @@
 
 #include "VelBackgroundGradient.h"
 #include "VelCanvas.h"
-#include "VelGridView.h"
 #include "VelKlTheme.h"
 #include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -81,7 +81,7 @@ void VelKlView::BuildTitleBar(int width)
 
 void VelKlView::BuildList(int top, int width, int height)
 {
-    VelGridView* list = new VelGridView(this, "view-listview");
+    VelListView* list = new VelListView(this, "view-listview");
     list->SetStateFlags(m_listFlag, m_listFlag);
     list->CreateNamed(L"", 0, kChildStyle, VelRect(0, top, width, top + height), this);
 
@@ -98,13 +98,13 @@ void VelKlView::BuildList(int top, int width, int height)
     });
     change([&] { list->SetGroupRowHeight(VelScreenMetrics::GetLongerSide() / kGroupRowDivisor); });
     change([&] { list->SetSeparatorStyle(kRowSeparatorLines); });
-    // The default group's header shows while it has rows; an empty group hides.
     change([&] {
-        list->SetHideEmptyGroups(true);
         if (VelGroupItem* group = list->GetDefaultGroup())
             group->SetVisible(true);
     });
     change([&] { list->SetLabelMode(VelGridView::kLabelWhileScrolling); });
+    // A group, the default one too, shows while it has a row to show.
+    change([&] { list->SetGroupsFollowChildren(true); });
 
     list->ItemClicked += VelBind(this, &VelKlView::OnListItemClicked);
     m_list = list;
@@ -159,6 +159,12 @@ void VelKlView::AddTitleButton(int index, int id, UINT imageId, UINT pressedImag
     button->SetSize(SIZE{m_titleBarHeight, m_titleBarHeight});
     if (m_titleBar->InsertItem(index, button) < 0)
         delete button;
+}
+
+void VelKlView::SetListFilter(VelListView::Predicate predicate, bool apply)
+{
+    if (m_list)
+        m_list->SetFilter(std::move(predicate), apply);
 }
 
 VelToolbarItem* VelKlView::FindTitleBarItem(int id) const

@@ -1,5 +1,6 @@
 #pragma once
 #include "VelControl.h"
+#include "VelListView.h"
 #include "VelSignal.h"
 #include "VelSlotHolder.h"
 
@@ -7,7 +8,6 @@
 #include <string>
 
 class VelBackgroundGradient;
-class VelGridView;
 class VelItem;
 class VelToolbar;
 class VelToolbarItem;
@@ -47,11 +47,13 @@ public:
                      UINT rightImageId, UINT rightPressedImageId);
     // The title bar's item with that id, or null.
     VelToolbarItem* FindTitleBarItem(int id) const;
+    // Hands the predicate to the list's filter; nothing without a list.
+    void SetListFilter(VelListView::Predicate predicate, bool apply);
 
     int GetViewId() const { return m_viewId; }
     DWORD GetViewStyle() const { return m_viewStyle; }
     // Null until the window exists, and always null without their style bits.
-    VelGridView* GetList() const { return m_list; }
+    VelListView* GetList() const { return m_list; }
     VelToolbar* GetTitleBar() const { return m_titleBar; }
     int GetTitleBarHeight() const { return m_titleBarHeight; }
 
@@ -66,7 +68,7 @@ private:
 
     int m_viewId;
     DWORD m_viewStyle;
-    VelGridView* m_list;
+    VelListView* m_list;
     VelToolbar* m_titleBar;
     std::wstring m_title;
     BYTE m_listFlag;

@@ -206,6 +206,18 @@ TEST_F(ListViewTest, AFilterAppliedDuringALoadRunsOnceAtItsEnd)
     EXPECT_EQ(Shown().size(), 6u) << "an empty filter shows every row";
 }
 
+TEST_F(ListViewTest, TheViewHandsItsFilterToTheList)
+{
+    for (const wchar_t* text : {L"Ann", L"Bea"})
+        list->AddItem(Row(text));
+    view->SetListFilter([](const VelItem* item) { return item->GetKey() == L"Bea"; }, true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#(Unclassified)", L"Bea"}));
+
+    VelKlView bare(0, 0, nullptr, "bare-view");
+    bare.Create(nullptr, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
+    EXPECT_NO_THROW(bare.SetListFilter([](const VelItem*) { return false; }, true)) << "a view without a list";
+}
+
 TEST_F(ListViewTest, SettingTheSameGroupingAgainDoesNothing)
 {
     int keyCalls = 0;
@@ -308,6 +320,21 @@ TEST_F(ListViewTest, ALoadingCycleHoldsRepaintsUntilItsOutermostEnd)
     EXPECT_FALSE(list->IsBusy()) << "an end too many is ignored";
 }
 
+TEST_F(ListViewTest, ALoadingCycleOnAnotherThreadRepaintsThroughTheOwner)
+{
+    VelColor ground;
+    GetCurrentTheme()->GetGridBackgroundColor(ground);
+    Settle();
+    std::thread([this] {
+        list->BeginLoading();
+        list->AddItem(Row(L"From the data thread"));
+        list->EndLoading();
+    }).join();
+    EXPECT_FALSE(list->IsBusy());
+    Settle();
+    EXPECT_NE(Pixel(kWidth / 2, 10), ground.ToColorRef()) << "the posted repaint ran here";
+}
+
 TEST_F(ListViewTest, TheProgressBarIsDrawnOverTheTopRowWhileALoadRuns)
 {
     for (int i = 0; i < 20; ++i)
@@ -332,15 +359,28 @@ TEST_F(ListViewTest, TheProgressBarIsDrawnOverTheTopRowWhileALoadRuns)
     }
     EXPECT_NE(Pixel(10, 2), thumb.ToColorRef()) << "two pixels high";
 
-    // A scroll with the bar up neither drags its pixels along nor loses it.
-    list->ScrollTo(40, false);
-    Settle();
-    EXPECT_EQ(Pixel(10, 0), thumb.ToColorRef());
-    bool barCopied = false;
-    for (int y = 2; y < kHeight; ++y)
-        barCopied = barCopied || Pixel(10, y) == thumb.ToColorRef();
-    EXPECT_FALSE(barCopied);
-    list->ScrollTo(0, false);
+    // A scroll with the bar up neither drags its pixels along nor loses it:
+    // below the bar the window shows what a fresh paint shows. Down and back
+    // up by a distance that puts the bar's second line into a row the scroll
+    // alone would not repaint.
+    auto belowBar = [this] {
+        Settle();
+        std::vector<COLORREF> pixels;
+        for (int y = 2; y < kHeight; ++y)
+            for (int x : {10, kWidth / 2})
+                pixels.push_back(Pixel(x, y));
+        return pixels;
+    };
+    const int distance = list->GetPainter()->GetRowBottom(1) - 1;
+    for (int position : {distance, 0}) {
+        SCOPED_TRACE(position);
+        list->ScrollTo(position, false);
+        const std::vector<COLORREF> scrolled = belowBar();
+        EXPECT_EQ(Pixel(10, 0), thumb.ToColorRef());
+        list->SetFullRepaint(true);
+        list->InvalidateRect(VelRect());
+        EXPECT_TRUE(scrolled == belowBar());
+    }
 
     // The load completes: the bar goes, the row shows again.
     progress->SetPosition(10);

@@ -517,3 +517,26 @@ TEST_F(TabBarTest, ABarThatIsGoneLeavesItsPagesAlone)
     pages[0]->SetValue(2);
 }
 
+
+TEST_F(TabBarTest, SizeAndButtonStyleSetBeforeThePagesShapeTheirTabs)
+{
+    VelTabBar* bar = new VelTabBar(VelTabBar::kBottom, &window, "tabbar");
+    bar->SetBarWidth(48);
+    bar->SetBarHeight(41);
+    bar->SetButtonStyle(VelToolbarButton::kStyleImage | VelToolbarButton::kStyleTextAbove);
+    bar->AddPage(-1, NewPage(0, L"A"));
+    bar->AddPage(-1, NewPage(1, L"B"));
+    bar->Create(&window, kit::kVisible, VelRect(0, 0, 240, 320));
+    EXPECT_EQ(bar->GetToolbar(), Toolbar(bar));
+    EXPECT_EQ(bar->GetToolbar()->GetBounds(), VelRect(0, 279, 240, 320));
+    EXPECT_EQ(pages[0]->rects, std::vector<VelRect>{VelRect(0, 0, 240, 279)});
+    for (int i = 0; i < 2; ++i) {
+        SIZE size = {0, 0};
+        bar->FindButton(i)->GetSize(size);
+        EXPECT_EQ(size.cx, 48);
+        EXPECT_EQ(size.cy, 41);
+        EXPECT_EQ(bar->FindButton(i)->GetStyle(), 12u);
+    }
+    Repaint();
+    EXPECT_EQ(VelRect(bar->FindButton(1)->GetRect()), VelRect(48, 0, 96, 41));
+}

@@ -41,6 +41,14 @@ public:
     VelTabPage* GetPage(int index) const;
     int GetBarHeight() const { return m_barHeight; }
     int GetBarWidth() const { return m_barWidth; }
+    // The bar's size and the style of its tab buttons apply to the pages
+    // added and the layouts made after the call.
+    void SetBarHeight(int height) { m_barHeight = height; }
+    void SetBarWidth(int width) { m_barWidth = width; }
+    void SetButtonStyle(DWORD style) { m_buttonStyle = style; }
+    DWORD GetButtonStyle() const { return m_buttonStyle; }
+    // The holder of the bar may dress the toolbar of tab buttons (its background).
+    VelToolbar* GetToolbar() const { return m_toolbar; }
     int GetCurrentIndex() const { return m_currentIndex; }
     // The tab button with that page id, or null.
     VelToolbarButton* FindButton(int id) const;

@@ -1,5 +1,6 @@
 #include "ButtonTextTestKit.h"
 
+#include "StoredTabPage.h"
 #include "VelScreenMetrics.h"
 #include "VelTabBar.h"
 #include "VelTabPage.h"
@@ -37,10 +38,10 @@ typedef std::vector<std::string> Log;
 
 // A page as the views make one: an object with the page as its second base,
 // noting what the bar asks of it.
-class TestPage : public VelObject, public VelTabPage {
+class TestPage : public VelObject, public StoredTabPage {
 public:
     TestPage(int id, const std::wstring& caption, VelBitmap* image, VelBitmap* selected, VelBitmap* pressed, Log* log)
-        : VelTabPage(id), m_caption(caption), m_image(image), m_selected(selected), m_pressed(pressed), m_log(log)
+        : StoredTabPage(id, caption, image, selected, pressed), m_log(log)
     {
     }
 
@@ -52,26 +53,14 @@ public:
     bool CanActivate() override { return canActivate; }
     void SetActive(bool active) override
     {
-        m_log->push_back(std::string(m_caption.begin(), m_caption.end()) + (active ? "+" : "-"));
+        m_log->push_back(std::string(GetCaption().begin(), GetCaption().end()) + (active ? "+" : "-"));
         VelTabPage::SetActive(active);
     }
-    const std::wstring& GetCaption() const override { return m_caption; }
-    void SetCaption(const std::wstring& caption) override { m_caption = caption; }
-    VelBitmap* GetImage() const override { return m_image; }
-    void SetImage(VelBitmap* image) override { m_image = image; }
-    VelBitmap* GetSelectedImage() const override { return m_selected; }
-    void SetSelectedImage(VelBitmap* image) override { m_selected = image; }
-    VelBitmap* GetHighlightedImage() const override { return m_pressed; }
-    void SetHighlightedImage(VelBitmap* image) override { m_pressed = image; }
 
     bool canActivate = true;
     std::vector<VelRect> rects;
 
 private:
-    std::wstring m_caption;
-    VelBitmap* m_image;
-    VelBitmap* m_selected;
-    VelBitmap* m_pressed;
     Log* m_log;
 };
 

@@ -26,86 +26,13 @@
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
+#include "MainViewTestKit.h"
 #include "ViewTestSupport.h"
 
 namespace {
 
 DWORD s_now = 0;
 DWORD WINAPI FakeTick() { return s_now; }
-
-// A list tab as the application's list views are: a view with a title bar
-// and a list, placed by the tab bar, shown while it is the current tab.
-class TestListTab : public VelKlView, public VelTabPage {
-public:
-    TestListTab(int pageId, const std::wstring& caption, UINT firstImage, VelObject* parent, const std::string& name)
-        : VelKlView(pageId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(pageId), m_caption(caption)
-    {
-        VelKlTheme* theme = GetCurrentTheme();
-        m_image = theme->GetImage(firstImage);
-        m_selected = theme->GetImage(firstImage + 1);
-        m_pressed = theme->GetImage(firstImage + 2);
-    }
-
-    void ApplyTag(VelTabBar* bar, const RECT& rect) override
-    {
-        CreateWithClassName(0, rect, kVelStyleClipToAncestors, bar);
-        VelTabPage::ApplyTag(bar, rect);
-    }
-    void SetActive(bool active) override
-    {
-        VelTabPage::SetActive(active);
-        if (active)
-            Show();
-        else
-            Hide();
-    }
-    const std::wstring& GetCaption() const override { return m_caption; }
-    void SetCaption(const std::wstring& caption) override { m_caption = caption; }
-    VelBitmap* GetImage() const override { return m_image; }
-    void SetImage(VelBitmap* image) override { m_image = image; }
-    VelBitmap* GetSelectedImage() const override { return m_selected; }
-    void SetSelectedImage(VelBitmap* image) override { m_selected = image; }
-    VelBitmap* GetHighlightedImage() const override { return m_pressed; }
-    void SetHighlightedImage(VelBitmap* image) override { m_pressed = image; }
-
-    VelKlView* favorites = nullptr;
-
-private:
-    std::wstring m_caption;
-    VelBitmap* m_image;
-    VelBitmap* m_selected;
-    VelBitmap* m_pressed;
-};
-
-// The four list tabs with the Silver tab images, and a contacts filter that
-// shows the rows whose text holds a run of the typed keys.
-VelMainViewTabs TestTabs(int* filtersMade)
-{
-    VelMainViewTabs tabs;
-    tabs.favorites = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new TestListTab(0, L"Fav", 155, parent, name);
-    };
-    tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new TestListTab(2, L"Calls", 158, parent, name);
-    };
-    tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView* favorites) -> VelKlView* {
-        TestListTab* view = new TestListTab(1, L"People", 161, parent, name);
-        view->favorites = favorites;
-        return view;
-    };
-    tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new TestListTab(3, L"Texts", 164, parent, name);
-    };
-    tabs.contactFilter = [filtersMade](std::vector<std::wstring> keys) -> VelListView::Predicate {
-        ++*filtersMade;
-        return [keys](const VelItem* item) {
-            const VelStringItem* row = dynamic_cast<const VelStringItem*>(item);
-            size_t at = 0;
-            return keys.empty() || (row && FindNoCase(row->GetText(), keys, &at));
-        };
-    };
-    return tabs;
-}
 
 // Every TabChanged, as "old>new".
 class TabLog : public VelSlotHolder {

@@ -1,0 +1,33 @@
+#include "MainViewTestKit.h"
+
+#include "VelStringItem.h"
+#include "VelTextSearch.h"
+
+VelMainViewTabs TestTabs(int* filtersMade)
+{
+    VelMainViewTabs tabs;
+    tabs.favorites = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new TestListTab(0, L"Fav", 155, parent, name);
+    };
+    tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new TestListTab(2, L"Calls", 158, parent, name);
+    };
+    tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView* favorites) -> VelKlView* {
+        TestListTab* view = new TestListTab(1, L"People", 161, parent, name);
+        view->favorites = favorites;
+        return view;
+    };
+    tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new TestListTab(3, L"Texts", 164, parent, name);
+    };
+    tabs.contactFilter = [filtersMade](std::vector<std::wstring> keys) -> VelListView::Predicate {
+        ++*filtersMade;
+        return [keys](const VelItem* item) {
+            const VelStringItem* row = dynamic_cast<const VelStringItem*>(item);
+            size_t at = 0;
+            return keys.empty() || (row && FindNoCase(row->GetText(), keys, &at));
+        };
+    };
+    return tabs;
+}
+

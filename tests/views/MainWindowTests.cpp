@@ -207,8 +207,13 @@ TEST_F(MainWindowTest, AWindowClosedInTheMiddleOfASlideLeavesNothingBehind)
 {
     window->ShowView(1, VelMainWindow::kSlideFromRight);
     Tick(100);
-    delete window;
-    window = nullptr;
-    // The core still runs and paints other windows.
+    const int id = window->GetId();
+    const int viewId = window->GetView(1)->GetId();
+    HWND handle = window->GetHandle();
+    ::SendMessageW(handle, WM_CLOSE, 0, 0);
     SettleWindow(nullptr);
+    ASSERT_EQ(VelObject::FindById(id), nullptr) << "the window deletes itself when closed";
+    window = nullptr;
+    EXPECT_EQ(VelObject::FindById(viewId), nullptr);
+    EXPECT_FALSE(::IsWindow(handle));
 }

@@ -56,6 +56,12 @@ void VelStaticText::SetImageAlign(DWORD flags)
     InvalidateWhole();
 }
 
+void VelStaticText::SetImage(VelBitmap* image)
+{
+    m_image = image;
+    InvalidateWhole();
+}
+
 void VelStaticText::OnPaintRequested(VelObject*, const VelPaintEventArgs* args)
 {
     PaintBackground(args->canvas, args->area);

@@ -44,6 +44,9 @@ public:
     virtual void PaintLast(VelCanvas* canvas, const RECT& rect);
 
     void SetImageAlign(DWORD flags);
+    // Not owned; may be null. The bounds stay as they are.
+    void SetImage(VelBitmap* image);
+    VelBitmap* GetImage() const { return m_image; }
 
 private:
     void OnPaintRequested(VelObject* sender, const VelPaintEventArgs* args);

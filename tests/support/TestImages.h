@@ -1,0 +1,8 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// A PNG of the given size in one colour (blue, green, red, alpha from the low
+// byte up), made with the platform's codecs; empty when they fail.
+std::string MakePng(UINT width, UINT height, DWORD bgra = 0x80808080);

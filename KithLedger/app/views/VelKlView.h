@@ -61,6 +61,11 @@ public:
     VelSignal<VelToolbar*, VelToolbarItem*> TitleButtonClicked;
     VelSignal<> BackClicked;
 
+protected:
+    // For views whose title bar is sized otherwise; takes effect when the
+    // window is created.
+    void SetTitleBarHeight(int height) { m_titleBarHeight = height; }
+
 private:
     void BuildTitleBar(int width);
     void BuildList(int top, int width, int height);

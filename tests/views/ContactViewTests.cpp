@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "MainViewTestKit.h"
 #include "TestImages.h"
 #include "VelButtonWindowLess.h"
 #include "VelContactItem.h"
@@ -18,8 +19,10 @@
 #include "VelDevStore.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
+#include "VelMainWindow.h"
 #include "VelMessageSource.h"
 #include "VelPoomSession.h"
+#include "VelScheduler.h"
 #include "VelStaticText.h"
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
@@ -45,6 +48,15 @@ public:
 private:
     HWND m_window;
 };
+
+// A window handle as the contacts stand-in records it.
+std::wstring OwnerText(HWND window)
+{
+    wchar_t text[16];
+    _snwprintf(text, 16, L"0x%08lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+    text[15] = 0;
+    return text;
+}
 
 bool Near(COLORREF colour, int r, int g, int b, int tolerance)
 {
@@ -371,9 +383,7 @@ TEST_F(ContactViewTest, TheCardAndEditorButtonsOpenThePlatformsOnTheViewsWindow)
     TapButton(7);
     const std::vector<std::wstring> lines = Store().ReadLog(L"poom-ui.log");
     ASSERT_EQ(lines.size(), 2u);
-    wchar_t owner[16];
-    _snwprintf(owner, 16, L"0x%08lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(view->GetHandle())));
-    owner[15] = 0;
+    const std::wstring owner = OwnerText(view->GetHandle());
     EXPECT_EQ(lines[0].find(L"Display oid=" + std::to_wstring(id) + L" owner=" + owner), 0u) << lines[0];
     EXPECT_EQ(lines[1].find(L"Edit oid=" + std::to_wstring(id) + L" owner=" + owner), 0u) << lines[1];
 }
@@ -551,4 +561,47 @@ TEST_F(ContactViewTest, PaintsItsGradientBehindTheChildren)
     // The action buttons' images lie over it.
     const VelRect mobile = view->GetButton(0)->GetBounds();
     EXPECT_NE(LitBounds(view->GetCanvas()->GetDC(), mobile, Pixel(width - 2, mobile.top)), VelRect(0, 0, 0, 0));
+}
+
+TEST_F(ContactViewTest, AsTheMainWindowsContactScreenItActsOnTheWindowItSlidesInto)
+{
+    VelMainWindowViews views;
+    int filtersMade = 0;
+    views.tabs = TestTabs(&filtersMade);
+    views.contact = [](VelMainWindow* p, const std::string& n) -> VelKlView* { return new VelContactView(p, n); };
+    VelMainWindow* window = new VelMainWindow(nullptr, "main-window", views);
+    window->Open();
+    VelContactView* screen = dynamic_cast<VelContactView*>(window->GetView(VelMainWindow::kContactViewId));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->GetName(), "contact-view");
+    ASSERT_NE(screen->GetButton(0), nullptr) << "built when the window was made";
+
+    const DWORD id = AddContact(L"Anna Berg", L"+46 70 111", L"", L"");
+    std::unique_ptr<VelContactItem> item(CreateContactItem(int32_t(id)));
+    ASSERT_TRUE(item);
+    screen->ShowContact(item.get());
+    window->ShowView(VelMainWindow::kContactViewId, VelMainWindow::kSlideFromRight);
+    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
+        s_now += 25;
+        window->GetScheduler()->OnTick(s_now);
+    }
+    SettleWindow(window->GetHandle());
+    ASSERT_EQ(window->GetCurrentView(), screen);
+    ASSERT_EQ(screen->GetLeft(), 0);
+
+    const VelRect r = screen->GetButton(0)->GetBounds();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, screen->GetTop() + (r.top + r.bottom) / 2);
+    ::SendMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    s_now += 20;
+    ::SendMessageW(window->GetHandle(), WM_LBUTTONUP, 0, at);
+    ASSERT_EQ(Dialled().size(), 1u);
+    EXPECT_TRUE(Holds(Dialled()[0], L"number=+46 70 111")) << Dialled()[0];
+
+    // The contact card opens on the program's one window.
+    screen->OnActionClicked(screen->GetButton(6), nullptr);
+    const std::vector<std::wstring> lines = Store().ReadLog(L"poom-ui.log");
+    ASSERT_EQ(lines.size(), 1u);
+    const std::wstring owner = OwnerText(window->GetHandle());
+    EXPECT_NE(lines[0].find(L"owner=" + owner), std::wstring::npos) << lines[0];
+    delete window;
 }

@@ -61,6 +61,11 @@ public:
     VelSignal<VelToolbar*, VelToolbarItem*> TitleButtonClicked;
     VelSignal<> BackClicked;
 
+protected:
+    // Both take effect when the window is created.
+    void SetListFlag(BYTE flag) { m_listFlag = flag; }
+    void SetTitleBarHeight(int height) { m_titleBarHeight = height; }
+
 private:
     void BuildTitleBar(int width);
     void BuildList(int top, int width, int height);

@@ -433,7 +433,8 @@ TEST_F(ContactRowPaintTest, ANameWithoutANumberIsOneLineInTheMiddle)
 
 TEST_F(ContactRowPaintTest, ThePictureIsCentredInItsColumnAtTheRight)
 {
-    // Twice as high as wide: the thumbnail fills the column's height only.
+    // Twice as high as wide: the thumbnail is half the column wide and
+    // higher than a row.
     const DWORD id = store.Add({L"Pic", L"123", L"", L""});
     const COLORREF green = RGB(10, 200, 30);
     store.SetPicture(id, green, 20, 40);
@@ -446,6 +447,9 @@ TEST_F(ContactRowPaintTest, ThePictureIsCentredInItsColumnAtTheRight)
     EXPECT_EQ(picture.right - picture.left, column / 2);
     EXPECT_EQ(picture.left - (r.right - 8 - column), r.right - 8 - picture.right);
     EXPECT_LE(std::abs((picture.top + picture.bottom) - (r.top + r.bottom)), 1);
+    // A thumbnail higher than the row stays inside it.
+    EXPECT_GE(picture.top, r.top);
+    EXPECT_LE(picture.bottom, r.bottom);
 }
 
 }  // namespace

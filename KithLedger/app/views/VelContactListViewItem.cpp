@@ -8,6 +8,8 @@
 #include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
 
+#include <algorithm>
+
 namespace {
 
 const VelColor kFavoriteColor(222, 125, 57);
@@ -131,9 +133,13 @@ void VelContactListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
 
     if (IImage* thumbnail = m_contact->GetThumbnail()) {
         const VelBitmap picture(thumbnail);
+        // Thumbnails are made as high as the column is wide, which can be more
+        // than a row: keep to the row, centred, and leave the neighbours alone.
+        const int height = std::min(picture.GetHeight(), row.height);
         const VelPoint at(rect.right - kPictureRight - column + (column - picture.GetWidth()) / 2,
-                          rect.top + (row.height - picture.GetHeight()) / 2);
-        canvas->DrawBitmapPart(picture, at, picture.GetSize(), VelPoint(0, 0), SRCCOPY);
+                          rect.top + (row.height - height) / 2);
+        canvas->DrawBitmapPart(picture, at, SIZE{picture.GetWidth(), height},
+                               VelPoint(0, (picture.GetHeight() - height) / 2), SRCCOPY);
     }
 }
 

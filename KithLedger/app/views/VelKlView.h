@@ -62,8 +62,9 @@ public:
     VelSignal<> BackClicked;
 
 protected:
-    // For views whose title bar is sized otherwise; takes effect when the
-    // window is created.
+    // Both take effect when the window is created; for views whose list or
+    // title bar is made otherwise.
+    void SetListFlag(BYTE flag) { m_listFlag = flag; }
     void SetTitleBarHeight(int height) { m_titleBarHeight = height; }
 
 private:

@@ -1,0 +1,233 @@
+#include "VelContactListView.h"
+
+#include "VelBitmap.h"
+#include "VelContactItem.h"
+#include "VelContactListViewItem.h"
+#include "VelKlTheme.h"
+#include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
+#include "VelTabBar.h"
+#include "VelThemeLibrary.h"
+
+#include <cwctype>
+#include <wchar.h>
+
+namespace {
+
+enum : unsigned {
+    kCaptionString = 119,
+    kByNameTitle = 104,
+    kByCompanyTitle = 131,
+    kByCategoryTitle = 132,
+    kNoNameString = 129,
+    kNoCompanyString = 115,
+    kNoCategoryString = 116,
+};
+
+enum : UINT {
+    kNewContactImage = 175,
+    kNewContactPressedImage = 178,
+    kMenuImage = 233,
+    kMenuPressedImage = 234,
+};
+
+const int kTitleBarExtraDivisor = 160;  // of the screen's longer side, added to the button's height
+const BYTE kListFlag = 1;
+
+typedef std::vector<std::pair<std::wstring, std::wstring>> GroupKeys;
+
+const VelContactItem* ContactOf(const VelItem* row)
+{
+    const VelContactListViewItem* item = dynamic_cast<const VelContactListViewItem*>(row);
+    return item ? item->GetContact() : nullptr;
+}
+
+GroupKeys OneKey(const std::wstring& label) { return GroupKeys{{label, label}}; }
+
+// The fallback group goes last, the others in case-insensitive order.
+bool GroupGoesFirst(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b, unsigned fallbackId)
+{
+    const std::wstring fallback = LoadLocalizedString(fallbackId);
+    const std::wstring& first = a->GetText();
+    const std::wstring& second = b->GetText();
+    if (first == fallback)
+        return false;
+    return second == fallback || _wcsicmp(first.c_str(), second.c_str()) < 0;
+}
+
+VelBitmap* ThemeImage(UINT id)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    return theme ? theme->GetImage(id) : nullptr;
+}
+
+}  // namespace
+
+GroupKeys ContactNameGroupKeys(const VelItem* row)
+{
+    const VelContactItem* contact = ContactOf(row);
+    if (!contact || contact->GetDisplayNameText().empty())
+        return OneKey(LoadLocalizedString(kNoNameString));
+    return OneKey(std::wstring(1, static_cast<wchar_t>(towupper(contact->GetDisplayNameText()[0]))));
+}
+
+GroupKeys ContactCompanyGroupKeys(const VelItem* row)
+{
+    const VelContactItem* contact = ContactOf(row);
+    if (!contact || contact->GetCompanyText().empty())
+        return OneKey(LoadLocalizedString(kNoCompanyString));
+    return OneKey(contact->GetCompanyText());
+}
+
+GroupKeys ContactCategoryGroupKeys(const VelItem* row)
+{
+    const VelContactItem* contact = ContactOf(row);
+    if (!contact)
+        return OneKey(LoadLocalizedString(kNoCategoryString));
+    const std::vector<std::wstring>& categories = contact->GetCategoryList();
+    if (categories.empty() || (categories.size() == 1 && categories[0].empty()))
+        return OneKey(LoadLocalizedString(kNoCategoryString));
+    GroupKeys keys;
+    for (const std::wstring& category : categories)
+        keys.emplace_back(category, category);
+    return keys;
+}
+
+bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::ItemPtr& b)
+{
+    const VelContactItem* first = ContactOf(a.get());
+    const VelContactItem* second = ContactOf(b.get());
+    if (!first || !second)
+        return first && !second;
+    return _wcsicmp(first->GetDisplayNameText().c_str(), second->GetDisplayNameText().c_str()) < 0;
+}
+
+bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
+{
+    return GroupGoesFirst(a, b, kNoNameString);
+}
+
+bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
+{
+    return GroupGoesFirst(a, b, kNoCompanyString);
+}
+
+bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
+{
+    return GroupGoesFirst(a, b, kNoCategoryString);
+}
+
+VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
+    : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId), m_tabState(-1),
+      m_caption(LoadLocalizedString(kCaptionString)), m_image(ThemeImage(161)), m_selectedImage(ThemeImage(162)),
+      m_highlightedImage(ThemeImage(163)), m_reserved(0)
+{
+    SetListFlag(kListFlag);
+    if (VelBitmap* button = ThemeImage(kNewContactImage))
+        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+
+    struct StateRow {
+        unsigned title;
+        UINT image, selectedImage, highlightedImage;
+        VelListGrouping::KeyFunction keys;
+        VelGridView::GroupComparator groupOrder;
+        VelGroupItem::Comparator rowOrder;
+    };
+    const StateRow rows[] = {
+        {kByNameTitle, 161, 162, 163, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
+        {kByCompanyTitle, 211, 214, 217, ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
+        {kByCategoryTitle, 212, 215, 209, ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
+    };
+    for (const StateRow& row : rows) {
+        m_groupings.emplace_back(new VelListGrouping);
+        VelListGrouping* grouping = m_groupings.back().get();
+        grouping->keys = row.keys;
+        grouping->groupComparator = row.groupOrder;
+        grouping->itemComparator = row.rowOrder;
+        m_tabStates.push_back(TabState{m_caption, LoadLocalizedString(row.title), ThemeImage(row.image),
+                                       ThemeImage(row.highlightedImage), ThemeImage(row.selectedImage), grouping});
+    }
+}
+
+VelContactListView::~VelContactListView() = default;
+
+const wchar_t* VelContactListView::GetClassName() const { return L"VelContactListView"; }
+
+const std::wstring& VelContactListView::GetText() const { return m_caption; }
+
+void VelContactListView::Create(VelObject* sender, const VelCreateEventArgs* args)
+{
+    VelKlView::Create(sender, args);
+    SetTitleBar(LoadLocalizedString(kByNameTitle), kNewContactButtonId, kNewContactImage, kNewContactPressedImage,
+                kMenuButtonId, kMenuImage, kMenuPressedImage);
+    VelListView* list = GetList();
+    if (list)
+        list->SetSelectionMode(true, true);
+    SelectFirstTabState();
+    if (list) {
+        list->SetHighlightEnabled(true);
+        list->SetScrollbarVisible(true);
+    }
+}
+
+void VelContactListView::SetReserved(int value) { m_reserved = value; }
+
+int VelContactListView::GetReserved() const { return m_reserved; }
+
+void VelContactListView::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
+{
+    CreateWithClassName(0, pageRect, kVelStyleClipToAncestors, tabBar);
+    VelTabPage::ApplyTag(tabBar, pageRect);
+}
+
+void VelContactListView::SetActive(bool active)
+{
+    if (active == IsActive()) {
+        // A tap on the tab that is already current.
+        if (active)
+            SelectNextTabState();
+        return;
+    }
+    VelTabPage::SetActive(active);
+    if (active) {
+        Show();
+        if (VelListView* list = GetList())
+            list->SetFocus();
+    } else {
+        Hide();
+    }
+}
+
+const std::wstring& VelContactListView::GetCaption() const { return GetText(); }
+void VelContactListView::SetCaption(const std::wstring& caption) { m_caption = caption; }
+VelBitmap* VelContactListView::GetImage() const { return m_image; }
+void VelContactListView::SetImage(VelBitmap* image) { m_image = image; }
+VelBitmap* VelContactListView::GetSelectedImage() const { return m_selectedImage; }
+void VelContactListView::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
+VelBitmap* VelContactListView::GetHighlightedImage() const { return m_highlightedImage; }
+void VelContactListView::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }
+
+void VelContactListView::SelectFirstTabState()
+{
+    m_tabState = 0;
+    ApplyTabState();
+}
+
+void VelContactListView::SelectNextTabState()
+{
+    m_tabState = static_cast<int>((static_cast<unsigned>(m_tabState) + 1) % m_tabStates.size());
+    ApplyTabState();
+}
+
+void VelContactListView::ApplyTabState()
+{
+    const TabState& state = m_tabStates[static_cast<size_t>(m_tabState)];
+    SetTitle(state.title);
+    SetCaption(state.caption);
+    SetImage(state.image);
+    SetSelectedImage(state.selectedImage);
+    SetHighlightedImage(state.highlightedImage);
+    RaiseChanged();
+    if (VelListView* list = GetList())
+        list->SetGrouping(state.grouping);
+}

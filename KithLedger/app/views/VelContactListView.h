@@ -1,0 +1,78 @@
+#pragma once
+#include "VelKlView.h"
+#include "VelTabPage.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class VelBitmap;
+
+// The contacts tab: every contact in a list grouped by the first letter of
+// the name, by company or by category. A tap on the tab while it is current
+// moves to the next of these three tab states.
+class VelContactListView : public VelKlView, public VelTabPage {
+public:
+    enum : int { kViewId = 1, kPageId = 1 };
+    enum : int { kNewContactButtonId = 11, kMenuButtonId = 12 };
+    enum : int { kByName = 0, kByCompany = 1, kByCategory = 2 };
+
+    VelContactListView(VelObject* parent, const std::string& name);
+    ~VelContactListView() override;
+
+    const wchar_t* GetClassName() const override;
+    const std::wstring& GetText() const override;
+    void Create(VelObject* sender, const VelCreateEventArgs* args) override;
+    virtual void SetReserved(int value);
+    virtual int GetReserved() const;
+
+    void ApplyTag(VelTabBar* tabBar, const RECT& pageRect) override;
+    void SetActive(bool active) override;
+    const std::wstring& GetCaption() const override;
+    void SetCaption(const std::wstring& caption) override;
+    VelBitmap* GetImage() const override;
+    void SetImage(VelBitmap* image) override;
+    VelBitmap* GetSelectedImage() const override;
+    void SetSelectedImage(VelBitmap* image) override;
+    VelBitmap* GetHighlightedImage() const override;
+    void SetHighlightedImage(VelBitmap* image) override;
+
+    void SelectFirstTabState();
+    void SelectNextTabState();
+    // -1 until the window has been created.
+    int GetTabState() const { return m_tabState; }
+
+private:
+    struct TabState {
+        std::wstring caption;
+        std::wstring title;
+        VelBitmap* image;
+        VelBitmap* highlightedImage;
+        VelBitmap* selectedImage;
+        VelListGrouping* grouping;
+    };
+
+    void ApplyTabState();
+
+    int m_tabState;
+    std::vector<TabState> m_tabStates;
+    std::wstring m_caption;
+    VelBitmap* m_image;
+    VelBitmap* m_selectedImage;
+    VelBitmap* m_highlightedImage;
+    int m_reserved;
+    std::vector<std::unique_ptr<VelListGrouping>> m_groupings;
+};
+
+// The groups a contact row is filed in, as (label, key) pairs.
+std::vector<std::pair<std::wstring, std::wstring>> ContactNameGroupKeys(const VelItem* row);
+std::vector<std::pair<std::wstring, std::wstring>> ContactCompanyGroupKeys(const VelItem* row);
+std::vector<std::pair<std::wstring, std::wstring>> ContactCategoryGroupKeys(const VelItem* row);
+
+// Row and group orders: case-insensitive, the group of contacts without a
+// name, company or category last.
+bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::ItemPtr& b);
+bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);
+bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);
+bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);

@@ -1,0 +1,455 @@
+// The contacts tab over contacts seeded into a device store of the test's own:
+// its groupings and the tab taps that switch them, the keypad filter and the
+// runs it marks, and the rows as they are painted with Silver.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <VelDevStore.h>
+
+#include "MainViewTestKit.h"
+#include "VelApplication.h"
+#include "VelContactItem.h"
+#include "VelContactItemFilter.h"
+#include "VelContactListView.h"
+#include "VelContactListViewItem.h"
+#include "VelControlCore.h"
+#include "VelKlTheme.h"
+#include "VelLocalizedStrings.h"
+#include "VelMessageSource.h"
+#include "VelMainView.h"
+#include "VelPoomSession.h"
+#include "VelTabBar.h"
+#include "VelThemeLibrary.h"
+#include "VelToolbar.h"
+#include "VelToolbarButton.h"
+#include "ViewTestSupport.h"
+
+namespace {
+
+DWORD s_now = 0;
+DWORD WINAPI FakeTick() { return s_now; }
+
+struct Person {
+    const wchar_t* name;  // file-as, the display name
+    const wchar_t* mobile;
+    const wchar_t* company;
+    const wchar_t* categories;
+};
+
+// The contacts session wants a window for its notifications; the tests add
+// rows themselves and let them pass.
+class QuietWindow : public VelMessageSource {
+public:
+    QuietWindow() : m_window(::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
+    ~QuietWindow() override { ::DestroyWindow(m_window); }
+    HWND GetHandle() const override { return m_window; }
+    void AddHandler(Handler) override {}
+
+private:
+    HWND m_window;
+};
+
+// A device store of the test's own, read back through the contact items.
+class SeededStore {
+public:
+    SeededStore()
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        static LONG counter = 0;
+        m_folder = std::wstring(temp) + L"vel-contactlist-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(::InterlockedIncrement(&counter));
+        ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        const HRESULT logon = LogonPoom(&m_window);
+        EXPECT_TRUE(SUCCEEDED(logon)) << std::hex << logon;
+    }
+    ~SeededStore()
+    {
+        LogoffPoom();
+        ::CoUninitialize();
+        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
+        std::wstring command = L"cmd /c rmdir /s /q \"" + m_folder + L"\"";
+        ::_wsystem(command.c_str());
+    }
+
+    DWORD Add(const Person& p)
+    {
+        VelDevContact c;
+        c.fileAs = p.name;
+        c.firstName = p.name;
+        c.mobile = p.mobile;
+        c.company = p.company;
+        c.categories = p.categories;
+        return VelDevStore::OpenAt(m_folder)->AddContact(c);
+    }
+    // A picture of one colour; width a multiple of 4, so rows need no padding.
+    void SetPicture(DWORD id, COLORREF colour, int width, int height)
+    {
+        std::string bytes(54 + width * height * 3, '\0');
+        BITMAPFILEHEADER* file = reinterpret_cast<BITMAPFILEHEADER*>(&bytes[0]);
+        BITMAPINFOHEADER* info = reinterpret_cast<BITMAPINFOHEADER*>(&bytes[14]);
+        file->bfType = 0x4D42;
+        file->bfSize = static_cast<DWORD>(bytes.size());
+        file->bfOffBits = 54;
+        info->biSize = sizeof(BITMAPINFOHEADER);
+        info->biWidth = width;
+        info->biHeight = height;
+        info->biPlanes = 1;
+        info->biBitCount = 24;
+        for (int i = 0; i < width * height; ++i) {
+            bytes[54 + i * 3] = static_cast<char>(GetBValue(colour));
+            bytes[54 + i * 3 + 1] = static_cast<char>(GetGValue(colour));
+            bytes[54 + i * 3 + 2] = static_cast<char>(GetRValue(colour));
+        }
+        ASSERT_TRUE(VelDevStore::OpenAt(m_folder)->SetContactPicture(id, bytes, L"bmp"));
+    }
+    VelContactListViewItem* Row(const Person& p) { return RowOf(Add(p)); }
+    VelContactListViewItem* RowOf(DWORD id)
+    {
+        VelContactItem* item = CreateContactItem(static_cast<int32_t>(id));
+        EXPECT_NE(item, nullptr);
+        return item ? new VelContactListViewItem(item) : nullptr;
+    }
+
+private:
+    std::wstring m_folder;
+    QuietWindow m_window;
+};
+
+struct English {
+    English() { LoadLanguage(L"English"); }
+};
+
+std::wstring NameOf(const VelItem* row)
+{
+    const VelContactListViewItem* item = dynamic_cast<const VelContactListViewItem*>(row);
+    if (!item)
+        return L"?";
+    const std::wstring& name = item->GetContact()->GetDisplayNameText();
+    return name.empty() ? L"(none)" : name;
+}
+
+// The visible groups with their visible rows: "A: alfred anna | B: Bob".
+std::wstring Shown(VelListView* list)
+{
+    std::wstring shown;
+    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
+        if (!group->IsVisible())
+            continue;
+        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
+        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
+            if (row->IsVisible())
+                shown += L" " + NameOf(row.get());
+    }
+    return shown;
+}
+
+// The main view at 480 x 640 with Silver, its contacts tab the real one.
+class ContactListViewTest : public ::testing::Test {
+protected:
+    ContactListViewTest() : screen(480, 640) {}
+
+    void SetUp() override
+    {
+        static English english;
+        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
+        VelControlCore::SetTickSource(&FakeTick);
+        s_now = 700000;
+        VelMainViewTabs tabs = TestTabs(&filtersMade);
+        tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
+            return new VelContactListView(parent, name);
+        };
+        tabs.contactFilter = [](std::vector<std::wstring> keys) -> VelListView::Predicate {
+            return VelContactItemFilter(std::move(keys));
+        };
+        view = new VelMainView(nullptr, "main-view", tabs);
+        view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, 480, 640));
+        Settle();
+        contacts = dynamic_cast<VelContactListView*>(view->GetListTabView(VelMainView::kContactsPageId));
+        ASSERT_NE(contacts, nullptr);
+        ASSERT_NE(contacts->GetList(), nullptr);
+    }
+    void TearDown() override
+    {
+        MainWindowHandle = nullptr;
+        delete view;
+        VelControlCore::SetTickSource(nullptr);
+    }
+
+    void Settle() { SettleWindow(view->GetHandle()); }
+    VelListView* List() { return contacts->GetList(); }
+    void Tap(const VelPoint& p)
+    {
+        ::SendMessageW(view->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        s_now += 20;
+        ::SendMessageW(view->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        s_now += 400;
+        Settle();
+    }
+    void TapContactsTab()
+    {
+        VelTabBar* bar = view->GetTabBar();
+        VelRect r = bar->FindButton(VelMainView::kContactsPageId)->GetRect();
+        r.Offset(bar->GetToolbar()->GetLeft(), bar->GetToolbar()->GetTop());
+        Tap(VelPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
+    // Makes the contacts tab current, which leaves its tab state alone.
+    void ShowContacts()
+    {
+        if (!contacts->IsActive())
+            TapContactsTab();
+        ASSERT_TRUE(contacts->IsActive());
+    }
+    void Add(const std::vector<Person>& people)
+    {
+        for (const Person& p : people)
+            List()->AddItem(store.Row(p));
+        Settle();
+    }
+
+    VelApplication app{L"Velmora KL contact list test"};
+    ScreenScope screen;
+    SeededStore store;
+    VelMainView* view = nullptr;
+    VelContactListView* contacts = nullptr;
+    int filtersMade = 0;
+};
+
+TEST_F(ContactListViewTest, EachTapOnTheCurrentTabRegroupsAndTheThirdComesBackToNames)
+{
+    Add({{L"anna", L"100", L"beta", L"Work, Golf"},
+         {L"Bob", L"200", L"Alpha", L""},
+         {L"alfred", L"300", L"", L"Golf"},
+         {L"", L"", L"", L""}});
+    ShowContacts();
+    const std::wstring noName = LoadLocalizedString(129);
+    ASSERT_FALSE(noName.empty());
+
+    struct Step {
+        int state;
+        std::wstring title;
+        std::wstring shown;
+        UINT image, selected, highlighted;
+    };
+    const Step steps[] = {
+        {0, L"Contacts", L"A: alfred anna | B: Bob | " + noName + L": (none)", 161, 162, 163},
+        {1, L"By company", L"Alpha: Bob | beta: anna | No company: alfred (none)", 211, 214, 217},
+        {2, L"By category", L"Golf: anna alfred | Work: anna | No category: Bob (none)", 212, 215, 209},
+        {0, L"Contacts", L"A: alfred anna | B: Bob | " + noName + L": (none)", 161, 162, 163},
+    };
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+        const Step& s = steps[i];
+        if (i > 0)
+            TapContactsTab();
+        SCOPED_TRACE(s.state);
+        EXPECT_EQ(contacts->GetTabState(), s.state);
+        EXPECT_EQ(contacts->GetTitle(), s.title);
+        EXPECT_EQ(contacts->GetCaption(), LoadLocalizedString(119));
+        EXPECT_EQ(contacts->GetImage(), GetCurrentTheme()->GetImage(s.image));
+        EXPECT_EQ(contacts->GetSelectedImage(), GetCurrentTheme()->GetImage(s.selected));
+        EXPECT_EQ(contacts->GetHighlightedImage(), GetCurrentTheme()->GetImage(s.highlighted));
+        EXPECT_EQ(Shown(List()), s.shown);
+    }
+}
+
+TEST_F(ContactListViewTest, TheNewContactAndMenuButtonsSitInTheTitleBarOverTheList)
+{
+    ShowContacts();
+    EXPECT_NE(contacts->FindTitleBarItem(VelContactListView::kNewContactButtonId), nullptr);
+    EXPECT_NE(contacts->FindTitleBarItem(VelContactListView::kMenuButtonId), nullptr);
+    EXPECT_EQ(contacts->GetTitleBarHeight(), GetCurrentTheme()->GetImage(175)->GetHeight() + 640 / 160);
+    EXPECT_EQ(List()->GetTop(), contacts->GetTitleBarHeight());
+}
+
+TEST_F(ContactListViewTest, TypedKeysKeepRowsWhoseNameOrNumberHoldsTheRun)
+{
+    // Keys as the keypad gives them: the letters of each key.
+    Add({{L"anna", L"555 0101", L"", L""}, {L"Bob", L"555 2620", L"", L""}, {L"carl", L"555 0303", L"", L""}});
+    ShowContacts();
+    struct Case {
+        std::vector<std::wstring> keys;
+        std::wstring shown;
+    };
+    const Case cases[] = {
+        {{}, L"A: anna | B: Bob | C: carl"},
+        {{L"ABC2", L"MNO6", L"ABC2"}, L"B: Bob"},  // "bob", and nothing in "anna"
+        {{L"ABC2", L"MNO6", L"MNO6"}, L"A: anna"}, // "ann"
+        {{L"ABC2", L"6", L"ABC2"}, L"B: Bob"},     // "262" in Bob's number only
+        {{L"9"}, L""},
+    };
+    for (const Case& c : cases) {
+        List()->SetFilter(VelContactItemFilter(c.keys), true);
+        Settle();
+        EXPECT_EQ(Shown(List()), c.shown) << c.keys.size() << " keys";
+    }
+}
+
+TEST_F(ContactListViewTest, TheFilterMarksWhereTheKeysMatched)
+{
+    std::unique_ptr<VelContactListViewItem> row(store.Row({L"Maria", L"0172 2620", L"", L""}));
+    struct Case {
+        std::vector<std::wstring> keys;
+        bool shown;
+        int kind, start, length;
+    };
+    const Case cases[] = {
+        {{}, true, VelContactListViewItem::kMatchNone, 0, 0},
+        {{L"GHI4", L"ABC2"}, true, VelContactListViewItem::kMatchName, 3, 2},        // "ia"
+        {{L"2", L"6", L"2"}, true, VelContactListViewItem::kMatchNumber, 5, 3},       // "262"
+        {{L"WXYZ9"}, false, VelContactListViewItem::kMatchNone, 0, 0},
+    };
+    // A match left from an earlier filter never survives a later one.
+    row->SetMatch(VelContactListViewItem::kMatchName, 9, 9);
+    for (const Case& c : cases) {
+        const bool shown = VelContactItemFilter(c.keys)(row.get());
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(row->GetMatchKind(), c.kind);
+        if (c.kind != VelContactListViewItem::kMatchNone) {
+            EXPECT_EQ(row->GetMatchStart(), c.start);
+            EXPECT_EQ(row->GetMatchLength(), c.length);
+        }
+    }
+}
+
+// Rows painted alone on a canvas with Silver.
+class ContactRowPaintTest : public CanvasTest {
+protected:
+    ContactRowPaintTest() : CanvasTest(480, 130, RGB(0, 0, 0)), screen(480, 640) {}
+
+    void SetUp() override
+    {
+        static English english;
+        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
+    }
+    VelRect Paint(VelContactListViewItem* row)
+    {
+        const int height = row->Measure(canvas.get());
+        const VelRect rect(0, 30, 480, 30 + height);
+        row->PaintBackground(canvas.get(), rect);
+        row->PaintContent(canvas.get(), rect);
+        return rect;
+    }
+    bool HasColour(const RECT& area, COLORREF colour)
+    {
+        return Holds(area, [colour](COLORREF c) { return c == colour; });
+    }
+    // The smallest rectangle of the area holding every pixel of the colour.
+    VelRect ColourBounds(const RECT& area, COLORREF colour)
+    {
+        VelRect found;
+        bool any = false;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (Pixel(x, y) == colour) {
+                    found = any ? VelRect(std::min<int>(found.left, x), std::min<int>(found.top, y),
+                                          std::max<int>(found.right, x + 1), std::max<int>(found.bottom, y + 1))
+                                : VelRect(x, y, x + 1, y + 1);
+                    any = true;
+                }
+        return found;
+    }
+    COLORREF ItemText()
+    {
+        VelColor c;
+        GetCurrentTheme()->GetItemTextColor(c);
+        return c.ToColorRef();
+    }
+    COLORREF Darker(VelColor c)
+    {
+        c.Darken(0.4f);
+        return c.ToColorRef();
+    }
+
+    VelApplication app{L"Velmora KL contact row test"};
+    ScreenScope screen;
+    SeededStore store;
+};
+
+TEST_F(ContactRowPaintTest, AFavouriteIsDrawnInItsOwnColour)
+{
+    std::unique_ptr<VelContactListViewItem> plain(store.Row({L"Plain", L"111", L"", L""}));
+    std::unique_ptr<VelContactListViewItem> favourite(store.Row({L"Fave", L"222", L"", L"Favorites"}));
+    ASSERT_TRUE(favourite->GetContact()->GetFavorite());
+    VelRect r = Paint(favourite.get());
+    EXPECT_TRUE(HasColour(r, RGB(222, 125, 57)));
+    EXPECT_FALSE(HasColour(r, ItemText()));
+    r = Paint(plain.get());
+    EXPECT_FALSE(HasColour(r, RGB(222, 125, 57)));
+    EXPECT_TRUE(HasColour(r, ItemText()));
+}
+
+TEST_F(ContactRowPaintTest, OnlyTheMatchedLineShowsTheHighlightColour)
+{
+    std::unique_ptr<VelContactListViewItem> row(store.Row({L"Maria", L"0172 2620", L"", L""}));
+    VelColor dim;
+    GetCurrentTheme()->GetDimTextColor(dim);
+    const COLORREF nameMark = Darker(VelColor(GetRValue(ItemText()), GetGValue(ItemText()), GetBValue(ItemText())));
+    const COLORREF numberMark = Darker(dim);
+    ASSERT_NE(nameMark, numberMark);
+
+    VelRect r = Paint(row.get());
+    EXPECT_FALSE(HasColour(r, nameMark));
+    EXPECT_FALSE(HasColour(r, numberMark));
+
+    ASSERT_TRUE(VelContactItemFilter({L"2", L"6", L"2"})(row.get()));
+    r = Paint(row.get());
+    EXPECT_FALSE(HasColour(r, nameMark));
+    EXPECT_TRUE(HasColour(r, numberMark));
+    EXPECT_TRUE(HasColour(r, dim.ToColorRef()));  // the digits before the run
+
+    ASSERT_TRUE(VelContactItemFilter({L"GHI4", L"ABC2"})(row.get()));
+    r = Paint(row.get());
+    EXPECT_TRUE(HasColour(r, nameMark));
+    EXPECT_FALSE(HasColour(r, numberMark));
+}
+
+TEST_F(ContactRowPaintTest, ANameWithoutANumberIsOneLineInTheMiddle)
+{
+    std::unique_ptr<VelContactListViewItem> both(store.Row({L"Named", L"5550101", L"", L""}));
+    std::unique_ptr<VelContactListViewItem> nameOnly(store.Row({L"Named", L"", L"", L""}));
+    ASSERT_TRUE(nameOnly->GetContact()->GetPrimaryNumberText().empty());
+
+    VelRect r = Paint(nameOnly.get());
+    const VelRect text(r.left, r.top, r.right - 80, r.bottom);
+    const VelRect lit = ColourBounds(text, ItemText());
+    ASSERT_FALSE(lit.IsEmpty());
+    const int middle = (r.top + r.bottom) / 2;
+    EXPECT_LE(std::abs((lit.top + lit.bottom) / 2 - middle), 4);
+
+    // With a number the name goes up and the number, dim, takes the lower half.
+    canvas->SetBackColor(VelColor(0, 0, 0));
+    canvas->FillRect(VelRect(0, 0, 480, 130));
+    r = Paint(both.get());
+    VelColor dim;
+    GetCurrentTheme()->GetDimTextColor(dim);
+    EXPECT_TRUE(HasColour(VelRect(r.left, middle, r.right - 80, r.bottom), dim.ToColorRef()));
+    EXPECT_LT(ColourBounds(text, ItemText()).top, lit.top);
+}
+
+TEST_F(ContactRowPaintTest, ThePictureIsCentredInItsColumnAtTheRight)
+{
+    // Twice as high as wide: the thumbnail is half the column wide and
+    // higher than a row.
+    const DWORD id = store.Add({L"Pic", L"123", L"", L""});
+    const COLORREF green = RGB(10, 200, 30);
+    store.SetPicture(id, green, 20, 40);
+    std::unique_ptr<VelContactListViewItem> row(store.RowOf(id));
+    ASSERT_NE(row->GetContact()->GetThumbnail(), nullptr);
+    const VelRect r = Paint(row.get());
+    const int column = 640 / 10;
+    const VelRect picture = ColourBounds(VelRect(0, 0, 480, 130), green);
+    ASSERT_FALSE(picture.IsEmpty());
+    EXPECT_EQ(picture.right - picture.left, column / 2);
+    EXPECT_EQ(picture.left - (r.right - 8 - column), r.right - 8 - picture.right);
+    EXPECT_LE(std::abs((picture.top + picture.bottom) - (r.top + r.bottom)), 1);
+    // A thumbnail higher than the row stays inside it.
+    EXPECT_GE(picture.top, r.top);
+    EXPECT_LE(picture.bottom, r.bottom);
+}
+
+}  // namespace

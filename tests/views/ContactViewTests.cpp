@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "MainViewTestKit.h"
+#include "TestDeviceStore.h"
 #include "TestImages.h"
 #include "VelButtonWindowLess.h"
 #include "VelContactItem.h"
@@ -74,11 +75,7 @@ protected:
         ASSERT_TRUE(LoadLanguage(L"English"));
         VelControlCore::SetTickSource(&FakeTick);
         s_now = 900000;
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        m_folder = std::wstring(temp) + L"vel-contact-view-" + std::to_wstring(::GetCurrentProcessId());
-        ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+        m_device.reset(new TestDeviceStore(L"vel-contact-view"));
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
         view = new VelContactView(nullptr, "contact-view");
@@ -93,25 +90,10 @@ protected:
         delete view;
         ::CoUninitialize();
         VelControlCore::SetTickSource(nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
-        m_store.reset();
-        WIN32_FIND_DATAW found;
-        HANDLE search = ::FindFirstFileW((m_folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                ::DeleteFileW((m_folder + L"\\" + found.cFileName).c_str());
-            while (::FindNextFileW(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryW(m_folder.c_str());
+        m_device.reset();
     }
 
-    VelDevStore& Store()
-    {
-        if (!m_store)
-            m_store = VelDevStore::OpenAt(m_folder);
-        return *m_store;
-    }
+    VelDevStore& Store() { return m_device->Store(); }
     DWORD AddContact(const wchar_t* name, const wchar_t* mobile, const wchar_t* home, const wchar_t* work,
                      const wchar_t* categories = L"")
     {
@@ -154,16 +136,7 @@ protected:
 
     std::vector<std::wstring> Dialled() { return Store().ReadLog(L"dialled.log"); }
     // The messaging stand-in runs as a program of its own: wait for its line.
-    std::vector<std::wstring> Outbox(size_t lines)
-    {
-        std::vector<std::wstring> log;
-        for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(20)) {
-            log = Store().ReadLog(L"outbox.log");
-            if (log.size() >= lines)
-                break;
-        }
-        return log;
-    }
+    std::vector<std::wstring> Outbox(size_t lines) { return m_device->WaitForLog(L"outbox.log", lines); }
     static bool Holds(const std::wstring& line, const std::wstring& field)
     {
         return (line + L"\t").find(L"\t" + field + L"\t") != std::wstring::npos;
@@ -197,8 +170,7 @@ protected:
     int height;
     VelContactView* view = nullptr;
     std::unique_ptr<ViewWindowSource> source;
-    std::wstring m_folder;
-    boost::shared_ptr<VelDevStore> m_store;
+    std::unique_ptr<TestDeviceStore> m_device;
 };
 
 class SmallScreenContactViewTest : public ContactViewTest {

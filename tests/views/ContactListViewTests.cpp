@@ -9,6 +9,8 @@
 
 #include <VelDevStore.h>
 
+#include "ContactStoreSupport.h"
+#include "ContactTabTest.h"
 #include "MainViewTestKit.h"
 #include "VelApplication.h"
 #include "VelContactItem.h"
@@ -29,175 +31,32 @@
 
 namespace {
 
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
+using namespace contact_store;
 
-struct Person {
-    const wchar_t* name;  // file-as, the display name
-    const wchar_t* mobile;
-    const wchar_t* company;
-    const wchar_t* categories;
-};
-
-// The contacts session wants a window for its notifications; the tests add
-// rows themselves and let them pass.
-class QuietWindow : public VelMessageSource {
-public:
-    QuietWindow() : m_window(::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
-    ~QuietWindow() override { ::DestroyWindow(m_window); }
-    HWND GetHandle() const override { return m_window; }
-    void AddHandler(Handler) override {}
-
-private:
-    HWND m_window;
-};
-
-// A device store of the test's own, read back through the contact items.
-class SeededStore {
-public:
-    SeededStore()
-    {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        static LONG counter = 0;
-        m_folder = std::wstring(temp) + L"vel-contactlist-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(::InterlockedIncrement(&counter));
-        ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        const HRESULT logon = LogonPoom(&m_window);
-        EXPECT_TRUE(SUCCEEDED(logon)) << std::hex << logon;
-    }
-    ~SeededStore()
-    {
-        LogoffPoom();
-        ::CoUninitialize();
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
-        std::wstring command = L"cmd /c rmdir /s /q \"" + m_folder + L"\"";
-        ::_wsystem(command.c_str());
-    }
-
-    DWORD Add(const Person& p)
-    {
-        VelDevContact c;
-        c.fileAs = p.name;
-        c.firstName = p.name;
-        c.mobile = p.mobile;
-        c.company = p.company;
-        c.categories = p.categories;
-        return VelDevStore::OpenAt(m_folder)->AddContact(c);
-    }
-    // A picture of one colour; width a multiple of 4, so rows need no padding.
-    void SetPicture(DWORD id, COLORREF colour, int width, int height)
-    {
-        std::string bytes(54 + width * height * 3, '\0');
-        BITMAPFILEHEADER* file = reinterpret_cast<BITMAPFILEHEADER*>(&bytes[0]);
-        BITMAPINFOHEADER* info = reinterpret_cast<BITMAPINFOHEADER*>(&bytes[14]);
-        file->bfType = 0x4D42;
-        file->bfSize = static_cast<DWORD>(bytes.size());
-        file->bfOffBits = 54;
-        info->biSize = sizeof(BITMAPINFOHEADER);
-        info->biWidth = width;
-        info->biHeight = height;
-        info->biPlanes = 1;
-        info->biBitCount = 24;
-        for (int i = 0; i < width * height; ++i) {
-            bytes[54 + i * 3] = static_cast<char>(GetBValue(colour));
-            bytes[54 + i * 3 + 1] = static_cast<char>(GetGValue(colour));
-            bytes[54 + i * 3 + 2] = static_cast<char>(GetRValue(colour));
-        }
-        ASSERT_TRUE(VelDevStore::OpenAt(m_folder)->SetContactPicture(id, bytes, L"bmp"));
-    }
-    VelContactListViewItem* Row(const Person& p) { return RowOf(Add(p)); }
-    VelContactListViewItem* RowOf(DWORD id)
-    {
-        VelContactItem* item = CreateContactItem(static_cast<int32_t>(id));
-        EXPECT_NE(item, nullptr);
-        return item ? new VelContactListViewItem(item) : nullptr;
-    }
-
-private:
-    std::wstring m_folder;
-    QuietWindow m_window;
-};
-
-struct English {
-    English() { LoadLanguage(L"English"); }
-};
-
-std::wstring NameOf(const VelItem* row)
-{
-    const VelContactListViewItem* item = dynamic_cast<const VelContactListViewItem*>(row);
-    if (!item)
-        return L"?";
-    const std::wstring& name = item->GetContact()->GetDisplayNameText();
-    return name.empty() ? L"(none)" : name;
-}
-
-// The visible groups with their visible rows: "A: alfred anna | B: Bob".
-std::wstring Shown(VelListView* list)
-{
-    std::wstring shown;
-    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
-        if (!group->IsVisible())
-            continue;
-        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (row->IsVisible())
-                shown += L" " + NameOf(row.get());
-    }
-    return shown;
-}
-
-// The main view at 480 x 640 with Silver, its contacts tab the real one.
-class ContactListViewTest : public ::testing::Test {
+// The main view with its contacts tab the real one.
+class ContactListViewTest : public ContactTabTest {
 protected:
-    ContactListViewTest() : screen(480, 640) {}
-
-    void SetUp() override
+    void MakeTabs(VelMainViewTabs& tabs) override
     {
-        static English english;
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 700000;
-        VelMainViewTabs tabs = TestTabs(&filtersMade);
         tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
             return new VelContactListView(parent, name);
         };
         tabs.contactFilter = [](std::vector<std::wstring> keys) -> VelListView::Predicate {
             return VelContactItemFilter(std::move(keys));
         };
-        view = new VelMainView(nullptr, "main-view", tabs);
-        view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, 480, 640));
-        Settle();
+    }
+    void SetUp() override
+    {
+        ContactTabTest::SetUp();
+        if (HasFatalFailure())
+            return;
         contacts = dynamic_cast<VelContactListView*>(view->GetListTabView(VelMainView::kContactsPageId));
         ASSERT_NE(contacts, nullptr);
         ASSERT_NE(contacts->GetList(), nullptr);
     }
-    void TearDown() override
-    {
-        MainWindowHandle = nullptr;
-        delete view;
-        VelControlCore::SetTickSource(nullptr);
-    }
 
-    void Settle() { SettleWindow(view->GetHandle()); }
     VelListView* List() { return contacts->GetList(); }
-    void Tap(const VelPoint& p)
-    {
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        s_now += 20;
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-        s_now += 400;
-        Settle();
-    }
-    void TapContactsTab()
-    {
-        VelTabBar* bar = view->GetTabBar();
-        VelRect r = bar->FindButton(VelMainView::kContactsPageId)->GetRect();
-        r.Offset(bar->GetToolbar()->GetLeft(), bar->GetToolbar()->GetTop());
-        Tap(VelPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    }
+    void TapContactsTab() { TapTab(VelMainView::kContactsPageId); }
     // Makes the contacts tab current, which leaves its tab state alone.
     void ShowContacts()
     {
@@ -205,19 +64,9 @@ protected:
             TapContactsTab();
         ASSERT_TRUE(contacts->IsActive());
     }
-    void Add(const std::vector<Person>& people)
-    {
-        for (const Person& p : people)
-            List()->AddItem(store.Row(p));
-        Settle();
-    }
+    void Add(const std::vector<Person>& people) { ContactTabTest::Add(List(), people); }
 
-    VelApplication app{L"Velmora KL contact list test"};
-    ScreenScope screen;
-    SeededStore store;
-    VelMainView* view = nullptr;
     VelContactListView* contacts = nullptr;
-    int filtersMade = 0;
 };
 
 TEST_F(ContactListViewTest, EachTapOnTheCurrentTabRegroupsAndTheThirdComesBackToNames)

@@ -1,0 +1,121 @@
+#include "VelFavoritesView.h"
+
+#include "VelBitmap.h"
+#include "VelContactListView.h"
+#include "VelKlTheme.h"
+#include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
+#include "VelTabBar.h"
+#include "VelThemeLibrary.h"
+
+namespace {
+
+enum : unsigned {
+    kCaptionString = 128,
+    kTitleString = 137,
+};
+
+enum : UINT {
+    kTabImage = 155,
+    kTabSelectedImage = 156,
+    kTabHighlightedImage = 157,
+    kTitleButtonSizeImage = 175,
+    kMenuImage = 233,
+    kMenuPressedImage = 234,
+};
+
+const UINT kHeaderFormat = 0x8020;
+const int kTitleBarExtraDivisor = 160;  // of the screen's longer side, added to the button's height
+
+VelBitmap* ThemeImage(UINT id)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    return theme ? theme->GetImage(id) : nullptr;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::wstring, std::wstring>> FavoritesGroupKey(const VelItem*)
+{
+    return {{L"Favorites", L"FavoritesGroup"}};
+}
+
+VelGroupItem* CreateFavoritesHeader(const std::wstring& label, const std::wstring& key)
+{
+    VelGroupItem* header = new VelGroupItem(label, key, kHeaderFormat);
+    header->SetVisible(false);
+    return header;
+}
+
+bool CompareFavoriteNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::ItemPtr& b)
+{
+    return CompareContactNames(a, b);
+}
+
+VelFavoritesView::VelFavoritesView(VelObject* parent, const std::string& name)
+    : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
+      m_grouping(new VelListGrouping), m_image(ThemeImage(kTabImage)), m_selectedImage(ThemeImage(kTabSelectedImage)),
+      m_highlightedImage(ThemeImage(kTabHighlightedImage)), m_caption(LoadLocalizedString(kCaptionString))
+{
+    m_grouping->keys = FavoritesGroupKey;
+    m_grouping->itemComparator = CompareFavoriteNames;
+    m_grouping->createHeader = CreateFavoritesHeader;
+    if (VelBitmap* button = ThemeImage(kTitleButtonSizeImage))
+        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+}
+
+VelFavoritesView::~VelFavoritesView() = default;
+
+const wchar_t* VelFavoritesView::GetClassName() const { return L"VelFavoritesView"; }
+
+const std::wstring& VelFavoritesView::GetText() const { return m_caption; }
+
+void VelFavoritesView::Create(VelObject* sender, const VelCreateEventArgs* args)
+{
+    VelKlView::Create(sender, args);
+    SetTitleBar(LoadLocalizedString(kTitleString), -1, 0, 0, kMenuButtonId, kMenuImage, kMenuPressedImage);
+    VelListView* list = GetList();
+    if (!list)
+        return;
+    list->SetSelectionMode(true, true);
+    list->SetHighlightEnabled(true);
+    list->SetHideEmptyGroups(false);
+    list->SetLayoutDirty(true);
+    list->InvalidateRect(VelRect());
+    if (VelGroupItem* fallback = list->GetDefaultGroup()) {
+        fallback->SetVisible(false);
+        list->SetLayoutDirty(true);
+        list->InvalidateRect(VelRect());
+    }
+    // Otherwise the hidden header would come back as soon as it holds a row.
+    list->SetGroupsFollowChildren(false);
+    list->SetScrollbarVisible(true);
+    list->SetGrouping(m_grouping.get());
+}
+
+void VelFavoritesView::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
+{
+    CreateWithClassName(0, pageRect, kVelStyleClipToAncestors, tabBar);
+    VelTabPage::ApplyTag(tabBar, pageRect);
+}
+
+void VelFavoritesView::SetActive(bool active)
+{
+    VelTabPage::SetActive(active);
+    if (active) {
+        if (VelListView* list = GetList())
+            list->SetFocus();
+        Show();
+    } else {
+        Hide();
+    }
+}
+
+const std::wstring& VelFavoritesView::GetCaption() const { return GetText(); }
+void VelFavoritesView::SetCaption(const std::wstring& caption) { m_caption = caption; }
+VelBitmap* VelFavoritesView::GetImage() const { return m_image; }
+void VelFavoritesView::SetImage(VelBitmap* image) { m_image = image; }
+VelBitmap* VelFavoritesView::GetSelectedImage() const { return m_selectedImage; }
+void VelFavoritesView::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
+VelBitmap* VelFavoritesView::GetHighlightedImage() const { return m_highlightedImage; }
+void VelFavoritesView::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }

@@ -1,0 +1,138 @@
+#pragma once
+// Contacts seeded into a device store of the test's own and read back as
+// contact rows, with the English strings; for the tests of the contact lists.
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include <VelDevStore.h>
+
+#include "VelContactItem.h"
+#include "VelContactListViewItem.h"
+#include "VelListView.h"
+#include "VelLocalizedStrings.h"
+#include "VelMessageSource.h"
+#include "VelPoomSession.h"
+
+namespace contact_store {
+
+struct Person {
+    const wchar_t* name;  // file-as, the display name
+    const wchar_t* mobile;
+    const wchar_t* company;
+    const wchar_t* categories;
+};
+
+// The contacts session wants a window for its notifications; the tests add
+// rows themselves and let them pass.
+class QuietWindow : public VelMessageSource {
+public:
+    QuietWindow() : m_window(::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
+    ~QuietWindow() override { ::DestroyWindow(m_window); }
+    HWND GetHandle() const override { return m_window; }
+    void AddHandler(Handler) override {}
+
+private:
+    HWND m_window;
+};
+
+// A device store of the test's own, read back through the contact items.
+class SeededStore {
+public:
+    SeededStore()
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        static LONG counter = 0;
+        m_folder = std::wstring(temp) + L"vel-contactlist-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(::InterlockedIncrement(&counter));
+        ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        const HRESULT logon = LogonPoom(&m_window);
+        EXPECT_TRUE(SUCCEEDED(logon)) << std::hex << logon;
+    }
+    ~SeededStore()
+    {
+        LogoffPoom();
+        ::CoUninitialize();
+        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
+        std::wstring command = L"cmd /c rmdir /s /q \"" + m_folder + L"\"";
+        ::_wsystem(command.c_str());
+    }
+
+    DWORD Add(const Person& p)
+    {
+        VelDevContact c;
+        c.fileAs = p.name;
+        c.firstName = p.name;
+        c.mobile = p.mobile;
+        c.company = p.company;
+        c.categories = p.categories;
+        return VelDevStore::OpenAt(m_folder)->AddContact(c);
+    }
+    // A picture of one colour; width a multiple of 4, so rows need no padding.
+    void SetPicture(DWORD id, COLORREF colour, int width, int height)
+    {
+        std::string bytes(54 + width * height * 3, '\0');
+        BITMAPFILEHEADER* file = reinterpret_cast<BITMAPFILEHEADER*>(&bytes[0]);
+        BITMAPINFOHEADER* info = reinterpret_cast<BITMAPINFOHEADER*>(&bytes[14]);
+        file->bfType = 0x4D42;
+        file->bfSize = static_cast<DWORD>(bytes.size());
+        file->bfOffBits = 54;
+        info->biSize = sizeof(BITMAPINFOHEADER);
+        info->biWidth = width;
+        info->biHeight = height;
+        info->biPlanes = 1;
+        info->biBitCount = 24;
+        for (int i = 0; i < width * height; ++i) {
+            bytes[54 + i * 3] = static_cast<char>(GetBValue(colour));
+            bytes[54 + i * 3 + 1] = static_cast<char>(GetGValue(colour));
+            bytes[54 + i * 3 + 2] = static_cast<char>(GetRValue(colour));
+        }
+        ASSERT_TRUE(VelDevStore::OpenAt(m_folder)->SetContactPicture(id, bytes, L"bmp"));
+    }
+    VelContactListViewItem* Row(const Person& p) { return RowOf(Add(p)); }
+    VelContactListViewItem* RowOf(DWORD id)
+    {
+        VelContactItem* item = CreateContactItem(static_cast<int32_t>(id));
+        EXPECT_NE(item, nullptr);
+        return item ? new VelContactListViewItem(item) : nullptr;
+    }
+
+private:
+    std::wstring m_folder;
+    QuietWindow m_window;
+};
+
+struct English {
+    English() { LoadLanguage(L"English"); }
+};
+
+inline std::wstring NameOf(const VelItem* row)
+{
+    const VelContactListViewItem* item = dynamic_cast<const VelContactListViewItem*>(row);
+    if (!item)
+        return L"?";
+    const std::wstring& name = item->GetContact()->GetDisplayNameText();
+    return name.empty() ? L"(none)" : name;
+}
+
+// The visible groups with their visible rows: "A: alfred anna | B: Bob".
+inline std::wstring Shown(VelListView* list)
+{
+    std::wstring shown;
+    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
+        if (!group->IsVisible())
+            continue;
+        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
+        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
+            if (row->IsVisible())
+                shown += L" " + NameOf(row.get());
+    }
+    return shown;
+}
+
+}  // namespace contact_store

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "VelDateGroupItem.h"
+#include "VelDateTime.h"
+#include "VelDatedItem.h"
 #include "VelDetailItem.h"
 #include "VelKlTheme.h"
 #include "VelThemeLibrary.h"
@@ -132,4 +134,47 @@ TEST(DateGroupItem, KeepsItsDateAndOrdersNewestFirstWithTheUndatedLast)
     for (const auto& g : groups)
         order.push_back(g->GetText());
     EXPECT_EQ(order, std::vector<std::wstring>({L"newer", L"older", L"last year", L""}));
+}
+
+namespace {
+
+// A dated row that paints nothing; no date when built without one.
+class DatedRow : public VelDatedItem {
+public:
+    DatedRow() : VelDatedItem(L"", 0, true), m_dated(false) {}
+    explicit DatedRow(const VelDateTime& date) : VelDatedItem(L"", 0, true), m_date(date), m_dated(true) {}
+    const VelDateTime* GetDate() const override { return m_dated ? &m_date : nullptr; }
+    int Measure(VelCanvas*) override { return 10; }
+
+private:
+    VelDateTime m_date;
+    bool m_dated;
+};
+
+}  // namespace
+
+TEST(CompareItemsByDateTest, NewestFirstThenRowsWithoutADate)
+{
+    const VelGroupItem::ItemPtr newer(new DatedRow(VelDateTime(2026, 12, 9, 9, 15, 0)));
+    const VelGroupItem::ItemPtr older(new DatedRow(VelDateTime(2026, 12, 9, 9, 14, 59)));
+    const VelGroupItem::ItemPtr undated(new DatedRow);
+    const VelGroupItem::ItemPtr plain(new VelDetailItem(L"x", 10));
+    struct Case {
+        const char* name;
+        VelGroupItem::ItemPtr first, second;
+        bool before;
+    } const cases[] = {
+        {"newer before older", newer, older, true},  {"older after newer", older, newer, false},
+        {"same date", newer, newer, false},          {"dated before undated", older, undated, true},
+        {"undated after dated", undated, older, false}, {"dated before a row of another kind", older, plain, true},
+        {"two without a date", plain, undated, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CompareItemsByDate(c.first, c.second), c.before);
+    }
+    std::vector<VelGroupItem::ItemPtr> rows = {undated, older, plain, newer};
+    std::stable_sort(rows.begin(), rows.end(), CompareItemsByDate);
+    EXPECT_EQ(rows[0], newer);
+    EXPECT_EQ(rows[1], older);
 }

@@ -1,6 +1,8 @@
 #include "VelDetailItem.h"
 
 #include "VelCanvas.h"
+#include "VelDateTime.h"
+#include "VelDatedItem.h"
 #include "VelKlTheme.h"
 #include "VelThemeLibrary.h"
 
@@ -62,4 +64,15 @@ int VelDetailItem::Measure(VelCanvas* canvas)
         m_height = margins.top + margins.bottom + metrics.tmHeight + metrics.tmExternalLeading - 1;
     }
     return m_height;
+}
+
+bool CompareItemsByDate(const VelGroupItem::ItemPtr& first, const VelGroupItem::ItemPtr& second)
+{
+    const VelDatedItem* a = dynamic_cast<const VelDatedItem*>(first.get());
+    const VelDatedItem* b = dynamic_cast<const VelDatedItem*>(second.get());
+    const VelDateTime* da = a ? a->GetDate() : nullptr;
+    const VelDateTime* db = b ? b->GetDate() : nullptr;
+    if (!da || !db)
+        return da && !db;
+    return db->IsEarlier(*da);
 }

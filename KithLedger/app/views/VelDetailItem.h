@@ -1,4 +1,5 @@
 #pragma once
+#include "VelGroupItem.h"
 #include "VelStringItem.h"
 
 // A text row of the call and message detail views: the medium font inside
@@ -27,3 +28,7 @@ private:
     UINT m_secondFormat;
     int m_height;
 };
+
+// Rows of the call and message lists, newest first; a row without a date
+// after every dated one.
+bool CompareItemsByDate(const VelGroupItem::ItemPtr& first, const VelGroupItem::ItemPtr& second);

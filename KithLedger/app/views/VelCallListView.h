@@ -1,0 +1,70 @@
+#pragma once
+#include "VelKlView.h"
+#include "VelTabPage.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class VelBitmap;
+
+// The calls tab: the call log, newest first, under date headers. A tap on the
+// tab while it is current moves to the next filter: all, outgoing, incoming,
+// missed. The caption carries the number of missed calls.
+class VelCallListView : public VelKlView, public VelTabPage {
+public:
+    enum : int { kViewId = 2, kPageId = 2 };
+    enum : int { kAllCalls = 0, kOutgoingCalls = 1, kIncomingCalls = 2, kMissedCalls = 3 };
+
+    VelCallListView(VelObject* parent, const std::string& name);
+    ~VelCallListView() override;
+
+    const wchar_t* GetClassName() const override;
+    const std::wstring& GetText() const override;
+    void Create(VelObject* sender, const VelCreateEventArgs* args) override;
+    virtual void ClearList();
+    virtual bool IsLoading() const;
+    virtual void SetLoading(bool loading);
+
+    void ApplyTag(VelTabBar* tabBar, const RECT& pageRect) override;
+    void SetActive(bool active) override;
+    const std::wstring& GetCaption() const override;
+    void SetCaption(const std::wstring& caption) override;
+    VelBitmap* GetImage() const override;
+    void SetImage(VelBitmap* image) override;
+    VelBitmap* GetSelectedImage() const override;
+    void SetSelectedImage(VelBitmap* image) override;
+    VelBitmap* GetHighlightedImage() const override;
+    void SetHighlightedImage(VelBitmap* image) override;
+
+    // The number of missed calls, shown after the caption and in bold.
+    void UpdateCaption(int count);
+    int GetFilterIndex() const { return m_filterIndex; }
+
+    // A date's relative label, with the date written out as the key.
+    static std::vector<std::pair<std::wstring, std::wstring>> GroupKey(const VelItem* row);
+    // A date header, its date read back from the key.
+    static VelGroupItem* CreateGroupItem(const std::wstring& label, const std::wstring& key);
+
+private:
+    struct FilterRecord {
+        std::wstring caption;
+        std::wstring title;
+        VelBitmap* image;
+        VelBitmap* selectedImage;
+        VelBitmap* highlightedImage;
+        VelListView::Predicate predicate;
+    };
+
+    std::unique_ptr<VelListGrouping> m_grouping;
+    std::vector<FilterRecord> m_filters;
+    int m_filterIndex;
+    BYTE m_loading;
+    VelBitmap* m_image;
+    VelBitmap* m_selectedImage;
+    VelBitmap* m_highlightedImage;
+    std::wstring m_caption;
+    std::wstring m_baseCaption;
+};
+

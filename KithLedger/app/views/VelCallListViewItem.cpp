@@ -1,0 +1,158 @@
+#include "VelCallListViewItem.h"
+
+#include "VelBitmap.h"
+#include "VelCallItem.h"
+#include "VelCanvas.h"
+#include "VelKlTheme.h"
+#include "VelScreenMetrics.h"
+#include "VelThemeLibrary.h"
+
+namespace {
+
+enum : UINT { kOutgoingImage = 167, kMissedImage = 169, kIncomingImage = 170 };
+
+const VelColor kMissedColor(222, 85, 49);
+const VelColor kOutgoingColor(222, 255, 222);
+const VelColor kIncomingColor(255, 255, 222);
+
+const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
+const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
+const int kTopMargin = 4;
+const int kCentreLift = 2;
+const UINT kTextFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
+const UINT kTimeFormat = DT_CENTER | DT_SINGLELINE;
+// The widest label the time column has to hold.
+const wchar_t kTimeSample[] = L"May  28";
+
+int LineHeight(VelCanvas* canvas, VelFont* font)
+{
+    const VelTextMetrics metrics = canvas->GetTextMetrics(font);
+    return metrics.metrics.tmHeight + metrics.metrics.tmExternalLeading;
+}
+
+// Measured each time: the theme and its fonts may change while the program runs.
+SIZE TimeColumn(VelCanvas* canvas, VelKlTheme* theme)
+{
+    canvas->SaveState();
+    canvas->SetFont(theme->GetSmallFont());
+    const SIZE size = canvas->MeasureText(kTimeSample);
+    canvas->RestoreState();
+    return size;
+}
+
+const VelCallItem* CallOf(const VelItem* row)
+{
+    const VelCallListViewItem* item = dynamic_cast<const VelCallListViewItem*>(row);
+    return item ? item->GetCall() : nullptr;
+}
+
+bool Missed(const VelCallItem& call) { return (call.GetCallFlags() & VelCallItem::kMissed) != 0; }
+
+}  // namespace
+
+bool IsOutgoingCall(const VelItem* row)
+{
+    const VelCallItem* call = CallOf(row);
+    return call && !Missed(*call) && call->IsOutgoing();
+}
+
+bool IsIncomingCall(const VelItem* row)
+{
+    const VelCallItem* call = CallOf(row);
+    return call && !Missed(*call) && !call->IsOutgoing();
+}
+
+bool IsMissedCall(const VelItem* row)
+{
+    const VelCallItem* call = CallOf(row);
+    return call && Missed(*call);
+}
+
+VelCallListViewItem::VelCallListViewItem(VelCallItem* call) : VelDatedItem(std::wstring(), 0, true), m_call(call)
+{
+    if (!m_call)
+        return;
+    const VelDateTime& start = m_call->GetStart();
+    // Within this week the header names the day already.
+    m_timeLabel = FormatDateTime(start, start.IsInCurrentWeek() ? L"%H:%M" : L"%e-%b");
+}
+
+VelCallListViewItem::~VelCallListViewItem() = default;
+
+const wchar_t* VelCallListViewItem::GetClassName() const { return L"VelCallListViewItem"; }
+
+const VelDateTime* VelCallListViewItem::GetDate() const { return m_call ? &m_call->GetStart() : nullptr; }
+
+int VelCallListViewItem::Measure(VelCanvas* canvas)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    return 2 * kTopMargin + LineHeight(canvas, theme->GetMediumFont()) + LineHeight(canvas, theme->GetTinyFont()) - 1;
+}
+
+void VelCallListViewItem::PaintBackground(VelCanvas* canvas, const RECT& rect)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    if (IsPressed() || IsSelected())
+        theme->DrawSelectedItemBackground(canvas, rect);
+    else
+        theme->DrawItemBackground(canvas, rect);
+}
+
+void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
+{
+    if (!m_call)
+        return;
+    VelKlTheme* theme = GetCurrentTheme();
+    const int longer = VelScreenMetrics::GetLongerSide();
+    const int height = rect.bottom - rect.top;
+    const SIZE column = TimeColumn(canvas, theme);
+
+    canvas->SaveState();
+    canvas->SetOpaque(false);
+    canvas->SetFont(theme->GetMediumFont());
+
+    UINT imageId = kIncomingImage;
+    VelColor color = kIncomingColor;
+    if (Missed(*m_call)) {
+        imageId = kMissedImage;
+        color = kMissedColor;
+    } else if (m_call->IsOutgoing()) {
+        imageId = kOutgoingImage;
+        color = kOutgoingColor;
+    }
+    if (VelBitmap* icon = theme->GetImage(imageId))
+        canvas->DrawBitmap(*icon, VelPoint(rect.left + longer / kIconDivisor, rect.top + height / 2 - icon->GetHeight() / 2),
+                           SRCCOPY);
+
+    canvas->SetTextColor(color);
+    canvas->SetTextFormat(kTextFormat);
+    const int h1 = LineHeight(canvas, theme->GetMediumFont());
+    const int x = rect.left + longer / kTextDivisor;
+    const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
+    const std::wstring& text = m_call->GetDisplayText();
+    const std::wstring& number = m_call->GetNumber();
+    if (text.empty() || number.empty()) {
+        canvas->DrawText(text.empty() ? number : text, VelPoint(x, rect.top + height / 2 - h1 / 2 - kCentreLift),
+                         SIZE{width, h1});
+    } else {
+        canvas->DrawText(text, VelPoint(x, rect.top + kTopMargin), SIZE{width, h1});
+        canvas->SetFont(theme->GetTinyFont());
+        VelColor dim;
+        canvas->SetTextColor(theme->GetDimTextColor(dim));
+        const int h2 = LineHeight(canvas, theme->GetTinyFont());
+        canvas->DrawText(number, VelPoint(x, rect.top + kTopMargin + h1), SIZE{width, h2});
+    }
+
+    canvas->SetTextFormat(kTimeFormat);
+    canvas->SetFont(theme->GetSmallFont());
+    VelColor itemText;
+    canvas->SetTextColor(theme->GetItemTextColor(itemText));
+    canvas->DrawText(m_timeLabel,
+                     VelPoint(rect.right - longer / kIconDivisor - column.cx, (rect.bottom - column.cy + rect.top) / 2),
+                     column);
+    canvas->RestoreState();
+}
+
+void VelCallListViewItem::PaintOverlay(VelCanvas*, const RECT&) {}
+
+void VelCallListViewItem::PaintState(VelCanvas*, const RECT&) {}

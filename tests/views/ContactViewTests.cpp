@@ -66,7 +66,10 @@ bool Near(COLORREF colour, int r, int g, int b, int tolerance)
 
 class ContactViewTest : public ::testing::Test {
 protected:
-    ContactViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
+    ContactViewTest(int width = 480, int height = 640)
+        : folder(L"vel-contact-view"), screen(width, height), width(width), height(height)
+    {
+    }
 
     void SetUp() override
     {
@@ -74,11 +77,6 @@ protected:
         ASSERT_TRUE(LoadLanguage(L"English"));
         VelControlCore::SetTickSource(&FakeTick);
         s_now = 900000;
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        m_folder = std::wstring(temp) + L"vel-contact-view-" + std::to_wstring(::GetCurrentProcessId());
-        ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
         view = new VelContactView(nullptr, "contact-view");
@@ -93,25 +91,9 @@ protected:
         delete view;
         ::CoUninitialize();
         VelControlCore::SetTickSource(nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
-        m_store.reset();
-        WIN32_FIND_DATAW found;
-        HANDLE search = ::FindFirstFileW((m_folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                ::DeleteFileW((m_folder + L"\\" + found.cFileName).c_str());
-            while (::FindNextFileW(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryW(m_folder.c_str());
     }
 
-    VelDevStore& Store()
-    {
-        if (!m_store)
-            m_store = VelDevStore::OpenAt(m_folder);
-        return *m_store;
-    }
+    VelDevStore& Store() { return folder.Store(); }
     DWORD AddContact(const wchar_t* name, const wchar_t* mobile, const wchar_t* home, const wchar_t* work,
                      const wchar_t* categories = L"")
     {
@@ -191,14 +173,13 @@ protected:
     void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }
 
+    DeviceStoreFolder folder;
     VelApplication app{L"Velmora KL contact view test"};
     ScreenScope screen;
     int width;
     int height;
     VelContactView* view = nullptr;
     std::unique_ptr<ViewWindowSource> source;
-    std::wstring m_folder;
-    boost::shared_ptr<VelDevStore> m_store;
 };
 
 class SmallScreenContactViewTest : public ContactViewTest {

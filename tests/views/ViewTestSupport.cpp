@@ -23,6 +23,37 @@ void SettleWindow(HWND window)
     ::UpdateWindow(window);
 }
 
+DeviceStoreFolder::DeviceStoreFolder(const std::wstring& stem)
+{
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    m_folder = std::wstring(temp) + stem + L"-" + std::to_wstring(::GetCurrentProcessId());
+    ::CreateDirectoryW(m_folder.c_str(), nullptr);
+    ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
+}
+
+DeviceStoreFolder::~DeviceStoreFolder()
+{
+    m_store.reset();
+    ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((m_folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            ::DeleteFileW((m_folder + L"\\" + found.cFileName).c_str());
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(m_folder.c_str());
+}
+
+VelDevStore& DeviceStoreFolder::Store()
+{
+    if (!m_store)
+        m_store = VelDevStore::OpenAt(m_folder);
+    return *m_store;
+}
+
 ScreenScope::ScreenScope(int width, int height)
 {
     s_width = width;

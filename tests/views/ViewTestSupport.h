@@ -10,6 +10,7 @@
 
 #include "VelApplication.h"
 #include "VelBitmap.h"
+#include "VelDevStore.h"
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
 #include "VelScreenMetrics.h"
@@ -21,6 +22,24 @@ public:
     ScreenScope(const ScreenScope&) = delete;
     ScreenScope& operator=(const ScreenScope&) = delete;
     ~ScreenScope();
+};
+
+// A device store folder of the test's own, named for the stem and this
+// process, that the platform stand-ins use while it lives; its files go with it.
+class DeviceStoreFolder {
+public:
+    explicit DeviceStoreFolder(const std::wstring& stem);
+    DeviceStoreFolder(const DeviceStoreFolder&) = delete;
+    DeviceStoreFolder& operator=(const DeviceStoreFolder&) = delete;
+    ~DeviceStoreFolder();
+
+    const std::wstring& GetPath() const { return m_folder; }
+    // Opened at first use.
+    VelDevStore& Store();
+
+private:
+    std::wstring m_folder;
+    boost::shared_ptr<VelDevStore> m_store;
 };
 
 // The smallest rectangle holding every pixel of the area that differs from the

@@ -562,11 +562,7 @@ TEST_F(ContactViewTest, AsTheMainWindowsContactScreenItActsOnTheWindowItSlidesIn
     ASSERT_TRUE(item);
     screen->ShowContact(item.get());
     window->ShowView(VelMainWindow::kContactViewId, VelMainWindow::kSlideFromRight);
-    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
-        s_now += 25;
-        window->GetScheduler()->OnTick(s_now);
-    }
-    SettleWindow(window->GetHandle());
+    RunSlides(window, &s_now);
     ASSERT_EQ(window->GetCurrentView(), screen);
     ASSERT_EQ(screen->GetLeft(), 0);
 

@@ -18,7 +18,6 @@
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelMainWindow.h"
-#include "VelScheduler.h"
 #include "VelSlotHolder.h"
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
@@ -368,11 +367,7 @@ TEST_F(CallViewTest, AsTheMainWindowsCallScreenItDialsFromATapOnTheWindow)
     std::unique_ptr<VelCallItem> call = MakeCall(nullptr, L"+46 70 444", kCallIncoming, 65);
     screen->ShowCall(call.get());
     window->ShowView(VelMainWindow::kCallViewId, VelMainWindow::kSlideFromRight);
-    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
-        s_now += 25;
-        window->GetScheduler()->OnTick(s_now);
-    }
-    SettleWindow(window->GetHandle());
+    RunSlides(window.get(), &s_now);
     ASSERT_EQ(window->GetCurrentView(), screen);
     ASSERT_EQ(screen->GetLeft(), 0);
 

@@ -67,7 +67,10 @@ bool Near(COLORREF colour, int r, int g, int b, int tolerance)
 
 class ContactViewTest : public ::testing::Test {
 protected:
-    ContactViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
+    ContactViewTest(int width = 480, int height = 640)
+        : folder(L"vel-contact-view"), screen(width, height), width(width), height(height)
+    {
+    }
 
     void SetUp() override
     {
@@ -75,7 +78,6 @@ protected:
         ASSERT_TRUE(LoadLanguage(L"English"));
         VelControlCore::SetTickSource(&FakeTick);
         s_now = 900000;
-        m_device.reset(new TestDeviceStore(L"vel-contact-view"));
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
         view = new VelContactView(nullptr, "contact-view");
@@ -90,10 +92,9 @@ protected:
         delete view;
         ::CoUninitialize();
         VelControlCore::SetTickSource(nullptr);
-        m_device.reset();
     }
 
-    VelDevStore& Store() { return m_device->Store(); }
+    VelDevStore& Store() { return folder.Store(); }
     DWORD AddContact(const wchar_t* name, const wchar_t* mobile, const wchar_t* home, const wchar_t* work,
                      const wchar_t* categories = L"")
     {
@@ -136,7 +137,7 @@ protected:
 
     std::vector<std::wstring> Dialled() { return Store().ReadLog(L"dialled.log"); }
     // The messaging stand-in runs as a program of its own: wait for its line.
-    std::vector<std::wstring> Outbox(size_t lines) { return m_device->WaitForLog(L"outbox.log", lines); }
+    std::vector<std::wstring> Outbox(size_t lines) { return folder.WaitForLog(L"outbox.log", lines); }
     static bool Holds(const std::wstring& line, const std::wstring& field)
     {
         return (line + L"\t").find(L"\t" + field + L"\t") != std::wstring::npos;
@@ -164,13 +165,13 @@ protected:
     void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }
 
+    TestDeviceStore folder;
     VelApplication app{L"Velmora KL contact view test"};
     ScreenScope screen;
     int width;
     int height;
     VelContactView* view = nullptr;
     std::unique_ptr<ViewWindowSource> source;
-    std::unique_ptr<TestDeviceStore> m_device;
 };
 
 class SmallScreenContactViewTest : public ContactViewTest {
@@ -553,11 +554,7 @@ TEST_F(ContactViewTest, AsTheMainWindowsContactScreenItActsOnTheWindowItSlidesIn
     ASSERT_TRUE(item);
     screen->ShowContact(item.get());
     window->ShowView(VelMainWindow::kContactViewId, VelMainWindow::kSlideFromRight);
-    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
-        s_now += 25;
-        window->GetScheduler()->OnTick(s_now);
-    }
-    SettleWindow(window->GetHandle());
+    RunSlides(window, &s_now);
     ASSERT_EQ(window->GetCurrentView(), screen);
     ASSERT_EQ(screen->GetLeft(), 0);
 

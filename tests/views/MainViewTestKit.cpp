@@ -1,7 +1,10 @@
 #include "MainViewTestKit.h"
 
+#include "VelMainWindow.h"
+#include "VelScheduler.h"
 #include "VelStringItem.h"
 #include "VelTextSearch.h"
+#include "ViewTestSupport.h"
 
 VelMainViewTabs TestTabs(int* filtersMade)
 {
@@ -31,3 +34,11 @@ VelMainViewTabs TestTabs(int* filtersMade)
     return tabs;
 }
 
+void RunSlides(VelMainWindow* window, DWORD* now)
+{
+    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
+        *now += 25;
+        window->GetScheduler()->OnTick(*now);
+    }
+    SettleWindow(window->GetHandle());
+}

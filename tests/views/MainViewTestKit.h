@@ -42,3 +42,8 @@ public:
 // shows the rows whose text holds a run of the typed keys; each filter made
 // counts in `filtersMade`.
 VelMainViewTabs TestTabs(int* filtersMade);
+
+class VelMainWindow;
+// Moves the fake clock `now` on in 25 ms steps until the window's slides
+// have ended, then paints the window.
+void RunSlides(VelMainWindow* window, DWORD* now);

@@ -10,6 +10,7 @@
 
 #include "VelApplication.h"
 #include "VelBitmap.h"
+#include "VelDevStore.h"
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
 #include "VelScreenMetrics.h"

@@ -24,15 +24,7 @@ enum : unsigned {
     kMissedTitle = 135,
 };
 
-const UINT kTitleBarButtonImage = 175;
-const int kTitleBarExtraDivisor = 160;  // of the screen's longer side, added to the button's height
 const wchar_t kKeyFormat[] = L"%Y-%m-%d %H:%M:%S";
-
-VelBitmap* ThemeImage(UINT id)
-{
-    VelKlTheme* theme = GetCurrentTheme();
-    return theme ? theme->GetImage(id) : nullptr;
-}
 
 // A number of the key, or 0 when the key is too short to hold it.
 int KeyField(const std::wstring& key, size_t at, size_t length)
@@ -72,11 +64,10 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
 {
     m_caption = m_baseCaption;
     RaiseChanged();
-    m_image = ThemeImage(158);
-    m_selectedImage = ThemeImage(159);
-    m_highlightedImage = ThemeImage(160);
-    if (VelBitmap* button = ThemeImage(kTitleBarButtonImage))
-        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+    m_image = CurrentThemeImage(158);
+    m_selectedImage = CurrentThemeImage(159);
+    m_highlightedImage = CurrentThemeImage(160);
+    SizeTitleBarForTab();
 
     m_grouping->keys = GroupKey;
     m_grouping->groupComparator = CompareGroupsByDate;
@@ -95,8 +86,8 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
         {kMissedTitle, 207, 208, 206, IsMissedCall},
     };
     for (const FilterRow& row : rows)
-        m_filters.push_back(FilterRecord{m_baseCaption, LoadLocalizedString(row.title), ThemeImage(row.image),
-                                         ThemeImage(row.selectedImage), ThemeImage(row.highlightedImage),
+        m_filters.push_back(FilterRecord{m_baseCaption, LoadLocalizedString(row.title), CurrentThemeImage(row.image),
+                                         CurrentThemeImage(row.selectedImage), CurrentThemeImage(row.highlightedImage),
                                          row.predicate});
 }
 
@@ -155,13 +146,7 @@ void VelCallListView::SetActive(bool active)
         return;
     }
     VelTabPage::SetActive(active);
-    if (active) {
-        Show();
-        if (VelListView* list = GetList())
-            list->SetFocus();
-    } else {
-        Hide();
-    }
+    ShowAsTab(active);
 }
 
 void VelCallListView::UpdateCaption(int count)

@@ -31,7 +31,6 @@ enum : UINT {
     kMenuPressedImage = 234,
 };
 
-const int kTitleBarExtraDivisor = 160;  // of the screen's longer side, added to the button's height
 const BYTE kListFlag = 1;
 
 typedef std::vector<std::pair<std::wstring, std::wstring>> GroupKeys;
@@ -53,12 +52,6 @@ bool GroupGoesFirst(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr&
     if (first == fallback)
         return false;
     return second == fallback || _wcsicmp(first.c_str(), second.c_str()) < 0;
-}
-
-VelBitmap* ThemeImage(UINT id)
-{
-    VelKlTheme* theme = GetCurrentTheme();
-    return theme ? theme->GetImage(id) : nullptr;
 }
 
 }  // namespace
@@ -119,12 +112,11 @@ bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::Gr
 
 VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId), m_tabState(-1),
-      m_caption(LoadLocalizedString(kCaptionString)), m_image(ThemeImage(161)), m_selectedImage(ThemeImage(162)),
-      m_highlightedImage(ThemeImage(163)), m_reserved(0)
+      m_caption(LoadLocalizedString(kCaptionString)), m_image(CurrentThemeImage(161)), m_selectedImage(CurrentThemeImage(162)),
+      m_highlightedImage(CurrentThemeImage(163)), m_reserved(0)
 {
     SetListFlag(kListFlag);
-    if (VelBitmap* button = ThemeImage(kNewContactImage))
-        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+    SizeTitleBarForTab();
 
     struct StateRow {
         unsigned title;
@@ -144,8 +136,8 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         grouping->keys = row.keys;
         grouping->groupComparator = row.groupOrder;
         grouping->itemComparator = row.rowOrder;
-        m_tabStates.push_back(TabState{m_caption, LoadLocalizedString(row.title), ThemeImage(row.image),
-                                       ThemeImage(row.highlightedImage), ThemeImage(row.selectedImage), grouping});
+        m_tabStates.push_back(TabState{m_caption, LoadLocalizedString(row.title), CurrentThemeImage(row.image),
+                                       CurrentThemeImage(row.highlightedImage), CurrentThemeImage(row.selectedImage), grouping});
     }
 }
 
@@ -189,13 +181,7 @@ void VelContactListView::SetActive(bool active)
         return;
     }
     VelTabPage::SetActive(active);
-    if (active) {
-        Show();
-        if (VelListView* list = GetList())
-            list->SetFocus();
-    } else {
-        Hide();
-    }
+    ShowAsTab(active);
 }
 
 const std::wstring& VelContactListView::GetCaption() const { return GetText(); }

@@ -19,19 +19,11 @@ enum : UINT {
     kTabImage = 155,
     kTabSelectedImage = 156,
     kTabHighlightedImage = 157,
-    kTitleButtonSizeImage = 175,
     kMenuImage = 233,
     kMenuPressedImage = 234,
 };
 
 const UINT kHeaderFormat = 0x8020;
-const int kTitleBarExtraDivisor = 160;  // of the screen's longer side, added to the button's height
-
-VelBitmap* ThemeImage(UINT id)
-{
-    VelKlTheme* theme = GetCurrentTheme();
-    return theme ? theme->GetImage(id) : nullptr;
-}
 
 }  // namespace
 
@@ -54,14 +46,13 @@ bool CompareFavoriteNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::It
 
 VelFavoritesView::VelFavoritesView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_image(ThemeImage(kTabImage)), m_selectedImage(ThemeImage(kTabSelectedImage)),
-      m_highlightedImage(ThemeImage(kTabHighlightedImage)), m_caption(LoadLocalizedString(kCaptionString))
+      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kTabImage)), m_selectedImage(CurrentThemeImage(kTabSelectedImage)),
+      m_highlightedImage(CurrentThemeImage(kTabHighlightedImage)), m_caption(LoadLocalizedString(kCaptionString))
 {
     m_grouping->keys = FavoritesGroupKey;
     m_grouping->itemComparator = CompareFavoriteNames;
     m_grouping->createHeader = CreateFavoritesHeader;
-    if (VelBitmap* button = ThemeImage(kTitleButtonSizeImage))
-        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+    SizeTitleBarForTab();
 }
 
 VelFavoritesView::~VelFavoritesView() = default;
@@ -102,13 +93,7 @@ void VelFavoritesView::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
 void VelFavoritesView::SetActive(bool active)
 {
     VelTabPage::SetActive(active);
-    if (active) {
-        if (VelListView* list = GetList())
-            list->SetFocus();
-        Show();
-    } else {
-        Hide();
-    }
+    ShowAsTab(active);
 }
 
 const std::wstring& VelFavoritesView::GetCaption() const { return GetText(); }

@@ -171,3 +171,22 @@ VelToolbarItem* VelKlView::FindTitleBarItem(int id) const
 {
     return m_titleBar ? m_titleBar->GetItem(m_titleBar->FindItemIndex(id)) : nullptr;
 }
+
+void VelKlView::SizeTitleBarForTab()
+{
+    const UINT kTitleButtonImage = 175;
+    const int kExtraDivisor = 160;
+    if (VelBitmap* button = CurrentThemeImage(kTitleButtonImage))
+        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kExtraDivisor);
+}
+
+void VelKlView::ShowAsTab(bool current)
+{
+    if (!current) {
+        Hide();
+        return;
+    }
+    Show();
+    if (VelListView* list = GetList())
+        list->SetFocus();
+}

@@ -66,6 +66,11 @@ protected:
     // title bar is made otherwise.
     void SetListFlag(BYTE flag) { m_listFlag = flag; }
     void SetTitleBarHeight(int height) { m_titleBarHeight = height; }
+    // The list tabs' title bar: as high as the theme's square title button
+    // plus a 160th of the screen's longer side; unchanged without that image.
+    void SizeTitleBarForTab();
+    // Shows the view with its list focused when its tab becomes current, hides it otherwise.
+    void ShowAsTab(bool current);
 
 private:
     void BuildTitleBar(int width);

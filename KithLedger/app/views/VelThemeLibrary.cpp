@@ -72,3 +72,9 @@ std::vector<std::wstring> ListThemes()
 {
     return ListFiles(GetThemesDirectory(), L"*.dll", VelExtension::kKeep);
 }
+
+VelBitmap* CurrentThemeImage(UINT id)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    return theme ? theme->GetImage(id) : nullptr;
+}

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class VelBitmap;
 class VelKlTheme;
 
 // The loaded theme library; null until one loads.
@@ -18,6 +19,8 @@ VelKlTheme* LoadTheme(const std::wstring& name);
 // not the program's: then a theme of the program's with no images answers,
 // so its fonts and colours are still there and every image is missing.
 VelKlTheme* GetCurrentTheme();
+// The current theme's image of that id; null when it has none.
+VelBitmap* CurrentThemeImage(UINT id);
 HMODULE GetThemeModule();
 std::wstring GetThemesDirectory();
 // The file names of the theme libraries, ".dll" included.

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <VelDevStore.h>
+#include "TestDeviceStore.h"
+#include "VelDevStore.h"
 
 #include "MainViewTestKit.h"
 #include "VelApplication.h"
@@ -88,22 +88,7 @@ FILETIME Utc(int day, int hour, int minute)
 // call log, newest first.
 class SeededCalls {
 public:
-    SeededCalls()
-    {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        static LONG counter = 0;
-        m_folder = std::wstring(temp) + L"vel-calllist-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(::InterlockedIncrement(&counter));
-        ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
-    }
-    ~SeededCalls()
-    {
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
-        std::wstring command = L"cmd /c rmdir /s /q \"" + m_folder + L"\"";
-        ::_wsystem(command.c_str());
-    }
+    SeededCalls() : m_device(L"vel-calllist") {}
 
     void Add(const Call& c)
     {
@@ -113,7 +98,7 @@ public:
         call.direction = c.direction;
         call.number = VelDevOptText(c.number);
         call.name = VelDevOptText(c.name);
-        VelDevStore::OpenAt(m_folder)->AddCall(call);
+        m_device.Store().AddCall(call);
     }
     std::vector<VelCallListViewItem*> Rows()
     {
@@ -128,7 +113,7 @@ public:
     }
 
 private:
-    std::wstring m_folder;
+    TestDeviceStore m_device;
 };
 
 const Call kAnn = {L"Ann", L"+100", kDevCallOutgoing, 9, 9, 15};

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include <VelDevStore.h>
+#include "TestDeviceStore.h"
+#include "VelDevStore.h"
 
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
@@ -41,15 +42,8 @@ private:
 // A device store of the test's own, read back through the contact items.
 class SeededStore {
 public:
-    SeededStore()
+    SeededStore() : m_device(L"vel-contactlist")
     {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        static LONG counter = 0;
-        m_folder = std::wstring(temp) + L"vel-contactlist-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(::InterlockedIncrement(&counter));
-        ::CreateDirectoryW(m_folder.c_str(), nullptr);
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         const HRESULT logon = LogonPoom(&m_window);
         EXPECT_TRUE(SUCCEEDED(logon)) << std::hex << logon;
@@ -58,9 +52,6 @@ public:
     {
         LogoffPoom();
         ::CoUninitialize();
-        ::SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, nullptr);
-        std::wstring command = L"cmd /c rmdir /s /q \"" + m_folder + L"\"";
-        ::_wsystem(command.c_str());
     }
 
     DWORD Add(const Person& p)
@@ -71,7 +62,7 @@ public:
         c.mobile = p.mobile;
         c.company = p.company;
         c.categories = p.categories;
-        return VelDevStore::OpenAt(m_folder)->AddContact(c);
+        return m_device.Store().AddContact(c);
     }
     // A picture of one colour; width a multiple of 4, so rows need no padding.
     void SetPicture(DWORD id, COLORREF colour, int width, int height)
@@ -92,7 +83,7 @@ public:
             bytes[54 + i * 3 + 1] = static_cast<char>(GetGValue(colour));
             bytes[54 + i * 3 + 2] = static_cast<char>(GetRValue(colour));
         }
-        ASSERT_TRUE(VelDevStore::OpenAt(m_folder)->SetContactPicture(id, bytes, L"bmp"));
+        ASSERT_TRUE(m_device.Store().SetContactPicture(id, bytes, L"bmp"));
     }
     VelContactListViewItem* Row(const Person& p) { return RowOf(Add(p)); }
     VelContactListViewItem* RowOf(DWORD id)
@@ -103,7 +94,7 @@ public:
     }
 
 private:
-    std::wstring m_folder;
+    TestDeviceStore m_device;
     QuietWindow m_window;
 };
 

@@ -112,14 +112,18 @@ TEST_F(FavoritesViewTest, TheFirstRowIsPaintedAtTheTopOfTheListWithNoHeaderBand)
     // A favourite's name is drawn in its own colour; with no header band above
     // it, its first pixels lie within the top few lines of the list.
     const COLORREF favouriteName = RGB(222, 125, 57);
-    const VelRect listArea(0, List()->GetTop(), 480, List()->GetTop() + List()->GetHeight());
+    // Read from the main view's own canvas: other test processes' windows may
+    // lie over the screen.
+    VelRect listArea = List()->GetAbsoluteBounds();
+    const VelRect origin = view->GetAbsoluteBounds();
+    listArea.Offset(-origin.left, -origin.top);
+    ASSERT_NE(view->GetCanvas(), nullptr);
+    HDC dc = view->GetCanvas()->GetDC();
     int firstLine = -1;
-    HDC dc = ::GetDC(favorites->GetHandle());
     for (int y = listArea.top; y < listArea.bottom && firstLine < 0; ++y)
-        for (int x = 0; x < 240 && firstLine < 0; ++x)
+        for (int x = listArea.left; x < listArea.left + 240 && firstLine < 0; ++x)
             if (::GetPixel(dc, x, y) == favouriteName)
                 firstLine = y - listArea.top;
-    ::ReleaseDC(favorites->GetHandle(), dc);
     ASSERT_GE(firstLine, 0);
     EXPECT_LT(firstLine, 640 / 12);  // less than one header row down
 }

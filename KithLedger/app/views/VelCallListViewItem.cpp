@@ -21,24 +21,6 @@ const int kTopMargin = 4;
 const int kCentreLift = 2;
 const UINT kTextFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
 const UINT kTimeFormat = DT_CENTER | DT_SINGLELINE;
-// The widest label the time column has to hold.
-const wchar_t kTimeSample[] = L"May  28";
-
-int LineHeight(VelCanvas* canvas, VelFont* font)
-{
-    const VelTextMetrics metrics = canvas->GetTextMetrics(font);
-    return metrics.metrics.tmHeight + metrics.metrics.tmExternalLeading;
-}
-
-// Measured each time: the theme and its fonts may change while the program runs.
-SIZE TimeColumn(VelCanvas* canvas, VelKlTheme* theme)
-{
-    canvas->SaveState();
-    canvas->SetFont(theme->GetSmallFont());
-    const SIZE size = canvas->MeasureText(kTimeSample);
-    canvas->RestoreState();
-    return size;
-}
 
 const VelCallItem* CallOf(const VelItem* row)
 {
@@ -72,9 +54,7 @@ VelCallListViewItem::VelCallListViewItem(VelCallItem* call) : VelDatedItem(std::
 {
     if (!m_call)
         return;
-    const VelDateTime& start = m_call->GetStart();
-    // Within this week the header names the day already.
-    m_timeLabel = FormatDateTime(start, start.IsInCurrentWeek() ? L"%H:%M" : L"%e-%b");
+    m_timeLabel = TimeLabel(m_call->GetStart());
 }
 
 VelCallListViewItem::~VelCallListViewItem() = default;
@@ -89,15 +69,6 @@ int VelCallListViewItem::Measure(VelCanvas* canvas)
     return 2 * kTopMargin + LineHeight(canvas, theme->GetMediumFont()) + LineHeight(canvas, theme->GetTinyFont()) - 1;
 }
 
-void VelCallListViewItem::PaintBackground(VelCanvas* canvas, const RECT& rect)
-{
-    VelKlTheme* theme = GetCurrentTheme();
-    if (IsPressed() || IsSelected())
-        theme->DrawSelectedItemBackground(canvas, rect);
-    else
-        theme->DrawItemBackground(canvas, rect);
-}
-
 void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
 {
     if (!m_call)
@@ -105,7 +76,7 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     VelKlTheme* theme = GetCurrentTheme();
     const int longer = VelScreenMetrics::GetLongerSide();
     const int height = rect.bottom - rect.top;
-    const SIZE column = TimeColumn(canvas, theme);
+    const SIZE column = TimeColumn(canvas, theme->GetSmallFont());
 
     canvas->SaveState();
     canvas->SetOpaque(false);

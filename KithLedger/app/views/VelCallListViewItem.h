@@ -15,7 +15,6 @@ public:
     ~VelCallListViewItem() override;
 
     const wchar_t* GetClassName() const override;
-    void PaintBackground(VelCanvas* canvas, const RECT& rect) override;
     void PaintContent(VelCanvas* canvas, const RECT& rect) override;
     void PaintOverlay(VelCanvas* canvas, const RECT& rect) override;
     void PaintState(VelCanvas* canvas, const RECT& rect) override;

@@ -1,0 +1,119 @@
+#include "VelSmsListViewItem.h"
+
+#include "VelBitmap.h"
+#include "VelCanvas.h"
+#include "VelKlTheme.h"
+#include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
+#include "VelSmsItem.h"
+#include "VelThemeLibrary.h"
+
+namespace {
+
+enum : UINT { kSentImage = 167, kReceivedImage = 170, kSentLabelString = 136 };
+
+const VelColor kReceivedColor(222, 255, 222);
+const VelColor kSentColor(222, 255, 255);
+
+const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
+const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
+const int kTopDivisor = 80;   // of the screen's longer side: the first line's top margin
+const UINT kTextFormat = DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+const UINT kTimeFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+
+const std::wstring& SentLabel()
+{
+    static const std::wstring label = LoadLocalizedString(kSentLabelString);
+    return label;
+}
+
+}  // namespace
+
+VelSmsListViewItem::VelSmsListViewItem(VelSmsItem* message)
+    : VelDatedItem(std::wstring(), 0, true), m_message(message)
+{
+    SentLabel();
+    Refresh();
+}
+
+VelSmsListViewItem::~VelSmsListViewItem() = default;
+
+const wchar_t* VelSmsListViewItem::GetClassName() const { return L"VelSmsListViewItem"; }
+
+const VelDateTime* VelSmsListViewItem::GetDate() const { return m_message ? &m_message->GetDeliveryTime() : nullptr; }
+
+bool VelSmsListViewItem::Refresh()
+{
+    if (!m_message)
+        return false;
+    m_timeLabel = TimeLabel(m_message->GetDeliveryTime());
+    return m_message->IsUnread();
+}
+
+std::wstring VelSmsListViewItem::GetSecondLine() const
+{
+    if (!m_message)
+        return std::wstring();
+    std::wstring line = m_message->GetSenderName();
+    if (line.empty() && m_message->IsSent())
+        line = SentLabel();
+    if (line.empty())
+        line = m_message->GetSenderAddress();
+    return line;
+}
+
+int VelSmsListViewItem::Measure(VelCanvas* canvas)
+{
+    VelKlTheme* theme = GetCurrentTheme();
+    return VelScreenMetrics::GetLongerSide() / kIconDivisor + LineHeight(canvas, theme->GetMediumFont()) +
+           LineHeight(canvas, theme->GetTinyFont()) - 1;
+}
+
+void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
+{
+    if (!m_message)
+        return;
+    VelKlTheme* theme = GetCurrentTheme();
+    const bool unread = m_message->IsUnread();
+    VelFont* small = unread ? theme->GetSmallBoldFont() : theme->GetSmallFont();
+    VelFont* tiny = unread ? theme->GetTinyBoldFont() : theme->GetTinyFont();
+    const int longer = VelScreenMetrics::GetLongerSide();
+    const SIZE column = TimeColumn(canvas, small);
+
+    canvas->SaveState();
+    canvas->SetOpaque(false);
+
+    const bool sent = m_message->IsSent();
+    if (VelBitmap* icon = theme->GetImage(sent ? kSentImage : kReceivedImage))
+        canvas->DrawBitmap(*icon,
+                           VelPoint(rect.left + longer / kIconDivisor,
+                                    rect.top + (rect.bottom - rect.top) / 2 - icon->GetHeight() / 2),
+                           SRCCOPY);
+
+    const int x = rect.left + longer / kTextDivisor;
+    const int top = rect.top + longer / kTopDivisor;
+    const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
+    canvas->SetTextFormat(kTextFormat);
+    canvas->SetFont(small);
+    canvas->SetTextColor(sent ? kSentColor : kReceivedColor);
+    const int h1 = LineHeight(canvas, small);
+    canvas->DrawText(m_message->GetText(), VelPoint(x, top), SIZE{width, h1});
+
+    canvas->SetFont(tiny);
+    VelColor dim;
+    canvas->SetTextColor(theme->GetDimTextColor(dim));
+    canvas->DrawText(GetSecondLine(), VelPoint(x, top + h1), SIZE{width, LineHeight(canvas, tiny)});
+
+    canvas->SetTextFormat(kTimeFormat);
+    canvas->SetFont(small);
+    VelColor itemText;
+    canvas->SetTextColor(theme->GetItemTextColor(itemText));
+    canvas->DrawText(m_timeLabel,
+                     VelPoint(rect.right - longer / kIconDivisor - column.cx, (rect.top + rect.bottom - column.cy) / 2),
+                     column);
+    canvas->RestoreState();
+}
+
+void VelSmsListViewItem::PaintOverlay(VelCanvas*, const RECT&) {}
+
+void VelSmsListViewItem::PaintState(VelCanvas*, const RECT&) {}

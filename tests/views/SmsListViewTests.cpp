@@ -1,0 +1,500 @@
+// The messages tab over messages seeded into a device store of the test's
+// own, on a fixed today: the date headers and row order, the unread caption,
+// the rows' lines and time labels, taps, and the rows as Silver paints them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ContactTabTest.h"
+#include "TestDeviceStore.h"
+#include "VelCreateDataTable.h"
+#include "VelDataTable.h"
+#include "VelDateGroupItem.h"
+#include "VelDateTime.h"
+#include "VelKlTheme.h"
+#include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
+#include "VelSmsItem.h"
+#include "VelSmsListView.h"
+#include "VelSmsListViewItem.h"
+#include "VelSmsStore.h"
+
+namespace {
+
+// Today is Wednesday 9 December 2026, 14:00; its week began on Sunday the 6th.
+void FixedClock(SYSTEMTIME* now)
+{
+    *now = SYSTEMTIME{};
+    now->wYear = 2026;
+    now->wMonth = 12;
+    now->wDay = 9;
+    now->wDayOfWeek = 3;
+    now->wHour = 14;
+}
+
+struct ClockScope {
+    ClockScope() : previous(VelDateTime::SetClock(FixedClock)) {}
+    ~ClockScope() { VelDateTime::SetClock(previous); }
+    VelDateTime::Clock previous;
+};
+
+// The month and day names "%e-%b" and the headers use.
+void LoadEnglishDateNames()
+{
+    static const bool loaded = (LoadDateNames(), true);
+    (void)loaded;
+}
+
+struct Message {
+    bool sent;
+    const wchar_t* text;
+    const wchar_t* name;
+    const wchar_t* address;
+    int day, hour, minute;  // December 2026, local time
+    bool read;
+};
+
+FILETIME Utc(int day, int hour, int minute)
+{
+    SYSTEMTIME local = {};
+    local.wYear = 2026;
+    local.wMonth = 12;
+    local.wDay = static_cast<WORD>(day);
+    local.wHour = static_cast<WORD>(hour);
+    local.wMinute = static_cast<WORD>(minute);
+    SYSTEMTIME utc;
+    ::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    FILETIME out;
+    ::SystemTimeToFileTime(&utc, &out);
+    return out;
+}
+
+// Messages in a device store of the test's own, read back as rows the way a
+// load reads them: newest first.
+class SeededMessages {
+public:
+    SeededMessages() : m_device(L"vel-sms-list") {}
+    ~SeededMessages() { CloseSmsStore(); }
+
+    void Add(const Message& m)
+    {
+        VelDevMessage message;
+        message.folder = m.sent ? kDevSmsSent : kDevSmsInbox;
+        message.text = m.text;
+        if (m.sent)
+            message.recipients.push_back({m.name, m.address});
+        else {
+            message.senderName = m.name;
+            message.senderAddress = m.address;
+        }
+        message.hasDeliveryTime = true;
+        message.deliveryTime = Utc(m.day, m.hour, m.minute);
+        message.hasFlags = true;
+        message.flags = m.read ? 1 : 0;
+        m_device.Store().AddMessage(message);
+    }
+    std::vector<VelSmsListViewItem*> Rows()
+    {
+        OpenSmsStore();
+        std::vector<VelSmsListViewItem*> rows;
+        std::unique_ptr<VelDataTable> table(CreateDataTable(kMessagesTable));
+        while (VelDataItem* entry = table->GetEntry()) {
+            rows.push_back(new VelSmsListViewItem(static_cast<VelSmsItem*>(entry)));
+            table->Seek(1, VelDataTable::kSeekCurrent);
+        }
+        return rows;
+    }
+    std::unique_ptr<VelSmsListViewItem> Row(const Message& m)
+    {
+        Add(m);
+        std::vector<VelSmsListViewItem*> rows = Rows();
+        std::unique_ptr<VelSmsListViewItem> found;
+        for (VelSmsListViewItem* row : rows) {
+            if (!found && row->GetMessage()->GetText() == m.text)
+                found.reset(row);
+            else
+                delete row;
+        }
+        return found;
+    }
+
+private:
+    TestDeviceStore m_device;
+};
+
+const Message kAnn = {false, L"Lunch?", L"Ann", L"+100", 9, 9, 15, false};
+const Message kToBob = {true, L"On my way", L"", L"+300", 9, 11, 5, true};
+const Message kCara = {false, L"Call me", L"", L"+400", 8, 18, 30, true};
+const Message kSunday = {false, L"Sunday", L"Dan", L"+500", 6, 8, 0, true};
+const Message kSaturday = {false, L"Saturday", L"Eve", L"+600", 5, 20, 45, false};
+const Message kOld = {true, L"Old news", L"Fay", L"+700", 1, 7, 5, true};
+
+std::wstring Label(int day) { return GetRelativeDateLabel(VelDateTime(2026, 12, day, 12, 0, 0)); }
+
+std::wstring TextOf(const VelItem* row)
+{
+    const VelSmsListViewItem* item = dynamic_cast<const VelSmsListViewItem*>(row);
+    return item ? item->GetMessage()->GetText() : L"?";
+}
+
+// The groups with their rows: "Today: On my way Lunch? | Yesterday: Call me".
+std::wstring Shown(VelListView* list)
+{
+    std::wstring shown;
+    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
+        if (!group->IsVisible())
+            continue;
+        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
+        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
+            if (row->IsVisible())
+                shown += L" " + TextOf(row.get());
+    }
+    return shown;
+}
+
+class SignalLog : public VelSlotHolder {
+public:
+    void OnItem(VelItem* item) { items.push_back(item); }
+    void OnTitleButton(VelToolbar*, VelToolbarItem* button) { buttons.push_back(button->GetId()); }
+
+    std::vector<VelItem*> items;
+    std::vector<int> buttons;
+};
+
+class SmsListViewTest : public ContactTabTest {
+protected:
+    void MakeTabs(VelMainViewTabs& tabs) override
+    {
+        tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+            return new VelSmsListView(parent, name);
+        };
+    }
+    void SetUp() override
+    {
+        ContactTabTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        LoadEnglishDateNames();
+        sms = dynamic_cast<VelSmsListView*>(view->GetListTabView(VelMainView::kSmsPageId));
+        ASSERT_NE(sms, nullptr);
+        ASSERT_NE(sms->GetList(), nullptr);
+        sms->ItemActivated.Connect(&log, &SignalLog::OnItem);
+        sms->TitleButtonClicked.Connect(&log, &SignalLog::OnTitleButton);
+    }
+    void TearDown() override
+    {
+        ContactTabTest::TearDown();
+        CloseSmsStore();
+    }
+
+    VelListView* List() { return sms->GetList(); }
+    void ShowSms()
+    {
+        if (!sms->IsActive())
+            TapTab(VelMainView::kSmsPageId);
+        ASSERT_TRUE(sms->IsActive());
+    }
+    void Seed(const std::vector<Message>& seeded)
+    {
+        for (const Message& m : seeded)
+            messages.Add(m);
+    }
+    void Load(bool reversed = false)
+    {
+        std::vector<VelSmsListViewItem*> rows = messages.Rows();
+        if (reversed)
+            std::reverse(rows.begin(), rows.end());
+        for (VelSmsListViewItem* row : rows)
+            List()->AddItem(row);
+        Settle();
+    }
+    VelSmsListViewItem* RowOf(const std::wstring& text)
+    {
+        return dynamic_cast<VelSmsListViewItem*>(
+            List()->FindItem([&](const VelItem* row) { return TextOf(row) == text; }));
+    }
+    VelPoint InWindow(const VelPoint& p)
+    {
+        VelPoint mapped = p;
+        ::MapWindowPoints(sms->GetHandle(), view->GetHandle(), reinterpret_cast<POINT*>(&mapped), 1);
+        return mapped;
+    }
+
+    ClockScope clock;
+    SeededMessages messages;
+    SignalLog log;
+    VelSmsListView* sms = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SmsListViewTest, MessagesFallUnderDateHeadersNewestFirstWhateverOrderTheyCome)
+{
+    Seed({kAnn, kToBob, kCara, kSunday, kOld});
+    ShowSms();
+    ASSERT_NE(Label(9), Label(8));
+    ASSERT_NE(Label(6), Label(1));
+    const std::wstring expected = Label(9) + L": On my way Lunch? | " + Label(8) + L": Call me | " + Label(6) +
+                                  L": Sunday | " + Label(1) + L": Old news";
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed ? "oldest added first" : "newest added first");
+        sms->SetLoading(true);
+        sms->ClearList();
+        EXPECT_FALSE(sms->IsLoading());
+        EXPECT_EQ(Shown(List()), L"");
+        EXPECT_TRUE(List()->GetGroups().empty());
+        Load(reversed);
+        EXPECT_EQ(Shown(List()), expected);
+    }
+}
+
+TEST_F(SmsListViewTest, RowsShowTheTimeWithinThisWeekAndTheDayBeforeIt)
+{
+    Seed({kAnn, kSunday, kSaturday, kOld});
+    Load();
+    struct Case {
+        std::wstring text;
+        std::wstring label;
+        bool unread;
+    } const cases[] = {
+        {L"Lunch?", L"09:15", true},
+        {L"Sunday", L"08:00", false},  // the first day of this week
+        {L"Saturday", FormatDateTime(VelDateTime(2026, 12, 5), L"%e-%b"), true},
+        {L"Old news", FormatDateTime(VelDateTime(2026, 12, 1), L"%e-%b"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        VelSmsListViewItem* row = RowOf(c.text);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->GetTimeLabel(), c.label);
+        EXPECT_EQ(row->Refresh(), c.unread);
+        EXPECT_EQ(row->GetTimeLabel(), c.label);
+    }
+    EXPECT_NE(RowOf(L"Old news")->GetTimeLabel().find(L"Dec"), std::wstring::npos);
+
+    // Reading a message elsewhere shows on the next refresh.
+    VelSmsListViewItem* ann = RowOf(L"Lunch?");
+    ASSERT_TRUE(ann->GetMessage()->SetUnread(false));
+    EXPECT_FALSE(ann->Refresh());
+}
+
+TEST_F(SmsListViewTest, TheSecondLineNamesTheSenderOrForASentMessageSaysSo)
+{
+    const std::wstring sentLabel = LoadLocalizedString(136);
+    ASSERT_FALSE(sentLabel.empty());
+    Seed({kAnn, kToBob, kCara, {true, L"Named", L"Gus", L"+800", 9, 10, 0, true}});
+    Load();
+    struct Case {
+        std::wstring text;
+        std::wstring second;
+    } const cases[] = {
+        {L"Lunch?", L"Ann"},
+        {L"Call me", L"+400"},      // received without a name: the address
+        {L"On my way", sentLabel},  // sent: the sender is the phone itself
+        {L"Named", sentLabel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        VelSmsListViewItem* row = RowOf(c.text);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->GetSecondLine(), c.second);
+    }
+}
+
+TEST_F(SmsListViewTest, TheCaptionCarriesTheUnreadCountInBold)
+{
+    const std::wstring base = LoadLocalizedString(117);
+    ASSERT_FALSE(base.empty());
+    EXPECT_EQ(sms->GetCaption(), base);
+    EXPECT_EQ(sms->GetText(), base);
+    EXPECT_EQ(sms->GetValue(), 0);
+    struct Case {
+        int count;
+        std::wstring caption;
+        int value;
+    } const cases[] = {{0, base, 0}, {3, base + L"(3)", 1}, {12, base + L"(12)", 1}, {0, base, 0}, {0, base, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.count);
+        sms->UpdateCaption(c.count);
+        EXPECT_EQ(sms->GetCaption(), c.caption);
+        EXPECT_EQ(sms->GetValue(), c.value);
+    }
+    // The caption reaches the tab bar's button.
+    sms->UpdateCaption(5);
+    Settle();
+    EXPECT_EQ(view->GetTabBar()->FindButton(VelMainView::kSmsPageId)->GetText(), base + L"(5)");
+}
+
+TEST_F(SmsListViewTest, OpensUnderItsTitleWithTheMenuButtonAndItsTabImages)
+{
+    ShowSms();
+    EXPECT_EQ(std::wstring(sms->GetClassName()), L"VelSmsListView");
+    EXPECT_EQ(sms->GetTitle(), LoadLocalizedString(114));
+    VelKlTheme* theme = GetCurrentTheme();
+    VelBitmap* button = theme->GetImage(175);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(sms->GetTitleBarHeight(), button->GetHeight() + VelScreenMetrics::GetLongerSide() / 160);
+    EXPECT_EQ(sms->GetImage(), theme->GetImage(164));
+    EXPECT_EQ(sms->GetSelectedImage(), theme->GetImage(165));
+    EXPECT_EQ(sms->GetHighlightedImage(), theme->GetImage(166));
+    ASSERT_NE(sms->GetImage(), nullptr);
+
+    const int bar = sms->GetTitleBarHeight();
+    Tap(InWindow(VelPoint(bar / 2, bar / 2)));
+    EXPECT_EQ(std::count(log.buttons.begin(), log.buttons.end(), VelSmsListView::kMenuButtonId), 0)
+        << "nothing to press at the left";
+    log.buttons.clear();
+    Tap(InWindow(VelPoint(sms->GetWidth() - bar / 2, bar / 2)));
+    EXPECT_EQ(log.buttons, std::vector<int>{VelSmsListView::kMenuButtonId});
+}
+
+TEST_F(SmsListViewTest, TappingARowActivatesThatMessage)
+{
+    Seed({kAnn, kCara});
+    Load();
+    ShowSms();
+    VelSmsListViewItem* cara = RowOf(L"Call me");
+    ASSERT_NE(cara, nullptr);
+    int first = -1, last = -1;
+    for (int y = 0; y < List()->GetHeight(); ++y) {
+        VelPoint cell;
+        if (List()->GetItemAtPoint(VelPoint(100, y), cell) == cara) {
+            last = y;
+            if (first < 0)
+                first = y;
+        }
+    }
+    ASSERT_GT(first, 0);
+    Tap(InWindow(VelPoint(100, List()->GetTop() + (first + last) / 2)));
+    ASSERT_EQ(log.items.size(), 1u);
+    EXPECT_EQ(log.items[0], cara);
+}
+
+namespace {
+
+// Rows painted on an off-screen canvas, as on a 480 x 640 screen.
+class SmsRowPaintTest : public ThemeLibraryTest {
+protected:
+    SmsRowPaintTest() : screen(480, 640) {}
+    void SetUp() override
+    {
+        static contact_store::English english;
+        LoadEnglishDateNames();
+        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
+    }
+    int LineHeight(VelFont* font)
+    {
+        const TEXTMETRICW m = canvas->GetTextMetrics(font).metrics;
+        return m.tmHeight + m.tmExternalLeading;
+    }
+    VelRect Paint(VelSmsListViewItem& row)
+    {
+        const VelRect cell(0, 0, 200, row.Measure(canvas.get()));
+        row.PaintBackground(canvas.get(), cell);
+        row.PaintContent(canvas.get(), cell);
+        return cell;
+    }
+    VelColor Background()
+    {
+        VelColor background;
+        GetCurrentTheme()->GetItemColor(background);
+        return background;
+    }
+    static bool Near(COLORREF c, COLORREF want)
+    {
+        return std::abs(GetRValue(c) - GetRValue(want)) < 24 && std::abs(GetGValue(c) - GetGValue(want)) < 24 &&
+               std::abs(GetBValue(c) - GetBValue(want)) < 24;
+    }
+    int Lit(const VelRect& area)
+    {
+        const COLORREF ground = Background().ToColorRef();
+        int lit = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                lit += Pixel(x, y) != ground;
+        return lit;
+    }
+
+    ClockScope clock;
+    ScreenScope screen;
+    SeededMessages messages;
+};
+
+}  // namespace
+
+TEST_F(SmsRowPaintTest, TheRowIsAsHighAsAMediumAndATinyLineWithAMargin)
+{
+    std::unique_ptr<VelSmsListViewItem> row = messages.Row(kAnn);
+    ASSERT_TRUE(row);
+    VelKlTheme* theme = GetCurrentTheme();
+    EXPECT_EQ(row->Measure(canvas.get()), VelScreenMetrics::GetLongerSide() / 40 +
+                                              LineHeight(theme->GetMediumFont()) + LineHeight(theme->GetTinyFont()) - 1);
+}
+
+TEST_F(SmsRowPaintTest, IconAndFirstLineColourFollowWhetherTheMessageWasSent)
+{
+    struct Case {
+        const char* name;
+        Message message;
+        COLORREF colour, other;
+    } const cases[] = {
+        {"received", {false, L"Hello there", L"Ann", L"+1", 9, 9, 0, true}, RGB(222, 255, 222), RGB(222, 255, 255)},
+        {"sent", {true, L"Hello again", L"", L"+2", 9, 9, 0, true}, RGB(222, 255, 255), RGB(222, 255, 222)},
+    };
+    const int longer = VelScreenMetrics::GetLongerSide();
+    const int h1 = LineHeight(GetCurrentTheme()->GetSmallFont());
+    std::vector<std::vector<COLORREF>> icons;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<VelSmsListViewItem> row = messages.Row(c.message);
+        ASSERT_TRUE(row);
+        const VelRect cell = Paint(*row);
+        const VelRect firstLine(longer / 10, longer / 80, 200 - longer / 40, longer / 80 + h1);
+        EXPECT_TRUE(Holds(firstLine, [&](COLORREF p) { return Near(p, c.colour); }));
+        EXPECT_FALSE(Holds(firstLine, [&](COLORREF p) { return p == c.other; }));
+        std::vector<COLORREF> icon;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = longer / 40; x < longer / 10; ++x)
+                icon.push_back(Pixel(x, y));
+        icons.push_back(icon);
+    }
+    EXPECT_NE(icons[0], icons[1]);
+}
+
+TEST_F(SmsRowPaintTest, AnUnreadMessageIsDrawnInBold)
+{
+    const int longer = VelScreenMetrics::GetLongerSide();
+    int lit[2] = {};
+    for (bool read : {false, true}) {
+        SCOPED_TRACE(read ? "read" : "unread");
+        std::unique_ptr<VelSmsListViewItem> row =
+            messages.Row({false, read ? L"Same words" : L"Same words ", L"Ann", L"+1", 1, 9, 0, read});
+        ASSERT_TRUE(row);
+        ASSERT_EQ(row->Refresh(), !read);
+        const VelRect cell = Paint(*row);
+        // Text and time, the icon left out.
+        lit[read] = Lit(VelRect(longer / 10, 0, cell.right, cell.bottom));
+        ASSERT_GT(lit[read], 0);
+    }
+    EXPECT_GT(lit[0], lit[1]);
+}
+
+TEST_F(SmsRowPaintTest, TheTimeSitsInItsColumnAtTheRight)
+{
+    std::unique_ptr<VelSmsListViewItem> row = messages.Row(kCara);
+    ASSERT_TRUE(row);
+    const VelRect cell = Paint(*row);
+    canvas->SetFont(GetCurrentTheme()->GetSmallFont());
+    const SIZE column = canvas->MeasureText(L"May  28");
+    const int right = cell.right - VelScreenMetrics::GetLongerSide() / 40;
+    const VelRect time = LitBounds(canvas->GetDC(), VelRect(right - column.cx - 8, 0, cell.right, cell.bottom),
+                                   Background().ToColorRef());
+    ASSERT_NE(time, VelRect(0, 0, 0, 0));
+    EXPECT_GE(time.left, right - column.cx);
+    EXPECT_LE(time.right, right);
+    EXPECT_GE(time.top, (cell.bottom - column.cy) / 2);
+    EXPECT_LE(time.bottom, (cell.bottom + column.cy) / 2 + 1);
+}

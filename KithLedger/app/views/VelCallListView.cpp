@@ -149,19 +149,7 @@ void VelCallListView::SetActive(bool active)
     ShowAsTab(active);
 }
 
-void VelCallListView::UpdateCaption(int count)
-{
-    std::wstring text = m_baseCaption;
-    if (count == 0) {
-        if (GetValue() != 0)
-            SetValue(0);
-    } else {
-        text += L"(" + std::to_wstring(count) + L")";
-        if (GetValue() == 0)
-            SetValue(1);
-    }
-    SetCaption(text);
-}
+void VelCallListView::UpdateCaption(int count) { ShowCountOnTab(*this, m_baseCaption, count); }
 
 const std::wstring& VelCallListView::GetCaption() const { return GetText(); }
 

@@ -73,19 +73,7 @@ void VelSmsListView::SetActive(bool active)
     ShowAsTab(active);
 }
 
-void VelSmsListView::UpdateCaption(int count)
-{
-    std::wstring text = m_baseCaption;
-    if (count == 0) {
-        if (GetValue() != 0)
-            SetValue(0);
-    } else {
-        text += L"(" + std::to_wstring(count) + L")";
-        if (GetValue() == 0)
-            SetValue(1);
-    }
-    SetCaption(text);
-}
+void VelSmsListView::UpdateCaption(int count) { ShowCountOnTab(*this, m_baseCaption, count); }
 
 const std::wstring& VelSmsListView::GetCaption() const { return GetText(); }
 

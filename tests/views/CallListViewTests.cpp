@@ -134,16 +134,7 @@ std::wstring TextOf(const VelItem* row)
 // The visible groups with their visible rows: "Today: Cara Ann | Yesterday: +200".
 std::wstring Shown(VelListView* list)
 {
-    std::wstring shown;
-    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
-        if (!group->IsVisible())
-            continue;
-        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (row->IsVisible())
-                shown += L" " + TextOf(row.get());
-    }
-    return shown;
+    return ShownGroups(list, &TextOf);
 }
 
 // The main view at 480 x 640 with Silver, its calls tab the real one.

@@ -16,6 +16,7 @@
 #include "VelLocalizedStrings.h"
 #include "VelMessageSource.h"
 #include "VelPoomSession.h"
+#include "ViewTestSupport.h"
 
 namespace contact_store {
 
@@ -114,16 +115,7 @@ inline std::wstring NameOf(const VelItem* row)
 // The visible groups with their visible rows: "A: alfred anna | B: Bob".
 inline std::wstring Shown(VelListView* list)
 {
-    std::wstring shown;
-    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
-        if (!group->IsVisible())
-            continue;
-        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (row->IsVisible())
-                shown += L" " + NameOf(row.get());
-    }
-    return shown;
+    return ShownGroups(list, &NameOf);
 }
 
 }  // namespace contact_store

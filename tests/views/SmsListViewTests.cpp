@@ -21,6 +21,7 @@
 #include "VelSmsListView.h"
 #include "VelSmsListViewItem.h"
 #include "VelSmsStore.h"
+#include "ViewTestSupport.h"
 
 namespace {
 
@@ -143,16 +144,7 @@ std::wstring TextOf(const VelItem* row)
 // The groups with their rows: "Today: On my way Lunch? | Yesterday: Call me".
 std::wstring Shown(VelListView* list)
 {
-    std::wstring shown;
-    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
-        if (!group->IsVisible())
-            continue;
-        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (row->IsVisible())
-                shown += L" " + TextOf(row.get());
-    }
-    return shown;
+    return ShownGroups(list, &TextOf);
 }
 
 class SignalLog : public VelSlotHolder {

@@ -1,4 +1,5 @@
 #include "ViewTestSupport.h"
+#include "VelListView.h"
 
 #include "VelFiles.h"
 #include "VelThemeLibrary.h"
@@ -99,4 +100,18 @@ std::wstring ThemeLibraryTest::InstallProbeLibrary(const std::wstring& stem)
 std::wstring ThemeLibraryTest::LibraryPath(const std::wstring& name)
 {
     return GetThemesDirectory() + name + L".dll";
+}
+
+std::wstring ShownGroups(VelListView* list, std::wstring (*textOf)(const VelItem*))
+{
+    std::wstring shown;
+    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
+        if (!group->IsVisible())
+            continue;
+        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
+        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
+            if (row->IsVisible())
+                shown += L" " + textOf(row.get());
+    }
+    return shown;
 }

@@ -41,3 +41,22 @@ function(vel_resource_library name script folder)
   # No code, so no entry point: the loader then calls nothing.
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
 endfunction()
+
+# A module-definition file for this architecture: 32-bit stdcall exports carry
+# their argument bytes (Name@8), 64-bit ones have no decoration.
+function(vel_def_file out_var def)
+  file(READ ${CMAKE_CURRENT_SOURCE_DIR}/${def} text)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*)@[0-9]+" "\\1" text "${text}")
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${def})
+  set(old "")
+  if(EXISTS ${out})
+    file(READ ${out} old)
+  endif()
+  if(NOT old STREQUAL text)
+    file(WRITE ${out} "${text}")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${def})
+  set(${out_var} ${out} PARENT_SCOPE)
+endfunction()

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  wine wine32:i386
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine64
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   cmake ninja-build googletest
   libboost-dev libsimpleini-dev
   xvfb xdotool x11-apps imagemagick fonts-dejavu-core
@@ -25,9 +25,6 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 echo "install-deps: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -6,7 +6,12 @@
 VEL_SOURCE_DIR=${VEL_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 
 export WINEPREFIX=${VEL_WINEPREFIX:-$VEL_BUILD_DIR/wineprefix}
-export WINEARCH=win32
+export WINEARCH=win64
+# The 64-bit loader itself: Debian's /usr/bin/wine picks the 32-bit loader
+# whenever wine32 is installed, even on a host that cannot execute i386 code.
+VEL_WINE=${VEL_WINE:-/usr/lib/wine/wine64}
+export WINELOADER=$VEL_WINE
+export WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: their installers would ask on a fresh prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
@@ -39,15 +44,17 @@ vel_start_display() {
   return 1
 }
 
-vel_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+vel_wine() { "$VEL_WINE" "$@"; }
+vel_wineserver() { "$WINESERVER" "$@"; }
+vel_reg() { vel_wine reg add "$@" /f >/dev/null 2>&1; }
 
 vel_prefix_init() {
-  # A prefix made before the 32-bit part of Wine was there cannot run our programs.
-  # The stamp names the set-up below: a prefix made by an older one is made anew.
-  if [ -f "$WINEPREFIX/.vel-ready-2" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
+  # The stamp names the set-up below (and the win64 prefix): a prefix made by
+  # an older one is made anew.
+  if [ -f "$WINEPREFIX/.vel-ready-3" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
+  vel_wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
   vel_reg 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d 'DejaVu Sans'
   # A finger, not a mouse: the tap tolerance derives from the double-click rectangle.
   vel_reg 'HKCU\Control Panel\Mouse' /v DoubleClickWidth /d 24
@@ -55,8 +62,8 @@ vel_prefix_init() {
   # A phone has no window manager: without this Wine waits about two seconds
   # for one each time a visible top-level window is destroyed.
   vel_reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
-  wineserver -w
-  touch "$WINEPREFIX/.vel-ready-2"
+  vel_wineserver -w
+  touch "$WINEPREFIX/.vel-ready-3"
 }
 
 # The contacts COM stand-in, registered again whenever it was rebuilt.
@@ -64,23 +71,23 @@ vel_register_pimstore() {
   local dll=$VEL_BUILD_DIR/out/pimstore.dll stamp=$WINEPREFIX/.vel-pimstore-registered
   [ -f "$dll" ] || return 0
   [ -f "$stamp" ] && [ ! "$dll" -nt "$stamp" ] && return 0
-  wine regsvr32 /s "Z:${dll//\//\\}" </dev/null >/dev/null 2>&1 && touch "$stamp"
+  vel_wine regsvr32 /s "Z:${dll//\//\\}" </dev/null >/dev/null 2>&1 && touch "$stamp"
 }
 
 vel_session_start() {
   [ -n "${VEL_WINE_SESSION:-}" ] && return 0
   vel_start_display || return 1
   vel_prefix_init || return 1
-  wineserver -p && vel_started_wineserver=1
+  vel_wineserver -p && vel_started_wineserver=1
   # Wine's own service processes start with the first program and outlive it:
   # start them here, away from any pipe a caller (ctest) waits on.
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  vel_wine cmd.exe /c exit </dev/null >/dev/null 2>&1
   vel_register_pimstore
   export VEL_WINE_SESSION=1
 }
 
 vel_session_stop() {
-  if [ -n "$vel_started_wineserver" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
+  if [ -n "$vel_started_wineserver" ]; then vel_wineserver -k 2>/dev/null; vel_wineserver -w 2>/dev/null; fi
   if [ -n "$vel_started_xvfb" ]; then kill "$vel_started_xvfb" 2>/dev/null; wait "$vel_started_xvfb" 2>/dev/null; fi
   vel_started_wineserver=; vel_started_xvfb=
   unset VEL_WINE_SESSION

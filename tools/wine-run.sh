@@ -5,8 +5,8 @@
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 if [ -n "${VEL_WINE_SESSION:-}" ]; then
-  exec wine "$@"
+  exec "$VEL_WINE" "$@"
 fi
 trap vel_session_stop EXIT
 vel_session_start || exit 1
-wine "$@"
+vel_wine "$@"

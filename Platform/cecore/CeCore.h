@@ -34,7 +34,7 @@ struct CeNotifyRequest {
     HANDLE heap;     // the records' heap; 0 for the process heap
     DWORD param;     // copied into every record
 };
-static_assert(sizeof(CeNotifyRequest) == 20, "the notification request is a 20-byte record");
+static_assert(sizeof(CeNotifyRequest) == (sizeof(void*) == 4 ? 20 : 40), "the notification request's layout");
 
 // Posted as the second parameter of kCeDbNotifyMessage; the receiver hands it
 // back with CeFreeNotification.

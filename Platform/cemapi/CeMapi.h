@@ -2,7 +2,8 @@
 // The phone's messaging store as the program sees it: cemapi.dll's five
 // functions and the session, store, folder, table and message interfaces.
 // Buffers handed out (property arrays, row sets) are freed with
-// MAPIFreeBuffer and FreeProws. The records have the phone's 32-bit layout.
+// MAPIFreeBuffer and FreeProws. The records have the phone's 32-bit layout in
+// a 32-bit build and their natural one in a 64-bit build.
 #include <windows.h>
 #include <objidl.h>
 #include <stddef.h>
@@ -87,7 +88,7 @@ struct MapiPropValue {
         LONGLONG li;
     } Value;
 };
-static_assert(sizeof(MapiPropValue) == 16, "a property value is a 16-byte record");
+static_assert(sizeof(MapiPropValue) == (sizeof(void*) == 4 ? 16 : 24), "a property value's layout");
 static_assert(offsetof(MapiPropValue, Value) == 8, "the value follows the tag and a pad word");
 
 struct MapiPropTagArray {
@@ -105,7 +106,8 @@ struct MapiRowSet {
     ULONG cRows;
     MapiRow aRow[1];
 };
-static_assert(sizeof(MapiRow) == 12 && sizeof(MapiRowSet) == 16, "row records are 32-bit");
+static_assert(sizeof(MapiRow) == (sizeof(void*) == 4 ? 12 : 16) && sizeof(MapiRowSet) == (sizeof(void*) == 4 ? 16 : 24),
+              "the row records' layout");
 
 struct MapiSortKey {
     ULONG ulPropTag;
@@ -151,11 +153,19 @@ struct MapiNotification {
         BYTE reserved[56];
     } info;
 };
+#if defined(_WIN64)
+static_assert(sizeof(MapiNotification) == 80, "a notification's layout");
+static_assert(offsetof(MapiNotification, info.obj.cbEntryID) == 8 &&
+                  offsetof(MapiNotification, info.obj.lpEntryID) == 16 &&
+                  offsetof(MapiNotification, info.obj.ulObjType) == 24,
+              "the fields a sink reads");
+#else
 static_assert(sizeof(MapiNotification) == 64, "a notification is a 64-byte record");
 static_assert(offsetof(MapiNotification, info.obj.cbEntryID) == 8 &&
                   offsetof(MapiNotification, info.obj.lpEntryID) == 12 &&
                   offsetof(MapiNotification, info.obj.ulObjType) == 16,
               "the fields a sink reads sit at their 32-bit offsets");
+#endif
 
 // {F6C4C319-FF3A-41B4-98D0-9B491D04E699}
 inline constexpr IID IID_ICeMapiAdviseSink =

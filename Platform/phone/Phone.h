@@ -18,7 +18,8 @@ struct CallLogEntry {
     LPWSTR nameType;
     LPWSTR note;
 };
-static_assert(sizeof(CallLogEntry) == 48, "the call-log entry is a 48-byte record");
+// 48 bytes on the phone; the strings make it 64 on a 64-bit build.
+static_assert(sizeof(CallLogEntry) == (sizeof(void*) == 4 ? 48 : 64), "the call-log entry's layout");
 
 enum CallLogDirection : DWORD { kCallMissed = 0, kCallIncoming = 1, kCallOutgoing = 2 };
 enum CallLogFlags : DWORD { kCallConnected = 0x2, kCallEnded = 0x4 };
@@ -33,12 +34,12 @@ struct PhoneMakeCallInfo {
     LPCWSTR comment;
     DWORD reserved;
 };
-static_assert(sizeof(PhoneMakeCallInfo) == 28, "the make-call record is a 28-byte record");
+static_assert(sizeof(PhoneMakeCallInfo) == (sizeof(void*) == 4 ? 28 : 48), "the make-call record's layout");
 
 extern "C" {
 // Ordinal 1. Negative results are failures.
 HRESULT WINAPI PhoneOpenCallLog(HANDLE* log);
-// Ordinal 2. entry->cbSize must be 48.
+// Ordinal 2. entry->cbSize must be sizeof(CallLogEntry).
 HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry);
 // Ordinal 3.
 HRESULT WINAPI PhoneCloseCallLog(HANDLE log);

@@ -69,7 +69,7 @@ struct PimPropValue {
         } blob;
     } val;
 };
-static_assert(sizeof(PimPropValue) == 16, "a property value is a 16-byte record");
+static_assert(sizeof(PimPropValue) == (sizeof(void*) == 4 ? 16 : 24), "a property value's layout");
 
 struct IPimFolder;
 struct IPimItemCollection;

@@ -206,7 +206,7 @@ TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
     ::UpdateWindow(window.GetHandle());
     const size_t paints = left.paints.size();
     VelRegionRequest* argument = new VelRegionRequest{VelRegion(VelRect(0, 0, 50, 50)), left.GetId(), 0};
-    VelRequestRecord* forged = new VelRequestRecord{INT32(reinterpret_cast<INT_PTR>(argument)),
+    VelRequestRecord* forged = new VelRequestRecord{reinterpret_cast<INT_PTR>(argument),
                                                     VelControlCore::kRequestInvalidateControl,
                                                     VelControlCore::Instance->GetRoot()->GetId()};
     std::thread poster([&] {

@@ -61,7 +61,7 @@ protected:
     }
     CeNotifyRequest Request(HWND w) {
         CeNotifyRequest r = {};
-        r.size = 20;
+        r.size = kNotifyRequestBytes;
         r.window = w;
         r.flags = 1;
         r.heap = 0;
@@ -190,13 +190,13 @@ TEST_P(CeOpenFailureTest, IsRefusedWithTheLastError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Open, CeOpenFailureTest,
-    ::testing::Values(OpenCase{"not_mounted", false, L"clog.db", 0, 20, 1, false, ERROR_INVALID_PARAMETER},
-                      OpenCase{"other_volume", true, L"clog.db", 0, 20, 1, true, ERROR_INVALID_PARAMETER},
-                      OpenCase{"empty_name", true, L"", 0, 20, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"unknown_name", true, L"contacts.db", 0, 20, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"by_object_id", true, L"clog.db", 42, 20, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"request_size", true, L"clog.db", 0, 40, 1, false, ERROR_INVALID_PARAMETER},
-                      OpenCase{"request_flags", true, L"clog.db", 0, 20, 0, false, ERROR_INVALID_PARAMETER}),
+    ::testing::Values(OpenCase{"not_mounted", false, L"clog.db", 0, kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
+                      OpenCase{"other_volume", true, L"clog.db", 0, kNotifyRequestBytes, 1, true, ERROR_INVALID_PARAMETER},
+                      OpenCase{"empty_name", true, L"", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+                      OpenCase{"unknown_name", true, L"contacts.db", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+                      OpenCase{"by_object_id", true, L"clog.db", 42, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+                      OpenCase{"request_size", true, L"clog.db", 0, 2 * kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
+                      OpenCase{"request_flags", true, L"clog.db", 0, kNotifyRequestBytes, 0, false, ERROR_INVALID_PARAMETER}),
     [](const ::testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.what); });
 
 TEST_F(CeDatabaseTest, MountAndOpenFaultsAndOtherVolumes) {

@@ -96,7 +96,7 @@ TEST_F(CrossProcessTest, AMissedCallFromOutsideNotifiesTheDatabaseAndTheRegistry
     options.version = 1;
     options.bufferPoolBytes = 0x40000;
     ASSERT_EQ(1, CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
-    CeNotifyRequest request = {20, window, 1, 0, 1};
+    CeNotifyRequest request = {kNotifyRequestBytes, window, 1, 0, 1};
     HANDLE db = CeOpenDatabaseInSession(0, &volume, 0, L"clog.db", 0, 1, &request);
     ASSERT_NE(INVALID_HANDLE_VALUE, db);
 

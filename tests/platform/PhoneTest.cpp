@@ -33,7 +33,7 @@ struct CallTable {
         HRESULT hr = PhoneSeekCallLog(log, kCallLogSeekBegin, cursor, 0);
         if (FAILED(hr)) return hr;
         memset(e, 0, sizeof *e);
-        e->cbSize = 48;
+        e->cbSize = kCallLogEntryBytes;
         return PhoneGetCallLogEntry(log, e);
     }
 };
@@ -67,7 +67,8 @@ TEST_F(PhoneTest, EntriesComeNewestFirstWithTheirStringsOrNull) {
     ASSERT_EQ(3u, t.count);
     CallLogEntry e;
     ASSERT_EQ(S_OK, t.Get(0, &e));
-    EXPECT_EQ(48u, e.cbSize);
+    EXPECT_EQ(kCallLogEntryBytes, e.cbSize);
+    EXPECT_EQ(kCallLogEntryBytes, sizeof e);
     EXPECT_EQ(kCallOutgoing, e.direction);
     EXPECT_EQ(6u, e.flags);
     EXPECT_EQ(3u, e.callerIdType);
@@ -103,7 +104,7 @@ TEST_F(PhoneTest, MisuseIsRefusedWithAFailure) {
     HANDLE log = 0;
     ASSERT_EQ(S_OK, PhoneOpenCallLog(&log));
     CallLogEntry e = {};
-    e.cbSize = 64;
+    e.cbSize = kCallLogEntryBytes + 16;
     EXPECT_EQ(E_INVALIDARG, PhoneGetCallLogEntry(log, &e));
     EXPECT_EQ(0, e.number);
     e.cbSize = 0;
@@ -113,7 +114,7 @@ TEST_F(PhoneTest, MisuseIsRefusedWithAFailure) {
 
     int local = 0;
     HANDLE bogus[] = {0, INVALID_HANDLE_VALUE, &local, reinterpret_cast<HANDLE>(0x1234)};
-    e.cbSize = 48;
+    e.cbSize = kCallLogEntryBytes;
     for (HANDLE b : bogus) {
         EXPECT_EQ(E_HANDLE, PhoneGetCallLogEntry(b, &e));
         EXPECT_EQ(E_HANDLE, PhoneSeekCallLog(b, kCallLogSeekBegin, 0, 0));
@@ -148,7 +149,7 @@ TEST_F(PhoneTest, TwoHandlesReadIndependently) {
 
 PhoneMakeCallInfo CallInfo(LPCWSTR number, LPCWSTR party) {
     PhoneMakeCallInfo info = {};
-    info.cbSize = 28;
+    info.cbSize = kMakeCallInfoBytes;
     info.destination = number;
     info.calledParty = party;
     return info;
@@ -190,7 +191,7 @@ TEST_F(PhoneTest, PlacingACallRecordsItAndLogsTheOutgoingCall) {
 
 TEST_F(PhoneTest, BadMakeCallRecordsAreRefused) {
     PhoneMakeCallInfo info = CallInfo(L"1", 0);
-    info.cbSize = 48;
+    info.cbSize = kMakeCallInfoBytes + 20;
     EXPECT_EQ(E_INVALIDARG, PhoneMakeCall(&info));
     info = CallInfo(L"", 0);
     EXPECT_EQ(E_INVALIDARG, PhoneMakeCall(&info)) << "nothing to dial";
@@ -240,7 +241,7 @@ TEST_F(PhoneTest, TheFiveOperationsAreReachedByOrdinalOnly) {
     EXPECT_EQ(0u, last);
     EXPECT_EQ(S_OK, seek(log, kCallLogSeekBegin, 0, 0));
     CallLogEntry e = {};
-    e.cbSize = 48;
+    e.cbSize = kCallLogEntryBytes;
     ASSERT_EQ(S_OK, get(log, &e));
     EXPECT_EQ(kCallOutgoing, e.direction);
     EXPECT_STREQ(L"+1 555 0150", e.number);

@@ -41,3 +41,9 @@ bool WaitFor(Pred pred, DWORD timeoutMs) {
 }
 
 VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo);
+
+// The records the phone lays out for 32-bit words keep those sizes in a
+// 32-bit build; a 64-bit build has the natural sizes of its pointers.
+const DWORD kCallLogEntryBytes = sizeof(void*) == 4 ? 48 : 64;
+const DWORD kMakeCallInfoBytes = sizeof(void*) == 4 ? 28 : 48;
+const DWORD kNotifyRequestBytes = sizeof(void*) == 4 ? 20 : 40;

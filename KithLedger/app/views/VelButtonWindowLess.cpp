@@ -5,10 +5,10 @@
 #include "VelCanvasTextState.h"
 #include "VelTheme.h"
 
-static_assert(sizeof(VelBitmap*) <= sizeof(DWORD), "an image pointer travels in a data word");
+static_assert(sizeof(VelBitmap*) <= sizeof(DWORD_PTR), "an image pointer travels in a data word");
 
-VelButtonWindowLess::VelButtonWindowLess(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD data2,
-                                         DWORD data3, DWORD data, VelObject* parent, const std::string& name)
+VelButtonWindowLess::VelButtonWindowLess(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2,
+                                         DWORD_PTR data3, DWORD_PTR data, VelObject* parent, const std::string& name)
     : VelButton(buttonId, caption, image, data2, data3, data, parent, name), m_textFormat(kDefaultTextFormat),
       m_subTextFont(nullptr)
 {

@@ -12,8 +12,8 @@ class VelFont;
 class VelButtonWindowLess : public VelButton {
 public:
     // As VelButton's; `data2` is the pressed image (see ImageData), or 0.
-    VelButtonWindowLess(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD data2, DWORD data3,
-                        DWORD data, VelObject* parent = nullptr, const std::string& name = std::string());
+    VelButtonWindowLess(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2, DWORD_PTR data3,
+                        DWORD_PTR data, VelObject* parent = nullptr, const std::string& name = std::string());
     ~VelButtonWindowLess() override;
 
     const wchar_t* GetClassName() const override;
@@ -31,7 +31,7 @@ public:
 
     VelBitmap* GetPressedImage() const;
     // An image as a data word of the button.
-    static DWORD ImageData(VelBitmap* image) { return DWORD(reinterpret_cast<std::uintptr_t>(image)); }
+    static DWORD_PTR ImageData(VelBitmap* image) { return reinterpret_cast<DWORD_PTR>(image); }
 
     static const UINT kDefaultTextFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
     // Text beside the icon: caption and second line start this far right of the

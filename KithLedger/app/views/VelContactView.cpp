@@ -194,7 +194,7 @@ VelButtonWindowLess* VelContactView::AddButton(int id, UINT labelId, UINT imageI
                                                const std::string& name)
 {
     VelKlTheme* theme = GetCurrentTheme();
-    const DWORD pressed = VelButtonWindowLess::ImageData(theme->GetImage(pressedImageId));
+    const DWORD_PTR pressed = VelButtonWindowLess::ImageData(theme->GetImage(pressedImageId));
     VelButtonWindowLess* button =
         new VelButtonWindowLess(id, labelId ? LoadLocalizedString(labelId) : std::wstring(),
                                 theme->GetImage(imageId), pressed, pressed, 0, this, name);

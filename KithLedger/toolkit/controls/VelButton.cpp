@@ -3,8 +3,8 @@
 #include "VelAutoSize.h"
 #include "VelTheme.h"
 
-VelButton::VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD data2, DWORD data3,
-                     DWORD data, VelObject* parent, const std::string& name)
+VelButton::VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2, DWORD_PTR data3,
+                     DWORD_PTR data, VelObject* parent, const std::string& name)
     : VelControl(parent, name), m_caption(caption), m_image(image), m_data(data), m_data2(data2), m_data3(data3),
       m_state(kStateNormal), m_autoSize(0), m_buttonId(buttonId), m_tracking(0)
 {
@@ -46,13 +46,13 @@ void VelButton::SetText(std::wstring text)
 
 void VelButton::InvalidateWhole() { InvalidateRect(GetClientRect()); }
 
-void VelButton::SetData(DWORD data)
+void VelButton::SetData(DWORD_PTR data)
 {
     m_data = data;
     InvalidateWhole();
 }
 
-DWORD VelButton::GetData() const { return m_data; }
+DWORD_PTR VelButton::GetData() const { return m_data; }
 
 void VelButton::SetState(int state)
 {
@@ -72,21 +72,21 @@ void VelButton::SetImage(VelBitmap* image)
 
 VelBitmap* VelButton::GetImage() const { return m_image; }
 
-void VelButton::SetData2(DWORD data)
+void VelButton::SetData2(DWORD_PTR data)
 {
     m_data2 = data;
     InvalidateWhole();
 }
 
-DWORD VelButton::GetData2() const { return m_data2; }
+DWORD_PTR VelButton::GetData2() const { return m_data2; }
 
-void VelButton::SetData3(DWORD data)
+void VelButton::SetData3(DWORD_PTR data)
 {
     m_data3 = data;
     InvalidateWhole();
 }
 
-DWORD VelButton::GetData3() const { return m_data3; }
+DWORD_PTR VelButton::GetData3() const { return m_data3; }
 
 void VelButton::SetAutoSize(bool autoSize)
 {

@@ -17,7 +17,7 @@ public:
 
     enum : int { kStateNormal = 0, kStateAlternate = 1, kStatePressed = 2, kStateInputIgnored = 3 };
 
-    VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD data2, DWORD data3, DWORD data,
+    VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2, DWORD_PTR data3, DWORD_PTR data,
               VelObject* parent = nullptr, const std::string& name = std::string());
     explicit VelButton(VelObject* parent = nullptr, const std::string& name = std::string());
     ~VelButton() override;
@@ -29,17 +29,17 @@ public:
     void SetText(std::wstring text) override;
     using VelControl::OnPaint;
 
-    virtual void SetData(DWORD data);
-    virtual DWORD GetData() const;
+    virtual void SetData(DWORD_PTR data);
+    virtual DWORD_PTR GetData() const;
     virtual void SetState(int state);
     virtual int GetState() const;
     // Not owned; may be null.
     virtual void SetImage(VelBitmap* image);
     virtual VelBitmap* GetImage() const;
-    virtual void SetData2(DWORD data);
-    virtual DWORD GetData2() const;
-    virtual void SetData3(DWORD data);
-    virtual DWORD GetData3() const;
+    virtual void SetData2(DWORD_PTR data);
+    virtual DWORD_PTR GetData2() const;
+    virtual void SetData3(DWORD_PTR data);
+    virtual DWORD_PTR GetData3() const;
     // On, with an image, the button takes the image's size (its top-left stays).
     virtual void SetAutoSize(bool autoSize);
     virtual bool GetAutoSize() const;
@@ -69,9 +69,9 @@ private:
 
     std::wstring m_caption;
     VelBitmap* m_image;
-    DWORD m_data;
-    DWORD m_data2;
-    DWORD m_data3;
+    DWORD_PTR m_data;
+    DWORD_PTR m_data2;
+    DWORD_PTR m_data3;
     int m_state;
     BYTE m_autoSize;
     int m_buttonId;

@@ -566,7 +566,7 @@ void VelControlCore::UpdateNow(VelAbstractControl* control, bool invalidate)
 
 // ---------------------------------------------------------------- requests
 
-VelRequestRecord* VelControlCore::NewRequest(int code, int targetId, INT32 argument)
+VelRequestRecord* VelControlCore::NewRequest(int code, int targetId, INT_PTR argument)
 {
     return new VelRequestRecord{argument, code, targetId};
 }
@@ -588,7 +588,7 @@ void VelControlCore::FreeRequest(VelRequestRecord* record)
 {
     if (record->targetId == m_root->GetId() && record->code >= kRequestInvalidateWindowRegion &&
         record->code <= kRequestInvalidateControl)
-        delete reinterpret_cast<VelRegionRequest*>(INT_PTR(record->argument));
+        delete reinterpret_cast<VelRegionRequest*>(record->argument);
     delete record;
 }
 
@@ -598,7 +598,7 @@ bool VelControlCore::TakeRequest(VelRequestRecord* record)
     return m_liveRequests.erase(record) != 0;
 }
 
-void VelControlCore::PostUserMessage(int code, VelObject* target, INT32 argument)
+void VelControlCore::PostUserMessage(int code, VelObject* target, INT_PTR argument)
 {
     HWND window = m_callbackWindow;
     if (target)
@@ -608,7 +608,7 @@ void VelControlCore::PostUserMessage(int code, VelObject* target, INT32 argument
     Post(window, NewRequest(code, target ? target->GetId() : 0, argument));
 }
 
-void VelControlCore::PostRequest(int code, VelAbstractControl* control, INT32 argument)
+void VelControlCore::PostRequest(int code, VelAbstractControl* control, INT_PTR argument)
 {
     HWND window = m_callbackWindow;
     if (control && FindControl(control->GetId()))
@@ -620,14 +620,14 @@ void VelControlCore::PostRequest(int code, VelAbstractControl* control, INT32 ar
 void VelControlCore::PostRegionRequest(int code, VelAbstractControl* target, const VelRegion& region, bool merge)
 {
     VelRegionRequest* argument = new VelRegionRequest{region, target->GetId(), BYTE(merge ? 1 : 0)};
-    PostRequest(code, target, INT32(reinterpret_cast<INT_PTR>(argument)));
+    PostRequest(code, target, reinterpret_cast<INT_PTR>(argument));
 }
 
-void VelControlCore::ExecuteRequest(int code, INT32 argument)
+void VelControlCore::ExecuteRequest(int code, INT_PTR argument)
 {
     if (code < kRequestInvalidateWindowRegion || code > kRequestInvalidateControl)
         return;
-    VelRegionRequest* request = reinterpret_cast<VelRegionRequest*>(INT_PTR(argument));
+    VelRegionRequest* request = reinterpret_cast<VelRegionRequest*>(argument);
     {
         VelScopedLock lock(&m_lock);
         if (VelAbstractControl* control = FindControl(request->controlId)) {
@@ -771,7 +771,7 @@ LRESULT VelControlCore::HandleCreate(VelAbstractControl* control, HWND window, W
 
 LRESULT VelControlCore::HandleDestroy(VelAbstractControl*, HWND window, WPARAM, LPARAM)
 {
-    if (m_view && *static_cast<HWND*>(m_view) == window) {
+    if (m_view && ReadInstanceWindow() == window) {
         if (m_callbackWindow)
             ::DestroyWindow(m_callbackWindow);
         m_callbackWindow = nullptr;
@@ -1136,7 +1136,7 @@ void VelControlCore::InvalidateControl(VelAbstractControl* control, const VelReg
         VelAbstractControl* native = GetNativeAncestor(control);
         HWND window = native && native->GetHandle() ? native->GetHandle() : m_callbackWindow;
         VelRegionRequest* argument = new VelRegionRequest{region, control->GetId(), 0};
-        const INT32 address = INT32(reinterpret_cast<INT_PTR>(argument));
+        const INT_PTR address = reinterpret_cast<INT_PTR>(argument);
         Post(window, NewRequest(kRequestInvalidateControl, m_root->GetId(), address));
         return;
     }
@@ -1520,10 +1520,17 @@ bool VelControlCore::MapInstanceView(const std::wstring& name)
     if (m_view)
         return true;
     if (!m_mapping)
-        m_mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(HWND), name.c_str());
+        m_mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kInstanceViewBytes, name.c_str());
     if (m_mapping)
-        m_view = ::MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, sizeof(HWND));
+        m_view = ::MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, kInstanceViewBytes);
     return m_view != nullptr;
+}
+
+// Window handles are 32-bit significant on 64-bit Windows too, so the view
+// stays four bytes whatever the build.
+HWND VelControlCore::ReadInstanceWindow() const
+{
+    return static_cast<HWND>(LongToHandle(*static_cast<const LONG*>(m_view)));
 }
 
 void VelControlCore::CloseInstanceObjects()
@@ -1541,7 +1548,6 @@ void VelControlCore::CloseInstanceObjects()
 
 int VelControlCore::Run(VelApplication* application, bool show, DWORD fullScreenFlags)
 {
-    static_assert(sizeof(HWND) == 4, "the shared memory holds a 4-byte window handle");
     const std::wstring mutexName = InstanceObjectName(kMutexPrefix, m_applicationName);
     const std::wstring memoryName = InstanceObjectName(kSharedMemoryPrefix, m_applicationName);
 
@@ -1550,7 +1556,7 @@ int VelControlCore::Run(VelApplication* application, bool show, DWORD fullScreen
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
         if (MapInstanceView(memoryName)) {
-            HWND running = *static_cast<HWND*>(m_view);
+            HWND running = ReadInstanceWindow();
             if (IsToolkitWindow(running)) {
                 // Not ShowWindow: it waits for the other thread, and a hung
                 // instance would hold this one past the probe's time-out.
@@ -1612,7 +1618,7 @@ void VelControlCore::ShowFirstWindow(VelApplication* application, const std::wst
     HWND handle = first->GetHandle();
     // Without the shared memory a second instance cannot find us, but this one still runs.
     if (MapInstanceView(memoryName))
-        *static_cast<HWND*>(m_view) = handle;
+        *static_cast<LONG*>(m_view) = HandleToLong(handle);
     ::UpdateWindow(handle);
     ::ShowWindow(handle, SW_SHOWNORMAL);
     VelControlEventArgs args(first);

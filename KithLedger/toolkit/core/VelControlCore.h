@@ -18,11 +18,11 @@ class VelRenderer;
 
 // The record posted with WM_USER+1; the receiving thread frees it.
 struct VelRequestRecord {
-    INT32 argument;  // a request argument, or the value given to PostUserMessage
+    INT_PTR argument;  // a request argument, or the value given to PostUserMessage; may carry a pointer
     INT32 code;
     INT32 targetId;  // the root control's id marks a core request
 };
-static_assert(sizeof(VelRequestRecord) == 12, "the posted request is a 12-byte record");
+static_assert(sizeof(VelRequestRecord) == (sizeof(void*) == 4 ? 12 : 16), "the posted request's layout");
 
 // The argument of the invalidation requests 16, 17 and 18.
 struct VelRegionRequest {
@@ -66,12 +66,12 @@ public:
     virtual void OnParentChanged(VelAbstractControl* control, VelAbstractControl* oldParent);
     virtual void SetVisible(VelAbstractControl* control);
     virtual void OnControlStateChanged(VelAbstractControl* control);
-    virtual void PostUserMessage(int code, VelObject* target, INT32 argument);
-    virtual void ExecuteRequest(int code, INT32 argument);
+    virtual void PostUserMessage(int code, VelObject* target, INT_PTR argument);
+    virtual void ExecuteRequest(int code, INT_PTR argument);
     virtual void BeginWindowPaint(int windowId);
     virtual void EndWindowPaint();
     virtual bool IsPaintingWindow(int windowId);
-    virtual void PostRequest(int code, VelAbstractControl* control, INT32 argument);
+    virtual void PostRequest(int code, VelAbstractControl* control, INT_PTR argument);
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -188,7 +188,7 @@ private:
                        bool buttonDown);
     LRESULT RouteKey(WPARAM wParam, LPARAM lParam, bool down);
 
-    VelRequestRecord* NewRequest(int code, int targetId, INT32 argument);
+    VelRequestRecord* NewRequest(int code, int targetId, INT_PTR argument);
     void Post(HWND window, VelRequestRecord* record);
     bool TakeRequest(VelRequestRecord* record);
     void FreeRequest(VelRequestRecord* record);
@@ -236,6 +236,8 @@ private:
     // taken, so any thread may post while the owner paints under m_lock.
     VelCriticalSection m_requestLock;
     void ShowFirstWindow(VelApplication* application, const std::wstring& memoryName, DWORD fullScreenFlags);
+    enum : DWORD { kInstanceViewBytes = 4 };
+    HWND ReadInstanceWindow() const;
     bool MapInstanceView(const std::wstring& name);
     void CloseInstanceObjects();
 

@@ -52,7 +52,6 @@
 namespace {
 
 const wchar_t kApplicationName[] = L"Velmora KL";
-const wchar_t kDefaultLanguage[] = L"English";
 const wchar_t kDefaultTheme[] = L"Silver";
 const wchar_t kPhoneStateKey[] = L"System\\State\\Phone";
 const wchar_t kMissedCallValue[] = L"Missed Call Count";
@@ -191,14 +190,8 @@ int VelKlApplication::OnExit(const VelEventArgs* args)
 
 void VelKlApplication::LoadConfiguredLanguage()
 {
-    std::wstring language;
-    const VelConfigResult read =
-        ReadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, &language);
-    m_languageLoaded = read == VelConfigResult::kRead && m_startup.loadLanguage(language);
-    if (!m_languageLoaded) {
-        Log(L"VelKlApplication::Init: the configured language did not load; English is used.\n");
-        m_languageLoaded = m_startup.loadLanguage(kDefaultLanguage);
-    }
+    m_languageLoaded =
+        ::LoadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, m_startup.loadLanguage);
 }
 
 int VelKlApplication::Init(const VelEventArgs* args)
@@ -251,7 +244,6 @@ int VelKlApplication::Init(const VelEventArgs* args)
     if (m_mainWindow) {
         m_mainWindow->Created += VelBind(this, &VelKlApplication::OnCreated);
         m_mainWindow->CloseRequested += VelBind(this, &VelKlApplication::StopDataThread);
-        m_mainWindow->Destroying += VelBind(this, &VelKlApplication::OnWindowDestroying);
         m_mainWindow->Open();
         SetMainWindow(m_mainWindow);
     }
@@ -277,12 +269,13 @@ int VelKlApplication::Init(const VelEventArgs* args)
 
 void VelKlApplication::OnCreated(VelObject*, const VelCreateEventArgs*) {}
 
-void VelKlApplication::OnWindowDestroying(VelObject* sender, const VelObjectDestroyEventArgs*)
+void VelKlApplication::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)
 {
-    if (sender == m_mainWindow) {
+    if (args && args->object == m_mainWindow) {
         m_mainWindow = nullptr;
         m_contactListView = nullptr;
     }
+    VelApplication::OnChildDestroyed(sender, args);
 }
 
 void VelKlApplication::Wire()

@@ -77,6 +77,8 @@ public:
     int OnStarted(const VelEventArgs* args) override;
     int OnExit(const VelEventArgs* args) override;
     int OnUserMessage(const VelUserMessageEventArgs* args) override;
+    // The main window deletes itself when closed.
+    void OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args) override;
     using VelObject::OnTimer;
     void OnTimer(VelObject* sender, const VelTimerEventArgs* args);
 
@@ -162,7 +164,6 @@ private:
     bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
     void AddSmsRow(VelMapiMessage* message);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
-    void OnWindowDestroying(VelObject* sender, const VelObjectDestroyEventArgs* args);
 
     VelKlStartup m_startup;
     VelDataThreadContext* m_context;

@@ -68,7 +68,7 @@ const int kMenuMessageSelected = 1;
 const int kMenuClearSelection = 3;
 const int kMenuMarkAllRead = 0;
 
-void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
+void Log(const wchar_t* text) { NKDbgPrintfW(L"%ls", text); }
 
 DWORD WINAPI DataThreadEntry(LPVOID parameter)
 {
@@ -150,6 +150,7 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_currentTab(1),
       m_idleResetDone(false),
       m_languageLoaded(false),
+      m_loadedOnce(false),
       m_contactListView(nullptr),
       m_unreadBeforeLoad(0),
       m_mainWindow(nullptr)
@@ -246,6 +247,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
         m_mainWindow->CloseRequested += VelBind(this, &VelKlApplication::StopDataThread);
         m_mainWindow->Open();
         SetMainWindow(m_mainWindow);
+
     }
     m_currentTab = 1;
 
@@ -268,6 +270,28 @@ int VelKlApplication::Init(const VelEventArgs* args)
 }
 
 void VelKlApplication::OnCreated(VelObject*, const VelCreateEventArgs*) {}
+
+int VelKlApplication::OnMainWindowShown(const VelControlEventArgs* args)
+{
+    // The run loop has painted the window (UpdateWindow) before it says so.
+    LogStartupMilestone(L"first frame");
+    return VelApplication::OnMainWindowShown(args);
+}
+
+void VelKlApplication::LogStartupMilestone(const wchar_t* what)
+{
+    FILETIME created, exited, kernel, user, now;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return;
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG start = (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const ULONGLONG end = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    wchar_t line[128];
+    _snwprintf(line, 127, L"VelKlApplication: %ls %llu ms after the process started.\n", what,
+               (end - start) / 10000ULL);
+    line[127] = 0;
+    Log(line);
+}
 
 void VelKlApplication::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)
 {
@@ -563,8 +587,14 @@ void VelKlApplication::LoadStep()
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
-    if (m_pending.empty() && m_loaderTimer)
-        m_loaderTimer->Stop();
+    if (m_pending.empty()) {
+        if (m_loaderTimer)
+            m_loaderTimer->Stop();
+        if (!m_loadedOnce) {
+            m_loadedOnce = true;
+            LogStartupMilestone(L"all lists loaded");
+        }
+    }
 }
 
 namespace {

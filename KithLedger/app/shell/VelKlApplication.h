@@ -76,6 +76,7 @@ public:
     int Run();
     int OnStarted(const VelEventArgs* args) override;
     int OnExit(const VelEventArgs* args) override;
+    int OnMainWindowShown(const VelControlEventArgs* args) override;
     int OnUserMessage(const VelUserMessageEventArgs* args) override;
     // The main window deletes itself when closed.
     void OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args) override;
@@ -164,6 +165,8 @@ private:
     bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
     void AddSmsRow(VelMapiMessage* message);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
+    // One debug line with the milliseconds since the process started.
+    static void LogStartupMilestone(const wchar_t* what);
 
     VelKlStartup m_startup;
     VelDataThreadContext* m_context;
@@ -184,6 +187,7 @@ private:
     int m_currentTab;
     bool m_idleResetDone;
     bool m_languageLoaded;
+    bool m_loadedOnce;
     VelContactListView* m_contactListView;
     int32_t m_unreadBeforeLoad;
     std::list<VelPendingLoad> m_pending;

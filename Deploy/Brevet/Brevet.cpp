@@ -4,6 +4,7 @@
 // returns 0 whatever happens, so the package's installation never stops here.
 #include "SetupLibrary.h"
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,18 @@ const wchar_t kProgramFile[] = L"KithLedger.exe";
 const wchar_t kQuestion[] = L"Do you want Velmora KL to be your default Kith Ledger?";
 const wchar_t kQuestionCaption[] = L"Default Kith Ledger";
 
-const size_t kFirstReadChars = 1024;
+const size_t kFirstReadBytes = 2048;
 const int kReadAttempts = 4;
+
+// A registry value as stored, so that a command of any type, an expandable
+// string or one with embedded terminators, is given back as it was.
+struct StoredValue {
+    DWORD type;
+    std::vector<BYTE> bytes;
+};
+// What "OldContactApp" holds when there was no command to save: removal then
+// deletes the command instead of leaving the phone an empty one.
+const DWORD kNoCommandType = REG_NONE;
 
 // The shell's registration of the contacts program. Never created here: a
 // phone without it has no default to take over. Opened for reading too,
@@ -39,21 +50,21 @@ public:
     }
     bool IsOpen() const { return m_key != 0; }
 
-    // A string value whole, however long, up to its first terminator (also
-    // when stored without one); false when it is missing or no string.
-    bool ReadString(const wchar_t* name, std::wstring* value) const {
-        std::vector<wchar_t> buf(kFirstReadChars);
+    // A value whole, however long, with its type; false when it is missing.
+    bool Read(const wchar_t* name, StoredValue* value) const {
+        std::vector<BYTE> buf(kFirstReadBytes);
         for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
             DWORD type = 0;
-            DWORD bytes = static_cast<DWORD>((buf.size() - 1) * sizeof(wchar_t));  // room for a terminator
-            LONG r = RegQueryValueExW(m_key, name, 0, &type, reinterpret_cast<BYTE*>(&buf[0]), &bytes);
+            DWORD bytes = static_cast<DWORD>(buf.size());
+            LONG r = RegQueryValueExW(m_key, name, 0, &type, &buf[0], &bytes);
             if (r == ERROR_MORE_DATA) {
-                buf.assign(bytes / sizeof(wchar_t) + 2, 0);
+                buf.resize(bytes);
                 continue;
             }
-            if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-            buf[bytes / sizeof(wchar_t)] = 0;
-            *value = &buf[0];
+            if (r != ERROR_SUCCESS) return false;
+            buf.resize(bytes);
+            value->type = type;
+            value->bytes.swap(buf);
             return true;
         }
         return false;
@@ -64,6 +75,10 @@ public:
         return RegQueryValueExW(m_key, name, 0, 0, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS;
     }
     // Failed writes change nothing that could be mended here.
+    void Write(const wchar_t* name, const StoredValue& value) {
+        RegSetValueExW(m_key, name, 0, value.type, value.bytes.empty() ? 0 : &value.bytes[0],
+                       static_cast<DWORD>(value.bytes.size()));
+    }
     void WriteString(const wchar_t* name, const std::wstring& value) {
         RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -79,7 +94,19 @@ private:
     HKEY m_key;
 };
 
-bool NamesThisProgram(const std::wstring& command) { return command.find(kProgramFile) != std::wstring::npos; }
+std::wstring Upper(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Paths on the phone compare without case.
+bool NamesThisProgram(const StoredValue& command) {
+    if (command.type != REG_SZ && command.type != REG_EXPAND_SZ) return false;
+    const wchar_t* chars = reinterpret_cast<const wchar_t*>(command.bytes.data());
+    std::wstring text(chars, chars + command.bytes.size() / sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return Upper(text).find(Upper(kProgramFile)) != std::wstring::npos;
+}
 
 // The installer's window keeps the box in front of its user interface; the
 // foreground window serves when it passes none.
@@ -92,8 +119,10 @@ void OfferDefault(HWND installer, LPCWSTR installDir) {
     if (!installDir) return;
     ContactsAppKey key;
     if (!key.IsOpen()) return;
-    std::wstring current;
-    bool haveCurrent = key.ReadString(kCommandValue, &current);
+    StoredValue current = {kNoCommandType, std::vector<BYTE>()};
+    bool haveCurrent = key.Read(kCommandValue, &current);
+    // Saved, such a command could not be told from none: it is left alone.
+    if (haveCurrent && current.type == kNoCommandType) return;
     bool ask = true;
     DWORD handedBack = 0;
     if (haveCurrent && key.ReadDword(kHandedBackValue, &handedBack)) {
@@ -104,19 +133,22 @@ void OfferDefault(HWND installer, LPCWSTR installDir) {
     // Installed again over itself: the saved command still names the program
     // from before, and saving our own would hand the default at removal to a
     // file that is gone.
-    if (!haveCurrent || !NamesThisProgram(current)) key.WriteString(kPreviousCommandValue, current);
+    if (!NamesThisProgram(current)) key.Write(kPreviousCommandValue, current);
     key.WriteString(kCommandValue, L"\"" + std::wstring(installDir) + L"\\" + kProgramFile + L"\"");
 }
 
 void HandDefaultBack() {
     ContactsAppKey key;
     if (!key.IsOpen()) return;
-    std::wstring previous;
-    if (!key.ReadString(kPreviousCommandValue, &previous)) return;
-    std::wstring current;
+    StoredValue previous;
+    if (!key.Read(kPreviousCommandValue, &previous)) return;
+    StoredValue current;
     // A program the user chose after installing keeps the default.
-    if (key.ReadString(kCommandValue, &current) && NamesThisProgram(current)) {
-        key.WriteString(kCommandValue, previous);
+    if (key.Read(kCommandValue, &current) && NamesThisProgram(current)) {
+        if (previous.type == kNoCommandType)
+            key.Delete(kCommandValue);
+        else
+            key.Write(kCommandValue, previous);
         key.WriteDword(kHandedBackValue, kHandedBack);
     }
     key.Delete(kPreviousCommandValue);

@@ -88,6 +88,15 @@ DWORD WINAPI OpenAndCloseAWindow(void*)
 DWORD s_fakeTick = 0;
 DWORD WINAPI FakeTick() { return s_fakeTick; }
 
+// Each run leaves no top-level window behind for the next test to find.
+class RunLoop : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        EXPECT_TRUE(VelControlCore::Instance->GetRoot()->GetChildren().empty()) << "a window was left behind";
+    }
+};
+
 } // namespace
 
 TEST(Application, ConstructionInstallsItselfTheDefaultThemeAndTheName)
@@ -109,7 +118,7 @@ TEST(Application, ConstructionInstallsItselfTheDefaultThemeAndTheName)
     EXPECT_EQ(VelApplication::Instance, nullptr);
 }
 
-TEST(RunLoop, StagesRunInOrderAndTheLastWindowClosedEndsWithZero)
+TEST_F(RunLoop, StagesRunInOrderAndTheLastWindowClosedEndsWithZero)
 {
     TestApp app(UniqueName(L"Stages"));
     VelWindow* window = nullptr;
@@ -134,7 +143,7 @@ TEST(RunLoop, StagesRunInOrderAndTheLastWindowClosedEndsWithZero)
     EXPECT_TRUE(VelControlCore::Instance->GetRoot()->GetChildren().empty());
 }
 
-TEST(RunLoop, WithoutAWindowNothingIsShownAndTheQuitCodeIsReturned)
+TEST_F(RunLoop, WithoutAWindowNothingIsShownAndTheQuitCodeIsReturned)
 {
     TestApp app(UniqueName(L"Windowless"));
     app.onStarted = [] { ::PostQuitMessage(7); };
@@ -142,7 +151,7 @@ TEST(RunLoop, WithoutAWindowNothingIsShownAndTheQuitCodeIsReturned)
     EXPECT_EQ(app.stages, L"started;exiting;");
 }
 
-TEST(RunLoop, LastWindowClosedOnAnotherThreadStillEndsTheLoop)
+TEST_F(RunLoop, LastWindowClosedOnAnotherThreadStillEndsTheLoop)
 {
     TestApp app(UniqueName(L"OtherThread"));
     HANDLE thread = nullptr;
@@ -156,7 +165,7 @@ TEST(RunLoop, LastWindowClosedOnAnotherThreadStillEndsTheLoop)
     ::CloseHandle(thread);
 }
 
-TEST(RunLoop, ModalLoopEndsWhenThePopupIsDoneAndSwallowsTheClosingGesture)
+TEST_F(RunLoop, ModalLoopEndsWhenThePopupIsDoneAndSwallowsTheClosingGesture)
 {
     TestApp app(UniqueName(L"Modal"));
     CountingWindow* window = nullptr;
@@ -183,9 +192,10 @@ TEST(RunLoop, ModalLoopEndsWhenThePopupIsDoneAndSwallowsTheClosingGesture)
     };
     EXPECT_EQ(app.Run(true, 0), 3);
     EXPECT_EQ(result, 42);
+    delete window;
 }
 
-TEST(RunLoop, QuitDuringAModalLoopStillEndsTheProgram)
+TEST_F(RunLoop, QuitDuringAModalLoopStillEndsTheProgram)
 {
     TestApp app(UniqueName(L"ModalQuit"));
     bool modalReturned = false;
@@ -198,12 +208,14 @@ TEST(RunLoop, QuitDuringAModalLoopStillEndsTheProgram)
         EXPECT_EQ(popup.RunModal(), 9);
         modalReturned = true;
     };
-    app.onStarted = [&] { app.OpenWindow(); };
+    VelWindow* window = nullptr;
+    app.onStarted = [&] { window = app.OpenWindow(); };
     EXPECT_EQ(app.Run(true, 0), 5);
     EXPECT_TRUE(modalReturned);
+    delete window;
 }
 
-TEST(RunLoop, FailingInstanceGuardSaysSoAndEndsWith255)
+TEST_F(RunLoop, FailingInstanceGuardSaysSoAndEndsWith255)
 {
     DebugCapture debug;
     ASSERT_TRUE(debug.IsActive());
@@ -218,7 +230,7 @@ TEST(RunLoop, FailingInstanceGuardSaysSoAndEndsWith255)
     ::CloseHandle(squatter);
 }
 
-TEST(RunLoop, LongApplicationNameRunsAndGuards)
+TEST_F(RunLoop, LongApplicationNameRunsAndGuards)
 {
     const std::wstring name = UniqueName(L"Long") + std::wstring(4000, L'n');
     TestApp app(name);

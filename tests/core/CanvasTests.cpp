@@ -157,6 +157,24 @@ TEST_F(CanvasTest, DitherInvertsEveryOtherPixel)
     EXPECT_EQ(Pixel(9, 9), kWhite.ToColorRef());
 }
 
+TEST_F(CanvasTest, DitherInvertsEveryOtherPixelWhateverColoursTheCanvasHolds)
+{
+    const VelColor ground(40, 120, 200);
+    const VelColor text(200, 30, 30);
+    Fill(ground);
+    canvas->SetTextColor(text);
+    canvas->DitherRect(VelRect(0, 0, 8, 8));
+    const COLORREF kept = ground.ToColorRef();
+    const COLORREF inverted = kept ^ RGB(255, 255, 255);
+    // A checkerboard of the ground and its inverse, which corner first is the pattern's.
+    const bool cornerKept = Pixel(0, 0) == kept;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(Pixel(x, y), ((x + y) % 2 == 0) == cornerKept ? kept : inverted) << "at " << x << ", " << y;
+    EXPECT_EQ(::GetTextColor(canvas->GetDC()), text.ToColorRef()) << "the canvas's colours are put back";
+    EXPECT_EQ(::GetBkColor(canvas->GetDC()), kept);
+}
+
 TEST_F(CanvasTest, PixelsReadAndWriteThroughTheForeColour)
 {
     canvas->SetForeColor(kBlue);

@@ -39,6 +39,30 @@ struct WaitingPainter : RecordingControl {
     }
 };
 
+// Notes whether another thread's call came back while it painted, under the
+// core lock, giving it a while to do so.
+struct ObservingPainter : RecordingControl {
+    HANDLE returned = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE painting = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool armed = false;
+    bool returnedWhilePainting = false;
+    ~ObservingPainter() override
+    {
+        ::CloseHandle(returned);
+        ::CloseHandle(painting);
+    }
+    int OnPaint(const VelPaintEventArgs* args) override
+    {
+        if (armed) {
+            armed = false;
+            ::SetEvent(painting);
+            returnedWhilePainting = ::WaitForSingleObject(returned, kGraceMs) == WAIT_OBJECT_0;
+        }
+        return RecordingControl::OnPaint(args);
+    }
+    static const DWORD kGraceMs = 300;
+};
+
 bool RunOneRequest()
 {
     MSG msg;
@@ -123,4 +147,29 @@ TEST(PaintRequests, AnotherThreadInvalidatesWhileTheOwnerPaintsWaitingForThatThr
     RECT update;
     ASSERT_TRUE(::GetUpdateRect(window.GetHandle(), &update, FALSE));
     EXPECT_EQ(VelRect(update), VelRect(10, 10, 15, 15));
+}
+
+TEST(PaintRequests, AnotherThreadLooksForATopLevelWindowOnlyUnderTheCoreLock)
+{
+    // The list of top-level windows changes under the core lock, which the
+    // paint holds: the lookup waits for it.
+    RecordingControl window;
+    window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+    ObservingPainter child;
+    child.Create(&window, kVisible, VelRect(10, 10, 60, 60));
+    Pump();
+    ::UpdateWindow(window.GetHandle());
+    RecordingControl stray;  // never created, so in no list: nothing comes forward
+    child.armed = true;
+    std::thread other([&] {
+        if (::WaitForSingleObject(child.painting, 10000) != WAIT_OBJECT_0)
+            return;
+        VelControlCore::Instance->SetForegroundWindow(&stray);
+        ::SetEvent(child.returned);
+    });
+    child.InvalidateRect(VelRect());
+    ::UpdateWindow(window.GetHandle());
+    other.join();
+    EXPECT_EQ(::WaitForSingleObject(child.returned, 0), WAIT_OBJECT_0) << "the paint ran and the call returned";
+    EXPECT_FALSE(child.returnedWhilePainting);
 }

@@ -123,6 +123,54 @@ void WriteUnterminatedString(const wchar_t* name, const std::wstring& text) {
                                             static_cast<DWORD>(text.size() * sizeof(wchar_t))));
 }
 
+bool operator==(const StoredValue& a, const StoredValue& b) { return a.type == b.type && a.bytes == b.bytes; }
+
+void PrintTo(const StoredValue& value, std::ostream* out) {
+    *out << "{type " << value.type << ":";
+    for (BYTE b : value.bytes) *out << " " << int(b);
+    *out << "}";
+}
+
+StoredValue StringValue(DWORD type, const std::wstring& text) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.data());
+    return StoredValue{type, std::vector<BYTE>(bytes, bytes + text.size() * sizeof(wchar_t))};
+}
+
+StoredValue DwordValue(DWORD value) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+    return StoredValue{REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof value)};
+}
+
+void WriteWholeKey(const KeyValues& values) {
+    Key key(true);
+    ASSERT_TRUE(key.Get());
+    for (const auto& held : ReadWholeKey()) RegDeleteValueW(key.Get(), held.first.c_str());
+    for (const auto& v : values) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), v.first.c_str(), 0, v.second.type,
+                                                v.second.bytes.empty() ? 0 : &v.second.bytes[0],
+                                                static_cast<DWORD>(v.second.bytes.size())));
+    }
+}
+
+KeyValues ReadWholeKey() {
+    KeyValues values;
+    Key key(false);
+    if (!key.Get()) return values;
+    const DWORD kLongestName = 16384;  // the registry's own limit, in characters
+    std::vector<wchar_t> name(kLongestName + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameChars = kLongestName + 1, type = 0, bytes = 0;
+        if (RegEnumValueW(key.Get(), i, &name[0], &nameChars, 0, &type, 0, &bytes) != ERROR_SUCCESS) break;
+        const std::wstring valueName(&name[0], nameChars);
+        StoredValue v{type, std::vector<BYTE>(bytes)};
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegQueryValueExW(key.Get(), valueName.c_str(), 0, &v.type, v.bytes.empty() ? 0 : &v.bytes[0], &bytes));
+        v.bytes.resize(bytes);
+        values[valueName] = v;
+    }
+    return values;
+}
+
 bool InstallerRun::Asked() const { return output.find(L"question \"") != std::wstring::npos; }
 
 InstallerRun RunInstaller(const std::wstring& arguments) {

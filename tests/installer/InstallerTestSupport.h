@@ -3,9 +3,11 @@
 // stand-in run as the phone's package installer.
 #include "ContactsAppKeyGuard.h"
 
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // The setup library's three values; a missing value is empty. A string not
 // stored as a terminated REG_SZ reads with a marker that no test expects.
@@ -24,6 +26,20 @@ void WriteKeyState(const KeyState& state);
 KeyState ReadKeyState();
 // Stores the text as a REG_SZ without a terminator, as another program might have.
 void WriteUnterminatedString(const wchar_t* name, const std::wstring& text);
+
+// Every value of the key as stored, by name.
+struct StoredValue {
+    DWORD type;
+    std::vector<BYTE> bytes;
+};
+bool operator==(const StoredValue& a, const StoredValue& b);
+void PrintTo(const StoredValue& value, std::ostream* out);
+typedef std::map<std::wstring, StoredValue> KeyValues;
+StoredValue StringValue(DWORD type, const std::wstring& text);  // the text's characters as they stand, no terminator added
+StoredValue DwordValue(DWORD value);
+// Creates the key when it is missing and leaves it holding exactly these values.
+void WriteWholeKey(const KeyValues& values);
+KeyValues ReadWholeKey();
 
 struct InstallerRun {
     int exitCode = -1;       // -1: not started, or a question nobody answered

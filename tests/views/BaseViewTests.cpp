@@ -3,6 +3,8 @@
 // what it draws, read back from the window's canvas.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,6 +106,27 @@ protected:
         EXPECT_EQ(list->GetCellOfItem(item, cell), 0u);
         const VelRect rect = list->GetCellRect(item, cell);
         return VelPoint((rect.left + rect.right) / 2, list->GetTop() + (rect.top + rect.bottom) / 2);
+    }
+
+    // The space above the title's white text in its bar less the space below
+    // it, in pixels, read in the middle half of the bar, clear of the buttons'
+    // images, which may be wider than their squares.
+    int TitleOffCentre()
+    {
+        Settle();
+        const int t = TitleHeight();
+        int top = t, bottom = -1;
+        for (int y = 0; y < t; ++y) {
+            for (int x = width / 4; x < width * 3 / 4; ++x) {
+                const COLORREF p = Pixel(x, y);
+                if (GetRValue(p) > 200 && GetGValue(p) > 200 && GetBValue(p) > 200) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        EXPECT_LE(top, bottom) << "no title seen";
+        return top - (t - 1 - bottom);
     }
 
     VelApplication app{L"Velmora KL base view test"};
@@ -318,6 +341,20 @@ TEST_F(BaseViewTest, SetTitleShowsInTheTitleBar)
     VelToolbarStatic* title = dynamic_cast<VelToolbarStatic*>(view->FindTitleBarItem(253));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->GetText(), L"Contacts");
+}
+
+TEST_F(BaseViewTest, TheTitleSitsInTheMiddleOfItsBar)
+{
+    Open(kTitleAndList);
+    view->SetTitleBar(L"Messages", 6, 177, 180, 12, 233, 234);
+    EXPECT_LE(std::abs(TitleOffCentre()), TitleHeight() / 8);
+}
+
+TEST_F(SmallScreenViewTest, TheTitleSitsInTheMiddleOfItsBar)
+{
+    Open(kTitleAndList);
+    view->SetTitleBar(L"Messages", 6, 177, 180, 12, 233, 234);
+    EXPECT_LE(std::abs(TitleOffCentre()), TitleHeight() / 8);
 }
 
 // Closes the view from inside the title-button signal, as a navigation might.

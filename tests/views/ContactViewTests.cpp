@@ -5,6 +5,8 @@
 // them, from another thread as on the phone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -217,7 +219,7 @@ TEST_F(ContactViewTest, BuildsItsButtonsAndPicturesWithTheirTextsAndImages)
         // Each takes its image's size.
         EXPECT_EQ(button->GetWidth(), theme->GetImage(c.image)->GetWidth());
         EXPECT_EQ(button->GetHeight(), theme->GetImage(c.image)->GetHeight());
-        EXPECT_EQ(button->GetTextFormat(), c.id < 5 ? 0x8002u : c.id == 5 ? 0x8005u : button->GetTextFormat());
+        EXPECT_EQ(button->GetTextFormat(), c.id < 5 ? 0x8002u : c.id == 5 ? 0x8025u : button->GetTextFormat());
     }
     EXPECT_EQ(view->GetButton(8), nullptr);
 
@@ -517,6 +519,31 @@ TEST_F(ContactViewTest, OnlyTheShownContactsDisappearanceEmptiesTheView)
         EXPECT_TRUE(Store().ReadLog(L"poom-ui.log").empty());
         EXPECT_EQ(FavoriteImages(), std::make_pair(176u, 176u));
     }
+}
+
+TEST_F(ContactViewTest, TheNameSitsInTheMiddleOfItsButton)
+{
+    // The name's rows are those that change when it is written on the button.
+    const VelRect button = view->GetButton(5)->GetBounds();
+    std::vector<COLORREF> blank;
+    for (int y = button.top; y < button.bottom; ++y)
+        for (int x = button.left; x < button.right; ++x)
+            blank.push_back(Pixel(x, y));
+    Show(AddContact(L"Agnes Berg", L"+46 70 111", L"", L""));
+    ASSERT_EQ(Caption(5), L"Agnes Berg");
+    int top = button.bottom, bottom = button.top - 1;
+    size_t i = 0;
+    for (int y = button.top; y < button.bottom; ++y) {
+        for (int x = button.left; x < button.right; ++x) {
+            if (Pixel(x, y) != blank[i++]) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    ASSERT_LE(top, bottom) << "no name seen";
+    const int aboveLessBelow = (top - button.top) - (button.bottom - 1 - bottom);
+    EXPECT_LE(std::abs(aboveLessBelow), button.GetHeight() / 8);
 }
 
 TEST_F(ContactViewTest, PaintsItsGradientBehindTheChildren)

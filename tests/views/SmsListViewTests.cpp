@@ -273,20 +273,22 @@ TEST_F(SmsListViewTest, RowsShowTheTimeWithinThisWeekAndTheDayBeforeIt)
     EXPECT_FALSE(ann->Refresh());
 }
 
-TEST_F(SmsListViewTest, TheSecondLineNamesTheSenderOrForASentMessageSaysSo)
+TEST_F(SmsListViewTest, TheSecondLineNamesTheSenderOrForASentMessageTheRecipient)
 {
-    const std::wstring sentLabel = LoadLocalizedString(136);
-    ASSERT_FALSE(sentLabel.empty());
-    Seed({kAnn, kToBob, kCara, {true, L"Named", L"Gus", L"+800", 9, 10, 0, true}});
+    const std::wstring noName = LoadLocalizedString(136);
+    ASSERT_FALSE(noName.empty());
+    Seed({kAnn, kToBob, kCara, {true, L"Named", L"Gus", L"+800", 9, 10, 0, true},
+          {true, L"Draft to nobody", L"", L"", 9, 10, 30, true}});
     Load();
     struct Case {
         std::wstring text;
         std::wstring second;
     } const cases[] = {
         {L"Lunch?", L"Ann"},
-        {L"Call me", L"+400"},      // received without a name: the address
-        {L"On my way", sentLabel},  // sent: the sender is the phone itself
-        {L"Named", sentLabel},
+        {L"Call me", L"+400"},  // received without a name: the address
+        {L"On my way", L"+300"},  // sent to a number without a name
+        {L"Named", L"Gus"},
+        {L"Draft to nobody", noName},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));

@@ -204,7 +204,7 @@ TEST_F(SmsViewTest, TheSenderRowsAndReplyFollowWhatTheSenderHas)
     } cases[] = {
         {L"name is the address", L"+1 555", L"+1 555", {L"+1 555"}, L"+1 555"},
         {L"no name", L"", L"+1 556", {L"+1 556"}, L"+1 556"},
-        {L"no address", L"Operator", L"", {L"Operator", L""}, L"Operator"},
+        {L"no address", L"Operator", L"", {L"Operator"}, L"Operator"},  // and no empty row for it
     };
     for (const auto& c : cases)
         AddReceived(c.text, c.name, c.address);

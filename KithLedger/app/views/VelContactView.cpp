@@ -27,7 +27,7 @@ const int kViewId = 1;
 const DWORD kViewStyle = VelKlView::kStyleTitleBar;
 const DWORD kChildStyle = 56;
 const UINT kActionTextFormat = DT_RIGHT | DT_END_ELLIPSIS;
-const UINT kNameTextFormat = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
+const UINT kNameTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 const VelColor kCaptionColor(255, 255, 255);
 
 const UINT kTitleBarImage = 175;

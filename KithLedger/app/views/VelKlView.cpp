@@ -19,7 +19,7 @@ namespace {
 const int kTitleBarDivisor = 10;  // of the screen's longer side
 const int kGroupRowDivisor = 12;  // of the screen's longer side
 const DWORD kChildStyle = kVelStyleVisible | kVelStyleClipToAncestors;
-const UINT kTitleFormat = DT_CENTER | DT_VCENTER;
+const UINT kTitleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // GDI centres only a single line
 const int kRowSeparatorLines = 1;
 
 const VelColor kTitleBarTop(70, 85, 103);

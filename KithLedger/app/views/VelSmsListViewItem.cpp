@@ -54,12 +54,16 @@ std::wstring VelSmsListViewItem::GetSecondLine() const
 {
     if (!m_message)
         return std::wstring();
-    std::wstring line = m_message->GetSenderName();
-    if (line.empty() && m_message->IsSent())
-        line = SentLabel();
-    if (line.empty())
-        line = m_message->GetSenderAddress();
-    return line;
+    if (!m_message->IsSent()) {
+        const std::wstring& name = m_message->GetSenderName();
+        return name.empty() ? m_message->GetSenderAddress() : name;
+    }
+    // The phone itself sent it: the row says to whom it went.
+    const std::vector<VelSmsItem::Recipient>& recipients = m_message->GetRecipients();
+    if (recipients.empty() || (recipients.front().name.empty() && recipients.front().address.empty()))
+        return SentLabel();
+    const VelSmsItem::Recipient& to = recipients.front();
+    return to.name.empty() ? to.address : to.name;
 }
 
 int VelSmsListViewItem::Measure(VelCanvas* canvas)

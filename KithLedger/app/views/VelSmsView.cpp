@@ -93,7 +93,8 @@ void VelSmsView::ShowMessage(const VelSmsItem* message)
             const std::wstring& address = m_message->GetSenderAddress();
             if (!name.empty() && name != address)
                 list->AddItem(new VelDetailItem(name, -1));
-            list->AddItem(new VelDetailItem(address, -1));
+            if (!address.empty())
+                list->AddItem(new VelDetailItem(address, -1));
         } else {
             for (const VelSmsItem::Recipient& recipient : m_message->GetRecipients())
                 list->AddItem(new VelDetailItem(RecipientText(recipient), -1));

@@ -402,9 +402,16 @@ void VelControlCore::Restack(VelAbstractControl* control, bool recursive, Stacki
 void VelControlCore::SetForegroundWindow(VelAbstractControl* control)
 {
     if (!control->GetParent()) {
-        const std::vector<VelAbstractControl*>& top = m_root->GetChildren();
-        if (std::find(top.begin(), top.end(), control) != top.end() && control->GetHandle())
-            ::SetForegroundWindow(control->GetHandle());
+        HWND window = nullptr;
+        {
+            // The data thread adds and removes its callback window meanwhile.
+            VelScopedLock lock(&m_lock);
+            const std::vector<VelAbstractControl*>& top = m_root->GetChildren();
+            if (std::find(top.begin(), top.end(), control) != top.end())
+                window = control->GetHandle();
+        }
+        if (window)
+            ::SetForegroundWindow(window);
     } else {
         BringToFront(control, true);
     }

@@ -356,8 +356,15 @@ void VelGDICanvas::DitherRect(const RECT& rect)
     VelBitmap pattern(kCheckerboard);
     HBRUSH brush = ::CreatePatternBrush(pattern.GetHandle());
     {
+        // A monochrome pattern takes the DC's text colour for its 0 bits and the
+        // background colour for its 1 bits: black and white, so that the XOR
+        // inverts every other pixel whatever colours the DC holds.
+        const COLORREF text = ::SetTextColor(m_memoryDC, RGB(0, 0, 0));
+        const COLORREF back = ::SetBkColor(m_memoryDC, RGB(255, 255, 255));
         ScopedSelect select(m_memoryDC, brush);
         ::PatBlt(m_memoryDC, mapped.left, mapped.top, mapped.GetWidth(), mapped.GetHeight(), kPatInvert);
+        ::SetTextColor(m_memoryDC, text);
+        ::SetBkColor(m_memoryDC, back);
     }
     ::DeleteObject(brush);
 }

@@ -202,6 +202,21 @@ TEST_F(ContactTest, ChangesByAnotherProcessArriveOnceWithTheirId)
     EXPECT_EQ(L"Lee, Ann", item->GetDisplayNameText());
 }
 
+TEST_F(ContactTest, LoggingOnTwiceSignalsEachChangeOnce)
+{
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    IPimApplication* application = GetPoomApplication();
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    EXPECT_EQ(application, GetPoomApplication()) << "the session stays the one made first";
+    std::string printed;
+    ASSERT_EQ(0, RunKlDevice(L"contact add --first Ann --mobile +4401", &printed));
+    const int32_t id = static_cast<int32_t>(LastNumber(printed));
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('c', id), m_receiver.events[0]);
+}
+
 TEST_F(ContactTest, MarkingAFavouritePersistsAndNotifies)
 {
     const DWORD id = Add(L"", L"Ann", L"Lee", L"", L"+1", L"", L"", L"Work");

@@ -315,9 +315,17 @@ TEST_F(CallLogNotificationTest, ARecordThePlatformDidNotPostIsNeverRead)
 
 TEST_F(CallLogNotificationTest, OpeningTwiceSignalsEachCallOnce)
 {
-    TestMessageWindow window;
+    struct Counting : TestMessageWindow {
+        void AddHandler(Handler handler) override
+        {
+            ++added;
+            TestMessageWindow::AddHandler(handler);
+        }
+        int added = 0;
+    } window;
     OpenCallLogNotifications(&window);
     OpenCallLogNotifications(&window);
+    EXPECT_EQ(1, window.added) << "a second handler would read the record the first handed back";
     const DWORD call = Store()->AddCall(IncomingCall(L"+3"));
     ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
     PumpFor(700);

@@ -104,13 +104,14 @@ void OpenCallLogNotifications(VelMessageSource* window)
     const HWND handle = window ? window->GetHandle() : NULL;
     // Opened for this window already: a second subscription would post every
     // change twice.
-    const bool watching = g_watch.database && g_watch.database->IsOpen() && handle && g_watch.request.window == handle;
+    const bool watching =
+        g_watch.database && g_watch.database->IsOpen() && handle && g_watch.request.window == handle;
     if (g_watch.database && !watching)
         g_watch.database->Open(VelEdbDatabase::kCallLog, handle);
-    if (window && (window != g_watch.handlerWindow || window->GetHandle() != g_watch.handlerHandle)) {
+    if (window && (window != g_watch.handlerWindow || handle != g_watch.handlerHandle)) {
         window->AddHandler(OnCallLogNotification);
         g_watch.handlerWindow = window;
-        g_watch.handlerHandle = window->GetHandle();
+        g_watch.handlerHandle = handle;
     }
 }
 

@@ -73,6 +73,10 @@ __declspec(dllexport) HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVo
                                                             CeNotifyRequest* request);
 // Frees a record posted by this library; FALSE for anything else or twice.
 __declspec(dllexport) BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record);
+// TRUE when the record was posted by this library and is not freed yet; any
+// process can post kCeDbNotifyMessage, so a receiver asks before it reads.
+// The pointer itself is not read.
+__declspec(dllexport) BOOL WINAPI CeIsNotificationPending(CeNotification* record);
 
 // A waitable handle signalled when the key changes; the caller may close its
 // key at once. CeFindNextRegChange re-arms the watch after each change;
@@ -83,6 +87,7 @@ __declspec(dllexport) BOOL WINAPI CeFindCloseRegChange(HANDLE change);
 
 // Wide format with the platform's semantics (%s is a wide string); the line
 // goes to the debugger and, when VEL_DEBUG_LOG names a file, to that file.
+// "%n" prints as it stands: no text reaching the format writes memory.
 __declspec(dllexport) void NKDbgPrintfW(LPCWSTR format, ...);
 
 }  // extern "C"

@@ -191,4 +191,12 @@ BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record)
     return HeapFree(heap, 0, record);
 }
 
+BOOL WINAPI CeIsNotificationPending(CeNotification* record) {
+    State& s = Db();
+    EnterCriticalSection(&s.lock);
+    const bool pending = s.outstanding.count(record) != 0;
+    LeaveCriticalSection(&s.lock);
+    return pending;
+}
+
 }  // extern "C"

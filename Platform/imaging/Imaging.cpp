@@ -2,6 +2,9 @@
 
 #include <wincodec.h>
 
+#include <cstring>
+#include <vector>
+
 // {5C3E1F7A-2B4D-4E8A-9F61-0D7A3B9C4E21}
 const IID IID_IImage = {0x5c3e1f7a, 0x2b4d, 0x4e8a, {0x9f, 0x61, 0x0d, 0x7a, 0x3b, 0x9c, 0x4e, 0x21}};
 // {8A1D6C3B-7E52-4F09-B3A4-61C2D8E0F715}
@@ -50,81 +53,368 @@ private:
     LONG m_refs;
 };
 
-// Premultiplied 32-bit pixels in a top-down DIB section, ready for AlphaBlend.
-class DecodedImage : public ComObject<IImage> {
+// What the decoder takes on: a picture larger than this on either side, or an
+// encoded file larger than this, is refused before any pixel is decoded, so a
+// small file that unpacks to gigabytes costs nothing.
+const UINT kMaxSidePixels = 4096;
+const ULONG kMaxEncodedBytes = 32 * 1024 * 1024;
+const ULONG kStreamChunkBytes = 64 * 1024;
+
+UINT BigEndian32(const BYTE* p)
+{
+    return (UINT(p[0]) << 24) | (UINT(p[1]) << 16) | (UINT(p[2]) << 8) | UINT(p[3]);
+}
+
+UINT BigEndian16(const BYTE* p)
+{
+    return (UINT(p[0]) << 8) | UINT(p[1]);
+}
+
+UINT LittleEndian16(const BYTE* p)
+{
+    return UINT(p[0]) | (UINT(p[1]) << 8);
+}
+
+LONG LittleEndian32(const BYTE* p)
+{
+    return static_cast<LONG>(UINT(p[0]) | (UINT(p[1]) << 8) | (UINT(p[2]) << 16) | (UINT(p[3]) << 24));
+}
+
+bool PngSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+{
+    static const BYTE kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (n < 24 || memcmp(b, kSignature, sizeof(kSignature)) != 0 || memcmp(b + 12, "IHDR", 4) != 0)
+        return false;
+    *width = BigEndian32(b + 16);
+    *height = BigEndian32(b + 20);
+    return true;
+}
+
+// The size of the first frame marker; the markers before it carry lengths.
+bool JpegSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+{
+    if (n < 4 || b[0] != 0xFF || b[1] != 0xD8)
+        return false;
+    size_t at = 2;
+    while (at + 4 <= n) {
+        if (b[at] != 0xFF)
+            return false;
+        const BYTE marker = b[at + 1];
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        const size_t length = BigEndian16(b + at + 2);
+        if (length < 2)
+            return false;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (at + 9 > n || length < 7)
+                return false;
+            *height = BigEndian16(b + at + 5);
+            *width = BigEndian16(b + at + 7);
+            return true;
+        }
+        at += 2 + length;
+    }
+    return false;
+}
+
+// The first picture's size; every picture of the file must keep to the cap,
+// since the decoder unpacks them all at once.
+bool GifSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+{
+    if (n < 13 || (memcmp(b, "GIF87a", 6) != 0 && memcmp(b, "GIF89a", 6) != 0))
+        return false;
+    if (LittleEndian16(b + 6) > kMaxSidePixels || LittleEndian16(b + 8) > kMaxSidePixels)
+        return false;
+    size_t at = 13;
+    if (b[10] & 0x80)
+        at += 3u << ((b[10] & 7) + 1);
+    bool first = true;
+    auto skipBlocks = [&]() {
+        while (at < n && b[at] != 0)
+            at += 1 + b[at];
+        ++at;
+    };
+    while (at < n) {
+        const BYTE kind = b[at];
+        if (kind == 0x3B)
+            break;
+        if (kind == 0x21) {
+            at += 2;
+            skipBlocks();
+        } else if (kind == 0x2C) {
+            if (at + 10 > n)
+                return false;
+            const UINT w = LittleEndian16(b + at + 5);
+            const UINT h = LittleEndian16(b + at + 7);
+            if (w > kMaxSidePixels || h > kMaxSidePixels)
+                return false;
+            if (first) {
+                *width = w;
+                *height = h;
+                first = false;
+            }
+            const BYTE flags = b[at + 9];
+            at += 10;
+            if (flags & 0x80)
+                at += 3u << ((flags & 7) + 1);
+            ++at;  // the code size
+            skipBlocks();
+        } else {
+            return false;
+        }
+    }
+    return !first;
+}
+
+bool BmpSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+{
+    if (n < 26 || b[0] != 'B' || b[1] != 'M')
+        return false;
+    const LONG header = LittleEndian32(b + 14);
+    if (header == 12) {
+        *width = LittleEndian16(b + 18);
+        *height = LittleEndian16(b + 20);
+        return true;
+    }
+    if (header < 40 || n < 26)
+        return false;
+    const LONG w = LittleEndian32(b + 18);
+    const LONG h = LittleEndian32(b + 22);
+    if (w <= 0 || h == 0 || h == LONG(0x80000000))
+        return false;
+    *width = static_cast<UINT>(w);
+    *height = static_cast<UINT>(h < 0 ? -h : h);
+    return true;
+}
+
+// Only the formats whose size can be read here are decoded: anything else
+// could not be held to the cap.
+HRESULT ReadSize(const std::vector<BYTE>& bytes, UINT* width, UINT* height)
+{
+    const BYTE* b = bytes.data();
+    const size_t n = bytes.size();
+    *width = *height = 0;
+    if (!PngSize(b, n, width, height) && !JpegSize(b, n, width, height) && !GifSize(b, n, width, height) &&
+        !BmpSize(b, n, width, height))
+        return WINCODEC_ERR_COMPONENTNOTFOUND;
+    if (*width == 0 || *height == 0 || *width > kMaxSidePixels || *height > kMaxSidePixels)
+        return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    return S_OK;
+}
+
+class Lock {
 public:
-    // Copies the pixels of any WIC source, converted as needed.
-    static HRESULT Create(IWICImagingFactory* wic, IWICBitmapSource* source, IImage** image);
+    explicit Lock(CRITICAL_SECTION& section) : m_section(section) { ::EnterCriticalSection(&m_section); }
+    ~Lock() { ::LeaveCriticalSection(&m_section); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    CRITICAL_SECTION& m_section;
+};
+
+// An image keeps its encoded bytes and their decoder, and is converted for
+// drawing when first drawn; its thumbnails are scaled from the decoder
+// straight to their own size. Pixels are premultiplied 32-bit in a top-down
+// DIB section, ready for AlphaBlend.
+class Image : public ComObject<IImage> {
+public:
+    // Takes the bytes over; fails when their size cannot be read or is over
+    // the cap, or when they do not decode.
+    static HRESULT FromBytes(IWICImagingFactory* wic, std::vector<BYTE>& bytes, IImage** image);
 
     HRESULT STDMETHODCALLTYPE GetImageInfo(ImageInfo* info) override;
     HRESULT STDMETHODCALLTYPE Draw(HDC dc, const RECT* destination, const RECT* source) override;
     HRESULT STDMETHODCALLTYPE GetThumbnail(UINT width, UINT height, IImage** thumbnail) override;
 
 private:
-    explicit DecodedImage(IWICImagingFactory* wic);
-    ~DecodedImage() override;
+    explicit Image(IWICImagingFactory* wic);
+    ~Image() override;
+
+    HRESULT OpenDecoder();
+    void CloseDecoder();
+    // A source of the image's pixels at width x height, converted for AlphaBlend.
+    HRESULT OpenSource(UINT width, UINT height, IWICBitmapSource** source);
+    HRESULT Decode(IWICBitmapSource* source, UINT width, UINT height);
+    HRESULT Decoded();
 
     IWICImagingFactory* m_wic;
+    CRITICAL_SECTION m_lock;
+    // Until the pixels are decoded for drawing.
+    std::vector<BYTE> m_bytes;
+    IWICStream* m_stream;
+    IWICBitmapDecoder* m_decoder;
+    IWICBitmapFrameDecode* m_frame;
     HBITMAP m_bitmap;
     void* m_bits;
     UINT m_width;
     UINT m_height;
 };
 
-DecodedImage::DecodedImage(IWICImagingFactory* wic)
-    : ComObject<IImage>(IID_IImage), m_wic(wic), m_bitmap(nullptr), m_bits(nullptr), m_width(0), m_height(0)
+Image::Image(IWICImagingFactory* wic)
+    : ComObject<IImage>(IID_IImage), m_wic(wic), m_stream(nullptr), m_decoder(nullptr), m_frame(nullptr),
+      m_bitmap(nullptr), m_bits(nullptr), m_width(0), m_height(0)
 {
     m_wic->AddRef();
+    ::InitializeCriticalSection(&m_lock);
 }
 
-DecodedImage::~DecodedImage()
+Image::~Image()
 {
+    CloseDecoder();
     if (m_bitmap)
         ::DeleteObject(m_bitmap);
+    ::DeleteCriticalSection(&m_lock);
     m_wic->Release();
 }
 
-HRESULT DecodedImage::Create(IWICImagingFactory* wic, IWICBitmapSource* source, IImage** image)
+HRESULT Image::FromBytes(IWICImagingFactory* wic, std::vector<BYTE>& bytes, IImage** image)
 {
     *image = nullptr;
-    IWICBitmapSource* converted = nullptr;
-    HRESULT hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, source, &converted);
     UINT width = 0;
     UINT height = 0;
-    if (SUCCEEDED(hr))
-        hr = converted->GetSize(&width, &height);
-    // Keeps width * height * 4 well inside 32 bits.
-    if (SUCCEEDED(hr) && (width == 0 || height == 0 || width > 0x4000 || height > 0x4000))
-        hr = WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
-
-    DecodedImage* decoded = nullptr;
-    if (SUCCEEDED(hr)) {
-        decoded = new DecodedImage(wic);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = static_cast<LONG>(width);
-        info.bmiHeader.biHeight = -static_cast<LONG>(height);
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        decoded->m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &decoded->m_bits, nullptr, 0);
-        decoded->m_width = width;
-        decoded->m_height = height;
-        hr = decoded->m_bitmap ? S_OK : E_OUTOFMEMORY;
-    }
-    if (SUCCEEDED(hr))
-        hr = converted->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(decoded->m_bits));
-    SafeRelease(converted);
-    if (FAILED(hr)) {
-        SafeRelease(decoded);
+    const HRESULT hr = ReadSize(bytes, &width, &height);
+    if (FAILED(hr))
         return hr;
+    Image* made = new Image(wic);
+    made->m_bytes.swap(bytes);
+    made->m_width = width;
+    made->m_height = height;
+    const HRESULT opened = made->OpenDecoder();
+    if (FAILED(opened)) {
+        made->Release();
+        return opened;
     }
-    ::GdiFlush();
-    *image = decoded;
+    *image = made;
     return S_OK;
 }
 
-HRESULT DecodedImage::GetImageInfo(ImageInfo* info)
+HRESULT Image::OpenDecoder()
+{
+    UINT frameWidth = 0;
+    UINT frameHeight = 0;
+    IWICBitmapSource* converted = nullptr;
+    HRESULT hr = m_wic->CreateStream(&m_stream);
+    if (SUCCEEDED(hr))
+        hr = m_stream->InitializeFromMemory(m_bytes.data(), static_cast<DWORD>(m_bytes.size()));
+    if (SUCCEEDED(hr))
+        hr = m_wic->CreateDecoderFromStream(m_stream, nullptr, WICDecodeMetadataCacheOnDemand, &m_decoder);
+    if (SUCCEEDED(hr))
+        hr = m_decoder->GetFrame(0, &m_frame);
+    if (SUCCEEDED(hr))
+        hr = m_frame->GetSize(&frameWidth, &frameHeight);
+    if (SUCCEEDED(hr) && (frameWidth == 0 || frameHeight == 0 || frameWidth > kMaxSidePixels ||
+                          frameHeight > kMaxSidePixels))
+        hr = WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    // A decoder may read the pixels only when asked: the last row's first
+    // pixel shows that the bytes hold the whole picture.
+    if (SUCCEEDED(hr))
+        hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, m_frame, &converted);
+    if (SUCCEEDED(hr)) {
+        const WICRect last = {0, static_cast<INT>(frameHeight) - 1, 1, 1};
+        BYTE pixel[4];
+        hr = converted->CopyPixels(&last, sizeof(pixel), sizeof(pixel), pixel);
+    }
+    SafeRelease(converted);
+    if (SUCCEEDED(hr)) {
+        m_width = frameWidth;
+        m_height = frameHeight;
+    }
+    return hr;
+}
+
+void Image::CloseDecoder()
+{
+    SafeRelease(m_frame);
+    SafeRelease(m_decoder);
+    SafeRelease(m_stream);
+    std::vector<BYTE>().swap(m_bytes);
+}
+
+HRESULT Image::OpenSource(UINT width, UINT height, IWICBitmapSource** source)
+{
+    *source = nullptr;
+    IWICBitmapSource* converted = nullptr;
+    IWICBitmapScaler* scaler = nullptr;
+    // Converted before it is scaled: the scaler does not take every format.
+    HRESULT hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, m_frame, &converted);
+    if (SUCCEEDED(hr) && (width != m_width || height != m_height)) {
+        hr = m_wic->CreateBitmapScaler(&scaler);
+        if (SUCCEEDED(hr))
+            hr = scaler->Initialize(converted, width, height, WICBitmapInterpolationModeFant);
+        if (SUCCEEDED(hr)) {
+            SafeRelease(converted);
+            converted = scaler;
+            scaler = nullptr;
+        }
+    }
+    if (SUCCEEDED(hr)) {
+        *source = converted;
+        converted = nullptr;
+    }
+    SafeRelease(scaler);
+    SafeRelease(converted);
+    return hr;
+}
+
+HRESULT Image::Decode(IWICBitmapSource* source, UINT width, UINT height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return E_OUTOFMEMORY;
+    // Row by row: asked for the whole rectangle at once, a scaler takes the
+    // whole of its source at once too.
+    HRESULT hr = S_OK;
+    for (UINT row = 0; row < height && SUCCEEDED(hr); ++row) {
+        const WICRect line = {0, static_cast<INT>(row), static_cast<INT>(width), 1};
+        hr = source->CopyPixels(&line, width * 4, width * 4, static_cast<BYTE*>(bits) + size_t(row) * width * 4);
+    }
+    if (FAILED(hr)) {
+        ::DeleteObject(bitmap);
+        return hr;
+    }
+    ::GdiFlush();
+    m_bitmap = bitmap;
+    m_bits = bits;
+    m_width = width;
+    m_height = height;
+    return S_OK;
+}
+
+HRESULT Image::Decoded()
+{
+    Lock lock(m_lock);
+    if (m_bitmap)
+        return S_OK;
+    if (!m_frame)
+        return WINCODEC_ERR_BADIMAGE;
+    IWICBitmapSource* source = nullptr;
+    HRESULT hr = OpenSource(m_width, m_height, &source);
+    if (SUCCEEDED(hr))
+        hr = Decode(source, m_width, m_height);
+    SafeRelease(source);
+    // Drawn from the pixels from now on; bytes that do not decode are not
+    // tried again at every paint.
+    CloseDecoder();
+    return hr;
+}
+
+HRESULT Image::GetImageInfo(ImageInfo* info)
 {
     if (!info)
         return E_POINTER;
@@ -133,10 +423,13 @@ HRESULT DecodedImage::GetImageInfo(ImageInfo* info)
     return S_OK;
 }
 
-HRESULT DecodedImage::Draw(HDC dc, const RECT* destination, const RECT* source)
+HRESULT Image::Draw(HDC dc, const RECT* destination, const RECT* source)
 {
     if (!dc || !destination)
         return E_INVALIDARG;
+    const HRESULT decoded = Decoded();
+    if (FAILED(decoded))
+        return decoded;
     const RECT whole = {0, 0, static_cast<LONG>(m_width), static_cast<LONG>(m_height)};
     const RECT& from = source ? *source : whole;
     HDC memory = ::CreateCompatibleDC(dc);
@@ -152,26 +445,48 @@ HRESULT DecodedImage::Draw(HDC dc, const RECT* destination, const RECT* source)
     return drawn ? S_OK : E_FAIL;
 }
 
-HRESULT DecodedImage::GetThumbnail(UINT width, UINT height, IImage** thumbnail)
+HRESULT Image::GetThumbnail(UINT width, UINT height, IImage** thumbnail)
 {
     if (!thumbnail)
         return E_POINTER;
     *thumbnail = nullptr;
-    if (width == 0 || height == 0)
+    if (width == 0 || height == 0 || width > kMaxSidePixels || height > kMaxSidePixels)
         return E_INVALIDARG;
+    Lock lock(m_lock);
+    IWICBitmapSource* source = nullptr;
     IWICBitmap* pixels = nullptr;
     IWICBitmapScaler* scaler = nullptr;
-    HRESULT hr = m_wic->CreateBitmapFromMemory(m_width, m_height, GUID_WICPixelFormat32bppPBGRA, m_width * 4,
-                                               m_width * m_height * 4, static_cast<BYTE*>(m_bits), &pixels);
-    if (SUCCEEDED(hr))
-        hr = m_wic->CreateBitmapScaler(&scaler);
-    if (SUCCEEDED(hr))
-        hr = scaler->Initialize(pixels, width, height, WICBitmapInterpolationModeFant);
-    if (SUCCEEDED(hr))
-        hr = Create(m_wic, scaler, thumbnail);
+    HRESULT hr = S_OK;
+    if (m_bitmap) {
+        hr = m_wic->CreateBitmapFromMemory(m_width, m_height, GUID_WICPixelFormat32bppPBGRA, m_width * 4,
+                                           m_width * m_height * 4, static_cast<BYTE*>(m_bits), &pixels);
+        if (SUCCEEDED(hr))
+            hr = m_wic->CreateBitmapScaler(&scaler);
+        if (SUCCEEDED(hr))
+            hr = scaler->Initialize(pixels, width, height, WICBitmapInterpolationModeFant);
+        if (SUCCEEDED(hr)) {
+            source = scaler;
+            scaler = nullptr;
+        }
+    } else if (m_frame) {
+        hr = OpenSource(width, height, &source);
+    } else {
+        hr = WINCODEC_ERR_BADIMAGE;
+    }
+    Image* made = nullptr;
+    if (SUCCEEDED(hr)) {
+        made = new Image(m_wic);
+        hr = made->Decode(source, width, height);
+    }
+    SafeRelease(source);
     SafeRelease(scaler);
     SafeRelease(pixels);
-    return hr;
+    if (FAILED(hr)) {
+        SafeRelease(made);
+        return hr;
+    }
+    *thumbnail = made;
+    return S_OK;
 }
 
 class ImagingFactory : public ComObject<IImagingFactory> {
@@ -187,6 +502,7 @@ private:
     IWICImagingFactory* m_wic;
 };
 
+// Read once, and no further than the cap.
 HRESULT ImagingFactory::CreateImageFromStream(IStream* stream, IImage** image)
 {
     if (!image)
@@ -194,16 +510,24 @@ HRESULT ImagingFactory::CreateImageFromStream(IStream* stream, IImage** image)
     *image = nullptr;
     if (!stream)
         return E_INVALIDARG;
-    IWICBitmapDecoder* decoder = nullptr;
-    IWICBitmapFrameDecode* frame = nullptr;
-    HRESULT hr = m_wic->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoder);
-    if (SUCCEEDED(hr))
-        hr = decoder->GetFrame(0, &frame);
-    if (SUCCEEDED(hr))
-        hr = DecodedImage::Create(m_wic, frame, image);
-    SafeRelease(frame);
-    SafeRelease(decoder);
-    return hr;
+    STATSTG stat = {};
+    if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart > kMaxEncodedBytes)
+        return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    std::vector<BYTE> bytes;
+    for (;;) {
+        const size_t have = bytes.size();
+        if (have > kMaxEncodedBytes)
+            return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+        bytes.resize(have + kStreamChunkBytes);
+        ULONG read = 0;
+        const HRESULT hr = stream->Read(bytes.data() + have, kStreamChunkBytes, &read);
+        bytes.resize(have + (SUCCEEDED(hr) ? read : 0));
+        if (FAILED(hr))
+            return hr;
+        if (read == 0)
+            break;
+    }
+    return Image::FromBytes(m_wic, bytes, image);
 }
 
 HRESULT ImagingFactory::CreateImageFromBuffer(const void* buffer, UINT size, BufferDisposalFlag, IImage** image)
@@ -213,14 +537,10 @@ HRESULT ImagingFactory::CreateImageFromBuffer(const void* buffer, UINT size, Buf
     *image = nullptr;
     if (!buffer || size == 0)
         return E_INVALIDARG;
-    IWICStream* stream = nullptr;
-    HRESULT hr = m_wic->CreateStream(&stream);
-    if (SUCCEEDED(hr))
-        hr = stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(buffer)), size);
-    if (SUCCEEDED(hr))
-        hr = CreateImageFromStream(stream, image);
-    SafeRelease(stream);
-    return hr;
+    if (size > kMaxEncodedBytes)
+        return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    std::vector<BYTE> bytes(static_cast<const BYTE*>(buffer), static_cast<const BYTE*>(buffer) + size);
+    return Image::FromBytes(m_wic, bytes, image);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #pragma once
 // The phone's imaging library as the program uses it: a factory that decodes
 // images from a stream or a buffer, and images that report their size, draw
-// themselves with their alpha into a rectangle and make thumbnails. Our images
-// are decoded when they are made, so neither the stream nor the buffer has to
-// outlive them. The calling thread must have initialised COM (any apartment).
+// themselves with their alpha into a rectangle and make thumbnails. An image
+// keeps a copy of its encoded bytes, so neither the stream nor the buffer has
+// to outlive it; it is decoded when first drawn, and a thumbnail is decoded
+// straight to its own size. PNG, JPEG, GIF and BMP are read; a picture over
+// 4096 pixels on a side or a file over 32 MiB is refused when the image is
+// made. The calling thread must have initialised COM (any apartment).
 #include <windows.h>
 #include <objidl.h>
 

@@ -220,9 +220,41 @@ TEST_F(CallLogNotificationTest, CallsLoggedByAnotherProcessArriveOnce)
     EXPECT_EQ(std::make_pair(uint32_t(kCeDbRecordDeleted), uint32_t(call)), m_receiver.events[0]);
 }
 
+namespace {
+
+VelDevCall IncomingCall(const wchar_t* number)
+{
+    VelDevCall call;
+    call.start = UtcMinutesAgo(2);
+    call.end = UtcMinutesAgo(1);
+    call.direction = kCallIncoming;
+    call.number = VelDevOptText(number);
+    return call;
+}
+
+// The database messages the platform posted to the window, taken off the
+// queue before any handler saw them.
+std::vector<CeNotification*> TakePosted(HWND window, size_t count)
+{
+    std::vector<CeNotification*> records;
+    const DWORD kWaitMs = 5000;
+    const DWORD start = GetTickCount();
+    while (records.size() < count && GetTickCount() - start < kWaitMs) {
+        MSG message;
+        if (PeekMessageW(&message, window, kCeDbNotifyMessage, kCeDbNotifyMessage, PM_REMOVE))
+            records.push_back(reinterpret_cast<CeNotification*>(message.lParam));
+        else
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_POSTMESSAGE);
+    }
+    return records;
+}
+
+}
+
 TEST_F(CallLogNotificationTest, OnlyRecordChangesOfTheDatabaseMessageAreSignalled)
 {
     TestMessageWindow window;
+    OpenCallLogNotifications(&window);
     struct Case {
         UINT message;
         DWORD type;
@@ -232,22 +264,73 @@ TEST_F(CallLogNotificationTest, OnlyRecordChangesOfTheDatabaseMessageAreSignalle
         {kCeDbNotifyMessage, kCeDbRecordChanged, true}, {kCeDbNotifyMessage, 0x402, false},
         {kCeDbNotifyMessage, 0x405, false},             {WM_USER, kCeDbRecordCreated, false},
     };
-    for (const Case& c : cases) {
+    const size_t count = sizeof(cases) / sizeof(cases[0]);
+    for (size_t i = 0; i < count; ++i)
+        Store()->AddCall(IncomingCall(L"+1"));
+    const std::vector<CeNotification*> records = TakePosted(window.GetHandle(), count);
+    ASSERT_EQ(count, records.size());
+    for (size_t i = 0; i < count; ++i) {
+        const Case& c = cases[i];
         SCOPED_TRACE(c.type);
         m_receiver.events.clear();
-        CeNotification record = {};
-        record.size = sizeof(record);
-        record.type = c.type;
-        record.oid = 77;
-        OnCallLogNotification(&window, c.message, 0, reinterpret_cast<LPARAM>(&record));
+        records[i]->type = c.type;
+        records[i]->oid = 77;
+        OnCallLogNotification(&window, c.message, 0, reinterpret_cast<LPARAM>(records[i]));
         ASSERT_EQ(c.emits ? 1u : 0u, m_receiver.events.size());
         if (c.emits) {
             EXPECT_EQ(std::make_pair(uint32_t(c.type), uint32_t(77)), m_receiver.events[0]);
         }
+        EXPECT_EQ(c.message != kCeDbNotifyMessage, bool(CeIsNotificationPending(records[i])))
+            << "handed back after the database message only";
     }
+    FreeDbNotification(records[count - 1]);
     m_receiver.events.clear();
     OnCallLogNotification(&window, kCeDbNotifyMessage, 0, 0);
     EXPECT_TRUE(m_receiver.events.empty());
+}
+
+TEST_F(CallLogNotificationTest, ARecordThePlatformDidNotPostIsNeverRead)
+{
+    TestMessageWindow window;
+    OpenCallLogNotifications(&window);
+    // What another process could post: a made-up address, a record of the
+    // right shape that the platform never handed out, one already handed back.
+    CeNotification lookalike = {};
+    lookalike.size = sizeof(lookalike);
+    lookalike.type = kCeDbRecordCreated;
+    lookalike.oid = 5;
+    Store()->AddCall(IncomingCall(L"+2"));
+    const std::vector<CeNotification*> posted = TakePosted(window.GetHandle(), 1);
+    ASSERT_EQ(1u, posted.size());
+    OnCallLogNotification(&window, kCeDbNotifyMessage, 0, reinterpret_cast<LPARAM>(posted[0]));
+    ASSERT_EQ(1u, m_receiver.events.size());
+    m_receiver.events.clear();
+    const LPARAM forged[] = {0x12345678, static_cast<LPARAM>(0xDEADBEEF0), reinterpret_cast<LPARAM>(&lookalike),
+                             reinterpret_cast<LPARAM>(posted[0])};
+    for (LPARAM record : forged)
+        PostMessageW(window.GetHandle(), kCeDbNotifyMessage, 0, record);
+    PumpFor(300);
+    EXPECT_TRUE(m_receiver.events.empty());
+}
+
+TEST_F(CallLogNotificationTest, OpeningTwiceSignalsEachCallOnce)
+{
+    struct Counting : TestMessageWindow {
+        void AddHandler(Handler handler) override
+        {
+            ++added;
+            TestMessageWindow::AddHandler(handler);
+        }
+        int added = 0;
+    } window;
+    OpenCallLogNotifications(&window);
+    OpenCallLogNotifications(&window);
+    EXPECT_EQ(1, window.added) << "a second handler would read the record the first handed back";
+    const DWORD call = Store()->AddCall(IncomingCall(L"+3"));
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(700);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair(uint32_t(kCeDbRecordCreated), uint32_t(call)), m_receiver.events[0]);
 }
 
 TEST_F(CallLogNotificationTest, MountingTwiceMountsOnce)

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <psapi.h>
+
 #include "DataTestSupport.h"
 #include "TestImages.h"
 #include "VelContactItem.h"
@@ -200,6 +202,21 @@ TEST_F(ContactTest, ChangesByAnotherProcessArriveOnceWithTheirId)
     EXPECT_EQ(L"Lee, Ann", item->GetDisplayNameText());
 }
 
+TEST_F(ContactTest, LoggingOnTwiceSignalsEachChangeOnce)
+{
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    IPimApplication* application = GetPoomApplication();
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    EXPECT_EQ(application, GetPoomApplication()) << "the session stays the one made first";
+    std::string printed;
+    ASSERT_EQ(0, RunKlDevice(L"contact add --first Ann --mobile +4401", &printed));
+    const int32_t id = static_cast<int32_t>(LastNumber(printed));
+    ASSERT_TRUE(PumpUntil([&] { return !m_receiver.events.empty(); }));
+    PumpFor(600);
+    ASSERT_EQ(1u, m_receiver.events.size());
+    EXPECT_EQ(std::make_pair('c', id), m_receiver.events[0]);
+}
+
 TEST_F(ContactTest, MarkingAFavouritePersistsAndNotifies)
 {
     const DWORD id = Add(L"", L"Ann", L"Lee", L"", L"+1", L"", L"", L"Work");
@@ -353,6 +370,32 @@ TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
         EXPECT_EQ(c.width, info.Width);
         full->Release();
     }
+}
+
+TEST_F(ContactTest, AHugePictureCostsNeitherTheContactNorTheMemory)
+{
+    // 16384 x 16384: 256 MiB of grey once unpacked, 1.7 MB as a file.
+    const DWORD id = Add(L"", L"Ann", L"", L"", L"+1", L"", L"", L"");
+    ASSERT_TRUE(Store()->SetContactPicture(id, MakeBlankPng(16384, 16384), L"png"));
+    const DWORD fits = Add(L"", L"Bo", L"", L"", L"+2", L"", L"", L"");
+    ASSERT_TRUE(Store()->SetContactPicture(fits, MakeBlankPng(1024, 512), L"png"));
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    PROCESS_MEMORY_COUNTERS counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    const size_t before = counters.PeakWorkingSetSize;
+
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(L"Ann", item->GetDisplayNameText());
+    EXPECT_EQ(nullptr, item->GetThumbnail());
+    std::unique_ptr<VelContactItem> other(CreateContactItem(fits));
+    ASSERT_TRUE(other && other->GetThumbnail());
+    ImageInfo info = {};
+    ASSERT_TRUE(SUCCEEDED(other->GetThumbnail()->GetImageInfo(&info)));
+    EXPECT_EQ(static_cast<UINT>(VelScreenMetrics::GetLongerSide() / 10), info.Width);
+
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    EXPECT_LT(counters.PeakWorkingSetSize - before, 32u * 1024 * 1024);
 }
 
 TEST_F(ContactTest, APictureThatIsNoImageGivesNoPicture)

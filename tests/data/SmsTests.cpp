@@ -363,6 +363,31 @@ TEST_F(SmsNotificationTest, ABatchIsHandledInOrderAndForeignEntriesAreDropped)
     EXPECT_EQ(0u, GetSmsStore().sink->OnNotify(0, NULL));
 }
 
+TEST_F(SmsNotificationTest, AMessageGoneBeforeItsCreationWasNoticedIsCreatedAndDeleted)
+{
+    OpenSmsStore();
+    Connect();
+    VelEntryId gone(20, 0x5C);
+    MapiNotification batch[2] = {};
+    for (MapiNotification& n : batch) {
+        n.info.obj.cbEntryID = static_cast<ULONG>(gone.size());
+        n.info.obj.lpEntryID = reinterpret_cast<MapiEntryId*>(gone.data());
+        n.info.obj.ulObjType = kMapiObjMessage;
+    }
+    batch[0].ulEventType = kMapiEventCreated;
+    batch[1].ulEventType = kMapiEventDeleted;
+    EXPECT_EQ(0u, GetSmsStore().sink->OnNotify(2, batch));
+
+    const auto events = m_receiver.Events();
+    ASSERT_EQ(2u, events.size());
+    VelEntryId normalised = gone;
+    std::fill(normalised.begin() + 16, normalised.end(), 0);
+    EXPECT_EQ('c', events[0].kind);
+    EXPECT_EQ(normalised, events[0].id);
+    EXPECT_EQ('d', events[1].kind);
+    EXPECT_EQ(normalised, events[1].id);
+}
+
 TEST_F(SmsNotificationTest, TheSinkAnswersOnlyItsOwnInterfaces)
 {
     OpenSmsStore();

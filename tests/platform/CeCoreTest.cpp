@@ -116,6 +116,28 @@ TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed) {
     EXPECT_FALSE(CeUnmountDBVol(&volume)) << "mounted once, unmounted once";
 }
 
+TEST_F(CeDatabaseTest, OnlyARecordPostedAndNotFreedIsPending) {
+    NotifyWindow window;
+    CeVolumeGuid volume = {};
+    ASSERT_EQ(1, CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
+    CeNotifyRequest request = Request(window.hwnd());
+    HANDLE db = CeOpenDatabaseInSession(0, &volume, 0, L"clog.db", 0, 1, &request);
+    ASSERT_NE(INVALID_HANDLE_VALUE, db);
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    store->AddCall(MakeCall(kDevCallMissed, L"555", 0, 1));
+    ASSERT_TRUE(window.WaitForRecords(1, 1000));
+
+    EXPECT_TRUE(CeIsNotificationPending(window.records[0]));
+    CeNotification lookalike = *window.records[0];
+    EXPECT_FALSE(CeIsNotificationPending(&lookalike));
+    EXPECT_FALSE(CeIsNotificationPending(reinterpret_cast<CeNotification*>(0x12345678)));
+    EXPECT_FALSE(CeIsNotificationPending(0));
+    EXPECT_TRUE(CeFreeNotification(&request, window.records[0]));
+    EXPECT_FALSE(CeIsNotificationPending(window.records[0])) << "handed back";
+    CloseHandle(db);
+    CeUnmountDBVol(&volume);
+}
+
 TEST_F(CeDatabaseTest, RecordsComeFromTheRequestsHeap) {
     NotifyWindow window;
     HANDLE heap = HeapCreate(0, 0, 0);
@@ -263,6 +285,48 @@ TEST_F(CeRegChangeTest, SignalsEachChangeAfterReArmingEvenThoughTheKeyWasClosed)
     EXPECT_FALSE(CeFindNextRegChange(change));
     EXPECT_FALSE(CeFindNextRegChange(reinterpret_cast<HANDLE>(0x4321)));
     EXPECT_EQ(INVALID_HANDLE_VALUE, CeFindFirstRegChange(reinterpret_cast<HKEY>(0x4321), FALSE, 4));
+}
+
+TEST_F(CeRegChangeTest, AWatchClosedWithCloseHandleLeavesNothingToSignalAnotherEvent) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, KEY_READ, &key));
+    HANDLE change = CeFindFirstRegChange(key, FALSE, 4);
+    RegCloseKey(key);
+    ASSERT_NE(INVALID_HANDLE_VALUE, change);
+    ASSERT_TRUE(CloseHandle(change));
+
+    // The handle's value comes back for an event of someone else's.
+    std::vector<HANDLE> others;
+    HANDLE unrelated = 0;
+    for (int i = 0; i < 256 && unrelated != change; ++i) {
+        unrelated = CreateEventW(0, FALSE, FALSE, 0);
+        if (unrelated != change) others.push_back(unrelated);
+    }
+    for (HANDLE other : others) CloseHandle(other);
+    ASSERT_EQ(change, unrelated) << "the platform hands out the freed value again";
+    EXPECT_FALSE(CeFindNextRegChange(unrelated));
+    SetCount(7);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(unrelated, 300));
+    EXPECT_FALSE(CeFindCloseRegChange(unrelated));
+    EXPECT_TRUE(CloseHandle(unrelated)) << "someone else's event is not closed for them";
+
+    // A watch made afterwards works as ever.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, KEY_READ, &key));
+    HANDLE next = CeFindFirstRegChange(key, FALSE, 4);
+    RegCloseKey(key);
+    ASSERT_NE(INVALID_HANDLE_VALUE, next);
+    SetCount(8);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(next, 1000));
+    EXPECT_TRUE(CeFindNextRegChange(next));
+    EXPECT_TRUE(CeFindCloseRegChange(next));
+}
+
+TEST_F(TempStoreTest, KernelDebugPrintWritesAStoreConversionAsItStands) {
+    std::wstring log = File(L"debug.log");
+    SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, log.c_str());
+    NKDbgPrintfW(L"at 100%n and %d%% of %ls%5n\n", 5, L"all");
+    SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, 0);
+    EXPECT_EQ("at 100%n and 5% of all%5n\n", ReadBytes(L"debug.log"));
 }
 
 TEST_F(TempStoreTest, KernelDebugPrintHasWideSemanticsAndIsCutSafely) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
 
 #include "VelFiles.h"
 #include "VelKlTheme.h"
@@ -15,6 +19,16 @@ const UINT kTabImages[] = {155, 156, 157, 158, 159, 160, 161, 162, 163, 164, 165
 const UINT kTitleButtons[] = {175, 178, 176, 179, 177, 180, 220, 221, 222, 223, 233, 234};
 const UINT kActionButtons[] = {187, 188, 189, 190, 191, 192, 193, 194, 195, 196};
 const UINT kOtherImages[] = {167, 169, 170, 184, 185, 218, 219, 224, 225, 229, 230, 231, 232};
+
+// Whether a library's mapping is still there; a library mapped for its
+// resources is no loaded module, so the loader does not know it by name.
+bool IsMapped(HMODULE module)
+{
+    void* base = reinterpret_cast<void*>(reinterpret_cast<ULONG_PTR>(module) & ~ULONG_PTR(3));
+    MEMORY_BASIC_INFORMATION region = {};
+    return module && ::VirtualQuery(base, &region, sizeof(region)) && region.State == MEM_COMMIT &&
+           region.AllocationBase == base;
+}
 
 SIZE SizeOf(VelKlTheme* theme, UINT id)
 {
@@ -52,7 +66,8 @@ TEST_F(ThemeLibraryTest, SilverHoldsEveryImageTheViewsAskFor)
     ASSERT_NE(theme, nullptr);
     EXPECT_EQ(static_cast<VelTheme*>(theme), CurrentTheme);
     EXPECT_EQ(GetCurrentTheme(), theme);
-    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(L"Silver").c_str()));
+    EXPECT_TRUE(IsMapped(GetThemeModule()));
+    EXPECT_EQ(::GetModuleHandleW(LibraryPath(L"Silver").c_str()), nullptr) << "mapped for its images, never run";
 
     auto all = [](auto visit) {
         for (UINT id : kTabImages) visit(id);
@@ -155,22 +170,23 @@ TEST_F(ThemeLibraryTest, KeyFacesAndGroupMarksComeFromTheLibrary)
 
 TEST_F(ThemeLibraryTest, ASecondLibraryIsTakenOnlyOnceTheFirstsThemeIsGone)
 {
-    const std::wstring silverPath = LibraryPath(L"Silver");
     VelKlTheme* first = LoadTheme(L"Silver");
     ASSERT_NE(first, nullptr);
     ASSERT_NE(first->GetImage(175), nullptr);
+    const HMODULE silver = GetThemeModule();
+    ASSERT_TRUE(IsMapped(silver));
 
     struct Watch : VelObject {
         void OnGone(VelObject*, const VelObjectDestroyEventArgs*)
         {
             gone = true;
-            libraryLoaded = ::GetModuleHandleW(path.c_str()) != nullptr;
+            libraryLoaded = IsMapped(library);
         }
-        std::wstring path;
+        HMODULE library = nullptr;
         bool gone = false;
         bool libraryLoaded = false;
     } watch;
-    watch.path = silverPath;
+    watch.library = silver;
     first->Destroying += VelBind(&watch, &Watch::OnGone);
 
     const std::wstring probe = InstallProbeLibrary(L"Second");
@@ -178,16 +194,183 @@ TEST_F(ThemeLibraryTest, ASecondLibraryIsTakenOnlyOnceTheFirstsThemeIsGone)
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(watch.gone);
     EXPECT_TRUE(watch.libraryLoaded) << "the old theme's images went before their library";
-    EXPECT_EQ(::GetModuleHandleW(silverPath.c_str()), nullptr) << "then the library was freed";
+    EXPECT_FALSE(IsMapped(silver)) << "then the library was freed";
     EXPECT_EQ(static_cast<VelTheme*>(second), CurrentTheme);
-    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(probe).c_str()));
+    const HMODULE probeModule = GetThemeModule();
+    EXPECT_NE(probeModule, silver);
+    EXPECT_TRUE(IsMapped(probeModule));
     EXPECT_EQ(second->GetImage(175), nullptr) << "images come from the new library";
     EXPECT_NE(second->GetImage(500), nullptr);
 
     // A failing load leaves the second one in place.
     EXPECT_EQ(LoadTheme(L"NoSuchTheme"), nullptr);
     EXPECT_EQ(static_cast<VelTheme*>(second), CurrentTheme);
-    EXPECT_EQ(GetThemeModule(), ::GetModuleHandleW(LibraryPath(probe).c_str()));
+    EXPECT_EQ(GetThemeModule(), probeModule);
+}
+
+TEST_F(ThemeLibraryTest, OnlyAPlainNameIsLoaded)
+{
+    VelKlTheme* silver = LoadTheme(L"Silver");
+    ASSERT_NE(silver, nullptr);
+    const HMODULE module = GetThemeModule();
+    const std::wstring names[] = {
+        L"..\\Themes\\Silver", L"../Themes/Silver", GetThemesDirectory() + L"Silver", L"Silver.", L"Sil ver",
+        L"Silver:x", L"", std::wstring(65, L'S'),
+    };
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        EXPECT_EQ(LoadTheme(name), nullptr);
+        EXPECT_EQ(static_cast<VelTheme*>(silver), CurrentTheme);
+        EXPECT_EQ(GetThemeModule(), module);
+    }
+}
+
+namespace {
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// Where a resource's directory entry lies in the file: mapped as a plain data
+// file, a library keeps the file's layout, and the platform's resource handle
+// points at that entry (offset, size, code page, reserved).
+size_t DataEntryOffset(const std::wstring& path, UINT id, LPCWSTR type)
+{
+    HMODULE flat = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!flat)
+        return 0;
+    HRSRC entry = ::FindResourceW(flat, MAKEINTRESOURCEW(id), type);
+    const BYTE* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(flat) & ~ULONG_PTR(3));
+    const size_t offset = entry ? static_cast<size_t>(reinterpret_cast<const BYTE*>(entry) - base) : 0;
+    ::FreeLibrary(flat);
+    return offset;
+}
+
+// Where the resource section lies in the file.
+bool ResourceSection(const std::string& file, size_t* start, size_t* size)
+{
+    IMAGE_DOS_HEADER dos;
+    if (file.size() < sizeof(dos))
+        return false;
+    memcpy(&dos, file.data(), sizeof(dos));
+    IMAGE_NT_HEADERS nt;
+    if (file.size() < static_cast<size_t>(dos.e_lfanew) + sizeof(nt))
+        return false;
+    memcpy(&nt, file.data() + dos.e_lfanew, sizeof(nt));
+    const size_t sections =
+        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+        IMAGE_SECTION_HEADER section;
+        memcpy(&section, file.data() + sections + i * sizeof(section), sizeof(section));
+        if (memcmp(section.Name, ".rsrc", 5) == 0) {
+            *start = section.PointerToRawData;
+            *size = std::min<size_t>(section.SizeOfRawData, file.size() - section.PointerToRawData);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A damaged copy of Silver in the themes folder, gone with the test.
+class DamagedThemeTest : public ThemeLibraryTest {
+protected:
+    DamagedThemeTest()
+        : m_silver(ReadFileBytes(LibraryPath(L"Silver"))),
+          m_name(L"Damaged" + std::to_wstring(::GetCurrentProcessId()))
+    {
+    }
+    ~DamagedThemeTest() override
+    {
+        LoadTheme(L"Silver");
+        ::DeleteFileW(LibraryPath(m_name).c_str());
+    }
+
+    // Loads the damaged copy (when it loads at all) and asks for and draws
+    // every image the views use.
+    void UseEveryImage(const std::string& damaged)
+    {
+        LoadTheme(L"Silver");
+        ASSERT_TRUE(WriteFileBytes(LibraryPath(m_name), damaged));
+        VelKlTheme* theme = LoadTheme(m_name);
+        if (!theme)
+            return;
+        for (UINT id = 150; id <= 240; ++id) {
+            if (VelBitmap* image = theme->GetImage(id))
+                canvas->DrawBitmap(*image, VelPoint(0, 0), SRCCOPY);
+        }
+    }
+
+    std::string m_silver;
+    std::wstring m_name;
+};
+
+}  // namespace
+
+TEST_F(DamagedThemeTest, SizesThatOverrunTheLibraryLoseOnlyTheirImage)
+{
+    ASSERT_GT(m_silver.size(), 1024u);
+    const size_t png = DataEntryOffset(LibraryPath(L"Silver"), 175, L"PNG");
+    const size_t bitmap = DataEntryOffset(LibraryPath(L"Silver"), 219, MAKEINTRESOURCEW(2));
+    ASSERT_NE(png, 0u);
+    ASSERT_NE(bitmap, 0u);
+    std::string damaged = m_silver;
+    const DWORD overlong = 0x7FFFFFF0;
+    memcpy(&damaged[png + 4], &overlong, sizeof(overlong));
+    memcpy(&damaged[bitmap + 4], &overlong, sizeof(overlong));
+    // A bitmap whose header promises more rows than the resource holds.
+    const size_t keyFace = DataEntryOffset(LibraryPath(L"Silver"), 218, MAKEINTRESOURCEW(2));
+    ASSERT_NE(keyFace, 0u);
+    HMODULE flat = ::LoadLibraryExW(LibraryPath(L"Silver").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(flat, nullptr);
+    HRSRC keyFaceEntry = ::FindResourceW(flat, MAKEINTRESOURCEW(218), MAKEINTRESOURCEW(2));
+    const BYTE* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(flat) & ~ULONG_PTR(3));
+    const size_t keyFaceBits =
+        static_cast<size_t>(static_cast<const BYTE*>(::LockResource(::LoadResource(flat, keyFaceEntry))) - base);
+    ::FreeLibrary(flat);
+    const LONG rows = 4000;
+    memcpy(&damaged[keyFaceBits + offsetof(BITMAPINFOHEADER, biHeight)], &rows, sizeof(rows));
+
+    ASSERT_TRUE(WriteFileBytes(LibraryPath(m_name), damaged));
+    VelKlTheme* theme = LoadTheme(m_name);
+    ASSERT_NE(theme, nullptr);
+    EXPECT_EQ(theme->GetImage(175), nullptr);
+    EXPECT_EQ(theme->GetImage(219), nullptr);
+    EXPECT_EQ(theme->GetImage(218), nullptr);
+    ASSERT_NE(theme->GetImage(176), nullptr) << "the others are whole";
+    canvas->DrawBitmap(*theme->GetImage(176), VelPoint(0, 0), SRCCOPY);
+    SIZE key;
+    EXPECT_EQ(theme->GetKeySize(key).cx, 0);
+}
+
+TEST_F(DamagedThemeTest, RandomDamageNeverCrashes)
+{
+    size_t start = 0;
+    size_t size = 0;
+    ASSERT_TRUE(ResourceSection(m_silver, &start, &size));
+    ASSERT_GT(size, 4096u);
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::string damaged = m_silver;
+        // Half of it in the directory, where one byte says most; the rest in
+        // the images and their headers.
+        std::uniform_int_distribution<size_t> directory(start, start + 2047);
+        std::uniform_int_distribution<size_t> anywhere(start, start + size - 1);
+        const int hits = 1 + static_cast<int>(random() % 24);
+        for (int i = 0; i < hits; ++i)
+            damaged[i % 2 ? directory(random) : anywhere(random)] = static_cast<char>(random() & 0xFF);
+        UseEveryImage(damaged);
+    }
+    EXPECT_NE(LoadTheme(L"Silver"), nullptr);
 }
 
 TEST(ThemeFolder, ListsTheLibrariesBesideTheProgram)

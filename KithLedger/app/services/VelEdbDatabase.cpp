@@ -23,6 +23,10 @@ struct CallLogWatch {
     bool mounted;
     CeNotifyRequest request;
     VelEdbDatabase* database;
+    // The window the handler was added to; a window keeps its handlers for
+    // life, so it is never given the handler twice.
+    VelMessageSource* handlerWindow;
+    HWND handlerHandle;
 };
 CallLogWatch g_watch = {};
 
@@ -97,10 +101,18 @@ void OpenCallLogNotifications(VelMessageSource* window)
     MountPimVolume();
     if (!g_watch.database)
         g_watch.database = new (std::nothrow) VelEdbDatabase;
-    if (g_watch.database)
-        g_watch.database->Open(VelEdbDatabase::kCallLog, window ? window->GetHandle() : NULL);
-    if (window)
+    const HWND handle = window ? window->GetHandle() : NULL;
+    // Opened for this window already: a second subscription would post every
+    // change twice.
+    const bool watching =
+        g_watch.database && g_watch.database->IsOpen() && handle && g_watch.request.window == handle;
+    if (g_watch.database && !watching)
+        g_watch.database->Open(VelEdbDatabase::kCallLog, handle);
+    if (window && (window != g_watch.handlerWindow || handle != g_watch.handlerHandle)) {
         window->AddHandler(OnCallLogNotification);
+        g_watch.handlerWindow = window;
+        g_watch.handlerHandle = handle;
+    }
 }
 
 void CloseCallLogNotifications()
@@ -115,7 +127,9 @@ void OnCallLogNotification(VelMessageSource*, UINT message, WPARAM, LPARAM lPara
     if (message != kCeDbNotifyMessage)
         return;
     CeNotification* record = reinterpret_cast<CeNotification*>(lParam);
-    if (!record)
+    // Any process can post the message: only a record the platform handed out
+    // and has not taken back is read.
+    if (!record || !CeIsNotificationPending(record))
         return;
     if (record->type == kCeDbRecordCreated || record->type == kCeDbRecordDeleted ||
         record->type == kCeDbRecordChanged)

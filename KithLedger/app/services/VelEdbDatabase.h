@@ -29,7 +29,8 @@ private:
 // (notification type, record id) for each call created, deleted or changed.
 extern VelSignal<uint32_t, uint32_t> CallLogChanged;
 
-// Data-thread start-up and teardown of the call-log watch.
+// Data-thread start-up and teardown of the call-log watch. Opening again for
+// the same window changes nothing; a window is given the handler once.
 void OpenCallLogNotifications(VelMessageSource* window);
 void CloseCallLogNotifications();
 

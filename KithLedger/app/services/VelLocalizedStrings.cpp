@@ -3,35 +3,24 @@
 #include <windows.h>
 
 #include "VelFiles.h"
+#include "VelResourceLibrary.h"
 
 namespace {
 
-class LanguageLibrary {
-public:
-    ~LanguageLibrary() { Replace(NULL); }
+// A string table block holds 16 strings, each a length word and that many
+// characters; block n + 1 holds the ids 16 n to 16 n + 15.
+const unsigned kStringsPerBlock = 16;
 
-    void Replace(HMODULE module)
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-        m_module = module;
-    }
-
-    HMODULE Get() const { return m_module; }
-
-private:
-    HMODULE m_module = NULL;
-};
-
-LanguageLibrary s_language;
+VelResourceLibrary s_language;
 
 }
 
 bool LoadLanguage(const std::wstring& name)
 {
-    s_language.Replace(NULL);
-    s_language.Replace(LoadLibraryW((GetLanguageDirectory() + name + L".dll").c_str()));
-    return s_language.Get() != NULL;
+    s_language.Free();
+    if (!VelResourceLibrary::IsPlainName(name))
+        return false;
+    return s_language.Load(GetLanguageDirectory() + name + L".dll");
 }
 
 std::wstring GetLanguageDirectory()
@@ -46,13 +35,28 @@ std::vector<std::wstring> ListLanguages()
 
 std::wstring LoadLocalizedString(unsigned id)
 {
-    if (!s_language.Get())
+    // The library is mapped as data, where the platform's string loader does
+    // not serve; the block is read here, every length checked against it.
+    const BYTE* block = NULL;
+    DWORD size = 0;
+    if (id > 0xFFFF || !VelResourceLibrary::Find(s_language.Get(), RT_STRING,
+                                                 MAKEINTRESOURCEW(id / kStringsPerBlock + 1), &block, &size))
         return std::wstring();
-    // Asked for no copy, LoadString hands out the resource's own text, which is
-    // not terminated; its result is the length.
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(s_language.Get(), id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (!text || length <= 0)
-        return std::wstring();
-    return std::wstring(text, static_cast<size_t>(length));
+    const DWORD words = size / sizeof(WORD);
+    DWORD at = 0;
+    for (unsigned index = id % kStringsPerBlock;; --index) {
+        if (at >= words)
+            return std::wstring();
+        WORD length;
+        memcpy(&length, block + at * sizeof(WORD), sizeof(length));
+        ++at;
+        if (length > words - at)
+            return std::wstring();
+        if (index == 0) {
+            std::wstring text(length, L'\0');
+            memcpy(&text[0], block + at * sizeof(WORD), length * sizeof(wchar_t));
+            return text;
+        }
+        at += length;
+    }
 }

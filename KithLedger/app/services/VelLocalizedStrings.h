@@ -55,11 +55,14 @@ enum VelStringId : unsigned {
     kStrDial = 183,
 };
 
-// Frees the current language library, then loads "Languages\<name>.dll" beside
-// the program. A failed load leaves no language loaded.
+// Frees the current language library, then maps "Languages\<name>.dll" beside
+// the program for its strings only. False, with no language loaded, when the
+// name is not a plain name (letters, digits, '-', '_') or the library does not
+// map; the caller then falls back to "English".
 bool LoadLanguage(const std::wstring& name);
 std::wstring GetLanguageDirectory();
 // The names of the language libraries, without ".dll".
 std::vector<std::wstring> ListLanguages();
-// Empty when no language is loaded or the library has no such string.
+// Empty when no language is loaded, the library has no such string or its
+// string table is damaged.
 std::wstring LoadLocalizedString(unsigned id);

@@ -47,9 +47,13 @@ STDMETHODIMP_(ULONG) VelMapiSink::OnNotify(ULONG count, MapiNotification* notifi
         const VelEntryId id(bytes, bytes + object.cbEntryID);
         std::unique_ptr<VelMapiMessage> message(OpenMessageById(id));
         const bool isMessage = object.ulObjType == kMapiObjMessage;
-        if (notification.ulEventType == kMapiEventDeleted && isMessage && !message) {
-            // A message deleted outright can no longer be opened; its row is
-            // still matched by the identifier.
+        const bool createdOrDeleted =
+            notification.ulEventType == kMapiEventDeleted || notification.ulEventType == kMapiEventCreated;
+        if (createdOrDeleted && isMessage && !message) {
+            // A message deleted outright can no longer be opened, nor can one
+            // whose creation is noticed only after its deletion; its row is
+            // still matched by the identifier, so the creation and the
+            // deletion both reach the lists.
             message.reset(new (std::nothrow) VelMapiMessage(bytes, object.cbEntryID, NULL));
         }
         if (!message)

@@ -12,6 +12,9 @@ namespace {
 
 IPimApplication* g_application = NULL;
 IPimItemCollection* g_contacts = NULL;
+// The window given the handler; it keeps its handlers for life.
+VelMessageSource* g_handlerWindow = NULL;
+HWND g_handlerHandle = NULL;
 
 template <typename T>
 void ReleaseAndClear(T*& object)
@@ -49,8 +52,14 @@ IPimItemCollection* GetPoomContacts()
 
 HRESULT LogonPoom(VelMessageSource* window)
 {
-    if (window)
+    if (window && (window != g_handlerWindow || window->GetHandle() != g_handlerHandle)) {
         window->AddHandler(OnPoomNotification);
+        g_handlerWindow = window;
+        g_handlerHandle = window->GetHandle();
+    }
+    // Logged on already: a second log-on would have every change posted twice.
+    if (g_application)
+        return S_OK;
     HRESULT result = CoCreateInstance(CLSID_PimApplication, NULL, CLSCTX_INPROC_SERVER, IID_IPimApplication,
                                       reinterpret_cast<void**>(&g_application));
     if (FAILED(result) || !g_application) {

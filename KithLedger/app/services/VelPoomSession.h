@@ -14,6 +14,8 @@ struct IPimItemCollection;
 IPimApplication* GetPoomApplication();
 IPimItemCollection* GetPoomContacts();
 
+// Logging on again while logged on changes nothing; a window is given the
+// notification handler once.
 HRESULT LogonPoom(VelMessageSource* window);
 void LogoffPoom();
 

@@ -3,6 +3,12 @@
 #include "VelScreenMetrics.h"
 #include "VelCanvasTextState.h"
 #include "VelThemeLibrary.h"
+#include "VelResourceLibrary.h"
+
+#include <cstdint>
+#include <climits>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -272,6 +278,95 @@ void VelKlTheme::DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::
     canvas->DrawText(subLabel, VelPoint(key.left, top + labelHeight), SIZE{key.GetWidth(), LineHeight(canvas)});
 }
 
+namespace {
+
+// Larger images are refused, as the image decoder refuses them.
+const LONG kMaxImageSidePixels = 4096;
+
+// A bitmap resource is a DIB without its file header. Its header's sizes
+// come from the file and must be borne out by the resource's own size before
+// the platform's loader reads the pixels they promise.
+bool IsSoundDib(const BYTE* data, DWORD size)
+{
+    DWORD headerSize = 0;
+    if (size < sizeof(headerSize))
+        return false;
+    std::memcpy(&headerSize, data, sizeof(headerSize));
+    LONG width = 0;
+    LONG height = 0;
+    WORD planes = 0;
+    WORD bits = 0;
+    DWORD compression = BI_RGB;
+    DWORD colours = 0;
+    uint64_t colourBytes = 0;
+    uint64_t maskBytes = 0;
+    if (headerSize == sizeof(BITMAPCOREHEADER) && size >= headerSize) {
+        BITMAPCOREHEADER core;
+        std::memcpy(&core, data, sizeof(core));
+        width = core.bcWidth;
+        height = core.bcHeight;
+        planes = core.bcPlanes;
+        bits = core.bcBitCount;
+        colourBytes = sizeof(RGBTRIPLE);
+    } else if (headerSize >= sizeof(BITMAPINFOHEADER) && headerSize <= size) {
+        BITMAPINFOHEADER info;
+        std::memcpy(&info, data, sizeof(info));
+        width = info.biWidth;
+        height = info.biHeight < 0 && info.biHeight != LONG_MIN ? -info.biHeight : info.biHeight;
+        planes = info.biPlanes;
+        bits = info.biBitCount;
+        compression = info.biCompression;
+        colours = info.biClrUsed;
+        colourBytes = sizeof(RGBQUAD);
+        if (compression == BI_BITFIELDS && headerSize == sizeof(BITMAPINFOHEADER))
+            maskBytes = 3 * sizeof(DWORD);
+    } else {
+        return false;
+    }
+    if (width <= 0 || height <= 0 || width > kMaxImageSidePixels || height > kMaxImageSidePixels || planes != 1)
+        return false;
+    if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+        return false;
+    uint64_t palette = colours;
+    switch (bits) {
+    case 1:
+    case 4:
+    case 8:
+        if (colours > (1u << bits))
+            return false;
+        palette = colours ? colours : (1u << bits);
+        break;
+    case 16:
+    case 24:
+    case 32:
+        if (colours > 256)
+            return false;
+        break;
+    default:
+        return false;
+    }
+    const uint64_t stride = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+    return headerSize + maskBytes + palette * colourBytes + stride * static_cast<uint64_t>(height) <= size;
+}
+
+// A bitmap first, then a "PNG" image; null when neither is there whole.
+VelBitmap* LoadLibraryImage(HMODULE library, UINT resourceId)
+{
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+    if (VelResourceLibrary::Find(library, RT_BITMAP, MAKEINTRESOURCEW(resourceId), &data, &size) &&
+        IsSoundDib(data, size)) {
+        if (HANDLE bitmap = ::LoadImageW(library, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0))
+            return new VelBitmap(static_cast<HBITMAP>(bitmap));
+    }
+    if (!VelResourceLibrary::Find(library, L"PNG", MAKEINTRESOURCEW(resourceId), &data, &size))
+        return nullptr;
+    std::unique_ptr<VelBitmap> image(new VelBitmap(data, size));
+    return image->GetImage() ? image.release() : nullptr;
+}
+
+}  // namespace
+
 VelBitmap* VelKlTheme::GetImage(UINT resourceId)
 {
     auto cached = m_images.find(resourceId);
@@ -279,7 +374,7 @@ VelBitmap* VelKlTheme::GetImage(UINT resourceId)
         return cached->second.get();
     // Without a library the program's own module would be searched instead.
     HMODULE library = GetThemeModule();
-    VelBitmap* image = library ? VelBitmap::LoadResource(resourceId, library) : nullptr;
+    VelBitmap* image = library ? LoadLibraryImage(library, resourceId) : nullptr;
     if (image)
         m_images[resourceId].reset(image);
     return image;

@@ -3,6 +3,7 @@
 #include "VelApplication.h"
 #include "VelFiles.h"
 #include "VelKlTheme.h"
+#include "VelResourceLibrary.h"
 
 #include <memory>
 
@@ -25,7 +26,9 @@ void InstallTheme(VelTheme* theme)
 
 VelKlTheme* LoadTheme(const std::wstring& name)
 {
-    HMODULE library = ::LoadLibraryW((GetThemesDirectory() + name + L".dll").c_str());
+    if (!VelResourceLibrary::IsPlainName(name))
+        return nullptr;
+    HMODULE library = VelResourceLibrary::Map(GetThemesDirectory() + name + L".dll");
     if (!library)
         return nullptr;
     std::unique_ptr<VelKlTheme> theme;

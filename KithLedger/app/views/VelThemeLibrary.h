@@ -10,10 +10,11 @@ class VelKlTheme;
 // The loaded theme library; null until one loads.
 extern HMODULE ThemeModule;
 
-// Loads "Themes\<name>.dll" beside the program and installs a new VelKlTheme
-// over it as the current theme, freeing the library before it once the theme
-// that drew from it is gone. A library that does not load changes nothing and
-// gives null.
+// Maps "Themes\<name>.dll" beside the program for its images only and installs
+// a new VelKlTheme over it as the current theme, freeing the library before it
+// once the theme that drew from it is gone. A name that is not plain (letters,
+// digits, '-', '_') or a library that does not map changes nothing and gives
+// null.
 VelKlTheme* LoadTheme(const std::wstring& name);
 // The current theme. When no theme library has loaded, the current theme is
 // not the program's: then a theme of the program's with no images answers,

@@ -32,7 +32,8 @@ struct Section {
 
 // Reading and writing one kind of record. Read fills the record's fields
 // (not its id, revision or writer) and answers false with a reason when the
-// section is not a valid record.
+// section is not a valid record; true with a reason when it read the record
+// less a value it refused (a contact's picture name).
 bool ReadContact(const Section& s, VelDevContact* c, std::wstring* why);
 bool ReadCall(const Section& s, VelDevCall* c, std::wstring* why);
 bool ReadMessage(const Section& s, VelDevMessage* m, std::wstring* why);

@@ -75,8 +75,10 @@ bool ReadContact(const Section& s, VelDevContact* c, std::wstring* why) {
     c->home = Text(s, L"home");
     c->categories = Text(s, L"categories");
     c->picture = Text(s, L"picture");
-    if (c->picture.find_first_of(L"\\/:") != std::wstring::npos || c->picture == L"..") {
-        return Fail(why, L"picture outside the pictures folder");
+    if (!c->picture.empty() && !VelDevPlainFileName(c->picture)) {
+        // The contact stays; only a name that could open something else goes.
+        c->picture.clear();
+        *why = L"picture name refused";
     }
     return true;
 }
@@ -206,9 +208,12 @@ bool operator==(const VelDevMessage& a, const VelDevMessage& b) {
 
 namespace {
 
+const DWORD kNoMoreIds = 0xFFFFFFFF;
+
 template <class R>
 DWORD AddTo(std::map<DWORD, R>& records, DWORD& nextId, R r) {
-    while (records.count(nextId) || nextId == 0) ++nextId;
+    while ((records.count(nextId) || nextId == 0) && nextId != kNoMoreIds) ++nextId;
+    if (nextId == kNoMoreIds) return 0;   // never wraps to ids given out before
     r.id = nextId++;
     records[r.id] = r;
     return r.id;

@@ -1,20 +1,62 @@
 #include "VelDevInternal.h"
 
 #include <algorithm>
+#include <boost/make_shared.hpp>
 #include <boost/weak_ptr.hpp>
 #include <deque>
+#include <set>
 
 using namespace veldev;
 
 namespace {
 
 const DWORD kWatchPollMs = 250;
+// How long an edit made by hand beside the store's own writers may go unseen
+// by a lookup; whole-store reads and Refresh always look at every file.
+const DWORD kSweepMs = 250;
 const size_t kDeletionsKept = 64;
+// Records are spread over files by id, so that a change rewrites one small
+// file: ids [n * kIdsPerFile, (n + 1) * kIdsPerFile) live in file n.
+const DWORD kIdsPerFile = 128;
+// Files whose changes the shared table tells apart; the rest share one slot.
+const DWORD kTrackedFiles = 8192;
+const DWORD kNoMoreIds = 0xFFFFFFFF;   // not an id: the store has given out its last
 const wchar_t kMetaSection[] = L"store";
 const wchar_t kDeletedSection[] = L"deleted";
 
 enum Kind { kContacts, kCalls, kMessages, kKindCount };
-const wchar_t* const kFileNames[kKindCount] = {L"contacts.ini", L"calllog.ini", L"messages.ini"};
+const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
+
+// File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
+std::wstring FileName(Kind k, DWORD n) {
+    return n == 0 ? std::wstring(kFileStems[k]) + L".ini" : std::wstring(kFileStems[k]) + L"-" + FormatNumber(n) + L".ini";
+}
+
+bool ParseFileName(Kind k, const std::wstring& name, DWORD* n) {
+    std::wstring stem = kFileStems[k];
+    if (name.size() < stem.size() + 4 || _wcsnicmp(name.c_str(), stem.c_str(), stem.size()) != 0 ||
+        _wcsicmp(name.c_str() + name.size() - 4, L".ini") != 0) {
+        return false;
+    }
+    std::wstring middle = name.substr(stem.size(), name.size() - stem.size() - 4);
+    if (middle.empty()) {
+        *n = 0;
+        return true;
+    }
+    // One spelling per file: no sign, no leading zero.
+    if (middle[0] != L'-' || middle.size() < 2 || middle[1] == L'0') return false;
+    return ParseNumber(middle.substr(1), n) && *n <= kNoMoreIds / kIdsPerFile;
+}
+
+DWORD FileFor(DWORD id) { return id / kIdsPerFile; }
+DWORD SlotFor(DWORD n) { return n < kTrackedFiles ? n : kTrackedFiles; }
+
+// Shared by every process of the store: a counter per file bumped after each
+// save, so that a reader learns what changed without looking at the files.
+struct SharedChanges {
+    volatile LONG sequence;
+    volatile LONG files[kKindCount][kTrackedFiles + 1];
+};
 
 // Identity of a file's content as last read: a replacing move gives a new
 // file index even when size and time happen to match.
@@ -119,6 +161,7 @@ std::vector<Chunk> SplitRecords(const std::string& text) {
 }
 
 std::wstring SectionName(const std::string& header) {
+    if (header.size() < 2) return std::wstring();
     return VelDevFromUtf8(Trim(header.substr(1, header.size() - 2)));
 }
 
@@ -126,7 +169,7 @@ std::string ShortForLog(const std::string& header) {
     return header.size() > 40 ? header.substr(0, 40) + "..." : header;
 }
 
-// Per kind: where its records live and how one is read and written.
+// Per kind: how one record is read and written, and where its changes go.
 template <class R, Kind K, std::map<DWORD, R> VelDevStoreData::*Records, DWORD VelDevStoreData::*Next,
           std::vector<VelDevChange<R> > VelDevStoreChanges::*Found,
           bool (*Reader)(const Section&, R*, std::wstring*),
@@ -161,6 +204,35 @@ bool SameContent(const R& a, R b) {
     return a == b;
 }
 
+// One record file as last read or written.
+template <class R>
+struct FileState {
+    Stamp stamp;
+    std::map<DWORD, boost::shared_ptr<const R> > records;
+    Deletions deletions;
+    DWORD nextId = 1;   // past every id the file has named, deleted and damaged ones too
+    bool damaged = false;
+};
+
+template <class R>
+struct KindState {
+    typedef boost::shared_ptr<const R> Ptr;
+    struct Entry {
+        Ptr record;
+        DWORD file;
+    };
+    std::map<DWORD, FileState<R> > files;
+    std::map<DWORD, Entry> all;        // every record of every file
+    std::map<DWORD, Ptr> notified;     // what the listeners were told
+    std::set<DWORD> dirty;             // ids that may differ from notified
+};
+
+void RaiseNext(DWORD* next, ULONGLONG seen) {
+    ULONGLONG after = seen + 1;
+    DWORD capped = after >= kNoMoreIds ? kNoMoreIds : static_cast<DWORD>(after);
+    if (capped > *next) *next = capped;
+}
+
 std::wstring NormalisedFolder(const std::wstring& folder) {
     wchar_t buf[MAX_PATH * 2];
     DWORD n = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buf, 0);
@@ -171,8 +243,8 @@ std::wstring NormalisedFolder(const std::wstring& folder) {
     return full;
 }
 
-// One mutex per folder, whatever process or module opens it.
-std::wstring MutexName(const std::wstring& folder) {
+// One name per folder, whatever process or module opens it.
+std::wstring ObjectName(const std::wstring& folder) {
     std::wstring upper = folder;
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     unsigned long long hash = 1469598103934665603ULL;
@@ -187,6 +259,15 @@ std::wstring MutexName(const std::wstring& folder) {
     return name;
 }
 
+// The first "<file>.damaged", "<file>.damaged-2", ... not yet taken.
+std::wstring FreeDamagedName(const std::wstring& path) {
+    std::wstring name = path + L".damaged";
+    for (DWORD i = 2; GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        name = path + L".damaged-" + FormatNumber(i);
+    }
+    return name;
+}
+
 }  // namespace
 
 class VelDevStoreImpl {
@@ -196,53 +277,92 @@ public:
 
     std::wstring m_folder;
     HANDLE m_mutex;
-    CRITICAL_SECTION m_lock;        // the data below, within this process
-    VelDevStoreData m_data;
-    Stamp m_stamps[kKindCount];
-    bool m_damaged[kKindCount];
-    Deletions m_deletions[kKindCount];
+    HANDLE m_mapping;
+    SharedChanges* m_shared;
+    CRITICAL_SECTION m_lock;        // the state below, within this process
+    KindState<VelDevContact> m_contacts;
+    KindState<VelDevCall> m_calls;
+    KindState<VelDevMessage> m_messages;
+    bool m_loaded;
+    bool m_missing;                 // as of the last look at every file
+    bool m_tracking;                // listeners are told of changes
+    DWORD m_lastSweep;
+    LONG m_sequenceSeen;
+    LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
 
-    CRITICAL_SECTION m_delivery;    // listeners and what they saw
+    CRITICAL_SECTION m_delivery;    // listeners
     std::map<DWORD, VelDevStoreListener> m_listeners;
     DWORD m_nextCookie;
-    VelDevStoreData m_notified;
     HANDLE m_thread, m_stop, m_kick;
     DWORD m_threadId;
     volatile LONG m_orphaned;       // the store went away while its watcher was delivering
 
-    bool Lock();
-    void Unlock();
-    void ReloadAll();
-    template <class R> void Reload();
-    template <class R> bool Save(const VelDevStoreData& data);
-    template <class R> void CommitKind(const VelDevStoreData& before, VelDevStoreData& after, bool* changed);
-    template <class R> void Diff(const VelDevStoreData& now, const Deletions* deletions, VelDevStoreChanges* out);
+    template <class R> KindState<R>& State();
+    std::wstring PathOf(Kind k, DWORD n) const { return JoinPath(m_folder, FileName(k, n)); }
+    bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
+
+    // Reading: callers hold m_lock.
+    void Freshen(bool everyFile);
+    void FreshenChanged();
+    void Sweep();
+    template <class R> void SweepKind();
+    template <class R> void ReloadFile(DWORD n);
+    template <class R> bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
+    template <class R> void Adopt(DWORD n, FileState<R>& fresh);
+    template <class R> DWORD NextId();
+
+    // Writing: under WriteLock.
+    bool WriteLock();
+    void WriteUnlock();
+    template <class R> bool SaveFile(DWORD n, FileState<R>& file);
+    void Publish(Kind k, DWORD n);
+    template <class R> DWORD Add(const R& r);
+    // An empty change deletes the record; removed gets what was deleted.
+    template <class R> bool Change(DWORD id, const boost::function<bool (R&)>& change,
+                                   boost::shared_ptr<const R>* removed = 0);
+    template <class R> bool Commit(const std::map<DWORD, R>& wanted, bool* failed);
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
-    void Deliver();
+
+    template <class R> void Fill(std::map<DWORD, R>& out);
+    template <class R> void StartTracking();
+    template <class R> void Collect(VelDevStoreChanges* out);
+    void Deliver(bool everyFile);
     void StartWatcher();
     static DWORD WINAPI WatcherMain(void* self);
-    std::wstring PathOf(Kind k) const { return JoinPath(m_folder, kFileNames[k]); }
-    bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
 };
 
+template <> KindState<VelDevContact>& VelDevStoreImpl::State<VelDevContact>() { return m_contacts; }
+template <> KindState<VelDevCall>& VelDevStoreImpl::State<VelDevCall>() { return m_calls; }
+template <> KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>() { return m_messages; }
+
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0) {
-    m_mutex = CreateMutexW(0, FALSE, MutexName(folder).c_str());
+    : m_folder(folder), m_mapping(0), m_shared(0), m_loaded(false), m_missing(false), m_tracking(false),
+      m_lastSweep(0), m_sequenceSeen(0), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0),
+      m_orphaned(0) {
+    std::wstring name = ObjectName(folder);
+    m_mutex = CreateMutexW(0, FALSE, name.c_str());
+    m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, 0, PAGE_READWRITE, 0, sizeof(SharedChanges),
+                                   (name + L"-changes").c_str());
+    if (m_mapping) m_shared = static_cast<SharedChanges*>(MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (!m_shared) VelDevDebugPrint(L"VelDevStore: no shared change table (%lu); every read looks at the files.\n",
+                                    GetLastError());
+    memset(m_slotsSeen, 0, sizeof m_slotsSeen);
     InitializeCriticalSection(&m_lock);
     InitializeCriticalSection(&m_delivery);
-    for (int k = 0; k < kKindCount; ++k) m_damaged[k] = false;
 }
 
 VelDevStoreImpl::~VelDevStoreImpl() {
     if (m_thread) CloseHandle(m_thread);
     if (m_stop) CloseHandle(m_stop);
     if (m_kick) CloseHandle(m_kick);
+    if (m_shared) UnmapViewOfFile(m_shared);
+    if (m_mapping) CloseHandle(m_mapping);
     if (m_mutex) CloseHandle(m_mutex);
     DeleteCriticalSection(&m_delivery);
     DeleteCriticalSection(&m_lock);
 }
 
-bool VelDevStoreImpl::Lock() {
+bool VelDevStoreImpl::WriteLock() {
     EnterCriticalSection(&m_lock);
     // An abandoned mutex is still ours: every save was atomic, so the files are whole.
     DWORD r = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
@@ -253,39 +373,28 @@ bool VelDevStoreImpl::Lock() {
     return true;
 }
 
-void VelDevStoreImpl::Unlock() {
+void VelDevStoreImpl::WriteUnlock() {
     ReleaseMutex(m_mutex);
     LeaveCriticalSection(&m_lock);
 }
 
 template <class R>
-void VelDevStoreImpl::Reload() {
-    const Kind k = KindOf<R>::kind;
-    std::wstring path = PathOf(k);
-    if (StampOf(path) == m_stamps[k] && m_stamps[k].exists) return;
-    std::string bytes;
-    Stamp stamp;
-    if (!ReadStamped(path, &bytes, &stamp)) {
-        VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", kFileNames[k], GetLastError());
-        return;   // keep what was read before
-    }
-    if (stamp == m_stamps[k]) return;
-
-    std::map<DWORD, R> records;
-    DWORD nextId = 1;
-    Deletions deletions;
+bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out) {
     bool damaged = false;
-    std::vector<Chunk> chunks = SplitRecords(AsUtf8(bytes, kFileNames[k]));
+    std::vector<Chunk> chunks = SplitRecords(AsUtf8(bytes, fileName.c_str()));
     for (const Chunk& chunk : chunks) {
         if (chunk.header.empty()) {
             if (chunk.malformed) {
-                VelDevDebugPrint(L"VelDevStore: %ls: text before the first record skipped.\n", kFileNames[k]);
+                VelDevDebugPrint(L"VelDevStore: %ls: text before the first record skipped.\n", fileName.c_str());
                 damaged = true;
             }
             continue;
         }
         std::wstring why;
-        std::wstring name;
+        std::wstring name = SectionName(chunk.header);
+        DWORD id = 0;
+        // An id named anywhere, even in a record that cannot be read, is never given out again.
+        if (ParseNumber(name, &id)) RaiseNext(&out->nextId, id);
         CSimpleIniW ini;
         ini.SetUnicode(true);
         if (chunk.malformed) {
@@ -295,12 +404,11 @@ void VelDevStoreImpl::Reload() {
         } else if (ini.LoadData(chunk.body.data(), chunk.body.size()) < 0) {
             why = L"unreadable";
         } else {
-            name = SectionName(chunk.header);
             Section s = {name, &ini};
             if (_wcsicmp(name.c_str(), kMetaSection) == 0) {
                 DWORD n = 0;
                 const wchar_t* v = s.Get(L"nextId");
-                if (v && ParseNumber(v, &n) && n > nextId) nextId = n;
+                if (v && ParseNumber(v, &n) && n > out->nextId) out->nextId = n;
                 continue;
             }
             if (_wcsicmp(name.c_str(), kDeletedSection) == 0) {
@@ -308,207 +416,450 @@ void VelDevStoreImpl::Reload() {
                 ini.GetAllKeys(name.c_str(), keys);
                 keys.sort(CSimpleIniW::Entry::LoadOrder());
                 for (const auto& key : keys) {
-                    DWORD id = 0, pid = 0;
+                    DWORD deleted = 0, pid = 0;
                     const wchar_t* v = s.Get(key.pItem);
-                    if (ParseNumber(key.pItem, &id) && v && ParseNumber(v, &pid)) deletions.push_back({id, pid});
+                    if (!ParseNumber(key.pItem, &deleted)) continue;
+                    RaiseNext(&out->nextId, deleted);
+                    if (v && ParseNumber(v, &pid)) out->deletions.push_back({deleted, pid});
                 }
                 continue;
             }
             R r;
-            DWORD id = 0;
             const wchar_t* rev = s.Get(L"revision");
             const wchar_t* writer = s.Get(L"writer");
-            if (!ParseNumber(name, &id) || id == 0 || id == 0xFFFFFFFF) {
+            if (!ParseNumber(name, &id) || id == 0 || id == kNoMoreIds) {
                 why = L"bad id";
-            } else if (records.count(id)) {
+            } else if (out->records.count(id)) {
                 why = L"duplicate id";
             } else if (!rev || !ParseNumber(rev, &r.revision)) {
                 why = L"no revision (cut short?)";
             } else if (writer && !ParseNumber(writer, &r.writer)) {
                 why = L"bad writer";
             } else if (KindOf<R>::Read(s, &r, &why)) {
+                if (!why.empty()) {
+                    // Read, less what it could not keep: the file is kept aside on the next save.
+                    std::string shown = ShortForLog(chunk.header);
+                    VelDevDebugPrint(L"VelDevStore: %ls: record %hs: %ls.\n", fileName.c_str(), shown.c_str(),
+                                     why.c_str());
+                    damaged = true;
+                }
                 r.id = id;
-                records[id] = r;
-                if (id >= nextId) nextId = id + 1;
+                out->records[id] = boost::make_shared<const R>(r);
                 continue;
             }
         }
         std::string shown = ShortForLog(chunk.header);
-        VelDevDebugPrint(L"VelDevStore: %ls: record %hs skipped: %ls.\n", kFileNames[k], shown.c_str(), why.c_str());
+        VelDevDebugPrint(L"VelDevStore: %ls: record %hs skipped: %ls.\n", fileName.c_str(), shown.c_str(),
+                         why.c_str());
         damaged = true;
     }
-    KindOf<R>::Map(m_data).swap(records);
-    KindOf<R>::NextId(m_data) = nextId;
-    m_deletions[k].swap(deletions);
-    m_stamps[k] = stamp;
-    m_damaged[k] = damaged;
-}
-
-void VelDevStoreImpl::ReloadAll() {
-    Reload<VelDevContact>();
-    Reload<VelDevCall>();
-    Reload<VelDevMessage>();
-}
-
-template <class R>
-bool VelDevStoreImpl::Save(const VelDevStoreData& constData) {
-    const Kind k = KindOf<R>::kind;
-    VelDevStoreData& data = const_cast<VelDevStoreData&>(constData);
-    CSimpleIniW ini;
-    ini.SetUnicode(true);
-    ini.SetValue(kMetaSection, L"nextId", FormatNumber(KindOf<R>::NextId(data)).c_str());
-    for (const auto& kv : KindOf<R>::Map(data)) {
-        std::wstring section = FormatNumber(kv.first);
-        KindOf<R>::Write(ini, section.c_str(), kv.second);
-        ini.SetValue(section.c_str(), L"writer", FormatNumber(kv.second.writer).c_str());
-        ini.SetValue(section.c_str(), L"revision", FormatNumber(kv.second.revision).c_str());
-    }
-    for (const auto& d : m_deletions[k]) {
-        ini.SetValue(kDeletedSection, FormatNumber(d.first).c_str(), FormatNumber(d.second).c_str());
-    }
-    std::string text;
-    if (ini.Save(text, false) < 0) return false;
-    std::wstring path = PathOf(k);
-    if (m_damaged[k]) {
-        // What was skipped is not lost for good: the damaged file stays beside.
-        CopyFileW(path.c_str(), (path + L".damaged").c_str(), FALSE);
-        m_damaged[k] = false;
-    }
-    if (!WriteFileAtomically(path, text)) {
-        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", kFileNames[k], GetLastError());
-        return false;
-    }
-    m_stamps[k] = StampOf(path);
+    out->damaged = damaged;
     return true;
 }
 
 template <class R>
-void VelDevStoreImpl::CommitKind(const VelDevStoreData& beforeConst, VelDevStoreData& after, bool* changed) {
+void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh) {
+    KindState<R>& s = State<R>();
+    typename std::map<DWORD, FileState<R> >::iterator old = s.files.find(n);
+    if (old != s.files.end()) {
+        for (const auto& kv : old->second.records) {
+            typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
+            if (at == s.all.end() || at->second.file != n) continue;
+            s.all.erase(at);
+            if (m_tracking) s.dirty.insert(kv.first);
+        }
+    }
+    std::vector<DWORD> elsewhere;
+    for (const auto& kv : fresh.records) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
+        if (at != s.all.end()) {
+            elsewhere.push_back(kv.first);
+            continue;
+        }
+        typename KindState<R>::Entry e = {kv.second, n};
+        s.all[kv.first] = e;
+        if (m_tracking) s.dirty.insert(kv.first);
+    }
+    for (DWORD id : elsewhere) {
+        VelDevDebugPrint(L"VelDevStore: %ls: record [%lu] skipped: duplicate id.\n", FileName(KindOf<R>::kind, n).c_str(),
+                         static_cast<unsigned long>(id));
+        fresh.records.erase(id);
+        fresh.damaged = true;
+    }
+    if (!fresh.stamp.exists && fresh.records.empty()) {
+        if (old != s.files.end()) s.files.erase(old);
+        return;
+    }
+    FileState<R>& kept = s.files[n];
+    kept = fresh;
+}
+
+template <class R>
+void VelDevStoreImpl::ReloadFile(DWORD n) {
     const Kind k = KindOf<R>::kind;
-    VelDevStoreData& before = const_cast<VelDevStoreData&>(beforeConst);
-    std::map<DWORD, R>& now = KindOf<R>::Map(after);
-    const std::map<DWORD, R>& old = KindOf<R>::Map(before);
+    KindState<R>& s = State<R>();
+    typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
+    std::wstring path = PathOf(k, n);
+    Stamp now = StampOf(path);
+    if (known != s.files.end() ? now == known->second.stamp : !now.exists) return;
+    std::string bytes;
+    FileState<R> fresh;
+    if (!ReadStamped(path, &bytes, &fresh.stamp)) {
+        // Keep what was read before; a store whose folder went away says nothing.
+        if (GetLastError() != ERROR_PATH_NOT_FOUND) {
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        }
+        return;
+    }
+    if (known != s.files.end() && fresh.stamp == known->second.stamp) return;
+    Parse<R>(bytes, FileName(k, n), &fresh);
+    Adopt<R>(n, fresh);
+}
+
+template <class R>
+void VelDevStoreImpl::SweepKind() {
+    const Kind k = KindOf<R>::kind;
+    KindState<R>& s = State<R>();
+    std::set<DWORD> numbers;
+    for (const auto& kv : s.files) numbers.insert(kv.first);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DWORD n = 0;
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ParseFileName(k, fd.cFileName, &n)) numbers.insert(n);
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    } else if (GetLastError() == ERROR_PATH_NOT_FOUND) {
+        return;   // the folder is gone: keep what was read
+    }
+    for (DWORD n : numbers) ReloadFile<R>(n);
+}
+
+void VelDevStoreImpl::Sweep() {
+    if (m_shared) {
+        m_sequenceSeen = m_shared->sequence;
+        for (int k = 0; k < kKindCount; ++k) {
+            for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) m_slotsSeen[k][slot] = m_shared->files[k][slot];
+        }
+    }
+    m_lastSweep = GetTickCount();
+    m_loaded = true;
+    m_missing = Missing();
+    SweepKind<VelDevContact>();
+    SweepKind<VelDevCall>();
+    SweepKind<VelDevMessage>();
+}
+
+void VelDevStoreImpl::Freshen(bool everyFile) {
+    const bool sweep = everyFile || !m_loaded || !m_shared || GetTickCount() - m_lastSweep >= kSweepMs;
+    if (!sweep && m_shared->sequence == m_sequenceSeen) return;
+    // An open file cannot be replaced: files are looked at only while no one writes.
+    DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    if (sweep) Sweep();
+    else FreshenChanged();
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
+}
+
+void VelDevStoreImpl::FreshenChanged() {
+    LONG sequence = m_shared->sequence;
+    if (sequence == m_sequenceSeen) return;
+    m_sequenceSeen = sequence;
+    for (int k = 0; k < kKindCount; ++k) {
+        for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
+            LONG v = m_shared->files[k][slot];
+            if (v == m_slotsSeen[k][slot]) continue;
+            m_slotsSeen[k][slot] = v;
+            if (slot == kTrackedFiles) {
+                Sweep();
+                return;
+            }
+            if (k == kContacts) ReloadFile<VelDevContact>(slot);
+            else if (k == kCalls) ReloadFile<VelDevCall>(slot);
+            else ReloadFile<VelDevMessage>(slot);
+        }
+    }
+}
+
+template <class R>
+DWORD VelDevStoreImpl::NextId() {
+    DWORD next = 1;
+    KindState<R>& s = State<R>();
+    for (const auto& kv : s.files) next = std::max(next, kv.second.nextId);
+    if (!s.all.empty()) RaiseNext(&next, s.all.rbegin()->first);
+    return next;
+}
+
+template <class R>
+bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file) {
+    const Kind k = KindOf<R>::kind;
+    CSimpleIniW ini;
+    ini.SetUnicode(true);
+    ini.SetValue(kMetaSection, L"nextId", FormatNumber(file.nextId).c_str());
+    for (const auto& kv : file.records) {
+        std::wstring section = FormatNumber(kv.first);
+        KindOf<R>::Write(ini, section.c_str(), *kv.second);
+        ini.SetValue(section.c_str(), L"writer", FormatNumber(kv.second->writer).c_str());
+        ini.SetValue(section.c_str(), L"revision", FormatNumber(kv.second->revision).c_str());
+    }
+    for (const auto& d : file.deletions) {
+        ini.SetValue(kDeletedSection, FormatNumber(d.first).c_str(), FormatNumber(d.second).c_str());
+    }
+    std::string text;
+    if (ini.Save(text, false) < 0) return false;
+    std::wstring path = PathOf(k, n);
+    typename std::map<DWORD, FileState<R> >::iterator known = State<R>().files.find(n);
+    if (known != State<R>().files.end() && known->second.damaged) {
+        // What was skipped is not lost for good: each damaged file stays beside, under a name of its own.
+        std::wstring aside = FreeDamagedName(path);
+        if (!CopyFileW(path.c_str(), aside.c_str(), TRUE)) {
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be kept aside (%lu).\n", FileName(k, n).c_str(), GetLastError());
+            return false;
+        }
+    }
+    if (!WriteFileAtomically(path, text)) {
+        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        if (known != State<R>().files.end()) known->second.stamp = Stamp();   // read again next time
+        return false;
+    }
+    file.stamp = StampOf(path);
+    file.damaged = false;
+    return true;
+}
+
+void VelDevStoreImpl::Publish(Kind k, DWORD n) {
+    if (!m_shared) return;
+    // Under the store's mutex no other writer is between our last look and now.
+    m_slotsSeen[k][SlotFor(n)] = InterlockedIncrement(&m_shared->files[k][SlotFor(n)]);
+    m_sequenceSeen = InterlockedIncrement(&m_shared->sequence);
+    if (m_kick) SetEvent(m_kick);
+}
+
+template <class R>
+DWORD VelDevStoreImpl::Add(const R& r) {
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return 0;
+    Freshen(false);
+    DWORD id = NextId<R>();
+    if (id != kNoMoreIds) {
+        ReloadFile<R>(FileFor(id));   // the one file written may have been edited by hand
+        id = NextId<R>();
+    }
+    if (id == kNoMoreIds) {
+        VelDevDebugPrint(L"VelDevStore: %ls: every id has been given out.\n", kFileStems[KindOf<R>::kind]);
+        WriteUnlock();
+        return 0;
+    }
+    const DWORD n = FileFor(id);
+    FileState<R> file;
+    typename std::map<DWORD, FileState<R> >::iterator known = State<R>().files.find(n);
+    if (known != State<R>().files.end()) file = known->second;
+    R stored = r;
+    stored.id = id;
+    stored.revision = 1;
+    stored.writer = GetCurrentProcessId();
+    file.records[id] = boost::make_shared<const R>(stored);
+    RaiseNext(&file.nextId, id);
+    bool ok = SaveFile<R>(n, file);
+    if (ok) {
+        Adopt<R>(n, file);
+        Publish(KindOf<R>::kind, n);
+    }
+    WriteUnlock();
+    return ok ? id : 0;
+}
+
+template <class R>
+bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool (R&)>& change, boost::shared_ptr<const R>* removed) {
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return false;
+    Freshen(false);
+    KindState<R>& s = State<R>();
+    typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(id);
+    if (at != s.all.end()) {
+        ReloadFile<R>(at->second.file);
+        at = s.all.find(id);
+    }
+    if (at == s.all.end()) {
+        WriteUnlock();
+        return false;
+    }
+    const DWORD n = at->second.file;
+    boost::shared_ptr<const R> was = at->second.record;
+    FileState<R> file = s.files[n];
+    bool ok = false, changed = true;
+    if (!change) {   // a deletion
+        if (removed) *removed = was;
+        file.records.erase(id);
+        file.deletions.push_back({id, GetCurrentProcessId()});
+        if (file.deletions.size() > kDeletionsKept) file.deletions.pop_front();
+        ok = true;
+    } else {
+        R now = *was;
+        try {
+            ok = change(now);
+        } catch (...) {
+            ok = false;
+        }
+        changed = ok && !SameContent(*was, now);
+        if (changed) {
+            now.id = id;
+            now.revision = was->revision + 1;
+            now.writer = GetCurrentProcessId();
+            file.records[id] = boost::make_shared<const R>(now);
+        }
+    }
+    if (ok && changed) {
+        ok = SaveFile<R>(n, file);
+        if (ok) {
+            Adopt<R>(n, file);
+            Publish(KindOf<R>::kind, n);
+        }
+    }
+    WriteUnlock();
+    return ok;
+}
+
+// Writes every file in which wanted differs from what is held, the way
+// Add and Change write one.
+template <class R>
+bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed) {
+    KindState<R>& s = State<R>();
     const DWORD pid = GetCurrentProcessId();
-    *changed = false;
-    DWORD maxId = 0;
-    for (auto& kv : now) {
-        R& r = kv.second;
+    std::map<DWORD, FileState<R> > touched;
+    auto fileOf = [&](DWORD n) -> FileState<R>& {
+        typename std::map<DWORD, FileState<R> >::iterator t = touched.find(n);
+        if (t != touched.end()) return t->second;
+        FileState<R>& f = touched[n];
+        typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
+        if (known != s.files.end()) f = known->second;
+        return f;
+    };
+    for (const auto& kv : wanted) {
+        if (kv.first == 0 || kv.first == kNoMoreIds) continue;
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
+        R r = kv.second;
         r.id = kv.first;
-        maxId = std::max(maxId, r.id);
-        typename std::map<DWORD, R>::const_iterator was = old.find(kv.first);
-        if (was == old.end()) {
+        r.writer = pid;
+        if (at == s.all.end()) {
             r.revision = 1;
-            r.writer = pid;
-            *changed = true;
-        } else if (!SameContent(was->second, r)) {
-            r.revision = was->second.revision + 1;
-            r.writer = pid;
-            *changed = true;
-        } else {
-            r.revision = was->second.revision;
-            r.writer = was->second.writer;
+            FileState<R>& f = fileOf(FileFor(kv.first));
+            f.records[kv.first] = boost::make_shared<const R>(r);
+            RaiseNext(&f.nextId, kv.first);
+        } else if (!SameContent(*at->second.record, r)) {
+            r.revision = at->second.record->revision + 1;
+            fileOf(at->second.file).records[kv.first] = boost::make_shared<const R>(r);
         }
     }
-    for (const auto& kv : old) {
-        if (!now.count(kv.first)) {
-            m_deletions[k].push_back({kv.first, pid});
-            if (m_deletions[k].size() > kDeletionsKept) m_deletions[k].pop_front();
-            *changed = true;
-        }
+    for (const auto& kv : s.all) {
+        if (wanted.count(kv.first)) continue;
+        FileState<R>& f = fileOf(kv.second.file);
+        f.records.erase(kv.first);
+        f.deletions.push_back({kv.first, pid});
+        if (f.deletions.size() > kDeletionsKept) f.deletions.pop_front();
     }
-    DWORD& next = KindOf<R>::NextId(after);
-    next = std::max(std::max(next, KindOf<R>::NextId(before)), maxId + 1);
+    for (auto& kv : touched) {
+        if (!SaveFile<R>(kv.first, kv.second)) {
+            *failed = true;
+            return false;
+        }
+        Adopt<R>(kv.first, kv.second);
+        Publish(KindOf<R>::kind, kv.first);
+    }
+    return true;
 }
 
 bool VelDevStoreImpl::Transact(const boost::function<bool (VelDevStoreData&)>& change) {
-    if (VelDevFault(L"store.missing")) return false;
-    if (!MakeFolders(m_folder)) return false;
-    if (!Lock()) return false;
-    ReloadAll();
-    VelDevStoreData work = m_data;
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return false;
+    Freshen(true);
+    VelDevStoreData work;
+    Fill<VelDevContact>(work.contacts);
+    Fill<VelDevCall>(work.calls);
+    Fill<VelDevMessage>(work.messages);
+    work.nextContactId = NextId<VelDevContact>();
+    work.nextCallId = NextId<VelDevCall>();
+    work.nextMessageId = NextId<VelDevMessage>();
     bool ok = false;
     try {
         ok = change(work);
     } catch (...) {
         ok = false;
     }
+    bool failed = false;
     if (ok) {
-        Deletions savedDeletions[kKindCount];
-        for (int k = 0; k < kKindCount; ++k) savedDeletions[k] = m_deletions[k];
-        bool changed[kKindCount];
-        CommitKind<VelDevContact>(m_data, work, &changed[kContacts]);
-        CommitKind<VelDevCall>(m_data, work, &changed[kCalls]);
-        CommitKind<VelDevMessage>(m_data, work, &changed[kMessages]);
-        if (changed[kContacts]) ok = Save<VelDevContact>(work) && ok;
-        if (changed[kCalls]) ok = Save<VelDevCall>(work) && ok;
-        if (changed[kMessages]) ok = Save<VelDevMessage>(work) && ok;
-        if (ok) {
-            m_data = work;
-        } else {
-            for (int k = 0; k < kKindCount; ++k) m_deletions[k] = savedDeletions[k];
-            for (int k = 0; k < kKindCount; ++k) m_stamps[k] = Stamp();   // read again next time
-        }
+        ok = Commit<VelDevContact>(work.contacts, &failed) && Commit<VelDevCall>(work.calls, &failed) &&
+             Commit<VelDevMessage>(work.messages, &failed);
     }
-    Unlock();
-    if (ok && m_kick) SetEvent(m_kick);
+    WriteUnlock();
     return ok;
 }
 
 template <class R>
-void VelDevStoreImpl::Diff(const VelDevStoreData& nowConst, const Deletions* deletions, VelDevStoreChanges* out) {
-    const Kind k = KindOf<R>::kind;
-    VelDevStoreData& now = const_cast<VelDevStoreData&>(nowConst);
-    const std::map<DWORD, R>& seen = KindOf<R>::Map(m_notified);
-    const std::map<DWORD, R>& current = KindOf<R>::Map(now);
-    const DWORD pid = GetCurrentProcessId();
-    std::vector<VelDevChange<R> >& changes = KindOf<R>::Changes(*out);
-    for (const auto& kv : current) {
-        typename std::map<DWORD, R>::const_iterator was = seen.find(kv.first);
-        if (was != seen.end() && was->second == kv.second) continue;
-        VelDevChange<R> c;
-        c.type = was == seen.end() ? kDevCreated : kDevChanged;
-        c.id = kv.first;
-        c.ownProcess = kv.second.writer == pid;
-        if (was != seen.end()) c.before.reset(new R(was->second));
-        c.after.reset(new R(kv.second));
-        changes.push_back(c);
-    }
-    for (const auto& kv : seen) {
-        if (current.count(kv.first)) continue;
-        VelDevChange<R> c;
-        c.type = kDevDeleted;
-        c.id = kv.first;
-        c.ownProcess = false;
-        for (const auto& d : deletions[k]) {
-            if (d.first == kv.first) c.ownProcess = d.second == pid;
-        }
-        c.before.reset(new R(kv.second));
-        changes.push_back(c);
-    }
+void VelDevStoreImpl::Fill(std::map<DWORD, R>& out) {
+    out.clear();
+    for (const auto& kv : State<R>().all) out.insert(out.end(), std::make_pair(kv.first, *kv.second.record));
 }
 
-void VelDevStoreImpl::Deliver() {
+template <class R>
+void VelDevStoreImpl::StartTracking() {
+    KindState<R>& s = State<R>();
+    s.notified.clear();
+    s.dirty.clear();
+    for (const auto& kv : s.all) s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
+}
+
+template <class R>
+void VelDevStoreImpl::Collect(VelDevStoreChanges* out) {
+    KindState<R>& s = State<R>();
+    const DWORD pid = GetCurrentProcessId();
+    std::vector<VelDevChange<R> >& changes = KindOf<R>::Changes(*out);
+    for (DWORD id : s.dirty) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = s.all.find(id);
+        typename std::map<DWORD, boost::shared_ptr<const R> >::iterator was = s.notified.find(id);
+        bool isNow = now != s.all.end(), wasThere = was != s.notified.end();
+        if (!isNow && !wasThere) continue;
+        if (isNow && wasThere && (now->second.record == was->second || *now->second.record == *was->second)) continue;
+        VelDevChange<R> c;
+        c.id = id;
+        if (isNow) {
+            c.type = wasThere ? kDevChanged : kDevCreated;
+            c.ownProcess = now->second.record->writer == pid;
+            if (wasThere) c.before = was->second;
+            c.after = now->second.record;
+            s.notified[id] = now->second.record;
+        } else {
+            c.type = kDevDeleted;
+            c.ownProcess = false;
+            const DWORD homes[2] = {FileFor(id), 0};
+            for (DWORD n : homes) {
+                typename std::map<DWORD, FileState<R> >::const_iterator f = s.files.find(n);
+                if (f == s.files.end()) continue;
+                for (const auto& d : f->second.deletions) {
+                    if (d.first == id) c.ownProcess = d.second == pid;
+                }
+            }
+            c.before = was->second;
+            s.notified.erase(was);
+        }
+        changes.push_back(c);
+    }
+    s.dirty.clear();
+}
+
+void VelDevStoreImpl::Deliver(bool everyFile) {
     EnterCriticalSection(&m_delivery);
     if (m_listeners.empty()) {
         LeaveCriticalSection(&m_delivery);
         return;
     }
-    VelDevStoreData now;
-    Deletions deletions[kKindCount];
-    // A store that is gone has nothing to tell until it is back.
-    if (!Missing() && Lock()) {
-        ReloadAll();
-        now = m_data;
-        for (int k = 0; k < kKindCount; ++k) deletions[k] = m_deletions[k];
-        Unlock();
-    } else {
-        now = m_notified;
-    }
     VelDevStoreChanges changes;
-    Diff<VelDevContact>(now, deletions, &changes);
-    Diff<VelDevCall>(now, deletions, &changes);
-    Diff<VelDevMessage>(now, deletions, &changes);
-    m_notified = now;
+    EnterCriticalSection(&m_lock);
+    // A store that is gone has nothing to tell until it is back.
+    if (!Missing()) {
+        Freshen(everyFile);
+        Collect<VelDevContact>(&changes);
+        Collect<VelDevCall>(&changes);
+        Collect<VelDevMessage>(&changes);
+    }
+    LeaveCriticalSection(&m_lock);
     if (!changes.Empty()) {
         std::vector<DWORD> cookies;
         for (const auto& kv : m_listeners) cookies.push_back(kv.first);
@@ -548,7 +899,7 @@ DWORD WINAPI VelDevStoreImpl::WatcherMain(void* param) {
             FindCloseChangeNotification(change);
             change = INVALID_HANDLE_VALUE;
         }
-        self->Deliver();
+        self->Deliver(false);
         if (self->m_orphaned) break;
     }
     if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
@@ -584,6 +935,45 @@ std::wstring EnvironmentValue(const wchar_t* name) {
     wchar_t buf[MAX_PATH * 2];
     DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH * 2);
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buf, n) : std::wstring();
+}
+
+const size_t kMaxPictureBytes = 4 * 1024 * 1024;
+const size_t kMaxExtensionChars = 8;
+
+bool PlainExtension(const std::wstring& extension) {
+    if (extension.size() > kMaxExtensionChars) return false;
+    for (wchar_t c : extension) {
+        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9'))) return false;
+    }
+    return true;
+}
+
+template <class R>
+bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out) {
+    EnterCriticalSection(&impl->m_lock);
+    impl->Freshen(false);
+    bool found = false;
+    if (!impl->m_missing) {
+        const auto& all = impl->State<R>().all;
+        auto it = all.find(id);
+        found = it != all.end();
+        if (found && out) *out = *it->second.record;
+    }
+    LeaveCriticalSection(&impl->m_lock);
+    return found;
+}
+
+template <class R>
+std::vector<R> AllOf(VelDevStoreImpl* impl) {
+    std::vector<R> out;
+    if (impl->Missing()) return out;
+    EnterCriticalSection(&impl->m_lock);
+    impl->Freshen(true);
+    const auto& all = impl->State<R>().all;
+    out.reserve(all.size());
+    for (const auto& kv : all) out.push_back(*kv.second.record);
+    LeaveCriticalSection(&impl->m_lock);
+    return out;
 }
 
 }  // namespace
@@ -638,127 +1028,118 @@ const std::wstring& VelDevStore::Folder() const { return m_impl->m_folder; }
 bool VelDevStore::IsMissing() const { return m_impl->Missing(); }
 
 VelDevStoreData VelDevStore::Snapshot() {
-    if (m_impl->Missing() || !m_impl->Lock()) return VelDevStoreData();
-    m_impl->ReloadAll();
-    VelDevStoreData copy = m_impl->m_data;
-    m_impl->Unlock();
+    VelDevStoreData copy;
+    if (m_impl->Missing()) return copy;
+    EnterCriticalSection(&m_impl->m_lock);
+    m_impl->Freshen(true);
+    m_impl->Fill<VelDevContact>(copy.contacts);
+    m_impl->Fill<VelDevCall>(copy.calls);
+    m_impl->Fill<VelDevMessage>(copy.messages);
+    copy.nextContactId = m_impl->NextId<VelDevContact>();
+    copy.nextCallId = m_impl->NextId<VelDevCall>();
+    copy.nextMessageId = m_impl->NextId<VelDevMessage>();
+    LeaveCriticalSection(&m_impl->m_lock);
     return copy;
 }
 
-std::vector<VelDevContact> VelDevStore::Contacts() {
-    VelDevStoreData d = Snapshot();
-    std::vector<VelDevContact> out;
-    for (const auto& kv : d.contacts) out.push_back(kv.second);
+std::vector<VelDevContact> VelDevStore::Contacts() { return AllOf<VelDevContact>(m_impl); }
+std::vector<VelDevMessage> VelDevStore::Messages() { return AllOf<VelDevMessage>(m_impl); }
+
+std::vector<VelDevCall> VelDevStore::CallsNewestFirst() {
+    std::vector<VelDevCallRef> refs = CallLog();
+    std::vector<VelDevCall> out;
+    out.reserve(refs.size());
+    for (const VelDevCallRef& r : refs) out.push_back(*r);
     return out;
 }
 
-std::vector<VelDevCall> VelDevStore::CallsNewestFirst() { return Snapshot().CallsNewestFirst(); }
-
-std::vector<VelDevMessage> VelDevStore::Messages() {
-    VelDevStoreData d = Snapshot();
-    std::vector<VelDevMessage> out;
-    for (const auto& kv : d.messages) out.push_back(kv.second);
+std::vector<VelDevCallRef> VelDevStore::CallLog() {
+    std::vector<VelDevCallRef> out;
+    if (m_impl->Missing()) return out;
+    EnterCriticalSection(&m_impl->m_lock);
+    m_impl->Freshen(true);
+    out.reserve(m_impl->m_calls.all.size());
+    for (const auto& kv : m_impl->m_calls.all) out.push_back(kv.second.record);
+    LeaveCriticalSection(&m_impl->m_lock);
+    std::sort(out.begin(), out.end(), [](const VelDevCallRef& a, const VelDevCallRef& b) {
+        int order = CompareFileTime(&a->start, &b->start);
+        if (order != 0) return order > 0;
+        return a->id > b->id;
+    });
     return out;
 }
 
-namespace {
-
-template <class R>
-bool FindIn(const std::map<DWORD, R>& records, DWORD id, R* out) {
-    typename std::map<DWORD, R>::const_iterator it = records.find(id);
-    if (it == records.end()) return false;
-    if (out) *out = it->second;
-    return true;
-}
-
-template <class R>
-DWORD AddVia(VelDevStore& store, DWORD (VelDevStoreData::*add)(R), const R& r) {
-    DWORD id = 0;
-    store.Transact([&](VelDevStoreData& d) { id = (d.*add)(r); return true; });
-    return id;
-}
-
-template <class R>
-bool ChangeVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, DWORD id,
-               const boost::function<bool (R&)>& change) {
-    return store.Transact([&](VelDevStoreData& d) {
-        typename std::map<DWORD, R>::iterator it = (d.*records).find(id);
-        return it != (d.*records).end() && change(it->second);
-    });
-}
-
-template <class R>
-bool UpdateVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, const R& r) {
-    return ChangeVia<R>(store, records, r.id, [&r](R& stored) {
-        stored = r;
-        return true;
-    });
-}
-
-template <class R>
-bool EraseVia(VelDevStore& store, std::map<DWORD, R> VelDevStoreData::*records, DWORD id) {
-    return store.Transact([&](VelDevStoreData& d) { return (d.*records).erase(id) > 0; });
-}
-
-}  // namespace
-
-bool VelDevStore::FindContact(DWORD id, VelDevContact* out) { return FindIn(Snapshot().contacts, id, out); }
-bool VelDevStore::FindCall(DWORD id, VelDevCall* out) { return FindIn(Snapshot().calls, id, out); }
-bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out) { return FindIn(Snapshot().messages, id, out); }
+bool VelDevStore::FindContact(DWORD id, VelDevContact* out) { return FindIn(m_impl, id, out); }
+bool VelDevStore::FindCall(DWORD id, VelDevCall* out) { return FindIn(m_impl, id, out); }
+bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out) { return FindIn(m_impl, id, out); }
 
 bool VelDevStore::Transact(const boost::function<bool (VelDevStoreData&)>& change) {
     return m_impl->Transact(change);
 }
 
-DWORD VelDevStore::AddContact(const VelDevContact& c) { return AddVia(*this, &VelDevStoreData::AddContact, c); }
-bool VelDevStore::UpdateContact(const VelDevContact& c) { return UpdateVia(*this, &VelDevStoreData::contacts, c); }
+namespace {
+
+template <class R>
+bool Overwrite(const R& r, R& stored) {
+    stored = r;
+    return true;
+}
+
+}  // namespace
+
+DWORD VelDevStore::AddContact(const VelDevContact& c) { return m_impl->Add(c); }
+bool VelDevStore::UpdateContact(const VelDevContact& c) {
+    return m_impl->Change<VelDevContact>(c.id, [&c](VelDevContact& s) { return Overwrite(c, s); });
+}
 bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change) {
-    return ChangeVia(*this, &VelDevStoreData::contacts, id, change);
+    return change && m_impl->Change(id, change);
 }
 
 bool VelDevStore::DeleteContact(DWORD id) {
-    std::wstring picture;
-    bool ok = Transact([&](VelDevStoreData& d) {
-        std::map<DWORD, VelDevContact>::iterator it = d.contacts.find(id);
-        if (it == d.contacts.end()) return false;
-        picture = PicturePath(it->second);
-        d.contacts.erase(it);
-        return true;
-    });
-    if (ok && !picture.empty()) DeleteFileW(picture.c_str());
-    return ok;
+    boost::shared_ptr<const VelDevContact> removed;
+    if (!m_impl->Change<VelDevContact>(id, boost::function<bool (VelDevContact&)>(), &removed)) return false;
+    std::wstring picture = removed ? PicturePath(*removed) : std::wstring();
+    if (!picture.empty()) DeleteFileW(picture.c_str());
+    return true;
 }
 
-DWORD VelDevStore::AddCall(const VelDevCall& c) { return AddVia(*this, &VelDevStoreData::AddCall, c); }
-bool VelDevStore::UpdateCall(const VelDevCall& c) { return UpdateVia(*this, &VelDevStoreData::calls, c); }
+DWORD VelDevStore::AddCall(const VelDevCall& c) { return m_impl->Add(c); }
+bool VelDevStore::UpdateCall(const VelDevCall& c) {
+    return m_impl->Change<VelDevCall>(c.id, [&c](VelDevCall& s) { return Overwrite(c, s); });
+}
 bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change) {
-    return ChangeVia(*this, &VelDevStoreData::calls, id, change);
+    return change && m_impl->Change(id, change);
 }
-bool VelDevStore::DeleteCall(DWORD id) { return EraseVia(*this, &VelDevStoreData::calls, id); }
-DWORD VelDevStore::AddMessage(const VelDevMessage& m) { return AddVia(*this, &VelDevStoreData::AddMessage, m); }
-bool VelDevStore::UpdateMessage(const VelDevMessage& m) { return UpdateVia(*this, &VelDevStoreData::messages, m); }
+bool VelDevStore::DeleteCall(DWORD id) {
+    return m_impl->Change<VelDevCall>(id, boost::function<bool (VelDevCall&)>());
+}
+DWORD VelDevStore::AddMessage(const VelDevMessage& m) { return m_impl->Add(m); }
+bool VelDevStore::UpdateMessage(const VelDevMessage& m) {
+    return m_impl->Change<VelDevMessage>(m.id, [&m](VelDevMessage& s) { return Overwrite(m, s); });
+}
 bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change) {
-    return ChangeVia(*this, &VelDevStoreData::messages, id, change);
+    return change && m_impl->Change(id, change);
 }
-bool VelDevStore::DeleteMessage(DWORD id) { return EraseVia(*this, &VelDevStoreData::messages, id); }
+bool VelDevStore::DeleteMessage(DWORD id) {
+    return m_impl->Change<VelDevMessage>(id, boost::function<bool (VelDevMessage&)>());
+}
 
 std::wstring VelDevStore::PicturePath(const VelDevContact& c) const {
-    if (c.picture.empty()) return std::wstring();
+    if (!VelDevPlainFileName(c.picture)) return std::wstring();
     return JoinPath(JoinPath(m_impl->m_folder, L"pictures"), c.picture);
 }
 
 bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const std::wstring& extension) {
+    if (!PlainExtension(extension) || bytes.size() > kMaxPictureBytes) return false;
     std::wstring old;
-    bool ok = Transact([&](VelDevStoreData& d) {
-        std::map<DWORD, VelDevContact>::iterator it = d.contacts.find(id);
-        if (it == d.contacts.end()) return false;
+    bool ok = m_impl->Change<VelDevContact>(id, [&](VelDevContact& c) {
         // A new name per picture, so the record changes with the image.
-        std::wstring name = FormatNumber(id) + L"-" + FormatNumber(it->second.revision + 1);
+        std::wstring name = FormatNumber(id) + L"-" + FormatNumber(c.revision + 1);
         if (!extension.empty()) name += L"." + extension;
         if (!MakeFolders(JoinPath(m_impl->m_folder, L"pictures"))) return false;
-        old = PicturePath(it->second);
-        it->second.picture = name;
-        return WriteFileAtomically(PicturePath(it->second), bytes);
+        old = PicturePath(c);
+        c.picture = name;
+        return WriteFileAtomically(PicturePath(c), bytes);
     });
     if (ok && !old.empty()) DeleteFileW(old.c_str());
     return ok;
@@ -766,12 +1147,13 @@ bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const st
 
 bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes) {
     VelDevContact c;
-    if (!FindContact(id, &c) || c.picture.empty()) return false;
-    return VelDevReadFile(PicturePath(c), bytes);
+    if (!FindContact(id, &c)) return false;
+    std::wstring path = PicturePath(c);
+    return !path.empty() && VelDevReadFile(path, bytes, kMaxPictureBytes);
 }
 
 bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& line) {
-    if (VelDevFault(L"store.missing") || !MakeFolders(m_impl->m_folder) || !m_impl->Lock()) return false;
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_impl->m_folder) || !m_impl->WriteLock()) return false;
     std::string bytes = VelDevToUtf8(EscapeLine(line)) + "\n";
     HANDLE f = CreateFileW(JoinPath(m_impl->m_folder, fileName).c_str(), FILE_APPEND_DATA,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_ALWAYS,
@@ -782,7 +1164,7 @@ bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& li
         ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size();
         CloseHandle(f);
     }
-    m_impl->Unlock();
+    m_impl->WriteUnlock();
     return ok;
 }
 
@@ -804,13 +1186,15 @@ DWORD VelDevStore::AddListener(const VelDevStoreListener& listener) {
     EnterCriticalSection(&m_impl->m_delivery);
     if (m_impl->m_listeners.empty()) {
         // A first listener hears of what happens from now on.
-        if (m_impl->Lock()) {
-            m_impl->ReloadAll();
-            m_impl->m_notified = m_impl->m_data;
-            m_impl->Unlock();
-        }
+        EnterCriticalSection(&m_impl->m_lock);
+        m_impl->Freshen(true);
+        m_impl->StartTracking<VelDevContact>();
+        m_impl->StartTracking<VelDevCall>();
+        m_impl->StartTracking<VelDevMessage>();
+        m_impl->m_tracking = true;
+        LeaveCriticalSection(&m_impl->m_lock);
     } else {
-        m_impl->Deliver();
+        m_impl->Deliver(false);
     }
     DWORD cookie = m_impl->m_nextCookie++;
     m_impl->m_listeners[cookie] = listener;
@@ -822,7 +1206,18 @@ DWORD VelDevStore::AddListener(const VelDevStoreListener& listener) {
 void VelDevStore::RemoveListener(DWORD cookie) {
     EnterCriticalSection(&m_impl->m_delivery);
     m_impl->m_listeners.erase(cookie);
+    if (m_impl->m_listeners.empty()) {
+        EnterCriticalSection(&m_impl->m_lock);
+        m_impl->m_tracking = false;
+        m_impl->m_contacts.notified.clear();
+        m_impl->m_contacts.dirty.clear();
+        m_impl->m_calls.notified.clear();
+        m_impl->m_calls.dirty.clear();
+        m_impl->m_messages.notified.clear();
+        m_impl->m_messages.dirty.clear();
+        LeaveCriticalSection(&m_impl->m_lock);
+    }
     LeaveCriticalSection(&m_impl->m_delivery);
 }
 
-void VelDevStore::Refresh() { m_impl->Deliver(); }
+void VelDevStore::Refresh() { m_impl->Deliver(true); }

@@ -5,24 +5,37 @@
 //
 // Folder: %VEL_DEVICE_STORE%, else VelDevStore::DefaultFolder(). Files, all
 // UTF-8 and human-readable (one section per record, the section name is the
-// record's platform id):
-//   contacts.ini   [<oid>]      fileAs firstName lastName company mobile work home
-//                                categories picture (a file name under pictures\)
-//   calllog.ini    [<oid>]      start end (UTC, "YYYY-MM-DD hh:mm:ss[.fffffff]Z")
-//                                direction (missed|incoming|outgoing) flags callerIdType
-//                                number name nameType note (a key that is absent is null)
-//   messages.ini   [<entry id>] folder (inbox|outbox|sent|deleted|drafts) text
-//                                senderName senderAddress recipients recipientN.name
-//                                recipientN.address deliveryTime flags (both optional)
-//   every record also holds writer (process id) and revision, written last.
+// record's platform id). Each kind is spread over files by id, so that a
+// change rewrites one small file: ids below 128 live in contacts.ini, ids
+// 128 to 255 in contacts-1.ini, and so on (a record found in another of its
+// kind's files, as in a store written before, stays where it is):
+//   contacts[-n].ini  [<oid>]      fileAs firstName lastName company mobile work home
+//                                  categories picture (a plain file name under pictures\)
+//   calllog[-n].ini   [<oid>]      start end (UTC, "YYYY-MM-DD hh:mm:ss[.fffffff]Z")
+//                                  direction (missed|incoming|outgoing) flags callerIdType
+//                                  number name nameType note (a key that is absent is null)
+//   messages[-n].ini  [<entry id>] folder (inbox|outbox|sent|deleted|drafts) text
+//                                  senderName senderAddress recipients recipientN.name
+//                                  recipientN.address deliveryTime flags (both optional)
+//   every record also holds writer (process id) and revision, written last;
+//   [store] nextId is past every id the file has named, [deleted] holds the
+//   latest deletions (id = process id).
 //   settings.ini   [faults] <name> = <value>    fault switches for tests
 //   outbox.log, dialled.log ...  append-only logs, one UTF-8 line per entry
 // Text values escape backslash, CR, LF, TAB and blanks at either end (\\ \r \n \t \s).
+// A value keeps every UTF-16 code unit it was given: NUL is written \0 and a
+// surrogate that is not half of a pair \uD800 (four hex digits), so every
+// process reads back what the writer holds.
 //
 // Writes are atomic (temporary file, then a replacing move) under a named
-// mutex derived from the folder; each write first reloads what another
-// process wrote. A damaged record is skipped with one debug line; the next
-// save keeps the good ones (the damaged file is first kept as <file>.damaged).
+// mutex derived from the folder; each write first reloads the file it
+// rewrites. Every save bumps a counter of its file in memory shared by the
+// store's processes, so a lookup learns what changed without opening files;
+// edits by hand are seen within a quarter of a second. A damaged record is
+// skipped with one debug line; the next save keeps the good ones (the damaged
+// file is first kept as <file>.damaged, then .damaged-2, ...).
+// Ids are never reused: the next is past every id any file has named, and
+// once 4294967294 has been given out the store refuses to add more.
 #include <windows.h>
 
 #include <boost/function.hpp>
@@ -131,6 +144,8 @@ struct VelDevChange {
     boost::shared_ptr<const R> after;     // null when deleted
 };
 
+typedef boost::shared_ptr<const VelDevCall> VelDevCallRef;
+
 struct VelDevStoreChanges {
     std::vector<VelDevChange<VelDevContact> > contacts;
     std::vector<VelDevChange<VelDevCall> > calls;
@@ -172,17 +187,24 @@ public:
     std::vector<VelDevContact> Contacts();
     std::vector<VelDevCall> CallsNewestFirst();
     std::vector<VelDevMessage> Messages();
+    // The call log newest first, shared with the store: a stable view that
+    // later changes leave alone.
+    std::vector<VelDevCallRef> CallLog();
+    // By id, from what is held; a change made through the store by any
+    // process is seen at once.
     bool FindContact(DWORD id, VelDevContact* out);
     bool FindCall(DWORD id, VelDevCall* out);
     bool FindMessage(DWORD id, VelDevMessage* out);
 
-    // One read-modify-write under the store's mutex: the latest data is
+    // One read-modify-write of the whole store under its mutex (it copies
+    // every record: for seeding and clearing, not for one change): the latest data is
     // loaded, handed to change, and when change returns true every record
     // that differs afterwards gets a new revision and this process as writer
     // and is saved. False when change declined or the store cannot be written.
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
 
-    // Convenience over Transact. Add* return the new id, 0 on failure; the
+    // One record each, rewriting the one file that holds it. Add* return the
+    // new id, 0 when it was not saved (a full or read-only store); the
     // record passed in keeps its fields, its id is ignored. Update* write the
     // whole record; Change* hand the stored record to change in the same
     // transaction, so that a read-modify-write of some fields cannot write
@@ -202,7 +224,9 @@ public:
     bool DeleteMessage(DWORD id);
 
     // Pictures: the image file is written beside the data and named in the
-    // contact's record (its revision changes with it). extension without dot.
+    // contact's record (its revision changes with it). extension without dot,
+    // letters and digits only. A picture is at most 4 MiB; a larger file, a
+    // name that is not a plain file name or a device's name reads as none.
     bool SetContactPicture(DWORD id, const std::string& bytes, const std::wstring& extension);
     bool ReadContactPicture(DWORD id, std::string* bytes);
     std::wstring PicturePath(const VelDevContact& c) const;   // empty when none
@@ -229,7 +253,7 @@ private:
 
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
-//   store.missing, phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
+//   store.missing, store.write (every save fails as on a full disk), phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
 //   poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
 //   mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
@@ -260,5 +284,10 @@ std::wstring VelDevFromUtf8(const std::string& text);
 std::wstring VelDevFormatTime(const FILETIME& utc);
 bool VelDevParseTime(const std::wstring& text, FILETIME* utc);
 FILETIME VelDevNow();
-// The whole file; false when it cannot be opened or read.
-bool VelDevReadFile(const std::wstring& path, std::string* bytes);
+// The whole file; false when it cannot be opened or read, is not a disk file
+// or is longer than maxBytes.
+bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxBytes = static_cast<size_t>(-1));
+// A name that opens a file of the folder it is joined to: no path, no "." or
+// "..", no device name (CON, AUX, COM1 ... with or without an extension), no
+// control character, no trailing dot or blank, at most 128 characters.
+bool VelDevPlainFileName(const std::wstring& name);

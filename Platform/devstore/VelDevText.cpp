@@ -118,12 +118,36 @@ FILETIME VelDevNow() {
 
 namespace veldev {
 
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
 std::wstring Escape(const std::wstring& text) {
     std::wstring out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         wchar_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            // UTF-8 cannot carry half a pair: written as its code unit.
+            wchar_t buf[8];
+            _snwprintf(buf, 8, L"\\u%04X", static_cast<unsigned>(c));
+            buf[7] = 0;
+            out += buf;
+            continue;
+        }
         switch (c) {
+        case L'\0': out += L"\\0"; break;
         case L'\\': out += L"\\\\"; break;
         case L'\r': out += L"\\r"; break;
         case L'\n': out += L"\\n"; break;
@@ -165,6 +189,19 @@ std::wstring Unescape(const std::wstring& text) {
         case L'n': out += L'\n'; break;
         case L't': out += L'\t'; break;
         case L's': out += L' '; break;
+        case L'0': out += L'\0'; break;
+        case L'u': {
+            int a = i + 4 < text.size() ? HexDigit(text[i + 1]) : -1, b = a < 0 ? -1 : HexDigit(text[i + 2]);
+            int c3 = b < 0 ? -1 : HexDigit(text[i + 3]), d = c3 < 0 ? -1 : HexDigit(text[i + 4]);
+            if (d >= 0) {
+                out += static_cast<wchar_t>((a << 12) | (b << 8) | (c3 << 4) | d);
+                i += 4;
+            } else {
+                out += L'\\';
+                out += n;
+            }
+            break;
+        }
         default: out += L'\\'; out += n;   // not ours: keep it as written
         }
     }
@@ -239,6 +276,10 @@ bool ReadHandle(HANDLE f, std::string* bytes) {
 }
 
 bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
+    if (VelDevFault(L"store.write")) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
     wchar_t suffix[40];
     _snwprintf(suffix, 40, L".tmp%lu.%lu", GetCurrentProcessId(), GetCurrentThreadId());
     suffix[39] = 0;
@@ -257,10 +298,41 @@ bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace veldev
 
-bool VelDevReadFile(const std::wstring& path, std::string* bytes) {
+bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxBytes) {
+    bytes->clear();
     HANDLE f = veldev::OpenShared(path, GENERIC_READ);
     if (f == INVALID_HANDLE_VALUE) return false;
-    bool ok = veldev::ReadHandle(f, bytes);
+    LARGE_INTEGER size;
+    // A pipe or device would block or never end; a file past the limit is refused unread.
+    bool ok = GetFileType(f) == FILE_TYPE_DISK && GetFileSizeEx(f, &size) && size.QuadPart >= 0 &&
+              static_cast<ULONGLONG>(size.QuadPart) <= maxBytes;
+    if (ok) {
+        bytes->reserve(static_cast<size_t>(size.QuadPart));
+        ok = veldev::ReadHandle(f, bytes) && bytes->size() <= maxBytes;
+    }
     CloseHandle(f);
+    if (!ok) bytes->clear();
     return ok;
+}
+
+bool VelDevPlainFileName(const std::wstring& name) {
+    const size_t kMaxChars = 128;
+    if (name.empty() || name.size() > kMaxChars || name == L"." || name == L"..") return false;
+    for (wchar_t c : name) {
+        if (c < 0x20 || wcschr(L"\\/:*?\"<>|", c)) return false;
+    }
+    wchar_t last = name[name.size() - 1];
+    if (last == L'.' || last == L' ') return false;
+    // A device answers to its name with any extension and trailing blanks.
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base[base.size() - 1] == L' ') base.erase(base.size() - 1);
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
+    for (const wchar_t* d : kDevices) {
+        if (_wcsicmp(base.c_str(), d) == 0) return false;
+    }
+    if (base.size() == 4 && (_wcsnicmp(base.c_str(), L"COM", 3) == 0 || _wcsnicmp(base.c_str(), L"LPT", 3) == 0) &&
+        ((base[3] >= L'0' && base[3] <= L'9') || base[3] == 0xB9 || base[3] == 0xB2 || base[3] == 0xB3)) {
+        return false;
+    }
+    return true;
 }

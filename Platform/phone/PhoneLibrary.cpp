@@ -1,21 +1,26 @@
 // The phone library over the device store's call log: record 0 from the
-// beginning is the most recent call. Placing a call logs what was dialled in
-// the store's dialled.log and adds the outgoing call to the log, as a phone does.
+// beginning is the most recent call. Each open handle reads the log as it was
+// when opened, so that calls logged meanwhile cannot shift or repeat its
+// records. Placing a call logs what was dialled in the store's dialled.log
+// and adds the outgoing call to the log, as a phone does.
 #include "Phone.h"
 
 #include "VelDevStore.h"
 
 #include <boost/shared_ptr.hpp>
 
+#include <new>
 #include <set>
+#include <vector>
 
 namespace {
 
 const wchar_t kDialledLog[] = L"dialled.log";
 
 struct CallLog {
-    boost::shared_ptr<VelDevStore> store;
-    DWORD index = 0;   // from the beginning, newest first
+    std::vector<VelDevCallRef> calls;   // newest first, as of the open
+    DWORD index = 0;                    // from the beginning
+    DWORD unreadable = 0;               // for tests: the oid whose entry cannot be read
 };
 
 struct Handles {
@@ -81,8 +86,10 @@ HRESULT WINAPI PhoneOpenCallLog(HANDLE* log) {
     if (VelDevFault(L"phone.open")) return FaultResult(L"phone.open");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     if (store->IsMissing()) return E_FAIL;
-    CallLog* h = new CallLog;
-    h->store = store;
+    CallLog* h = new (std::nothrow) CallLog;
+    if (!h) return E_OUTOFMEMORY;
+    h->calls = store->CallLog();
+    h->unreadable = VelDevFaultValue(L"phone.entry", 0);
     EnterCriticalSection(&Registry().lock);
     Registry().open.insert(h);
     LeaveCriticalSection(&Registry().lock);
@@ -107,7 +114,7 @@ HRESULT WINAPI PhoneSeekCallLog(HANDLE log, DWORD seek, DWORD record, LPDWORD re
     CallLog* h = scope.get();
     if (!h) return E_HANDLE;
     if (seek != kCallLogSeekBegin && seek != kCallLogSeekEnd) return E_INVALIDARG;
-    DWORD count = static_cast<DWORD>(h->store->CallsNewestFirst().size());
+    DWORD count = static_cast<DWORD>(h->calls.size());
     // An empty log has no first or last record: a seek there fails.
     if (record >= count) return E_FAIL;
     h->index = seek == kCallLogSeekBegin ? record : count - 1 - record;
@@ -121,11 +128,9 @@ HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
     if (!h) return E_HANDLE;
     if (!entry) return E_POINTER;
     if (entry->cbSize != sizeof(CallLogEntry)) return E_INVALIDARG;
-    std::vector<VelDevCall> calls = h->store->CallsNewestFirst();
-    if (h->index >= calls.size()) return E_FAIL;
-    const VelDevCall& c = calls[h->index];
-    // For tests: the entry of the call with this oid cannot be read.
-    if (VelDevFaultValue(L"phone.entry", 0) == c.id) return FaultResult(L"phone.entry.result");
+    if (h->index >= h->calls.size()) return E_FAIL;
+    const VelDevCall& c = *h->calls[h->index];
+    if (h->unreadable != 0 && h->unreadable == c.id) return FaultResult(L"phone.entry.result");
     bool failed = false;
     LPWSTR number = LocalCopy(c.number, &failed);
     LPWSTR name = LocalCopy(c.name, &failed);
@@ -171,7 +176,11 @@ LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
     call.flags = kCallEnded;
     call.number = VelDevOptText(info->destination);
     call.name = VelDevOptText(info->calledParty);
-    if (!store->AddCall(call)) VelDevDebugPrint(L"phone: the dialled call could not be logged.\n");
+    if (!store->AddCall(call)) {
+        // A call that leaves no trace in the log is not reported as placed.
+        VelDevDebugPrint(L"phone: the dialled call could not be logged.\n");
+        return E_FAIL;
+    }
     return 0;
 }
 

@@ -156,13 +156,29 @@ HRESULT PimItemCollection::InterfaceTable(REFIID riid, void** out) {
 }
 
 bool PimItemCollection::Refresh() {
+    if (m_frozen) return true;
     LONG now = pimbackend::Generation();
     if (now == m_generation) return true;
     std::vector<PimContactRecord> fresh;
     if (!pimbackend::ListContacts(fresh)) return false;
     m_snapshot.swap(fresh);
     m_generation = now;
+    m_unreadable = VelDevFaultValue(L"poom.item", 0);
     return true;
+}
+
+HRESULT PimItemCollection::Snapshot(IPimItemCollection** items) {
+    if (!items) return E_POINTER;
+    *items = nullptr;
+    standin::Guard guard(m_lock);
+    if (!Refresh()) return E_FAIL;
+    PimItemCollection* made = new (std::nothrow) PimItemCollection();
+    if (!made) return E_OUTOFMEMORY;
+    made->m_frozen = true;
+    made->m_snapshot = m_snapshot;
+    made->m_unreadable = m_unreadable;
+    *items = made;
+    return S_OK;
 }
 
 HRESULT PimItemCollection::get_Count(int* count) {
@@ -181,7 +197,7 @@ HRESULT PimItemCollection::Item(int position, IUnknown** item) {
     if (!Refresh()) return E_FAIL;
     if (position < 1 || position > static_cast<int>(m_snapshot.size())) return E_INVALIDARG;
     // For tests: the contact with this oid cannot be had.
-    if (static_cast<DWORD>(m_snapshot[position - 1].oid) == VelDevFaultValue(L"poom.item", 0)) return E_FAIL;
+    if (m_unreadable != 0 && static_cast<DWORD>(m_snapshot[position - 1].oid) == m_unreadable) return E_FAIL;
     PimContact* made = new (std::nothrow) PimContact(m_snapshot[position - 1]);
     if (!made) return E_OUTOFMEMORY;
     *item = static_cast<IPimContact*>(made);

@@ -131,13 +131,9 @@ HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base) {
     return S_OK;
 }
 
-bool ReadPicture(LONG oid, std::vector<BYTE>& bytes) {
+bool ReadPicture(LONG oid, std::string& bytes) {
     boost::shared_ptr<VelDevStore> store = Store();
-    std::string data;
-    if (!store || oid <= 0 || !store->ReadContactPicture(static_cast<DWORD>(oid), &data) || data.empty())
-        return false;
-    bytes.assign(data.begin(), data.end());
-    return true;
+    return store && oid > 0 && store->ReadContactPicture(static_cast<DWORD>(oid), &bytes) && !bytes.empty();
 }
 
 LONG Generation() { return InterlockedCompareExchange(&g_generation, 0, 0); }

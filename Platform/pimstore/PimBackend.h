@@ -24,7 +24,8 @@ bool FindContact(LONG oid, PimContactRecord& out);
 // was fetched or last saved), so that what another process changed since is
 // kept.
 HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base);
-bool ReadPicture(LONG oid, std::vector<BYTE>& bytes);
+// The picture's bytes, read once (at most the store's limit).
+bool ReadPicture(LONG oid, std::string& bytes);
 
 // Bumped on every change the store reports, so snapshots know when to reread.
 LONG Generation();

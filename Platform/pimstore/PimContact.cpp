@@ -202,7 +202,7 @@ HRESULT PimContact::OpenProperty(ULONG propid, DWORD access, IStream** stream) {
         standin::Guard guard(m_lock);
         oid = m_record.oid;
     }
-    std::vector<BYTE> bytes;
+    std::string bytes;
     if (!pimbackend::ReadPicture(oid, bytes)) return kPimErrNotFound;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!block) return E_OUTOFMEMORY;

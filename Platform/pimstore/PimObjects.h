@@ -58,6 +58,7 @@ public:
     STANDIN_IUNKNOWN()
     HRESULT STDMETHODCALLTYPE get_Count(int* count) override;
     HRESULT STDMETHODCALLTYPE Item(int position, IUnknown** item) override;
+    HRESULT STDMETHODCALLTYPE Snapshot(IPimItemCollection** items) override;
 
 private:
     ~PimItemCollection() = default;
@@ -66,8 +67,10 @@ private:
 
     standin::RefCount m_refs;
     standin::Lock m_lock;
+    bool m_frozen = false;      // a snapshot: never listed again
     LONG m_generation = -1;
     std::vector<PimContactRecord> m_snapshot;
+    DWORD m_unreadable = 0;     // for tests: the oid that cannot be had, as of the listing
     pimbackend::Watching m_watching;
 };
 

@@ -7,11 +7,27 @@
 #include "VelContactItem.h"
 #include "VelPoomSession.h"
 
-VelContactTable::VelContactTable() : m_cursor(0) {}
+VelContactTable::VelContactTable() : m_cursor(0), m_view(NULL) {}
+
+VelContactTable::~VelContactTable()
+{
+    if (m_view)
+        m_view->Release();
+}
+
+IPimItemCollection* VelContactTable::View()
+{
+    if (!m_view) {
+        IPimItemCollection* contacts = GetPoomContacts();
+        if (contacts && FAILED(contacts->Snapshot(&m_view)))
+            m_view = NULL;
+    }
+    return m_view;
+}
 
 VelDataItem* VelContactTable::GetEntry()
 {
-    IPimItemCollection* contacts = GetPoomContacts();
+    IPimItemCollection* contacts = View();
     if (!contacts || m_cursor < 0)
         return NULL;
     // A contact that cannot be had is passed over, so that it does not end the
@@ -31,7 +47,7 @@ VelDataItem* VelContactTable::GetEntry()
 
 int32_t VelContactTable::GetCount()
 {
-    IPimItemCollection* contacts = GetPoomContacts();
+    IPimItemCollection* contacts = View();
     int count = 0;
     if (!contacts || FAILED(contacts->get_Count(&count)))
         return 0;

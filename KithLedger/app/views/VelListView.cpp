@@ -191,6 +191,10 @@ void VelListView::SetGroupsFollowChildren(bool follow)
 
 void VelListView::FollowChildren(VelGroupItem* group)
 {
+    // A loading cycle settles every group once at its end; asking a group
+    // whose rows are all filtered out after each row would walk it each time.
+    if (m_loadingDepth > 0)
+        return;
     if (m_groupsFollowChildren && group)
         group->SetVisible(group->HasVisibleChildren());
 }
@@ -249,8 +253,13 @@ void VelListView::Refile(VelItem* item)
     // A copy: leaving a group may change the item's list of parents.
     const std::vector<VelGroupItem*> parents = item->GetParentGroups();
     for (VelGroupItem* group : parents) {
-        if (std::find(wanted.begin(), wanted.end(), group) != wanted.end() || !group->ContainsChild(item))
+        if (!group->ContainsChild(item))
             continue;
+        if (std::find(wanted.begin(), wanted.end(), group) != wanted.end()) {
+            // A group keeps its order as rows come in: a changed row moves to its new place.
+            group->ResortChild(item);
+            continue;
+        }
         group->RemoveChild(item);
         FollowChildren(group);
     }

@@ -3,7 +3,7 @@
 #include "VelTheme.h"
 
 VelGroupItem::VelGroupItem(const std::wstring& text, const std::wstring& key, UINT format)
-    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr)
+    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr), m_sorted(true)
 {
     SetCellItem(false);
 }
@@ -79,12 +79,28 @@ void VelGroupItem::AddChild(const ItemPtr& item)
     if (!item || ContainsChild(item.get()))
         return;
     item->AddParentGroup(this);
-    m_children.push_back(item);
-    Sort();
+    if (!m_sorted) {
+        m_children.push_back(item);
+        Sort();
+        return;
+    }
+    // After its equals, so rows of the same order keep the order they came in.
+    std::vector<ItemPtr>::iterator at = m_children.end();
+    WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
+        at = std::upper_bound(m_children.begin(), m_children.end(), item, before);
+    });
+    m_children.insert(at, item);
 }
 
 bool VelGroupItem::ContainsChild(const VelItem* item) const
 {
+    // An item lists every group that ever held it: one that does not list this
+    // group is no child of it, which spares a walk of a large group per add.
+    if (!item)
+        return false;
+    const std::vector<VelGroupItem*>& parents = item->GetParentGroups();
+    if (std::find(parents.begin(), parents.end(), this) == parents.end())
+        return false;
     for (const ItemPtr& child : m_children)
         if (child.get() == item)
             return true;
@@ -138,4 +154,25 @@ void VelGroupItem::ClearChildren()
 void VelGroupItem::Sort()
 {
     SortByMode(m_children, m_sortMode, m_comparator);
+    m_sorted = true;
+}
+
+void VelGroupItem::ResortChild(const VelItem* item)
+{
+    std::vector<ItemPtr>::iterator found = m_children.begin();
+    while (found != m_children.end() && found->get() != item)
+        ++found;
+    if (found == m_children.end())
+        return;
+    if (!m_sorted) {
+        Sort();
+        return;
+    }
+    const ItemPtr child = *found;
+    m_children.erase(found);
+    std::vector<ItemPtr>::iterator at = m_children.end();
+    WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
+        at = std::upper_bound(m_children.begin(), m_children.end(), child, before);
+    });
+    m_children.insert(at, child);
 }

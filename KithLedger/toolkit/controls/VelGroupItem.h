@@ -43,14 +43,38 @@ public:
     bool IsEmpty() const { return m_children.empty(); }
 
     int GetSortMode() const { return m_sortMode; }
-    void SetSortMode(int mode) { m_sortMode = mode; }
+    void SetSortMode(int mode) { m_sortMode = mode; m_sorted = false; }
     Comparator GetComparator() const { return m_comparator; }
-    void SetComparator(Comparator comparator) { m_comparator = comparator; }
+    void SetComparator(Comparator comparator) { m_comparator = comparator; m_sorted = false; }
     void Sort();
+    // Moves a child whose text changed back to its place among the others.
+    void ResortChild(const VelItem* item);
 
     // Orders shared item pointers by a sort mode: ascending and descending by
     // IsLessThan, the custom mode by the comparator (no comparator, or any
     // other mode, leaves the order as it is). The grid orders its groups so.
+    // The ordering predicate of a sort mode; false when the mode keeps the order.
+    template <typename T, typename Compare, typename Visit>
+    static bool WithOrder(int mode, Compare comparator, Visit visit)
+    {
+        typedef boost::shared_ptr<T> Ptr;
+        switch (mode) {
+        case kAscending:
+            visit([](const Ptr& a, const Ptr& b) { return a->IsLessThan(b.get()); });
+            return true;
+        case kDescending:
+            visit([](const Ptr& a, const Ptr& b) { return b->IsLessThan(a.get()); });
+            return true;
+        case kCustomSort:
+            if (!comparator)
+                return false;
+            visit(comparator);
+            return true;
+        default:
+            return false;
+        }
+    }
+
     template <typename T, typename Compare>
     static void SortByMode(std::vector<boost::shared_ptr<T>>& items, int mode, Compare comparator)
     {
@@ -81,6 +105,9 @@ private:
     std::vector<ItemPtr> m_children;
     int m_sortMode;
     Comparator m_comparator;
+    // The children are in the order of the mode as it is now: a new child can
+    // go straight to its place instead of sorting them all again.
+    bool m_sorted;
     // Items that list this group among their parents, children or not; the
     // destructor takes itself out of each, so no list names a dead group.
     std::set<VelItem*> m_referrers;

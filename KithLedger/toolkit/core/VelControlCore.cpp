@@ -1352,6 +1352,11 @@ void VelControlCore::PaintWindow(VelAbstractControl* control, const VelRegion& r
     if (native != control)
         MapRegion(control, native, area);
     PaintRegion(native, native->GetCanvas(), native->GetAbsoluteBounds(), area);
+    // Outside WM_PAINT nothing may be invalid yet: what was painted is, so that
+    // the present copies that and no more.
+    if (HWND window = native->GetHandle())
+        if (!area.IsEmpty())
+            ::InvalidateRgn(window, area.GetHandle(), FALSE);
     native->GetCanvas()->Present(0, 0);
 }
 

@@ -57,7 +57,9 @@ VelGDICanvas::VelGDICanvas(VelRenderer* renderer, HWND window, int width, int he
       m_previousBitmap(nullptr),
       m_previousFont(nullptr),
       m_gradientMode(1),
-      m_window(window)
+      m_window(window),
+      m_metricsCache(),
+      m_metricsNext(0)
 {
     m_previousBitmap = ::SelectObject(m_memoryDC, m_backBuffer);
     m_previousFont = ::SelectObject(m_memoryDC, GetFont()->GetHandle());
@@ -80,12 +82,16 @@ VelGDICanvas::~VelGDICanvas()
 
 int VelGDICanvas::Present(int sourceX, int sourceY)
 {
-    RECT update;
-    if (!::GetUpdateRect(m_window, &update, FALSE))
-        ::InvalidateRect(m_window, nullptr, FALSE);
+    // Only the window's invalid area goes to the screen (the painter makes
+    // what it painted invalid first); with none, the whole canvas does.
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(m_window, &paint);
-    ::BitBlt(dc, 0, 0, m_width, m_height, m_memoryDC, sourceX, sourceY, SRCCOPY);
+    const RECT& area = paint.rcPaint;
+    if (area.right > area.left && area.bottom > area.top)
+        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC,
+                 sourceX + area.left, sourceY + area.top, SRCCOPY);
+    else
+        ::BitBlt(dc, 0, 0, m_width, m_height, m_memoryDC, sourceX, sourceY, SRCCOPY);
     return ::EndPaint(m_window, &paint);
 }
 
@@ -398,8 +404,17 @@ VelTextMetrics VelGDICanvas::GetTextMetrics(VelFont* font)
 {
     VelTextMetrics result = {};
     if (font && font != GetFont()) {
-        ScopedSelect select(m_memoryDC, font->GetHandle());
+        const HFONT handle = static_cast<HFONT>(font->GetHandle());
+        for (const MetricsEntry& entry : m_metricsCache) {
+            if (entry.font && entry.font == handle) {
+                result.metrics = entry.metrics;
+                return result;
+            }
+        }
+        ScopedSelect select(m_memoryDC, handle);
         ::GetTextMetricsW(m_memoryDC, &result.metrics);
+        m_metricsCache[m_metricsNext] = MetricsEntry{handle, result.metrics};
+        m_metricsNext = (m_metricsNext + 1) % kMetricsCacheSize;
     } else {
         ::GetTextMetricsW(m_memoryDC, &result.metrics);
     }

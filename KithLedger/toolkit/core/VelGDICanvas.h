@@ -75,4 +75,14 @@ private:
     int m_gradientMode;
     HWND m_window;
     VelRegion m_deviceClip;
+    // Metrics of fonts measured without being current: selecting a font in and
+    // out per row is what a layout of thousands of rows would spend its time on.
+    // A handle names one font for its life; a handle made again differs.
+    struct MetricsEntry {
+        HFONT font;
+        TEXTMETRICW metrics;
+    };
+    static constexpr int kMetricsCacheSize = 4;
+    MetricsEntry m_metricsCache[kMetricsCacheSize];
+    int m_metricsNext;
 };

@@ -60,7 +60,7 @@ TEST_F(ThemeLibraryTest, AMissingLibraryChangesNothing)
     EXPECT_EQ(Lit(VelRect(0, 0, 50, 50)), VelRect(0, 0, 0, 0));
 }
 
-TEST_F(ThemeLibraryTest, SilverHoldsEveryImageTheViewsAskFor)
+TEST_F(ThemeLibraryTest, SilverIsTheLibraryBesideTheProgram)
 {
     VelKlTheme* theme = LoadTheme(L"Silver");
     ASSERT_NE(theme, nullptr);
@@ -68,53 +68,99 @@ TEST_F(ThemeLibraryTest, SilverHoldsEveryImageTheViewsAskFor)
     EXPECT_EQ(GetCurrentTheme(), theme);
     EXPECT_TRUE(IsMapped(GetThemeModule()));
     EXPECT_EQ(::GetModuleHandleW(LibraryPath(L"Silver").c_str()), nullptr) << "mapped for its images, never run";
+    EXPECT_EQ(SizeOf(theme, 175).cy, 60) << "the one drawn for 480 x 640";
+}
 
-    auto all = [](auto visit) {
-        for (UINT id : kTabImages) visit(id);
-        for (UINT id : kTitleButtons) visit(id);
-        for (UINT id : kActionButtons) visit(id);
-        for (UINT id : kOtherImages) visit(id);
+// Each screen size has a Silver of its own, which the run command lays out
+// with the program: every image the views ask for, sized so that the views'
+// fractions of that screen hold.
+TEST_F(ThemeLibraryTest, EachScreenSizesSilverFitsItsScreen)
+{
+    const struct {
+        int width, height;
+        const wchar_t* library;
+    } screens[] = {
+        {480, 640, L"Themes\\Silver.dll"},
+        {240, 320, L"Screens\\240x320\\Themes\\Silver.dll"},
     };
-    all([&](UINT id) { EXPECT_NE(theme->GetImage(id), nullptr) << id; });
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(testing::Message() << screen.width << "x" << screen.height);
+        ScreenScope metrics(screen.width, screen.height);
+        VelKlTheme* theme = LoadTheme(InstallLibrary(screen.library, L"Sized" + std::to_wstring(screen.width)));
+        ASSERT_NE(theme, nullptr);
+        const int l = screen.height;
+        const int s = screen.width;
 
-    // Sized for a 480 x 640 screen (L = 640, S = 480).
-    const int titleBar = 640 / 10;
-    const SIZE tab = SizeOf(theme, 161);
-    EXPECT_EQ(640 / 24 + tab.cy, titleBar) << "the tab bar as high as the title bars";
-    for (UINT id : kTabImages) {
-        EXPECT_EQ(SizeOf(theme, id).cy, tab.cy) << id;
-        EXPECT_LE(SizeOf(theme, id).cx, 480 / 6) << id;
+        auto all = [](auto visit) {
+            for (UINT id : kTabImages) visit(id);
+            for (UINT id : kTitleButtons) visit(id);
+            for (UINT id : kActionButtons) visit(id);
+            for (UINT id : kOtherImages) visit(id);
+        };
+        all([&](UINT id) { EXPECT_NE(theme->GetImage(id), nullptr) << id; });
+
+        const int titleBar = l / 10;
+        const SIZE tab = SizeOf(theme, 161);
+        // The tab bar is at least a title bar high; a key's label and
+        // sub-label (8 points each) need 26 pixels of the row.
+        EXPECT_GE(l / 24 + tab.cy, titleBar);
+        EXPECT_GE(tab.cy, 28) << "a keypad row holds two caption lines";
+        for (UINT id : kTabImages) {
+            EXPECT_EQ(SizeOf(theme, id).cy, tab.cy) << id;
+            EXPECT_LE(SizeOf(theme, id).cx, s / 5) << id;
+        }
+        const SIZE title = SizeOf(theme, 175);
+        EXPECT_EQ(title.cy + l / 160, titleBar) << "the list tabs' title bar as high as the others'";
+        for (UINT id : kTitleButtons) {
+            EXPECT_LE(SizeOf(theme, id).cy, title.cy) << id;
+            EXPECT_LE(SizeOf(theme, id).cx, title.cy) << id;
+        }
+        for (UINT id : {167u, 169u, 170u})
+            EXPECT_LE(l / 40 + SizeOf(theme, id).cx, l / 10) << "icon " << id << " ends before the text";
+        for (UINT id : {224u, 225u}) {
+            EXPECT_LE(s / 30 + SizeOf(theme, id).cx, s / 10) << "mark " << id << " ends before the header text";
+            EXPECT_LE(s / 33 + SizeOf(theme, id).cy, l / 12) << "mark " << id << " within its header row";
+        }
+
+        // The contact view: frame and name button side by side, the two small
+        // buttons under the name button, the actions on the grid's pitch and
+        // the last row on the screen.
+        const int margin = s / 30;
+        const int gap = s / 20;
+        const SIZE frame = SizeOf(theme, 185);
+        const SIZE name = SizeOf(theme, 184);
+        EXPECT_GE(frame.cx, 74) << "a 70 x 70 picture fits the frame";
+        EXPECT_LE(margin + frame.cx + margin + name.cx + margin, s);
+        EXPECT_LE(name.cy, frame.cy);
+        EXPECT_LE(SizeOf(theme, 232).cx + SizeOf(theme, 230).cx, name.cx);
+        EXPECT_LE(name.cy + SizeOf(theme, 232).cy + s / 48, frame.cy) << "the small buttons clear the name";
+        const int pitch = (l - titleBar - 6 * gap) / 5;
+        for (UINT id : kActionButtons) {
+            EXPECT_LE(SizeOf(theme, id).cx, (s - 3 * margin) / 2) << id;
+            EXPECT_LE(SizeOf(theme, id).cy, pitch) << id;
+        }
+        EXPECT_LE(titleBar + gap + frame.cy + 3 * gap + 2 * pitch + SizeOf(theme, 196).cy, l)
+            << "the last action on the screen";
+
+        SIZE key;
+        theme->GetKeySize(key);
+        EXPECT_EQ(key.cx, SizeOf(theme, 219).cx);
+        EXPECT_EQ(key.cy, SizeOf(theme, 219).cy);
+        EXPECT_EQ(SizeOf(theme, 218).cx, key.cx);
+        EXPECT_EQ(SizeOf(theme, 218).cy, key.cy);
+        EXPECT_LE(key.cx, s / 4);
+        EXPECT_LE(key.cy, tab.cy) << "a key fits a keypad row";
+
+        // The keypad's faces are bitmaps, the rest PNG images that let the
+        // gradients behind them show through their margins.
+        EXPECT_NE(theme->GetImage(219)->GetHandle(), nullptr);
+        ASSERT_NE(theme->GetImage(175)->GetImage(), nullptr);
+        canvas->DrawBitmap(*theme->GetImage(175), VelPoint(0, 0), SRCCOPY);
+        EXPECT_EQ(Pixel(1, 1), ground);
+        EXPECT_GT(GetGValue(Pixel(title.cx / 2, title.cy / 5)), 150) << "a silver plate";
+        canvas->SetBackColor(VelColor::FromColorRef(ground));
+        canvas->FillRect(VelRect(0, 0, title.cx, title.cy));
     }
-    const SIZE title = SizeOf(theme, 175);
-    EXPECT_EQ(title.cy + 640 / 160, titleBar) << "the list tabs' title bar as high as the others'";
-    for (UINT id : kTitleButtons) {
-        EXPECT_LE(SizeOf(theme, id).cy, title.cy) << id;
-        EXPECT_LE(SizeOf(theme, id).cx, title.cy) << id;
-    }
-    // The action buttons keep to the contact view's grid pitch.
-    const int margin = 480 / 30;
-    const int gap = 480 / 20;
-    for (UINT id : kActionButtons) {
-        EXPECT_LE(SizeOf(theme, id).cx, (480 - 3 * margin) / 2) << id;
-        EXPECT_LE(SizeOf(theme, id).cy, (640 - titleBar - 6 * gap) / 5) << id;
-    }
-    EXPECT_LE(SizeOf(theme, 184).cy, SizeOf(theme, 185).cy) << "the name button fits beside the frame";
-    EXPECT_LE(SizeOf(theme, 229).cx + SizeOf(theme, 230).cx, SizeOf(theme, 184).cx);
-    EXPECT_GE(SizeOf(theme, 185).cx, 74) << "a 70 x 70 picture fits the frame";
-    SIZE key;
-    theme->GetKeySize(key);
-    EXPECT_EQ(key.cx, SizeOf(theme, 219).cx);
-    EXPECT_EQ(key.cy, SizeOf(theme, 219).cy);
-    EXPECT_EQ(SizeOf(theme, 218).cx, key.cx);
-    EXPECT_LE(key.cx, 480 / 4);
-    EXPECT_LE(key.cy, tab.cy) << "a key fits a keypad row";
-    // The keypad's faces are bitmaps, the rest PNG images that let the
-    // gradients behind them show through their margins.
-    EXPECT_NE(theme->GetImage(219)->GetHandle(), nullptr);
-    ASSERT_NE(theme->GetImage(175)->GetImage(), nullptr);
-    canvas->DrawBitmap(*theme->GetImage(175), VelPoint(0, 0), SRCCOPY);
-    EXPECT_EQ(Pixel(1, 1), ground);
-    EXPECT_GT(GetGValue(Pixel(title.cx / 2, 12)), 150) << "a silver plate";
 }
 
 TEST_F(ThemeLibraryTest, ImagesAreKeptAndABitmapWinsOverAPng)

@@ -90,8 +90,13 @@ ThemeLibraryTest::~ThemeLibraryTest()
 
 std::wstring ThemeLibraryTest::InstallProbeLibrary(const std::wstring& stem)
 {
+    return InstallLibrary(L"testdata\\ProbeTheme.dll", stem);
+}
+
+std::wstring ThemeLibraryTest::InstallLibrary(const std::wstring& path, const std::wstring& stem)
+{
     const std::wstring name = stem + std::to_wstring(::GetCurrentProcessId());
-    const std::wstring source = GetModuleDirectory() + L"testdata\\ProbeTheme.dll";
+    const std::wstring source = GetModuleDirectory() + path;
     EXPECT_TRUE(::CopyFileW(source.c_str(), LibraryPath(name).c_str(), FALSE)) << ::GetLastError();
     m_copies.push_back(name);
     return name;

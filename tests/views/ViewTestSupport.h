@@ -73,6 +73,8 @@ protected:
     // Copies the test library into "Themes" under a name of this process's own
     // and returns that name; the file goes when the test ends.
     std::wstring InstallProbeLibrary(const std::wstring& stem);
+    // The same for a library at that path under the program's folder.
+    std::wstring InstallLibrary(const std::wstring& source, const std::wstring& stem);
     static std::wstring LibraryPath(const std::wstring& name);
 
     VelApplication app;

@@ -2,12 +2,16 @@
 """Draws the images of the "Silver" theme library and writes the resource
 script that binds them to the ids the views ask for.
 
-Usage: make_silver.py OUTPUT_DIR
+Usage: make_silver.py OUTPUT_DIR [--screen 480x640|240x320]
 
-Sized for a 480 x 640 screen: the title-bar buttons are 60 high (with the
-bar's L / 160 that makes the L / 10 of the other views), the tab images 38
-high (the tab bar's H / 24 brings it to L / 10, and it is the keypad's row
-height), the key face fits a quarter of the width by that row.
+Each screen size gets a library of its own, drawn from the same shapes at its
+own scale. On 480 x 640 the title-bar buttons are 60 high (with the bar's
+L / 160 that makes the L / 10 of the other views), the tab images 38 high (the
+tab bar's H / 24 brings it to L / 10, and it is the keypad's row height), the
+key face fits a quarter of the width by that row. On 240 x 320 the title-bar
+buttons halve to 30, but the texts keep their point sizes: the tab images (and
+so the keypad rows) stay 28 high for a key's two caption lines, and the
+picture frame keeps the room of a 70 x 70 picture.
 """
 
 import math
@@ -30,6 +34,24 @@ BLUE_TOP = (148, 172, 206)
 BLUE_BOTTOM = (84, 106, 140)
 GOLD = (246, 196, 64)
 GOLD_EDGE = (176, 120, 24)
+
+
+class Screen:
+    """Scale (pixels per design unit) of each kind of image, and the design
+    sizes of those whose proportions change with the screen."""
+
+    def __init__(self, title, tab, icon, mark, frame, small, action, name, key):
+        self.title, self.tab, self.icon, self.mark, self.frame, self.small = title, tab, icon, mark, frame, small
+        self.action, self.name, self.key = action, name, key   # (width, height, scale)
+
+
+SCREENS = {
+    "480x640": Screen(title=1.0, tab=1.0, icon=1.0, mark=1.0, frame=1.0, small=1.0,
+                      action=(212, 56, 1.0), name=(300, 40, 1.0), key=(112, 34, 1.0)),
+    "240x320": Screen(title=0.5, tab=28 / 38.0, icon=0.6, mark=0.5, frame=1.0, small=0.85,
+                      action=(212, 76, 0.5), name=(256, 64, 0.5), key=(112, 52, 0.5)),
+}
+SCREEN = SCREENS["480x640"]
 
 
 class Box:
@@ -212,7 +234,7 @@ def silver_plate(image, x0, y0, x1, y1, radius, top=SILVER_TOP, bottom=SILVER_BO
 
 
 def title_button(glyph_fn, pressed, glyph_colour=None):
-    image = Image(60, 60)
+    image = Image(60, 60, scale=SCREEN.title)
     if pressed:
         silver_plate(image, 6, 6, 54, 54, 11, BLUE_TOP, BLUE_BOTTOM, (60, 76, 100))
         colour = glyph_colour or (255, 255, 255)
@@ -224,7 +246,7 @@ def title_button(glyph_fn, pressed, glyph_colour=None):
 
 
 def favourite_button(filled):
-    image = Image(60, 60)
+    image = Image(60, 60, scale=SCREEN.title)
     silver_plate(image, 6, 6, 54, 54, 11)
     shape = star(Box(14, 13, 32))
     if filled:
@@ -237,7 +259,7 @@ def favourite_button(filled):
 
 def tab_image(glyph_fn, state, badge_fn=None):
     """state: 'normal' (bare glyph), 'selected' (silver plate), 'highlighted' (blue plate)."""
-    image = Image(64, 38)
+    image = Image(64, 38, scale=SCREEN.tab)
     # A badge takes the lower right; the glyph steps aside for it.
     glyph = glyph_fn(Box(13 if badge_fn else 17, 4, 30))
     if badge_fn:
@@ -254,7 +276,7 @@ def tab_image(glyph_fn, state, badge_fn=None):
 
 
 def call_tab(bright):
-    image = Image(64, 38)
+    image = Image(64, 38, scale=SCREEN.tab)
     top, bottom = ((132, 214, 122), (52, 150, 60)) if bright else ((104, 188, 98), (34, 118, 46))
     silver_plate(image, 2, 1, 62, 37, 9, top, bottom, (24, 84, 32))
     draw_glyph(image, handset(Box(18, 4, 30)), (255, 255, 255), shadow=(0, 60, 0))
@@ -262,7 +284,7 @@ def call_tab(bright):
 
 
 def list_icon(glyph_fn, colour):
-    image = Image(30, 30)
+    image = Image(30, 30, scale=SCREEN.icon)
     glyph = glyph_fn(Box(3, 3, 24))
     image.fill(grown(glyph, 1.2), (20, 26, 34), opacity=0.6)
     image.fill(glyph, colour)
@@ -270,7 +292,7 @@ def list_icon(glyph_fn, colour):
 
 
 def group_mark(angle):
-    image = Image(24, 24)
+    image = Image(24, 24, scale=SCREEN.mark)
     draw_glyph(image, triangle(Box(5, 5, 14), angle), (226, 232, 240), shadow=(0, 0, 0))
     return image
 
@@ -288,20 +310,23 @@ def dark_plate(image, x0, y0, x1, y1, radius, pressed):
 
 def action_button(glyph_fn, pressed):
     # The caption is drawn from 36 pixels in: the glyph keeps to the left of it.
-    image = Image(212, 56)
-    dark_plate(image, 1, 1, 211, 54, 10, pressed)
-    draw_glyph(image, glyph_fn(Box(5, 14, 26)), (236, 240, 246), shadow=(0, 0, 0))
+    width, height, scale = SCREEN.action
+    image = Image(width, height, scale=scale)
+    dark_plate(image, 1, 1, width - 1, height - 2, 10, pressed)
+    glyph = 26 if height <= 56 else 36
+    draw_glyph(image, glyph_fn(Box(5, (height - glyph) / 2.0 - 1, glyph)), (236, 240, 246), shadow=(0, 0, 0))
     return image
 
 
 def name_button():
-    image = Image(300, 40)
-    dark_plate(image, 1, 1, 299, 38, 9, False)
+    width, height, scale = SCREEN.name
+    image = Image(width, height, scale=scale)
+    dark_plate(image, 1, 1, width - 1, height - 2, 9, False)
     return image
 
 
 def picture_frame():
-    image = Image(84, 84)
+    image = Image(84, 84, scale=SCREEN.frame)
     silver_plate(image, 1, 1, 83, 82, 10)
     image.fill(rounded_rect(7, 7, 77, 77, 4), vertical((52, 62, 78), (36, 44, 56), 7, 77))
     image.fill(person(Box(17, 17, 50)), (78, 92, 112))
@@ -309,7 +334,7 @@ def picture_frame():
 
 
 def small_button(glyph_fn, pressed):
-    image = Image(64, 26)
+    image = Image(64, 26, scale=SCREEN.small)
     if pressed:
         silver_plate(image, 1, 1, 63, 25, 7, BLUE_TOP, BLUE_BOTTOM, (60, 76, 100))
         colour = (255, 255, 255)
@@ -321,11 +346,12 @@ def small_button(glyph_fn, pressed):
 
 
 def key_face(pressed):
-    image = Image(112, 34, KEYPAD)
+    width, height, scale = SCREEN.key
+    image = Image(width, height, KEYPAD, scale)
     if pressed:
-        silver_plate(image, 1, 1, 111, 33, 7, (170, 190, 216), (118, 138, 168), (64, 80, 104))
+        silver_plate(image, 1, 1, width - 1, height - 1, 7, (170, 190, 216), (118, 138, 168), (64, 80, 104))
     else:
-        silver_plate(image, 1, 1, 111, 33, 7)
+        silver_plate(image, 1, 1, width - 1, height - 1, 7)
     return image
 
 
@@ -407,6 +433,9 @@ def main(out_dir):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_silver.py OUTPUT_DIR")
-    main(sys.argv[1])
+    args = sys.argv[1:]
+    if len(args) == 3 and args[1] == "--screen" and args[2] in SCREENS:
+        SCREEN = SCREENS[args[2]]
+    elif len(args) != 1:
+        sys.exit("usage: make_silver.py OUTPUT_DIR [--screen %s]" % "|".join(sorted(SCREENS)))
+    main(args[0])

@@ -177,9 +177,12 @@ def vertical(top, bottom, y0, y1):
 class Image:
     """Premultiplied RGBA in floats 0..1, rows top first."""
 
-    def __init__(self, width, height, background=None):
-        self.width = width
-        self.height = height
+    def __init__(self, width, height, background=None, scale=1.0):
+        # Drawing is in design units; the image holds width x height of them,
+        # scale pixels each, so one drawing serves every screen size.
+        self.scale = scale
+        self.width = max(1, int(round(width * scale)))
+        self.height = max(1, int(round(height * scale)))
         fill = (0.0, 0.0, 0.0, 0.0)
         if background:
             fill = tuple(c / 255.0 for c in background[:3]) + (1.0,)
@@ -187,18 +190,21 @@ class Image:
 
     def fill(self, shape, paint, opacity=1.0):
         """Paints the shape with a colour (r, g, b[, a]) in 0..255 or a paint function."""
-        x0, y0, x1, y1 = shape.box
+        k = self.scale
+        x0, y0, x1, y1 = (v * k for v in shape.box)
         left, top = max(int(math.floor(x0)) - 1, 0), max(int(math.floor(y0)) - 1, 0)
         right, bottom = min(int(math.ceil(x1)) + 1, self.width), min(int(math.ceil(y1)) + 1, self.height)
         sd = shape.sd
         flat = None if callable(paint) else paint
         for y in range(top, bottom):
             row = y * self.width
+            uy = (y + 0.5) / k
             for x in range(left, right):
-                coverage = clamp(0.5 - sd(x + 0.5, y + 0.5))
+                ux = (x + 0.5) / k
+                coverage = clamp(0.5 - sd(ux, uy) * k)
                 if coverage <= 0.0:
                     continue
-                colour = flat or paint(x + 0.5, y + 0.5)
+                colour = flat or paint(ux, uy)
                 alpha = coverage * opacity * (colour[3] / 255.0 if len(colour) > 3 else 1.0)
                 pixel = self.pixels[row + x]
                 keep = 1.0 - alpha

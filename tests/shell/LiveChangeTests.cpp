@@ -142,6 +142,25 @@ TEST_F(LiveChangeTest, ALoggedCallIsAddedByTheDataThreadAndAMissedCountReachesTh
     EXPECT_TRUE(PumpUntil([&] { return app->GetCallListView()->GetCaption().find(L"(4)") != std::wstring::npos; }));
 }
 
+// A notification that comes while the first load is still pending lists the
+// row; the load then passes it over.
+TEST_F(ShellTest, RowsNotifiedDuringTheFirstLoadAreListedOnce)
+{
+    Start();
+    ASSERT_EQ(app->GetPendingLoads().size(), 3u);
+    app->GetLoaderTimer()->Stop();  // the loads wait for the test's ticks
+    device.Store().AddContact(Contact(L"Una", L"Favorites"));
+    device.Store().AddMessage(Received(L"early", false));
+    ASSERT_TRUE(PumpUntil([&] {
+        return RowsOf(app->GetContactListView()) == 1 && RowsOf(app->GetSmsListView()) == 1;
+    }));
+    DrainLoads();
+    EXPECT_EQ(RowsOf(app->GetContactListView()), 1u);
+    EXPECT_EQ(RowsOf(app->GetFavoritesView()), 1u);
+    EXPECT_EQ(RowsOf(app->GetSmsListView()), 1u);
+    EXPECT_EQ(app->GetUnreadSmsCount(), 1);
+}
+
 // The whole run: start, the window closes, the loop ends, the application
 // shuts down; nothing is left running.
 TEST_F(ShellTest, RunEndsWhenTheMainWindowCloses)

@@ -464,6 +464,10 @@ VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgre
         list->RemoveAllGroups();
         list->EndLoading();
     }
+    {
+        VelScopedLock lock(&m_liveLock);
+        m_liveContacts.clear();
+    }
     VelDataTable* table = CreateDataTable(kContactsTable);
     if (table && progress) {
         progress->SetRange(ProgressRange(table->GetCount(), false));
@@ -501,6 +505,10 @@ VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progr
         list->BeginLoading();
         view->ClearList();
         list->EndLoading();
+    }
+    {
+        VelScopedLock lock(&m_liveLock);
+        m_liveSms.clear();
     }
     VelDataTable* table = CreateDataTable(kMessagesTable);
     m_unreadBeforeLoad = m_unreadSmsCount;
@@ -638,6 +646,12 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
         }
         entry.release();
         const bool favorite = contact->GetFavorite();
+        if (TakeLiveContact(contact->GetId())) {
+            // Listed already by its creation's notification.
+            delete contact;
+            Advance(load.table, load.progress);
+            continue;
+        }
         if (contacts)
             contacts->AddItem(new VelContactListViewItem(contact));
         else
@@ -697,6 +711,11 @@ bool VelKlApplication::SmsStep(VelPendingLoad& load)
             break;
         }
         entry.release();
+        if (TakeLiveSms(message->GetEntryId())) {
+            delete message;
+            Advance(load.table, load.progress);
+            continue;
+        }
         if (message->IsUnread())
             TrackUnread(message->GetEntryId(), true);
         if (list)
@@ -726,10 +745,28 @@ bool VelKlApplication::TrackUnread(const VelEntryId& entryId, bool unread)
     return changed;
 }
 
-bool VelKlApplication::IsTrackedUnread(const VelEntryId& entryId)
+void VelKlApplication::NoteLiveContact(int32_t id)
 {
-    VelScopedLock lock(&m_unreadLock);
-    return m_unreadIds.count(entryId) != 0;
+    VelScopedLock lock(&m_liveLock);
+    m_liveContacts.insert(id);
+}
+
+void VelKlApplication::NoteLiveSms(const VelEntryId& entryId)
+{
+    VelScopedLock lock(&m_liveLock);
+    m_liveSms.insert(entryId);
+}
+
+bool VelKlApplication::TakeLiveContact(int32_t id)
+{
+    VelScopedLock lock(&m_liveLock);
+    return m_liveContacts.erase(id) != 0;
+}
+
+bool VelKlApplication::TakeLiveSms(const VelEntryId& entryId)
+{
+    VelScopedLock lock(&m_liveLock);
+    return m_liveSms.erase(entryId) != 0;
 }
 
 void VelKlApplication::PostCountChanged(int request)
@@ -929,6 +966,7 @@ void VelKlApplication::OnContactCreated(int32_t id)
         if (!contacts->FindItem(FindContactItemId(id))) {
             contacts->AddItem(new VelContactListViewItem(item));
             item = nullptr;
+            NoteLiveContact(id);
         }
     }
     delete item;
@@ -1012,6 +1050,7 @@ void VelKlApplication::AddSmsRow(VelMapiMessage* message)
             return;
         }
         list->AddItem(row);
+        NoteLiveSms(item->GetEntryId());
     }
     if (unread && TrackUnread(item->GetEntryId(), true))
         PostCountChanged(kRequestUnreadSms);

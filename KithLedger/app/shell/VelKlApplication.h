@@ -158,7 +158,12 @@ private:
     void SetMissedCallCount(DWORD count);
     // True when the message's entry in the unread set changed.
     bool TrackUnread(const std::vector<BYTE>& entryId, bool unread);
-    bool IsTrackedUnread(const std::vector<BYTE>& entryId);
+    // Rows the handlers added while a load may still yield them: the load
+    // passes over these.
+    void NoteLiveContact(int32_t id);
+    void NoteLiveSms(const std::vector<BYTE>& entryId);
+    bool TakeLiveContact(int32_t id);
+    bool TakeLiveSms(const std::vector<BYTE>& entryId);
     // The counts' signals run on the UI thread, whichever thread changed them.
     void PostCountChanged(int request);
     VelListView* ListOf(VelKlView* view) const;
@@ -200,4 +205,7 @@ private:
     // seen twice or a change seen by two threads cannot skew it.
     std::set<std::vector<BYTE>> m_unreadIds;
     VelCriticalSection m_unreadLock;
+    std::set<int32_t> m_liveContacts;
+    std::set<std::vector<BYTE>> m_liveSms;
+    VelCriticalSection m_liveLock;
 };

@@ -142,6 +142,43 @@ TEST_F(LiveChangeTest, ALoggedCallIsAddedByTheDataThreadAndAMissedCountReachesTh
     EXPECT_TRUE(PumpUntil([&] { return app->GetCallListView()->GetCaption().find(L"(4)") != std::wstring::npos; }));
 }
 
+// Each list's row opens its detail view; opening a message marks it read in
+// the store, and the count follows.
+TEST_F(ShellTest, ActivatedRowsOpenTheirDetailViewsAndAnOpenedMessageIsRead)
+{
+    device.Store().AddContact(Contact(L"Vera", L""));
+    AddCalls(1);
+    const DWORD message = device.Store().AddMessage(Received(L"open me", false));
+    Start();
+    DrainLoads();
+    ASSERT_EQ(app->GetUnreadSmsCount(), 1);
+    VelMainWindow* window = app->GetMainKlWindow();
+    struct Case {
+        VelKlView* list;
+        int viewId;
+        void (VelKlApplication::*open)(VelItem*);
+    } cases[] = {
+        {app->GetContactListView(), VelMainWindow::kContactViewId, &VelKlApplication::OnContactActivated},
+        {app->GetCallListView(), VelMainWindow::kCallViewId, &VelKlApplication::ShowCallDetails},
+        {app->GetSmsListView(), VelMainWindow::kSmsViewId, &VelKlApplication::ShowSmsDetails},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(RowsOf(c.list), 1u);
+        (app.get()->*c.open)(c.list->GetList()->GetItems()[0]);
+        EXPECT_EQ(window->GetCurrentView(), window->GetView(c.viewId)) << c.viewId;
+        app->ShowMainView();
+        EXPECT_EQ(window->GetCurrentView(), window->GetView(VelMainWindow::kMainViewId)) << c.viewId;
+        // A row of another list is not this handler's.
+        (app.get()->*c.open)(c.list == cases[0].list ? cases[1].list->GetList()->GetItems()[0]
+                                                     : cases[0].list->GetList()->GetItems()[0]);
+        EXPECT_EQ(window->GetCurrentView(), window->GetView(VelMainWindow::kMainViewId)) << c.viewId;
+    }
+    VelDevMessage stored;
+    ASSERT_TRUE(device.Store().FindMessage(message, &stored));
+    EXPECT_TRUE(stored.IsRead());
+    EXPECT_TRUE(PumpUntil([&] { return app->GetUnreadSmsCount() == 0; }));
+}
+
 // A notification that comes while the first load is still pending lists the
 // row; the load then passes it over.
 TEST_F(ShellTest, RowsNotifiedDuringTheFirstLoadAreListedOnce)

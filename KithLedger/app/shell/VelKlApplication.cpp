@@ -139,8 +139,6 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_context(nullptr),
       m_thread(nullptr),
       m_threadId(0xFFFFFFFF),
-      m_dataReady(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_wired(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_clockTimer(nullptr),
       m_loaderTimer(nullptr),
       m_closing(false),
@@ -171,8 +169,6 @@ VelKlApplication::~VelKlApplication()
     delete m_clockTimer;
     delete m_loaderTimer;
     DrainDataRequests();
-    ::CloseHandle(m_dataReady);
-    ::CloseHandle(m_wired);
 }
 
 const wchar_t* VelKlApplication::GetClassName() const { return L"VelKlApplication"; }
@@ -211,7 +207,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
         return 0;
     }
     // The first loads read the stores the data thread opens.
-    const HANDLE started[] = {m_dataReady, m_thread};
+    const HANDLE started[] = {m_dataReady.Get(), m_thread};
     ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
 
     LoadTheme(m_startup.themeName);
@@ -252,7 +248,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_currentTab = 1;
 
     Wire();
-    ::SetEvent(m_wired);
+    ::SetEvent(m_wired.Get());
 
     TimerElapsed += VelBind(this, &VelKlApplication::OnTimer);
     m_clockTimer = new VelTimer(kClockMs, this, nullptr, std::string());
@@ -381,7 +377,7 @@ void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
     if (!m_thread)
         return;
     // Let a thread still waiting for its slots go on to its end.
-    ::SetEvent(m_wired);
+    ::SetEvent(m_wired.Get());
     if (::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0))
         ::WaitForSingleObject(m_thread, INFINITE);
     else if (::WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
@@ -1193,9 +1189,9 @@ DWORD VelKlApplication::DataThreadMain()
 {
     m_context = new VelDataThreadContext{nullptr};
     CreateDataThreadContext(m_context);
-    ::SetEvent(m_dataReady);
+    ::SetEvent(m_dataReady.Get());
     // No notification is delivered before the slots are connected.
-    ::WaitForSingleObject(m_wired, INFINITE);
+    ::WaitForSingleObject(m_wired.Get(), INFINITE);
 
     HANDLE change = INVALID_HANDLE_VALUE;
     HKEY key = nullptr;

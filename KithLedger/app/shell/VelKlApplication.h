@@ -173,16 +173,33 @@ private:
     // One debug line with the milliseconds since the process started.
     static void LogStartupMilestone(const wchar_t* what);
 
+    // An event handle, closed with its owner.
+    class OwnedEvent {
+    public:
+        OwnedEvent() : m_handle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+        ~OwnedEvent()
+        {
+            if (m_handle)
+                ::CloseHandle(m_handle);
+        }
+        OwnedEvent(const OwnedEvent&) = delete;
+        OwnedEvent& operator=(const OwnedEvent&) = delete;
+        HANDLE Get() const { return m_handle; }
+
+    private:
+        HANDLE m_handle;
+    };
+
     VelKlStartup m_startup;
     VelDataThreadContext* m_context;
     HANDLE m_thread;
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
     // them only after that.
-    HANDLE m_dataReady;
+    OwnedEvent m_dataReady;
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
-    HANDLE m_wired;
+    OwnedEvent m_wired;
     VelTimer* m_clockTimer;
     VelTimer* m_loaderTimer;
     std::atomic<bool> m_closing;

@@ -59,10 +59,11 @@ const REGSAM kKeyRead = 0x20019;
 const REGSAM kKeyWrite = 0x20006;
 const DWORD kRegistryValueChanges = 4;
 const DWORD kWakeOnAnyInput = 0x7F;
-const int kCallsTabId = 2;
-const int kMessagesTabId = 3;
-const int kFavoritesTabId = 0;
-const int kContactsTabId = 1;
+const int kFavoritesTabId = VelMainView::kFavoritesPageId;
+const int kContactsTabId = VelMainView::kContactsPageId;
+const int kCallsTabId = VelMainView::kCallsPageId;
+const int kMessagesTabId = VelMainView::kSmsPageId;
+// The list menu's rows; the separator counts as one.
 const int kMenuNewMessage = 0;
 const int kMenuMessageSelected = 1;
 const int kMenuClearSelection = 3;

@@ -94,8 +94,10 @@ bool TempStoreTest::DebugSays(const std::wstring& part) const {
     return false;
 }
 
-HANDLE StartKlDevice(const std::wstring& arguments) {
-    std::wstring exe = TestOutFolder() + L"\\kldevice.exe";
+HANDLE StartKlDevice(const std::wstring& arguments) { return StartOutProgram(L"kldevice.exe", arguments); }
+
+HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring exe = TestOutFolder() + L"\\" + program;
     std::wstring line = L"\"" + exe + L"\" " + arguments;
     std::vector<wchar_t> buf(line.begin(), line.end());
     buf.push_back(0);

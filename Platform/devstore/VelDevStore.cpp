@@ -520,20 +520,32 @@ template <class R>
 void VelDevStoreImpl::SweepKind() {
     const Kind k = KindOf<R>::kind;
     KindState<R>& s = State<R>();
-    std::set<DWORD> numbers;
-    for (const auto& kv : s.files) numbers.insert(kv.first);
+    std::set<DWORD> listed;
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) return;   // gone: keep what was read
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ParseFileName(k, fd.cFileName, &n)) numbers.insert(n);
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n)) continue;
+            listed.insert(n);
+            // The listing tells size and time of every file at once; only a file
+            // that differs in either is opened.
+            typename std::map<DWORD, FileState<R> >::const_iterator known = s.files.find(n);
+            if (known != s.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
+                fd.nFileSizeLow == known->second.stamp.sizeLow &&
+                CompareFileTime(&fd.ftLastWriteTime, &known->second.stamp.written) == 0) {
+                continue;
+            }
+            ReloadFile<R>(n);
         } while (FindNextFileW(find, &fd));
         FindClose(find);
-    } else if (GetLastError() == ERROR_PATH_NOT_FOUND) {
-        return;   // the folder is gone: keep what was read
     }
-    for (DWORD n : numbers) ReloadFile<R>(n);
+    std::vector<DWORD> gone;
+    for (const auto& kv : s.files) {
+        if (!listed.count(kv.first)) gone.push_back(kv.first);
+    }
+    for (DWORD n : gone) ReloadFile<R>(n);
 }
 
 void VelDevStoreImpl::Sweep() {

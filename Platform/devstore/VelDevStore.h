@@ -197,8 +197,8 @@ public:
     bool FindMessage(DWORD id, VelDevMessage* out);
 
     // One read-modify-write of the whole store under its mutex (it copies
-    // every record: for seeding and clearing, not for one change): the latest data is
-    // loaded, handed to change, and when change returns true every record
+    // every record: for seeding and clearing, not for one change): the
+    // latest data is loaded, handed to change, and when change returns true every record
     // that differs afterwards gets a new revision and this process as writer
     // and is saved. False when change declined or the store cannot be written.
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
@@ -253,8 +253,8 @@ private:
 
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
-//   store.missing, store.write (every save fails as on a full disk), phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
-//   poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
+//   store.missing, store.write (every save fails, as on a full disk), phone.open, phone.makecall,
+//   phone.entry (a call's oid), db.mount, db.open, poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
 //   mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.

@@ -44,6 +44,8 @@ void TempStoreTest::SetUp() {
     _snwprintf(name, 64, L"velstore-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
     name[63] = 0;
     m_folder = std::wstring(temp) + name;
+    // Process ids come round again: a folder a killed run left behind starts empty.
+    RemoveTree(m_folder);
     CreateDirectoryW(m_folder.c_str(), 0);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);

@@ -17,7 +17,7 @@ const DWORD kSweepMs = 250;
 const size_t kDeletionsKept = 64;
 // Records are spread over files by id, so that a change rewrites one small
 // file: ids [n * kIdsPerFile, (n + 1) * kIdsPerFile) live in file n.
-const DWORD kIdsPerFile = 128;
+const DWORD kIdsPerFile = 64;
 // Files whose changes the shared table tells apart; the rest share one slot.
 const DWORD kTrackedFiles = 8192;
 const DWORD kNoMoreIds = 0xFFFFFFFF;   // not an id: the store has given out its last

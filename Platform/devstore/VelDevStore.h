@@ -6,8 +6,8 @@
 // Folder: %VEL_DEVICE_STORE%, else VelDevStore::DefaultFolder(). Files, all
 // UTF-8 and human-readable (one section per record, the section name is the
 // record's platform id). Each kind is spread over files by id, so that a
-// change rewrites one small file: ids below 128 live in contacts.ini, ids
-// 128 to 255 in contacts-1.ini, and so on (a record found in another of its
+// change rewrites one small file: ids below 64 live in contacts.ini, ids
+// 64 to 127 in contacts-1.ini, and so on (a record found in another of its
 // kind's files, as in a store written before, stays where it is):
 //   contacts[-n].ini  [<oid>]      fileAs firstName lastName company mobile work home
 //                                  categories picture (a plain file name under pictures\)

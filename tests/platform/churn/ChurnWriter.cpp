@@ -13,7 +13,7 @@
 
 namespace {
 
-const DWORD kIdsPerFile = 128;      // as the store spreads its records
+const DWORD kIdsPerFile = 64;      // as the store spreads its records
 const size_t kFewestLive = 20;      // below this many live records a writer only creates
 const int kCreatePercent = 55, kChangePercent = 30;
 // A record is deleted only once it has had time to be heard of: a creation

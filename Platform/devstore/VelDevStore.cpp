@@ -510,14 +510,27 @@ void VelDevStoreImpl::ReloadFile(DWORD n) {
     KindState<R>& s = State<R>();
     typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
     std::wstring path = PathOf(k, n);
-    Stamp now = StampOf(path);
-    if (known != s.files.end() ? now == known->second.stamp : !now.exists) return;
     std::string bytes;
     FileState<R> fresh;
-    if (!ReadStamped(path, &bytes, &fresh.stamp)) {
+    bool read = false;
+    DWORD error = 0;
+    {
+        // An open file cannot be replaced: a file is opened only while no one
+        // writes, and let go before it is parsed.
+        DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+        Stamp now = StampOf(path);
+        bool same = known != s.files.end() ? now == known->second.stamp : !now.exists;
+        if (!same) {
+            read = ReadStamped(path, &bytes, &fresh.stamp);
+            error = read ? 0 : GetLastError();
+        }
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
+        if (same) return;
+    }
+    if (!read) {
         // Keep what was read before; a store whose folder went away says nothing.
-        if (GetLastError() != ERROR_PATH_NOT_FOUND) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        if (error != ERROR_PATH_NOT_FOUND) {
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
         }
         return;
     }
@@ -584,8 +597,11 @@ void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds) {
     }
     const bool changed = m_shared && m_shared->sequence != m_sequenceSeen;
     if (!sweep && !changed) return;
-    // An open file cannot be replaced: files are looked at only while no one writes.
-    DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    bool first = false;
+    for (int k = 0; k < kKindCount; ++k) first = first || ((sweep & (1u << k)) && !m_loaded[k]);
+    // Writers wait while we look (each file is also held on its own while it
+    // is read); a first read of a big store holds them only file by file.
+    DWORD waited = !first && m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
     if (changed) FreshenChanged();
     if (sweep) Sweep(sweep);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);

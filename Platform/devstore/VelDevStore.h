@@ -31,7 +31,8 @@
 // mutex derived from the folder; each write first reloads the file it
 // rewrites. Every save bumps a counter of its file in memory shared by the
 // store's processes, so a lookup learns what changed without opening files;
-// edits by hand are seen within a quarter of a second. A damaged record is
+// edits by hand are seen within a quarter of a second (by the folder
+// listing's size and time of each file). Each kind is read when first asked for. A damaged record is
 // skipped with one debug line; the next save keeps the good ones (the damaged
 // file is first kept as <file>.damaged, then .damaged-2, ...).
 // Ids are never reused: the next is past every id any file has named, and

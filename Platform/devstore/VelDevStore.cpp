@@ -17,7 +17,7 @@ const DWORD kSweepMs = 250;
 const size_t kDeletionsKept = 64;
 // Records are spread over files by id, so that a change rewrites one small
 // file: ids [n * kIdsPerFile, (n + 1) * kIdsPerFile) live in file n.
-const DWORD kIdsPerFile = 128;
+const DWORD kIdsPerFile = 64;
 // Files whose changes the shared table tells apart; the rest share one slot.
 const DWORD kTrackedFiles = 8192;
 const DWORD kNoMoreIds = 0xFFFFFFFF;   // not an id: the store has given out its last
@@ -25,6 +25,7 @@ const wchar_t kMetaSection[] = L"store";
 const wchar_t kDeletedSection[] = L"deleted";
 
 enum Kind { kContacts, kCalls, kMessages, kKindCount };
+const unsigned kAllKinds = (1u << kKindCount) - 1;
 const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
 
 // File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
@@ -194,6 +195,9 @@ template <> struct KindOf<VelDevMessage>
     : KindTraits<VelDevMessage, kMessages, &VelDevStoreData::messages, &VelDevStoreData::nextMessageId,
                  &VelDevStoreChanges::messages, &ReadMessage, &WriteMessage> {};
 
+template <class R>
+unsigned KindBit() { return 1u << KindOf<R>::kind; }
+
 typedef std::deque<std::pair<DWORD, DWORD> > Deletions;   // id, process, oldest first
 
 template <class R>
@@ -283,10 +287,10 @@ public:
     KindState<VelDevContact> m_contacts;
     KindState<VelDevCall> m_calls;
     KindState<VelDevMessage> m_messages;
-    bool m_loaded;
+    bool m_loaded[kKindCount];      // a kind is read when first asked for
     bool m_missing;                 // as of the last look at every file
     bool m_tracking;                // listeners are told of changes
-    DWORD m_lastSweep;
+    DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
 
@@ -302,9 +306,12 @@ public:
     bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
 
     // Reading: callers hold m_lock.
-    void Freshen(bool everyFile);
+    // Brings the kinds asked for (bits 1 << Kind) up to date: what the
+    // shared table says changed, and every file when asked or when the last
+    // look at every file is older than kSweepMs.
+    void Freshen(bool everyFile, unsigned kinds = kAllKinds);
     void FreshenChanged();
-    void Sweep();
+    void Sweep(unsigned kinds);
     template <class R> void SweepKind();
     template <class R> void ReloadFile(DWORD n);
     template <class R> bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
@@ -336,8 +343,7 @@ template <> KindState<VelDevCall>& VelDevStoreImpl::State<VelDevCall>() { return
 template <> KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>() { return m_messages; }
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_mapping(0), m_shared(0), m_loaded(false), m_missing(false), m_tracking(false),
-      m_lastSweep(0), m_sequenceSeen(0), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0),
+    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracking(false), m_sequenceSeen(0), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0),
       m_orphaned(0) {
     std::wstring name = ObjectName(folder);
     m_mutex = CreateMutexW(0, FALSE, name.c_str());
@@ -347,6 +353,10 @@ VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
     if (!m_shared) VelDevDebugPrint(L"VelDevStore: no shared change table (%lu); every read looks at the files.\n",
                                     GetLastError());
     memset(m_slotsSeen, 0, sizeof m_slotsSeen);
+    for (int k = 0; k < kKindCount; ++k) {
+        m_loaded[k] = false;
+        m_lastSweep[k] = 0;
+    }
     InitializeCriticalSection(&m_lock);
     InitializeCriticalSection(&m_delivery);
 }
@@ -500,14 +510,27 @@ void VelDevStoreImpl::ReloadFile(DWORD n) {
     KindState<R>& s = State<R>();
     typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
     std::wstring path = PathOf(k, n);
-    Stamp now = StampOf(path);
-    if (known != s.files.end() ? now == known->second.stamp : !now.exists) return;
     std::string bytes;
     FileState<R> fresh;
-    if (!ReadStamped(path, &bytes, &fresh.stamp)) {
+    bool read = false;
+    DWORD error = 0;
+    {
+        // An open file cannot be replaced: a file is opened only while no one
+        // writes, and let go before it is parsed.
+        DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+        Stamp now = StampOf(path);
+        bool same = known != s.files.end() ? now == known->second.stamp : !now.exists;
+        if (!same) {
+            read = ReadStamped(path, &bytes, &fresh.stamp);
+            error = read ? 0 : GetLastError();
+        }
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
+        if (same) return;
+    }
+    if (!read) {
         // Keep what was read before; a store whose folder went away says nothing.
-        if (GetLastError() != ERROR_PATH_NOT_FOUND) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        if (error != ERROR_PATH_NOT_FOUND) {
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
         }
         return;
     }
@@ -520,59 +543,84 @@ template <class R>
 void VelDevStoreImpl::SweepKind() {
     const Kind k = KindOf<R>::kind;
     KindState<R>& s = State<R>();
-    std::set<DWORD> numbers;
-    for (const auto& kv : s.files) numbers.insert(kv.first);
+    std::set<DWORD> listed;
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) return;   // gone: keep what was read
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ParseFileName(k, fd.cFileName, &n)) numbers.insert(n);
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n)) continue;
+            listed.insert(n);
+            // The listing tells size and time of every file at once; only a file
+            // that differs in either is opened.
+            typename std::map<DWORD, FileState<R> >::const_iterator known = s.files.find(n);
+            if (known != s.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
+                fd.nFileSizeLow == known->second.stamp.sizeLow &&
+                CompareFileTime(&fd.ftLastWriteTime, &known->second.stamp.written) == 0) {
+                continue;
+            }
+            ReloadFile<R>(n);
         } while (FindNextFileW(find, &fd));
         FindClose(find);
-    } else if (GetLastError() == ERROR_PATH_NOT_FOUND) {
-        return;   // the folder is gone: keep what was read
     }
-    for (DWORD n : numbers) ReloadFile<R>(n);
+    std::vector<DWORD> gone;
+    for (const auto& kv : s.files) {
+        if (!listed.count(kv.first)) gone.push_back(kv.first);
+    }
+    for (DWORD n : gone) ReloadFile<R>(n);
 }
 
-void VelDevStoreImpl::Sweep() {
-    if (m_shared) {
-        m_sequenceSeen = m_shared->sequence;
-        for (int k = 0; k < kKindCount; ++k) {
+void VelDevStoreImpl::Sweep(unsigned kinds) {
+    const DWORD now = GetTickCount();
+    m_missing = Missing();
+    for (int k = 0; k < kKindCount; ++k) {
+        if (!(kinds & (1u << k))) continue;
+        if (m_shared) {
             for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) m_slotsSeen[k][slot] = m_shared->files[k][slot];
         }
+        m_lastSweep[k] = now;
+        m_loaded[k] = true;
+        if (k == kContacts) SweepKind<VelDevContact>();
+        else if (k == kCalls) SweepKind<VelDevCall>();
+        else SweepKind<VelDevMessage>();
     }
-    m_lastSweep = GetTickCount();
-    m_loaded = true;
-    m_missing = Missing();
-    SweepKind<VelDevContact>();
-    SweepKind<VelDevCall>();
-    SweepKind<VelDevMessage>();
 }
 
-void VelDevStoreImpl::Freshen(bool everyFile) {
-    const bool sweep = everyFile || !m_loaded || !m_shared || GetTickCount() - m_lastSweep >= kSweepMs;
-    if (!sweep && m_shared->sequence == m_sequenceSeen) return;
-    // An open file cannot be replaced: files are looked at only while no one writes.
-    DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
-    if (sweep) Sweep();
-    else FreshenChanged();
+void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds) {
+    const DWORD now = GetTickCount();
+    unsigned sweep = 0;
+    for (int k = 0; k < kKindCount; ++k) {
+        if ((kinds & (1u << k)) && (everyFile || !m_shared || !m_loaded[k] || now - m_lastSweep[k] >= kSweepMs)) {
+            sweep |= 1u << k;
+        }
+    }
+    const bool changed = m_shared && m_shared->sequence != m_sequenceSeen;
+    if (!sweep && !changed) return;
+    bool first = false;
+    for (int k = 0; k < kKindCount; ++k) first = first || ((sweep & (1u << k)) && !m_loaded[k]);
+    // Writers wait while we look (each file is also held on its own while it
+    // is read); a first read of a big store holds them only file by file.
+    DWORD waited = !first && m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    if (changed) FreshenChanged();
+    if (sweep) Sweep(sweep);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
 }
 
+// Kinds not read yet are left for their first look at every file.
 void VelDevStoreImpl::FreshenChanged() {
     LONG sequence = m_shared->sequence;
     if (sequence == m_sequenceSeen) return;
     m_sequenceSeen = sequence;
     for (int k = 0; k < kKindCount; ++k) {
+        if (!m_loaded[k]) continue;
         for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
             LONG v = m_shared->files[k][slot];
             if (v == m_slotsSeen[k][slot]) continue;
             m_slotsSeen[k][slot] = v;
             if (slot == kTrackedFiles) {
-                Sweep();
-                return;
+                Sweep(1u << k);
+                break;
             }
             if (k == kContacts) ReloadFile<VelDevContact>(slot);
             else if (k == kCalls) ReloadFile<VelDevCall>(slot);
@@ -638,7 +686,7 @@ void VelDevStoreImpl::Publish(Kind k, DWORD n) {
 template <class R>
 DWORD VelDevStoreImpl::Add(const R& r) {
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return 0;
-    Freshen(false);
+    Freshen(false, KindBit<R>());
     DWORD id = NextId<R>();
     if (id != kNoMoreIds) {
         ReloadFile<R>(FileFor(id));   // the one file written may have been edited by hand
@@ -671,7 +719,7 @@ DWORD VelDevStoreImpl::Add(const R& r) {
 template <class R>
 bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool (R&)>& change, boost::shared_ptr<const R>* removed) {
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return false;
-    Freshen(false);
+    Freshen(false, KindBit<R>());
     KindState<R>& s = State<R>();
     typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(id);
     if (at != s.all.end()) {
@@ -951,7 +999,7 @@ bool PlainExtension(const std::wstring& extension) {
 template <class R>
 bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out) {
     EnterCriticalSection(&impl->m_lock);
-    impl->Freshen(false);
+    impl->Freshen(false, KindBit<R>());
     bool found = false;
     if (!impl->m_missing) {
         const auto& all = impl->State<R>().all;
@@ -968,7 +1016,7 @@ std::vector<R> AllOf(VelDevStoreImpl* impl) {
     std::vector<R> out;
     if (impl->Missing()) return out;
     EnterCriticalSection(&impl->m_lock);
-    impl->Freshen(true);
+    impl->Freshen(true, KindBit<R>());
     const auto& all = impl->State<R>().all;
     out.reserve(all.size());
     for (const auto& kv : all) out.push_back(*kv.second.record);
@@ -1057,7 +1105,7 @@ std::vector<VelDevCallRef> VelDevStore::CallLog() {
     std::vector<VelDevCallRef> out;
     if (m_impl->Missing()) return out;
     EnterCriticalSection(&m_impl->m_lock);
-    m_impl->Freshen(true);
+    m_impl->Freshen(true, KindBit<VelDevCall>());
     out.reserve(m_impl->m_calls.all.size());
     for (const auto& kv : m_impl->m_calls.all) out.push_back(kv.second.record);
     LeaveCriticalSection(&m_impl->m_lock);

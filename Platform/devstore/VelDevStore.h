@@ -6,8 +6,8 @@
 // Folder: %VEL_DEVICE_STORE%, else VelDevStore::DefaultFolder(). Files, all
 // UTF-8 and human-readable (one section per record, the section name is the
 // record's platform id). Each kind is spread over files by id, so that a
-// change rewrites one small file: ids below 128 live in contacts.ini, ids
-// 128 to 255 in contacts-1.ini, and so on (a record found in another of its
+// change rewrites one small file: ids below 64 live in contacts.ini, ids
+// 64 to 127 in contacts-1.ini, and so on (a record found in another of its
 // kind's files, as in a store written before, stays where it is):
 //   contacts[-n].ini  [<oid>]      fileAs firstName lastName company mobile work home
 //                                  categories picture (a plain file name under pictures\)
@@ -31,7 +31,8 @@
 // mutex derived from the folder; each write first reloads the file it
 // rewrites. Every save bumps a counter of its file in memory shared by the
 // store's processes, so a lookup learns what changed without opening files;
-// edits by hand are seen within a quarter of a second. A damaged record is
+// edits by hand are seen within a quarter of a second (by the folder
+// listing's size and time of each file). Each kind is read when first asked for. A damaged record is
 // skipped with one debug line; the next save keeps the good ones (the damaged
 // file is first kept as <file>.damaged, then .damaged-2, ...).
 // Ids are never reused: the next is past every id any file has named, and
@@ -197,8 +198,8 @@ public:
     bool FindMessage(DWORD id, VelDevMessage* out);
 
     // One read-modify-write of the whole store under its mutex (it copies
-    // every record: for seeding and clearing, not for one change): the latest data is
-    // loaded, handed to change, and when change returns true every record
+    // every record: for seeding and clearing, not for one change): the
+    // latest data is loaded, handed to change, and when change returns true every record
     // that differs afterwards gets a new revision and this process as writer
     // and is saved. False when change declined or the store cannot be written.
     bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
@@ -253,8 +254,8 @@ private:
 
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
-//   store.missing, store.write (every save fails as on a full disk), phone.open, phone.makecall, phone.entry (a call's oid), db.mount, db.open,
-//   poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
+//   store.missing, store.write (every save fails, as on a full disk), phone.open, phone.makecall,
+//   phone.entry (a call's oid), db.mount, db.open, poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
 //   mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.

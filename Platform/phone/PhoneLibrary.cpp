@@ -50,6 +50,17 @@ private:
     CallLog* m_log;
 };
 
+// The store of the configured folder, kept between handles: a log opened
+// again reads what the store already holds instead of loading it anew.
+boost::shared_ptr<VelDevStore> Store() {
+    static boost::shared_ptr<VelDevStore>* kept = new boost::shared_ptr<VelDevStore>();   // never destroyed
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    EnterCriticalSection(&Registry().lock);
+    *kept = store;
+    LeaveCriticalSection(&Registry().lock);
+    return store;
+}
+
 HRESULT FaultResult(const wchar_t* name) {
     HRESULT hr = static_cast<HRESULT>(VelDevFaultValue(name, static_cast<DWORD>(E_FAIL)));
     return FAILED(hr) ? hr : E_FAIL;
@@ -84,7 +95,7 @@ HRESULT WINAPI PhoneOpenCallLog(HANDLE* log) {
     if (!log) return E_POINTER;
     *log = 0;
     if (VelDevFault(L"phone.open")) return FaultResult(L"phone.open");
-    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    boost::shared_ptr<VelDevStore> store = Store();
     if (store->IsMissing()) return E_FAIL;
     CallLog* h = new (std::nothrow) CallLog;
     if (!h) return E_OUTOFMEMORY;
@@ -161,7 +172,7 @@ LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
     if (info->cbSize != sizeof(PhoneMakeCallInfo)) return E_INVALIDARG;
     if (!info->destination || !info->destination[0]) return E_INVALIDARG;
     if (VelDevFault(L"phone.makecall")) return FaultResult(L"phone.makecall");
-    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    boost::shared_ptr<VelDevStore> store = Store();
     wchar_t flags[16];
     _snwprintf(flags, 16, L"%lu", static_cast<unsigned long>(info->dwFlags));
     flags[15] = 0;

@@ -373,3 +373,23 @@ TEST_F(CallLogNotificationTest, AFailedOpenSaysSoOnceAndKeepsTheHandler)
     PumpFor(800);
     EXPECT_TRUE(m_receiver.events.empty());
 }
+
+// Calls logged while the table is read cannot shift the rows it gives:
+// each call of the log as it was at the open, once, newest first.
+TEST_F(CallLogTest, CallsLoggedWhileTheLogIsReadNeitherRepeatNorHideAny)
+{
+    const int kCalls = 5;
+    for (int i = 0; i < kCalls; ++i)
+        AddCall(kCallIncoming, 0, std::to_wstring(i).c_str(), NULL, NULL, 100 - i);
+    VelCallTable table;
+    ASSERT_EQ(kCalls, table.GetCount());
+    std::vector<std::wstring> read;
+    while (VelDataItem* item = table.GetEntry()) {
+        std::unique_ptr<VelCallItem> call(static_cast<VelCallItem*>(item));
+        read.push_back(call->GetNumber());
+        AddCall(kCallMissed, 0, L"new", NULL, NULL, 0);
+        table.Seek(1, VelDataTable::kSeekCurrent);
+    }
+    const std::vector<std::wstring> expected = {L"4", L"3", L"2", L"1", L"0"};
+    EXPECT_EQ(expected, read);
+}

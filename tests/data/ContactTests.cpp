@@ -410,3 +410,33 @@ TEST_F(ContactTest, APictureThatIsNoImageGivesNoPicture)
     EXPECT_EQ(L"Ann", item->GetDisplayNameText());
     EXPECT_EQ(L"+1", item->GetPrimaryNumberText());
 }
+
+// Contacts added while the table is read, ahead of the rest in the
+// collection's order, cannot make a row repeat or go missing.
+TEST_F(ContactTest, ContactsAddedWhileTheTableIsReadNeitherRepeatNorHideAny)
+{
+    const std::vector<std::wstring> names = {L"Bo", L"Cy", L"Di", L"Ed"};
+    for (const std::wstring& n : names)
+        Add(n.c_str(), L"", L"", L"", L"", L"", L"", L"");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    VelContactTable table;
+    ASSERT_EQ(4, table.GetCount());
+    std::vector<std::wstring> read;
+    int added = 0;
+    // Bounded: a walk that repeats rows would never end.
+    while (read.size() <= names.size()) {
+        VelDataItem* item = table.GetEntry();
+        if (!item)
+            break;
+        std::unique_ptr<VelContactItem> contact(static_cast<VelContactItem*>(item));
+        read.push_back(contact->GetDisplayNameText());
+        Add((L"A" + std::to_wstring(added++)).c_str(), L"", L"", L"", L"", L"", L"", L"");
+        // Until the session's live collection lists the newcomer first.
+        ASSERT_TRUE(PumpUntil([&] {
+            int count = 0;
+            return SUCCEEDED(GetPoomContacts()->get_Count(&count)) && count == 4 + added;
+        }));
+        table.Seek(1, VelDataTable::kSeekCurrent);
+    }
+    EXPECT_EQ(names, read);
+}

@@ -670,3 +670,27 @@ TEST(MapiLibrary, LogonNeedsInitialisationAndHonoursFaultSwitches) {
 }
 
 }  // namespace
+
+namespace {
+
+// A read flag the store cannot keep is reported as not written.
+TEST_F(MapiTest, AFlagWriteTheStoreCannotKeepFails) {
+    DWORD id = AddMessage(kDevSmsInbox, L"unread", 5, true, 0);
+    OpenStore(L"SMS");
+    Ref<ICeMessage> message;
+    ASSERT_TRUE(OpenMessage(IdOf(id), message.out()));
+    MapiPropValue write = {};
+    write.ulPropTag = kMapiTagMessageFlags;
+    write.Value.ul = kMapiMessageRead;
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
+    EXPECT_TRUE(FAILED(message->SetProps(1, &write, nullptr)));
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, nullptr);
+    VelDevMessage stored;
+    ASSERT_TRUE(TestStore()->FindMessage(id, &stored));
+    EXPECT_FALSE(stored.IsRead());
+    MapiPropValue v;
+    ASSERT_TRUE(ReadProp(message.p, kMapiTagMessageFlags, &v));
+    EXPECT_EQ(0u, v.Value.ul & kMapiMessageRead) << "the message does not claim what was not kept";
+}
+
+}  // namespace

@@ -323,3 +323,36 @@ TEST_F(CrossProcessTest, MessagesAreReceivedMovedMarkedAndDeleted) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lookup answers from memory, yet what another process saved is there
+// the moment it has been saved.
+TEST_F(CrossProcessTest, ALookupSeesAChangeByAnotherProcessAtOnce) {
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    DWORD id = store->AddContact(VelDevContact());
+    VelDevContact c;
+    ASSERT_TRUE(store->FindContact(id, &c));
+    ASSERT_EQ(0, RunKlDevice(L"contact change " + std::to_wstring(id) + L" --company Acme"));
+    ASSERT_TRUE(store->FindContact(id, &c));
+    EXPECT_EQ(L"Acme", c.company);
+    ASSERT_EQ(0, RunKlDevice(L"contact delete " + std::to_wstring(id)));
+    EXPECT_FALSE(store->FindContact(id, &c));
+}
+
+// kldevice on a full store says the store refused and hands out no id.
+TEST_F(CrossProcessTest, KlDeviceReportsAnAddTheStoreCouldNotSave) {
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
+    EXPECT_EQ(1, RunKlDevice(L"contact add --first Ann"));
+    EXPECT_EQ(1, RunKlDevice(L"call missed \"+1 555 0100\""));
+    EXPECT_EQ(1, RunKlDevice(L"sms receive \"+1 555 0100\" hello"));
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
+    VelDevStoreData d = VelDevStore::Open()->Snapshot();
+    EXPECT_TRUE(d.contacts.empty());
+    EXPECT_TRUE(d.calls.empty());
+    EXPECT_TRUE(d.messages.empty());
+    ASSERT_EQ(0, RunKlDevice(L"contact add --first Bo"));
+    EXPECT_EQ(1u, VelDevStore::Open()->Contacts().at(0).id) << "the refused add took no id";
+}
+
+}  // namespace

@@ -361,3 +361,191 @@ TEST(DevStoreText, TimesRoundTripAndMalformedOnesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+typedef TempStoreTest DevStoreHostileTest;
+
+std::string ContactWithPicture(const std::string& picture) {
+    return "[store]\nnextId = 3\n[1]\nfirstName = Ann\npicture = " + picture + "\nwriter = 1\nrevision = 1\n"
+           "[2]\nfirstName = Bo\nwriter = 1\nrevision = 1\n";
+}
+
+// A name that could open a device, a folder or a file elsewhere costs the
+// contact its picture, never the contact.
+TEST_F(DevStoreHostileTest, APictureNameThatIsNoPlainFileNameLosesThePictureNotTheContact) {
+    const char* const bad[] = {"COM1", "AUX.png", "com9.jpg", "nul", "LPT1.gif", "CON .png", "conin$", "..", ".",
+                               "..\\\\settings.ini", "../x.png", "C:x.png", "sub/x.png", "x.png.", "a\x01" "b.png"};
+    for (const char* name : bad) {
+        SCOPED_TRACE(name);
+        WriteBytes(L"contacts.ini", ContactWithPicture(name));
+        boost::shared_ptr<VelDevStore> store = VelDevStore::OpenAt(m_folder);
+        VelDevContact ann;
+        ASSERT_TRUE(store->FindContact(1, &ann));
+        EXPECT_EQ(L"Ann", ann.firstName);
+        EXPECT_EQ(L"", ann.picture);
+        EXPECT_EQ(L"", store->PicturePath(ann));
+        std::string bytes;
+        EXPECT_FALSE(store->ReadContactPicture(1, &bytes));
+        EXPECT_TRUE(store->FindContact(2, 0));
+        EXPECT_TRUE(DebugSays(L"picture name refused"));
+        // The next save keeps the file as it was, since something of it was dropped.
+        ASSERT_NE(0u, store->AddContact(VelDevContact()));
+        EXPECT_NE(std::string::npos, ReadBytes(L"contacts.ini.damaged").find(name));
+        DeleteFileW(File(L"contacts.ini.damaged").c_str());
+    }
+    WriteBytes(L"contacts.ini", ContactWithPicture("1-2.png"));
+    VelDevContact ann;
+    ASSERT_TRUE(VelDevStore::OpenAt(m_folder)->FindContact(1, &ann));
+    EXPECT_EQ(L"1-2.png", ann.picture) << "a plain name stays";
+}
+
+TEST_F(DevStoreHostileTest, APictureIsReadOnlyUpToItsLimitAndNamedOnlyWithAPlainExtension) {
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    DWORD id = store->AddContact(VelDevContact());
+    EXPECT_FALSE(store->SetContactPicture(id, "x", L"png\\..\\..\\x"));
+    EXPECT_FALSE(store->SetContactPicture(id, "x", L"p:ng"));
+    ASSERT_TRUE(store->SetContactPicture(id, "small", L"png"));
+    VelDevContact c;
+    ASSERT_TRUE(store->FindContact(id, &c));
+    const size_t kLimit = 4 * 1024 * 1024;
+    HANDLE f = CreateFileW(store->PicturePath(c).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    LARGE_INTEGER end;
+    end.QuadPart = kLimit + 1;
+    SetFilePointerEx(f, end, 0, FILE_BEGIN);
+    SetEndOfFile(f);
+    CloseHandle(f);
+    std::string bytes = "left over";
+    EXPECT_FALSE(store->ReadContactPicture(id, &bytes)) << "a junk file past the limit is not read at all";
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(store->SetContactPicture(id, std::string(kLimit + 1, 'x'), L"png"));
+}
+
+// A full or read-only store: nothing is added, no id is promised, and the
+// next add that is saved gets the id the refused one would have had.
+TEST_F(DevStoreHostileTest, AnAddWhoseSaveFailsFailsAndHandsOutNoId) {
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    ASSERT_EQ(1u, store->AddContact(VelDevContact()));
+    ASSERT_EQ(1u, store->AddCall(MakeCall(kDevCallIncoming, L"1", 0, 1)));
+    ASSERT_EQ(1u, store->AddMessage(VelDevMessage()));
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
+    EXPECT_EQ(0u, store->AddContact(VelDevContact()));
+    EXPECT_EQ(0u, store->AddCall(MakeCall(kDevCallIncoming, L"2", 0, 1)));
+    EXPECT_EQ(0u, store->AddMessage(VelDevMessage()));
+    VelDevContact changed;
+    ASSERT_TRUE(store->FindContact(1, &changed));
+    changed.company = L"Acme";
+    EXPECT_FALSE(store->UpdateContact(changed));
+    EXPECT_FALSE(store->DeleteCall(1));
+    EXPECT_TRUE(DebugSays(L"cannot be written"));
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
+    VelDevStoreData d = VelDevStore::OpenAt(m_folder)->Snapshot();
+    EXPECT_EQ(1u, d.contacts.size());
+    EXPECT_EQ(L"", d.contacts[1].company);
+    EXPECT_EQ(1u, d.calls.size());
+    EXPECT_EQ(1u, d.messages.size());
+    EXPECT_EQ(2u, store->AddContact(VelDevContact()));
+}
+
+struct IdCase {
+    const char* what;
+    const char* file;
+    DWORD next;   // the id the next add gets, 0 when it is refused
+};
+
+void PrintTo(const IdCase& c, std::ostream* os) { *os << c.what; }
+
+class DevStoreIdTest : public TempStoreTest, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(DevStoreIdTest, TheNextIdIsPastEveryIdSeenAndNeverWraps) {
+    WriteBytes(L"messages.ini", GetParam().file);
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    EXPECT_EQ(GetParam().next, store->AddMessage(VelDevMessage())) << GetParam().what;
+    EXPECT_TRUE(store->FindMessage(1, 0)) << "the good record stays readable: " << GetParam().what;
+    if (GetParam().next == 0) EXPECT_TRUE(DebugSays(L"every id has been given out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, DevStoreIdTest,
+    ::testing::Values(
+        IdCase{"a damaged [store] and a deleted id", "[store]\nnext id\n[1]\ntext = a\nrevision = 1\n[deleted]\n9 = 5\n", 10},
+        IdCase{"a damaged record", "[1]\ntext = a\nrevision = 1\n[40]\ntext = cut sh", 41},
+        IdCase{"the last id in use", "[1]\ntext = a\nrevision = 1\n[4294967294]\ntext = b\nrevision = 1\n", 0},
+        IdCase{"nextId at the end", "[store]\nnextId = 4294967295\n[1]\ntext = a\nrevision = 1\n", 0},
+        IdCase{"an id past the last", "[1]\ntext = a\nrevision = 1\n[4294967295]\ntext = b\nrevision = 1\n", 0}),
+    [](const ::testing::TestParamInfo<IdCase>& info) { return "case" + std::to_string(info.index); });
+
+TEST_F(DevStoreHostileTest, EveryDamagedCopyIsKept) {
+    const std::string first = "[1]\ntext = a\nrevision = 1\n[2]\ntext = first damage\n";
+    const std::string second = "[1]\ntext = a\nrevision = 1\n[3]\ntext = second damage\n";
+    WriteBytes(L"messages.ini", first);
+    ASSERT_NE(0u, VelDevStore::Open()->AddMessage(VelDevMessage()));
+    WriteBytes(L"messages.ini", second);
+    ASSERT_NE(0u, VelDevStore::Open()->AddMessage(VelDevMessage()));
+    EXPECT_EQ(first, ReadBytes(L"messages.ini.damaged"));
+    EXPECT_EQ(second, ReadBytes(L"messages.ini.damaged-2"));
+}
+
+// What one process writes, another reads back the same, whatever UTF-16 the
+// text holds; and the file stays valid UTF-8.
+TEST_F(DevStoreHostileTest, LoneSurrogatesAndNulsReadBackAsWritten) {
+    const std::wstring values[] = {std::wstring(L"a\xD800z"), std::wstring(L"\xDC00"), std::wstring(L"x\0y", 3),
+                                   std::wstring(L"\xD83D\xDE00 pair"), std::wstring(L"\xD83D"),
+                                   std::wstring(L"\\u0041 and \\0 as typed"), std::wstring(L"\xDBFF\xDBFF\xDFFF")};
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    std::vector<DWORD> ids;
+    for (const std::wstring& v : values) {
+        VelDevMessage m;
+        m.text = v;
+        m.senderName = v + v;
+        ids.push_back(store->AddMessage(m));
+    }
+    std::string bytes = ReadBytes(L"messages.ini");
+    EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0), 0);
+    EXPECT_EQ(std::string::npos, bytes.find('\0'));
+    store.reset();
+    boost::shared_ptr<VelDevStore> other = VelDevStore::OpenAt(m_folder);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        VelDevMessage m;
+        ASSERT_TRUE(other->FindMessage(ids[i], &m)) << i;
+        EXPECT_TRUE(m.text == values[i]) << i;
+        EXPECT_TRUE(m.senderName == values[i] + values[i]) << i;
+    }
+}
+
+// Each change rewrites only the file of its record; a store written before
+// with every record in one file is read and changed where it stands.
+TEST_F(DevStoreHostileTest, AChangeRewritesOnlyTheFileOfItsRecord) {
+    std::string old = "[store]\nnextId = 301\n";
+    for (int id = 1; id <= 300; ++id) old += "[" + std::to_string(id) + "]\nfirstName = N" + std::to_string(id) + "\nrevision = 1\n";
+    WriteBytes(L"contacts.ini", old);
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    EXPECT_EQ(300u, store->Contacts().size());
+    ASSERT_TRUE(store->ChangeContact(250, [](VelDevContact& c) { c.company = L"Acme"; return true; }));
+    EXPECT_NE(std::string::npos, ReadBytes(L"contacts.ini").find("Acme"));
+    DWORD added = store->AddContact(VelDevContact());
+    EXPECT_EQ(301u, added);
+    const std::string before = ReadBytes(L"contacts.ini");
+    ASSERT_TRUE(store->ChangeContact(added, [](VelDevContact& c) { c.company = L"New"; return true; }));
+    EXPECT_EQ(before, ReadBytes(L"contacts.ini")) << "a change of another file's record leaves it alone";
+    std::vector<std::wstring> others;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(File(L"contacts-*.ini").c_str(), &fd);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do others.push_back(fd.cFileName);
+    while (FindNextFileW(find, &fd));
+    FindClose(find);
+    ASSERT_EQ(1u, others.size()) << "the new record went to a file of its own";
+    const std::string theirs = ReadBytes(others[0]);
+    EXPECT_NE(std::string::npos, theirs.find("New"));
+    EXPECT_EQ(std::string::npos, theirs.find("[250]"));
+    store.reset();
+    VelDevStoreData d = VelDevStore::OpenAt(m_folder)->Snapshot();
+    EXPECT_EQ(301u, d.contacts.size());
+    EXPECT_EQ(L"Acme", d.contacts[250].company);
+    EXPECT_EQ(L"New", d.contacts[added].company);
+    EXPECT_EQ(302u, VelDevStore::OpenAt(m_folder)->AddContact(VelDevContact()));
+}
+
+}  // namespace

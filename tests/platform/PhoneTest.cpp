@@ -252,3 +252,44 @@ TEST_F(PhoneTest, TheFiveOperationsAreReachedByOrdinalOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Calls logged while a handle is read, from this process and another, cannot
+// shift its records: it reads the log as it was when opened, each call once.
+TEST_F(PhoneTest, AnOpenHandleReadsTheLogAsItWasWhenOpened) {
+    boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
+    const int kCalls = 6;
+    for (int i = 0; i < kCalls; ++i) store->AddCall(MakeCall(kDevCallIncoming, std::to_wstring(i).c_str(), 0, 100 - i));
+    CallTable t;
+    ASSERT_EQ(static_cast<DWORD>(kCalls), t.count);
+    std::vector<std::wstring> read;
+    for (DWORD cursor = 0; cursor < t.count; ++cursor) {
+        CallLogEntry e;
+        ASSERT_EQ(S_OK, t.Get(cursor, &e)) << cursor;
+        read.push_back(e.number);
+        FreeStrings(e);
+        // A newer call arrives after every read: it would push the rest one place on.
+        store->AddCall(MakeCall(kDevCallMissed, L"new", 0, 0));
+        if (cursor == 2) ASSERT_EQ(0, RunKlDevice(L"call incoming \"+1 555 0100\""));
+    }
+    std::vector<std::wstring> expected;
+    for (int i = kCalls - 1; i >= 0; --i) expected.push_back(std::to_wstring(i));
+    EXPECT_EQ(expected, read);
+    DWORD last = 0;
+    EXPECT_EQ(S_OK, PhoneSeekCallLog(t.log, kCallLogSeekEnd, 0, &last));
+    EXPECT_EQ(static_cast<DWORD>(kCalls - 1), last);
+    CallTable later;
+    EXPECT_EQ(static_cast<DWORD>(2 * kCalls + 1), later.count) << "a handle opened later sees them all";
+}
+
+// On a full store the call that cannot be logged is not reported as placed.
+TEST_F(PhoneTest, PlacingACallThatCannotBeLoggedFails) {
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
+    PhoneMakeCallInfo info = CallInfo(L"+1 555 0142", L"Ann Lee");
+    EXPECT_TRUE(PhoneMakeCall(&info) < 0);
+    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
+    EXPECT_TRUE(VelDevStore::Open()->CallsNewestFirst().empty());
+}
+
+}  // namespace

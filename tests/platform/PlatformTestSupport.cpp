@@ -44,6 +44,8 @@ void TempStoreTest::SetUp() {
     _snwprintf(name, 64, L"velstore-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
     name[63] = 0;
     m_folder = std::wstring(temp) + name;
+    // Process ids come round again: a folder a killed run left behind starts empty.
+    RemoveTree(m_folder);
     CreateDirectoryW(m_folder.c_str(), 0);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
@@ -94,8 +96,10 @@ bool TempStoreTest::DebugSays(const std::wstring& part) const {
     return false;
 }
 
-HANDLE StartKlDevice(const std::wstring& arguments) {
-    std::wstring exe = TestOutFolder() + L"\\kldevice.exe";
+HANDLE StartKlDevice(const std::wstring& arguments) { return StartOutProgram(L"kldevice.exe", arguments); }
+
+HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring exe = TestOutFolder() + L"\\" + program;
     std::wstring line = L"\"" + exe + L"\" " + arguments;
     std::vector<wchar_t> buf(line.begin(), line.end());
     buf.push_back(0);

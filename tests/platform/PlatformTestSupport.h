@@ -28,6 +28,8 @@ protected:
 int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs = 30000);
 // Starts it without waiting; the caller waits and closes the handle.
 HANDLE StartKlDevice(const std::wstring& arguments);
+// The same for another program of build/out.
+HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments);
 
 // Polls until pred holds or the time is up.
 template <class Pred>

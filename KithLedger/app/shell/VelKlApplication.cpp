@@ -52,7 +52,6 @@
 namespace {
 
 const wchar_t kApplicationName[] = L"Velmora KL";
-const wchar_t kDefaultLanguage[] = L"English";
 const wchar_t kDefaultTheme[] = L"Silver";
 const wchar_t kPhoneStateKey[] = L"System\\State\\Phone";
 const wchar_t kMissedCallValue[] = L"Missed Call Count";
@@ -69,7 +68,7 @@ const int kMenuMessageSelected = 1;
 const int kMenuClearSelection = 3;
 const int kMenuMarkAllRead = 0;
 
-void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
+void Log(const wchar_t* text) { NKDbgPrintfW(L"%ls", text); }
 
 DWORD WINAPI DataThreadEntry(LPVOID parameter)
 {
@@ -151,6 +150,7 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_currentTab(1),
       m_idleResetDone(false),
       m_languageLoaded(false),
+      m_loadedOnce(false),
       m_contactListView(nullptr),
       m_unreadBeforeLoad(0),
       m_mainWindow(nullptr)
@@ -191,14 +191,8 @@ int VelKlApplication::OnExit(const VelEventArgs* args)
 
 void VelKlApplication::LoadConfiguredLanguage()
 {
-    std::wstring language;
-    const VelConfigResult read =
-        ReadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, &language);
-    m_languageLoaded = read == VelConfigResult::kRead && m_startup.loadLanguage(language);
-    if (!m_languageLoaded) {
-        Log(L"VelKlApplication::Init: the configured language did not load; English is used.\n");
-        m_languageLoaded = m_startup.loadLanguage(kDefaultLanguage);
-    }
+    m_languageLoaded =
+        ::LoadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, m_startup.loadLanguage);
 }
 
 int VelKlApplication::Init(const VelEventArgs* args)
@@ -251,9 +245,9 @@ int VelKlApplication::Init(const VelEventArgs* args)
     if (m_mainWindow) {
         m_mainWindow->Created += VelBind(this, &VelKlApplication::OnCreated);
         m_mainWindow->CloseRequested += VelBind(this, &VelKlApplication::StopDataThread);
-        m_mainWindow->Destroying += VelBind(this, &VelKlApplication::OnWindowDestroying);
         m_mainWindow->Open();
         SetMainWindow(m_mainWindow);
+
     }
     m_currentTab = 1;
 
@@ -277,12 +271,35 @@ int VelKlApplication::Init(const VelEventArgs* args)
 
 void VelKlApplication::OnCreated(VelObject*, const VelCreateEventArgs*) {}
 
-void VelKlApplication::OnWindowDestroying(VelObject* sender, const VelObjectDestroyEventArgs*)
+int VelKlApplication::OnMainWindowShown(const VelControlEventArgs* args)
 {
-    if (sender == m_mainWindow) {
+    // The run loop has painted the window (UpdateWindow) before it says so.
+    LogStartupMilestone(L"first frame");
+    return VelApplication::OnMainWindowShown(args);
+}
+
+void VelKlApplication::LogStartupMilestone(const wchar_t* what)
+{
+    FILETIME created, exited, kernel, user, now;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return;
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG start = (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const ULONGLONG end = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    wchar_t line[128];
+    _snwprintf(line, 127, L"VelKlApplication: %ls %llu ms after the process started.\n", what,
+               (end - start) / 10000ULL);
+    line[127] = 0;
+    Log(line);
+}
+
+void VelKlApplication::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)
+{
+    if (args && args->object == m_mainWindow) {
         m_mainWindow = nullptr;
         m_contactListView = nullptr;
     }
+    VelApplication::OnChildDestroyed(sender, args);
 }
 
 void VelKlApplication::Wire()
@@ -570,8 +587,14 @@ void VelKlApplication::LoadStep()
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
-    if (m_pending.empty() && m_loaderTimer)
-        m_loaderTimer->Stop();
+    if (m_pending.empty()) {
+        if (m_loaderTimer)
+            m_loaderTimer->Stop();
+        if (!m_loadedOnce) {
+            m_loadedOnce = true;
+            LogStartupMilestone(L"all lists loaded");
+        }
+    }
 }
 
 namespace {

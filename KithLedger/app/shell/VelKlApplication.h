@@ -76,7 +76,10 @@ public:
     int Run();
     int OnStarted(const VelEventArgs* args) override;
     int OnExit(const VelEventArgs* args) override;
+    int OnMainWindowShown(const VelControlEventArgs* args) override;
     int OnUserMessage(const VelUserMessageEventArgs* args) override;
+    // The main window deletes itself when closed.
+    void OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args) override;
     using VelObject::OnTimer;
     void OnTimer(VelObject* sender, const VelTimerEventArgs* args);
 
@@ -162,7 +165,8 @@ private:
     bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
     void AddSmsRow(VelMapiMessage* message);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
-    void OnWindowDestroying(VelObject* sender, const VelObjectDestroyEventArgs* args);
+    // One debug line with the milliseconds since the process started.
+    static void LogStartupMilestone(const wchar_t* what);
 
     VelKlStartup m_startup;
     VelDataThreadContext* m_context;
@@ -183,6 +187,7 @@ private:
     int m_currentTab;
     bool m_idleResetDone;
     bool m_languageLoaded;
+    bool m_loadedOnce;
     VelContactListView* m_contactListView;
     int32_t m_unreadBeforeLoad;
     std::list<VelPendingLoad> m_pending;

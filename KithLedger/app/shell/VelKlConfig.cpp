@@ -95,3 +95,12 @@ VelConfigResult ReadConfiguredLanguage(const std::wstring& path, std::wstring* l
 }
 
 std::wstring GetConfigPath() { return GetModuleDirectory() + L"config.ini"; }
+
+bool LoadConfiguredLanguage(const std::wstring& path, const std::function<bool(const std::wstring& name)>& load)
+{
+    std::wstring language;
+    if (ReadConfiguredLanguage(path, &language) == VelConfigResult::kRead && load(language))
+        return true;
+    ::OutputDebugStringW(L"VelKlApplication::Init: the configured language did not load; English is used.\n");
+    return load(kDefaultLanguage);
+}

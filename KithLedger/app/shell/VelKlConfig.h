@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 // The size read of "config.ini": a language name never needs more, and a
@@ -14,3 +15,7 @@ VelConfigResult ReadConfiguredLanguage(const std::wstring& path, std::wstring* l
 
 // "config.ini" beside the program.
 std::wstring GetConfigPath();
+
+// Loads the language the file names, else "English"; true when one loaded.
+// A missing or malformed file, or a name that does not load, ends in English.
+bool LoadConfiguredLanguage(const std::wstring& path, const std::function<bool(const std::wstring& name)>& load);

@@ -109,7 +109,9 @@ class Device:
             for line in f:
                 line = line.strip()
                 if line.startswith("[") and line.endswith("]"):
-                    current = records.setdefault(line[1:-1], {})
+                    # Records are named by their ids; other sections hold the store's own counters.
+                    name = line[1:-1]
+                    current = records.setdefault(name, {}) if name.isdigit() else None
                 elif current is not None and "=" in line:
                     key, value = line.split("=", 1)
                     current[key.strip()] = value.strip()
@@ -137,11 +139,11 @@ class Device:
 class Frame:
     """One grab of the program's desktop: pixels as (r, g, b)."""
 
-    def __init__(self, width, height, data, stride):
-        self.width, self.height, self.data, self.stride = width, height, data, stride
+    def __init__(self, width, height, data, stride, step=4):
+        self.width, self.height, self.data, self.stride, self.step = width, height, data, stride, step
 
     def __call__(self, x, y):
-        i = y * self.stride + x * 4
+        i = y * self.stride + x * self.step
         b, g, r = self.data[i], self.data[i + 1], self.data[i + 2]
         return r, g, b
 
@@ -221,8 +223,9 @@ class Program:
         start = time.monotonic()
         window = find_window(WINDOW_NAME)
         if window:
+            xdotool("windowactivate", "--sync", window)
             xdotool("windowfocus", "--sync", window)
-            xdotool("key", "--window", window, "alt+F4")
+            xdotool("key", "--clearmodifiers", "alt+F4")
         try:
             code = self.process.wait(timeout)
         except subprocess.TimeoutExpired:
@@ -265,10 +268,10 @@ class Program:
             raise Failure("the desktop could not be grabbed")
         header = struct.unpack(">25I", raw[:100])
         size, width, height, bpp, stride, ncolors = header[0], header[4], header[5], header[11], header[12], header[19]
-        if bpp != 32:
-            raise Failure("a %d-bit screen; the tests read 32-bit pixels" % bpp)
+        if bpp not in (24, 32):
+            raise Failure("a %d-bit screen; the tests read 24 and 32-bit pixels" % bpp)
         start = size + ncolors * 12
-        return Frame(width, height, raw[start:start + stride * height], stride)
+        return Frame(width, height, raw[start:start + stride * height], stride, bpp // 8)
 
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)

@@ -59,10 +59,11 @@ const REGSAM kKeyRead = 0x20019;
 const REGSAM kKeyWrite = 0x20006;
 const DWORD kRegistryValueChanges = 4;
 const DWORD kWakeOnAnyInput = 0x7F;
-const int kCallsTabId = 2;
-const int kMessagesTabId = 3;
-const int kFavoritesTabId = 0;
-const int kContactsTabId = 1;
+const int kFavoritesTabId = VelMainView::kFavoritesPageId;
+const int kContactsTabId = VelMainView::kContactsPageId;
+const int kCallsTabId = VelMainView::kCallsPageId;
+const int kMessagesTabId = VelMainView::kSmsPageId;
+// The list menu's rows; the separator counts as one.
 const int kMenuNewMessage = 0;
 const int kMenuMessageSelected = 1;
 const int kMenuClearSelection = 3;
@@ -139,8 +140,6 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_context(nullptr),
       m_thread(nullptr),
       m_threadId(0xFFFFFFFF),
-      m_dataReady(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_wired(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_clockTimer(nullptr),
       m_loaderTimer(nullptr),
       m_closing(false),
@@ -171,8 +170,6 @@ VelKlApplication::~VelKlApplication()
     delete m_clockTimer;
     delete m_loaderTimer;
     DrainDataRequests();
-    ::CloseHandle(m_dataReady);
-    ::CloseHandle(m_wired);
 }
 
 const wchar_t* VelKlApplication::GetClassName() const { return L"VelKlApplication"; }
@@ -211,7 +208,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
         return 0;
     }
     // The first loads read the stores the data thread opens.
-    const HANDLE started[] = {m_dataReady, m_thread};
+    const HANDLE started[] = {m_dataReady.Get(), m_thread};
     ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
 
     LoadTheme(m_startup.themeName);
@@ -252,7 +249,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_currentTab = 1;
 
     Wire();
-    ::SetEvent(m_wired);
+    ::SetEvent(m_wired.Get());
 
     TimerElapsed += VelBind(this, &VelKlApplication::OnTimer);
     m_clockTimer = new VelTimer(kClockMs, this, nullptr, std::string());
@@ -381,7 +378,7 @@ void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
     if (!m_thread)
         return;
     // Let a thread still waiting for its slots go on to its end.
-    ::SetEvent(m_wired);
+    ::SetEvent(m_wired.Get());
     if (::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0))
         ::WaitForSingleObject(m_thread, INFINITE);
     else if (::WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
@@ -464,6 +461,10 @@ VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgre
         list->RemoveAllGroups();
         list->EndLoading();
     }
+    {
+        VelScopedLock lock(&m_liveLock);
+        m_liveContacts.clear();
+    }
     VelDataTable* table = CreateDataTable(kContactsTable);
     if (table && progress) {
         progress->SetRange(ProgressRange(table->GetCount(), false));
@@ -501,6 +502,10 @@ VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progr
         list->BeginLoading();
         view->ClearList();
         list->EndLoading();
+    }
+    {
+        VelScopedLock lock(&m_liveLock);
+        m_liveSms.clear();
     }
     VelDataTable* table = CreateDataTable(kMessagesTable);
     m_unreadBeforeLoad = m_unreadSmsCount;
@@ -638,6 +643,12 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
         }
         entry.release();
         const bool favorite = contact->GetFavorite();
+        if (TakeLiveContact(contact->GetId())) {
+            // Listed already by its creation's notification.
+            delete contact;
+            Advance(load.table, load.progress);
+            continue;
+        }
         if (contacts)
             contacts->AddItem(new VelContactListViewItem(contact));
         else
@@ -697,6 +708,11 @@ bool VelKlApplication::SmsStep(VelPendingLoad& load)
             break;
         }
         entry.release();
+        if (TakeLiveSms(message->GetEntryId())) {
+            delete message;
+            Advance(load.table, load.progress);
+            continue;
+        }
         if (message->IsUnread())
             TrackUnread(message->GetEntryId(), true);
         if (list)
@@ -726,10 +742,28 @@ bool VelKlApplication::TrackUnread(const VelEntryId& entryId, bool unread)
     return changed;
 }
 
-bool VelKlApplication::IsTrackedUnread(const VelEntryId& entryId)
+void VelKlApplication::NoteLiveContact(int32_t id)
 {
-    VelScopedLock lock(&m_unreadLock);
-    return m_unreadIds.count(entryId) != 0;
+    VelScopedLock lock(&m_liveLock);
+    m_liveContacts.insert(id);
+}
+
+void VelKlApplication::NoteLiveSms(const VelEntryId& entryId)
+{
+    VelScopedLock lock(&m_liveLock);
+    m_liveSms.insert(entryId);
+}
+
+bool VelKlApplication::TakeLiveContact(int32_t id)
+{
+    VelScopedLock lock(&m_liveLock);
+    return m_liveContacts.erase(id) != 0;
+}
+
+bool VelKlApplication::TakeLiveSms(const VelEntryId& entryId)
+{
+    VelScopedLock lock(&m_liveLock);
+    return m_liveSms.erase(entryId) != 0;
 }
 
 void VelKlApplication::PostCountChanged(int request)
@@ -929,6 +963,7 @@ void VelKlApplication::OnContactCreated(int32_t id)
         if (!contacts->FindItem(FindContactItemId(id))) {
             contacts->AddItem(new VelContactListViewItem(item));
             item = nullptr;
+            NoteLiveContact(id);
         }
     }
     delete item;
@@ -1012,6 +1047,7 @@ void VelKlApplication::AddSmsRow(VelMapiMessage* message)
             return;
         }
         list->AddItem(row);
+        NoteLiveSms(item->GetEntryId());
     }
     if (unread && TrackUnread(item->GetEntryId(), true))
         PostCountChanged(kRequestUnreadSms);
@@ -1154,9 +1190,9 @@ DWORD VelKlApplication::DataThreadMain()
 {
     m_context = new VelDataThreadContext{nullptr};
     CreateDataThreadContext(m_context);
-    ::SetEvent(m_dataReady);
+    ::SetEvent(m_dataReady.Get());
     // No notification is delivered before the slots are connected.
-    ::WaitForSingleObject(m_wired, INFINITE);
+    ::WaitForSingleObject(m_wired.Get(), INFINITE);
 
     HANDLE change = INVALID_HANDLE_VALUE;
     HKEY key = nullptr;

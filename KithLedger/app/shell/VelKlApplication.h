@@ -158,7 +158,12 @@ private:
     void SetMissedCallCount(DWORD count);
     // True when the message's entry in the unread set changed.
     bool TrackUnread(const std::vector<BYTE>& entryId, bool unread);
-    bool IsTrackedUnread(const std::vector<BYTE>& entryId);
+    // Rows the handlers added while a load may still yield them: the load
+    // passes over these.
+    void NoteLiveContact(int32_t id);
+    void NoteLiveSms(const std::vector<BYTE>& entryId);
+    bool TakeLiveContact(int32_t id);
+    bool TakeLiveSms(const std::vector<BYTE>& entryId);
     // The counts' signals run on the UI thread, whichever thread changed them.
     void PostCountChanged(int request);
     VelListView* ListOf(VelKlView* view) const;
@@ -168,16 +173,33 @@ private:
     // One debug line with the milliseconds since the process started.
     static void LogStartupMilestone(const wchar_t* what);
 
+    // An event handle, closed with its owner.
+    class OwnedEvent {
+    public:
+        OwnedEvent() : m_handle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+        ~OwnedEvent()
+        {
+            if (m_handle)
+                ::CloseHandle(m_handle);
+        }
+        OwnedEvent(const OwnedEvent&) = delete;
+        OwnedEvent& operator=(const OwnedEvent&) = delete;
+        HANDLE Get() const { return m_handle; }
+
+    private:
+        HANDLE m_handle;
+    };
+
     VelKlStartup m_startup;
     VelDataThreadContext* m_context;
     HANDLE m_thread;
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
     // them only after that.
-    HANDLE m_dataReady;
+    OwnedEvent m_dataReady;
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
-    HANDLE m_wired;
+    OwnedEvent m_wired;
     VelTimer* m_clockTimer;
     VelTimer* m_loaderTimer;
     std::atomic<bool> m_closing;
@@ -200,4 +222,7 @@ private:
     // seen twice or a change seen by two threads cannot skew it.
     std::set<std::vector<BYTE>> m_unreadIds;
     VelCriticalSection m_unreadLock;
+    std::set<int32_t> m_liveContacts;
+    std::set<std::vector<BYTE>> m_liveSms;
+    VelCriticalSection m_liveLock;
 };

@@ -33,7 +33,7 @@ vel_session_start
 kldevice=$VEL_BUILD_DIR/out/kldevice.exe
 # "seed" writes the demo set into an empty store only: later runs keep what
 # the last one left.
-vel_wine "$kldevice" seed </dev/null | sed 's/^/run: /'
+vel_wine "$kldevice" seed </dev/null | sed 's/^/run: /' || true
 
 shot=$VEL_BUILD_DIR/screenshots/run-$VEL_SCREEN.png
 vel_program_start "$program_dir"
@@ -49,6 +49,8 @@ if [ -n "$once" ]; then
   vel_program_close
   exit 0
 fi
+# Ctrl-C (or a TERM) closes the program as a user would, then the session ends.
+trap 'vel_program_close; exit 0' INT TERM
 [ -n "$vel_started_xvfb" ] && echo "run: that display is a private Xvfb; Ctrl-C ends the program."
 echo "run: feed it phone data from another shell, e.g.  $VEL_BUILD_DIR/wine-run $kldevice sms receive +441632960001 'Hello'"
-wait "$VEL_PROGRAM_PID" || true
+while kill -0 "$VEL_PROGRAM_PID" 2>/dev/null; do wait "$VEL_PROGRAM_PID" || true; done

@@ -160,10 +160,15 @@ vel_program_screenshot() {
   import -window "$(vel_program_desktop_window)" "$1"
 }
 
-# Closes the main window as the phone's task manager would (a close message)
-# and waits for the process.
+# Closes the main window as a user does (Alt+F4 on it) and waits for the
+# process.
 vel_program_close() {
-  vel_wine taskkill /im KithLedger.exe >/dev/null 2>&1
+  local window
+  window=$(xdotool search --name '^Velmora Kith Ledger$' 2>/dev/null | head -n 1)
+  if [ -n "$window" ]; then
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool key --clearmodifiers alt+F4 2>/dev/null
+  fi
   local i
   for i in $(seq 1 100); do
     kill -0 "$VEL_PROGRAM_PID" 2>/dev/null || { wait "$VEL_PROGRAM_PID"; return; }

@@ -244,7 +244,9 @@ int VelKlApplication::Init(const VelEventArgs* args)
         m_mainWindow->CloseRequested += VelBind(this, &VelKlApplication::StopDataThread);
         m_mainWindow->Open();
         SetMainWindow(m_mainWindow);
-
+    } else {
+        Log(L"VelKlApplication::Init: no memory for the main window.\n");
+        Quit();
     }
     m_currentTab = 1;
 
@@ -379,14 +381,10 @@ void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
         return;
     // Let a thread still waiting for its slots go on to its end.
     ::SetEvent(m_wired.Get());
-    if (::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0))
-        ::WaitForSingleObject(m_thread, INFINITE);
-    else if (::WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
-        // Alive but without a queue yet: it still holds this object, so it
-        // must end before this object does.
-        while (!::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0) &&
-               ::WaitForSingleObject(m_thread, 10) == WAIT_TIMEOUT) {
-        }
+    // A thread still opening its stores may have no queue to take the quit
+    // yet; it holds this object, so it must end before this object does.
+    while (!::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0) && ::WaitForSingleObject(m_thread, 10) == WAIT_TIMEOUT) {
+    }
     ::WaitForSingleObject(m_thread, INFINITE);
     ::CloseHandle(m_thread);
     m_thread = nullptr;

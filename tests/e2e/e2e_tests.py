@@ -239,6 +239,12 @@ def case_contacts_keypad():
                                  "a second key to narrow it further")
         two = settled(program)
         shot(program, "keypad-typed")
+        # W, X, Y or Z followed by A, B or C: Galloway, Xander, Yilmaz (Yara)
+        # and Zabala, one row under each of their four letters.
+        found = headers(two, bottom=KEYPAD_TOP)
+        steps = [b - a for a, b in zip(found, found[1:])]
+        expect(len(found) == 4 and found[0] == TITLE and all(98 <= d <= 102 for d in steps),
+               "four contacts match 9-2, one under each header: headers at %s" % found)
         program.tap(*key_centre("back"))
         back = program.wait_frame(lambda f: list_region(f, KEYPAD_TOP) == list_region(one, KEYPAD_TOP), 3,
                                   "backspace to take one key away")
@@ -397,6 +403,10 @@ def case_list_menus():
         program.tap(*RIGHT_BUTTON)
         menu = settled(program)
         shot(program, "contacts-menu")
+        # Without a selection the second and fourth entries are disabled: a
+        # tap on one leaves the menu open and starts nothing.
+        program.tap(MENU_X, TITLE + 48 + 30)
+        expect(region(settled(program), 160, TITLE, W, 240) == region(menu, 160, TITLE, W, 240), "the menu stays")
         program.tap(MENU_X, TITLE + 24)
         lines = wait_log(device, device.outbox, 1, "a new message")
         expect(lines[0].endswith('-service "SMS" -to ""'), "empty recipient: %s" % lines)
@@ -414,6 +424,15 @@ def case_list_menus():
         expect(lines[1].endswith('-service "SMS" -to "Ashby, Amara <+44 7700 900125>;"'), "selected: %s" % lines)
         after = settled(program)
         expect(list_region(after) == list_region(start), "the selection is cleared")
+        # "Clear selection" clears a selection and starts nothing.
+        program.long_press(200, TITLE + 53 + 24, seconds=0.6)
+        chosen = settled(program)
+        expect(list_region(chosen) != list_region(start), "a row selected")
+        program.tap(*RIGHT_BUTTON)
+        settled(program)
+        program.tap(MENU_X, TITLE + 144)
+        program.wait_frame(lambda f: list_region(f) == list_region(start), 3, "the selection cleared")
+        expect(len(device.outbox()) == 2, "nothing started: %s" % device.outbox())
         # Favourites: the same menu.
         tab(program, "favorites")
         settled(program)
@@ -514,18 +533,21 @@ def case_other_working_directory():
             program.tap(*ACTIONS["sms"])
             lines = wait_log(device, device.outbox, 1, "the messaging program")
             expect(lines[0].endswith('-to "Ashby, Amara <+44 7700 900125>"'), "SMS: %s" % lines)
+            program.tap(*ACTIONS["mms"])
+            lines = wait_log(device, device.outbox, 2, "the messaging program for MMS")
+            expect(lines[1] == lines[0], "MMS as SMS: %s" % lines)
             program.tap(*LEFT_BUTTON)
             settled(program)
             program.tap(*RIGHT_BUTTON)
             settled(program)
             program.tap(MENU_X, TITLE + 24)
-            wait_log(device, device.outbox, 2, "the list menu's new message")
+            wait_log(device, device.outbox, 3, "the list menu's new message")
             tab(program, "messages")
             settled(program)
             program.tap(200, TITLE + 53 + 30)
             settled(program)
             program.tap(*RIGHT_BUTTON)
-            wait_log(device, device.outbox, 3, "the reply")
+            wait_log(device, device.outbox, 4, "the reply")
             code, seconds = program.close()
             expect(code == 0, "exit code %s" % code)
     finally:

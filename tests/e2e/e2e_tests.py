@@ -10,10 +10,11 @@ import os
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from klharness import (BUILD, DESKTOP_NAME, WINDOW_NAME, Device, Failure, Program, find_window, near,  # noqa: E402
+from klharness import (BUILD, WINDOW_NAME, Device, Failure, Program, near,  # noqa: E402
                        run_cases, wait_until, whitish)
 
 SHOTS = os.path.join(BUILD, "e2e-screens")
@@ -558,15 +559,27 @@ def case_churn():
     with Session() as (device, program):
         settled(program)
         end = time.monotonic() + 4
+        # Two writers at once: the missed-call count (the data thread writes
+        # the calls caption) and messages received and read (the messaging
+        # thread writes the messages caption and rows), while taps repaint.
+        def missed_writer():
+            k = 0
+            while time.monotonic() < end:
+                k += 1
+                device.kldevice("missed", str(k % 7))
+        writer = threading.Thread(target=missed_writer)
+        writer.start()
         n = 0
-        while time.monotonic() < end:
-            n += 1
-            device.kldevice("missed", str(n % 7))
-            device.kldevice("sms", "receive", "+44 7700 9002%02d" % (n % 100), "Churn %d" % n)
-            if n % 2:
-                device.kldevice("sms", "read", max(device.messages(), key=int))
-            tab(program, ("calls", "messages", "contacts", "favorites")[n % 4])
-            expect(program.running(), "runs under churn")
+        try:
+            while time.monotonic() < end:
+                n += 1
+                device.kldevice("sms", "receive", "+44 7700 9002%02d" % (n % 100), "Churn %d" % n)
+                if n % 2:
+                    device.kldevice("sms", "read", max(device.messages(), key=int))
+                tab(program, ("calls", "messages", "contacts", "favorites")[n % 4])
+                expect(program.running(), "runs under churn")
+        finally:
+            writer.join()
         tab(program, "messages")
         settled(program)
         shot(program, "churn")

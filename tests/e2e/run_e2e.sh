@@ -3,7 +3,7 @@
 # command started, or one of its own when run alone.
 # Usage: run_e2e.sh BUILD_DIR SCRIPT CASE
 set -u
-export VEL_BUILD_DIR=$1
+export VEL_BUILD_DIR=$(cd "$1" && pwd)
 shift
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 export VEL_SOURCE_DIR VEL_WINE

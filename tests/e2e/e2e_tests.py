@@ -98,7 +98,7 @@ class Session:
     def __exit__(self, kind=None, *rest):
         if kind is not None and self.program.running():
             try:
-                shot(self.program, "failed-" + sys.argv[-1])
+                shot(self.program, "failed-" + sys.argv[-1], always=True)
             except Exception:
                 pass
         self.program.stop()
@@ -114,8 +114,11 @@ def settled(program):
     return program.wait_stable(timeout=8)
 
 
-def shot(program, name):
-    return program.screenshot(os.path.join(SHOTS, name + ".png"))
+def shot(program, name, always=False):
+    """Keeps what the screen showed in the build's e2e-screens folder: a
+    failure's always, the others when VEL_E2E_SHOTS is set."""
+    if always or os.environ.get("VEL_E2E_SHOTS"):
+        program.screenshot(os.path.join(SHOTS, name + ".png"))
 
 
 def wait_log(device, reader, count, what):

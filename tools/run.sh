@@ -38,6 +38,12 @@ vel_wine "$kldevice" seed </dev/null | sed 's/^/run: /' || true
 shot=$VEL_BUILD_DIR/screenshots/run-$VEL_SCREEN.png
 vel_program_start "$program_dir"
 if ! vel_program_wait_painted 20; then
+  if ! kill -0 "$VEL_PROGRAM_PID" 2>/dev/null && wait "$VEL_PROGRAM_PID" &&
+     xdotool search --name '^Velmora Kith Ledger$' >/dev/null 2>&1; then
+    # The single-instance guard: the running one was brought to the front.
+    echo "run: KithLedger.exe was already running on this display; it is in front now."
+    exit 0
+  fi
   echo "run: KithLedger.exe did not come up (see $VEL_PROGRAM_LOG)" >&2
   exit 1
 fi

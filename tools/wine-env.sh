@@ -149,7 +149,11 @@ vel_program_wait_painted() {
       # The title bar's slate gradient, not the desktop's own colour.
       local rgb
       rgb=$(import -window "$desk" -crop 1x1+2+2 -depth 8 txt:- 2>/dev/null | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p')
-      case $rgb in 4[0-9A-Fa-f]5[0-9A-Fa-f]6[0-9A-Fa-f]|4[0-9A-Fa-f]5[0-9A-Fa-f]5[0-9A-Fa-f]) sleep 0.5; return 0 ;; esac
+      # A second start ends within moments, leaving the first one's window.
+      case $rgb in
+        4[0-9A-Fa-f]5[0-9A-Fa-f]6[0-9A-Fa-f]|4[0-9A-Fa-f]5[0-9A-Fa-f]5[0-9A-Fa-f])
+          sleep 0.5; kill -0 "$VEL_PROGRAM_PID" 2>/dev/null; return ;;
+      esac
     fi
     sleep 0.05
   done

@@ -11,4 +11,6 @@ if [ -z "${VEL_WINE_SESSION:-}" ]; then
   trap vel_session_stop EXIT
   vel_session_start || exit 1
 fi
+# No byte-code beside the sources.
+export PYTHONDONTWRITEBYTECODE=1
 python3 "$@"

@@ -92,3 +92,94 @@ vel_session_stop() {
   vel_started_wineserver=; vel_started_xvfb=
   unset VEL_WINE_SESSION
 }
+
+# --- the program, as the run command and the end-to-end tests start it -----
+
+# The program's folder for a screen size: the build's own for 480 x 640; for
+# another size a folder beside it that holds the same files (hard links) with
+# the Silver library drawn for that size.
+vel_program_dir() {
+  local screen=${1:-$VEL_SCREEN} out=$VEL_BUILD_DIR/out
+  [ -f "$out/KithLedger.exe" ] || { echo "wine-env: $out/KithLedger.exe is not built" >&2; return 1; }
+  if [ "$screen" = 480x640 ]; then echo "$out"; return 0; fi
+  [ -d "$out/Screens/$screen/Themes" ] || { echo "wine-env: no theme is drawn for a $screen screen" >&2; return 1; }
+  local dir=$VEL_BUILD_DIR/screens/$screen
+  rm -rf "$dir" && mkdir -p "$dir" || return 1
+  local f
+  for f in "$out"/*; do
+    case ${f##*/} in
+      Screens|Themes|testdata|*_tests.exe) ;;
+      *) cp -al "$f" "$dir/" 2>/dev/null || cp -a "$f" "$dir/" || return 1 ;;
+    esac
+  done
+  cp -a "$out/Screens/$screen/Themes" "$dir/Themes" && echo "$dir"
+}
+
+# KithLedger.exe runs in a Wine virtual desktop of its own, "KithLedger", of
+# the phone's size (what "explorer /desktop=KithLedger,<size>" makes), named
+# for the program in the prefix so that it can be started directly and its
+# exit code reaches the caller.
+vel_program_desktop() {
+  vel_reg 'HKCU\Software\Wine\AppDefaults\KithLedger.exe\Explorer' /v Desktop /d KithLedger
+  vel_reg 'HKCU\Software\Wine\Explorer\Desktops' /v KithLedger /d "${1:-$VEL_SCREEN}"
+}
+
+VEL_PROGRAM_PID=
+VEL_PROGRAM_LOG=
+vel_program_start() {
+  local dir=$1
+  vel_program_desktop "$VEL_SCREEN"
+  VEL_PROGRAM_LOG=$VEL_BUILD_DIR/run.log
+  (cd "$dir" && exec "$VEL_WINE" KithLedger.exe) </dev/null >"$VEL_PROGRAM_LOG" 2>&1 &
+  VEL_PROGRAM_PID=$!
+}
+
+# The program's virtual desktop window on the X display, once it is there.
+vel_program_desktop_window() {
+  xdotool search --name '^KithLedger - Wine desktop$' 2>/dev/null | head -n 1
+}
+
+# Waits (seconds) until the main window is shown and its title bar painted.
+vel_program_wait_painted() {
+  local limit=$(( ${1:-20} * 20 )) i desk
+  for i in $(seq 1 "$limit"); do
+    kill -0 "$VEL_PROGRAM_PID" 2>/dev/null || return 1
+    desk=$(vel_program_desktop_window)
+    if [ -n "$desk" ] && xdotool search --name '^Velmora Kith Ledger$' >/dev/null 2>&1; then
+      # The title bar's slate gradient, not the desktop's own colour.
+      local rgb
+      rgb=$(import -window "$desk" -crop 1x1+2+2 -depth 8 txt:- 2>/dev/null | sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p')
+      # A second start ends within moments, leaving the first one's window.
+      case $rgb in
+        4[0-9A-Fa-f]5[0-9A-Fa-f]6[0-9A-Fa-f]|4[0-9A-Fa-f]5[0-9A-Fa-f]5[0-9A-Fa-f])
+          sleep 0.5; kill -0 "$VEL_PROGRAM_PID" 2>/dev/null; return ;;
+      esac
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+vel_program_screenshot() {
+  import -window "$(vel_program_desktop_window)" "$1"
+}
+
+# Closes the main window as a user does (Alt+F4 on it) and waits for the
+# process.
+vel_program_close() {
+  local window
+  window=$(xdotool search --name '^Velmora Kith Ledger$' 2>/dev/null | head -n 1)
+  if [ -n "$window" ]; then
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool key --clearmodifiers alt+F4 2>/dev/null
+  fi
+  local i
+  for i in $(seq 1 100); do
+    kill -0 "$VEL_PROGRAM_PID" 2>/dev/null || { wait "$VEL_PROGRAM_PID"; return; }
+    sleep 0.05
+  done
+  echo "wine-env: KithLedger.exe did not end on close; stopped" >&2
+  kill "$VEL_PROGRAM_PID" 2>/dev/null
+  wait "$VEL_PROGRAM_PID" 2>/dev/null
+  return 1
+}

@@ -1,5 +1,7 @@
 #include "VelFiles.h"
 
+#include <cwchar>
+
 namespace {
 
 const DWORD kFirstPathChars = 100;
@@ -48,6 +50,14 @@ std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::ws
 
 bool StartProgram(const wchar_t* program, wchar_t* commandLine)
 {
+    // The platform looks a bare name up in the current directory only: the
+    // phone's programs stand beside this one, wherever it was started from.
+    std::wstring path;
+    if (program && !wcschr(program, L'\\') && !wcschr(program, L'/') && !wcschr(program, L':')) {
+        path = GetModuleDirectory() + program;
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            program = path.c_str();
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

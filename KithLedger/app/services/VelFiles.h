@@ -17,6 +17,6 @@ std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::ws
                                     VelExtension extension);
 
 // Starts a program with the given (writable) command line and lets it run;
-// false when it could not be started. A bare program name is looked up in the
-// current directory.
+// false when it could not be started. A bare program name is looked up beside
+// this program first, then in the current directory.
 bool StartProgram(const wchar_t* program, wchar_t* commandLine);

@@ -6,7 +6,9 @@
 #include "VelDateTime.h"
 #include "VelDetailItem.h"
 #include "VelKlTheme.h"
+#include "VelListLoader.h"
 #include "VelLocalizedStrings.h"
+#include "VelProgressWindowLess.h"
 #include "VelScreenMetrics.h"
 #include "VelTabBar.h"
 #include "VelThemeLibrary.h"
@@ -150,6 +152,18 @@ void VelCallListView::SetActive(bool active)
 }
 
 void VelCallListView::UpdateCaption(int count) { ShowCountOnTab(*this, m_baseCaption, count); }
+
+void VelCallListView::StartLoad(const VelDateTime*)
+{
+    if (VelListLoader* loader = VelListLoader::Current())
+        loader->StartLoad(VelListLoader::kCallsLoad, this, GetList() ? GetList()->GetProgress() : nullptr);
+}
+
+void VelCallListView::RequestRefresh(uint32_t code, uint32_t recordId)
+{
+    if (VelListLoader* loader = VelListLoader::Current())
+        loader->PostDataRequest(VelListLoader::kCallLogRequest, this, code, recordId);
+}
 
 const std::wstring& VelCallListView::GetCaption() const { return GetText(); }
 

@@ -2,12 +2,14 @@
 #include "VelKlView.h"
 #include "VelTabPage.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 class VelBitmap;
+class VelDateTime;
 
 // The calls tab: the call log, newest first, under date headers. A tap on the
 // tab while it is current moves to the next filter: all, outgoing, incoming,
@@ -40,6 +42,10 @@ public:
 
     // The number of missed calls, shown after the caption and in bold.
     void UpdateCaption(int count);
+    // A new load of the whole call log (the date changed).
+    void StartLoad(const VelDateTime* today);
+    // A change of the call log, handed to the data thread.
+    void RequestRefresh(uint32_t code, uint32_t recordId);
     int GetFilterIndex() const { return m_filterIndex; }
 
     // A date's relative label, with the date written out as the key.

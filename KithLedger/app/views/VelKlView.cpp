@@ -162,6 +162,16 @@ void VelKlView::AddTitleButton(int index, int id, UINT imageId, UINT pressedImag
         delete button;
 }
 
+void VelKlView::ClearList()
+{
+    if (m_list) {
+        m_list->BeginLoading();
+        m_list->RemoveAllItems();
+        m_list->RemoveAllGroups();
+        m_list->EndLoading();
+    }
+}
+
 void VelKlView::SetListFilter(VelListView::Predicate predicate, bool apply)
 {
     if (m_list)

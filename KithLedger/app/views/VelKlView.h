@@ -50,6 +50,8 @@ public:
     VelToolbarItem* FindTitleBarItem(int id) const;
     // Hands the predicate to the list's filter; nothing without a list.
     void SetListFilter(VelListView::Predicate predicate, bool apply);
+    // Empties the list, rows and groups; nothing without a list.
+    virtual void ClearList();
 
     int GetViewId() const { return m_viewId; }
     DWORD GetViewStyle() const { return m_viewStyle; }

@@ -3,7 +3,9 @@
 #include "VelCallListView.h"
 #include "VelDateGroupItem.h"
 #include "VelDetailItem.h"
+#include "VelListLoader.h"
 #include "VelLocalizedStrings.h"
+#include "VelProgressWindowLess.h"
 #include "VelTabBar.h"
 #include "VelThemeLibrary.h"
 
@@ -74,6 +76,12 @@ void VelSmsListView::SetActive(bool active)
 }
 
 void VelSmsListView::UpdateCaption(int count) { ShowCountOnTab(*this, m_baseCaption, count); }
+
+void VelSmsListView::StartLoad(const VelDateTime*)
+{
+    if (VelListLoader* loader = VelListLoader::Current())
+        loader->StartLoad(VelListLoader::kMessagesLoad, this, GetList() ? GetList()->GetProgress() : nullptr);
+}
 
 const std::wstring& VelSmsListView::GetCaption() const { return GetText(); }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 class VelBitmap;
+class VelDateTime;
 
 // The messages tab: every text message, newest first, under date headers.
 // The caption carries the number of unread messages.
@@ -37,6 +38,8 @@ public:
 
     // The number of unread messages, shown after the caption and in bold.
     void UpdateCaption(int count);
+    // A new load of every message (the date changed).
+    void StartLoad(const VelDateTime* today);
 
 private:
     std::unique_ptr<VelListGrouping> m_grouping;

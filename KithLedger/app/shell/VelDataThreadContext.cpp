@@ -1,0 +1,32 @@
+#include "VelDataThreadContext.h"
+
+#include <objbase.h>
+
+#include <new>
+
+#include "VelCallbackWindow.h"
+#include "VelEdbDatabase.h"
+#include "VelPoomSession.h"
+#include "VelRect.h"
+#include "VelSmsStore.h"
+
+void CreateDataThreadContext(VelDataThreadContext* context)
+{
+    ::CoInitializeEx(NULL, 0);
+    context->window = new (std::nothrow) VelCallbackWindow(nullptr, "callback-window");
+    if (context->window)
+        context->window->CreateWithClassName(0, VelRect(0, 0, 0, 0), 0, nullptr);
+    OpenSmsStore();
+    LogonPoom(context->window);
+    OpenCallLogNotifications(context->window);
+}
+
+void DestroyDataThreadContext(VelDataThreadContext* context)
+{
+    CloseCallLogNotifications();
+    LogoffPoom();
+    CloseSmsStore();
+    delete context->window;
+    context->window = nullptr;
+    ::CoUninitialize();
+}

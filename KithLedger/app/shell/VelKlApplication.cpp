@@ -1,0 +1,1223 @@
+#include "VelKlApplication.h"
+
+#include <objbase.h>
+
+#include <Platform/cecore/CeCore.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "VelCallItem.h"
+#include "VelCallListView.h"
+#include "VelCallListViewItem.h"
+#include "VelCallView.h"
+#include "VelCallbackWindow.h"
+#include "VelContactItem.h"
+#include "VelContactItemFilter.h"
+#include "VelContactListView.h"
+#include "VelContactListViewItem.h"
+#include "VelContactView.h"
+#include "VelContextMenu.h"
+#include "VelControlCore.h"
+#include "VelCreateDataTable.h"
+#include "VelDataTable.h"
+#include "VelDataThreadContext.h"
+#include "VelEdbDatabase.h"
+#include "VelFavoritesView.h"
+#include "VelKlConfig.h"
+#include "VelListView.h"
+#include "VelLocalizedStrings.h"
+#include "VelMainView.h"
+#include "VelMainWindow.h"
+#include "VelMapiMessage.h"
+#include "VelMapiSink.h"
+#include "VelPoomSession.h"
+#include "VelProgress.h"
+#include "VelProgressWindowLess.h"
+#include "VelScopedLock.h"
+#include "VelSmsComposer.h"
+#include "VelSmsItem.h"
+#include "VelSmsListView.h"
+#include "VelSmsListViewItem.h"
+#include "VelSmsStore.h"
+#include "VelSmsView.h"
+#include "VelThemeLibrary.h"
+#include "VelTimer.h"
+#include "VelToolbar.h"
+#include "VelToolbarItem.h"
+
+#include <Platform/cemapi/CeMapi.h>
+
+namespace {
+
+const wchar_t kApplicationName[] = L"Velmora KL";
+const wchar_t kDefaultTheme[] = L"Silver";
+const wchar_t kPhoneStateKey[] = L"System\\State\\Phone";
+const wchar_t kMissedCallValue[] = L"Missed Call Count";
+const REGSAM kKeyRead = 0x20019;
+const REGSAM kKeyWrite = 0x20006;
+const DWORD kRegistryValueChanges = 4;
+const DWORD kWakeOnAnyInput = 0x7F;
+const int kCallsTabId = 2;
+const int kMessagesTabId = 3;
+const int kFavoritesTabId = 0;
+const int kContactsTabId = 1;
+const int kMenuNewMessage = 0;
+const int kMenuMessageSelected = 1;
+const int kMenuClearSelection = 3;
+const int kMenuMarkAllRead = 0;
+
+void Log(const wchar_t* text) { NKDbgPrintfW(L"%ls", text); }
+
+DWORD WINAPI DataThreadEntry(LPVOID parameter)
+{
+    try {
+        return static_cast<VelKlApplication*>(parameter)->DataThreadMain();
+    } catch (...) {
+        Log(L"VelKlApplication::DataThreadMain: an exception ended the data thread.\n");
+        return 0xFFFFFFFF;
+    }
+}
+
+VelListView::Predicate FindContactItemId(int32_t id)
+{
+    return [id](const VelItem* item) {
+        const VelContactListViewItem* row = dynamic_cast<const VelContactListViewItem*>(item);
+        return row && row->GetContact() && row->GetContact()->GetId() == id;
+    };
+}
+
+VelListView::Predicate FindSmsItemId(const VelEntryId& entryId)
+{
+    return [entryId](const VelItem* item) {
+        const VelSmsListViewItem* row = dynamic_cast<const VelSmsListViewItem*>(item);
+        return row && row->GetMessage() && row->GetMessage()->GetEntryId() == entryId;
+    };
+}
+
+VelEntryId ParentOf(const VelMapiMessage* message)
+{
+    VelEntryId parent;
+    if (message && message->GetMessage())
+        ReadMapiBinary(message->GetMessage(), kMapiTagParentEntryId, &parent);
+    return parent;
+}
+
+bool ReadRegistryCount(DWORD* count)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD value = 0, type = 0, size = sizeof(value);
+    const LONG result = ::RegQueryValueExW(key, kMissedCallValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS || size != sizeof(value))
+        return false;
+    *count = value;
+    return true;
+}
+
+// A progress range of at least one entry, so that an empty list's bar completes too.
+int ProgressRange(int32_t count, bool capped)
+{
+    int range = count > 0 ? count : 1;
+    if (capped && range > VelKlApplication::kProgressCap)
+        range = VelKlApplication::kProgressCap;
+    return range;
+}
+
+} // namespace
+
+VelKlStartup::VelKlStartup() : loadLanguage(&LoadLanguage), themeName(kDefaultTheme) {}
+
+VelKlApplication::VelKlApplication() : VelKlApplication(VelKlStartup()) {}
+
+VelKlApplication::VelKlApplication(const VelKlStartup& startup)
+    : VelApplication(kApplicationName),
+      m_startup(startup),
+      m_context(nullptr),
+      m_thread(nullptr),
+      m_threadId(0xFFFFFFFF),
+      m_dataReady(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_wired(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_clockTimer(nullptr),
+      m_loaderTimer(nullptr),
+      m_closing(false),
+      m_currentDate(VelDateTime::Now()),
+      m_unreadSmsCount(0),
+      m_missedCallCount(0),
+      m_currentTab(1),
+      m_idleResetDone(false),
+      m_languageLoaded(false),
+      m_loadedOnce(false),
+      m_contactListView(nullptr),
+      m_unreadBeforeLoad(0),
+      m_mainWindow(nullptr)
+{
+    if (!m_startup.loadLanguage)
+        m_startup.loadLanguage = &LoadLanguage;
+    if (m_startup.themeName.empty())
+        m_startup.themeName = kDefaultTheme;
+}
+
+VelKlApplication::~VelKlApplication()
+{
+    // A run that never reached its close (a test, a failed start) ends here.
+    StopDataThread();
+    ReleasePendingLoads();
+    delete m_mainWindow;
+    m_mainWindow = nullptr;
+    delete m_clockTimer;
+    delete m_loaderTimer;
+    DrainDataRequests();
+    ::CloseHandle(m_dataReady);
+    ::CloseHandle(m_wired);
+}
+
+const wchar_t* VelKlApplication::GetClassName() const { return L"VelKlApplication"; }
+
+int VelKlApplication::Run() { return VelApplication::Run(true, 0); }
+
+int VelKlApplication::OnStarted(const VelEventArgs* args) { return Init(args); }
+
+int VelKlApplication::OnExit(const VelEventArgs* args)
+{
+    Shutdown(args);
+    return 0;
+}
+
+// ---------------------------------------------------------------- start-up
+
+void VelKlApplication::LoadConfiguredLanguage()
+{
+    m_languageLoaded =
+        ::LoadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, m_startup.loadLanguage);
+}
+
+int VelKlApplication::Init(const VelEventArgs* args)
+{
+    ::CoInitializeEx(nullptr, 0);
+    LoadConfiguredLanguage();
+    LoadDateNames();
+
+    m_thread = ::CreateThread(nullptr, 0, &DataThreadEntry, this, 0, &m_threadId);
+    if (!m_thread) {
+        m_threadId = 0xFFFFFFFF;
+        Log(L"VelKlApplication::Init: CreateThread failed.\n");
+        // Without a window the run loop would wait for ever, holding the
+        // single-instance guard.
+        Quit();
+        return 0;
+    }
+    // The first loads read the stores the data thread opens.
+    const HANDLE started[] = {m_dataReady, m_thread};
+    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
+
+    LoadTheme(m_startup.themeName);
+
+    VelMainWindowViews views;
+    views.tabs.favorites = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new VelFavoritesView(parent, name);
+    };
+    views.tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
+        return new VelContactListView(parent, name);
+    };
+    views.tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new VelCallListView(parent, name);
+    };
+    views.tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
+        return new VelSmsListView(parent, name);
+    };
+    views.tabs.contactFilter = [](std::vector<std::wstring> keys) -> VelListView::Predicate {
+        return VelContactItemFilter(std::move(keys));
+    };
+    views.contact = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
+        return new VelContactView(parent, name);
+    };
+    views.call = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
+        return new VelCallView(parent, name);
+    };
+    views.sms = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
+        return new VelSmsView(parent, name);
+    };
+    m_mainWindow = new (std::nothrow) VelMainWindow(this, "main-window", views);
+    if (m_mainWindow) {
+        m_mainWindow->Created += VelBind(this, &VelKlApplication::OnCreated);
+        m_mainWindow->CloseRequested += VelBind(this, &VelKlApplication::StopDataThread);
+        m_mainWindow->Open();
+        SetMainWindow(m_mainWindow);
+
+    }
+    m_currentTab = 1;
+
+    Wire();
+    ::SetEvent(m_wired);
+
+    TimerElapsed += VelBind(this, &VelKlApplication::OnTimer);
+    m_clockTimer = new VelTimer(kClockMs, this, nullptr, std::string());
+    m_clockTimer->Start();
+    m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
+
+    if (VelContactListView* contacts = GetContactListView())
+        StartLoad(VelPendingLoad::kContacts, contacts, ListOf(contacts) ? ListOf(contacts)->GetProgress() : nullptr);
+    if (VelCallListView* calls = GetCallListView())
+        StartLoad(VelPendingLoad::kCalls, calls, ListOf(calls) ? ListOf(calls)->GetProgress() : nullptr);
+    if (VelSmsListView* sms = GetSmsListView())
+        StartLoad(VelPendingLoad::kMessages, sms, ListOf(sms) ? ListOf(sms)->GetProgress() : nullptr);
+
+    return VelApplication::OnStarted(args);
+}
+
+void VelKlApplication::OnCreated(VelObject*, const VelCreateEventArgs*) {}
+
+int VelKlApplication::OnMainWindowShown(const VelControlEventArgs* args)
+{
+    // The run loop has painted the window (UpdateWindow) before it says so.
+    LogStartupMilestone(L"first frame");
+    return VelApplication::OnMainWindowShown(args);
+}
+
+void VelKlApplication::LogStartupMilestone(const wchar_t* what)
+{
+    FILETIME created, exited, kernel, user, now;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return;
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG start = (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    const ULONGLONG end = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    wchar_t line[128];
+    _snwprintf(line, 127, L"VelKlApplication: %ls %llu ms after the process started.\n", what,
+               (end - start) / 10000ULL);
+    line[127] = 0;
+    Log(line);
+}
+
+void VelKlApplication::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)
+{
+    if (args && args->object == m_mainWindow) {
+        m_mainWindow = nullptr;
+        m_contactListView = nullptr;
+    }
+    VelApplication::OnChildDestroyed(sender, args);
+}
+
+void VelKlApplication::Wire()
+{
+    VelMainView* main = GetMainView();
+    if (main)
+        main->TabChanged.Connect(this, &VelKlApplication::OnTabChanged);
+    if (VelFavoritesView* favorites = GetFavoritesView()) {
+        favorites->ItemActivated.Connect(this, &VelKlApplication::OnContactActivated);
+        favorites->TitleButtonClicked.Connect(this, &VelKlApplication::OnListMenuButton);
+        ClearAll.Connect(static_cast<VelKlView*>(favorites), &VelKlView::ClearList);
+    }
+    m_contactListView = main ? dynamic_cast<VelContactListView*>(main->GetListTabView(kContactsTabId)) : nullptr;
+    if (m_contactListView) {
+        m_contactListView->ItemActivated.Connect(this, &VelKlApplication::OnContactActivated);
+        m_contactListView->TitleButtonClicked.Connect(this, &VelKlApplication::OnListMenuButton);
+        ClearAll.Connect(static_cast<VelKlView*>(m_contactListView), &VelKlView::ClearList);
+    }
+    if (VelCallListView* calls = GetCallListView()) {
+        calls->ItemActivated.Connect(this, &VelKlApplication::ShowCallDetails);
+        ClearAll.Connect(calls, &VelCallListView::ClearList);
+        MissedCallsChanged.Connect(calls, &VelCallListView::UpdateCaption);
+        DateChanged.Connect(calls, &VelCallListView::StartLoad);
+    }
+    if (VelSmsListView* sms = GetSmsListView()) {
+        sms->ItemActivated.Connect(this, &VelKlApplication::ShowSmsDetails);
+        ClearAll.Connect(sms, &VelSmsListView::ClearList);
+        sms->TitleButtonClicked.Connect(this, &VelKlApplication::OnListMenuButton);
+        UnreadSmsCountChanged.Connect(sms, &VelSmsListView::UpdateCaption);
+        DateChanged.Connect(sms, &VelSmsListView::StartLoad);
+    }
+    if (m_mainWindow) {
+        if (VelContactView* contact = dynamic_cast<VelContactView*>(m_mainWindow->GetView(VelMainWindow::kContactViewId))) {
+            contact->BackClicked.Connect(this, &VelKlApplication::ShowMainView);
+            ClearAll.Connect(contact, &VelContactView::OnClear);
+        }
+        if (VelKlView* call = m_mainWindow->GetView(VelMainWindow::kCallViewId))
+            call->BackClicked.Connect(this, &VelKlApplication::ShowMainView);
+        if (VelKlView* sms = m_mainWindow->GetView(VelMainWindow::kSmsViewId))
+            sms->BackClicked.Connect(this, &VelKlApplication::ShowMainView);
+    }
+    ContactCreated.Connect(this, &VelKlApplication::OnContactCreated);
+    ContactChanged.Connect(this, &VelKlApplication::OnContactChanged);
+    ContactDeleted.Connect(this, &VelKlApplication::OnContactDeleted);
+    if (VelMapiSink* sink = GetSmsStore().sink) {
+        sink->MessageCreated.Connect(this, &VelKlApplication::OnSmsCreated);
+        sink->MessageDeleted.Connect(this, &VelKlApplication::OnSmsDeleted);
+        sink->MessageMoved.Connect(this, &VelKlApplication::OnSmsMoved);
+        sink->MessageModified.Connect(this, &VelKlApplication::OnSmsModified);
+    }
+    CallLogChanged.Connect(this, &VelKlApplication::OnCallLogChanged);
+}
+
+// ---------------------------------------------------------------- shut-down
+
+void VelKlApplication::Shutdown(const VelEventArgs* args)
+{
+    ClearAll.Emit();
+    ReleasePendingLoads();
+    ::CoUninitialize();
+    VelApplication::OnExit(args);
+}
+
+void VelKlApplication::ReleasePendingLoads()
+{
+    for (VelPendingLoad& load : m_pending)
+        delete load.table;
+    m_pending.clear();
+    if (m_loaderTimer)
+        m_loaderTimer->Stop();
+}
+
+void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
+{
+    m_closing = true;
+    // The message tables belong to the session the data thread is about to
+    // close: they go while it is still open.
+    ReleasePendingLoads();
+    if (!m_thread)
+        return;
+    // Let a thread still waiting for its slots go on to its end.
+    ::SetEvent(m_wired);
+    if (::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0))
+        ::WaitForSingleObject(m_thread, INFINITE);
+    else if (::WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
+        // Alive but without a queue yet: it still holds this object, so it
+        // must end before this object does.
+        while (!::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0) &&
+               ::WaitForSingleObject(m_thread, 10) == WAIT_TIMEOUT) {
+        }
+    ::WaitForSingleObject(m_thread, INFINITE);
+    ::CloseHandle(m_thread);
+    m_thread = nullptr;
+    m_threadId = 0xFFFFFFFF;
+}
+
+// ---------------------------------------------------------------- clock
+
+void VelKlApplication::OnTimer(VelObject*, const VelTimerEventArgs* args)
+{
+    if (!args)
+        return;
+    if (m_clockTimer && args->timerId == m_clockTimer->GetTimerId()) {
+        const VelDateTime now = VelDateTime::Now();
+        // The whole date: the same day number a month later is another day.
+        if (now.GetDay() != m_currentDate.GetDay() || now.GetMonth() != m_currentDate.GetMonth() ||
+            now.GetYear() != m_currentDate.GetYear()) {
+            m_currentDate = now;
+            DateChanged.Emit(&m_currentDate);
+        }
+        const DWORD idle = GetIdleTime();
+        if (idle < kIdleResetMs) {
+            m_idleResetDone = false;
+        } else if (!m_idleResetDone) {
+            if (VelListView* contacts = ListOf(GetContactListView()))
+                contacts->ClearSelection();
+            if (VelListView* favorites = ListOf(GetFavoritesView()))
+                favorites->ClearSelection();
+            m_idleResetDone = true;
+        }
+    } else if (m_loaderTimer && args->timerId == m_loaderTimer->GetTimerId()) {
+        LoadStep();
+    }
+}
+
+// ---------------------------------------------------------------- views
+
+VelMainView* VelKlApplication::GetMainView() const { return m_mainWindow ? m_mainWindow->GetMainView() : nullptr; }
+
+VelFavoritesView* VelKlApplication::GetFavoritesView() const
+{
+    VelMainView* main = GetMainView();
+    return main ? dynamic_cast<VelFavoritesView*>(main->GetListTabView(kFavoritesTabId)) : nullptr;
+}
+
+VelCallListView* VelKlApplication::GetCallListView() const
+{
+    VelMainView* main = GetMainView();
+    return main ? dynamic_cast<VelCallListView*>(main->GetListTabView(kCallsTabId)) : nullptr;
+}
+
+VelSmsListView* VelKlApplication::GetSmsListView() const
+{
+    VelMainView* main = GetMainView();
+    return main ? dynamic_cast<VelSmsListView*>(main->GetListTabView(kMessagesTabId)) : nullptr;
+}
+
+VelListView* VelKlApplication::ListOf(VelKlView* view) const { return view ? view->GetList() : nullptr; }
+
+// ---------------------------------------------------------------- loads
+
+VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgress* progress)
+{
+    if (m_closing)
+        return nullptr;
+    VelListView* lists[] = {ListOf(view), ListOf(GetFavoritesView())};
+    for (VelListView* list : lists) {
+        if (!list)
+            continue;
+        list->BeginLoading();
+        list->RemoveAllItems();
+        list->RemoveAllGroups();
+        list->EndLoading();
+    }
+    VelDataTable* table = CreateDataTable(kContactsTable);
+    if (table && progress) {
+        progress->SetRange(ProgressRange(table->GetCount(), false));
+        progress->SetPosition(0);
+    }
+    if (table && m_loaderTimer)
+        m_loaderTimer->Start();
+    return table;
+}
+
+VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* progress)
+{
+    if (m_closing)
+        return nullptr;
+    if (VelListView* list = ListOf(view)) {
+        list->BeginLoading();
+        view->ClearList();
+        list->EndLoading();
+    }
+    VelDataTable* table = CreateDataTable(kCallsTable);
+    if (table && progress) {
+        progress->SetRange(ProgressRange(table->GetCount(), true));
+        progress->SetPosition(0);
+    }
+    if (table && m_loaderTimer)
+        m_loaderTimer->Start();
+    return table;
+}
+
+VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progress)
+{
+    if (m_closing)
+        return nullptr;
+    if (VelListView* list = ListOf(view)) {
+        list->BeginLoading();
+        view->ClearList();
+        list->EndLoading();
+    }
+    VelDataTable* table = CreateDataTable(kMessagesTable);
+    m_unreadBeforeLoad = m_unreadSmsCount;
+    {
+        VelScopedLock lock(&m_unreadLock);
+        m_unreadIds.clear();
+        m_unreadSmsCount = 0;
+    }
+    if (table && progress) {
+        progress->SetRange(ProgressRange(table->GetCount(), true));
+        progress->SetPosition(0);
+    }
+    if (table && m_loaderTimer)
+        m_loaderTimer->Start();
+    return table;
+}
+
+void VelKlApplication::CancelPendingLoads(int kind)
+{
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it->kind == kind) {
+            delete it->table;
+            it = m_pending.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progress)
+{
+    VelDataTable* table = nullptr;
+    // A load still running for the same list would go on filling the list
+    // this one has just cleared.
+    if (kind >= VelPendingLoad::kContacts && kind <= VelPendingLoad::kMessages && !m_closing)
+        CancelPendingLoads(kind);
+    switch (kind) {
+    case VelPendingLoad::kContacts:
+        table = LoadContacts(dynamic_cast<VelContactListView*>(view), progress);
+        break;
+    case VelPendingLoad::kCalls:
+        table = LoadCalls(dynamic_cast<VelCallListView*>(view), progress);
+        break;
+    case VelPendingLoad::kMessages:
+        table = LoadSms(dynamic_cast<VelSmsListView*>(view), progress);
+        break;
+    default:
+        return;
+    }
+    if (table)
+        m_pending.push_back(VelPendingLoad{kind, progress, table});
+    if (m_pending.empty() && m_loaderTimer)
+        m_loaderTimer->Stop();
+}
+
+void VelKlApplication::LoadStep()
+{
+    if (m_pending.empty()) {
+        if (m_loaderTimer)
+            m_loaderTimer->Stop();
+        return;
+    }
+    VelPendingLoad& load = m_pending.front();
+    bool done = true;
+    switch (load.kind) {
+    case VelPendingLoad::kContacts:
+        done = ContactsStep(load);
+        break;
+    case VelPendingLoad::kCalls:
+        done = CallsStep(load);
+        break;
+    case VelPendingLoad::kMessages:
+        done = SmsStep(load);
+        break;
+    }
+    if (!done || m_pending.empty())
+        return;
+    VelPendingLoad finished = m_pending.front();
+    m_pending.pop_front();
+    if (finished.progress)
+        finished.progress->SetPosition(finished.progress->GetRange());
+    delete finished.table;
+    if (finished.kind == VelPendingLoad::kCalls)
+        ReadMissedCallCount();
+    else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
+        UnreadSmsCountChanged.Emit(m_unreadSmsCount);
+    if (m_pending.empty()) {
+        if (m_loaderTimer)
+            m_loaderTimer->Stop();
+        if (!m_loadedOnce) {
+            m_loadedOnce = true;
+            LogStartupMilestone(L"all lists loaded");
+        }
+    }
+}
+
+namespace {
+
+// The next entry of the table; an entry that cannot be read is passed over
+// rather than ending the load. Null at the end.
+VelDataItem* NextEntry(VelDataTable* table)
+{
+    for (;;) {
+        if (VelDataItem* item = table->GetEntry())
+            return item;
+        if (!table->Seek(1, VelDataTable::kSeekCurrent))
+            return nullptr;
+    }
+}
+
+void Advance(VelDataTable* table, VelProgress* progress)
+{
+    table->Seek(1, VelDataTable::kSeekCurrent);
+    if (progress)
+        progress->SetPosition(progress->GetPosition() + 1);
+}
+
+} // namespace
+
+bool VelKlApplication::ContactsStep(VelPendingLoad& load)
+{
+    VelListView* contacts = ListOf(GetContactListView());
+    VelListView* favorites = ListOf(GetFavoritesView());
+    if (favorites)
+        favorites->BeginLoading();
+    if (contacts)
+        contacts->BeginLoading();
+    bool done = false;
+    for (int row = 0; row < kRowsPerTick; ++row) {
+        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
+        VelContactItem* contact = dynamic_cast<VelContactItem*>(entry.get());
+        if (!contact || m_closing) {
+            done = true;
+            break;
+        }
+        entry.release();
+        const bool favorite = contact->GetFavorite();
+        if (contacts)
+            contacts->AddItem(new VelContactListViewItem(contact));
+        else
+            delete contact;
+        if (favorite && favorites) {
+            std::unique_ptr<VelDataItem> second(load.table->GetEntry());
+            if (VelContactItem* copy = dynamic_cast<VelContactItem*>(second.get())) {
+                second.release();
+                favorites->AddItem(new VelContactListViewItem(copy));
+            }
+        }
+        Advance(load.table, load.progress);
+    }
+    if (contacts)
+        contacts->EndLoading();
+    if (favorites)
+        favorites->EndLoading();
+    return done;
+}
+
+bool VelKlApplication::CallsStep(VelPendingLoad& load)
+{
+    VelListView* list = ListOf(GetCallListView());
+    if (list)
+        list->BeginLoading();
+    bool done = false;
+    for (int row = 0; row < kRowsPerTick; ++row) {
+        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
+        VelCallItem* call = dynamic_cast<VelCallItem*>(entry.get());
+        if (!call || m_closing) {
+            done = true;
+            break;
+        }
+        entry.release();
+        if (list)
+            list->AddItem(new VelCallListViewItem(call));
+        else
+            delete call;
+        Advance(load.table, load.progress);
+    }
+    if (list)
+        list->EndLoading();
+    return done;
+}
+
+bool VelKlApplication::SmsStep(VelPendingLoad& load)
+{
+    VelListView* list = ListOf(GetSmsListView());
+    if (list)
+        list->BeginLoading();
+    bool done = false;
+    for (int row = 0; row < kRowsPerTick; ++row) {
+        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
+        VelSmsItem* message = dynamic_cast<VelSmsItem*>(entry.get());
+        if (!message || m_closing) {
+            done = true;
+            break;
+        }
+        entry.release();
+        if (message->IsUnread())
+            TrackUnread(message->GetEntryId(), true);
+        if (list)
+            list->AddItem(new VelSmsListViewItem(message));
+        else
+            delete message;
+        Advance(load.table, load.progress);
+    }
+    if (list)
+        list->EndLoading();
+    return done;
+}
+
+// ---------------------------------------------------------------- counts
+
+void VelKlApplication::SetMissedCallCount(DWORD count)
+{
+    if (m_missedCallCount.exchange(count) != count)
+        PostCountChanged(kRequestMissedCalls);
+}
+
+bool VelKlApplication::TrackUnread(const VelEntryId& entryId, bool unread)
+{
+    VelScopedLock lock(&m_unreadLock);
+    const bool changed = unread ? m_unreadIds.insert(entryId).second : m_unreadIds.erase(entryId) != 0;
+    m_unreadSmsCount = static_cast<int32_t>(m_unreadIds.size());
+    return changed;
+}
+
+bool VelKlApplication::IsTrackedUnread(const VelEntryId& entryId)
+{
+    VelScopedLock lock(&m_unreadLock);
+    return m_unreadIds.count(entryId) != 0;
+}
+
+void VelKlApplication::PostCountChanged(int request)
+{
+    if (::GetCurrentThreadId() == ::GetWindowThreadProcessId(VelControlCore::Instance->GetCallbackWindow(), nullptr)) {
+        VelUserMessageEventArgs args{request, 0};
+        OnUserMessage(&args);
+        return;
+    }
+    // The captions are painted on the UI thread: they change there too.
+    VelControlCore::Instance->PostUserMessage(request, this, 0);
+}
+
+int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
+{
+    if (args && args->code == kRequestMissedCalls)
+        MissedCallsChanged.Emit(static_cast<int32_t>(m_missedCallCount.load()));
+    else if (args && args->code == kRequestUnreadSms)
+        UnreadSmsCountChanged.Emit(m_unreadSmsCount.load());
+    return VelApplication::OnUserMessage(args);
+}
+
+void VelKlApplication::ReadMissedCallCount()
+{
+    DWORD count = 0;
+    if (ReadRegistryCount(&count))
+        SetMissedCallCount(count);
+}
+
+void VelKlApplication::ResetMissedCallCount()
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyWrite, &key) != ERROR_SUCCESS)
+        return;
+    const DWORD zero = 0;
+    const LONG written =
+        ::RegSetValueExW(key, kMissedCallValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
+    ::RegCloseKey(key);
+    // The caption follows only what the registry took.
+    if (written == ERROR_SUCCESS)
+        SetMissedCallCount(0);
+}
+
+// ---------------------------------------------------------------- handlers
+
+void VelKlApplication::OnTabChanged(int, int newTab, VelTabPage*)
+{
+    if (newTab == kCallsTabId)
+        ResetMissedCallCount();
+    m_currentTab = newTab;
+}
+
+void VelKlApplication::OnContactActivated(VelItem* item)
+{
+    VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(item);
+    if (!row || !row->GetContact() || !m_mainWindow)
+        return;
+    VelMainView* main = GetMainView();
+    if (main && !main->GetTypedKeys().empty()) {
+        if (VelListView* list = ListOf(GetContactListView())) {
+            list->BeginLoading();
+            main->ResetKeypadSearch();
+            list->ScrollToItem(row);
+            list->EndLoading();
+        }
+    }
+    if (VelContactView* view = dynamic_cast<VelContactView*>(m_mainWindow->GetView(VelMainWindow::kContactViewId))) {
+        view->ShowContact(row->GetContact());
+        m_mainWindow->ShowView(VelMainWindow::kContactViewId, VelMainWindow::kSlideFromRight);
+    }
+}
+
+void VelKlApplication::ShowCallDetails(VelItem* item)
+{
+    VelCallListViewItem* row = dynamic_cast<VelCallListViewItem*>(item);
+    if (!row || !row->GetCall() || !m_mainWindow)
+        return;
+    if (VelCallView* view = dynamic_cast<VelCallView*>(m_mainWindow->GetView(VelMainWindow::kCallViewId))) {
+        view->ShowCall(row->GetCall());
+        m_mainWindow->ShowView(VelMainWindow::kCallViewId, VelMainWindow::kSlideFromRight);
+    }
+}
+
+void VelKlApplication::ShowSmsDetails(VelItem* item)
+{
+    VelSmsListViewItem* row = dynamic_cast<VelSmsListViewItem*>(item);
+    if (!row || !row->GetMessage() || !m_mainWindow)
+        return;
+    if (VelSmsView* view = dynamic_cast<VelSmsView*>(m_mainWindow->GetView(VelMainWindow::kSmsViewId))) {
+        view->ShowMessage(row->GetMessage());
+        m_mainWindow->ShowView(VelMainWindow::kSmsViewId, VelMainWindow::kSlideFromRight);
+    }
+    row->GetMessage()->SetUnread(false);
+}
+
+void VelKlApplication::ShowMainView()
+{
+    if (m_mainWindow)
+        m_mainWindow->ShowView(VelMainWindow::kMainViewId, VelMainWindow::kSlideFromLeft);
+}
+
+void VelKlApplication::OnListMenuButton(VelToolbar* titleBar, VelToolbarItem* button)
+{
+    if (!button || !m_mainWindow)
+        return;
+    const int id = button->GetId();
+    if (id == kNewContactButtonId) {
+        delete CreateNewContact(m_mainWindow->GetHandle());
+        return;
+    }
+    if (id != kListMenuButtonId)
+        return;
+
+    VelListView* list = nullptr;
+    if (m_currentTab == kFavoritesTabId)
+        list = ListOf(GetFavoritesView());
+    else if (m_currentTab == kContactsTabId)
+        list = ListOf(GetContactListView());
+    else if (m_currentTab == kMessagesTabId)
+        list = ListOf(GetSmsListView());
+    if (!list)
+        return;
+
+    VelContextMenu menu(nullptr, "list-menu");
+    const bool messages = m_currentTab == kMessagesTabId;
+    const bool selection = !list->GetSelection().empty();
+    if (messages) {
+        menu.AddString(LoadLocalizedString(kStrMarkAllRead), m_unreadSmsCount != 0);
+    } else {
+        menu.AddString(LoadLocalizedString(kStrNewMessage), true);
+        menu.AddString(LoadLocalizedString(kStrMessageSelected), selection);
+        menu.AddSeparator();
+        menu.AddString(LoadLocalizedString(kStrClearSelection), selection);
+    }
+    const RECT rect = button->GetRect();
+    VelPoint corner(rect.right, rect.bottom);
+    if (titleBar)
+        m_mainWindow->MapPointFrom(titleBar, corner);
+    const int chosen = menu.Show(m_mainWindow, corner);
+
+    if (messages) {
+        if (chosen != kMenuMarkAllRead)
+            return;
+        // Every message: older unread ones would keep the command enabled
+        // while it could never reach them.
+        std::unique_ptr<VelDataTable> table(CreateDataTable(kMessagesTable));
+        if (!table)
+            return;
+        list->BeginLoading();
+        while (!m_closing) {
+            std::unique_ptr<VelDataItem> entry(table->GetEntry());
+            VelSmsItem* message = dynamic_cast<VelSmsItem*>(entry.get());
+            if (!message)
+                break;
+            if (message->IsUnread())
+                message->SetUnread(false);
+            table->Seek(1, VelDataTable::kSeekCurrent);
+        }
+        list->EndLoading();
+        return;
+    }
+    if (chosen == kMenuNewMessage) {
+        StartSmsComposer(std::wstring());
+    } else if (chosen == kMenuMessageSelected) {
+        std::wstring recipients;
+        const std::vector<VelItem*> selected = list->GetSelection();
+        for (VelItem* item : selected) {
+            VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(item);
+            if (!row || !row->GetContact())
+                continue;
+            const std::wstring mobile = row->GetContact()->GetMobileNumber();
+            if (mobile.empty())
+                continue;
+            recipients += FormatSmsRecipient(mobile, row->GetContact()->GetDisplayNameText());
+            recipients += L";";
+        }
+        StartSmsComposer(recipients);
+        list->ClearSelection();
+    } else if (chosen == kMenuClearSelection) {
+        list->ClearSelection();
+    }
+}
+
+void VelKlApplication::OnContactCreated(int32_t id)
+{
+    if (m_closing)
+        return;
+    VelContactItem* item = CreateContactItem(id);
+    if (!item)
+        return;
+    VelListView* contacts = ListOf(GetContactListView());
+    VelListView* favorites = ListOf(GetFavoritesView());
+    const bool favorite = item->GetFavorite();
+    if (contacts) {
+        VelListView::Lock lock(contacts);
+        // A load under way may have listed it already.
+        if (!contacts->FindItem(FindContactItemId(id))) {
+            contacts->AddItem(new VelContactListViewItem(item));
+            item = nullptr;
+        }
+    }
+    delete item;
+    if (favorite && favorites) {
+        VelListView::Lock lock(favorites);
+        if (!favorites->FindItem(FindContactItemId(id)))
+            if (VelContactItem* copy = CreateContactItem(id))
+                favorites->AddItem(new VelContactListViewItem(copy));
+    }
+}
+
+void VelKlApplication::OnContactChanged(int32_t id)
+{
+    if (m_closing)
+        return;
+    std::unique_ptr<VelContactItem> item(CreateContactItem(id));
+    if (!item) {
+        OnContactDeleted(id);
+        return;
+    }
+    if (VelListView* contacts = ListOf(GetContactListView())) {
+        VelListView::Lock lock(contacts);
+        if (VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(contacts->FindItem(FindContactItemId(id)))) {
+            row->GetContact()->Load(nullptr);
+            contacts->RefreshItem(row);
+        }
+    }
+    if (VelListView* favorites = ListOf(GetFavoritesView())) {
+        VelListView::Lock lock(favorites);
+        VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(favorites->FindItem(FindContactItemId(id)));
+        if (!row && item->GetFavorite()) {
+            favorites->AddItem(new VelContactListViewItem(item.release()));
+        } else if (row && !item->GetFavorite()) {
+            favorites->RemoveItem(row);
+        } else if (row) {
+            row->GetContact()->Load(nullptr);
+            favorites->RefreshItem(row);
+        }
+    }
+}
+
+void VelKlApplication::OnContactDeleted(int32_t id)
+{
+    VelListView* lists[] = {ListOf(GetFavoritesView()), ListOf(GetContactListView())};
+    for (VelListView* list : lists) {
+        if (!list)
+            continue;
+        VelListView::Lock lock(list);
+        if (VelItem* row = list->FindItem(FindContactItemId(id)))
+            list->RemoveItem(row);
+    }
+}
+
+void VelKlApplication::OnCallLogChanged(uint32_t code, uint32_t recordId)
+{
+    if (VelCallListView* calls = GetCallListView())
+        calls->RequestRefresh(code, recordId);
+}
+
+bool VelKlApplication::IsWatchedFolder(const std::vector<BYTE>& parent) const
+{
+    if (parent.empty())
+        return false;
+    return parent == GetCachedSmsFolderId(kSmsReceived) || parent == GetCachedSmsFolderId(kSmsSent);
+}
+
+void VelKlApplication::AddSmsRow(VelMapiMessage* message)
+{
+    VelListView* list = ListOf(GetSmsListView());
+    VelSmsItem* item = new VelSmsItem(message);
+    VelSmsListViewItem* row = new VelSmsListViewItem(item);
+    const bool unread = item->IsUnread();
+    if (!list) {
+        delete row;
+        return;
+    }
+    {
+        VelListView::Lock lock(list);
+        if (list->FindItem(FindSmsItemId(item->GetEntryId()))) {
+            delete row;
+            return;
+        }
+        list->AddItem(row);
+    }
+    if (unread && TrackUnread(item->GetEntryId(), true))
+        PostCountChanged(kRequestUnreadSms);
+}
+
+void VelKlApplication::OnSmsCreated(VelMapiMessage* message)
+{
+    if (!message || m_closing)
+        return;
+    std::unique_ptr<VelMapiMessage> opened(OpenMessageById(message->GetEntryId()));
+    if (opened && IsWatchedFolder(ParentOf(opened.get())))
+        AddSmsRow(opened.release());
+}
+
+void VelKlApplication::OnSmsDeleted(VelMapiMessage* message)
+{
+    if (!message)
+        return;
+    // Matched by the notification's identifier: a deleted message can
+    // usually no longer be opened.
+    VelListView* list = ListOf(GetSmsListView());
+    if (!list)
+        return;
+    {
+        VelListView::Lock lock(list);
+        VelItem* row = list->FindItem(FindSmsItemId(message->GetEntryId()));
+        if (!row)
+            return;
+        list->RemoveItem(row);
+    }
+    if (TrackUnread(message->GetEntryId(), false))
+        PostCountChanged(kRequestUnreadSms);
+}
+
+void VelKlApplication::OnSmsMoved(VelMapiMessage* message)
+{
+    if (!message || m_closing)
+        return;
+    std::unique_ptr<VelMapiMessage> opened(OpenMessageById(message->GetEntryId()));
+    if (!opened)
+        return;
+    const VelEntryId parent = ParentOf(opened.get());
+    VelListView* list = ListOf(GetSmsListView());
+    if (!list)
+        return;
+    if (!parent.empty() && parent == GetCachedSmsFolderId(kSmsDeleted)) {
+        {
+            VelListView::Lock lock(list);
+            VelItem* row = list->FindItem(FindSmsItemId(opened->GetEntryId()));
+            if (!row)
+                return;
+            list->RemoveItem(row);
+        }
+        if (TrackUnread(opened->GetEntryId(), false))
+            PostCountChanged(kRequestUnreadSms);
+    } else if (IsWatchedFolder(parent)) {
+        AddSmsRow(opened.release());
+    }
+}
+
+void VelKlApplication::OnSmsModified(VelMapiMessage* message)
+{
+    if (!message || m_closing)
+        return;
+    std::unique_ptr<VelMapiMessage> opened(OpenMessageById(message->GetEntryId()));
+    if (!opened || !IsWatchedFolder(ParentOf(opened.get())))
+        return;
+    VelListView* list = ListOf(GetSmsListView());
+    if (!list)
+        return;
+    bool unread = false;
+    {
+        VelListView::Lock lock(list);
+        VelSmsListViewItem* row = dynamic_cast<VelSmsListViewItem*>(list->FindItem(FindSmsItemId(opened->GetEntryId())));
+        if (!row)
+            return;
+        list->BeginLoading();
+        unread = row->Refresh();
+        list->RefreshItem(row);
+        list->EndLoading();
+    }
+    if (TrackUnread(opened->GetEntryId(), unread))
+        PostCountChanged(kRequestUnreadSms);
+}
+
+// ---------------------------------------------------------------- data thread
+
+void VelKlApplication::PostDataRequest(uint32_t kind, VelKlView* view, uint32_t code, uint32_t recordId)
+{
+    if (m_threadId == 0xFFFFFFFF)
+        return;
+    VelDataRequest* request = new (std::nothrow) VelDataRequest{kind, view, code, recordId};
+    if (!request)
+        return;
+    {
+        VelScopedLock lock(&m_requestLock);
+        m_liveRequests.insert(request);
+    }
+    if (::PostThreadMessageW(m_threadId, kDataRequestMessage, 0, reinterpret_cast<LPARAM>(request)))
+        return;
+    // Not posted: nobody else will free it.
+    if (TakeDataRequest(request))
+        delete request;
+}
+
+bool VelKlApplication::TakeDataRequest(VelDataRequest* request)
+{
+    VelScopedLock lock(&m_requestLock);
+    return m_liveRequests.erase(request) != 0;
+}
+
+void VelKlApplication::DrainDataRequests()
+{
+    VelScopedLock lock(&m_requestLock);
+    for (VelDataRequest* request : m_liveRequests)
+        delete request;
+    m_liveRequests.clear();
+}
+
+void VelKlApplication::HandleDataRequest(VelDataRequest* request)
+{
+    if (request->kind != kCallLogRequest || request->code != kCallRecordCreated)
+        return;
+    VelCallListView* calls = GetCallListView();
+    if (!calls || static_cast<VelKlView*>(calls) != request->view)
+        return;
+    std::unique_ptr<VelDataTable> table(CreateDataTable(kCallsTable));
+    if (!table)
+        return;
+    VelCallItem* call = dynamic_cast<VelCallItem*>(table->GetEntry());
+    if (!call)
+        return;
+    if (VelListView* list = ListOf(calls))
+        list->AddItem(new VelCallListViewItem(call));
+    else
+        delete call;
+}
+
+DWORD VelKlApplication::DataThreadMain()
+{
+    m_context = new VelDataThreadContext{nullptr};
+    CreateDataThreadContext(m_context);
+    ::SetEvent(m_dataReady);
+    // No notification is delivered before the slots are connected.
+    ::WaitForSingleObject(m_wired, INFINITE);
+
+    HANDLE change = INVALID_HANDLE_VALUE;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) == ERROR_SUCCESS) {
+        change = CeFindFirstRegChange(key, FALSE, kRegistryValueChanges);
+        ::RegCloseKey(key);
+    }
+    const bool watching = change != INVALID_HANDLE_VALUE && change != nullptr;
+
+    DWORD exitCode = 0;
+    bool running = true;
+    while (running) {
+        const DWORD woke =
+            ::MsgWaitForMultipleObjectsEx(watching ? 1 : 0, watching ? &change : nullptr, INFINITE, kWakeOnAnyInput, 0);
+        if (woke == WAIT_FAILED)
+            break;
+        if (watching && woke == WAIT_OBJECT_0) {
+            ReadMissedCallCount();
+            CeFindNextRegChange(change);
+            continue;
+        }
+        MSG msg = {};
+        do {
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got == -1) {
+                exitCode = 0xFFFFFFFF;
+                running = false;
+                break;
+            }
+            if (got == 0) {
+                running = false;
+                break;
+            }
+            if (msg.message == kDataRequestMessage && msg.hwnd == nullptr) {
+                VelDataRequest* request = reinterpret_cast<VelDataRequest*>(msg.lParam);
+                // Only what PostDataRequest made is read and freed.
+                if (TakeDataRequest(request)) {
+                    try {
+                        HandleDataRequest(request);
+                    } catch (...) {
+                        Log(L"VelKlApplication::DataThreadMain: a request failed.\n");
+                    }
+                    delete request;
+                }
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        } while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    }
+
+    // Requests still queued behind the quit are ours to free.
+    MSG left = {};
+    while (::PeekMessageW(&left, nullptr, kDataRequestMessage, kDataRequestMessage, PM_REMOVE))
+        if (left.hwnd == nullptr && TakeDataRequest(reinterpret_cast<VelDataRequest*>(left.lParam)))
+            delete reinterpret_cast<VelDataRequest*>(left.lParam);
+    if (watching)
+        CeFindCloseRegChange(change);
+    // Closed on this thread in every case, even after a failed GetMessage.
+    DestroyDataThreadContext(m_context);
+    delete m_context;
+    m_context = nullptr;
+    return exitCode;
+}

@@ -1,0 +1,203 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "VelApplication.h"
+#include "VelCriticalSection.h"
+#include "VelDateTime.h"
+#include "VelListLoader.h"
+#include "VelPendingLoad.h"
+#include "VelSignal.h"
+#include "VelSlotHolder.h"
+
+class VelCallListView;
+class VelContactListView;
+class VelDataTable;
+class VelFavoritesView;
+class VelItem;
+class VelKlView;
+class VelListView;
+class VelMainView;
+class VelMainWindow;
+class VelMapiMessage;
+class VelProgress;
+class VelSmsListView;
+class VelTabPage;
+class VelTimer;
+class VelToolbar;
+class VelToolbarItem;
+struct VelDataThreadContext;
+
+// The thread message 0x8002 to the data thread: add the newest call when a
+// call record was created. Made by PostDataRequest, freed by the data thread.
+struct VelDataRequest {
+    uint32_t kind;
+    VelKlView* view;
+    uint32_t code;
+    uint32_t recordId;
+};
+static_assert(sizeof(VelDataRequest) == (sizeof(void*) == 4 ? 16 : 24), "the data-thread request's layout");
+
+// What start-up reads from outside; tests give their own.
+struct VelKlStartup {
+    VelKlStartup();
+
+    std::wstring configPath;
+    std::function<bool(const std::wstring& name)> loadLanguage;
+    std::wstring themeName;
+};
+
+// The program's application object: start-up (COM, configuration, language,
+// data thread, theme, main window, wiring, timers, first loads), the clock,
+// the loading of the four lists, the handlers that keep them current, and
+// the orderly shut-down.
+class VelKlApplication : public VelApplication, public VelSlotHolder, public VelListLoader {
+public:
+    enum : UINT { kClockMs = 5000, kLoaderMs = 0 };
+    enum : DWORD { kIdleResetMs = 120001 };
+    enum : int { kRowsPerTick = 20, kProgressCap = 200 };
+    enum : UINT { kDataRequestMessage = 0x8002 };
+    enum : uint32_t { kCallRecordCreated = 0x401 };
+    enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
+
+    VelKlApplication();
+    explicit VelKlApplication(const VelKlStartup& startup);
+    ~VelKlApplication() override;
+
+    const wchar_t* GetClassName() const override;
+
+    int Run();
+    int OnStarted(const VelEventArgs* args) override;
+    int OnExit(const VelEventArgs* args) override;
+    int OnMainWindowShown(const VelControlEventArgs* args) override;
+    int OnUserMessage(const VelUserMessageEventArgs* args) override;
+    // The main window deletes itself when closed.
+    void OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args) override;
+    using VelObject::OnTimer;
+    void OnTimer(VelObject* sender, const VelTimerEventArgs* args);
+
+    int Init(const VelEventArgs* args);
+    void Shutdown(const VelEventArgs* args);
+    void StopDataThread(VelObject* sender = nullptr, const VelEventArgs* args = nullptr);
+
+    // Loads.
+    VelDataTable* LoadContacts(VelContactListView* view, VelProgress* progress);
+    VelDataTable* LoadCalls(VelCallListView* view, VelProgress* progress);
+    VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
+    void StartLoad(int kind, VelKlView* view, VelProgress* progress) override;
+    void LoadStep();
+    void PostDataRequest(uint32_t kind, VelKlView* view, uint32_t code, uint32_t recordId) override;
+
+    void ReadMissedCallCount();
+    void ResetMissedCallCount();
+
+    // Handlers.
+    void OnTabChanged(int oldTab, int newTab, VelTabPage* page);
+    void OnContactActivated(VelItem* item);
+    void ShowCallDetails(VelItem* item);
+    void ShowSmsDetails(VelItem* item);
+    void ShowMainView();
+    void OnListMenuButton(VelToolbar* titleBar, VelToolbarItem* button);
+    void OnContactCreated(int32_t id);
+    void OnContactChanged(int32_t id);
+    void OnContactDeleted(int32_t id);
+    void OnCallLogChanged(uint32_t code, uint32_t recordId);
+    void OnSmsCreated(VelMapiMessage* message);
+    void OnSmsDeleted(VelMapiMessage* message);
+    void OnSmsMoved(VelMapiMessage* message);
+    void OnSmsModified(VelMapiMessage* message);
+
+    VelSignal<> ClearAll;
+    VelSignal<const VelDateTime*> DateChanged;
+    VelSignal<int32_t> UnreadSmsCountChanged;
+    VelSignal<int32_t> MissedCallsChanged;
+
+    VelMainWindow* GetMainKlWindow() const { return m_mainWindow; }
+    VelTimer* GetClockTimer() const { return m_clockTimer; }
+    VelTimer* GetLoaderTimer() const { return m_loaderTimer; }
+    const std::list<VelPendingLoad>& GetPendingLoads() const { return m_pending; }
+    const VelDateTime& GetCurrentDate() const { return m_currentDate; }
+    int32_t GetUnreadSmsCount() const { return m_unreadSmsCount; }
+    DWORD GetMissedCallCount() const { return m_missedCallCount; }
+    int GetCurrentTab() const { return m_currentTab; }
+    bool IsClosing() const { return m_closing; }
+    DWORD GetDataThreadId() const { return m_threadId; }
+    bool IsLanguageLoaded() const { return m_languageLoaded; }
+
+    // The application-wide names of the views, for tests and the handlers.
+    VelFavoritesView* GetFavoritesView() const;
+    VelContactListView* GetContactListView() const { return m_contactListView; }
+    VelCallListView* GetCallListView() const;
+    VelSmsListView* GetSmsListView() const;
+    VelMainView* GetMainView() const;
+
+    // The data thread's entry.
+    DWORD DataThreadMain();
+
+private:
+    enum : int { kRequestMissedCalls = 1, kRequestUnreadSms = 2 };
+
+    void LoadConfiguredLanguage();
+    void Wire();
+    void CancelPendingLoads(int kind);
+    void ReleasePendingLoads();
+    // One tick of the first pending load; true when it is done.
+    bool ContactsStep(VelPendingLoad& load);
+    bool CallsStep(VelPendingLoad& load);
+    bool SmsStep(VelPendingLoad& load);
+    void HandleDataRequest(VelDataRequest* request);
+    bool TakeDataRequest(VelDataRequest* request);
+    void DrainDataRequests();
+    void SetMissedCallCount(DWORD count);
+    // True when the message's entry in the unread set changed.
+    bool TrackUnread(const std::vector<BYTE>& entryId, bool unread);
+    bool IsTrackedUnread(const std::vector<BYTE>& entryId);
+    // The counts' signals run on the UI thread, whichever thread changed them.
+    void PostCountChanged(int request);
+    VelListView* ListOf(VelKlView* view) const;
+    bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
+    void AddSmsRow(VelMapiMessage* message);
+    void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
+    // One debug line with the milliseconds since the process started.
+    static void LogStartupMilestone(const wchar_t* what);
+
+    VelKlStartup m_startup;
+    VelDataThreadContext* m_context;
+    HANDLE m_thread;
+    DWORD m_threadId;
+    // Set by the data thread once its stores are open; the UI thread reads
+    // them only after that.
+    HANDLE m_dataReady;
+    // Set once the application's slots are connected: until then the data
+    // thread delivers no notification.
+    HANDLE m_wired;
+    VelTimer* m_clockTimer;
+    VelTimer* m_loaderTimer;
+    std::atomic<bool> m_closing;
+    VelDateTime m_currentDate;
+    std::atomic<int32_t> m_unreadSmsCount;
+    std::atomic<DWORD> m_missedCallCount;
+    int m_currentTab;
+    bool m_idleResetDone;
+    bool m_languageLoaded;
+    bool m_loadedOnce;
+    VelContactListView* m_contactListView;
+    int32_t m_unreadBeforeLoad;
+    std::list<VelPendingLoad> m_pending;
+    VelMainWindow* m_mainWindow;
+    // Requests made and not yet handled: a 0x8002 with any other pointer is
+    // not ours and is left alone.
+    std::set<VelDataRequest*> m_liveRequests;
+    VelCriticalSection m_requestLock;
+    // The listed messages that are unread: the count is its size, so a row
+    // seen twice or a change seen by two threads cannot skew it.
+    std::set<std::vector<BYTE>> m_unreadIds;
+    VelCriticalSection m_unreadLock;
+};

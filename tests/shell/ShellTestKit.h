@@ -1,0 +1,153 @@
+#pragma once
+// The application object started as the program starts it (Init, without the
+// run loop) over a device store of the test's own, with a fixed "now" and a
+// fake tick; the loader and clock timers are stepped by hand.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PhoneKeyGuard.h"
+#include "TestDeviceStore.h"
+#include "VelControlCore.h"
+#include "VelDateTime.h"
+#include "VelEventArgs.h"
+#include "VelKlApplication.h"
+#include "VelKlView.h"
+#include "VelListView.h"
+#include "VelContactListView.h"
+#include "VelFavoritesView.h"
+#include "VelTimer.h"
+#include "ViewTestSupport.h"
+
+namespace shell_test {
+
+// The fixed local time and tick the tests move by hand.
+struct FakeClock {
+    static SYSTEMTIME& Now()
+    {
+        static SYSTEMTIME now = {};
+        return now;
+    }
+    static DWORD& Tick()
+    {
+        static DWORD tick = 0;
+        return tick;
+    }
+    static void Read(SYSTEMTIME* now) { *now = Now(); }
+    static DWORD WINAPI ReadTick() { return Tick(); }
+    static void Set(int year, int month, int day, int hour, int minute, int second)
+    {
+        const VelDateTime date(year, month, day, hour, minute, second);
+        // The day of week comes with a round trip through the file time.
+        FILETIME file = date.ToFileTime();
+        ::FileTimeToSystemTime(&file, &Now());
+    }
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest() : screen(480, 640), device(L"vel-shell") {}
+
+    void SetUp() override
+    {
+        FakeClock::Set(2026, 12, 10, 12, 0, 0);
+        FakeClock::Tick() = 1000000;
+        m_oldClock = VelDateTime::SetClock(&FakeClock::Read);
+        VelControlCore::SetTickSource(&FakeClock::ReadTick);
+    }
+    void TearDown() override
+    {
+        Stop();
+        VelControlCore::SetTickSource(nullptr);
+        VelDateTime::SetClock(m_oldClock);
+    }
+
+    void Start(const VelKlStartup& startup = VelKlStartup())
+    {
+        app.reset(new VelKlApplication(startup));
+        VelEventArgs args;
+        app->Init(&args);
+    }
+    void Stop()
+    {
+        if (!app)
+            return;
+        app->StopDataThread();
+        VelEventArgs args;
+        app->Shutdown(&args);
+        app.reset();
+        MainWindowHandle = nullptr;
+    }
+
+    void TickLoader()
+    {
+        VelTimerEventArgs args(app->GetLoaderTimer()->GetTimerId());
+        app->OnTimer(app.get(), &args);
+    }
+    void TickClock()
+    {
+        VelTimerEventArgs args(app->GetClockTimer()->GetTimerId());
+        app->OnTimer(app.get(), &args);
+    }
+    // Ticks until nothing is pending; the number of ticks.
+    int DrainLoads()
+    {
+        int ticks = 0;
+        while (!app->GetPendingLoads().empty() && ticks < 10000) {
+            TickLoader();
+            ++ticks;
+        }
+        return ticks;
+    }
+
+    size_t RowsOf(VelKlView* view) { return view && view->GetList() ? view->GetList()->GetItems().size() : 0; }
+
+    void AddCalls(int count, DWORD direction = kDevCallIncoming)
+    {
+        device.Store().Transact([&](VelDevStoreData& data) {
+            for (int i = 0; i < count; ++i) {
+                VelDevCall call;
+                const VelDateTime start(2026, 12, 1 + i % 9, 10, i % 60, 0);
+                FILETIME local = start.ToFileTime();
+                ::LocalFileTimeToFileTime(&local, &call.start);
+                call.end = call.start;
+                call.direction = direction;
+                call.number = VelDevOptText(L"+44 7700 9" + std::to_wstring(10000 + i));
+                data.AddCall(call);
+            }
+            return true;
+        });
+    }
+    void AddMessages(int count, int unreadEvery)
+    {
+        device.Store().Transact([&](VelDevStoreData& data) {
+            for (int i = 0; i < count; ++i) {
+                VelDevMessage m;
+                m.folder = kDevSmsInbox;
+                m.text = L"message " + std::to_wstring(i);
+                m.senderAddress = L"+44 7700 8" + std::to_wstring(10000 + i);
+                m.hasDeliveryTime = true;
+                const VelDateTime at(2026, 12, 1 + i % 9, 9, i % 60, 0);
+                FILETIME local = at.ToFileTime();
+                ::LocalFileTimeToFileTime(&local, &m.deliveryTime);
+                m.hasFlags = true;
+                m.flags = (unreadEvery && i % unreadEvery == 0) ? 0 : 1;
+                data.AddMessage(m);
+            }
+            return true;
+        });
+    }
+
+    ScreenScope screen;
+    TestDeviceStore device;
+    std::unique_ptr<VelKlApplication> app;
+
+private:
+    VelDateTime::Clock m_oldClock = nullptr;
+};
+
+} // namespace shell_test

@@ -264,6 +264,58 @@ TEST(GroupTest, SortingIsRedoneOnDemandAndAfterRemoval)
     EXPECT_EQ(Texts(group), (std::vector<std::wstring>{L"b", L"c", L"z"}));
 }
 
+TEST(GroupTest, ChildrenAddedOutOfOrderTakeTheirPlaceAndEqualsKeepTheirArrival)
+{
+    struct Case { int mode; VelGroupItem::Comparator comparator; std::vector<std::wstring> order; };
+    // Texts with their keys: "b" arrives twice, first as key 1 then as key 2.
+    const std::vector<std::pair<std::wstring, std::wstring>> arrivals = {
+        {L"d", L"0"}, {L"b", L"1"}, {L"e", L"2"}, {L"a", L"3"}, {L"b", L"4"}, {L"c", L"5"}};
+    const Case cases[] = {
+        {VelGroupItem::kAscending, nullptr, {L"a3", L"b1", L"b4", L"c5", L"d0", L"e2"}},
+        {VelGroupItem::kDescending, nullptr, {L"e2", L"d0", L"c5", L"b1", L"b4", L"a3"}},
+        {VelGroupItem::kCustomSort, &ByKey, {L"d0", L"b1", L"e2", L"a3", L"b4", L"c5"}},
+        {VelGroupItem::kNoSort, nullptr, {L"d0", L"b1", L"e2", L"a3", L"b4", L"c5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+        VelGroupItem group(L"g", L"g", kFormat);
+        group.SetSortMode(c.mode);
+        group.SetComparator(c.comparator);
+        for (const auto& a : arrivals)
+            group.AddChild(Text(a.first, a.second));
+        std::vector<std::wstring> order;
+        for (const ItemPtr& child : group.GetChildren())
+            order.push_back(static_cast<VelStringItem*>(child.get())->GetText() + child->GetKey());
+        EXPECT_EQ(order, c.order);
+    }
+}
+
+TEST(GroupTest, AChildAddedAfterTheModeChangedSortsTheRestAndAChangedChildMovesBack)
+{
+    VelGroupItem group(L"g", L"g", kFormat);
+    for (const wchar_t* text : {L"c", L"a", L"d"})
+        group.AddChild(Text(text));
+    group.SetSortMode(VelGroupItem::kAscending);
+    group.AddChild(Text(L"b"));
+    EXPECT_EQ(Texts(group), (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+
+    VelStringItem* first = static_cast<VelStringItem*>(group.GetChildren()[0].get());
+    first->SetText(L"cc");
+    group.ResortChild(first);
+    EXPECT_EQ(Texts(group), (std::vector<std::wstring>{L"b", L"c", L"cc", L"d"}));
+    group.AddChild(Text(L"a"));
+    EXPECT_EQ(Texts(group), (std::vector<std::wstring>{L"a", L"b", L"c", L"cc", L"d"}));
+    // Removed and added again (its parents still name the group): once, in its place.
+    ItemPtr b = group.GetChildren()[1];
+    group.RemoveChild(b.get());
+    group.AddChild(b);
+    group.AddChild(b);
+    EXPECT_EQ(Texts(group), (std::vector<std::wstring>{L"a", L"b", L"c", L"cc", L"d"}));
+    StringPtr stranger = Text(L"x");
+    group.ResortChild(stranger.get());
+    EXPECT_EQ(group.GetChildCount(), 5u) << "an item the group does not hold is left alone";
+}
+
 TEST(GroupTest, AChildIsHeldOnce)
 {
     VelGroupItem group(L"g", L"g", kFormat);

@@ -51,6 +51,31 @@ TEST_F(CanvasTest, StartsWithTheDocumentedState)
     EXPECT_EQ(::GetCurrentObject(canvas->GetDC(), OBJ_FONT), canvas->GetFont()->GetHandle());
 }
 
+TEST_F(CanvasTest, KeptTextMetricsFollowAFontThatChanges)
+{
+    VelFont font(L"Tahoma", 10);
+    VelFont other(L"Tahoma", 30, 700);
+    const LONG small = canvas->GetTextMetrics(&font).metrics.tmHeight;
+    EXPECT_EQ(canvas->GetTextMetrics(&font).metrics.tmHeight, small) << "asked again";
+    EXPECT_GT(canvas->GetTextMetrics(&other).metrics.tmHeight, small);
+    // A change makes a new handle: the metrics kept for the old one must not answer.
+    font.SetPointSize(40);
+    EXPECT_GT(canvas->GetTextMetrics(&font).metrics.tmHeight, small);
+    // More fonts than are kept: each still answers with its own.
+    std::vector<std::unique_ptr<VelFont>> fonts;
+    for (int points = 8; points <= 32; points += 4)
+        fonts.emplace_back(new VelFont(L"Tahoma", points));
+    LONG previous = 0;
+    for (int round = 0; round < 2; ++round, previous = 0) {
+        for (const auto& f : fonts) {
+            const LONG height = canvas->GetTextMetrics(f.get()).metrics.tmHeight;
+            EXPECT_GT(height, previous) << "round " << round;
+            previous = height;
+        }
+    }
+    EXPECT_EQ(::GetCurrentObject(canvas->GetDC(), OBJ_FONT), canvas->GetFont()->GetHandle());
+}
+
 TEST_F(CanvasTest, ViewportMapsBothWaysOnlyWhenSet)
 {
     EXPECT_EQ(canvas->ToCanvasPoint(VelPoint(1, 1)), VelPoint(1, 1));

@@ -264,6 +264,92 @@ TEST_F(ListViewTest, ARefreshedRowMovesToItsNewGroupAndMeetsTheFilterAgain)
     EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#E", L"Ed", L"#Z", L"Zoe"}));
 }
 
+bool RowsAscending(const VelGroupItem::ItemPtr& a, const VelGroupItem::ItemPtr& b)
+{
+    return static_cast<const VelStringItem*>(a.get())->GetText() <
+           static_cast<const VelStringItem*>(b.get())->GetText();
+}
+
+bool GroupsAscending(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
+{
+    return a->GetText() < b->GetText();
+}
+
+bool HoldsA(const VelItem* item)
+{
+    return static_cast<const VelStringItem*>(item)->GetText().find(L'a') != std::wstring::npos;
+}
+
+TEST_F(ListViewTest, RowsAddedOutOfOrderEndSortedInAndOutOfALoad)
+{
+    initials.itemComparator = &RowsAscending;
+    initials.groupComparator = &GroupsAscending;
+    GroupByInitials();
+    list->BeginLoading();
+    for (const wchar_t* text : {L"Bo", L"Ax", L"Bz", L"Aa", L"Bb", L"Am"})
+        list->AddItem(Row(text));
+    list->EndLoading();
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Aa", L"Am", L"Ax", L"#B", L"Bb", L"Bo", L"Bz"}));
+    // One at a time, outside a load, and a new group between the others.
+    for (const wchar_t* text : {L"Ab", L"Ba", L"Cq", L"Az", L"Ca"})
+        list->AddItem(Row(text));
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Aa", L"Ab", L"Am", L"Ax", L"Az", L"#B", L"Ba", L"Bb",
+                                                  L"Bo", L"Bz", L"#C", L"Ca", L"Cq"}));
+}
+
+TEST_F(ListViewTest, GroupsComeAndGoAsTheFilterAndTheRowsChange)
+{
+    initials.itemComparator = &RowsAscending;
+    initials.groupComparator = &GroupsAscending;
+    GroupByInitials();
+    for (const wchar_t* text : {L"Bob", L"Ada", L"Cy"})
+        list->AddItem(Row(text));
+    list->SetFilter(&HoldsA, true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada"})) << "B and C have no row left and hide";
+
+    // Rows arriving while filtered, in a load and alone: only a match brings its group.
+    list->BeginLoading();
+    list->AddItem(Row(L"Dot"));
+    list->AddItem(Row(L"Cal"));
+    list->EndLoading();
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#C", L"Cal"}));
+    list->AddItem(Row(L"Eve"));
+    list->AddItem(Row(L"Bea"));
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea", L"#C", L"Cal"}));
+
+    // The last match of a group filtered away in a load hides the group.
+    list->SetFilter([](const VelItem* item) { return HoldsA(item) && static_cast<const VelStringItem*>(item)->GetText() != L"Cal"; },
+                    true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea"}));
+    list->SetFilter(VelListView::Predicate(), true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea", L"Bob", L"#C", L"Cal", L"Cy",
+                                                  L"#D", L"Dot", L"#E", L"Eve"}));
+}
+
+TEST_F(ListViewTest, ARowChangedWhileFilteredTakesItsNewPlaceOrHides)
+{
+    initials.itemComparator = &RowsAscending;
+    initials.groupComparator = &GroupsAscending;
+    GroupByInitials();
+    VelStringItem* ava = Row(L"Ava");
+    for (VelStringItem* row : {Row(L"Abe"), Row(L"Anna"), ava, Row(L"Bart")})
+        list->AddItem(row);
+    list->SetFilter(&HoldsA, true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Anna", L"Ava", L"#B", L"Bart"}));
+
+    ava->SetText(L"Aaron");  // still a match, still in A, now first
+    list->RefreshItem(ava);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Aaron", L"Anna", L"#B", L"Bart"}));
+    ava->SetText(L"Bea");  // a match in another group, in its order there
+    list->RefreshItem(ava);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Anna", L"#B", L"Bart", L"Bea"}));
+    ava->SetText(L"Bob");  // no match: hidden where it is
+    list->RefreshItem(ava);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Anna", L"#B", L"Bart"}));
+    list->SetFilter(VelListView::Predicate(), true);
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Abe", L"Anna", L"#B", L"Bart", L"Bob"}));
+}
+
 TEST_F(ListViewTest, RemovingRows)
 {
     GroupByInitials();

@@ -83,15 +83,18 @@ VelGDICanvas::~VelGDICanvas()
 int VelGDICanvas::Present(int sourceX, int sourceY)
 {
     // Only the window's invalid area goes to the screen (the painter makes
-    // what it painted invalid first); with none, the whole canvas does.
+    // what it painted invalid first). With none, the paint's clip would let
+    // nothing through: the whole window is made invalid and copied.
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(m_window, &paint);
+    if (::IsRectEmpty(&paint.rcPaint)) {
+        ::EndPaint(m_window, &paint);
+        ::InvalidateRect(m_window, nullptr, FALSE);
+        dc = ::BeginPaint(m_window, &paint);
+    }
     const RECT& area = paint.rcPaint;
-    if (area.right > area.left && area.bottom > area.top)
-        ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC,
-                 sourceX + area.left, sourceY + area.top, SRCCOPY);
-    else
-        ::BitBlt(dc, 0, 0, m_width, m_height, m_memoryDC, sourceX, sourceY, SRCCOPY);
+    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC,
+             sourceX + area.left, sourceY + area.top, SRCCOPY);
     return ::EndPaint(m_window, &paint);
 }
 

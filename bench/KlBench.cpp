@@ -1035,5 +1035,7 @@ int main(int argc, char** argv)
     if (missing)
         std::fprintf(stderr, "klbench: %d cases gave no number\n", missing);
     ::CoUninitialize();
-    return missing ? 1 : 0;
+    // A full run reports a case that never finished in its table; only the
+    // smoke run fails for it.
+    return missing && o.smoke ? 1 : 0;
 }

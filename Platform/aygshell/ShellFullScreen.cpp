@@ -5,7 +5,8 @@
 
 #include <cstdio>
 
-extern "C" __declspec(dllexport) BOOL WINAPI ShellFullScreen(HWND window, DWORD flags) {
+extern "C" __declspec(dllexport) BOOL WINAPI ShellFullScreen(HWND window, DWORD flags)
+{
     if (!IsWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;

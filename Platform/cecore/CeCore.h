@@ -28,11 +28,11 @@ typedef DWORD CeObjectId;
 
 // Where and how an opened database reports changes.
 struct CeNotifyRequest {
-    DWORD size;      // sizeof(CeNotifyRequest)
-    HWND window;     // receives kCeDbNotifyMessage
-    DWORD flags;     // kCeNotifyByRecord
-    HANDLE heap;     // the records' heap; 0 for the process heap
-    DWORD param;     // copied into every record
+    DWORD size;   // sizeof(CeNotifyRequest)
+    HWND window;  // receives kCeDbNotifyMessage
+    DWORD flags;  // kCeNotifyByRecord
+    HANDLE heap;  // the records' heap; 0 for the process heap
+    DWORD param;  // copied into every record
 };
 static_assert(sizeof(CeNotifyRequest) == (sizeof(void*) == 4 ? 20 : 40), "the notification request's layout");
 
@@ -41,10 +41,10 @@ static_assert(sizeof(CeNotifyRequest) == (sizeof(void*) == 4 ? 20 : 40), "the no
 struct CeNotification {
     DWORD size;
     DWORD param;
-    DWORD type;           // kCeDbRecord...
+    DWORD type;  // kCeDbRecord...
     CeVolumeGuid volume;
-    CeObjectId oid;       // the record concerned
-    CeObjectId parentOid; // the database
+    CeObjectId oid;        // the record concerned
+    CeObjectId parentOid;  // the database
 };
 static_assert(offsetof(CeNotification, type) == 8, "type at offset 8");
 static_assert(offsetof(CeNotification, oid) == 28, "record id at offset 28");
@@ -60,17 +60,17 @@ extern "C" {
 
 // TRUE (exactly 1) when mounted; only "\pim.vol" exists. Mounting again
 // counts; each mount wants its unmount.
-__declspec(dllexport) BOOL WINAPI CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* options,
-                                                 DWORD flags);
+__declspec(dllexport) BOOL WINAPI
+    CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* options, DWORD flags);
 // Nonzero on success.
 __declspec(dllexport) BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume);
 // Opens "clog.db" by name (oid null or 0) on the mounted volume. With a
 // request, every change of the call log posts kCeDbNotifyMessage with a record
 // to request->window until the handle is closed (CloseHandle) or the window
 // is gone. INVALID_HANDLE_VALUE and the last error on failure.
-__declspec(dllexport) HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeObjectId* oid,
-                                                            LPCWSTR name, void* sortOrder, DWORD flags,
-                                                            CeNotifyRequest* request);
+__declspec(dllexport) HANDLE WINAPI
+    CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeObjectId* oid, LPCWSTR name, void* sortOrder,
+                            DWORD flags, CeNotifyRequest* request);
 // Frees a record posted by this library; FALSE for anything else or twice.
 __declspec(dllexport) BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record);
 // TRUE when the record was posted by this library and is not freed yet; any

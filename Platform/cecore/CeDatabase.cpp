@@ -29,74 +29,88 @@ struct State {
     CRITICAL_SECTION lock;
     LONG mounts = 0;
     std::vector<Subscription*> subscriptions;
-    std::map<CeNotification*, HANDLE> outstanding;   // record -> its heap
+    std::map<CeNotification*, HANDLE> outstanding;  // record -> its heap
     State() { InitializeCriticalSection(&lock); }
 };
 
-State& Db() {
-    static State s;
-    return s;
+State& Db()
+{
+    static State state;
+    return state;
 }
 
-bool SameVolume(const CeVolumeGuid* v) {
-    return v && memcmp(v, &kPimVolume, sizeof kPimVolume) == 0;
+bool SameVolume(const CeVolumeGuid* ceVolumeGuid)
+{
+    return ceVolumeGuid && memcmp(ceVolumeGuid, &kPimVolume, sizeof kPimVolume) == 0;
 }
 
-bool PipeClosed(HANDLE read) {
+bool PipeClosed(HANDLE read)
+{
     DWORD available = 0;
     return !PeekNamedPipe(read, 0, 0, 0, &available, 0);
 }
 
-DWORD TypeOf(VelDevChangeType t) {
-    switch (t) {
-    case kDevCreated: return kCeDbRecordCreated;
-    case kDevDeleted: return kCeDbRecordDeleted;
-    default: return kCeDbRecordChanged;
+DWORD TypeOf(VelDevChangeType changeType)
+{
+    switch (changeType) {
+    case kDevCreated:
+        return kCeDbRecordCreated;
+    case kDevDeleted:
+        return kCeDbRecordDeleted;
+    default:
+        return kCeDbRecordChanged;
     }
 }
 
-void Notify(Subscription* sub, const VelDevStoreChanges& changes) {
-    if (changes.calls.empty()) return;
-    State& s = Db();
-    EnterCriticalSection(&s.lock);
-    if (!sub->ended && PipeClosed(sub->pipeRead)) sub->ended = true;
+void Notify(Subscription* sub, const VelDevStoreChanges& changes)
+{
+    if (changes.calls.empty())
+        return;
+    State& state = Db();
+    EnterCriticalSection(&state.lock);
+    if (!sub->ended && PipeClosed(sub->pipeRead))
+        sub->ended = true;
     for (size_t i = 0; i < changes.calls.size() && !sub->ended; ++i) {
         CeNotification* rec =
             static_cast<CeNotification*>(HeapAlloc(sub->heap, HEAP_ZERO_MEMORY, sizeof(CeNotification)));
-        if (!rec) break;
+        if (!rec)
+            break;
         rec->size = sizeof(CeNotification);
         rec->param = sub->request.param;
         rec->type = TypeOf(changes.calls[i].type);
         rec->volume = kPimVolume;
         rec->oid = changes.calls[i].id;
         rec->parentOid = kCallLogDbOid;
-        s.outstanding[rec] = sub->heap;
+        state.outstanding[rec] = sub->heap;
         if (!PostMessageW(sub->request.window, kCeDbNotifyMessage, 0, reinterpret_cast<LPARAM>(rec))) {
-            s.outstanding.erase(rec);
+            state.outstanding.erase(rec);
             HeapFree(sub->heap, 0, rec);
-            if (!IsWindow(sub->request.window)) sub->ended = true;
+            if (!IsWindow(sub->request.window))
+                sub->ended = true;
         }
     }
-    LeaveCriticalSection(&s.lock);
+    LeaveCriticalSection(&state.lock);
 }
 
 // Ended subscriptions are dropped outside the lock: releasing the store may
 // wait for its watcher, which may be on its way into Notify.
-void DropEnded() {
-    State& s = Db();
+void DropEnded()
+{
+    State& state = Db();
     std::vector<Subscription*> ended;
-    EnterCriticalSection(&s.lock);
-    for (size_t i = 0; i < s.subscriptions.size();) {
-        Subscription* sub = s.subscriptions[i];
-        if (!sub->ended && PipeClosed(sub->pipeRead)) sub->ended = true;
+    EnterCriticalSection(&state.lock);
+    for (size_t i = 0; i < state.subscriptions.size();) {
+        Subscription* sub = state.subscriptions[i];
+        if (!sub->ended && PipeClosed(sub->pipeRead))
+            sub->ended = true;
         if (sub->ended) {
             ended.push_back(sub);
-            s.subscriptions.erase(s.subscriptions.begin() + i);
+            state.subscriptions.erase(state.subscriptions.begin() + i);
         } else {
             ++i;
         }
     }
-    LeaveCriticalSection(&s.lock);
+    LeaveCriticalSection(&state.lock);
     for (Subscription* sub : ended) {
         sub->store->RemoveListener(sub->cookie);
         CloseHandle(sub->pipeRead);
@@ -104,7 +118,8 @@ void DropEnded() {
     }
 }
 
-HANDLE Fail(DWORD error) {
+HANDLE Fail(DWORD error)
+{
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
 }
@@ -113,7 +128,8 @@ HANDLE Fail(DWORD error) {
 
 extern "C" {
 
-BOOL WINAPI CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* options, DWORD flags) {
+BOOL WINAPI CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* options, DWORD flags)
+{
     if (!volume || !name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -131,13 +147,16 @@ BOOL WINAPI CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* 
     return TRUE;
 }
 
-BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume) {
-    State& s = Db();
-    EnterCriticalSection(&s.lock);
-    bool ok = SameVolume(volume) && s.mounts > 0;
-    if (ok) --s.mounts;
-    LeaveCriticalSection(&s.lock);
-    if (!ok) SetLastError(ERROR_INVALID_PARAMETER);
+BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume)
+{
+    State& state = Db();
+    EnterCriticalSection(&state.lock);
+    bool ok = SameVolume(volume) && state.mounts > 0;
+    if (ok)
+        --state.mounts;
+    LeaveCriticalSection(&state.lock);
+    if (!ok)
+        SetLastError(ERROR_INVALID_PARAMETER);
     // Handles closed by now stop their store's watcher here rather than leave
     // it running into the exit of the process.
     DropEnded();
@@ -145,21 +164,28 @@ BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume) {
 }
 
 HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeObjectId* oid, LPCWSTR name,
-                                      void* sortOrder, DWORD flags, CeNotifyRequest* request) {
+                                      void* sortOrder, DWORD flags, CeNotifyRequest* request)
+{
     DropEnded();
-    if (VelDevFault(L"db.open")) return Fail(VelDevFaultValue(L"db.open", ERROR_FILE_NOT_FOUND));
-    if (!SameVolume(volume) || Db().mounts <= 0) return Fail(ERROR_INVALID_PARAMETER);
-    if ((oid && *oid != 0) || !name || _wcsicmp(name, L"clog.db") != 0) return Fail(ERROR_FILE_NOT_FOUND);
+    if (VelDevFault(L"db.open"))
+        return Fail(VelDevFaultValue(L"db.open", ERROR_FILE_NOT_FOUND));
+    if (!SameVolume(volume) || Db().mounts <= 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if ((oid && *oid != 0) || !name || _wcsicmp(name, L"clog.db") != 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
     if (request) {
         if (request->size != sizeof(CeNotifyRequest) || !(request->flags & kCeNotifyByRecord)) {
             return Fail(ERROR_INVALID_PARAMETER);
         }
-        if (!IsWindow(request->window)) return Fail(ERROR_INVALID_WINDOW_HANDLE);
+        if (!IsWindow(request->window))
+            return Fail(ERROR_INVALID_WINDOW_HANDLE);
     }
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    if (store->IsMissing()) return Fail(ERROR_FILE_NOT_FOUND);
+    if (store->IsMissing())
+        return Fail(ERROR_FILE_NOT_FOUND);
     HANDLE read = 0, write = 0;
-    if (!CreatePipe(&read, &write, 0, 0)) return INVALID_HANDLE_VALUE;
+    if (!CreatePipe(&read, &write, 0, 0))
+        return INVALID_HANDLE_VALUE;
     if (!request) {
         CloseHandle(read);
         return write;
@@ -169,21 +195,23 @@ HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeOb
     sub->request = *request;
     sub->heap = request->heap ? request->heap : GetProcessHeap();
     sub->store = store;
-    State& s = Db();
-    EnterCriticalSection(&s.lock);
-    s.subscriptions.push_back(sub);
-    LeaveCriticalSection(&s.lock);
-    sub->cookie = store->AddListener([sub](const VelDevStoreChanges& c) { Notify(sub, c); });
+    State& state = Db();
+    EnterCriticalSection(&state.lock);
+    state.subscriptions.push_back(sub);
+    LeaveCriticalSection(&state.lock);
+    sub->cookie = store->AddListener([sub](const VelDevStoreChanges& storeChanges) { Notify(sub, storeChanges); });
     return write;
 }
 
-BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record) {
-    State& s = Db();
-    EnterCriticalSection(&s.lock);
-    std::map<CeNotification*, HANDLE>::iterator it = s.outstanding.find(record);
-    HANDLE heap = it == s.outstanding.end() ? 0 : it->second;
-    if (heap) s.outstanding.erase(it);
-    LeaveCriticalSection(&s.lock);
+BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record)
+{
+    State& state = Db();
+    EnterCriticalSection(&state.lock);
+    std::map<CeNotification*, HANDLE>::iterator it = state.outstanding.find(record);
+    HANDLE heap = it == state.outstanding.end() ? 0 : it->second;
+    if (heap)
+        state.outstanding.erase(it);
+    LeaveCriticalSection(&state.lock);
     if (!heap) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -191,11 +219,12 @@ BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record)
     return HeapFree(heap, 0, record);
 }
 
-BOOL WINAPI CeIsNotificationPending(CeNotification* record) {
-    State& s = Db();
-    EnterCriticalSection(&s.lock);
-    const bool pending = s.outstanding.count(record) != 0;
-    LeaveCriticalSection(&s.lock);
+BOOL WINAPI CeIsNotificationPending(CeNotification* record)
+{
+    State& state = Db();
+    EnterCriticalSection(&state.lock);
+    const bool pending = state.outstanding.count(record) != 0;
+    LeaveCriticalSection(&state.lock);
     return pending;
 }
 

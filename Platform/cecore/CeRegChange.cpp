@@ -24,32 +24,36 @@ struct Watches {
     Watches() { InitializeCriticalSection(&lock); }
 };
 
-Watches& All() {
-    static Watches w;
-    return w;
+Watches& All()
+{
+    static Watches watches;
+    return watches;
 }
 
 typedef BOOL(WINAPI* CompareHandles)(HANDLE, HANDLE);
 
-bool SameObject(HANDLE a, HANDLE b) {
-    static const CompareHandles compare = reinterpret_cast<CompareHandles>(
-        GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "CompareObjectHandles"));
-    return compare ? compare(a, b) != FALSE : a == b;
+bool SameObject(HANDLE left, HANDLE right)
+{
+    static const CompareHandles compare =
+        reinterpret_cast<CompareHandles>(GetProcAddress(GetModuleHandleW(L"kernelbase.dll"), "CompareObjectHandles"));
+    return compare ? compare(left, right) != FALSE : left == right;
 }
 
-void Release(Watch& watch) {
+void Release(Watch& watch)
+{
     RegCloseKey(watch.key);
     CloseHandle(watch.ownEvent);
 }
 
 // Under the lock: drops the watches whose handed-out handle was closed.
-void DropClosed(Watches& w) {
-    for (std::map<HANDLE, Watch>::iterator it = w.byEvent.begin(); it != w.byEvent.end();) {
+void DropClosed(Watches& watches)
+{
+    for (std::map<HANDLE, Watch>::iterator it = watches.byEvent.begin(); it != watches.byEvent.end();) {
         if (SameObject(it->first, it->second.ownEvent)) {
             ++it;
         } else {
             Release(it->second);
-            it = w.byEvent.erase(it);
+            it = watches.byEvent.erase(it);
         }
     }
 }
@@ -58,61 +62,66 @@ void DropClosed(Watches& w) {
 
 extern "C" {
 
-HANDLE WINAPI CeFindFirstRegChange(HKEY key, BOOL watchSubtree, DWORD filter) {
+HANDLE WINAPI CeFindFirstRegChange(HKEY key, BOOL watchSubtree, DWORD filter)
+{
     HKEY own = 0;
-    LONG r = RegOpenKeyExW(key, 0, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &own);
-    if (r != ERROR_SUCCESS) {
-        SetLastError(r);
+    LONG value = RegOpenKeyExW(key, 0, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &own);
+    if (value != ERROR_SUCCESS) {
+        SetLastError(value);
         return INVALID_HANDLE_VALUE;
     }
     HANDLE event = CreateEventW(0, FALSE, FALSE, 0);
     HANDLE ownEvent = 0;
-    if (!event || !DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &ownEvent, 0, FALSE,
-                                   DUPLICATE_SAME_ACCESS)) {
-        if (event) CloseHandle(event);
+    if (!event ||
+        !DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &ownEvent, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        if (event)
+            CloseHandle(event);
         RegCloseKey(own);
         return INVALID_HANDLE_VALUE;
     }
-    r = RegNotifyChangeKeyValue(own, watchSubtree, filter, event, TRUE);
-    if (r != ERROR_SUCCESS) {
+    value = RegNotifyChangeKeyValue(own, watchSubtree, filter, event, TRUE);
+    if (value != ERROR_SUCCESS) {
         CloseHandle(ownEvent);
         CloseHandle(event);
         RegCloseKey(own);
-        SetLastError(r);
+        SetLastError(value);
         return INVALID_HANDLE_VALUE;
     }
-    Watches& w = All();
-    EnterCriticalSection(&w.lock);
-    DropClosed(w);
-    w.byEvent[event] = Watch{own, watchSubtree, filter, ownEvent};
-    LeaveCriticalSection(&w.lock);
+    Watches& watches = All();
+    EnterCriticalSection(&watches.lock);
+    DropClosed(watches);
+    watches.byEvent[event] = Watch{own, watchSubtree, filter, ownEvent};
+    LeaveCriticalSection(&watches.lock);
     return event;
 }
 
-BOOL WINAPI CeFindNextRegChange(HANDLE change) {
-    Watches& w = All();
-    EnterCriticalSection(&w.lock);
-    DropClosed(w);
-    std::map<HANDLE, Watch>::iterator it = w.byEvent.find(change);
-    LONG r = it == w.byEvent.end() ? ERROR_INVALID_HANDLE
+BOOL WINAPI CeFindNextRegChange(HANDLE change)
+{
+    Watches& watches = All();
+    EnterCriticalSection(&watches.lock);
+    DropClosed(watches);
+    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
+    LONG value = it == watches.byEvent.end() ? ERROR_INVALID_HANDLE
                                    : RegNotifyChangeKeyValue(it->second.key, it->second.subtree, it->second.filter,
                                                              it->second.ownEvent, TRUE);
-    LeaveCriticalSection(&w.lock);
-    if (r != ERROR_SUCCESS) SetLastError(r);
-    return r == ERROR_SUCCESS;
+    LeaveCriticalSection(&watches.lock);
+    if (value != ERROR_SUCCESS)
+        SetLastError(value);
+    return value == ERROR_SUCCESS;
 }
 
-BOOL WINAPI CeFindCloseRegChange(HANDLE change) {
-    Watches& w = All();
-    EnterCriticalSection(&w.lock);
-    DropClosed(w);
-    std::map<HANDLE, Watch>::iterator it = w.byEvent.find(change);
-    bool found = it != w.byEvent.end();
+BOOL WINAPI CeFindCloseRegChange(HANDLE change)
+{
+    Watches& watches = All();
+    EnterCriticalSection(&watches.lock);
+    DropClosed(watches);
+    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
+    bool found = it != watches.byEvent.end();
     if (found) {
         Release(it->second);
-        w.byEvent.erase(it);
+        watches.byEvent.erase(it);
     }
-    LeaveCriticalSection(&w.lock);
+    LeaveCriticalSection(&watches.lock);
     if (!found) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

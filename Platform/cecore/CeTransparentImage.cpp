@@ -2,10 +2,10 @@
 
 // Exported through the definition below, not the header, whose declaration is
 // the importers'.
-extern "C" __declspec(dllexport) BOOL TransparentImage(HDC destination, LONG destinationX, LONG destinationY,
-                                                       LONG destinationWidth, LONG destinationHeight,
-                                                       HANDLE source, LONG sourceX, LONG sourceY,
-                                                       LONG sourceWidth, LONG sourceHeight, COLORREF key)
+extern "C" __declspec(dllexport) BOOL
+    TransparentImage(HDC destination, LONG destinationX, LONG destinationY, LONG destinationWidth,
+                     LONG destinationHeight, HANDLE source, LONG sourceX, LONG sourceY, LONG sourceWidth,
+                     LONG sourceHeight, COLORREF key)
 {
     if (!destination || !source) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
@@ -21,8 +21,8 @@ extern "C" __declspec(dllexport) BOOL TransparentImage(HDC destination, LONG des
     }
     HDC dc = ::CreateCompatibleDC(destination);
     HGDIOBJ previous = ::SelectObject(dc, source);
-    const BOOL drawn = ::TransparentBlt(destination, destinationX, destinationY, destinationWidth,
-                                        destinationHeight, dc, sourceX, sourceY, sourceWidth, sourceHeight, key);
+    const BOOL drawn = ::TransparentBlt(destination, destinationX, destinationY, destinationWidth, destinationHeight,
+                                        dc, sourceX, sourceY, sourceWidth, sourceHeight, key);
     ::SelectObject(dc, previous);
     ::DeleteDC(dc);
     return drawn;

@@ -5,7 +5,6 @@
 
 extern "C" {
 __declspec(dllimport) BOOL TransparentImage(HDC destination, LONG destinationX, LONG destinationY,
-                                            LONG destinationWidth, LONG destinationHeight, HANDLE source,
-                                            LONG sourceX, LONG sourceY, LONG sourceWidth, LONG sourceHeight,
-                                            COLORREF key);
+                                            LONG destinationWidth, LONG destinationHeight, HANDLE source, LONG sourceX,
+                                            LONG sourceY, LONG sourceWidth, LONG sourceHeight, COLORREF key);
 }

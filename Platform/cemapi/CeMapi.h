@@ -14,9 +14,18 @@ constexpr ULONG kMapiTypeError = 0x000A;
 constexpr ULONG kMapiTypeUnicode = 0x001F;
 constexpr ULONG kMapiTypeSysTime = 0x0040;
 constexpr ULONG kMapiTypeBinary = 0x0102;
-constexpr ULONG MapiPropType(ULONG tag) { return tag & 0xFFFF; }
-constexpr ULONG MapiPropId(ULONG tag) { return tag >> 16; }
-constexpr ULONG MapiPropTag(ULONG id, ULONG type) { return (id << 16) | type; }
+constexpr ULONG MapiPropType(ULONG tag)
+{
+    return tag & 0xFFFF;
+}
+constexpr ULONG MapiPropId(ULONG tag)
+{
+    return tag >> 16;
+}
+constexpr ULONG MapiPropTag(ULONG id, ULONG type)
+{
+    return (id << 16) | type;
+}
 
 enum MapiTag : ULONG {
     kMapiTagSubject = 0x0037001F,
@@ -168,26 +177,21 @@ static_assert(offsetof(MapiNotification, info.obj.cbEntryID) == 8 &&
 #endif
 
 // {F6C4C319-FF3A-41B4-98D0-9B491D04E699}
-inline constexpr IID IID_ICeMapiAdviseSink =
-    {0xf6c4c319, 0xff3a, 0x41b4, {0x98, 0xd0, 0x9b, 0x49, 0x1d, 0x04, 0xe6, 0x99}};
+inline constexpr IID IID_ICeMapiAdviseSink = {
+    0xf6c4c319, 0xff3a, 0x41b4, {0x98, 0xd0, 0x9b, 0x49, 0x1d, 0x04, 0xe6, 0x99}};
 // {E0747E45-8FD4-41E7-973B-5371D42016FE}
-inline constexpr IID IID_ICeMapiProp =
-    {0xe0747e45, 0x8fd4, 0x41e7, {0x97, 0x3b, 0x53, 0x71, 0xd4, 0x20, 0x16, 0xfe}};
+inline constexpr IID IID_ICeMapiProp = {0xe0747e45, 0x8fd4, 0x41e7, {0x97, 0x3b, 0x53, 0x71, 0xd4, 0x20, 0x16, 0xfe}};
 // {042B626B-FA8C-401D-8686-B210ADCE24DB}
-inline constexpr IID IID_ICeMapiTable =
-    {0x042b626b, 0xfa8c, 0x401d, {0x86, 0x86, 0xb2, 0x10, 0xad, 0xce, 0x24, 0xdb}};
+inline constexpr IID IID_ICeMapiTable = {0x042b626b, 0xfa8c, 0x401d, {0x86, 0x86, 0xb2, 0x10, 0xad, 0xce, 0x24, 0xdb}};
 // {CAFA4556-21DD-4ADF-8694-E64653F81367}
-inline constexpr IID IID_ICeMsgStore =
-    {0xcafa4556, 0x21dd, 0x4adf, {0x86, 0x94, 0xe6, 0x46, 0x53, 0xf8, 0x13, 0x67}};
+inline constexpr IID IID_ICeMsgStore = {0xcafa4556, 0x21dd, 0x4adf, {0x86, 0x94, 0xe6, 0x46, 0x53, 0xf8, 0x13, 0x67}};
 // {8ED479CF-B241-45FF-9045-942F2531AEB8}
-inline constexpr IID IID_ICeMapiFolder =
-    {0x8ed479cf, 0xb241, 0x45ff, {0x90, 0x45, 0x94, 0x2f, 0x25, 0x31, 0xae, 0xb8}};
+inline constexpr IID IID_ICeMapiFolder = {0x8ed479cf, 0xb241, 0x45ff, {0x90, 0x45, 0x94, 0x2f, 0x25, 0x31, 0xae, 0xb8}};
 // {E24403A0-86EF-44E5-AC76-BD9359B4EF7F}
-inline constexpr IID IID_ICeMessage =
-    {0xe24403a0, 0x86ef, 0x44e5, {0xac, 0x76, 0xbd, 0x93, 0x59, 0xb4, 0xef, 0x7f}};
+inline constexpr IID IID_ICeMessage = {0xe24403a0, 0x86ef, 0x44e5, {0xac, 0x76, 0xbd, 0x93, 0x59, 0xb4, 0xef, 0x7f}};
 // {743A03E3-C63F-40B6-BD32-2F26DEAF5C0A}
-inline constexpr IID IID_ICeMapiSession =
-    {0x743a03e3, 0xc63f, 0x40b6, {0xbd, 0x32, 0x2f, 0x26, 0xde, 0xaf, 0x5c, 0x0a}};
+inline constexpr IID IID_ICeMapiSession = {
+    0x743a03e3, 0xc63f, 0x40b6, {0xbd, 0x32, 0x2f, 0x26, 0xde, 0xaf, 0x5c, 0x0a}};
 
 // Implemented by the program; called on a thread of the messaging system's own.
 struct ICeMapiAdviseSink : public IUnknown {
@@ -200,8 +204,7 @@ struct ICeMapiProp : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetProps(MapiPropTagArray* tags, ULONG flags, ULONG* count,
                                                MapiPropValue** values) = 0;
     // Takes effect and is kept at once; no save call is needed.
-    virtual HRESULT STDMETHODCALLTYPE SetProps(ULONG count, MapiPropValue* values,
-                                               MapiPropProblemArray** problems) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetProps(ULONG count, MapiPropValue* values, MapiPropProblemArray** problems) = 0;
 };
 
 struct ICeMapiTable : public IUnknown {
@@ -215,15 +218,15 @@ struct ICeMapiTable : public IUnknown {
 // OpenEntry gives the object's own interface (ICeMapiFolder or ICeMessage) as
 // IUnknown, with its type in objType.
 struct ICeMsgStore : public ICeMapiProp {
-    virtual HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface,
-                                                ULONG flags, ULONG* objType, IUnknown** object) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface, ULONG flags,
+                                                ULONG* objType, IUnknown** object) = 0;
 };
 
 struct ICeMapiFolder : public ICeMapiProp {
     // A snapshot of the folder's messages when the table is made.
     virtual HRESULT STDMETHODCALLTYPE GetContentsTable(ULONG flags, ICeMapiTable** table) = 0;
-    virtual HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface,
-                                                ULONG flags, ULONG* objType, IUnknown** object) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface, ULONG flags,
+                                                ULONG* objType, IUnknown** object) = 0;
 };
 
 struct ICeMessage : public ICeMapiProp {
@@ -246,8 +249,7 @@ struct ICeMapiSession : public IUnknown {
 extern "C" {
 HRESULT WINAPI MAPIInitialize(void* init);
 void WINAPI MAPIUninitialize();
-HRESULT WINAPI MAPILogonEx(ULONG_PTR window, LPWSTR profile, LPWSTR password, ULONG flags,
-                           ICeMapiSession** session);
+HRESULT WINAPI MAPILogonEx(ULONG_PTR window, LPWSTR profile, LPWSTR password, ULONG flags, ICeMapiSession** session);
 // Refuses (kMapiErrInvalidParameter) a pointer it did not hand out.
 ULONG WINAPI MAPIFreeBuffer(void* buffer);
 // Frees each row's values, then the set.

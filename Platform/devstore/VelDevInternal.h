@@ -16,7 +16,7 @@ std::wstring FormatNumber(DWORD value);
 
 // Opened for reading while others may write, replace or delete it.
 HANDLE OpenShared(const std::wstring& path, DWORD access);
-bool ReadHandle(HANDLE f, std::string* bytes);
+bool ReadHandle(HANDLE handle, std::string* bytes);
 // Temporary file beside the target, then a replacing move.
 bool WriteFileAtomically(const std::wstring& path, const std::string& bytes);
 bool MakeFolders(const std::wstring& folder);
@@ -34,11 +34,11 @@ struct Section {
 // (not its id, revision or writer) and answers false with a reason when the
 // section is not a valid record; true with a reason when it read the record
 // less a value it refused (a contact's picture name).
-bool ReadContact(const Section& s, VelDevContact* c, std::wstring* why);
-bool ReadCall(const Section& s, VelDevCall* c, std::wstring* why);
-bool ReadMessage(const Section& s, VelDevMessage* m, std::wstring* why);
-void WriteContact(CSimpleIniW& ini, const wchar_t* section, const VelDevContact& c);
-void WriteCall(CSimpleIniW& ini, const wchar_t* section, const VelDevCall& c);
-void WriteMessage(CSimpleIniW& ini, const wchar_t* section, const VelDevMessage& m);
+bool ReadContact(const Section& section, VelDevContact* contact, std::wstring* why);
+bool ReadCall(const Section& section, VelDevCall* call, std::wstring* why);
+bool ReadMessage(const Section& section, VelDevMessage* message, std::wstring* why);
+void WriteContact(CSimpleIniW& ini, const wchar_t* section, const VelDevContact& contact);
+void WriteCall(CSimpleIniW& ini, const wchar_t* section, const VelDevCall& call);
+void WriteMessage(CSimpleIniW& ini, const wchar_t* section, const VelDevMessage& message);
 
 }  // namespace veldev

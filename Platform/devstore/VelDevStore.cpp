@@ -20,7 +20,7 @@ const size_t kDeletionsKept = 64;
 const DWORD kIdsPerFile = 64;
 // Files whose changes the shared table tells apart; the rest share one slot.
 const DWORD kTrackedFiles = 8192;
-const DWORD kNoMoreIds = 0xFFFFFFFF;   // not an id: the store has given out its last
+const DWORD kNoMoreIds = 0xFFFFFFFF;  // not an id: the store has given out its last
 const wchar_t kMetaSection[] = L"store";
 const wchar_t kDeletedSection[] = L"deleted";
 
@@ -29,11 +29,14 @@ const unsigned kAllKinds = (1u << kKindCount) - 1;
 const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
 
 // File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
-std::wstring FileName(Kind k, DWORD n) {
-    return n == 0 ? std::wstring(kFileStems[k]) + L".ini" : std::wstring(kFileStems[k]) + L"-" + FormatNumber(n) + L".ini";
+std::wstring FileName(Kind k, DWORD value)
+{
+    return value == 0 ? std::wstring(kFileStems[k]) + L".ini"
+                  : std::wstring(kFileStems[k]) + L"-" + FormatNumber(value) + L".ini";
 }
 
-bool ParseFileName(Kind k, const std::wstring& name, DWORD* n) {
+bool ParseFileName(Kind k, const std::wstring& name, DWORD* value)
+{
     std::wstring stem = kFileStems[k];
     if (name.size() < stem.size() + 4 || _wcsnicmp(name.c_str(), stem.c_str(), stem.size()) != 0 ||
         _wcsicmp(name.c_str() + name.size() - 4, L".ini") != 0) {
@@ -41,16 +44,23 @@ bool ParseFileName(Kind k, const std::wstring& name, DWORD* n) {
     }
     std::wstring middle = name.substr(stem.size(), name.size() - stem.size() - 4);
     if (middle.empty()) {
-        *n = 0;
+        *value = 0;
         return true;
     }
     // One spelling per file: no sign, no leading zero.
-    if (middle[0] != L'-' || middle.size() < 2 || middle[1] == L'0') return false;
-    return ParseNumber(middle.substr(1), n) && *n <= kNoMoreIds / kIdsPerFile;
+    if (middle[0] != L'-' || middle.size() < 2 || middle[1] == L'0')
+        return false;
+    return ParseNumber(middle.substr(1), value) && *value <= kNoMoreIds / kIdsPerFile;
 }
 
-DWORD FileFor(DWORD id) { return id / kIdsPerFile; }
-DWORD SlotFor(DWORD n) { return n < kTrackedFiles ? n : kTrackedFiles; }
+DWORD FileFor(DWORD id)
+{
+    return id / kIdsPerFile;
+}
+DWORD SlotFor(DWORD value)
+{
+    return value < kTrackedFiles ? value : kTrackedFiles;
+}
 
 // Shared by every process of the store: a counter per file bumped after each
 // save, so that a reader learns what changed without looking at the files.
@@ -65,15 +75,18 @@ struct Stamp {
     bool exists = false;
     DWORD volume = 0, indexHigh = 0, indexLow = 0, sizeLow = 0;
     FILETIME written = {0, 0};
-    bool operator==(const Stamp& o) const {
+    bool operator==(const Stamp& o) const
+    {
         return exists == o.exists && volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow &&
                sizeLow == o.sizeLow && CompareFileTime(&written, &o.written) == 0;
     }
 };
 
-void FillStamp(HANDLE f, Stamp* stamp) {
+void FillStamp(HANDLE handle, Stamp* stamp)
+{
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(f, &info)) return;
+    if (!GetFileInformationByHandle(handle, &info))
+        return;
     stamp->exists = true;
     stamp->volume = info.dwVolumeSerialNumber;
     stamp->indexHigh = info.nFileIndexHigh;
@@ -84,35 +97,43 @@ void FillStamp(HANDLE f, Stamp* stamp) {
 
 // Reads a file and its stamp through one handle, so they agree. A file that
 // is not there reads as empty.
-bool ReadStamped(const std::wstring& path, std::string* bytes, Stamp* stamp) {
+bool ReadStamped(const std::wstring& path, std::string* bytes, Stamp* stamp)
+{
     *stamp = Stamp();
     bytes->clear();
-    HANDLE f = OpenShared(path, GENERIC_READ);
-    if (f == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    FillStamp(f, stamp);
-    bool ok = stamp->exists && ReadHandle(f, bytes);
-    CloseHandle(f);
+    HANDLE handle = OpenShared(path, GENERIC_READ);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    FillStamp(handle, stamp);
+    bool ok = stamp->exists && ReadHandle(handle, bytes);
+    CloseHandle(handle);
     return ok;
 }
 
-Stamp StampOf(const std::wstring& path) {
-    Stamp s;
-    HANDLE f = OpenShared(path, 0);
-    if (f == INVALID_HANDLE_VALUE) return s;
-    FillStamp(f, &s);
-    CloseHandle(f);
-    return s;
+Stamp StampOf(const std::wstring& path)
+{
+    Stamp stamp;
+    HANDLE handle = OpenShared(path, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return stamp;
+    FillStamp(handle, &stamp);
+    CloseHandle(handle);
+    return stamp;
 }
 
-bool ValidUtf8(const std::string& bytes) {
-    if (bytes.empty()) return true;
+bool ValidUtf8(const std::string& bytes)
+{
+    if (bytes.empty())
+        return true;
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0) > 0;
 }
 
 // The file's text as UTF-8: a UTF-8 signature is dropped, a UTF-16 file
 // (someone saved it with another editor) is converted.
-std::string AsUtf8(const std::string& bytes, const wchar_t* fileName) {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+std::string AsUtf8(const std::string& bytes, const wchar_t* fileName)
+{
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return bytes.substr(3);
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         VelDevDebugPrint(L"VelDevStore: %ls is UTF-16, read as such.\n", fileName);
@@ -123,33 +144,38 @@ std::string AsUtf8(const std::string& bytes, const wchar_t* fileName) {
 }
 
 struct Chunk {
-    std::string header;   // the section line, empty for lines before the first section
-    std::string body;     // every line of the record, header included
+    std::string header;  // the section line, empty for lines before the first section
+    std::string body;    // every line of the record, header included
     bool malformed = false;
 };
 
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) return std::string();
+std::string Trim(const std::string& s)
+{
+    size_t count = s.find_first_not_of(" \t\r");
+    if (count == std::string::npos)
+        return std::string();
     size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
+    return s.substr(count, e - count + 1);
 }
 
 // Splits at section lines so that one record's damage cannot spill into the
 // next; a line that is no ini line at all marks its record damaged.
-std::vector<Chunk> SplitRecords(const std::string& text) {
+std::vector<Chunk> SplitRecords(const std::string& text)
+{
     std::vector<Chunk> chunks(1);
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos)
+            end = text.size();
         std::string line = text.substr(pos, end - pos);
         pos = end + 1;
         std::string t = Trim(line);
         if (!t.empty() && t[0] == '[') {
             chunks.push_back(Chunk());
             chunks.back().header = t;
-            if (t.size() < 3 || t[t.size() - 1] != ']') chunks.back().malformed = true;
+            if (t.size() < 3 || t[t.size() - 1] != ']')
+                chunks.back().malformed = true;
         } else if (!t.empty() && t[0] != ';' && t[0] != '#' && t.find('=') == std::string::npos) {
             chunks.back().malformed = true;
         } else if (t.find('\0') != std::string::npos) {
@@ -161,19 +187,21 @@ std::vector<Chunk> SplitRecords(const std::string& text) {
     return chunks;
 }
 
-std::wstring SectionName(const std::string& header) {
-    if (header.size() < 2) return std::wstring();
+std::wstring SectionName(const std::string& header)
+{
+    if (header.size() < 2)
+        return std::wstring();
     return VelDevFromUtf8(Trim(header.substr(1, header.size() - 2)));
 }
 
-std::string ShortForLog(const std::string& header) {
+std::string ShortForLog(const std::string& header)
+{
     return header.size() > 40 ? header.substr(0, 40) + "..." : header;
 }
 
 // Per kind: how one record is read and written, and where its changes go.
 template <class R, Kind K, std::map<DWORD, R> VelDevStoreData::*Records, DWORD VelDevStoreData::*Next,
-          std::vector<VelDevChange<R> > VelDevStoreChanges::*Found,
-          bool (*Reader)(const Section&, R*, std::wstring*),
+          std::vector<VelDevChange<R>> VelDevStoreChanges::*Found, bool (*Reader)(const Section&, R*, std::wstring*),
           void (*Writer)(CSimpleIniW&, const wchar_t*, const R&)>
 struct KindTraits {
     static const Kind kind = K;
@@ -181,27 +209,37 @@ struct KindTraits {
     static DWORD& NextId(VelDevStoreData& d) { return d.*Next; }
     static bool Read(const Section& s, R* r, std::wstring* why) { return Reader(s, r, why); }
     static void Write(CSimpleIniW& ini, const wchar_t* sec, const R& r) { Writer(ini, sec, r); }
-    static std::vector<VelDevChange<R> >& Changes(VelDevStoreChanges& c) { return c.*Found; }
+    static std::vector<VelDevChange<R>>& Changes(VelDevStoreChanges& c) { return c.*Found; }
 };
 
-template <class R> struct KindOf;
-template <> struct KindOf<VelDevContact>
+template <class R>
+struct KindOf;
+template <>
+struct KindOf<VelDevContact>
     : KindTraits<VelDevContact, kContacts, &VelDevStoreData::contacts, &VelDevStoreData::nextContactId,
-                 &VelDevStoreChanges::contacts, &ReadContact, &WriteContact> {};
-template <> struct KindOf<VelDevCall>
-    : KindTraits<VelDevCall, kCalls, &VelDevStoreData::calls, &VelDevStoreData::nextCallId,
-                 &VelDevStoreChanges::calls, &ReadCall, &WriteCall> {};
-template <> struct KindOf<VelDevMessage>
+                 &VelDevStoreChanges::contacts, &ReadContact, &WriteContact> {
+};
+template <>
+struct KindOf<VelDevCall> : KindTraits<VelDevCall, kCalls, &VelDevStoreData::calls, &VelDevStoreData::nextCallId,
+                                       &VelDevStoreChanges::calls, &ReadCall, &WriteCall> {
+};
+template <>
+struct KindOf<VelDevMessage>
     : KindTraits<VelDevMessage, kMessages, &VelDevStoreData::messages, &VelDevStoreData::nextMessageId,
-                 &VelDevStoreChanges::messages, &ReadMessage, &WriteMessage> {};
+                 &VelDevStoreChanges::messages, &ReadMessage, &WriteMessage> {
+};
 
 template <class R>
-unsigned KindBit() { return 1u << KindOf<R>::kind; }
+unsigned KindBit()
+{
+    return 1u << KindOf<R>::kind;
+}
 
-typedef std::deque<std::pair<DWORD, DWORD> > Deletions;   // id, process, oldest first
+typedef std::deque<std::pair<DWORD, DWORD>> Deletions;  // id, process, oldest first
 
 template <class R>
-bool SameContent(const R& a, R b) {
+bool SameContent(const R& a, R b)
+{
     b.id = a.id;
     b.revision = a.revision;
     b.writer = a.writer;
@@ -212,9 +250,9 @@ bool SameContent(const R& a, R b) {
 template <class R>
 struct FileState {
     Stamp stamp;
-    std::map<DWORD, boost::shared_ptr<const R> > records;
+    std::map<DWORD, boost::shared_ptr<const R>> records;
     Deletions deletions;
-    DWORD nextId = 1;   // past every id the file has named, deleted and damaged ones too
+    DWORD nextId = 1;  // past every id the file has named, deleted and damaged ones too
     bool damaged = false;
 };
 
@@ -225,22 +263,25 @@ struct KindState {
         Ptr record;
         DWORD file;
     };
-    std::map<DWORD, FileState<R> > files;
-    std::map<DWORD, Entry> all;        // every record of every file
-    std::map<DWORD, Ptr> notified;     // what the listeners were told
-    std::set<DWORD> dirty;             // ids that may differ from notified
+    std::map<DWORD, FileState<R>> files;
+    std::map<DWORD, Entry> all;     // every record of every file
+    std::map<DWORD, Ptr> notified;  // what the listeners were told
+    std::set<DWORD> dirty;          // ids that may differ from notified
 };
 
-void RaiseNext(DWORD* next, ULONGLONG seen) {
+void RaiseNext(DWORD* next, ULONGLONG seen)
+{
     ULONGLONG after = seen + 1;
     DWORD capped = after >= kNoMoreIds ? kNoMoreIds : static_cast<DWORD>(after);
-    if (capped > *next) *next = capped;
+    if (capped > *next)
+        *next = capped;
 }
 
-std::wstring NormalisedFolder(const std::wstring& folder) {
+std::wstring NormalisedFolder(const std::wstring& folder)
+{
     wchar_t buf[MAX_PATH * 2];
-    DWORD n = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buf, 0);
-    std::wstring full = (n > 0 && n < MAX_PATH * 2) ? std::wstring(buf, n) : folder;
+    DWORD value = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buf, 0);
+    std::wstring full = (value > 0 && value < MAX_PATH * 2) ? std::wstring(buf, value) : folder;
     while (full.size() > 3 && (full[full.size() - 1] == L'\\' || full[full.size() - 1] == L'/')) {
         full.erase(full.size() - 1);
     }
@@ -248,13 +289,15 @@ std::wstring NormalisedFolder(const std::wstring& folder) {
 }
 
 // One name per folder, whatever process or module opens it.
-std::wstring ObjectName(const std::wstring& folder) {
+std::wstring ObjectName(const std::wstring& folder)
+{
     std::wstring upper = folder;
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     unsigned long long hash = 1469598103934665603ULL;
-    for (wchar_t c : upper) {
-        if (c == L'/') c = L'\\';
-        hash = (hash ^ static_cast<unsigned short>(c)) * 1099511628211ULL;
+    for (wchar_t ch : upper) {
+        if (ch == L'/')
+            ch = L'\\';
+        hash = (hash ^ static_cast<unsigned short>(ch)) * 1099511628211ULL;
     }
     wchar_t name[64];
     _snwprintf(name, 64, L"VelDeviceStore-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
@@ -264,7 +307,8 @@ std::wstring ObjectName(const std::wstring& folder) {
 }
 
 // The first "<file>.damaged", "<file>.damaged-2", ... not yet taken.
-std::wstring FreeDamagedName(const std::wstring& path) {
+std::wstring FreeDamagedName(const std::wstring& path)
+{
     std::wstring name = path + L".damaged";
     for (DWORD i = 2; GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
         name = path + L".damaged-" + FormatNumber(i);
@@ -283,25 +327,26 @@ public:
     HANDLE m_mutex;
     HANDLE m_mapping;
     SharedChanges* m_shared;
-    CRITICAL_SECTION m_lock;        // the state below, within this process
+    CRITICAL_SECTION m_lock;  // the state below, within this process
     KindState<VelDevContact> m_contacts;
     KindState<VelDevCall> m_calls;
     KindState<VelDevMessage> m_messages;
-    bool m_loaded[kKindCount];      // a kind is read when first asked for
-    bool m_missing;                 // as of the last look at every file
-    bool m_tracking;                // listeners are told of changes
+    bool m_loaded[kKindCount];  // a kind is read when first asked for
+    bool m_missing;             // as of the last look at every file
+    bool m_tracking;            // listeners are told of changes
     DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
 
-    CRITICAL_SECTION m_delivery;    // listeners
+    CRITICAL_SECTION m_delivery;  // listeners
     std::map<DWORD, VelDevStoreListener> m_listeners;
     DWORD m_nextCookie;
     HANDLE m_thread, m_stop, m_kick;
     DWORD m_threadId;
-    volatile LONG m_orphaned;       // the store went away while its watcher was delivering
+    volatile LONG m_orphaned;  // the store went away while its watcher was delivering
 
-    template <class R> KindState<R>& State();
+    template <class R>
+    KindState<R>& State();
     std::wstring PathOf(Kind k, DWORD n) const { return JoinPath(m_folder, FileName(k, n)); }
     bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
 
@@ -312,46 +357,72 @@ public:
     void Freshen(bool everyFile, unsigned kinds = kAllKinds);
     void FreshenChanged();
     void Sweep(unsigned kinds);
-    template <class R> void SweepKind();
-    template <class R> void ReloadFile(DWORD n);
-    template <class R> bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
-    template <class R> void Adopt(DWORD n, FileState<R>& fresh);
-    template <class R> DWORD NextId();
+    template <class R>
+    void SweepKind();
+    template <class R>
+    void ReloadFile(DWORD n);
+    template <class R>
+    bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
+    template <class R>
+    void Adopt(DWORD n, FileState<R>& fresh);
+    template <class R>
+    DWORD NextId();
 
     // Writing: under WriteLock.
     bool WriteLock();
     void WriteUnlock();
-    template <class R> bool SaveFile(DWORD n, FileState<R>& file);
+    template <class R>
+    bool SaveFile(DWORD n, FileState<R>& file);
     void Publish(Kind k, DWORD n);
-    template <class R> DWORD Add(const R& r);
+    template <class R>
+    DWORD Add(const R& r);
     // An empty change deletes the record; removed gets what was deleted.
-    template <class R> bool Change(DWORD id, const boost::function<bool (R&)>& change,
-                                   boost::shared_ptr<const R>* removed = 0);
-    template <class R> bool Commit(const std::map<DWORD, R>& wanted, bool* failed);
-    bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
+    template <class R>
+    bool Change(DWORD id, const boost::function<bool(R&)>& change, boost::shared_ptr<const R>* removed = 0);
+    template <class R>
+    bool Commit(const std::map<DWORD, R>& wanted, bool* failed);
+    bool Transact(const boost::function<bool(VelDevStoreData&)>& change);
 
-    template <class R> void Fill(std::map<DWORD, R>& out);
-    template <class R> void StartTracking();
-    template <class R> void Collect(VelDevStoreChanges* out);
+    template <class R>
+    void Fill(std::map<DWORD, R>& out);
+    template <class R>
+    void StartTracking();
+    template <class R>
+    void Collect(VelDevStoreChanges* out);
     void Deliver(bool everyFile);
     void StartWatcher();
     static DWORD WINAPI WatcherMain(void* self);
 };
 
-template <> KindState<VelDevContact>& VelDevStoreImpl::State<VelDevContact>() { return m_contacts; }
-template <> KindState<VelDevCall>& VelDevStoreImpl::State<VelDevCall>() { return m_calls; }
-template <> KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>() { return m_messages; }
+template <>
+KindState<VelDevContact>& VelDevStoreImpl::State<VelDevContact>()
+{
+    return m_contacts;
+}
+template <>
+KindState<VelDevCall>& VelDevStoreImpl::State<VelDevCall>()
+{
+    return m_calls;
+}
+template <>
+KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>()
+{
+    return m_messages;
+}
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracking(false), m_sequenceSeen(0), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0),
-      m_orphaned(0) {
+    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracking(false), m_sequenceSeen(0),
+      m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
+{
     std::wstring name = ObjectName(folder);
     m_mutex = CreateMutexW(0, FALSE, name.c_str());
     m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, 0, PAGE_READWRITE, 0, sizeof(SharedChanges),
                                    (name + L"-changes").c_str());
-    if (m_mapping) m_shared = static_cast<SharedChanges*>(MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, 0));
-    if (!m_shared) VelDevDebugPrint(L"VelDevStore: no shared change table (%lu); every read looks at the files.\n",
-                                    GetLastError());
+    if (m_mapping)
+        m_shared = static_cast<SharedChanges*>(MapViewOfFile(m_mapping, FILE_MAP_WRITE, 0, 0, 0));
+    if (!m_shared)
+        VelDevDebugPrint(L"VelDevStore: no shared change table (%lu); every read looks at the files.\n",
+                         GetLastError());
     memset(m_slotsSeen, 0, sizeof m_slotsSeen);
     for (int k = 0; k < kKindCount; ++k) {
         m_loaded[k] = false;
@@ -361,35 +432,45 @@ VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
     InitializeCriticalSection(&m_delivery);
 }
 
-VelDevStoreImpl::~VelDevStoreImpl() {
-    if (m_thread) CloseHandle(m_thread);
-    if (m_stop) CloseHandle(m_stop);
-    if (m_kick) CloseHandle(m_kick);
-    if (m_shared) UnmapViewOfFile(m_shared);
-    if (m_mapping) CloseHandle(m_mapping);
-    if (m_mutex) CloseHandle(m_mutex);
+VelDevStoreImpl::~VelDevStoreImpl()
+{
+    if (m_thread)
+        CloseHandle(m_thread);
+    if (m_stop)
+        CloseHandle(m_stop);
+    if (m_kick)
+        CloseHandle(m_kick);
+    if (m_shared)
+        UnmapViewOfFile(m_shared);
+    if (m_mapping)
+        CloseHandle(m_mapping);
+    if (m_mutex)
+        CloseHandle(m_mutex);
     DeleteCriticalSection(&m_delivery);
     DeleteCriticalSection(&m_lock);
 }
 
-bool VelDevStoreImpl::WriteLock() {
+bool VelDevStoreImpl::WriteLock()
+{
     EnterCriticalSection(&m_lock);
     // An abandoned mutex is still ours: every save was atomic, so the files are whole.
-    DWORD r = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
-    if (r != WAIT_OBJECT_0 && r != WAIT_ABANDONED) {
+    DWORD value = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    if (value != WAIT_OBJECT_0 && value != WAIT_ABANDONED) {
         LeaveCriticalSection(&m_lock);
         return false;
     }
     return true;
 }
 
-void VelDevStoreImpl::WriteUnlock() {
+void VelDevStoreImpl::WriteUnlock()
+{
     ReleaseMutex(m_mutex);
     LeaveCriticalSection(&m_lock);
 }
 
 template <class R>
-bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out) {
+bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out)
+{
     bool damaged = false;
     std::vector<Chunk> chunks = SplitRecords(AsUtf8(bytes, fileName.c_str()));
     for (const Chunk& chunk : chunks) {
@@ -404,7 +485,8 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
         std::wstring name = SectionName(chunk.header);
         DWORD id = 0;
         // An id named anywhere, even in a record that cannot be read, is never given out again.
-        if (ParseNumber(name, &id)) RaiseNext(&out->nextId, id);
+        if (ParseNumber(name, &id))
+            RaiseNext(&out->nextId, id);
         CSimpleIniW ini;
         ini.SetUnicode(true);
         if (chunk.malformed) {
@@ -418,7 +500,8 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
             if (_wcsicmp(name.c_str(), kMetaSection) == 0) {
                 DWORD n = 0;
                 const wchar_t* v = s.Get(L"nextId");
-                if (v && ParseNumber(v, &n) && n > out->nextId) out->nextId = n;
+                if (v && ParseNumber(v, &n) && n > out->nextId)
+                    out->nextId = n;
                 continue;
             }
             if (_wcsicmp(name.c_str(), kDeletedSection) == 0) {
@@ -428,9 +511,11 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
                 for (const auto& key : keys) {
                     DWORD deleted = 0, pid = 0;
                     const wchar_t* v = s.Get(key.pItem);
-                    if (!ParseNumber(key.pItem, &deleted)) continue;
+                    if (!ParseNumber(key.pItem, &deleted))
+                        continue;
                     RaiseNext(&out->nextId, deleted);
-                    if (v && ParseNumber(v, &pid)) out->deletions.push_back({deleted, pid});
+                    if (v && ParseNumber(v, &pid))
+                        out->deletions.push_back({deleted, pid});
                 }
                 continue;
             }
@@ -459,8 +544,7 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
             }
         }
         std::string shown = ShortForLog(chunk.header);
-        VelDevDebugPrint(L"VelDevStore: %ls: record %hs skipped: %ls.\n", fileName.c_str(), shown.c_str(),
-                         why.c_str());
+        VelDevDebugPrint(L"VelDevStore: %ls: record %hs skipped: %ls.\n", fileName.c_str(), shown.c_str(), why.c_str());
         damaged = true;
     }
     out->damaged = damaged;
@@ -468,15 +552,18 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
 }
 
 template <class R>
-void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh) {
+void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
+{
     KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R> >::iterator old = s.files.find(n);
+    typename std::map<DWORD, FileState<R>>::iterator old = s.files.find(n);
     if (old != s.files.end()) {
         for (const auto& kv : old->second.records) {
             typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-            if (at == s.all.end() || at->second.file != n) continue;
+            if (at == s.all.end() || at->second.file != n)
+                continue;
             s.all.erase(at);
-            if (m_tracking) s.dirty.insert(kv.first);
+            if (m_tracking)
+                s.dirty.insert(kv.first);
         }
     }
     std::vector<DWORD> elsewhere;
@@ -488,16 +575,18 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh) {
         }
         typename KindState<R>::Entry e = {kv.second, n};
         s.all[kv.first] = e;
-        if (m_tracking) s.dirty.insert(kv.first);
+        if (m_tracking)
+            s.dirty.insert(kv.first);
     }
     for (DWORD id : elsewhere) {
-        VelDevDebugPrint(L"VelDevStore: %ls: record [%lu] skipped: duplicate id.\n", FileName(KindOf<R>::kind, n).c_str(),
-                         static_cast<unsigned long>(id));
+        VelDevDebugPrint(L"VelDevStore: %ls: record [%lu] skipped: duplicate id.\n",
+                         FileName(KindOf<R>::kind, n).c_str(), static_cast<unsigned long>(id));
         fresh.records.erase(id);
         fresh.damaged = true;
     }
     if (!fresh.stamp.exists && fresh.records.empty()) {
-        if (old != s.files.end()) s.files.erase(old);
+        if (old != s.files.end())
+            s.files.erase(old);
         return;
     }
     FileState<R>& kept = s.files[n];
@@ -505,10 +594,11 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh) {
 }
 
 template <class R>
-void VelDevStoreImpl::ReloadFile(DWORD n) {
+void VelDevStoreImpl::ReloadFile(DWORD n)
+{
     const Kind k = KindOf<R>::kind;
     KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
+    typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
     std::wstring path = PathOf(k, n);
     std::string bytes;
     FileState<R> fresh;
@@ -524,8 +614,10 @@ void VelDevStoreImpl::ReloadFile(DWORD n) {
             read = ReadStamped(path, &bytes, &fresh.stamp);
             error = read ? 0 : GetLastError();
         }
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
-        if (same) return;
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+            ReleaseMutex(m_mutex);
+        if (same)
+            return;
     }
     if (!read) {
         // Keep what was read before; a store whose folder went away says nothing.
@@ -534,27 +626,31 @@ void VelDevStoreImpl::ReloadFile(DWORD n) {
         }
         return;
     }
-    if (known != s.files.end() && fresh.stamp == known->second.stamp) return;
+    if (known != s.files.end() && fresh.stamp == known->second.stamp)
+        return;
     Parse<R>(bytes, FileName(k, n), &fresh);
     Adopt<R>(n, fresh);
 }
 
 template <class R>
-void VelDevStoreImpl::SweepKind() {
+void VelDevStoreImpl::SweepKind()
+{
     const Kind k = KindOf<R>::kind;
     KindState<R>& s = State<R>();
     std::set<DWORD> listed;
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND) return;   // gone: keep what was read
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND)
+        return;  // gone: keep what was read
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n)) continue;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n))
+                continue;
             listed.insert(n);
             // The listing tells size and time of every file at once; only a file
             // that differs in either is opened.
-            typename std::map<DWORD, FileState<R> >::const_iterator known = s.files.find(n);
+            typename std::map<DWORD, FileState<R>>::const_iterator known = s.files.find(n);
             if (known != s.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
                 fd.nFileSizeLow == known->second.stamp.sizeLow &&
                 CompareFileTime(&fd.ftLastWriteTime, &known->second.stamp.written) == 0) {
@@ -566,28 +662,37 @@ void VelDevStoreImpl::SweepKind() {
     }
     std::vector<DWORD> gone;
     for (const auto& kv : s.files) {
-        if (!listed.count(kv.first)) gone.push_back(kv.first);
+        if (!listed.count(kv.first))
+            gone.push_back(kv.first);
     }
-    for (DWORD n : gone) ReloadFile<R>(n);
+    for (DWORD n : gone)
+        ReloadFile<R>(n);
 }
 
-void VelDevStoreImpl::Sweep(unsigned kinds) {
+void VelDevStoreImpl::Sweep(unsigned kinds)
+{
     const DWORD now = GetTickCount();
     m_missing = Missing();
     for (int k = 0; k < kKindCount; ++k) {
-        if (!(kinds & (1u << k))) continue;
+        if (!(kinds & (1u << k)))
+            continue;
         if (m_shared) {
-            for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) m_slotsSeen[k][slot] = m_shared->files[k][slot];
+            for (DWORD slot = 0; slot <= kTrackedFiles; ++slot)
+                m_slotsSeen[k][slot] = m_shared->files[k][slot];
         }
         m_lastSweep[k] = now;
         m_loaded[k] = true;
-        if (k == kContacts) SweepKind<VelDevContact>();
-        else if (k == kCalls) SweepKind<VelDevCall>();
-        else SweepKind<VelDevMessage>();
+        if (k == kContacts)
+            SweepKind<VelDevContact>();
+        else if (k == kCalls)
+            SweepKind<VelDevCall>();
+        else
+            SweepKind<VelDevMessage>();
     }
 }
 
-void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds) {
+void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds)
+{
     const DWORD now = GetTickCount();
     unsigned sweep = 0;
     for (int k = 0; k < kKindCount; ++k) {
@@ -596,50 +701,66 @@ void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds) {
         }
     }
     const bool changed = m_shared && m_shared->sequence != m_sequenceSeen;
-    if (!sweep && !changed) return;
+    if (!sweep && !changed)
+        return;
     bool first = false;
-    for (int k = 0; k < kKindCount; ++k) first = first || ((sweep & (1u << k)) && !m_loaded[k]);
+    for (int k = 0; k < kKindCount; ++k)
+        first = first || ((sweep & (1u << k)) && !m_loaded[k]);
     // Writers wait while we look (each file is also held on its own while it
     // is read); a first read of a big store holds them only file by file.
     DWORD waited = !first && m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
-    if (changed) FreshenChanged();
-    if (sweep) Sweep(sweep);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(m_mutex);
+    if (changed)
+        FreshenChanged();
+    if (sweep)
+        Sweep(sweep);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        ReleaseMutex(m_mutex);
 }
 
 // Kinds not read yet are left for their first look at every file.
-void VelDevStoreImpl::FreshenChanged() {
+void VelDevStoreImpl::FreshenChanged()
+{
     LONG sequence = m_shared->sequence;
-    if (sequence == m_sequenceSeen) return;
+    if (sequence == m_sequenceSeen)
+        return;
     m_sequenceSeen = sequence;
     for (int k = 0; k < kKindCount; ++k) {
-        if (!m_loaded[k]) continue;
+        if (!m_loaded[k])
+            continue;
         for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
-            LONG v = m_shared->files[k][slot];
-            if (v == m_slotsSeen[k][slot]) continue;
-            m_slotsSeen[k][slot] = v;
+            LONG value = m_shared->files[k][slot];
+            if (value == m_slotsSeen[k][slot])
+                continue;
+            m_slotsSeen[k][slot] = value;
             if (slot == kTrackedFiles) {
                 Sweep(1u << k);
                 break;
             }
-            if (k == kContacts) ReloadFile<VelDevContact>(slot);
-            else if (k == kCalls) ReloadFile<VelDevCall>(slot);
-            else ReloadFile<VelDevMessage>(slot);
+            if (k == kContacts)
+                ReloadFile<VelDevContact>(slot);
+            else if (k == kCalls)
+                ReloadFile<VelDevCall>(slot);
+            else
+                ReloadFile<VelDevMessage>(slot);
         }
     }
 }
 
 template <class R>
-DWORD VelDevStoreImpl::NextId() {
+DWORD VelDevStoreImpl::NextId()
+{
     DWORD next = 1;
     KindState<R>& s = State<R>();
-    for (const auto& kv : s.files) next = std::max(next, kv.second.nextId);
-    if (!s.all.empty()) RaiseNext(&next, s.all.rbegin()->first);
+    for (const auto& kv : s.files)
+        next = std::max(next, kv.second.nextId);
+    if (!s.all.empty())
+        RaiseNext(&next, s.all.rbegin()->first);
     return next;
 }
 
 template <class R>
-bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file) {
+bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
+{
     const Kind k = KindOf<R>::kind;
     CSimpleIniW ini;
     ini.SetUnicode(true);
@@ -654,9 +775,10 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file) {
         ini.SetValue(kDeletedSection, FormatNumber(d.first).c_str(), FormatNumber(d.second).c_str());
     }
     std::string text;
-    if (ini.Save(text, false) < 0) return false;
+    if (ini.Save(text, false) < 0)
+        return false;
     std::wstring path = PathOf(k, n);
-    typename std::map<DWORD, FileState<R> >::iterator known = State<R>().files.find(n);
+    typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
     if (known != State<R>().files.end() && known->second.damaged) {
         // What was skipped is not lost for good: each damaged file stays beside, under a name of its own.
         std::wstring aside = FreeDamagedName(path);
@@ -667,7 +789,8 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file) {
     }
     if (!WriteFileAtomically(path, text)) {
         VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(k, n).c_str(), GetLastError());
-        if (known != State<R>().files.end()) known->second.stamp = Stamp();   // read again next time
+        if (known != State<R>().files.end())
+            known->second.stamp = Stamp();  // read again next time
         return false;
     }
     file.stamp = StampOf(path);
@@ -675,21 +798,26 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file) {
     return true;
 }
 
-void VelDevStoreImpl::Publish(Kind k, DWORD n) {
-    if (!m_shared) return;
+void VelDevStoreImpl::Publish(Kind k, DWORD value)
+{
+    if (!m_shared)
+        return;
     // Under the store's mutex no other writer is between our last look and now.
-    m_slotsSeen[k][SlotFor(n)] = InterlockedIncrement(&m_shared->files[k][SlotFor(n)]);
+    m_slotsSeen[k][SlotFor(value)] = InterlockedIncrement(&m_shared->files[k][SlotFor(value)]);
     m_sequenceSeen = InterlockedIncrement(&m_shared->sequence);
-    if (m_kick) SetEvent(m_kick);
+    if (m_kick)
+        SetEvent(m_kick);
 }
 
 template <class R>
-DWORD VelDevStoreImpl::Add(const R& r) {
-    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return 0;
+DWORD VelDevStoreImpl::Add(const R& r)
+{
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
+        return 0;
     Freshen(false, KindBit<R>());
     DWORD id = NextId<R>();
     if (id != kNoMoreIds) {
-        ReloadFile<R>(FileFor(id));   // the one file written may have been edited by hand
+        ReloadFile<R>(FileFor(id));  // the one file written may have been edited by hand
         id = NextId<R>();
     }
     if (id == kNoMoreIds) {
@@ -699,8 +827,9 @@ DWORD VelDevStoreImpl::Add(const R& r) {
     }
     const DWORD n = FileFor(id);
     FileState<R> file;
-    typename std::map<DWORD, FileState<R> >::iterator known = State<R>().files.find(n);
-    if (known != State<R>().files.end()) file = known->second;
+    typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
+    if (known != State<R>().files.end())
+        file = known->second;
     R stored = r;
     stored.id = id;
     stored.revision = 1;
@@ -717,8 +846,10 @@ DWORD VelDevStoreImpl::Add(const R& r) {
 }
 
 template <class R>
-bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool (R&)>& change, boost::shared_ptr<const R>* removed) {
-    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return false;
+bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool(R&)>& change, boost::shared_ptr<const R>* removed)
+{
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
+        return false;
     Freshen(false, KindBit<R>());
     KindState<R>& s = State<R>();
     typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(id);
@@ -734,11 +865,13 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool (R&)>& change,
     boost::shared_ptr<const R> was = at->second.record;
     FileState<R> file = s.files[n];
     bool ok = false, changed = true;
-    if (!change) {   // a deletion
-        if (removed) *removed = was;
+    if (!change) {  // a deletion
+        if (removed)
+            *removed = was;
         file.records.erase(id);
         file.deletions.push_back({id, GetCurrentProcessId()});
-        if (file.deletions.size() > kDeletionsKept) file.deletions.pop_front();
+        if (file.deletions.size() > kDeletionsKept)
+            file.deletions.pop_front();
         ok = true;
     } else {
         R now = *was;
@@ -769,20 +902,24 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool (R&)>& change,
 // Writes every file in which wanted differs from what is held, the way
 // Add and Change write one.
 template <class R>
-bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed) {
+bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed)
+{
     KindState<R>& s = State<R>();
     const DWORD pid = GetCurrentProcessId();
-    std::map<DWORD, FileState<R> > touched;
+    std::map<DWORD, FileState<R>> touched;
     auto fileOf = [&](DWORD n) -> FileState<R>& {
-        typename std::map<DWORD, FileState<R> >::iterator t = touched.find(n);
-        if (t != touched.end()) return t->second;
+        typename std::map<DWORD, FileState<R>>::iterator t = touched.find(n);
+        if (t != touched.end())
+            return t->second;
         FileState<R>& f = touched[n];
-        typename std::map<DWORD, FileState<R> >::iterator known = s.files.find(n);
-        if (known != s.files.end()) f = known->second;
+        typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
+        if (known != s.files.end())
+            f = known->second;
         return f;
     };
     for (const auto& kv : wanted) {
-        if (kv.first == 0 || kv.first == kNoMoreIds) continue;
+        if (kv.first == 0 || kv.first == kNoMoreIds)
+            continue;
         typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
         R r = kv.second;
         r.id = kv.first;
@@ -798,11 +935,13 @@ bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed) {
         }
     }
     for (const auto& kv : s.all) {
-        if (wanted.count(kv.first)) continue;
+        if (wanted.count(kv.first))
+            continue;
         FileState<R>& f = fileOf(kv.second.file);
         f.records.erase(kv.first);
         f.deletions.push_back({kv.first, pid});
-        if (f.deletions.size() > kDeletionsKept) f.deletions.pop_front();
+        if (f.deletions.size() > kDeletionsKept)
+            f.deletions.pop_front();
     }
     for (auto& kv : touched) {
         if (!SaveFile<R>(kv.first, kv.second)) {
@@ -815,8 +954,10 @@ bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed) {
     return true;
 }
 
-bool VelDevStoreImpl::Transact(const boost::function<bool (VelDevStoreData&)>& change) {
-    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock()) return false;
+bool VelDevStoreImpl::Transact(const boost::function<bool(VelDevStoreData&)>& change)
+{
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
+        return false;
     Freshen(true);
     VelDevStoreData work;
     Fill<VelDevContact>(work.contacts);
@@ -841,36 +982,44 @@ bool VelDevStoreImpl::Transact(const boost::function<bool (VelDevStoreData&)>& c
 }
 
 template <class R>
-void VelDevStoreImpl::Fill(std::map<DWORD, R>& out) {
+void VelDevStoreImpl::Fill(std::map<DWORD, R>& out)
+{
     out.clear();
-    for (const auto& kv : State<R>().all) out.insert(out.end(), std::make_pair(kv.first, *kv.second.record));
+    for (const auto& kv : State<R>().all)
+        out.insert(out.end(), std::make_pair(kv.first, *kv.second.record));
 }
 
 template <class R>
-void VelDevStoreImpl::StartTracking() {
+void VelDevStoreImpl::StartTracking()
+{
     KindState<R>& s = State<R>();
     s.notified.clear();
     s.dirty.clear();
-    for (const auto& kv : s.all) s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
+    for (const auto& kv : s.all)
+        s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
 }
 
 template <class R>
-void VelDevStoreImpl::Collect(VelDevStoreChanges* out) {
+void VelDevStoreImpl::Collect(VelDevStoreChanges* out)
+{
     KindState<R>& s = State<R>();
     const DWORD pid = GetCurrentProcessId();
-    std::vector<VelDevChange<R> >& changes = KindOf<R>::Changes(*out);
+    std::vector<VelDevChange<R>>& changes = KindOf<R>::Changes(*out);
     for (DWORD id : s.dirty) {
         typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = s.all.find(id);
-        typename std::map<DWORD, boost::shared_ptr<const R> >::iterator was = s.notified.find(id);
+        typename std::map<DWORD, boost::shared_ptr<const R>>::iterator was = s.notified.find(id);
         bool isNow = now != s.all.end(), wasThere = was != s.notified.end();
-        if (!isNow && !wasThere) continue;
-        if (isNow && wasThere && (now->second.record == was->second || *now->second.record == *was->second)) continue;
+        if (!isNow && !wasThere)
+            continue;
+        if (isNow && wasThere && (now->second.record == was->second || *now->second.record == *was->second))
+            continue;
         VelDevChange<R> c;
         c.id = id;
         if (isNow) {
             c.type = wasThere ? kDevChanged : kDevCreated;
             c.ownProcess = now->second.record->writer == pid;
-            if (wasThere) c.before = was->second;
+            if (wasThere)
+                c.before = was->second;
             c.after = now->second.record;
             s.notified[id] = now->second.record;
         } else {
@@ -878,10 +1027,12 @@ void VelDevStoreImpl::Collect(VelDevStoreChanges* out) {
             c.ownProcess = false;
             const DWORD homes[2] = {FileFor(id), 0};
             for (DWORD n : homes) {
-                typename std::map<DWORD, FileState<R> >::const_iterator f = s.files.find(n);
-                if (f == s.files.end()) continue;
+                typename std::map<DWORD, FileState<R>>::const_iterator f = s.files.find(n);
+                if (f == s.files.end())
+                    continue;
                 for (const auto& d : f->second.deletions) {
-                    if (d.first == id) c.ownProcess = d.second == pid;
+                    if (d.first == id)
+                        c.ownProcess = d.second == pid;
                 }
             }
             c.before = was->second;
@@ -892,7 +1043,8 @@ void VelDevStoreImpl::Collect(VelDevStoreChanges* out) {
     s.dirty.clear();
 }
 
-void VelDevStoreImpl::Deliver(bool everyFile) {
+void VelDevStoreImpl::Deliver(bool everyFile)
+{
     EnterCriticalSection(&m_delivery);
     if (m_listeners.empty()) {
         LeaveCriticalSection(&m_delivery);
@@ -910,11 +1062,13 @@ void VelDevStoreImpl::Deliver(bool everyFile) {
     LeaveCriticalSection(&m_lock);
     if (!changes.Empty()) {
         std::vector<DWORD> cookies;
-        for (const auto& kv : m_listeners) cookies.push_back(kv.first);
+        for (const auto& kv : m_listeners)
+            cookies.push_back(kv.first);
         for (DWORD cookie : cookies) {
             // A listener may remove itself or another one while we deliver.
             std::map<DWORD, VelDevStoreListener>::iterator it = m_listeners.find(cookie);
-            if (it == m_listeners.end()) continue;
+            if (it == m_listeners.end())
+                continue;
             VelDevStoreListener listener = it->second;
             try {
                 listener(changes);
@@ -926,7 +1080,8 @@ void VelDevStoreImpl::Deliver(bool everyFile) {
     LeaveCriticalSection(&m_delivery);
 }
 
-DWORD WINAPI VelDevStoreImpl::WatcherMain(void* param) {
+DWORD WINAPI VelDevStoreImpl::WatcherMain(void* param)
+{
     VelDevStoreImpl* self = static_cast<VelDevStoreImpl*>(param);
     HANDLE change = INVALID_HANDLE_VALUE;
     for (;;) {
@@ -938,29 +1093,36 @@ DWORD WINAPI VelDevStoreImpl::WatcherMain(void* param) {
         HANDLE handles[3] = {self->m_stop, self->m_kick, change};
         DWORD count = change == INVALID_HANDLE_VALUE ? 2 : 3;
         // The poll covers a folder made later and a change the notification missed.
-        DWORD r = WaitForMultipleObjects(count, handles, FALSE, kWatchPollMs);
-        if (r == WAIT_OBJECT_0 || self->m_orphaned) break;
+        DWORD value = WaitForMultipleObjects(count, handles, FALSE, kWatchPollMs);
+        if (value == WAIT_OBJECT_0 || self->m_orphaned)
+            break;
         // An open watch keeps a removed folder in being until it is closed:
         // let it go at every quiet poll, and watch again while the folder exists.
-        if ((r == WAIT_OBJECT_0 + 2 && !FindNextChangeNotification(change)) ||
-            (r == WAIT_TIMEOUT && change != INVALID_HANDLE_VALUE)) {
+        if ((value == WAIT_OBJECT_0 + 2 && !FindNextChangeNotification(change)) ||
+            (value == WAIT_TIMEOUT && change != INVALID_HANDLE_VALUE)) {
             FindCloseChangeNotification(change);
             change = INVALID_HANDLE_VALUE;
         }
         self->Deliver(false);
-        if (self->m_orphaned) break;
+        if (self->m_orphaned)
+            break;
     }
-    if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
-    if (self->m_orphaned) delete self;
+    if (change != INVALID_HANDLE_VALUE)
+        FindCloseChangeNotification(change);
+    if (self->m_orphaned)
+        delete self;
     return 0;
 }
 
-void VelDevStoreImpl::StartWatcher() {
-    if (m_thread) return;
+void VelDevStoreImpl::StartWatcher()
+{
+    if (m_thread)
+        return;
     m_stop = CreateEventW(0, TRUE, FALSE, 0);
     m_kick = CreateEventW(0, FALSE, FALSE, 0);
     m_thread = CreateThread(0, 0, &VelDevStoreImpl::WatcherMain, this, 0, &m_threadId);
-    if (!m_thread) VelDevDebugPrint(L"VelDevStore: no watcher thread (%lu).\n", GetLastError());
+    if (!m_thread)
+        VelDevDebugPrint(L"VelDevStore: no watcher thread (%lu).\n", GetLastError());
 }
 
 // ---------------------------------------------------------------------------
@@ -969,35 +1131,41 @@ namespace {
 
 struct SharedStores {
     CRITICAL_SECTION lock;
-    std::map<std::wstring, boost::weak_ptr<VelDevStore> > stores;
+    std::map<std::wstring, boost::weak_ptr<VelDevStore>> stores;
     SharedStores() { InitializeCriticalSection(&lock); }
 };
 
 // Never destroyed: watcher threads may still open stores while the process exits.
-SharedStores& Shared() {
-    static SharedStores* s = new SharedStores;
-    return *s;
+SharedStores& Shared()
+{
+    static SharedStores* sharedStores = new SharedStores;
+    return *sharedStores;
 }
 
-std::wstring EnvironmentValue(const wchar_t* name) {
+std::wstring EnvironmentValue(const wchar_t* name)
+{
     wchar_t buf[MAX_PATH * 2];
-    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH * 2);
-    return n > 0 && n < MAX_PATH * 2 ? std::wstring(buf, n) : std::wstring();
+    DWORD value = GetEnvironmentVariableW(name, buf, MAX_PATH * 2);
+    return value > 0 && value < MAX_PATH * 2 ? std::wstring(buf, value) : std::wstring();
 }
 
 const size_t kMaxPictureBytes = 4 * 1024 * 1024;
 const size_t kMaxExtensionChars = 8;
 
-bool PlainExtension(const std::wstring& extension) {
-    if (extension.size() > kMaxExtensionChars) return false;
-    for (wchar_t c : extension) {
-        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9'))) return false;
+bool PlainExtension(const std::wstring& extension)
+{
+    if (extension.size() > kMaxExtensionChars)
+        return false;
+    for (wchar_t ch : extension) {
+        if (!((ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z') || (ch >= L'0' && ch <= L'9')))
+            return false;
     }
     return true;
 }
 
 template <class R>
-bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out) {
+bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out)
+{
     EnterCriticalSection(&impl->m_lock);
     impl->Freshen(false, KindBit<R>());
     bool found = false;
@@ -1005,59 +1173,72 @@ bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out) {
         const auto& all = impl->State<R>().all;
         auto it = all.find(id);
         found = it != all.end();
-        if (found && out) *out = *it->second.record;
+        if (found && out)
+            *out = *it->second.record;
     }
     LeaveCriticalSection(&impl->m_lock);
     return found;
 }
 
 template <class R>
-std::vector<R> AllOf(VelDevStoreImpl* impl) {
+std::vector<R> AllOf(VelDevStoreImpl* impl)
+{
     std::vector<R> out;
-    if (impl->Missing()) return out;
+    if (impl->Missing())
+        return out;
     EnterCriticalSection(&impl->m_lock);
     impl->Freshen(true, KindBit<R>());
     const auto& all = impl->State<R>().all;
     out.reserve(all.size());
-    for (const auto& kv : all) out.push_back(*kv.second.record);
+    for (const auto& kv : all)
+        out.push_back(*kv.second.record);
     LeaveCriticalSection(&impl->m_lock);
     return out;
 }
 
 }  // namespace
 
-boost::shared_ptr<VelDevStore> VelDevStore::Open() { return OpenAt(ConfiguredFolder()); }
+boost::shared_ptr<VelDevStore> VelDevStore::Open()
+{
+    return OpenAt(ConfiguredFolder());
+}
 
-boost::shared_ptr<VelDevStore> VelDevStore::OpenAt(const std::wstring& folder) {
+boost::shared_ptr<VelDevStore> VelDevStore::OpenAt(const std::wstring& folder)
+{
     std::wstring full = NormalisedFolder(folder);
     std::wstring key = full;
     CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    SharedStores& s = Shared();
-    EnterCriticalSection(&s.lock);
-    boost::shared_ptr<VelDevStore> store = s.stores[key].lock();
+    SharedStores& sharedStores = Shared();
+    EnterCriticalSection(&sharedStores.lock);
+    boost::shared_ptr<VelDevStore> store = sharedStores.stores[key].lock();
     if (!store) {
         store.reset(new VelDevStore(full));
-        s.stores[key] = store;
+        sharedStores.stores[key] = store;
     }
-    LeaveCriticalSection(&s.lock);
+    LeaveCriticalSection(&sharedStores.lock);
     return store;
 }
 
-std::wstring VelDevStore::ConfiguredFolder() {
+std::wstring VelDevStore::ConfiguredFolder()
+{
     std::wstring folder = EnvironmentValue(VEL_DEVICE_STORE_ENV);
     return folder.empty() ? DefaultFolder() : folder;
 }
 
-std::wstring VelDevStore::DefaultFolder() {
+std::wstring VelDevStore::DefaultFolder()
+{
     std::wstring base = EnvironmentValue(L"LOCALAPPDATA");
-    if (base.empty()) base = EnvironmentValue(L"USERPROFILE");
-    if (base.empty()) base = L"C:\\";
+    if (base.empty())
+        base = EnvironmentValue(L"USERPROFILE");
+    if (base.empty())
+        base = L"C:\\";
     return JoinPath(JoinPath(base, L"Velmora"), L"DeviceStore");
 }
 
 VelDevStore::VelDevStore(const std::wstring& folder) : m_impl(new VelDevStoreImpl(folder)) {}
 
-VelDevStore::~VelDevStore() {
+VelDevStore::~VelDevStore()
+{
     if (!m_impl->m_thread) {
         delete m_impl;
         return;
@@ -1072,12 +1253,20 @@ VelDevStore::~VelDevStore() {
     delete m_impl;
 }
 
-const std::wstring& VelDevStore::Folder() const { return m_impl->m_folder; }
-bool VelDevStore::IsMissing() const { return m_impl->Missing(); }
+const std::wstring& VelDevStore::Folder() const
+{
+    return m_impl->m_folder;
+}
+bool VelDevStore::IsMissing() const
+{
+    return m_impl->Missing();
+}
 
-VelDevStoreData VelDevStore::Snapshot() {
+VelDevStoreData VelDevStore::Snapshot()
+{
     VelDevStoreData copy;
-    if (m_impl->Missing()) return copy;
+    if (m_impl->Missing())
+        return copy;
     EnterCriticalSection(&m_impl->m_lock);
     m_impl->Freshen(true);
     m_impl->Fill<VelDevContact>(copy.contacts);
@@ -1090,147 +1279,205 @@ VelDevStoreData VelDevStore::Snapshot() {
     return copy;
 }
 
-std::vector<VelDevContact> VelDevStore::Contacts() { return AllOf<VelDevContact>(m_impl); }
-std::vector<VelDevMessage> VelDevStore::Messages() { return AllOf<VelDevMessage>(m_impl); }
+std::vector<VelDevContact> VelDevStore::Contacts()
+{
+    return AllOf<VelDevContact>(m_impl);
+}
+std::vector<VelDevMessage> VelDevStore::Messages()
+{
+    return AllOf<VelDevMessage>(m_impl);
+}
 
-std::vector<VelDevCall> VelDevStore::CallsNewestFirst() {
+std::vector<VelDevCall> VelDevStore::CallsNewestFirst()
+{
     std::vector<VelDevCallRef> refs = CallLog();
     std::vector<VelDevCall> out;
     out.reserve(refs.size());
-    for (const VelDevCallRef& r : refs) out.push_back(*r);
+    for (const VelDevCallRef& callRef : refs)
+        out.push_back(*callRef);
     return out;
 }
 
-std::vector<VelDevCallRef> VelDevStore::CallLog() {
+std::vector<VelDevCallRef> VelDevStore::CallLog()
+{
     std::vector<VelDevCallRef> out;
-    if (m_impl->Missing()) return out;
+    if (m_impl->Missing())
+        return out;
     EnterCriticalSection(&m_impl->m_lock);
     m_impl->Freshen(true, KindBit<VelDevCall>());
     out.reserve(m_impl->m_calls.all.size());
-    for (const auto& kv : m_impl->m_calls.all) out.push_back(kv.second.record);
+    for (const auto& kv : m_impl->m_calls.all)
+        out.push_back(kv.second.record);
     LeaveCriticalSection(&m_impl->m_lock);
-    std::sort(out.begin(), out.end(), [](const VelDevCallRef& a, const VelDevCallRef& b) {
-        int order = CompareFileTime(&a->start, &b->start);
-        if (order != 0) return order > 0;
-        return a->id > b->id;
+    std::sort(out.begin(), out.end(), [](const VelDevCallRef& left, const VelDevCallRef& right) {
+        int order = CompareFileTime(&left->start, &right->start);
+        if (order != 0)
+            return order > 0;
+        return left->id > right->id;
     });
     return out;
 }
 
-bool VelDevStore::FindContact(DWORD id, VelDevContact* out) { return FindIn(m_impl, id, out); }
-bool VelDevStore::FindCall(DWORD id, VelDevCall* out) { return FindIn(m_impl, id, out); }
-bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out) { return FindIn(m_impl, id, out); }
+bool VelDevStore::FindContact(DWORD id, VelDevContact* out)
+{
+    return FindIn(m_impl, id, out);
+}
+bool VelDevStore::FindCall(DWORD id, VelDevCall* out)
+{
+    return FindIn(m_impl, id, out);
+}
+bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out)
+{
+    return FindIn(m_impl, id, out);
+}
 
-bool VelDevStore::Transact(const boost::function<bool (VelDevStoreData&)>& change) {
+bool VelDevStore::Transact(const boost::function<bool(VelDevStoreData&)>& change)
+{
     return m_impl->Transact(change);
 }
 
 namespace {
 
 template <class R>
-bool Overwrite(const R& r, R& stored) {
+bool Overwrite(const R& r, R& stored)
+{
     stored = r;
     return true;
 }
 
 }  // namespace
 
-DWORD VelDevStore::AddContact(const VelDevContact& c) { return m_impl->Add(c); }
-bool VelDevStore::UpdateContact(const VelDevContact& c) {
-    return m_impl->Change<VelDevContact>(c.id, [&c](VelDevContact& s) { return Overwrite(c, s); });
+DWORD VelDevStore::AddContact(const VelDevContact& contact)
+{
+    return m_impl->Add(contact);
 }
-bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change) {
+bool VelDevStore::UpdateContact(const VelDevContact& contact)
+{
+    return m_impl->Change<VelDevContact>(contact.id, [&contact](VelDevContact& s) { return Overwrite(contact, s); });
+}
+bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool(VelDevContact&)>& change)
+{
     return change && m_impl->Change(id, change);
 }
 
-bool VelDevStore::DeleteContact(DWORD id) {
+bool VelDevStore::DeleteContact(DWORD id)
+{
     boost::shared_ptr<const VelDevContact> removed;
-    if (!m_impl->Change<VelDevContact>(id, boost::function<bool (VelDevContact&)>(), &removed)) return false;
+    if (!m_impl->Change<VelDevContact>(id, boost::function<bool(VelDevContact&)>(), &removed))
+        return false;
     std::wstring picture = removed ? PicturePath(*removed) : std::wstring();
-    if (!picture.empty()) DeleteFileW(picture.c_str());
+    if (!picture.empty())
+        DeleteFileW(picture.c_str());
     return true;
 }
 
-DWORD VelDevStore::AddCall(const VelDevCall& c) { return m_impl->Add(c); }
-bool VelDevStore::UpdateCall(const VelDevCall& c) {
-    return m_impl->Change<VelDevCall>(c.id, [&c](VelDevCall& s) { return Overwrite(c, s); });
+DWORD VelDevStore::AddCall(const VelDevCall& call)
+{
+    return m_impl->Add(call);
 }
-bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change) {
+bool VelDevStore::UpdateCall(const VelDevCall& call)
+{
+    return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& s) { return Overwrite(call, s); });
+}
+bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool(VelDevCall&)>& change)
+{
     return change && m_impl->Change(id, change);
 }
-bool VelDevStore::DeleteCall(DWORD id) {
-    return m_impl->Change<VelDevCall>(id, boost::function<bool (VelDevCall&)>());
+bool VelDevStore::DeleteCall(DWORD id)
+{
+    return m_impl->Change<VelDevCall>(id, boost::function<bool(VelDevCall&)>());
 }
-DWORD VelDevStore::AddMessage(const VelDevMessage& m) { return m_impl->Add(m); }
-bool VelDevStore::UpdateMessage(const VelDevMessage& m) {
-    return m_impl->Change<VelDevMessage>(m.id, [&m](VelDevMessage& s) { return Overwrite(m, s); });
+DWORD VelDevStore::AddMessage(const VelDevMessage& message)
+{
+    return m_impl->Add(message);
 }
-bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change) {
+bool VelDevStore::UpdateMessage(const VelDevMessage& message)
+{
+    return m_impl->Change<VelDevMessage>(message.id, [&message](VelDevMessage& s) { return Overwrite(message, s); });
+}
+bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool(VelDevMessage&)>& change)
+{
     return change && m_impl->Change(id, change);
 }
-bool VelDevStore::DeleteMessage(DWORD id) {
-    return m_impl->Change<VelDevMessage>(id, boost::function<bool (VelDevMessage&)>());
+bool VelDevStore::DeleteMessage(DWORD id)
+{
+    return m_impl->Change<VelDevMessage>(id, boost::function<bool(VelDevMessage&)>());
 }
 
-std::wstring VelDevStore::PicturePath(const VelDevContact& c) const {
-    if (!VelDevPlainFileName(c.picture)) return std::wstring();
-    return JoinPath(JoinPath(m_impl->m_folder, L"pictures"), c.picture);
+std::wstring VelDevStore::PicturePath(const VelDevContact& contact) const
+{
+    if (!VelDevPlainFileName(contact.picture))
+        return std::wstring();
+    return JoinPath(JoinPath(m_impl->m_folder, L"pictures"), contact.picture);
 }
 
-bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const std::wstring& extension) {
-    if (!PlainExtension(extension) || bytes.size() > kMaxPictureBytes) return false;
+bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const std::wstring& extension)
+{
+    if (!PlainExtension(extension) || bytes.size() > kMaxPictureBytes)
+        return false;
     std::wstring old;
-    bool ok = m_impl->Change<VelDevContact>(id, [&](VelDevContact& c) {
+    bool ok = m_impl->Change<VelDevContact>(id, [&](VelDevContact& contact) {
         // A new name per picture, so the record changes with the image.
-        std::wstring name = FormatNumber(id) + L"-" + FormatNumber(c.revision + 1);
-        if (!extension.empty()) name += L"." + extension;
-        if (!MakeFolders(JoinPath(m_impl->m_folder, L"pictures"))) return false;
-        old = PicturePath(c);
-        c.picture = name;
-        return WriteFileAtomically(PicturePath(c), bytes);
+        std::wstring name = FormatNumber(id) + L"-" + FormatNumber(contact.revision + 1);
+        if (!extension.empty())
+            name += L"." + extension;
+        if (!MakeFolders(JoinPath(m_impl->m_folder, L"pictures")))
+            return false;
+        old = PicturePath(contact);
+        contact.picture = name;
+        return WriteFileAtomically(PicturePath(contact), bytes);
     });
-    if (ok && !old.empty()) DeleteFileW(old.c_str());
+    if (ok && !old.empty())
+        DeleteFileW(old.c_str());
     return ok;
 }
 
-bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes) {
-    VelDevContact c;
-    if (!FindContact(id, &c)) return false;
-    std::wstring path = PicturePath(c);
+bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes)
+{
+    VelDevContact contact;
+    if (!FindContact(id, &contact))
+        return false;
+    std::wstring path = PicturePath(contact);
     return !path.empty() && VelDevReadFile(path, bytes, kMaxPictureBytes);
 }
 
-bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& line) {
-    if (VelDevFault(L"store.missing") || !MakeFolders(m_impl->m_folder) || !m_impl->WriteLock()) return false;
+bool VelDevStore::AppendLog(const std::wstring& fileName, const std::wstring& line)
+{
+    if (VelDevFault(L"store.missing") || !MakeFolders(m_impl->m_folder) || !m_impl->WriteLock())
+        return false;
     std::string bytes = VelDevToUtf8(EscapeLine(line)) + "\n";
-    HANDLE f = CreateFileW(JoinPath(m_impl->m_folder, fileName).c_str(), FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, 0);
+    HANDLE handle =
+        CreateFileW(JoinPath(m_impl->m_folder, fileName).c_str(), FILE_APPEND_DATA,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
     bool ok = false;
-    if (f != INVALID_HANDLE_VALUE) {
+    if (handle != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
-        ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size();
-        CloseHandle(f);
+        ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size();
+        CloseHandle(handle);
     }
     m_impl->WriteUnlock();
     return ok;
 }
 
-std::vector<std::wstring> VelDevStore::ReadLog(const std::wstring& fileName) {
+std::vector<std::wstring> VelDevStore::ReadLog(const std::wstring& fileName)
+{
     std::vector<std::wstring> lines;
     std::string bytes;
-    if (!VelDevReadFile(JoinPath(m_impl->m_folder, fileName), &bytes)) return lines;
+    if (!VelDevReadFile(JoinPath(m_impl->m_folder, fileName), &bytes))
+        return lines;
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t end = bytes.find('\n', pos);
-        if (end == std::string::npos) end = bytes.size();
+        if (end == std::string::npos)
+            end = bytes.size();
         lines.push_back(Unescape(VelDevFromUtf8(bytes.substr(pos, end - pos))));
         pos = end + 1;
     }
     return lines;
 }
 
-DWORD VelDevStore::AddListener(const VelDevStoreListener& listener) {
+DWORD VelDevStore::AddListener(const VelDevStoreListener& listener)
+{
     EnterCriticalSection(&m_impl->m_delivery);
     if (m_impl->m_listeners.empty()) {
         // A first listener hears of what happens from now on.
@@ -1251,7 +1498,8 @@ DWORD VelDevStore::AddListener(const VelDevStoreListener& listener) {
     return cookie;
 }
 
-void VelDevStore::RemoveListener(DWORD cookie) {
+void VelDevStore::RemoveListener(DWORD cookie)
+{
     EnterCriticalSection(&m_impl->m_delivery);
     m_impl->m_listeners.erase(cookie);
     if (m_impl->m_listeners.empty()) {
@@ -1268,4 +1516,7 @@ void VelDevStore::RemoveListener(DWORD cookie) {
     LeaveCriticalSection(&m_impl->m_delivery);
 }
 
-void VelDevStore::Refresh() { m_impl->Deliver(true); }
+void VelDevStore::Refresh()
+{
+    m_impl->Deliver(true);
+}

@@ -48,9 +48,9 @@
 #include <vector>
 
 // Environment variables read by the store.
-#define VEL_DEVICE_STORE_ENV L"VEL_DEVICE_STORE"     // the store folder
-#define VEL_DEVICE_FAULTS_ENV L"VEL_DEVICE_FAULTS"   // "name[=value],name[=value]..."
-#define VEL_DEBUG_LOG_ENV L"VEL_DEBUG_LOG"           // a file that also gets every debug line
+#define VEL_DEVICE_STORE_ENV L"VEL_DEVICE_STORE"    // the store folder
+#define VEL_DEVICE_FAULTS_ENV L"VEL_DEVICE_FAULTS"  // "name[=value],name[=value]..."
+#define VEL_DEBUG_LOG_ENV L"VEL_DEBUG_LOG"          // a file that also gets every debug line
 
 // What every record carries besides its data. The id is the platform's id of
 // the record: a contact's oid, a call-log record's oid, a message's entry id.
@@ -59,14 +59,14 @@
 struct VelDevRecord {
     DWORD id = 0;
     DWORD revision = 0;
-    DWORD writer = 0;   // process id of the last process that wrote it
+    DWORD writer = 0;  // process id of the last process that wrote it
 };
 
 struct VelDevContact : VelDevRecord {
     std::wstring fileAs, firstName, lastName, company;
     std::wstring mobile, work, home;
-    std::wstring categories;   // ", "-separated, a favourite holds "Favorites"
-    std::wstring picture;      // file name under the store's pictures folder, or empty
+    std::wstring categories;  // ", "-separated, a favourite holds "Favorites"
+    std::wstring picture;     // file name under the store's pictures folder, or empty
 };
 
 // A string of a call-log entry that can be absent (null) as well as empty.
@@ -82,17 +82,21 @@ struct VelDevOptText {
 enum VelDevCallDirection : DWORD { kDevCallMissed = 0, kDevCallIncoming = 1, kDevCallOutgoing = 2 };
 
 struct VelDevCall : VelDevRecord {
-    FILETIME start = {0, 0};   // UTC
-    FILETIME end = {0, 0};     // UTC
+    FILETIME start = {0, 0};  // UTC
+    FILETIME end = {0, 0};    // UTC
     DWORD direction = kDevCallIncoming;
-    DWORD flags = 0;           // the phone library's flag bits (2 connected, 4 ended)
+    DWORD flags = 0;  // the phone library's flag bits (2 connected, 4 ended)
     DWORD callerIdType = 0;
     VelDevOptText number, name, nameType, note;
 };
 
 // The folders of the "SMS" message store, numbered as the program asks for them.
 enum VelDevSmsFolder : DWORD {
-    kDevSmsInbox = 0, kDevSmsOutbox = 1, kDevSmsSent = 2, kDevSmsDeleted = 3, kDevSmsDrafts = 4
+    kDevSmsInbox = 0,
+    kDevSmsOutbox = 1,
+    kDevSmsSent = 2,
+    kDevSmsDeleted = 3,
+    kDevSmsDrafts = 4
 };
 
 struct VelDevRecipient {
@@ -105,15 +109,15 @@ struct VelDevMessage : VelDevRecord {
     std::wstring senderName, senderAddress;
     std::vector<VelDevRecipient> recipients;
     bool hasDeliveryTime = false;
-    FILETIME deliveryTime = {0, 0};   // UTC
+    FILETIME deliveryTime = {0, 0};  // UTC
     bool hasFlags = false;
-    DWORD flags = 0;                  // message flags; bit 0 (1) = read
+    DWORD flags = 0;  // message flags; bit 0 (1) = read
     bool IsRead() const { return hasFlags && (flags & 1) != 0; }
 };
 
-bool operator==(const VelDevContact& a, const VelDevContact& b);
-bool operator==(const VelDevCall& a, const VelDevCall& b);
-bool operator==(const VelDevMessage& a, const VelDevMessage& b);
+bool operator==(const VelDevContact& left, const VelDevContact& right);
+bool operator==(const VelDevCall& left, const VelDevCall& right);
+bool operator==(const VelDevMessage& left, const VelDevMessage& right);
 
 // Everything the store holds, as a plain value: what a reader gets and what a
 // transaction changes.
@@ -124,9 +128,9 @@ struct VelDevStoreData {
     DWORD nextContactId = 1, nextCallId = 1, nextMessageId = 1;
 
     // Give the record a new id, insert it and return the id.
-    DWORD AddContact(VelDevContact c);
-    DWORD AddCall(VelDevCall c);
-    DWORD AddMessage(VelDevMessage m);
+    DWORD AddContact(VelDevContact contact);
+    DWORD AddCall(VelDevCall call);
+    DWORD AddMessage(VelDevMessage message);
 
     // The call log newest first (latest start first, then the higher id):
     // index 0 is the most recent call.
@@ -140,23 +144,23 @@ template <class R>
 struct VelDevChange {
     VelDevChangeType type;
     DWORD id;
-    bool ownProcess;                      // made by this process (any module of it)
-    boost::shared_ptr<const R> before;    // null when created
-    boost::shared_ptr<const R> after;     // null when deleted
+    bool ownProcess;                    // made by this process (any module of it)
+    boost::shared_ptr<const R> before;  // null when created
+    boost::shared_ptr<const R> after;   // null when deleted
 };
 
 typedef boost::shared_ptr<const VelDevCall> VelDevCallRef;
 
 struct VelDevStoreChanges {
-    std::vector<VelDevChange<VelDevContact> > contacts;
-    std::vector<VelDevChange<VelDevCall> > calls;
-    std::vector<VelDevChange<VelDevMessage> > messages;
+    std::vector<VelDevChange<VelDevContact>> contacts;
+    std::vector<VelDevChange<VelDevCall>> calls;
+    std::vector<VelDevChange<VelDevMessage>> messages;
     bool Empty() const { return contacts.empty() && calls.empty() && messages.empty(); }
 };
 
 // Called on the store's watcher thread (or on the thread calling Refresh),
 // never with the store's lock held: a listener may read and write the store.
-typedef boost::function<void (const VelDevStoreChanges&)> VelDevStoreListener;
+typedef boost::function<void(const VelDevStoreChanges&)> VelDevStoreListener;
 
 class VelDevStoreImpl;
 
@@ -202,7 +206,7 @@ public:
     // latest data is loaded, handed to change, and when change returns true every record
     // that differs afterwards gets a new revision and this process as writer
     // and is saved. False when change declined or the store cannot be written.
-    bool Transact(const boost::function<bool (VelDevStoreData&)>& change);
+    bool Transact(const boost::function<bool(VelDevStoreData&)>& change);
 
     // One record each, rewriting the one file that holds it. Add* return the
     // new id, 0 when it was not saved (a full or read-only store); the
@@ -211,17 +215,17 @@ public:
     // transaction, so that a read-modify-write of some fields cannot write
     // back what another process changed in between. False when the record is
     // gone or change declined.
-    DWORD AddContact(const VelDevContact& c);
-    bool UpdateContact(const VelDevContact& c);   // by id; false when gone
-    bool ChangeContact(DWORD id, const boost::function<bool (VelDevContact&)>& change);
-    bool DeleteContact(DWORD id);                 // also removes its picture
-    DWORD AddCall(const VelDevCall& c);
-    bool UpdateCall(const VelDevCall& c);
-    bool ChangeCall(DWORD id, const boost::function<bool (VelDevCall&)>& change);
+    DWORD AddContact(const VelDevContact& contact);
+    bool UpdateContact(const VelDevContact& c);  // by id; false when gone
+    bool ChangeContact(DWORD id, const boost::function<bool(VelDevContact&)>& change);
+    bool DeleteContact(DWORD id);  // also removes its picture
+    DWORD AddCall(const VelDevCall& call);
+    bool UpdateCall(const VelDevCall& call);
+    bool ChangeCall(DWORD id, const boost::function<bool(VelDevCall&)>& change);
     bool DeleteCall(DWORD id);
-    DWORD AddMessage(const VelDevMessage& m);
-    bool UpdateMessage(const VelDevMessage& m);
-    bool ChangeMessage(DWORD id, const boost::function<bool (VelDevMessage&)>& change);
+    DWORD AddMessage(const VelDevMessage& message);
+    bool UpdateMessage(const VelDevMessage& message);
+    bool ChangeMessage(DWORD id, const boost::function<bool(VelDevMessage&)>& change);
     bool DeleteMessage(DWORD id);
 
     // Pictures: the image file is written beside the data and named in the
@@ -230,7 +234,7 @@ public:
     // name that is not a plain file name or a device's name reads as none.
     bool SetContactPicture(DWORD id, const std::string& bytes, const std::wstring& extension);
     bool ReadContactPicture(DWORD id, std::string* bytes);
-    std::wstring PicturePath(const VelDevContact& c) const;   // empty when none
+    std::wstring PicturePath(const VelDevContact& c) const;  // empty when none
 
     // Append-only logs in the store folder (one line each, UTF-8; CR and LF
     // in a line are escaped), and their lines in order.
@@ -255,8 +259,8 @@ private:
 // Fault switches for tests, from VEL_DEVICE_FAULTS and the [faults] section
 // of <store>\settings.ini (the environment wins). Names in use:
 //   store.missing, store.write (every save fails, as on a full disk), phone.open, phone.makecall,
-//   phone.entry (a call's oid), db.mount, db.open, poom.create, poom.logon, poom.item (a contact's oid), mapi.init, mapi.logon,
-//   mapi.message (a message's id)
+//   phone.entry (a call's oid), db.mount, db.open, poom.create, poom.logon, poom.item (a contact's oid), mapi.init,
+//   mapi.logon, mapi.message (a message's id)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.
 bool VelDevFault(const wchar_t* name);
@@ -272,7 +276,7 @@ DWORD VelDevGetMissedCallCount();
 // Debug lines of the store and the stand-ins go to OutputDebugStringW, to the
 // file named by VEL_DEBUG_LOG (UTF-8, appended; any process, any module) and,
 // when set, to this module's hook (tests read them there).
-typedef boost::function<void (const std::wstring&)> VelDevDebugHook;
+typedef boost::function<void(const std::wstring&)> VelDevDebugHook;
 void VelDevSetDebugHook(const VelDevDebugHook& hook);
 void VelDevDebugPrint(const wchar_t* format, ...);
 // The same with the arguments in a va_list (format with MS semantics: %s is wide).

@@ -6,78 +6,94 @@ namespace {
 
 const ULONGLONG kTicksPerSecond = 10000000ULL;
 
-ULONGLONG ToTicks(const FILETIME& ft) {
+ULONGLONG ToTicks(const FILETIME& ft)
+{
     return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-FILETIME FromTicks(ULONGLONG t) {
+FILETIME FromTicks(ULONGLONG value)
+{
     FILETIME ft;
-    ft.dwLowDateTime = static_cast<DWORD>(t);
-    ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
+    ft.dwLowDateTime = static_cast<DWORD>(value);
+    ft.dwHighDateTime = static_cast<DWORD>(value >> 32);
     return ft;
 }
 
 // Exactly count digits at text[pos...].
-bool ReadDigits(const std::wstring& text, size_t& pos, size_t count, int* value) {
+bool ReadDigits(const std::wstring& text, size_t& pos, size_t count, int* value)
+{
     int v = 0;
     for (size_t i = 0; i < count; ++i, ++pos) {
-        if (pos >= text.size() || text[pos] < L'0' || text[pos] > L'9') return false;
+        if (pos >= text.size() || text[pos] < L'0' || text[pos] > L'9')
+            return false;
         v = v * 10 + (text[pos] - L'0');
     }
     *value = v;
     return true;
 }
 
-bool Expect(const std::wstring& text, size_t& pos, wchar_t c) {
-    if (pos >= text.size() || text[pos] != c) return false;
+bool Expect(const std::wstring& text, size_t& pos, wchar_t ch)
+{
+    if (pos >= text.size() || text[pos] != ch)
+        return false;
     ++pos;
     return true;
 }
 
 }  // namespace
 
-std::string VelDevToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0, 0, 0);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, 0, 0);
+std::string VelDevToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int value = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0, 0, 0);
+    std::string out(value > 0 ? value : 0, '\0');
+    if (value > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], value, 0, 0);
     return out;
 }
 
-std::wstring VelDevFromUtf8(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0);
-    std::wstring out(n > 0 ? n : 0, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+std::wstring VelDevFromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    int value = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), 0, 0);
+    std::wstring out(value > 0 ? value : 0, L'\0');
+    if (value > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], value);
     return out;
 }
 
-std::wstring VelDevFormatTime(const FILETIME& utc) {
+std::wstring VelDevFormatTime(const FILETIME& utc)
+{
     ULONGLONG ticks = ToTicks(utc);
     DWORD fraction = static_cast<DWORD>(ticks % kTicksPerSecond);
     SYSTEMTIME st;
     FILETIME whole = FromTicks(ticks - fraction);
-    if (!FileTimeToSystemTime(&whole, &st)) return std::wstring();
+    if (!FileTimeToSystemTime(&whole, &st))
+        return std::wstring();
     wchar_t buf[48];
     if (fraction) {
-        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%07luZ", st.wYear, st.wMonth, st.wDay,
-                   st.wHour, st.wMinute, st.wSecond, static_cast<unsigned long>(fraction));
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%07luZ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                   st.wSecond, static_cast<unsigned long>(fraction));
     } else {
-        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay,
-                   st.wHour, st.wMinute, st.wSecond);
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                   st.wSecond);
     }
     buf[47] = 0;
     return buf;
 }
 
-bool VelDevParseTime(const std::wstring& text, FILETIME* utc) {
+bool VelDevParseTime(const std::wstring& text, FILETIME* utc)
+{
     size_t pos = 0;
     int y, mo, d, h, mi, s;
     if (!ReadDigits(text, pos, 4, &y) || !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &mo) ||
         !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &d)) {
         return false;
     }
-    if (pos >= text.size() || (text[pos] != L' ' && text[pos] != L'T')) return false;
+    if (pos >= text.size() || (text[pos] != L' ' && text[pos] != L'T'))
+        return false;
     ++pos;
     if (!ReadDigits(text, pos, 2, &h) || !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &mi) ||
         !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &s)) {
@@ -92,10 +108,13 @@ bool VelDevParseTime(const std::wstring& text, FILETIME* utc) {
             ++pos;
             ++digits;
         }
-        if (digits == 0) return false;
-        for (; digits < 7; ++digits) fraction *= 10;
+        if (digits == 0)
+            return false;
+        for (; digits < 7; ++digits)
+            fraction *= 10;
     }
-    if (!Expect(text, pos, L'Z') || pos != text.size()) return false;
+    if (!Expect(text, pos, L'Z') || pos != text.size())
+        return false;
     SYSTEMTIME st = {};
     st.wYear = static_cast<WORD>(y);
     st.wMonth = static_cast<WORD>(mo);
@@ -103,14 +122,17 @@ bool VelDevParseTime(const std::wstring& text, FILETIME* utc) {
     st.wHour = static_cast<WORD>(h);
     st.wMinute = static_cast<WORD>(mi);
     st.wSecond = static_cast<WORD>(s);
-    if (h > 23 || mi > 59 || s > 59) return false;
+    if (h > 23 || mi > 59 || s > 59)
+        return false;
     FILETIME ft;
-    if (!SystemTimeToFileTime(&st, &ft)) return false;
+    if (!SystemTimeToFileTime(&st, &ft))
+        return false;
     *utc = FromTicks(ToTicks(ft) + fraction);
     return true;
 }
 
-FILETIME VelDevNow() {
+FILETIME VelDevNow()
+{
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
     return ft;
@@ -118,83 +140,126 @@ FILETIME VelDevNow() {
 
 namespace veldev {
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(wchar_t ch)
+{
+    return ch >= 0xD800 && ch <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t ch)
+{
+    return ch >= 0xDC00 && ch <= 0xDFFF;
+}
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+int HexDigit(wchar_t ch)
+{
+    if (ch >= L'0' && ch <= L'9')
+        return ch - L'0';
+    if (ch >= L'a' && ch <= L'f')
+        return ch - L'a' + 10;
+    if (ch >= L'A' && ch <= L'F')
+        return ch - L'A' + 10;
     return -1;
 }
 
-std::wstring Escape(const std::wstring& text) {
+std::wstring Escape(const std::wstring& text)
+{
     std::wstring out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            out += c;
+        wchar_t ch = text[i];
+        if (IsHighSurrogate(ch) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            out += ch;
             out += text[++i];
             continue;
         }
-        if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+        if (IsHighSurrogate(ch) || IsLowSurrogate(ch)) {
             // UTF-8 cannot carry half a pair: written as its code unit.
             wchar_t buf[8];
-            _snwprintf(buf, 8, L"\\u%04X", static_cast<unsigned>(c));
+            _snwprintf(buf, 8, L"\\u%04X", static_cast<unsigned>(ch));
             buf[7] = 0;
             out += buf;
             continue;
         }
-        switch (c) {
-        case L'\0': out += L"\\0"; break;
-        case L'\\': out += L"\\\\"; break;
-        case L'\r': out += L"\\r"; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\t': out += L"\\t"; break;
+        switch (ch) {
+        case L'\0':
+            out += L"\\0";
+            break;
+        case L'\\':
+            out += L"\\\\";
+            break;
+        case L'\r':
+            out += L"\\r";
+            break;
+        case L'\n':
+            out += L"\\n";
+            break;
+        case L'\t':
+            out += L"\\t";
+            break;
         case L' ':
             // The ini reader trims blanks around a value.
-            if (i == 0 || i + 1 == text.size()) out += L"\\s"; else out += c;
+            if (i == 0 || i + 1 == text.size())
+                out += L"\\s";
+            else
+                out += ch;
             break;
-        default: out += c;
+        default:
+            out += ch;
         }
     }
     return out;
 }
 
-std::wstring EscapeLine(const std::wstring& text) {
+std::wstring EscapeLine(const std::wstring& text)
+{
     std::wstring out;
-    for (wchar_t c : text) {
-        if (c == L'\\') out += L"\\\\";
-        else if (c == L'\r') out += L"\\r";
-        else if (c == L'\n') out += L"\\n";
-        else out += c;
+    for (wchar_t ch : text) {
+        if (ch == L'\\')
+            out += L"\\\\";
+        else if (ch == L'\r')
+            out += L"\\r";
+        else if (ch == L'\n')
+            out += L"\\n";
+        else
+            out += ch;
     }
     return out;
 }
 
-std::wstring Unescape(const std::wstring& text) {
+std::wstring Unescape(const std::wstring& text)
+{
     std::wstring out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c != L'\\' || i + 1 == text.size()) {
-            out += c;
+        wchar_t ch = text[i];
+        if (ch != L'\\' || i + 1 == text.size()) {
+            out += ch;
             continue;
         }
         wchar_t n = text[++i];
         switch (n) {
-        case L'\\': out += L'\\'; break;
-        case L'r': out += L'\r'; break;
-        case L'n': out += L'\n'; break;
-        case L't': out += L'\t'; break;
-        case L's': out += L' '; break;
-        case L'0': out += L'\0'; break;
+        case L'\\':
+            out += L'\\';
+            break;
+        case L'r':
+            out += L'\r';
+            break;
+        case L'n':
+            out += L'\n';
+            break;
+        case L't':
+            out += L'\t';
+            break;
+        case L's':
+            out += L' ';
+            break;
+        case L'0':
+            out += L'\0';
+            break;
         case L'u': {
-            int a = i + 4 < text.size() ? HexDigit(text[i + 1]) : -1, b = a < 0 ? -1 : HexDigit(text[i + 2]);
+            int value = i + 4 < text.size() ? HexDigit(text[i + 1]) : -1, b = value < 0 ? -1 : HexDigit(text[i + 2]);
             int c3 = b < 0 ? -1 : HexDigit(text[i + 3]), d = c3 < 0 ? -1 : HexDigit(text[i + 4]);
             if (d >= 0) {
-                out += static_cast<wchar_t>((a << 12) | (b << 8) | (c3 << 4) | d);
+                out += static_cast<wchar_t>((value << 12) | (b << 8) | (c3 << 4) | d);
                 i += 4;
             } else {
                 out += L'\\';
@@ -202,14 +267,18 @@ std::wstring Unescape(const std::wstring& text) {
             }
             break;
         }
-        default: out += L'\\'; out += n;   // not ours: keep it as written
+        default:
+            out += L'\\';
+            out += n;  // not ours: keep it as written
         }
     }
     return out;
 }
 
-bool ParseNumber(const std::wstring& text, DWORD* value) {
-    if (text.empty()) return false;
+bool ParseNumber(const std::wstring& text, DWORD* value)
+{
+    if (text.empty())
+        return false;
     unsigned long long v = 0;
     size_t i = 0;
     int base = 10;
@@ -218,40 +287,52 @@ bool ParseNumber(const std::wstring& text, DWORD* value) {
         i = 2;
     }
     for (; i < text.size(); ++i) {
-        wchar_t c = text[i];
+        wchar_t ch = text[i];
         int digit;
-        if (c >= L'0' && c <= L'9') digit = c - L'0';
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-        else return false;
+        if (ch >= L'0' && ch <= L'9')
+            digit = ch - L'0';
+        else if (base == 16 && ch >= L'a' && ch <= L'f')
+            digit = ch - L'a' + 10;
+        else if (base == 16 && ch >= L'A' && ch <= L'F')
+            digit = ch - L'A' + 10;
+        else
+            return false;
         v = v * base + digit;
-        if (v > 0xFFFFFFFFULL) return false;
+        if (v > 0xFFFFFFFFULL)
+            return false;
     }
     *value = static_cast<DWORD>(v);
     return true;
 }
 
-std::wstring FormatNumber(DWORD value) {
+std::wstring FormatNumber(DWORD value)
+{
     wchar_t buf[16];
     _snwprintf(buf, 16, L"%lu", static_cast<unsigned long>(value));
     buf[15] = 0;
     return buf;
 }
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    if (folder.empty()) return name;
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
+{
+    if (folder.empty())
+        return name;
     wchar_t last = folder[folder.size() - 1];
-    if (last == L'\\' || last == L'/') return folder + name;
+    if (last == L'\\' || last == L'/')
+        return folder + name;
     return folder + L"\\" + name;
 }
 
-bool FolderExists(const std::wstring& folder) {
-    DWORD a = GetFileAttributesW(folder.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+bool FolderExists(const std::wstring& folder)
+{
+    DWORD value = GetFileAttributesW(folder.c_str());
+    return value != INVALID_FILE_ATTRIBUTES && (value & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool MakeFolders(const std::wstring& folder) {
-    if (folder.empty() || FolderExists(folder)) return !folder.empty();
+bool MakeFolders(const std::wstring& folder)
+{
+    if (folder.empty() || FolderExists(folder))
+        return !folder.empty();
     size_t cut = folder.find_last_of(L"\\/");
     if (cut != std::wstring::npos && cut > 0 && folder[cut - 1] != L':') {
         MakeFolders(folder.substr(0, cut));
@@ -259,23 +340,28 @@ bool MakeFolders(const std::wstring& folder) {
     return CreateDirectoryW(folder.c_str(), 0) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-HANDLE OpenShared(const std::wstring& path, DWORD access) {
-    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+HANDLE OpenShared(const std::wstring& path, DWORD access)
+{
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, 0);
 }
 
-bool ReadHandle(HANDLE f, std::string* bytes) {
+bool ReadHandle(HANDLE handle, std::string* bytes)
+{
     bytes->clear();
     char buf[16384];
     DWORD got = 0;
     for (;;) {
-        if (!ReadFile(f, buf, sizeof buf, &got, 0)) return false;
-        if (got == 0) return true;
+        if (!ReadFile(handle, buf, sizeof buf, &got, 0))
+            return false;
+        if (got == 0)
+            return true;
         bytes->append(buf, got);
     }
 }
 
-bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
+bool WriteFileAtomically(const std::wstring& path, const std::string& bytes)
+{
     if (VelDevFault(L"store.write")) {
         SetLastError(ERROR_DISK_FULL);
         return false;
@@ -284,51 +370,63 @@ bool WriteFileAtomically(const std::wstring& path, const std::string& bytes) {
     _snwprintf(suffix, 40, L".tmp%lu.%lu", GetCurrentProcessId(), GetCurrentThreadId());
     suffix[39] = 0;
     std::wstring temp = path + suffix;
-    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
     DWORD written = 0;
     bool ok = bytes.empty() ||
-              (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size());
-    ok = FlushFileBuffers(f) && ok;
-    CloseHandle(f);
-    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) DeleteFileW(temp.c_str());
+              (WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size());
+    ok = FlushFileBuffers(handle) && ok;
+    CloseHandle(handle);
+    if (ok)
+        ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileW(temp.c_str());
     return ok;
 }
 
 }  // namespace veldev
 
-bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxBytes) {
+bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxBytes)
+{
     bytes->clear();
-    HANDLE f = veldev::OpenShared(path, GENERIC_READ);
-    if (f == INVALID_HANDLE_VALUE) return false;
+    HANDLE handle = veldev::OpenShared(path, GENERIC_READ);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
     LARGE_INTEGER size;
     // A pipe or device would block or never end; a file past the limit is refused unread.
-    bool ok = GetFileType(f) == FILE_TYPE_DISK && GetFileSizeEx(f, &size) && size.QuadPart >= 0 &&
+    bool ok = GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size) && size.QuadPart >= 0 &&
               static_cast<ULONGLONG>(size.QuadPart) <= maxBytes;
     if (ok) {
         bytes->reserve(static_cast<size_t>(size.QuadPart));
-        ok = veldev::ReadHandle(f, bytes) && bytes->size() <= maxBytes;
+        ok = veldev::ReadHandle(handle, bytes) && bytes->size() <= maxBytes;
     }
-    CloseHandle(f);
-    if (!ok) bytes->clear();
+    CloseHandle(handle);
+    if (!ok)
+        bytes->clear();
     return ok;
 }
 
-bool VelDevPlainFileName(const std::wstring& name) {
+bool VelDevPlainFileName(const std::wstring& name)
+{
     const size_t kMaxChars = 128;
-    if (name.empty() || name.size() > kMaxChars || name == L"." || name == L"..") return false;
-    for (wchar_t c : name) {
-        if (c < 0x20 || wcschr(L"\\/:*?\"<>|", c)) return false;
+    if (name.empty() || name.size() > kMaxChars || name == L"." || name == L"..")
+        return false;
+    for (wchar_t ch : name) {
+        if (ch < 0x20 || wcschr(L"\\/:*?\"<>|", ch))
+            return false;
     }
     wchar_t last = name[name.size() - 1];
-    if (last == L'.' || last == L' ') return false;
+    if (last == L'.' || last == L' ')
+        return false;
     // A device answers to its name with any extension and trailing blanks.
     std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base[base.size() - 1] == L' ') base.erase(base.size() - 1);
+    while (!base.empty() && base[base.size() - 1] == L' ')
+        base.erase(base.size() - 1);
     static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
-    for (const wchar_t* d : kDevices) {
-        if (_wcsicmp(base.c_str(), d) == 0) return false;
+    for (const wchar_t* text : kDevices) {
+        if (_wcsicmp(base.c_str(), text) == 0)
+            return false;
     }
     if (base.size() == 4 && (_wcsnicmp(base.c_str(), L"COM", 3) == 0 || _wcsnicmp(base.c_str(), L"LPT", 3) == 0) &&
         ((base[3] >= L'0' && base[3] <= L'9') || base[3] == 0xB9 || base[3] == 0xB2 || base[3] == 0xB3)) {

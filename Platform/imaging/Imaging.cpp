@@ -60,46 +60,46 @@ const UINT kMaxSidePixels = 4096;
 const ULONG kMaxEncodedBytes = 32 * 1024 * 1024;
 const ULONG kStreamChunkBytes = 64 * 1024;
 
-UINT BigEndian32(const BYTE* p)
+UINT BigEndian32(const BYTE* bytes)
 {
-    return (UINT(p[0]) << 24) | (UINT(p[1]) << 16) | (UINT(p[2]) << 8) | UINT(p[3]);
+    return (UINT(bytes[0]) << 24) | (UINT(bytes[1]) << 16) | (UINT(bytes[2]) << 8) | UINT(bytes[3]);
 }
 
-UINT BigEndian16(const BYTE* p)
+UINT BigEndian16(const BYTE* bytes)
 {
-    return (UINT(p[0]) << 8) | UINT(p[1]);
+    return (UINT(bytes[0]) << 8) | UINT(bytes[1]);
 }
 
-UINT LittleEndian16(const BYTE* p)
+UINT LittleEndian16(const BYTE* bytes)
 {
-    return UINT(p[0]) | (UINT(p[1]) << 8);
+    return UINT(bytes[0]) | (UINT(bytes[1]) << 8);
 }
 
-LONG LittleEndian32(const BYTE* p)
+LONG LittleEndian32(const BYTE* bytes)
 {
-    return static_cast<LONG>(UINT(p[0]) | (UINT(p[1]) << 8) | (UINT(p[2]) << 16) | (UINT(p[3]) << 24));
+    return static_cast<LONG>(UINT(bytes[0]) | (UINT(bytes[1]) << 8) | (UINT(bytes[2]) << 16) | (UINT(bytes[3]) << 24));
 }
 
-bool PngSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+bool PngSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
 {
     static const BYTE kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (n < 24 || memcmp(b, kSignature, sizeof(kSignature)) != 0 || memcmp(b + 12, "IHDR", 4) != 0)
+    if (count < 24 || memcmp(bytes, kSignature, sizeof(kSignature)) != 0 || memcmp(bytes + 12, "IHDR", 4) != 0)
         return false;
-    *width = BigEndian32(b + 16);
-    *height = BigEndian32(b + 20);
+    *width = BigEndian32(bytes + 16);
+    *height = BigEndian32(bytes + 20);
     return true;
 }
 
 // The size of the first frame marker; the markers before it carry lengths.
-bool JpegSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+bool JpegSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
 {
-    if (n < 4 || b[0] != 0xFF || b[1] != 0xD8)
+    if (count < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
         return false;
     size_t at = 2;
-    while (at + 4 <= n) {
-        if (b[at] != 0xFF)
+    while (at + 4 <= count) {
+        if (bytes[at] != 0xFF)
             return false;
-        const BYTE marker = b[at + 1];
+        const BYTE marker = bytes[at + 1];
         if (marker == 0xFF) {
             ++at;
             continue;
@@ -108,15 +108,15 @@ bool JpegSize(const BYTE* b, size_t n, UINT* width, UINT* height)
             at += 2;
             continue;
         }
-        const size_t length = BigEndian16(b + at + 2);
+        const size_t length = BigEndian16(bytes + at + 2);
         if (length < 2)
             return false;
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
-            if (at + 9 > n || length < 7)
+            if (at + 9 > count || length < 7)
                 return false;
-            *height = BigEndian16(b + at + 5);
-            *width = BigEndian16(b + at + 7);
+            *height = BigEndian16(bytes + at + 5);
+            *width = BigEndian16(bytes + at + 7);
             return true;
         }
         at += 2 + length;
@@ -126,41 +126,41 @@ bool JpegSize(const BYTE* b, size_t n, UINT* width, UINT* height)
 
 // The first picture's size; every picture of the file must keep to the cap,
 // since the decoder unpacks them all at once.
-bool GifSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+bool GifSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
 {
-    if (n < 13 || (memcmp(b, "GIF87a", 6) != 0 && memcmp(b, "GIF89a", 6) != 0))
+    if (count < 13 || (memcmp(bytes, "GIF87a", 6) != 0 && memcmp(bytes, "GIF89a", 6) != 0))
         return false;
-    if (LittleEndian16(b + 6) > kMaxSidePixels || LittleEndian16(b + 8) > kMaxSidePixels)
+    if (LittleEndian16(bytes + 6) > kMaxSidePixels || LittleEndian16(bytes + 8) > kMaxSidePixels)
         return false;
     size_t at = 13;
-    if (b[10] & 0x80)
-        at += 3u << ((b[10] & 7) + 1);
+    if (bytes[10] & 0x80)
+        at += 3u << ((bytes[10] & 7) + 1);
     bool first = true;
     auto skipBlocks = [&]() {
-        while (at < n && b[at] != 0)
-            at += 1 + b[at];
+        while (at < count && bytes[at] != 0)
+            at += 1 + bytes[at];
         ++at;
     };
-    while (at < n) {
-        const BYTE kind = b[at];
+    while (at < count) {
+        const BYTE kind = bytes[at];
         if (kind == 0x3B)
             break;
         if (kind == 0x21) {
             at += 2;
             skipBlocks();
         } else if (kind == 0x2C) {
-            if (at + 10 > n)
+            if (at + 10 > count)
                 return false;
-            const UINT w = LittleEndian16(b + at + 5);
-            const UINT h = LittleEndian16(b + at + 7);
-            if (w > kMaxSidePixels || h > kMaxSidePixels)
+            const UINT value = LittleEndian16(bytes + at + 5);
+            const UINT h = LittleEndian16(bytes + at + 7);
+            if (value > kMaxSidePixels || h > kMaxSidePixels)
                 return false;
             if (first) {
-                *width = w;
+                *width = value;
                 *height = h;
                 first = false;
             }
-            const BYTE flags = b[at + 9];
+            const BYTE flags = bytes[at + 9];
             at += 10;
             if (flags & 0x80)
                 at += 3u << ((flags & 7) + 1);
@@ -173,23 +173,23 @@ bool GifSize(const BYTE* b, size_t n, UINT* width, UINT* height)
     return !first;
 }
 
-bool BmpSize(const BYTE* b, size_t n, UINT* width, UINT* height)
+bool BmpSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
 {
-    if (n < 26 || b[0] != 'B' || b[1] != 'M')
+    if (count < 26 || bytes[0] != 'B' || bytes[1] != 'M')
         return false;
-    const LONG header = LittleEndian32(b + 14);
+    const LONG header = LittleEndian32(bytes + 14);
     if (header == 12) {
-        *width = LittleEndian16(b + 18);
-        *height = LittleEndian16(b + 20);
+        *width = LittleEndian16(bytes + 18);
+        *height = LittleEndian16(bytes + 20);
         return true;
     }
-    if (header < 40 || n < 26)
+    if (header < 40 || count < 26)
         return false;
-    const LONG w = LittleEndian32(b + 18);
-    const LONG h = LittleEndian32(b + 22);
-    if (w <= 0 || h == 0 || h == LONG(0x80000000))
+    const LONG value = LittleEndian32(bytes + 18);
+    const LONG h = LittleEndian32(bytes + 22);
+    if (value <= 0 || h == 0 || h == LONG(0x80000000))
         return false;
-    *width = static_cast<UINT>(w);
+    *width = static_cast<UINT>(value);
     *height = static_cast<UINT>(h < 0 ? -h : h);
     return true;
 }
@@ -199,10 +199,10 @@ bool BmpSize(const BYTE* b, size_t n, UINT* width, UINT* height)
 HRESULT ReadSize(const std::vector<BYTE>& bytes, UINT* width, UINT* height)
 {
     const BYTE* b = bytes.data();
-    const size_t n = bytes.size();
+    const size_t count = bytes.size();
     *width = *height = 0;
-    if (!PngSize(b, n, width, height) && !JpegSize(b, n, width, height) && !GifSize(b, n, width, height) &&
-        !BmpSize(b, n, width, height))
+    if (!PngSize(b, count, width, height) && !JpegSize(b, count, width, height) && !GifSize(b, count, width, height) &&
+        !BmpSize(b, count, width, height))
         return WINCODEC_ERR_COMPONENTNOTFOUND;
     if (*width == 0 || *height == 0 || *width > kMaxSidePixels || *height > kMaxSidePixels)
         return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
@@ -310,8 +310,8 @@ HRESULT Image::OpenDecoder()
         hr = m_decoder->GetFrame(0, &m_frame);
     if (SUCCEEDED(hr))
         hr = m_frame->GetSize(&frameWidth, &frameHeight);
-    if (SUCCEEDED(hr) && (frameWidth == 0 || frameHeight == 0 || frameWidth > kMaxSidePixels ||
-                          frameHeight > kMaxSidePixels))
+    if (SUCCEEDED(hr) &&
+        (frameWidth == 0 || frameHeight == 0 || frameWidth > kMaxSidePixels || frameHeight > kMaxSidePixels))
         hr = WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
     // A decoder may read the pixels only when asked: the last row's first
     // pixel shows that the bytes hold the whole picture.
@@ -543,7 +543,7 @@ HRESULT ImagingFactory::CreateImageFromBuffer(const void* buffer, UINT size, Buf
     return Image::FromBytes(m_wic, bytes, image);
 }
 
-} // namespace
+}  // namespace
 
 HRESULT CreateImagingFactory(IImagingFactory** factory)
 {

@@ -34,8 +34,8 @@ struct IImage : public IUnknown {
 
 struct IImagingFactory : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CreateImageFromStream(IStream* stream, IImage** image) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateImageFromBuffer(const void* buffer, UINT size,
-                                                            BufferDisposalFlag disposal, IImage** image) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateImageFromBuffer(const void* buffer, UINT size, BufferDisposalFlag disposal,
+                                                            IImage** image) = 0;
 };
 
 // Stands in for creating the platform's in-process imaging factory.

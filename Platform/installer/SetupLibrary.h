@@ -13,8 +13,8 @@ enum UninstallExitCode { kUninstallExitDone = 0 };
 extern "C" {
 InstallInitCode Install_Init(HWND parent, BOOL firstCall, BOOL previouslyInstalled, LPCWSTR installDir);
 // The counts are what the installer failed to create.
-InstallExitCode Install_Exit(HWND parent, LPCWSTR installDir, WORD failedDirs, WORD failedFiles,
-                             WORD failedRegKeys, WORD failedRegValues, WORD failedShortcuts);
+InstallExitCode Install_Exit(HWND parent, LPCWSTR installDir, WORD failedDirs, WORD failedFiles, WORD failedRegKeys,
+                             WORD failedRegValues, WORD failedShortcuts);
 UninstallInitCode Uninstall_Init(HWND parent, LPCWSTR installDir);
 UninstallExitCode Uninstall_Exit(HWND parent);
 }

@@ -11,94 +11,110 @@
 
 namespace {
 
-const wchar_t kUsage[] =
-    L"Usage: kldevice <command> [arguments]\n"
-    L"The device store is %VEL_DEVICE_STORE%, or the default folder (see 'where').\n"
-    L"\n"
-    L"  where                               print the store folder\n"
-    L"  seed [--force]                      write the demo data set (an empty store only,\n"
-    L"                                      unless --force, which replaces everything)\n"
-    L"  list [contacts|calls|messages|outbox|dialled]   show what the store holds (all)\n"
-    L"\n"
-    L"  contact add [fields]                add a contact; prints its oid\n"
-    L"  contact change <oid> [fields]       change the given fields\n"
-    L"  contact delete <oid>\n"
-    L"    fields: --fileas T --first T --last T --company T --mobile N --work N --home N\n"
-    L"            --categories T --favorite --no-favorite --picture FILE\n"
-    L"\n"
-    L"  call incoming|outgoing|missed <number|->   log a call ('-' withholds the number);\n"
-    L"       [--name T] [--nametype T] [--minutes-ago M] [--seconds S]\n"
-    L"       a missed call also adds one to \"Missed Call Count\"; prints the call's oid\n"
-    L"  call delete <oid>\n"
-    L"  call clear                          empty the call log\n"
-    L"  missed <count>                      set \"Missed Call Count\"\n"
-    L"\n"
-    L"  sms receive <from> <text> [--name T] [--read] [--minutes-ago M]   into the inbox, unread\n"
-    L"  sms send <to> <text> [--name T] [--minutes-ago M]                 into sent items\n"
-    L"  sms move <id> inbox|outbox|sent|deleted|drafts\n"
-    L"  sms read <id> | sms unread <id>\n"
-    L"  sms delete <id>\n"
-    L"\n"
-    L"Exit code 0 on success, 1 when the store refused, 2 on a usage error.\n";
+const wchar_t kUsage[] = L"Usage: kldevice <command> [arguments]\n"
+                         L"The device store is %VEL_DEVICE_STORE%, or the default folder (see 'where').\n"
+                         L"\n"
+                         L"  where                               print the store folder\n"
+                         L"  seed [--force]                      write the demo data set (an empty store only,\n"
+                         L"                                      unless --force, which replaces everything)\n"
+                         L"  list [contacts|calls|messages|outbox|dialled]   show what the store holds (all)\n"
+                         L"\n"
+                         L"  contact add [fields]                add a contact; prints its oid\n"
+                         L"  contact change <oid> [fields]       change the given fields\n"
+                         L"  contact delete <oid>\n"
+                         L"    fields: --fileas T --first T --last T --company T --mobile N --work N --home N\n"
+                         L"            --categories T --favorite --no-favorite --picture FILE\n"
+                         L"\n"
+                         L"  call incoming|outgoing|missed <number|->   log a call ('-' withholds the number);\n"
+                         L"       [--name T] [--nametype T] [--minutes-ago M] [--seconds S]\n"
+                         L"       a missed call also adds one to \"Missed Call Count\"; prints the call's oid\n"
+                         L"  call delete <oid>\n"
+                         L"  call clear                          empty the call log\n"
+                         L"  missed <count>                      set \"Missed Call Count\"\n"
+                         L"\n"
+                         L"  sms receive <from> <text> [--name T] [--read] [--minutes-ago M]   into the inbox, unread\n"
+                         L"  sms send <to> <text> [--name T] [--minutes-ago M]                 into sent items\n"
+                         L"  sms move <id> inbox|outbox|sent|deleted|drafts\n"
+                         L"  sms read <id> | sms unread <id>\n"
+                         L"  sms delete <id>\n"
+                         L"\n"
+                         L"Exit code 0 on success, 1 when the store refused, 2 on a usage error.\n";
 
 const wchar_t kFavorites[] = L"Favorites";
 const wchar_t* const kFolderNames[] = {L"inbox", L"outbox", L"sent", L"deleted", L"drafts"};
 const wchar_t* const kDirectionNames[] = {L"missed", L"incoming", L"outgoing"};
 const ULONGLONG kTicksPerSecond = 10000000ULL;
 
-void Print(const std::wstring& text) {
+void Print(const std::wstring& text)
+{
     std::string bytes = VelDevToUtf8(text);
     fwrite(bytes.data(), 1, bytes.size(), stdout);
     fflush(stdout);
 }
 
-int UsageError(const std::wstring& why) {
+int UsageError(const std::wstring& why)
+{
     Print(L"kldevice: " + why + L"\n\n");
     Print(kUsage);
     return 2;
 }
 
-int Refused(const std::wstring& what) {
+int Refused(const std::wstring& what)
+{
     Print(L"kldevice: " + what + L": the store refused (" + VelDevStore::Open()->Folder() + L").\n");
     return 1;
 }
 
-std::wstring Number(DWORD v) {
+std::wstring Number(DWORD value)
+{
     wchar_t buf[16];
-    _snwprintf(buf, 16, L"%lu", static_cast<unsigned long>(v));
+    _snwprintf(buf, 16, L"%lu", static_cast<unsigned long>(value));
     buf[15] = 0;
     return buf;
 }
 
-bool ParseDword(const std::wstring& text, DWORD* v) {
-    if (text.empty()) return false;
+bool ParseDword(const std::wstring& text, DWORD* value)
+{
+    if (text.empty())
+        return false;
     wchar_t* end = 0;
     unsigned long n = wcstoul(text.c_str(), &end, 10);
-    if (*end) return false;
-    *v = n;
+    if (*end)
+        return false;
+    *value = n;
     return true;
 }
 
-ULONGLONG Ticks(const FILETIME& f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; }
-
-FILETIME FromTicks(ULONGLONG t) {
-    FILETIME f;
-    f.dwLowDateTime = static_cast<DWORD>(t);
-    f.dwHighDateTime = static_cast<DWORD>(t >> 32);
-    return f;
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FILETIME MinutesAgo(DWORD minutes) { return FromTicks(Ticks(VelDevNow()) - minutes * 60ULL * kTicksPerSecond); }
+FILETIME FromTicks(ULONGLONG value)
+{
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(value);
+    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return time;
+}
 
-FILETIME LocalToUtc(SYSTEMTIME local) {
+FILETIME MinutesAgo(DWORD minutes)
+{
+    return FromTicks(Ticks(VelDevNow()) - minutes * 60ULL * kTicksPerSecond);
+}
+
+FILETIME LocalToUtc(SYSTEMTIME local)
+{
     SYSTEMTIME utc;
-    FILETIME f = {0, 0};
-    if (!TzSpecificLocalTimeToSystemTime(0, &local, &utc)) utc = local;
-    SystemTimeToFileTime(&utc, &f);
-    return f;
+    FILETIME time = {0, 0};
+    if (!TzSpecificLocalTimeToSystemTime(0, &local, &utc))
+        utc = local;
+    SystemTimeToFileTime(&utc, &time);
+    return time;
 }
 
-std::wstring LocalText(const FILETIME& utc) {
+std::wstring LocalText(const FILETIME& utc)
+{
     FILETIME local;
     SYSTEMTIME st;
     FileTimeToLocalFileTime(&utc, &local);
@@ -112,7 +128,8 @@ std::wstring LocalText(const FILETIME& utc) {
 // Options after the positional arguments: "--name value" or a bare switch.
 class Options {
 public:
-    Options(const std::vector<std::wstring>& args, size_t from) {
+    Options(const std::vector<std::wstring>& args, size_t from)
+    {
         for (size_t i = from; i < args.size(); ++i) {
             if (args[i].compare(0, 2, L"--") != 0) {
                 m_error = L"unexpected argument '" + args[i] + L"'";
@@ -130,13 +147,16 @@ public:
         }
     }
     const std::wstring& Error() const { return m_error; }
-    bool Has(const wchar_t* key) const {
+    bool Has(const wchar_t* key) const
+    {
         for (const auto& kv : m_values) {
-            if (kv.first == key) return true;
+            if (kv.first == key)
+                return true;
         }
         return false;
     }
-    bool Get(const wchar_t* key, std::wstring* value) const {
+    bool Get(const wchar_t* key, std::wstring* value) const
+    {
         for (const auto& kv : m_values) {
             if (kv.first == key) {
                 *value = kv.second;
@@ -146,10 +166,12 @@ public:
         return false;
     }
     // Every option must be one of these.
-    bool OnlyOf(std::initializer_list<const wchar_t*> allowed) {
+    bool OnlyOf(std::initializer_list<const wchar_t*> allowed)
+    {
         for (const auto& kv : m_values) {
             bool ok = false;
-            for (const wchar_t* a : allowed) ok = ok || kv.first == a;
+            for (const wchar_t* text : allowed)
+                ok = ok || kv.first == text;
             if (!ok) {
                 m_error = L"unknown option --" + kv.first;
                 return false;
@@ -159,55 +181,67 @@ public:
     }
 
 private:
-    static bool IsSwitch(const std::wstring& key) {
+    static bool IsSwitch(const std::wstring& key)
+    {
         return key == L"favorite" || key == L"no-favorite" || key == L"force" || key == L"read";
     }
-    std::vector<std::pair<std::wstring, std::wstring> > m_values;
+    std::vector<std::pair<std::wstring, std::wstring>> m_values;
     std::wstring m_error;
 };
 
-std::vector<std::wstring> SplitCategories(const std::wstring& text) {
+std::vector<std::wstring> SplitCategories(const std::wstring& text)
+{
     std::vector<std::wstring> out;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find(L", ", start);
-        if (end == std::wstring::npos) end = text.size();
-        if (end > start) out.push_back(text.substr(start, end - start));
+        if (end == std::wstring::npos)
+            end = text.size();
+        if (end > start)
+            out.push_back(text.substr(start, end - start));
         start = end + 2;
     }
     return out;
 }
 
-std::wstring JoinCategories(const std::vector<std::wstring>& parts) {
+std::wstring JoinCategories(const std::vector<std::wstring>& parts)
+{
     std::wstring out;
     for (const std::wstring& p : parts) {
-        if (!out.empty()) out += L", ";
+        if (!out.empty())
+            out += L", ";
         out += p;
     }
     return out;
 }
 
-void SetFavorite(VelDevContact& c, bool on) {
-    std::vector<std::wstring> parts = SplitCategories(c.categories);
+void SetFavorite(VelDevContact& contact, bool on)
+{
+    std::vector<std::wstring> parts = SplitCategories(contact.categories);
     std::vector<std::wstring> kept;
     for (const std::wstring& p : parts) {
-        if (p != kFavorites) kept.push_back(p);
+        if (p != kFavorites)
+            kept.push_back(p);
     }
-    if (on) kept.push_back(kFavorites);
-    c.categories = JoinCategories(kept);
+    if (on)
+        kept.push_back(kFavorites);
+    contact.categories = JoinCategories(kept);
 }
 
-std::wstring Extension(const std::wstring& path) {
+std::wstring Extension(const std::wstring& path)
+{
     size_t dot = path.find_last_of(L'.');
     size_t slash = path.find_last_of(L"\\/");
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return std::wstring();
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        return std::wstring();
     return path.substr(dot + 1);
 }
 
 // A small portrait of our own: a disc in the contact's colour on a lighter
 // ground, as a 24-bit bottom-up BMP.
-std::string MakePortrait(DWORD seed, int size) {
-    BYTE r = static_cast<BYTE>(60 + (seed * 53) % 160);
+std::string MakePortrait(DWORD seed, int size)
+{
+    BYTE byte = static_cast<BYTE>(60 + (seed * 53) % 160);
     BYTE g = static_cast<BYTE>(60 + (seed * 97) % 160);
     BYTE b = static_cast<BYTE>(60 + (seed * 29) % 160);
     int stride = (size * 3 + 3) & ~3;
@@ -226,16 +260,16 @@ std::string MakePortrait(DWORD seed, int size) {
     std::string out(reinterpret_cast<const char*>(&fh), sizeof fh);
     out.append(reinterpret_cast<const char*>(&ih), sizeof ih);
     std::string pixels(pixelBytes, '\0');
-    double c = (size - 1) / 2.0, radius = size * 0.42;
+    double value = (size - 1) / 2.0, radius = size * 0.42;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            double dx = x - c, dy = y - c;
+            double dx = x - value, dy = y - value;
             bool inside = dx * dx + dy * dy <= radius * radius;
             double shade = 1.0 - 0.3 * y / size;
-            BYTE* p = reinterpret_cast<BYTE*>(&pixels[y * stride + x * 3]);
-            p[0] = inside ? static_cast<BYTE>(b * shade) : static_cast<BYTE>(230 - b / 8);
-            p[1] = inside ? static_cast<BYTE>(g * shade) : static_cast<BYTE>(230 - g / 8);
-            p[2] = inside ? static_cast<BYTE>(r * shade) : static_cast<BYTE>(230 - r / 8);
+            BYTE* bytes = reinterpret_cast<BYTE*>(&pixels[y * stride + x * 3]);
+            bytes[0] = inside ? static_cast<BYTE>(b * shade) : static_cast<BYTE>(230 - b / 8);
+            bytes[1] = inside ? static_cast<BYTE>(g * shade) : static_cast<BYTE>(230 - g / 8);
+            bytes[2] = inside ? static_cast<BYTE>(byte * shade) : static_cast<BYTE>(230 - byte / 8);
         }
     }
     return out + pixels;
@@ -243,105 +277,141 @@ std::string MakePortrait(DWORD seed, int size) {
 
 // --- contacts ----------------------------------------------------------------
 
-bool ApplyContactOptions(const Options& o, VelDevContact& c, std::wstring* picture) {
+bool ApplyContactOptions(const Options& options, VelDevContact& contact, std::wstring* picture)
+{
     std::wstring v;
-    if (o.Get(L"fileas", &v)) c.fileAs = v;
-    if (o.Get(L"first", &v)) c.firstName = v;
-    if (o.Get(L"last", &v)) c.lastName = v;
-    if (o.Get(L"company", &v)) c.company = v;
-    if (o.Get(L"mobile", &v)) c.mobile = v;
-    if (o.Get(L"work", &v)) c.work = v;
-    if (o.Get(L"home", &v)) c.home = v;
-    if (o.Get(L"categories", &v)) c.categories = v;
-    if (o.Has(L"favorite")) SetFavorite(c, true);
-    if (o.Has(L"no-favorite")) SetFavorite(c, false);
+    if (options.Get(L"fileas", &v))
+        contact.fileAs = v;
+    if (options.Get(L"first", &v))
+        contact.firstName = v;
+    if (options.Get(L"last", &v))
+        contact.lastName = v;
+    if (options.Get(L"company", &v))
+        contact.company = v;
+    if (options.Get(L"mobile", &v))
+        contact.mobile = v;
+    if (options.Get(L"work", &v))
+        contact.work = v;
+    if (options.Get(L"home", &v))
+        contact.home = v;
+    if (options.Get(L"categories", &v))
+        contact.categories = v;
+    if (options.Has(L"favorite"))
+        SetFavorite(contact, true);
+    if (options.Has(L"no-favorite"))
+        SetFavorite(contact, false);
     picture->clear();
-    o.Get(L"picture", picture);
+    options.Get(L"picture", picture);
     return true;
 }
 
-int ContactCommand(const std::vector<std::wstring>& a) {
-    if (a.size() < 3) return UsageError(L"contact wants add, change or delete");
+int ContactCommand(const std::vector<std::wstring>& a)
+{
+    if (a.size() < 3)
+        return UsageError(L"contact wants add, change or delete");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     const std::wstring& verb = a[2];
     DWORD oid = 0;
     if (verb == L"delete") {
-        if (a.size() != 4 || !ParseDword(a[3], &oid)) return UsageError(L"contact delete <oid>");
-        if (!store->DeleteContact(oid)) return Refused(L"contact " + a[3]);
+        if (a.size() != 4 || !ParseDword(a[3], &oid))
+            return UsageError(L"contact delete <oid>");
+        if (!store->DeleteContact(oid))
+            return Refused(L"contact " + a[3]);
         Print(L"deleted contact " + a[3] + L"\n");
         return 0;
     }
-    if (verb != L"add" && verb != L"change") return UsageError(L"unknown contact command '" + verb + L"'");
+    if (verb != L"add" && verb != L"change")
+        return UsageError(L"unknown contact command '" + verb + L"'");
     size_t from = 3;
     if (verb == L"change") {
-        if (a.size() < 4 || !ParseDword(a[3], &oid)) return UsageError(L"contact change <oid> [fields]");
+        if (a.size() < 4 || !ParseDword(a[3], &oid))
+            return UsageError(L"contact change <oid> [fields]");
         from = 4;
     }
-    Options o(a, from);
-    if (!o.Error().empty() || !o.OnlyOf({L"fileas", L"first", L"last", L"company", L"mobile", L"work", L"home",
+    Options options(a, from);
+    if (!options.Error().empty() || !options.OnlyOf({L"fileas", L"first", L"last", L"company", L"mobile", L"work", L"home",
                                          L"categories", L"favorite", L"no-favorite", L"picture"})) {
-        return UsageError(o.Error());
+        return UsageError(options.Error());
     }
     std::wstring picture;
     std::string bytes;
-    VelDevContact c;
-    ApplyContactOptions(o, c, &picture);
-    if (!picture.empty() && !VelDevReadFile(picture, &bytes)) return UsageError(L"cannot read " + picture);
+    VelDevContact contact;
+    ApplyContactOptions(options, contact, &picture);
+    if (!picture.empty() && !VelDevReadFile(picture, &bytes))
+        return UsageError(L"cannot read " + picture);
     if (verb == L"add") {
-        oid = store->AddContact(c);
-        if (!oid) return Refused(L"contact add");
-    } else if (!store->ChangeContact(oid, [&](VelDevContact& stored) {
-                   return ApplyContactOptions(o, stored, &picture);
-               })) {
+        oid = store->AddContact(contact);
+        if (!oid)
+            return Refused(L"contact add");
+    } else if (!store->ChangeContact(oid,
+                                     [&](VelDevContact& stored) { return ApplyContactOptions(options, stored, &picture); })) {
         return Refused(L"contact " + a[3]);
     }
-    if (!picture.empty() && !store->SetContactPicture(oid, bytes, Extension(picture))) return Refused(L"picture");
+    if (!picture.empty() && !store->SetContactPicture(oid, bytes, Extension(picture)))
+        return Refused(L"picture");
     Print(std::wstring(verb == L"add" ? L"added" : L"changed") + L" contact " + Number(oid) + L"\n");
     return 0;
 }
 
 // --- calls ---------------------------------------------------------------------
 
-int CallCommand(const std::vector<std::wstring>& a) {
-    if (a.size() < 3) return UsageError(L"call wants incoming, outgoing, missed, delete or clear");
+int CallCommand(const std::vector<std::wstring>& a)
+{
+    if (a.size() < 3)
+        return UsageError(L"call wants incoming, outgoing, missed, delete or clear");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     const std::wstring& verb = a[2];
     if (verb == L"clear") {
-        if (!store->Transact([](VelDevStoreData& d) { d.calls.clear(); return true; })) return Refused(L"call clear");
+        if (!store->Transact([](VelDevStoreData& storeData) {
+                storeData.calls.clear();
+                return true;
+            }))
+            return Refused(L"call clear");
         Print(L"call log cleared\n");
         return 0;
     }
     if (verb == L"delete") {
         DWORD oid;
-        if (a.size() != 4 || !ParseDword(a[3], &oid)) return UsageError(L"call delete <oid>");
-        if (!store->DeleteCall(oid)) return Refused(L"call " + a[3]);
+        if (a.size() != 4 || !ParseDword(a[3], &oid))
+            return UsageError(L"call delete <oid>");
+        if (!store->DeleteCall(oid))
+            return Refused(L"call " + a[3]);
         Print(L"deleted call " + a[3] + L"\n");
         return 0;
     }
     DWORD direction = 3;
     for (DWORD i = 0; i < 3; ++i) {
-        if (verb == kDirectionNames[i]) direction = i;
+        if (verb == kDirectionNames[i])
+            direction = i;
     }
-    if (direction == 3) return UsageError(L"unknown call command '" + verb + L"'");
-    if (a.size() < 4) return UsageError(L"call " + verb + L" <number|->");
-    Options o(a, 4);
-    if (!o.Error().empty() || !o.OnlyOf({L"name", L"nametype", L"minutes-ago", L"seconds"})) {
-        return UsageError(o.Error());
+    if (direction == 3)
+        return UsageError(L"unknown call command '" + verb + L"'");
+    if (a.size() < 4)
+        return UsageError(L"call " + verb + L" <number|->");
+    Options options(a, 4);
+    if (!options.Error().empty() || !options.OnlyOf({L"name", L"nametype", L"minutes-ago", L"seconds"})) {
+        return UsageError(options.Error());
     }
     DWORD minutes = 0, seconds = direction == kDevCallMissed ? 0 : 75;
     std::wstring v;
-    if (o.Get(L"minutes-ago", &v) && !ParseDword(v, &minutes)) return UsageError(L"--minutes-ago wants a number");
-    if (o.Get(L"seconds", &v) && !ParseDword(v, &seconds)) return UsageError(L"--seconds wants a number");
-    VelDevCall c;
-    c.direction = direction;
-    c.start = MinutesAgo(minutes);
-    c.end = FromTicks(Ticks(c.start) + seconds * kTicksPerSecond);
-    c.flags = direction == kDevCallMissed ? 0x4 : (seconds ? 0x6 : 0x4);
-    if (a[3] != L"-") c.number = VelDevOptText(a[3]);
-    if (o.Get(L"name", &v)) c.name = VelDevOptText(v);
-    if (o.Get(L"nametype", &v)) c.nameType = VelDevOptText(v);
-    DWORD oid = store->AddCall(c);
-    if (!oid) return Refused(L"call");
+    if (options.Get(L"minutes-ago", &v) && !ParseDword(v, &minutes))
+        return UsageError(L"--minutes-ago wants a number");
+    if (options.Get(L"seconds", &v) && !ParseDword(v, &seconds))
+        return UsageError(L"--seconds wants a number");
+    VelDevCall call;
+    call.direction = direction;
+    call.start = MinutesAgo(minutes);
+    call.end = FromTicks(Ticks(call.start) + seconds * kTicksPerSecond);
+    call.flags = direction == kDevCallMissed ? 0x4 : (seconds ? 0x6 : 0x4);
+    if (a[3] != L"-")
+        call.number = VelDevOptText(a[3]);
+    if (options.Get(L"name", &v))
+        call.name = VelDevOptText(v);
+    if (options.Get(L"nametype", &v))
+        call.nameType = VelDevOptText(v);
+    DWORD oid = store->AddCall(call);
+    if (!oid)
+        return Refused(L"call");
     if (direction == kDevCallMissed && !VelDevAddMissedCall()) {
         Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
         return 1;
@@ -350,17 +420,21 @@ int CallCommand(const std::vector<std::wstring>& a) {
     return 0;
 }
 
-int MissedCommand(const std::vector<std::wstring>& a) {
+int MissedCommand(const std::vector<std::wstring>& a)
+{
     DWORD count;
-    if (a.size() != 3 || !ParseDword(a[2], &count)) return UsageError(L"missed <count>");
-    if (!VelDevSetMissedCallCount(count)) return Refused(L"missed");
+    if (a.size() != 3 || !ParseDword(a[2], &count))
+        return UsageError(L"missed <count>");
+    if (!VelDevSetMissedCallCount(count))
+        return Refused(L"missed");
     Print(L"Missed Call Count = " + a[2] + L"\n");
     return 0;
 }
 
 // --- messages ------------------------------------------------------------------
 
-bool FolderByName(const std::wstring& name, DWORD* folder) {
+bool FolderByName(const std::wstring& name, DWORD* folder)
+{
     for (DWORD i = 0; i < 5; ++i) {
         if (name == kFolderNames[i]) {
             *folder = i;
@@ -370,131 +444,161 @@ bool FolderByName(const std::wstring& name, DWORD* folder) {
     return false;
 }
 
-int SmsCommand(const std::vector<std::wstring>& a) {
-    if (a.size() < 4) return UsageError(L"sms wants receive, send, move, read, unread or delete");
+int SmsCommand(const std::vector<std::wstring>& a)
+{
+    if (a.size() < 4)
+        return UsageError(L"sms wants receive, send, move, read, unread or delete");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     const std::wstring& verb = a[2];
     if (verb == L"receive" || verb == L"send") {
-        if (a.size() < 5) return UsageError(L"sms " + verb + L" <number> <text>");
-        Options o(a, 5);
-        if (!o.Error().empty() || !o.OnlyOf({L"name", L"read", L"minutes-ago"})) return UsageError(o.Error());
+        if (a.size() < 5)
+            return UsageError(L"sms " + verb + L" <number> <text>");
+        Options options(a, 5);
+        if (!options.Error().empty() || !options.OnlyOf({L"name", L"read", L"minutes-ago"}))
+            return UsageError(options.Error());
         DWORD minutes = 0;
         std::wstring name, v;
-        o.Get(L"name", &name);
-        if (o.Get(L"minutes-ago", &v) && !ParseDword(v, &minutes)) return UsageError(L"--minutes-ago wants a number");
-        VelDevMessage m;
-        m.text = a[4];
-        m.hasDeliveryTime = true;
-        m.deliveryTime = MinutesAgo(minutes);
-        m.hasFlags = true;
+        options.Get(L"name", &name);
+        if (options.Get(L"minutes-ago", &v) && !ParseDword(v, &minutes))
+            return UsageError(L"--minutes-ago wants a number");
+        VelDevMessage message;
+        message.text = a[4];
+        message.hasDeliveryTime = true;
+        message.deliveryTime = MinutesAgo(minutes);
+        message.hasFlags = true;
         if (verb == L"receive") {
-            m.folder = kDevSmsInbox;
-            m.senderAddress = a[3];
-            m.senderName = name.empty() ? a[3] : name;
-            m.flags = o.Has(L"read") ? 1 : 0;
+            message.folder = kDevSmsInbox;
+            message.senderAddress = a[3];
+            message.senderName = name.empty() ? a[3] : name;
+            message.flags = options.Has(L"read") ? 1 : 0;
         } else {
-            m.folder = kDevSmsSent;
-            m.recipients.push_back({name.empty() ? a[3] : name, a[3]});
-            m.flags = 1;
+            message.folder = kDevSmsSent;
+            message.recipients.push_back({name.empty() ? a[3] : name, a[3]});
+            message.flags = 1;
         }
-        DWORD id = store->AddMessage(m);
-        if (!id) return Refused(L"sms " + verb);
+        DWORD id = store->AddMessage(message);
+        if (!id)
+            return Refused(L"sms " + verb);
         Print(std::wstring(verb == L"receive" ? L"received" : L"sent") + L" message " + Number(id) + L"\n");
         return 0;
     }
     DWORD id;
-    if (!ParseDword(a[3], &id)) return UsageError(L"sms " + verb + L" wants a message id");
+    if (!ParseDword(a[3], &id))
+        return UsageError(L"sms " + verb + L" wants a message id");
     if (verb == L"delete") {
-        if (a.size() != 4) return UsageError(L"sms delete <id>");
-        if (!store->DeleteMessage(id)) return Refused(L"message " + a[3]);
+        if (a.size() != 4)
+            return UsageError(L"sms delete <id>");
+        if (!store->DeleteMessage(id))
+            return Refused(L"message " + a[3]);
         Print(L"deleted message " + a[3] + L"\n");
         return 0;
     }
     DWORD folder = 0;
     if (verb == L"move") {
-        if (a.size() != 5 || !FolderByName(a[4], &folder)) return UsageError(L"sms move <id> <folder>");
+        if (a.size() != 5 || !FolderByName(a[4], &folder))
+            return UsageError(L"sms move <id> <folder>");
     } else if (verb == L"read" || verb == L"unread") {
-        if (a.size() != 4) return UsageError(L"sms " + verb + L" <id>");
+        if (a.size() != 4)
+            return UsageError(L"sms " + verb + L" <id>");
     } else {
         return UsageError(L"unknown sms command '" + verb + L"'");
     }
-    bool changed = store->ChangeMessage(id, [&](VelDevMessage& m) {
+    bool changed = store->ChangeMessage(id, [&](VelDevMessage& message) {
         if (verb == L"move") {
-            m.folder = folder;
+            message.folder = folder;
         } else {
-            m.flags = verb == L"read" ? (m.flags | 1) : (m.flags & ~1UL);
-            m.hasFlags = true;
+            message.flags = verb == L"read" ? (message.flags | 1) : (message.flags & ~1UL);
+            message.hasFlags = true;
         }
         return true;
     });
-    if (!changed) return Refused(L"message " + a[3]);
+    if (!changed)
+        return Refused(L"message " + a[3]);
     Print(L"message " + a[3] + L" " + (verb == L"move" ? L"moved to " + a[4] : verb) + L"\n");
     return 0;
 }
 
 // --- listing -------------------------------------------------------------------
 
-std::wstring Opt(const VelDevOptText& t) { return t.present ? L"\"" + t.text + L"\"" : L"(null)"; }
+std::wstring Opt(const VelDevOptText& optText)
+{
+    return optText.present ? L"\"" + optText.text + L"\"" : L"(null)";
+}
 
-void ListContacts(VelDevStore& store) {
+void ListContacts(VelDevStore& store)
+{
     std::vector<VelDevContact> all = store.Contacts();
     Print(L"contacts: " + Number(static_cast<DWORD>(all.size())) + L"\n");
-    for (const VelDevContact& c : all) {
-        std::wstring name = c.fileAs;
-        if (name.empty()) name = c.lastName + (c.lastName.empty() || c.firstName.empty() ? L"" : L", ") + c.firstName;
-        if (name.empty()) name = c.company;
-        Print(L"  " + Number(c.id) + L"  " + name + L"  [" + c.company + L"]  m:" + c.mobile + L" w:" + c.work +
-              L" h:" + c.home + L"  {" + c.categories + L"}" + (c.picture.empty() ? L"" : L"  picture " + c.picture) +
-              L"  rev " + Number(c.revision) + L"\n");
+    for (const VelDevContact& contact : all) {
+        std::wstring name = contact.fileAs;
+        if (name.empty())
+            name = contact.lastName + (contact.lastName.empty() || contact.firstName.empty() ? L"" : L", ") + contact.firstName;
+        if (name.empty())
+            name = contact.company;
+        Print(L"  " + Number(contact.id) + L"  " + name + L"  [" + contact.company + L"]  m:" + contact.mobile + L" w:" + contact.work +
+              L" h:" + contact.home + L"  {" + contact.categories + L"}" + (contact.picture.empty() ? L"" : L"  picture " + contact.picture) +
+              L"  rev " + Number(contact.revision) + L"\n");
     }
 }
 
-void ListCalls(VelDevStore& store) {
+void ListCalls(VelDevStore& store)
+{
     std::vector<VelDevCall> all = store.CallsNewestFirst();
     Print(L"calls (newest first): " + Number(static_cast<DWORD>(all.size())) + L"; Missed Call Count " +
           Number(VelDevGetMissedCallCount()) + L"\n");
-    for (const VelDevCall& c : all) {
-        Print(L"  " + Number(c.id) + L"  " + LocalText(c.start) + L"  " +
-              (c.direction < 3 ? kDirectionNames[c.direction] : L"?") + L"  flags " + Number(c.flags) + L"  " +
-              Opt(c.number) + L" " + Opt(c.name) + L"\n");
+    for (const VelDevCall& call : all) {
+        Print(L"  " + Number(call.id) + L"  " + LocalText(call.start) + L"  " +
+              (call.direction < 3 ? kDirectionNames[call.direction] : L"?") + L"  flags " + Number(call.flags) + L"  " +
+              Opt(call.number) + L" " + Opt(call.name) + L"\n");
     }
 }
 
-void ListMessages(VelDevStore& store) {
+void ListMessages(VelDevStore& store)
+{
     std::vector<VelDevMessage> all = store.Messages();
     Print(L"messages: " + Number(static_cast<DWORD>(all.size())) + L"\n");
-    for (const VelDevMessage& m : all) {
-        std::wstring who = m.folder == kDevSmsInbox ? L"from " + m.senderName + L" <" + m.senderAddress + L">" : L"to";
-        if (m.folder != kDevSmsInbox) {
-            for (const VelDevRecipient& r : m.recipients) who += L" " + r.name + L" <" + r.address + L">";
+    for (const VelDevMessage& message : all) {
+        std::wstring who = message.folder == kDevSmsInbox ? L"from " + message.senderName + L" <" + message.senderAddress + L">" : L"to";
+        if (message.folder != kDevSmsInbox) {
+            for (const VelDevRecipient& recipient : message.recipients)
+                who += L" " + recipient.name + L" <" + recipient.address + L">";
         }
-        Print(L"  " + Number(m.id) + L"  " + (m.folder < 5 ? kFolderNames[m.folder] : L"?") + L"  " +
-              (m.hasDeliveryTime ? LocalText(m.deliveryTime) : L"(no time)") + L"  " +
-              (m.IsRead() ? L"read  " : L"unread") + L"  " + who + L": " + m.text + L"\n");
+        Print(L"  " + Number(message.id) + L"  " + (message.folder < 5 ? kFolderNames[message.folder] : L"?") + L"  " +
+              (message.hasDeliveryTime ? LocalText(message.deliveryTime) : L"(no time)") + L"  " +
+              (message.IsRead() ? L"read  " : L"unread") + L"  " + who + L": " + message.text + L"\n");
     }
 }
 
-void ListLog(VelDevStore& store, const wchar_t* file) {
+void ListLog(VelDevStore& store, const wchar_t* file)
+{
     std::vector<std::wstring> lines = store.ReadLog(file);
     Print(std::wstring(file) + L": " + Number(static_cast<DWORD>(lines.size())) + L"\n");
-    for (const std::wstring& l : lines) Print(L"  " + l + L"\n");
+    for (const std::wstring& l : lines)
+        Print(L"  " + l + L"\n");
 }
 
-int ListCommand(const std::vector<std::wstring>& a) {
+int ListCommand(const std::vector<std::wstring>& a)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     std::wstring what = a.size() > 2 ? a[2] : L"all";
-    if (a.size() > 3) return UsageError(L"list takes one kind");
+    if (a.size() > 3)
+        return UsageError(L"list takes one kind");
     bool all = what == L"all";
     if (!all && what != L"contacts" && what != L"calls" && what != L"messages" && what != L"outbox" &&
         what != L"dialled") {
         return UsageError(L"unknown kind '" + what + L"'");
     }
     Print(L"store " + store->Folder() + (store->IsMissing() ? L" (missing)" : L"") + L"\n");
-    if (all || what == L"contacts") ListContacts(*store);
-    if (all || what == L"calls") ListCalls(*store);
-    if (all || what == L"messages") ListMessages(*store);
-    if (all || what == L"outbox") ListLog(*store, L"outbox.log");
-    if (all || what == L"dialled") ListLog(*store, L"dialled.log");
+    if (all || what == L"contacts")
+        ListContacts(*store);
+    if (all || what == L"calls")
+        ListCalls(*store);
+    if (all || what == L"messages")
+        ListMessages(*store);
+    if (all || what == L"outbox")
+        ListLog(*store, L"outbox.log");
+    if (all || what == L"dialled")
+        ListLog(*store, L"dialled.log");
     return 0;
 }
 
@@ -548,32 +652,36 @@ const DemoPerson kPeople[] = {
 };
 
 // Local midnight of today, as UTC.
-SYSTEMTIME LocalToday() {
+SYSTEMTIME LocalToday()
+{
     SYSTEMTIME now;
     GetLocalTime(&now);
     now.wHour = now.wMinute = now.wSecond = now.wMilliseconds = 0;
     return now;
 }
 
-FILETIME LocalDayAt(const SYSTEMTIME& day, int daysBack, int hour, int minute) {
-    FILETIME f = LocalToUtc(day);
-    ULONGLONG t = Ticks(f) - static_cast<ULONGLONG>(daysBack) * 86400ULL * kTicksPerSecond +
+FILETIME LocalDayAt(const SYSTEMTIME& day, int daysBack, int hour, int minute)
+{
+    FILETIME time = LocalToUtc(day);
+    ULONGLONG value = Ticks(time) - static_cast<ULONGLONG>(daysBack) * 86400ULL * kTicksPerSecond +
                   (hour * 3600ULL + minute * 60ULL) * kTicksPerSecond;
-    return FromTicks(t);
+    return FromTicks(value);
 }
 
-std::vector<FILETIME> DemoCallTimes() {
+std::vector<FILETIME> DemoCallTimes()
+{
     SYSTEMTIME today = LocalToday();
     FILETIME now = VelDevNow();
     ULONGLONG midnight = Ticks(LocalToUtc(today));
     ULONGLONG sinceMidnight = Ticks(now) - midnight;
     std::vector<FILETIME> t;
     // Today: spread over the part of the day that has passed.
-    for (int i : {1, 3, 6}) t.push_back(FromTicks(midnight + sinceMidnight * i / 8));
-    t.push_back(LocalDayAt(today, 1, 20, 40));   // yesterday
+    for (int i : {1, 3, 6})
+        t.push_back(FromTicks(midnight + sinceMidnight * i / 8));
+    t.push_back(LocalDayAt(today, 1, 20, 40));  // yesterday
     t.push_back(LocalDayAt(today, 1, 13, 5));
     t.push_back(LocalDayAt(today, 1, 8, 15));
-    t.push_back(LocalDayAt(today, 3, 17, 30));   // this week
+    t.push_back(LocalDayAt(today, 3, 17, 30));  // this week
     t.push_back(LocalDayAt(today, 4, 11, 0));
     t.push_back(LocalDayAt(today, 5, 19, 45));
     // Earlier this month: its first days, or ten days back early in a month.
@@ -603,52 +711,56 @@ std::vector<FILETIME> DemoCallTimes() {
     return t;
 }
 
-std::wstring PersonName(const DemoPerson& p) {
-    std::wstring name = p.first;
-    if (p.last[0]) name += (name.empty() ? L"" : L" ") + std::wstring(p.last);
-    return name.empty() ? std::wstring(p.company) : name;
+std::wstring PersonName(const DemoPerson& demoPerson)
+{
+    std::wstring name = demoPerson.first;
+    if (demoPerson.last[0])
+        name += (name.empty() ? L"" : L" ") + std::wstring(demoPerson.last);
+    return name.empty() ? std::wstring(demoPerson.company) : name;
 }
 
-bool SeedDemo(VelDevStoreData& d, std::vector<std::pair<DWORD, DWORD> >* pictures) {
-    d.contacts.clear();
-    d.calls.clear();
-    d.messages.clear();
+bool SeedDemo(VelDevStoreData& storeData, std::vector<std::pair<DWORD, DWORD>>* pictures)
+{
+    storeData.contacts.clear();
+    storeData.calls.clear();
+    storeData.messages.clear();
     std::vector<DWORD> ids;
-    for (const DemoPerson& p : kPeople) {
-        VelDevContact c;
-        c.firstName = p.first;
-        c.lastName = p.last;
-        c.company = p.company;
-        c.mobile = p.mobile;
-        c.work = p.work;
-        c.home = p.home;
-        c.categories = p.categories;
-        DWORD id = d.AddContact(c);
+    for (const DemoPerson& demoPerson : kPeople) {
+        VelDevContact contact;
+        contact.firstName = demoPerson.first;
+        contact.lastName = demoPerson.last;
+        contact.company = demoPerson.company;
+        contact.mobile = demoPerson.mobile;
+        contact.work = demoPerson.work;
+        contact.home = demoPerson.home;
+        contact.categories = demoPerson.categories;
+        DWORD id = storeData.AddContact(contact);
         ids.push_back(id);
-        if (p.picture) pictures->push_back(std::make_pair(id, static_cast<DWORD>(ids.size())));
+        if (demoPerson.picture)
+            pictures->push_back(std::make_pair(id, static_cast<DWORD>(ids.size())));
     }
     std::vector<FILETIME> times = DemoCallTimes();
-    const DWORD directions[] = {kDevCallMissed, kDevCallIncoming, kDevCallOutgoing, kDevCallIncoming,
-                                kDevCallOutgoing, kDevCallMissed, kDevCallOutgoing};
+    const DWORD directions[] = {kDevCallMissed,   kDevCallIncoming, kDevCallOutgoing, kDevCallIncoming,
+                                kDevCallOutgoing, kDevCallMissed,   kDevCallOutgoing};
     for (size_t i = 0; i < times.size(); ++i) {
-        const DemoPerson& p = kPeople[(i * 5) % (sizeof kPeople / sizeof kPeople[0])];
-        VelDevCall c;
-        c.direction = directions[i % 7];
-        c.start = times[i];
-        ULONGLONG length = c.direction == kDevCallMissed ? 0 : (40 + i * 37 % 600);
-        c.end = FromTicks(Ticks(c.start) + length * kTicksPerSecond);
-        c.flags = c.direction == kDevCallMissed ? 0x4 : 0x6;
+        const DemoPerson& demoPerson = kPeople[(i * 5) % (sizeof kPeople / sizeof kPeople[0])];
+        VelDevCall contact;
+        contact.direction = directions[i % 7];
+        contact.start = times[i];
+        ULONGLONG length = contact.direction == kDevCallMissed ? 0 : (40 + i * 37 % 600);
+        contact.end = FromTicks(Ticks(contact.start) + length * kTicksPerSecond);
+        contact.flags = contact.direction == kDevCallMissed ? 0x4 : 0x6;
         if (i == 4) {
             // A withheld number: no number and no name.
         } else if (i == 8) {
-            c.number = VelDevOptText(L"+44 7700 900999");   // someone not in the contacts
+            contact.number = VelDevOptText(L"+44 7700 900999");  // someone not in the contacts
         } else {
-            const wchar_t* number = p.mobile[0] ? p.mobile : (p.work[0] ? p.work : p.home);
-            c.number = VelDevOptText(number);
-            c.name = VelDevOptText(PersonName(p));
-            c.nameType = VelDevOptText(p.mobile[0] ? L"m" : (p.work[0] ? L"w" : L"h"));
+            const wchar_t* number = demoPerson.mobile[0] ? demoPerson.mobile : (demoPerson.work[0] ? demoPerson.work : demoPerson.home);
+            contact.number = VelDevOptText(number);
+            contact.name = VelDevOptText(PersonName(demoPerson));
+            contact.nameType = VelDevOptText(demoPerson.mobile[0] ? L"m" : (demoPerson.work[0] ? L"w" : L"h"));
         }
-        d.AddCall(c);
+        storeData.AddCall(contact);
     }
     struct DemoSms {
         int person;
@@ -670,63 +782,72 @@ bool SeedDemo(VelDevStoreData& d, std::vector<std::pair<DWORD, DWORD> >* picture
         {31, true, true, 60 * 24 * 40, L"Your driver is outside."},
         {3, false, true, 60 * 24 * 45, L"Invoice sent, thanks for the quick turnaround."},
     };
-    for (const DemoSms& s : sms) {
-        const DemoPerson& p = kPeople[s.person];
-        std::wstring name = PersonName(p);
-        VelDevMessage m;
-        m.text = s.text;
-        m.hasDeliveryTime = true;
-        m.deliveryTime = MinutesAgo(s.minutesAgo);
-        m.hasFlags = true;
-        m.flags = s.read ? 1 : 0;
-        if (s.received) {
-            m.folder = kDevSmsInbox;
-            m.senderName = name;
-            m.senderAddress = p.mobile;
+    for (const DemoSms& demoSms : sms) {
+        const DemoPerson& demoPerson = kPeople[demoSms.person];
+        std::wstring name = PersonName(demoPerson);
+        VelDevMessage message;
+        message.text = demoSms.text;
+        message.hasDeliveryTime = true;
+        message.deliveryTime = MinutesAgo(demoSms.minutesAgo);
+        message.hasFlags = true;
+        message.flags = demoSms.read ? 1 : 0;
+        if (demoSms.received) {
+            message.folder = kDevSmsInbox;
+            message.senderName = name;
+            message.senderAddress = demoPerson.mobile;
         } else {
-            m.folder = kDevSmsSent;
-            m.recipients.push_back({name, p.mobile});
+            message.folder = kDevSmsSent;
+            message.recipients.push_back({name, demoPerson.mobile});
         }
-        d.AddMessage(m);
+        storeData.AddMessage(message);
     }
     return true;
 }
 
-int SeedCommand(const std::vector<std::wstring>& a) {
-    Options o(a, 2);
-    if (!o.Error().empty() || !o.OnlyOf({L"force"})) return UsageError(o.Error());
+int SeedCommand(const std::vector<std::wstring>& a)
+{
+    Options options(a, 2);
+    if (!options.Error().empty() || !options.OnlyOf({L"force"}))
+        return UsageError(options.Error());
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     VelDevStoreData now = store->Snapshot();
     bool empty = now.contacts.empty() && now.calls.empty() && now.messages.empty();
-    if (!empty && !o.Has(L"force")) {
+    if (!empty && !options.Has(L"force")) {
         Print(L"kldevice: the store already holds data; 'seed --force' replaces it.\n");
         return 1;
     }
-    std::vector<std::pair<DWORD, DWORD> > pictures;
+    std::vector<std::pair<DWORD, DWORD>> pictures;
     std::vector<std::wstring> oldPictures;
-    for (const auto& kv : now.contacts) oldPictures.push_back(store->PicturePath(kv.second));
-    if (!store->Transact([&](VelDevStoreData& d) { return SeedDemo(d, &pictures); })) return Refused(L"seed");
+    for (const auto& kv : now.contacts)
+        oldPictures.push_back(store->PicturePath(kv.second));
+    if (!store->Transact([&](VelDevStoreData& storeData) { return SeedDemo(storeData, &pictures); }))
+        return Refused(L"seed");
     for (const std::wstring& p : oldPictures) {
-        if (!p.empty()) DeleteFileW(p.c_str());
+        if (!p.empty())
+            DeleteFileW(p.c_str());
     }
     for (const auto& p : pictures) {
-        if (!store->SetContactPicture(p.first, MakePortrait(p.second, 64), L"bmp")) return Refused(L"picture");
+        if (!store->SetContactPicture(p.first, MakePortrait(p.second, 64), L"bmp"))
+            return Refused(L"picture");
     }
-    if (!VelDevSetMissedCallCount(2)) Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
-    VelDevStoreData d = store->Snapshot();
-    Print(L"seeded " + store->Folder() + L": " + Number(static_cast<DWORD>(d.contacts.size())) + L" contacts, " +
-          Number(static_cast<DWORD>(d.calls.size())) + L" calls, " + Number(static_cast<DWORD>(d.messages.size())) +
+    if (!VelDevSetMissedCallCount(2))
+        Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
+    VelDevStoreData storeData = store->Snapshot();
+    Print(L"seeded " + store->Folder() + L": " + Number(static_cast<DWORD>(storeData.contacts.size())) + L" contacts, " +
+          Number(static_cast<DWORD>(storeData.calls.size())) + L" calls, " + Number(static_cast<DWORD>(storeData.messages.size())) +
           L" messages\n");
     return 0;
 }
 
 }  // namespace
 
-int main() {
+int main()
+{
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::wstring> a;
-    for (int i = 0; argv && i < argc; ++i) a.push_back(argv[i]);
+    for (int i = 0; argv && i < argc; ++i)
+        a.push_back(argv[i]);
     LocalFree(argv);
     if (a.size() < 2 || a[1] == L"help" || a[1] == L"--help" || a[1] == L"-h") {
         Print(kUsage);
@@ -737,11 +858,17 @@ int main() {
         Print(VelDevStore::ConfiguredFolder() + L"\n");
         return 0;
     }
-    if (cmd == L"seed") return SeedCommand(a);
-    if (cmd == L"list") return ListCommand(a);
-    if (cmd == L"contact") return ContactCommand(a);
-    if (cmd == L"call") return CallCommand(a);
-    if (cmd == L"missed") return MissedCommand(a);
-    if (cmd == L"sms") return SmsCommand(a);
+    if (cmd == L"seed")
+        return SeedCommand(a);
+    if (cmd == L"list")
+        return ListCommand(a);
+    if (cmd == L"contact")
+        return ContactCommand(a);
+    if (cmd == L"call")
+        return CallCommand(a);
+    if (cmd == L"missed")
+        return MissedCommand(a);
+    if (cmd == L"sms")
+        return SmsCommand(a);
     return UsageError(L"unknown command '" + cmd + L"'");
 }

@@ -8,11 +8,11 @@
 // strings are allocated by the library and freed by the caller with LocalFree.
 struct CallLogEntry {
     DWORD cbSize;
-    FILETIME startTime;   // UTC
-    FILETIME endTime;     // UTC
-    DWORD direction;              // CallLogDirection
-    DWORD flags;            // CallLogFlags
-    DWORD callerIdType;             // caller-id type
+    FILETIME startTime;  // UTC
+    FILETIME endTime;    // UTC
+    DWORD direction;     // CallLogDirection
+    DWORD flags;         // CallLogFlags
+    DWORD callerIdType;  // caller-id type
     LPWSTR number;
     LPWSTR name;
     LPWSTR nameType;

@@ -18,9 +18,9 @@ namespace {
 const wchar_t kDialledLog[] = L"dialled.log";
 
 struct CallLog {
-    std::vector<VelDevCallRef> calls;   // newest first, as of the open
-    DWORD index = 0;                    // from the beginning
-    DWORD unreadable = 0;               // for tests: the oid whose entry cannot be read
+    std::vector<VelDevCallRef> calls;  // newest first, as of the open
+    DWORD index = 0;                   // from the beginning
+    DWORD unreadable = 0;              // for tests: the oid whose entry cannot be read
 };
 
 struct Handles {
@@ -29,19 +29,22 @@ struct Handles {
     Handles() { InitializeCriticalSection(&lock); }
 };
 
-Handles& Registry() {
-    static Handles h;
-    return h;
+Handles& Registry()
+{
+    static Handles handles;
+    return handles;
 }
 
 // Holds the registry's lock for one operation on a handle, so that a close on
 // another thread cannot pull the handle away meanwhile.
 class HandleScope {
 public:
-    explicit HandleScope(HANDLE h) : m_log(0) {
+    explicit HandleScope(HANDLE handle) : m_log(0)
+    {
         EnterCriticalSection(&Registry().lock);
-        CallLog* log = static_cast<CallLog*>(h);
-        if (Registry().open.count(log)) m_log = log;
+        CallLog* log = static_cast<CallLog*>(handle);
+        if (Registry().open.count(log))
+            m_log = log;
     }
     ~HandleScope() { LeaveCriticalSection(&Registry().lock); }
     CallLog* get() const { return m_log; }
@@ -52,8 +55,9 @@ private:
 
 // The store of the configured folder, kept between handles: a log opened
 // again reads what the store already holds instead of loading it anew.
-boost::shared_ptr<VelDevStore> Store() {
-    static boost::shared_ptr<VelDevStore>* kept = new boost::shared_ptr<VelDevStore>();   // never destroyed
+boost::shared_ptr<VelDevStore> Store()
+{
+    static boost::shared_ptr<VelDevStore>* kept = new boost::shared_ptr<VelDevStore>();  // never destroyed
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     EnterCriticalSection(&Registry().lock);
     *kept = store;
@@ -61,13 +65,16 @@ boost::shared_ptr<VelDevStore> Store() {
     return store;
 }
 
-HRESULT FaultResult(const wchar_t* name) {
+HRESULT FaultResult(const wchar_t* name)
+{
     HRESULT hr = static_cast<HRESULT>(VelDevFaultValue(name, static_cast<DWORD>(E_FAIL)));
     return FAILED(hr) ? hr : E_FAIL;
 }
 
-LPWSTR LocalCopy(const VelDevOptText& text, bool* failed) {
-    if (!text.present) return 0;
+LPWSTR LocalCopy(const VelDevOptText& text, bool* failed)
+{
+    if (!text.present)
+        return 0;
     size_t bytes = (text.text.size() + 1) * sizeof(wchar_t);
     LPWSTR copy = static_cast<LPWSTR>(LocalAlloc(LMEM_FIXED, bytes));
     if (!copy) {
@@ -78,11 +85,14 @@ LPWSTR LocalCopy(const VelDevOptText& text, bool* failed) {
     return copy;
 }
 
-std::wstring Field(const wchar_t* key, LPCWSTR value) {
-    if (!value) return std::wstring();
+std::wstring Field(const wchar_t* key, LPCWSTR value)
+{
+    if (!value)
+        return std::wstring();
     std::wstring v = value;
-    for (wchar_t& c : v) {
-        if (c == L'\t') c = L' ';
+    for (wchar_t& ch : v) {
+        if (ch == L'\t')
+            ch = L' ';
     }
     return std::wstring(L"\t") + key + L"=" + v;
 }
@@ -91,62 +101,80 @@ std::wstring Field(const wchar_t* key, LPCWSTR value) {
 
 extern "C" {
 
-HRESULT WINAPI PhoneOpenCallLog(HANDLE* log) {
-    if (!log) return E_POINTER;
+HRESULT WINAPI PhoneOpenCallLog(HANDLE* log)
+{
+    if (!log)
+        return E_POINTER;
     *log = 0;
-    if (VelDevFault(L"phone.open")) return FaultResult(L"phone.open");
+    if (VelDevFault(L"phone.open"))
+        return FaultResult(L"phone.open");
     boost::shared_ptr<VelDevStore> store = Store();
-    if (store->IsMissing()) return E_FAIL;
-    CallLog* h = new (std::nothrow) CallLog;
-    if (!h) return E_OUTOFMEMORY;
-    h->calls = store->CallLog();
-    h->unreadable = VelDevFaultValue(L"phone.entry", 0);
+    if (store->IsMissing())
+        return E_FAIL;
+    CallLog* callLog = new (std::nothrow) CallLog;
+    if (!callLog)
+        return E_OUTOFMEMORY;
+    callLog->calls = store->CallLog();
+    callLog->unreadable = VelDevFaultValue(L"phone.entry", 0);
     EnterCriticalSection(&Registry().lock);
-    Registry().open.insert(h);
+    Registry().open.insert(callLog);
     LeaveCriticalSection(&Registry().lock);
-    *log = h;
+    *log = callLog;
     return S_OK;
 }
 
-HRESULT WINAPI PhoneCloseCallLog(HANDLE log) {
-    CallLog* h = 0;
+HRESULT WINAPI PhoneCloseCallLog(HANDLE log)
+{
+    CallLog* callLog = 0;
     {
         HandleScope scope(log);
-        h = scope.get();
-        if (!h) return E_HANDLE;
-        Registry().open.erase(h);
+        callLog = scope.get();
+        if (!callLog)
+            return E_HANDLE;
+        Registry().open.erase(callLog);
     }
-    delete h;
+    delete callLog;
     return S_OK;
 }
 
-HRESULT WINAPI PhoneSeekCallLog(HANDLE log, DWORD seek, DWORD record, LPDWORD resultIndex) {
+HRESULT WINAPI PhoneSeekCallLog(HANDLE log, DWORD seek, DWORD record, LPDWORD resultIndex)
+{
     HandleScope scope(log);
-    CallLog* h = scope.get();
-    if (!h) return E_HANDLE;
-    if (seek != kCallLogSeekBegin && seek != kCallLogSeekEnd) return E_INVALIDARG;
-    DWORD count = static_cast<DWORD>(h->calls.size());
+    CallLog* callLog = scope.get();
+    if (!callLog)
+        return E_HANDLE;
+    if (seek != kCallLogSeekBegin && seek != kCallLogSeekEnd)
+        return E_INVALIDARG;
+    DWORD count = static_cast<DWORD>(callLog->calls.size());
     // An empty log has no first or last record: a seek there fails.
-    if (record >= count) return E_FAIL;
-    h->index = seek == kCallLogSeekBegin ? record : count - 1 - record;
-    if (resultIndex) *resultIndex = h->index;
+    if (record >= count)
+        return E_FAIL;
+    callLog->index = seek == kCallLogSeekBegin ? record : count - 1 - record;
+    if (resultIndex)
+        *resultIndex = callLog->index;
     return S_OK;
 }
 
-HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
+HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry)
+{
     HandleScope scope(log);
-    CallLog* h = scope.get();
-    if (!h) return E_HANDLE;
-    if (!entry) return E_POINTER;
-    if (entry->cbSize != sizeof(CallLogEntry)) return E_INVALIDARG;
-    if (h->index >= h->calls.size()) return E_FAIL;
-    const VelDevCall& c = *h->calls[h->index];
-    if (h->unreadable != 0 && h->unreadable == c.id) return FaultResult(L"phone.entry.result");
+    CallLog* callLog = scope.get();
+    if (!callLog)
+        return E_HANDLE;
+    if (!entry)
+        return E_POINTER;
+    if (entry->cbSize != sizeof(CallLogEntry))
+        return E_INVALIDARG;
+    if (callLog->index >= callLog->calls.size())
+        return E_FAIL;
+    const VelDevCall& call = *callLog->calls[callLog->index];
+    if (callLog->unreadable != 0 && callLog->unreadable == call.id)
+        return FaultResult(L"phone.entry.result");
     bool failed = false;
-    LPWSTR number = LocalCopy(c.number, &failed);
-    LPWSTR name = LocalCopy(c.name, &failed);
-    LPWSTR nameType = LocalCopy(c.nameType, &failed);
-    LPWSTR note = LocalCopy(c.note, &failed);
+    LPWSTR number = LocalCopy(call.number, &failed);
+    LPWSTR name = LocalCopy(call.name, &failed);
+    LPWSTR nameType = LocalCopy(call.nameType, &failed);
+    LPWSTR note = LocalCopy(call.note, &failed);
     if (failed) {
         LocalFree(number);
         LocalFree(name);
@@ -154,24 +182,29 @@ HRESULT WINAPI PhoneGetCallLogEntry(HANDLE log, CallLogEntry* entry) {
         LocalFree(note);
         return E_OUTOFMEMORY;
     }
-    entry->startTime = c.start;
-    entry->endTime = c.end;
-    entry->direction = c.direction;
-    entry->flags = c.flags;
-    entry->callerIdType = c.callerIdType;
+    entry->startTime = call.start;
+    entry->endTime = call.end;
+    entry->direction = call.direction;
+    entry->flags = call.flags;
+    entry->callerIdType = call.callerIdType;
     entry->number = number;
     entry->name = name;
     entry->nameType = nameType;
     entry->note = note;
-    ++h->index;
+    ++callLog->index;
     return S_OK;
 }
 
-LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
-    if (!info) return E_POINTER;
-    if (info->cbSize != sizeof(PhoneMakeCallInfo)) return E_INVALIDARG;
-    if (!info->destination || !info->destination[0]) return E_INVALIDARG;
-    if (VelDevFault(L"phone.makecall")) return FaultResult(L"phone.makecall");
+LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info)
+{
+    if (!info)
+        return E_POINTER;
+    if (info->cbSize != sizeof(PhoneMakeCallInfo))
+        return E_INVALIDARG;
+    if (!info->destination || !info->destination[0])
+        return E_INVALIDARG;
+    if (VelDevFault(L"phone.makecall"))
+        return FaultResult(L"phone.makecall");
     boost::shared_ptr<VelDevStore> store = Store();
     wchar_t flags[16];
     _snwprintf(flags, 16, L"%lu", static_cast<unsigned long>(info->dwFlags));
@@ -179,7 +212,8 @@ LONG WINAPI PhoneMakeCall(PhoneMakeCallInfo* info) {
     std::wstring line = VelDevFormatTime(VelDevNow()) + Field(L"number", info->destination) +
                         Field(L"calledParty", info->calledParty) + Field(L"flags", flags) +
                         Field(L"app", info->application) + Field(L"comment", info->comment);
-    if (!store->AppendLog(kDialledLog, line)) return E_FAIL;
+    if (!store->AppendLog(kDialledLog, line))
+        return E_FAIL;
 
     VelDevCall call;
     call.start = call.end = VelDevNow();

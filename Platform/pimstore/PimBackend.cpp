@@ -5,7 +5,8 @@
 
 namespace {
 
-standin::Lock& BackendLock() {
+standin::Lock& BackendLock()
+{
     static standin::Lock lock;
     return lock;
 }
@@ -20,32 +21,43 @@ struct FieldPair {
 };
 
 const FieldPair kFieldPairs[] = {
-    {&PimContactRecord::fileAs, &VelDevContact::fileAs},     {&PimContactRecord::firstName, &VelDevContact::firstName},
-    {&PimContactRecord::lastName, &VelDevContact::lastName}, {&PimContactRecord::company, &VelDevContact::company},
-    {&PimContactRecord::mobile, &VelDevContact::mobile},     {&PimContactRecord::business, &VelDevContact::work},
-    {&PimContactRecord::home, &VelDevContact::home},         {&PimContactRecord::categories, &VelDevContact::categories},
+    {&PimContactRecord::fileAs, &VelDevContact::fileAs},
+    {&PimContactRecord::firstName, &VelDevContact::firstName},
+    {&PimContactRecord::lastName, &VelDevContact::lastName},
+    {&PimContactRecord::company, &VelDevContact::company},
+    {&PimContactRecord::mobile, &VelDevContact::mobile},
+    {&PimContactRecord::business, &VelDevContact::work},
+    {&PimContactRecord::home, &VelDevContact::home},
+    {&PimContactRecord::categories, &VelDevContact::categories},
 };
 
-PimContactRecord FromDevice(const VelDevContact& c) {
-    PimContactRecord r;
-    r.oid = static_cast<LONG>(c.id);
-    for (const FieldPair& f : kFieldPairs) r.*(f.ours) = c.*(f.stored);
-    return r;
+PimContactRecord FromDevice(const VelDevContact& contact)
+{
+    PimContactRecord pimContactRecord;
+    pimContactRecord.oid = static_cast<LONG>(contact.id);
+    for (const FieldPair& fieldPair : kFieldPairs)
+        pimContactRecord.*(fieldPair.ours) = contact.*(fieldPair.stored);
+    return pimContactRecord;
 }
 
-void ToDevice(const PimContactRecord& r, VelDevContact& c) {
-    for (const FieldPair& f : kFieldPairs) c.*(f.stored) = r.*(f.ours);
+void ToDevice(const PimContactRecord& pimContactRecord, VelDevContact& contact)
+{
+    for (const FieldPair& fieldPair : kFieldPairs)
+        contact.*(fieldPair.stored) = pimContactRecord.*(fieldPair.ours);
 }
 
-void OnStoreChanges(const VelDevStoreChanges& changes) {
-    if (changes.contacts.empty()) return;
+void OnStoreChanges(const VelDevStoreChanges& changes)
+{
+    if (changes.contacts.empty())
+        return;
     InterlockedIncrement(&g_generation);
     pimbackend::ChangeSink sink;
     {
         standin::Guard guard(BackendLock());
         sink = g_sink;
     }
-    if (!sink) return;
+    if (!sink)
+        return;
     for (const VelDevChange<VelDevContact>& change : changes.contacts) {
         PimChangeKind kind = change.type == kDevCreated   ? PimChangeKind::Created
                              : change.type == kDevDeleted ? PimChangeKind::Deleted
@@ -54,23 +66,31 @@ void OnStoreChanges(const VelDevStoreChanges& changes) {
     }
 }
 
-standin::StoreFollower& Follower() { return standin::FollowStore(&OnStoreChanges); }
-
-// A snapshot taken before the listener came to this store may be of another.
-void CountMove(bool moved) {
-    if (moved) InterlockedIncrement(&g_generation);
+standin::StoreFollower& Follower()
+{
+    return standin::FollowStore(&OnStoreChanges);
 }
 
-boost::shared_ptr<VelDevStore> Store() {
+// A snapshot taken before the listener came to this store may be of another.
+void CountMove(bool moved)
+{
+    if (moved)
+        InterlockedIncrement(&g_generation);
+}
+
+boost::shared_ptr<VelDevStore> Store()
+{
     bool moved = false;
     boost::shared_ptr<VelDevStore> store = Follower().Current(&moved);
     CountMove(moved);
     return store;
 }
 
-std::wstring Lowered(const std::wstring& text) {
+std::wstring Lowered(const std::wstring& text)
+{
     std::wstring out = text;
-    if (!out.empty()) CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
+    if (!out.empty())
+        CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
     return out;
 }
 
@@ -78,80 +98,103 @@ std::wstring Lowered(const std::wstring& text) {
 
 namespace pimbackend {
 
-bool ListContacts(std::vector<PimContactRecord>& out) {
+bool ListContacts(std::vector<PimContactRecord>& out)
+{
     boost::shared_ptr<VelDevStore> store = Store();
-    if (!store) return false;
+    if (!store)
+        return false;
     std::vector<VelDevContact> contacts = store->Contacts();
     out.clear();
     out.reserve(contacts.size());
-    for (const VelDevContact& c : contacts) out.push_back(FromDevice(c));
-    std::vector<std::pair<std::wstring, size_t> > keys;
+    for (const VelDevContact& contact : contacts)
+        out.push_back(FromDevice(contact));
+    std::vector<std::pair<std::wstring, size_t>> keys;
     keys.reserve(out.size());
-    for (size_t i = 0; i < out.size(); ++i) keys.emplace_back(Lowered(out[i].fileAs), i);
-    std::sort(keys.begin(), keys.end(), [&out](const auto& a, const auto& b) {
-        if (a.first != b.first) return a.first < b.first;
-        return out[a.second].oid < out[b.second].oid;
+    for (size_t i = 0; i < out.size(); ++i)
+        keys.emplace_back(Lowered(out[i].fileAs), i);
+    std::sort(keys.begin(), keys.end(), [&out](const auto& left, const auto& right) {
+        if (left.first != right.first)
+            return left.first < right.first;
+        return out[left.second].oid < out[right.second].oid;
     });
     std::vector<PimContactRecord> sorted;
     sorted.reserve(out.size());
-    for (const auto& key : keys) sorted.push_back(std::move(out[key.second]));
+    for (const auto& key : keys)
+        sorted.push_back(std::move(out[key.second]));
     out.swap(sorted);
     return true;
 }
 
-bool FindContact(LONG oid, PimContactRecord& out) {
+bool FindContact(LONG oid, PimContactRecord& out)
+{
     boost::shared_ptr<VelDevStore> store = Store();
-    VelDevContact c;
-    if (!store || oid <= 0 || !store->FindContact(static_cast<DWORD>(oid), &c)) return false;
-    out = FromDevice(c);
+    VelDevContact contact;
+    if (!store || oid <= 0 || !store->FindContact(static_cast<DWORD>(oid), &contact))
+        return false;
+    out = FromDevice(contact);
     return true;
 }
 
-HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base) {
+HRESULT SaveContact(PimContactRecord& record, const PimContactRecord& base)
+{
     boost::shared_ptr<VelDevStore> store = Store();
-    if (!store || store->IsMissing()) return E_FAIL;
+    if (!store || store->IsMissing())
+        return E_FAIL;
     if (record.oid == 0) {
-        VelDevContact c;
-        ToDevice(record, c);
-        DWORD id = store->AddContact(c);
-        if (id == 0) return E_FAIL;
+        VelDevContact contact;
+        ToDevice(record, contact);
+        DWORD id = store->AddContact(contact);
+        if (id == 0)
+            return E_FAIL;
         record.oid = static_cast<LONG>(id);
     } else {
         bool found = false;
-        bool saved = store->ChangeContact(static_cast<DWORD>(record.oid), [&](VelDevContact& c) {
+        bool saved = store->ChangeContact(static_cast<DWORD>(record.oid), [&](VelDevContact& contact) {
             found = true;
-            for (const FieldPair& f : kFieldPairs) {
-                if (record.*(f.ours) != base.*(f.ours)) c.*(f.stored) = record.*(f.ours);
+            for (const FieldPair& fieldPair : kFieldPairs) {
+                if (record.*(fieldPair.ours) != base.*(fieldPair.ours))
+                    contact.*(fieldPair.stored) = record.*(fieldPair.ours);
             }
             return true;
         });
-        if (!saved) return found ? E_FAIL : static_cast<HRESULT>(0x80070490);
+        if (!saved)
+            return found ? E_FAIL : static_cast<HRESULT>(0x80070490);
     }
     InterlockedIncrement(&g_generation);
     return S_OK;
 }
 
-bool ReadPicture(LONG oid, std::string& bytes) {
+bool ReadPicture(LONG oid, std::string& bytes)
+{
     boost::shared_ptr<VelDevStore> store = Store();
     return store && oid > 0 && store->ReadContactPicture(static_cast<DWORD>(oid), &bytes) && !bytes.empty();
 }
 
-LONG Generation() { return InterlockedCompareExchange(&g_generation, 0, 0); }
+LONG Generation()
+{
+    return InterlockedCompareExchange(&g_generation, 0, 0);
+}
 
-void SetChangeSink(ChangeSink sink) {
+void SetChangeSink(ChangeSink sink)
+{
     standin::Guard guard(BackendLock());
     g_sink = sink;
 }
 
-Watching::Watching() {
+Watching::Watching()
+{
     bool moved = false;
     Follower().Watch(&moved);
     CountMove(moved);
 }
 
-Watching::~Watching() { Follower().Unwatch(); }
+Watching::~Watching()
+{
+    Follower().Unwatch();
+}
 
-bool AppendRecording(const std::wstring& line) {
+bool AppendRecording(const std::wstring& line)
+{
     boost::shared_ptr<VelDevStore> store = Store();
     return store && store->AppendLog(L"poom-ui.log", line);
 }

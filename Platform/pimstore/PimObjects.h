@@ -67,10 +67,10 @@ private:
 
     standin::RefCount m_refs;
     standin::Lock m_lock;
-    bool m_frozen = false;      // a snapshot: never listed again
+    bool m_frozen = false;  // a snapshot: never listed again
     LONG m_generation = -1;
     std::vector<PimContactRecord> m_snapshot;
-    DWORD m_unreadable = 0;     // for tests: the oid that cannot be had, as of the listing
+    DWORD m_unreadable = 0;  // for tests: the oid that cannot be had, as of the listing
     pimbackend::Watching m_watching;
 };
 
@@ -105,7 +105,7 @@ private:
     standin::RefCount m_refs;
     standin::Lock m_lock;
     PimContactRecord m_record;
-    PimContactRecord m_saved;   // as fetched or last saved: what a save compares with
+    PimContactRecord m_saved;  // as fetched or last saved: what a save compares with
 };
 
 // The categories text split at ", " and joined again.

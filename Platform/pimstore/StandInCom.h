@@ -49,8 +49,10 @@ struct InterfaceEntry {
 
 // Answers IUnknown with the first entry and every listed interface; anything
 // else is E_NOINTERFACE, so no caller gets a table that does not fit.
-inline HRESULT QueryFromTable(REFIID riid, void** out, std::initializer_list<InterfaceEntry> table) {
-    if (!out) return E_POINTER;
+inline HRESULT QueryFromTable(REFIID riid, void** out, std::initializer_list<InterfaceEntry> table)
+{
+    if (!out)
+        return E_POINTER;
     *out = nullptr;
     for (const InterfaceEntry& entry : table) {
         if (IsEqualIID(riid, *entry.iid) || IsEqualIID(riid, IID_IUnknown)) {
@@ -68,10 +70,22 @@ class ComRef {
 public:
     ComRef() = default;
     explicit ComRef(T* adopted) : m_p(adopted) {}
-    ComRef(const ComRef& other) : m_p(other.m_p) { if (m_p) m_p->AddRef(); }
+    ComRef(const ComRef& other) : m_p(other.m_p)
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
     ComRef(ComRef&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-    ComRef& operator=(ComRef other) { std::swap(m_p, other.m_p); return *this; }
-    ~ComRef() { if (m_p) m_p->Release(); }
+    ComRef& operator=(ComRef other)
+    {
+        std::swap(m_p, other.m_p);
+        return *this;
+    }
+    ~ComRef()
+    {
+        if (m_p)
+            m_p->Release();
+    }
     T* get() const { return m_p; }
     T* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
@@ -86,13 +100,19 @@ private:
 
 // Declares IUnknown's three methods for a class with an m_refs RefCount
 // member and an InterfaceTable() member function.
-#define STANDIN_IUNKNOWN()                                                            \
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {      \
-        return InterfaceTable(riid, out);                                             \
-    }                                                                                 \
-    ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.Add(); }                \
-    ULONG STDMETHODCALLTYPE Release() override {                                      \
-        ULONG left = m_refs.Drop();                                                   \
-        if (left == 0) delete this;                                                   \
-        return left;                                                                  \
+#define STANDIN_IUNKNOWN()                                                                                             \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override                                         \
+    {                                                                                                                  \
+        return InterfaceTable(riid, out);                                                                              \
+    }                                                                                                                  \
+    ULONG STDMETHODCALLTYPE AddRef() override                                                                          \
+    {                                                                                                                  \
+        return m_refs.Add();                                                                                           \
+    }                                                                                                                  \
+    ULONG STDMETHODCALLTYPE Release() override                                                                         \
+    {                                                                                                                  \
+        ULONG left = m_refs.Drop();                                                                                    \
+        if (left == 0)                                                                                                 \
+            delete this;                                                                                               \
+        return left;                                                                                                   \
     }

@@ -13,23 +13,29 @@ public:
     explicit StoreFollower(const VelDevStoreListener& listener) : m_listener(listener) {}
 
     // `moved` tells when the listener has just come to another store.
-    boost::shared_ptr<VelDevStore> Current(bool* moved = nullptr) {
-        if (moved) *moved = false;
+    boost::shared_ptr<VelDevStore> Current(bool* moved = nullptr)
+    {
+        if (moved)
+            *moved = false;
         boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-        if (!store) return store;
+        if (!store)
+            return store;
         boost::shared_ptr<VelDevStore> previous;
         DWORD previousCookie = 0;
         {
             Guard guard(m_lock);
-            if (m_watchers == 0 || store == m_store) return store;
+            if (m_watchers == 0 || store == m_store)
+                return store;
             previous = m_store;
             previousCookie = m_cookie;
             m_store = store;
             m_cookie = store->AddListener(m_listener);
         }
         // Outside the lock: removal waits for a delivery that may need it.
-        if (previous) previous->RemoveListener(previousCookie);
-        if (moved) *moved = true;
+        if (previous)
+            previous->RemoveListener(previousCookie);
+        if (moved)
+            *moved = true;
         return store;
     }
 
@@ -37,7 +43,8 @@ public:
     // The store's watcher thread ends with the last Unwatch (or with the last
     // user of the store after it), so no thread of ours is left running when
     // the process exits and its modules are torn down.
-    void Watch(bool* moved = nullptr) {
+    void Watch(bool* moved = nullptr)
+    {
         {
             Guard guard(m_lock);
             ++m_watchers;
@@ -45,31 +52,35 @@ public:
         Current(moved);
     }
 
-    void Unwatch() {
+    void Unwatch()
+    {
         boost::shared_ptr<VelDevStore> store;
         DWORD cookie = 0;
         {
             Guard guard(m_lock);
-            if (m_watchers == 0 || --m_watchers > 0) return;
+            if (m_watchers == 0 || --m_watchers > 0)
+                return;
             store.swap(m_store);
             cookie = m_cookie;
             m_cookie = 0;
         }
         // Outside the lock, as above; letting go of the store joins its watcher.
-        if (store) store->RemoveListener(cookie);
+        if (store)
+            store->RemoveListener(cookie);
     }
 
 private:
     Lock m_lock;
     VelDevStoreListener m_listener;
     ULONG m_watchers = 0;
-    boost::shared_ptr<VelDevStore> m_store;   // held only while watched
+    boost::shared_ptr<VelDevStore> m_store;  // held only while watched
     DWORD m_cookie = 0;
 };
 
 // Made once and never destroyed: a watcher may still deliver through it while
 // the process exits (a client that never let go of its objects).
-inline StoreFollower& FollowStore(const VelDevStoreListener& listener) {
+inline StoreFollower& FollowStore(const VelDevStoreListener& listener)
+{
     static StoreFollower* follower = new StoreFollower(listener);
     return *follower;
 }

@@ -3,7 +3,8 @@
 // its own name in front, so an argument list would read "-service" as argv[0].
 #include "VelDevStore.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     return store->AppendLog(L"outbox.log", GetCommandLineW()) ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "VelTimer.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -255,4 +256,76 @@ TEST(Deactivation, AnInputContextSwitchedOffDeactivatesAndStillReachesTheDefault
         EXPECT_EQ(window.deactivations, c.deactivations) << c.on;
         EXPECT_TRUE(window.ReachedDefault(WM_IME_SETCONTEXT)) << c.on;
     }
+}
+
+namespace {
+
+// A window that deletes itself from the handler of one message and answers -1,
+// so the window procedure falls through to the default. Its memory is wiped and
+// kept until the end of the test: a call through the dead control then faults
+// instead of finding what it left behind.
+class SelfDeletingWindow : public RecordingControl {
+public:
+    explicit SelfDeletingWindow(UINT trigger) : m_trigger(trigger) {}
+
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* memory, size_t size)
+    {
+        std::memset(memory, 0, size);
+        Graveyard().push_back(memory);
+    }
+    static std::vector<void*>& Graveyard()
+    {
+        static std::vector<void*> kept;
+        return kept;
+    }
+    static void Bury()
+    {
+        for (void* memory : Graveyard())
+            ::operator delete(memory);
+        Graveyard().clear();
+    }
+
+    int OnUserMessage(const VelUserMessageEventArgs*) override { return Die(WM_USER + 1); }
+    int OnClose(const VelEventArgs*) override { return Die(WM_CLOSE); }
+    int OnMouseDown(const VelMouseEventArgs*) override { return Die(WM_LBUTTONDOWN); }
+
+private:
+    int Die(UINT message)
+    {
+        if (message != m_trigger)
+            return 0;
+        delete this;
+        return -1;
+    }
+
+    UINT m_trigger;
+};
+
+} // namespace
+
+TEST(SelfDestruction, AHandlerThatDeletesItsOwnWindowEndsTheMessageCleanly)
+{
+    VelControlCore* core = VelControlCore::Instance;
+    const size_t requestsBefore = core->GetLiveRequestCount();
+    const UINT triggers[] = {WM_USER + 1, WM_CLOSE, WM_LBUTTONDOWN};
+    for (UINT trigger : triggers) {
+        SelfDeletingWindow* window = new SelfDeletingWindow(trigger);
+        window->Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
+        const int id = window->GetId();
+        HWND handle = window->GetHandle();
+        ASSERT_TRUE(::IsWindow(handle));
+        if (trigger == WM_USER + 1) {
+            core->PostUserMessage(7, window, 0);
+            Pump();
+        } else {
+            ::SendMessageW(handle, trigger, trigger == WM_LBUTTONDOWN ? MK_LBUTTON : 0, At(10, 10));
+        }
+        EXPECT_EQ(core->FindControl(id), nullptr) << std::hex << trigger;
+        EXPECT_EQ(VelObject::FindById(id), nullptr) << std::hex << trigger;
+        EXPECT_FALSE(::IsWindow(handle)) << std::hex << trigger;
+        Pump();
+    }
+    EXPECT_EQ(core->GetLiveRequestCount(), requestsBefore);
+    SelfDeletingWindow::Bury();
 }

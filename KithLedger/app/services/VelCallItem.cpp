@@ -1,6 +1,6 @@
 #include "VelCallItem.h"
 
-#include <Platform/phone/Phone.h>
+#include <Phone.h>
 
 #include "VelLocalizedStrings.h"
 

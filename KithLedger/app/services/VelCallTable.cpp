@@ -1,7 +1,7 @@
 #include "VelCallTable.h"
 
-#include <Platform/cecore/CeCore.h>
-#include <Platform/phone/Phone.h>
+#include <CeCore.h>
+#include <Phone.h>
 
 #include <new>
 

@@ -1,7 +1,7 @@
 #include "VelContactItem.h"
 
-#include <Platform/imaging/Imaging.h>
-#include <Platform/pimstore/PimStore.h>
+#include <Imaging.h>
+#include <PimStore.h>
 
 #include <new>
 

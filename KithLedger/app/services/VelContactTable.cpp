@@ -1,6 +1,6 @@
 #include "VelContactTable.h"
 
-#include <Platform/pimstore/PimStore.h>
+#include <PimStore.h>
 
 #include <new>
 

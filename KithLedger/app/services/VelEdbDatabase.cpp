@@ -1,6 +1,6 @@
 #include "VelEdbDatabase.h"
 
-#include <Platform/cecore/CeCore.h>
+#include <CeCore.h>
 
 #include <new>
 

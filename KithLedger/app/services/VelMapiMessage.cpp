@@ -1,6 +1,6 @@
 #include "VelMapiMessage.h"
 
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "VelMapiSink.h"
 
-#include <Platform/cecore/CeCore.h>
+#include <CeCore.h>
 
 #include <memory>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 #include "VelSignal.h"
 

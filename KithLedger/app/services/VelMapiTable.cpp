@@ -1,6 +1,6 @@
 #include "VelMapiTable.h"
 
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #include "VelPhoneCall.h"
 
-#include <Platform/phone/Phone.h>
+#include <Phone.h>
 
 #include "VelFiles.h"
 

@@ -1,6 +1,6 @@
 #include "VelPoomSession.h"
 
-#include <Platform/pimstore/PimStore.h>
+#include <PimStore.h>
 
 #include "VelMessageSource.h"
 

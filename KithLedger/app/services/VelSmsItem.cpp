@@ -1,6 +1,6 @@
 #include "VelSmsItem.h"
 
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 #include <cwctype>
 #include <memory>

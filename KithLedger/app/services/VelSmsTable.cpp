@@ -1,6 +1,6 @@
 #include "VelSmsTable.h"
 
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 #include <new>
 

@@ -2,7 +2,7 @@
 
 #include <objbase.h>
 
-#include <Platform/cecore/CeCore.h>
+#include <CeCore.h>
 
 #include <algorithm>
 #include <memory>
@@ -47,7 +47,7 @@
 #include "VelToolbar.h"
 #include "VelToolbarItem.h"
 
-#include <Platform/cemapi/CeMapi.h>
+#include <CeMapi.h>
 
 namespace {
 

@@ -34,7 +34,7 @@ void VelMoveToTransition::OnAdded()
             m_fullPictureSet = 1;
         }
     } else {
-        target->SetStateFlags(1, 1);
+        target->SetCanvasState(VelCanvasOwnership::Own, VelPicture::Whole);
         core->AttachCanvas(target, true);
         core->PaintControlNow(target, VelRegion());
         m_canvasAttached = 1;

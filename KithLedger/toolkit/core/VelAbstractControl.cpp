@@ -1,5 +1,6 @@
 #include "VelAbstractControl.h"
 #include "VelControlCore.h"
+#include "VelWinException.h"
 
 #include <algorithm>
 
@@ -102,6 +103,21 @@ void VelAbstractControl::SetStateFlags(BYTE first, BYTE second)
 
 BYTE VelAbstractControl::GetStateFlag() const { return m_ownsCanvas; }
 BYTE VelAbstractControl::GetSecondStateFlag() const { return m_fullPicture; }
+
+void VelAbstractControl::SetCanvasState(VelCanvasOwnership ownership, VelPicture picture)
+{
+    SetStateFlags(BYTE(ownership), BYTE(picture));
+}
+
+VelCanvasOwnership VelAbstractControl::GetCanvasOwnership() const
+{
+    return GetStateFlag() ? VelCanvasOwnership::Own : VelCanvasOwnership::Shared;
+}
+
+VelPicture VelAbstractControl::GetPicture() const
+{
+    return GetSecondStateFlag() ? VelPicture::Whole : VelPicture::Clipped;
+}
 DWORD VelAbstractControl::GetOwnerThreadId() const { return m_ownerThreadId; }
 
 void VelAbstractControl::SetStyleBit(DWORD bit, bool on)
@@ -258,6 +274,23 @@ void VelAbstractControl::BringToFront() { VelControlCore::Instance->BringToFront
 LRESULT VelAbstractControl::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return ::DefWindowProcW(m_handle, message, wParam, lParam);
+}
+
+void VelAbstractControl::RegisterWndClass(const wchar_t* className, UINT classStyle)
+{
+    WNDCLASSW wc = {};
+    wc.style = classStyle;
+    wc.lpfnWndProc = &VelControlCore::WindowProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 4;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    if (!::RegisterClassW(&wc)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_CLASS_ALREADY_EXISTS)
+            throw VelWinException(L"VelAbstractControl::RegisterWndClass", error);
+    }
 }
 
 void VelAbstractControl::AddChildControl(VelAbstractControl* child)

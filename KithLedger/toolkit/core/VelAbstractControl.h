@@ -17,6 +17,11 @@ enum : DWORD {
     kVelStyleTransparent = 0x20,
 };
 
+// The two stored state flags: whether the control paints into a canvas of its
+// own, and whether every paint of that canvas draws the control whole.
+enum class VelCanvasOwnership : BYTE { Shared = 0, Own = 1 };
+enum class VelPicture : BYTE { Clipped = 0, Whole = 1 };
+
 // A node of the control tree. Either it owns a native window or it is drawn
 // into, and gets input through, its nearest ancestor that has one. Every
 // handler returns 0 when it handled the event and -1 when the window
@@ -79,6 +84,9 @@ public:
     virtual void SetStateFlags(BYTE first, BYTE second);
     virtual BYTE GetStateFlag() const;
     virtual BYTE GetSecondStateFlag() const;
+    void SetCanvasState(VelCanvasOwnership ownership, VelPicture picture);
+    VelCanvasOwnership GetCanvasOwnership() const;
+    VelPicture GetPicture() const;
     virtual DWORD GetOwnerThreadId() const;
     virtual void SetVisible(bool visible);
     virtual bool IsVisible() const;

@@ -1,12 +1,18 @@
 #pragma once
-#include "VelControlPaintInfo.h"
+#include "VelCanvasCache.h"
 #include "VelCriticalSection.h"
+#include "VelInvalidation.h"
 #include "VelObject.h"
+#include "VelPendingUpdates.h"
 #include "VelRegion.h"
+#include "VelRequestQueue.h"
+#include "VelRunLoop.h"
+#include "VelShellLibrary.h"
+#include "VelTimerTable.h"
+#include "VelWindowMessages.h"
+#include "VelWindowPaintState.h"
 
-#include <list>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,28 +22,25 @@ class VelRootControl;
 class VelCanvas;
 class VelRenderer;
 
-// The record posted with WM_USER+1; the receiving thread frees it.
-struct VelRequestRecord {
-    INT_PTR argument;  // a request argument, or the value given to PostUserMessage; may carry a pointer
-    INT32 code;
-    INT32 targetId;  // the root control's id marks a core request
-};
-static_assert(sizeof(VelRequestRecord) == (sizeof(void*) == 4 ? 12 : 16), "the posted request's layout");
-
-// The argument of the invalidation requests 16, 17 and 18.
-struct VelRegionRequest {
-    VelRegion region;
-    int controlId;
-    BYTE merge;
-};
-
-// The bridge between the control tree and the platform's windows: window
-// classes, the one window procedure, capture, focus, timers, deferred updates,
-// cross-thread requests and the buffered paint pipeline.
+// The bridge between the control tree and the platform's windows: the control
+// registry, native windows, capture, focus and the one window procedure. Its
+// collaborators do the rest: the message handlers (VelWindowMessages),
+// invalidation, each window's paint state, deferred updates, timers, the
+// request queue, the canvas cache and the run loop with its single-instance guard.
+//
+// Locks: m_lock guards the registry of controls, the root's children, the
+// per-window paint states and which window each thread paints. A collaborator's
+// own lock guards only its own data and is taken last: nothing is called with
+// it held. So a thread that holds m_lock may post, queue or cache, and any
+// thread may post a request while the owner paints under m_lock.
 class VelControlCore : public VelObject {
 public:
-    enum : UINT { kRequestMessage = WM_USER + 1 };
-    enum : int { kRequestInvalidateWindowRegion = 16, kRequestInvalidateInParent = 17, kRequestInvalidateControl = 18 };
+    enum : UINT { kRequestMessage = VelRequestQueue::kMessage };
+    enum : int {
+        kRequestInvalidateWindowRegion = VelRequestQueue::kInvalidateWindowRegion,
+        kRequestInvalidateInParent = VelRequestQueue::kInvalidateInParent,
+        kRequestInvalidateControl = VelRequestQueue::kInvalidateControl
+    };
 
     static VelControlCore* Instance;
 
@@ -81,7 +84,9 @@ public:
 
     // Deferred updates.
     void SetDispatching(bool enter);
-    void UpdateControl(VelAbstractControl* control, BYTE flag, bool now = false);
+    void UpdateControl(VelAbstractControl* control, VelUpdate update, bool now = false);
+    // The stored form of the update, as GetPendingUpdates reports it: 0 regions, 1 rebuild.
+    void UpdateControl(VelAbstractControl* control, BYTE update, bool now = false);
     void FlushPendingUpdates();
     void UpdateNow(VelAbstractControl* control, bool invalidate);
 
@@ -116,13 +121,13 @@ public:
     void SetApplicationName(const std::wstring& name) { m_applicationName = name; }
     const std::wstring& GetApplicationName() const { return m_applicationName; }
     DWORD GetLastInputTick() const { return m_lastInputTick; }
-    void SetIgnoreMouse(bool ignore) { m_ignoreMouse = ignore ? 1 : 0; }
-    UINT NextTimerId();
+    void SetIgnoreMouse(bool ignore) { m_ignoreMouse = ignore; }
+    UINT NextTimerId() { return m_timers.NextId(); }
     // The calling thread's queued updates, for diagnostics.
-    std::vector<std::pair<VelAbstractControl*, BYTE>> GetPendingUpdates();
-    size_t GetCachedCanvasCount();
+    std::vector<std::pair<VelAbstractControl*, BYTE>> GetPendingUpdates() { return m_pendingUpdates.Snapshot(); }
+    size_t GetCachedCanvasCount() { return m_canvasCache.GetCount(); }
     // Requests posted and not yet received or drained, for diagnostics.
-    size_t GetLiveRequestCount();
+    size_t GetLiveRequestCount() { return m_requests.GetLiveCount(); }
 
     // The platform's tick count; tests replace it.
     typedef DWORD (WINAPI* TickSource)();
@@ -136,80 +141,16 @@ protected:
     void CreateCallbackWindow();
 
 private:
-    struct PendingUpdate {
-        VelAbstractControl* control;
-        BYTE flag;
-    };
-    struct ControlEntry {
-        VelAbstractControl* control;
-        std::vector<VelCompositeRecord> composites;
-        VelCanvas* canvas;
-        VelAbstractControl* holder;
-    };
-    struct PaintRecord {
-        VelAbstractControl* control;
-        VelRegion area;
-        VelRegion exposed;
-        RECT bounds;
-        VelCanvas* target;
-        RECT origin;
-        std::vector<VelCompositeRecord> composites;
-    };
-    typedef std::map<int, VelRegion> RegionMap;  // control id -> region
-    typedef LRESULT (VelControlCore::*Handler)(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    struct PaintPass;
-    class Dispatch;
+    friend class VelInvalidation;
+    friend class VelRunLoop;
+    friend class VelWindowMessages;
 
-    static const Handler* GetMessageTable();
-
-    LRESULT HandleNull(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleCreate(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleDestroy(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleMove(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleSize(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleActivate(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleSetFocus(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandlePaint(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleClose(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleQuit(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleKeyDown(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleKeyUp(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleChar(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleTimer(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleMouseMove(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleMouseDown(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleMouseUp(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleMouseDoubleClick(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleImeSetContext(VelAbstractControl*, HWND, WPARAM, LPARAM);
-    LRESULT HandleRequest(VelAbstractControl*, HWND, WPARAM, LPARAM);
-
-    typedef int (VelAbstractControl::*MouseOperation)(const VelMouseEventArgs*);
-    LRESULT RouteMouse(VelAbstractControl* window, WPARAM wParam, LPARAM lParam, MouseOperation operation,
-                       bool buttonDown);
-    LRESULT RouteKey(WPARAM wParam, LPARAM lParam, bool down);
-
-    VelRequestRecord* NewRequest(int code, int targetId, INT_PTR argument);
-    void Post(HWND window, VelRequestRecord* record);
-    bool TakeRequest(VelRequestRecord* record);
-    void FreeRequest(VelRequestRecord* record);
-    void DrainRequests(HWND window);
-    void PostRegionRequest(int code, VelAbstractControl* target, const VelRegion& region, bool merge);
 
     enum class Stacking { Top, Bottom };
     void Restack(VelAbstractControl* control, bool recursive, Stacking place);
     void ForgetControl(VelAbstractControl* control);
-    void RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, BYTE flag);
-    void ComputeDirtyRegions(VelAbstractControl* window, VelRegion dirty, RegionMap& exposed, RegionMap& subtree,
-                             RegionMap& canvasAreas, bool rebuild);
-    void BuildControlList(VelAbstractControl* window, std::vector<ControlEntry>& list);
-    void PaintRegion(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin, const VelRegion& region);
-    void PaintControlTree(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin,
-                          RegionMap& exposed, const VelRegion& region);
-    void ReplayPaintList(PaintPass& pass, const std::list<PaintRecord>& records);
-    void PaintInto(PaintPass& pass, VelAbstractControl* control, VelCanvas* target, const RECT& bounds,
-                   const VelRegion& area, const VelRegion& composite);
-    void Composite(PaintPass& pass, const std::vector<VelCompositeRecord>& composites);
-    VelRegion ExposedIn(VelAbstractControl* control, const VelAbstractControl* into);
+    void RepaintChildWindowPlace(VelAbstractControl* control, const VelRect& old, VelUpdate update);
+    VelWindowPaintState* FindPaintState(int windowId);
     static VelAbstractControl* GetCanvasHolder(VelAbstractControl* control);
 
     HINSTANCE m_module;
@@ -219,34 +160,17 @@ private:
     VelRenderer* m_renderer;
     VelRootControl* m_root;
     std::map<int, VelAbstractControl*> m_controls;
-    std::map<int, RegionMap> m_exposedAreas;
-    std::map<int, RegionMap> m_subtreeAreas;
-    std::map<int, RegionMap> m_canvasAreas;
-    std::map<DWORD, int> m_painting;
+    std::map<int, VelWindowPaintState> m_paintStates;  // by window control id
     HWND m_callbackWindow;
-    std::map<UINT, std::pair<int, HWND>> m_timers;
-    LONG m_timerCounter;
-    std::map<DWORD, std::vector<PendingUpdate>> m_pendingUpdates;
-    std::map<int, std::list<PaintRecord>> m_paintLists;
-    std::map<int, std::vector<ControlEntry>> m_controlLists;
-    // Records this core posted and has not yet received: anything else
-    // arriving as WM_USER+1 is not ours to free.
-    std::set<VelRequestRecord*> m_liveRequests;
-    // Guards only the set above and is never held while another lock is
-    // taken, so any thread may post while the owner paints under m_lock.
-    VelCriticalSection m_requestLock;
-    void ShowFirstWindow(VelApplication* application, const std::wstring& memoryName, DWORD fullScreenFlags);
-    enum : DWORD { kInstanceViewBytes = 4 };
-    HWND ReadInstanceWindow() const;
-    bool MapInstanceView(const std::wstring& name);
-    void CloseInstanceObjects();
-
-    HANDLE m_mutex;
-    HANDLE m_mapping;
-    void* m_view;
-    DWORD m_runThreadId;
+    VelWindowMessages m_messages;
+    VelInvalidation m_invalidation;
+    VelTimerTable m_timers;
+    VelPendingUpdates m_pendingUpdates;
+    VelRequestQueue m_requests;
+    VelCanvasCache m_canvasCache;
+    VelRunLoop m_runLoop;
+    VelShellLibrary m_shell;
     std::wstring m_applicationName;
-    std::list<VelCanvas*> m_canvasCache;
-    BYTE m_ignoreMouse;
+    bool m_ignoreMouse;
     DWORD m_lastInputTick;
 };

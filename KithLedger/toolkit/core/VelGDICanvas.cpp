@@ -22,15 +22,32 @@ private:
     HGDIOBJ m_previous;
 };
 
-// A DC compatible with `model` holding a bitmap for one scope.
-class BitmapDC {
+// A memory DC deleted with its scope.
+class OwnedDC {
 public:
-    BitmapDC(HDC model, HBITMAP bitmap) : m_dc(::CreateCompatibleDC(model)), m_select(m_dc, bitmap) {}
-    ~BitmapDC() { ::DeleteDC(m_dc); }
+    explicit OwnedDC(HDC dc) : m_dc(dc) {}
+    ~OwnedDC()
+    {
+        if (m_dc)
+            ::DeleteDC(m_dc);
+    }
+    OwnedDC(const OwnedDC&) = delete;
+    OwnedDC& operator=(const OwnedDC&) = delete;
     HDC Get() const { return m_dc; }
 
 private:
     HDC m_dc;
+};
+
+// A DC compatible with `model` holding a bitmap for one scope. The members
+// go in reverse order: the old bitmap is back in the DC before the DC is deleted.
+class BitmapDC {
+public:
+    BitmapDC(HDC model, HBITMAP bitmap) : m_dc(::CreateCompatibleDC(model)), m_select(m_dc.Get(), bitmap) {}
+    HDC Get() const { return m_dc.Get(); }
+
+private:
+    OwnedDC m_dc;
     ScopedSelect m_select;
 };
 

@@ -1,0 +1,97 @@
+#include "VelInstanceGuard.h"
+
+namespace {
+
+const wchar_t kMutexPrefix[] = L"VEL_WMTOOLKITAPP_MUTEX_";
+const wchar_t kSharedMemoryPrefix[] = L"VEL_WMTOOLKITAPP_SHMEM_";
+const UINT kProbeTimeoutMs = 6000;
+const int kClassNameChars = 32;
+
+// A kernel object's name may not exceed MAX_PATH: a long application name is
+// cut rather than failing the guard.
+std::wstring InstanceObjectName(const wchar_t* prefix, const std::wstring& application)
+{
+    std::wstring name(prefix);
+    name.append(application, 0, MAX_PATH - 1 - name.size());
+    return name;
+}
+
+} // namespace
+
+VelInstanceGuard::VelInstanceGuard(const wchar_t* windowClass) : m_windowClass(windowClass) {}
+
+VelInstanceGuard::Claim VelInstanceGuard::Acquire(const std::wstring& applicationName)
+{
+    const std::wstring mutexName = InstanceObjectName(kMutexPrefix, applicationName);
+    m_memoryName = InstanceObjectName(kSharedMemoryPrefix, applicationName);
+
+    ::SetLastError(0);
+    m_mutex.reset(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        if (MapView()) {
+            HWND running = ReadWindow();
+            if (IsToolkitWindow(running)) {
+                // Not ShowWindow: it waits for the other thread, and a hung
+                // instance would hold this one past the probe's time-out.
+                ::ShowWindowAsync(running, SW_SHOWNORMAL);
+                ::SetForegroundWindow(running);
+                DWORD_PTR answer = 0;
+                if (::SendMessageTimeoutW(running, WM_PAINT, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &answer)) {
+                    Close();
+                    return Claim::AnotherAnswered;
+                }
+                ::PostMessageW(running, WM_QUIT, 0, 0);
+            }
+        }
+    } else if (error != 0 || !m_mutex) {
+        ::OutputDebugStringW(L"Fatal failure during mutex creation, aborting.");
+        Close();
+        return Claim::Failed;
+    }
+    return Claim::Run;
+}
+
+void VelInstanceGuard::Publish(HWND window)
+{
+    // Without the shared memory a second instance cannot find us, but this one still runs.
+    if (MapView())
+        *static_cast<LONG*>(m_view.get()) = HandleToLong(window);
+}
+
+bool VelInstanceGuard::IsPublished(HWND window) const { return m_view && ReadWindow() == window; }
+
+void VelInstanceGuard::Close()
+{
+    m_view.reset();
+    m_mapping.reset();
+    m_mutex.reset();
+}
+
+bool VelInstanceGuard::MapView()
+{
+    if (m_view)
+        return true;
+    if (!m_mapping)
+        m_mapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kViewBytes,
+                                             m_memoryName.c_str()));
+    if (m_mapping)
+        m_view.reset(::MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, kViewBytes));
+    return m_view != nullptr;
+}
+
+// Window handles are 32-bit significant on 64-bit Windows too, so the view
+// stays four bytes whatever the build.
+HWND VelInstanceGuard::ReadWindow() const
+{
+    return static_cast<HWND>(LongToHandle(*static_cast<const LONG*>(m_view.get())));
+}
+
+// The handle another process left in the shared memory names a window of ours
+// only while it is one of our top-level windows.
+bool VelInstanceGuard::IsToolkitWindow(HWND window) const
+{
+    wchar_t className[kClassNameChars] = L"";
+    return ::IsWindow(window) && ::GetClassNameW(window, className, kClassNameChars) &&
+           ::lstrcmpW(className, m_windowClass) == 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include "VelPlatform.h"
+
+#include <memory>
+#include <string>
+
+// One instance of the program at a time: a named mutex says one runs, and a
+// named four-byte view holds its main window, so that a second instance can
+// bring that one to the front and leave.
+class VelInstanceGuard {
+public:
+    enum class Claim { Run, AnotherAnswered, Failed };
+
+    // Only windows of this class count as the running instance's.
+    explicit VelInstanceGuard(const wchar_t* windowClass);
+    VelInstanceGuard(const VelInstanceGuard&) = delete;
+    VelInstanceGuard& operator=(const VelInstanceGuard&) = delete;
+
+    // Creates the guard objects for the application's name. When another
+    // instance holds them and answers, it is shown and this one is to leave;
+    // one that does not answer in time is told to quit and this one runs.
+    Claim Acquire(const std::wstring& applicationName);
+    // Names the window a second instance is to show.
+    void Publish(HWND window);
+    // Whether the view names this window.
+    bool IsPublished(HWND window) const;
+    void Close();
+
+private:
+    struct HandleCloser {
+        void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+    };
+    struct ViewUnmapper {
+        void operator()(void* view) const { ::UnmapViewOfFile(view); }
+    };
+    typedef std::unique_ptr<void, HandleCloser> OwnedHandle;
+    typedef std::unique_ptr<void, ViewUnmapper> OwnedView;
+
+    enum : DWORD { kViewBytes = 4 };
+
+    bool MapView();
+    HWND ReadWindow() const;
+    bool IsToolkitWindow(HWND window) const;
+
+    const wchar_t* m_windowClass;
+    std::wstring m_memoryName;
+    // Declared so that they go in this order's reverse: view, mapping, mutex.
+    OwnedHandle m_mutex;
+    OwnedHandle m_mapping;
+    OwnedView m_view;
+};

@@ -8,7 +8,8 @@ VEL_SOURCE_DIR=${VEL_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd
 export WINEPREFIX=${VEL_WINEPREFIX:-$VEL_BUILD_DIR/wineprefix}
 export WINEARCH=win64
 # The 64-bit loader itself: Debian's /usr/bin/wine picks the 32-bit loader
-# whenever wine32 is installed, even on a host that cannot execute i386 code.
+# whenever the 32-bit Wine package is installed, even on a host that cannot
+# execute i386 code.
 VEL_WINE=${VEL_WINE:-/usr/lib/wine/wine64}
 export WINELOADER=$VEL_WINE
 export WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}

@@ -621,6 +621,33 @@ void Advance(VelDataTable* table, VelProgress* progress)
         progress->SetPosition(progress->GetPosition() + 1);
 }
 
+// One tick of the call or message list's load: up to a tick's rows, each
+// listed unless `admit` turns it away. True once the table is exhausted.
+template <class Item, class Row, class Admit>
+bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bool>& closing, Admit admit)
+{
+    if (list)
+        list->BeginLoading();
+    bool done = false;
+    for (int row = 0; row < VelKlApplication::kRowsPerTick; ++row) {
+        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
+        Item* item = dynamic_cast<Item*>(entry.get());
+        if (!item || closing) {
+            done = true;
+            break;
+        }
+        entry.release();
+        if (admit(item) && list)
+            list->AddItem(new Row(item));
+        else
+            delete item;
+        Advance(load.table, load.progress);
+    }
+    if (list)
+        list->EndLoading();
+    return done;
+}
+
 } // namespace
 
 bool VelKlApplication::ContactsStep(VelPendingLoad& load)
@@ -669,59 +696,21 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
 
 bool VelKlApplication::CallsStep(VelPendingLoad& load)
 {
-    VelListView* list = ListOf(GetCallListView());
-    if (list)
-        list->BeginLoading();
-    bool done = false;
-    for (int row = 0; row < kRowsPerTick; ++row) {
-        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
-        VelCallItem* call = dynamic_cast<VelCallItem*>(entry.get());
-        if (!call || m_closing) {
-            done = true;
-            break;
-        }
-        entry.release();
-        if (list)
-            list->AddItem(new VelCallListViewItem(call));
-        else
-            delete call;
-        Advance(load.table, load.progress);
-    }
-    if (list)
-        list->EndLoading();
-    return done;
+    return LoadDatedRows<VelCallItem, VelCallListViewItem>(load, ListOf(GetCallListView()), m_closing,
+                                                           [](VelCallItem*) { return true; });
 }
 
 bool VelKlApplication::SmsStep(VelPendingLoad& load)
 {
-    VelListView* list = ListOf(GetSmsListView());
-    if (list)
-        list->BeginLoading();
-    bool done = false;
-    for (int row = 0; row < kRowsPerTick; ++row) {
-        std::unique_ptr<VelDataItem> entry(NextEntry(load.table));
-        VelSmsItem* message = dynamic_cast<VelSmsItem*>(entry.get());
-        if (!message || m_closing) {
-            done = true;
-            break;
-        }
-        entry.release();
-        if (TakeLiveSms(message->GetEntryId())) {
-            delete message;
-            Advance(load.table, load.progress);
-            continue;
-        }
-        if (message->IsUnread())
-            TrackUnread(message->GetEntryId(), true);
-        if (list)
-            list->AddItem(new VelSmsListViewItem(message));
-        else
-            delete message;
-        Advance(load.table, load.progress);
-    }
-    if (list)
-        list->EndLoading();
-    return done;
+    return LoadDatedRows<VelSmsItem, VelSmsListViewItem>(load, ListOf(GetSmsListView()), m_closing,
+                                                         [this](VelSmsItem* message) {
+                                                             // A notification listed it during the load.
+                                                             if (TakeLiveSms(message->GetEntryId()))
+                                                                 return false;
+                                                             if (message->IsUnread())
+                                                                 TrackUnread(message->GetEntryId(), true);
+                                                             return true;
+                                                         });
 }
 
 // ---------------------------------------------------------------- counts

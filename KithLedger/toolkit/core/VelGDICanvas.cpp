@@ -5,6 +5,8 @@
 #include "VelRenderer.h"
 #include <CeTransparentImage.h>
 
+#include <cstring>
+
 namespace {
 
 const DWORD kPatInvert = 0x5A0049;
@@ -426,14 +428,15 @@ VelTextMetrics VelGDICanvas::GetTextMetrics(VelFont* font)
     if (font && font != GetFont()) {
         const HFONT handle = static_cast<HFONT>(font->GetHandle());
         for (const MetricsEntry& entry : m_metricsCache) {
-            if (entry.font && entry.font == handle) {
+            if (entry.font && entry.font == handle &&
+                std::memcmp(&entry.description, &font->GetLogFont(), sizeof(LOGFONTW)) == 0) {
                 result.metrics = entry.metrics;
                 return result;
             }
         }
         ScopedSelect select(m_memoryDC, handle);
         ::GetTextMetricsW(m_memoryDC, &result.metrics);
-        m_metricsCache[m_metricsNext] = MetricsEntry{handle, result.metrics};
+        m_metricsCache[m_metricsNext] = MetricsEntry{handle, font->GetLogFont(), result.metrics};
         m_metricsNext = (m_metricsNext + 1) % kMetricsCacheSize;
     } else {
         ::GetTextMetricsW(m_memoryDC, &result.metrics);

@@ -77,9 +77,11 @@ private:
     VelRegion m_deviceClip;
     // Metrics of fonts measured without being current: selecting a font in and
     // out per row is what a layout of thousands of rows would spend its time on.
-    // A handle names one font for its life; a handle made again differs.
+    // A handle names one font for its life and a handle made again differs;
+    // the description is compared too, so a reused value cannot answer stale.
     struct MetricsEntry {
         HFONT font;
+        LOGFONTW description;
         TEXTMETRICW metrics;
     };
     static constexpr int kMetricsCacheSize = 4;

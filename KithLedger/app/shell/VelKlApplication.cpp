@@ -463,9 +463,16 @@ VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgre
         VelScopedLock lock(&m_liveLock);
         m_liveContacts.clear();
     }
-    VelDataTable* table = CreateDataTable(kContactsTable);
+    return OpenTable(kContactsTable, progress, false);
+}
+
+// The table a load reads, with the progress bar ranged for it and the loader
+// timer running.
+VelDataTable* VelKlApplication::OpenTable(int kind, VelProgress* progress, bool capped)
+{
+    VelDataTable* table = CreateDataTable(kind);
     if (table && progress) {
-        progress->SetRange(ProgressRange(table->GetCount(), false));
+        progress->SetRange(ProgressRange(table->GetCount(), capped));
         progress->SetPosition(0);
     }
     if (table && m_loaderTimer)
@@ -482,14 +489,7 @@ VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* pr
         view->ClearList();
         list->EndLoading();
     }
-    VelDataTable* table = CreateDataTable(kCallsTable);
-    if (table && progress) {
-        progress->SetRange(ProgressRange(table->GetCount(), true));
-        progress->SetPosition(0);
-    }
-    if (table && m_loaderTimer)
-        m_loaderTimer->Start();
-    return table;
+    return OpenTable(kCallsTable, progress, true);
 }
 
 VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progress)
@@ -505,20 +505,13 @@ VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progr
         VelScopedLock lock(&m_liveLock);
         m_liveSms.clear();
     }
-    VelDataTable* table = CreateDataTable(kMessagesTable);
     m_unreadBeforeLoad = m_unreadSmsCount;
     {
         VelScopedLock lock(&m_unreadLock);
         m_unreadIds.clear();
         m_unreadSmsCount = 0;
     }
-    if (table && progress) {
-        progress->SetRange(ProgressRange(table->GetCount(), true));
-        progress->SetPosition(0);
-    }
-    if (table && m_loaderTimer)
-        m_loaderTimer->Start();
-    return table;
+    return OpenTable(kMessagesTable, progress, true);
 }
 
 void VelKlApplication::CancelPendingLoads(int kind)

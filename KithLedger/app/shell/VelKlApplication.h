@@ -148,6 +148,7 @@ private:
     void Wire();
     void CancelPendingLoads(int kind);
     void ReleasePendingLoads();
+    VelDataTable* OpenTable(int kind, VelProgress* progress, bool capped);
     // One tick of the first pending load; true when it is done.
     bool ContactsStep(VelPendingLoad& load);
     bool CallsStep(VelPendingLoad& load);

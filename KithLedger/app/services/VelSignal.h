@@ -7,6 +7,12 @@
 #include "VelSingleThreaded.h"
 #include "VelSlotHolder.h"
 
+// Keeps Connect from deducing the receiver's class from the member as well.
+template <typename T>
+struct VelSignalReceiver {
+    typedef T Type;
+};
+
 // What a slot holder needs of every signal, whatever its arguments.
 class VelSignalBase : public VelSingleThreaded {
 public:
@@ -36,9 +42,10 @@ public:
             frame->signalGone = true;
     }
 
-    // No duplicate check: a member connected twice runs twice per emit.
+    // No duplicate check: a member connected twice runs twice per emit. The
+    // receiver alone names the class, so a member it inherits connects too.
     template <typename T>
-    void Connect(T* receiver, void (T::*method)(Args...))
+    void Connect(T* receiver, void (VelSignalReceiver<T>::Type::*method)(Args...))
     {
         VelPolicyLock lock(*this);
         CheckRoomForOneMore();

@@ -1,6 +1,5 @@
 #include "ButtonTextTestKit.h"
 
-#include "StoredTabPage.h"
 #include "VelScreenMetrics.h"
 #include "VelTabBar.h"
 #include "VelTabPage.h"
@@ -38,10 +37,10 @@ typedef std::vector<std::string> Log;
 
 // A page as the views make one: an object with the page as its second base,
 // noting what the bar asks of it.
-class TestPage : public VelObject, public StoredTabPage {
+class TestPage : public VelObject, public VelTabPage {
 public:
     TestPage(int id, const std::wstring& caption, VelBitmap* image, VelBitmap* selected, VelBitmap* pressed, Log* log)
-        : StoredTabPage(id, caption, image, selected, pressed), m_log(log)
+        : VelTabPage(id, caption, image, selected, pressed), m_log(log)
     {
     }
 

@@ -3,6 +3,7 @@
 #include "VelObject.h"
 #include "VelTabPage.h"
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -86,6 +87,43 @@ TEST(TabPageTest, TheTagIsStoredSilently)
     page.SetTag(nullptr, RECT{});
     EXPECT_EQ(page.GetTag(), nullptr);
     EXPECT_TRUE(page.senders.empty());
+}
+
+TEST(TabPageTest, APageKeepsItsCaptionAndImagesAndReportsEveryNewCaption)
+{
+    // Never dereferenced: only stored and handed back.
+    VelBitmap* const images[] = {reinterpret_cast<VelBitmap*>(0x10), reinterpret_cast<VelBitmap*>(0x20),
+                                 reinterpret_cast<VelBitmap*>(0x30)};
+    class Kept : public VelObject, public VelTabPage {
+    public:
+        Kept(VelBitmap* const* images) : VelTabPage(4, L"Calls", images[0], images[1], images[2])
+        {
+            Changed += VelBind(this, &Kept::OnChanged);
+        }
+        void OnChanged(VelObject* sender, const VelObjectChangeEventArgs*)
+        {
+            EXPECT_EQ(sender, static_cast<VelObject*>(this));
+            captions.push_back(GetCaption());
+        }
+        std::vector<std::wstring> captions;
+    } page(images);
+    EXPECT_EQ(page.GetCaption(), L"Calls");
+    EXPECT_EQ(page.GetImage(), images[0]);
+    EXPECT_EQ(page.GetSelectedImage(), images[1]);
+    EXPECT_EQ(page.GetHighlightedImage(), images[2]);
+
+    page.SetImage(images[2]);
+    page.SetSelectedImage(images[0]);
+    page.SetHighlightedImage(nullptr);
+    EXPECT_TRUE(page.captions.empty()) << "images change silently";
+    EXPECT_EQ(page.GetImage(), images[2]);
+    EXPECT_EQ(page.GetSelectedImage(), images[0]);
+    EXPECT_EQ(page.GetHighlightedImage(), nullptr);
+
+    for (const wchar_t* caption : {L"Calls(2)", L"Calls(2)", L""})
+        page.SetCaption(caption);
+    EXPECT_EQ(page.captions, (std::vector<std::wstring>{L"Calls(2)", L"Calls(2)", L""}))
+        << "each one raised, and stored before";
 }
 
 TEST(TabPageTest, APageThatIsNoObjectReportsNull)

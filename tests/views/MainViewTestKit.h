@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "StoredTabPage.h"
 #include "VelKlTheme.h"
 #include "VelKlView.h"
 #include "VelMainView.h"
@@ -12,12 +11,12 @@
 
 // A list tab as the application's list views are: a view with a title bar
 // and a list, placed by the tab bar, shown while it is the current tab.
-class TestListTab : public VelKlView, public StoredTabPage {
+class TestListTab : public VelKlView, public VelTabPage {
 public:
     TestListTab(int pageId, const std::wstring& caption, UINT firstImage, VelObject* parent, const std::string& name)
         : VelKlView(pageId, kStyleTitleBar | kStyleList, parent, name),
-          StoredTabPage(pageId, caption, GetCurrentTheme()->GetImage(firstImage),
-                        GetCurrentTheme()->GetImage(firstImage + 1), GetCurrentTheme()->GetImage(firstImage + 2))
+          VelTabPage(pageId, caption, GetCurrentTheme()->GetImage(firstImage),
+                     GetCurrentTheme()->GetImage(firstImage + 1), GetCurrentTheme()->GetImage(firstImage + 2))
     {
     }
 

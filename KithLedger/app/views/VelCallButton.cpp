@@ -1,19 +1,13 @@
 #include "VelCallButton.h"
 
 #include "VelApplication.h"
-#include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelThemeLibrary.h"
 
 VelCallButton::VelCallButton(VelObject* parent, const std::string& name)
-    : VelObject(parent, name), VelTabPage(kPageId), m_caption(LoadLocalizedString(kStrDial)), m_image(nullptr),
-      m_selectedImage(nullptr), m_highlightedImage(nullptr)
+    : VelObject(parent, name), VelTabPage(kPageId, LoadLocalizedString(kStrDial), CurrentThemeImage(kImageNormal),
+                                          CurrentThemeImage(kImageSelected), CurrentThemeImage(kImageHighlighted))
 {
-    if (VelKlTheme* theme = GetCurrentTheme()) {
-        m_image = theme->GetImage(kImageNormal);
-        m_selectedImage = theme->GetImage(kImageSelected);
-        m_highlightedImage = theme->GetImage(kImageHighlighted);
-    }
 }
 
 const wchar_t* VelCallButton::GetClassName() const { return L"VelCallButton"; }
@@ -28,12 +22,3 @@ bool VelCallButton::CanActivate()
 }
 
 void VelCallButton::SetActive(bool) {}
-
-const std::wstring& VelCallButton::GetCaption() const { return m_caption; }
-void VelCallButton::SetCaption(const std::wstring& caption) { m_caption = caption; }
-VelBitmap* VelCallButton::GetImage() const { return m_image; }
-void VelCallButton::SetImage(VelBitmap* image) { m_image = image; }
-VelBitmap* VelCallButton::GetSelectedImage() const { return m_selectedImage; }
-void VelCallButton::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
-VelBitmap* VelCallButton::GetHighlightedImage() const { return m_highlightedImage; }
-void VelCallButton::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }

@@ -4,8 +4,6 @@
 
 #include <string>
 
-class VelBitmap;
-
 // The main view's last tab: a tap minimises the program so the phone's own
 // dialer shows; the tab never becomes the current one.
 class VelCallButton : public VelObject, public VelTabPage {
@@ -22,19 +20,4 @@ public:
     // Minimises the main window and refuses.
     bool CanActivate() override;
     void SetActive(bool active) override;
-    const std::wstring& GetCaption() const override;
-    void SetCaption(const std::wstring& caption) override;
-    VelBitmap* GetImage() const override;
-    void SetImage(VelBitmap* image) override;
-    VelBitmap* GetSelectedImage() const override;
-    void SetSelectedImage(VelBitmap* image) override;
-    VelBitmap* GetHighlightedImage() const override;
-    void SetHighlightedImage(VelBitmap* image) override;
-
-private:
-    std::wstring m_caption;
-    // Owned by the theme's image cache.
-    VelBitmap* m_image;
-    VelBitmap* m_selectedImage;
-    VelBitmap* m_highlightedImage;
 };

@@ -14,23 +14,28 @@ class VelTabPage {
 public:
     typedef VelDelegate<VelObject*, const VelObjectChangeEventArgs*> ChangeEvent;
 
-    explicit VelTabPage(int pageId);
+    // The images are not owned (the theme's image cache keeps them).
+    explicit VelTabPage(int pageId, const std::wstring& caption = std::wstring(), VelBitmap* image = nullptr,
+                        VelBitmap* selectedImage = nullptr, VelBitmap* highlightedImage = nullptr);
 
     // Views place themselves in the rectangle first, then call this.
     virtual void ApplyTag(VelTabBar* tabBar, const RECT& pageRect);
     virtual bool CanActivate();
     virtual void SetActive(bool active);
-    virtual const std::wstring& GetCaption() const = 0;
-    virtual void SetCaption(const std::wstring& caption) = 0;
+    virtual const std::wstring& GetCaption() const;
+    // Raises Changed even when the caption stays the same, after storing it.
+    virtual void SetCaption(const std::wstring& caption);
     // Raises Changed even when the value stays the same.
     virtual void SetValue(int value);
     virtual int GetValue() const;
-    virtual VelBitmap* GetImage() const = 0;
-    virtual void SetImage(VelBitmap* image) = 0;
-    virtual VelBitmap* GetSelectedImage() const = 0;
-    virtual void SetSelectedImage(VelBitmap* image) = 0;
-    virtual VelBitmap* GetHighlightedImage() const = 0;
-    virtual void SetHighlightedImage(VelBitmap* image) = 0;
+    // The images change silently: a page changing several things raises
+    // Changed once when it is done.
+    virtual VelBitmap* GetImage() const;
+    virtual void SetImage(VelBitmap* image);
+    virtual VelBitmap* GetSelectedImage() const;
+    virtual void SetSelectedImage(VelBitmap* image);
+    virtual VelBitmap* GetHighlightedImage() const;
+    virtual void SetHighlightedImage(VelBitmap* image);
     virtual VelTabBar* GetTag() const;
     // Stores the tab bar only; raises nothing.
     virtual void SetTag(VelTabBar* tag, const RECT& pageRect);
@@ -53,4 +58,8 @@ private:
     BOOL m_active;
     VelTabBar* m_tag;
     int m_value;
+    std::wstring m_caption;
+    VelBitmap* m_image;
+    VelBitmap* m_selectedImage;
+    VelBitmap* m_highlightedImage;
 };

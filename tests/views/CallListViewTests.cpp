@@ -362,7 +362,7 @@ TEST(CallListGroupsTest, AHeaderReadsItsDateBackFromTheKey)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key.begin(), c.key.end()));
-        std::unique_ptr<VelGroupItem> header(VelCallListView::CreateGroupItem(L"Label", c.key));
+        std::unique_ptr<VelGroupItem> header(CreateDateGroupItem(L"Label", c.key));
         VelDateGroupItem* dated = dynamic_cast<VelDateGroupItem*>(header.get());
         ASSERT_NE(dated, nullptr);
         EXPECT_EQ(dated->GetText(), L"Label");

@@ -13,9 +13,6 @@
 #include "VelTabBar.h"
 #include "VelThemeLibrary.h"
 
-#include <cstdlib>
-#include <cwchar>
-
 namespace {
 
 enum : unsigned {
@@ -26,42 +23,11 @@ enum : unsigned {
     kMissedTitle = 135,
 };
 
-const wchar_t kKeyFormat[] = L"%Y-%m-%d %H:%M:%S";
-
-// A number of the key, or 0 when the key is too short to hold it.
-int KeyField(const std::wstring& key, size_t at, size_t length)
-{
-    if (key.size() < at + length)
-        return 0;
-    return static_cast<int>(_wtol(key.substr(at, length).c_str()));
-}
-
 }  // namespace
-
-std::vector<std::pair<std::wstring, std::wstring>> VelCallListView::GroupKey(const VelItem* row)
-{
-    const VelDatedItem* dated = dynamic_cast<const VelDatedItem*>(row);
-    const VelDateTime* date = dated ? dated->GetDate() : nullptr;
-    if (!date)
-        return {};
-    const VelDateTime start(*date);
-    std::wstring label = GetRelativeDateLabel(start);
-    if (label.empty())
-        return {};
-    return {{label, FormatDateTime(start, kKeyFormat)}};
-}
-
-VelGroupItem* VelCallListView::CreateGroupItem(const std::wstring& label, const std::wstring& key)
-{
-    VelDateTime date(0, 0, 0);
-    date.Set(KeyField(key, 0, 4), KeyField(key, 5, 2), KeyField(key, 8, 2), KeyField(key, 11, 2),
-             KeyField(key, 14, 2), KeyField(key, 17, 2));
-    return new VelDateGroupItem(label, key, date.ToSystemTime());
-}
 
 VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_filterIndex(0), m_loading(0), m_image(nullptr), m_selectedImage(nullptr),
+      m_grouping(MakeDateGrouping()), m_filterIndex(0), m_loading(0), m_image(nullptr), m_selectedImage(nullptr),
       m_highlightedImage(nullptr), m_baseCaption(LoadLocalizedString(kCaptionString))
 {
     m_caption = m_baseCaption;
@@ -70,11 +36,6 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
     m_selectedImage = CurrentThemeImage(159);
     m_highlightedImage = CurrentThemeImage(160);
     SizeTitleBarForTab();
-
-    m_grouping->keys = GroupKey;
-    m_grouping->groupComparator = CompareGroupsByDate;
-    m_grouping->itemComparator = CompareItemsByDate;
-    m_grouping->createHeader = CreateGroupItem;
 
     struct FilterRow {
         unsigned title;

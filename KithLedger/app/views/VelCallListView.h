@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 class VelBitmap;
@@ -47,11 +46,6 @@ public:
     // A change of the call log, handed to the data thread.
     void RequestRefresh(uint32_t code, uint32_t recordId);
     int GetFilterIndex() const { return m_filterIndex; }
-
-    // A date's relative label, with the date written out as the key.
-    static std::vector<std::pair<std::wstring, std::wstring>> GroupKey(const VelItem* row);
-    // A date header, its date read back from the key.
-    static VelGroupItem* CreateGroupItem(const std::wstring& label, const std::wstring& key);
 
 private:
     struct FilterRecord {

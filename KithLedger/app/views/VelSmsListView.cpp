@@ -1,6 +1,5 @@
 #include "VelSmsListView.h"
 
-#include "VelCallListView.h"
 #include "VelDateGroupItem.h"
 #include "VelDetailItem.h"
 #include "VelListLoader.h"
@@ -19,18 +18,13 @@ enum : UINT { kMenuImage = 233, kMenuPressedImage = 234 };
 
 VelSmsListView::VelSmsListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kTabImage)),
+      m_grouping(MakeDateGrouping()), m_image(CurrentThemeImage(kTabImage)),
       m_selectedImage(CurrentThemeImage(kTabSelectedImage)),
       m_highlightedImage(CurrentThemeImage(kTabHighlightedImage)), m_loading(0),
       m_baseCaption(LoadLocalizedString(kCaptionString))
 {
     m_caption = m_baseCaption;
     SizeTitleBarForTab();
-    // The calls tab's date grouping: both lists file their rows by date alike.
-    m_grouping->keys = VelCallListView::GroupKey;
-    m_grouping->groupComparator = CompareGroupsByDate;
-    m_grouping->itemComparator = CompareItemsByDate;
-    m_grouping->createHeader = VelCallListView::CreateGroupItem;
 }
 
 VelSmsListView::~VelSmsListView() = default;

@@ -1,13 +1,8 @@
 #include "VelContactListView.h"
 
-#include "VelBitmap.h"
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
-#include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
-#include "VelScreenMetrics.h"
-#include "VelTabBar.h"
-#include "VelThemeLibrary.h"
 
 #include <cwctype>
 #include <wchar.h>
@@ -32,6 +27,16 @@ enum : UINT {
 };
 
 const BYTE kListFlag = 1;
+
+constexpr VelListTabView::TabImageIds kByNameImages = {161, 162, 163};
+
+constexpr VelListTabView::Look kLook = {
+    kCaptionString,
+    kByNameImages,
+    kByNameTitle,
+    {VelContactListView::kNewContactButtonId, kNewContactImage, kNewContactPressedImage},
+    {VelContactListView::kMenuButtonId, kMenuImage, kMenuPressedImage},
+};
 
 typedef std::vector<std::pair<std::wstring, std::wstring>> GroupKeys;
 
@@ -111,24 +116,21 @@ bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::Gr
 }
 
 VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
-    : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId), m_tabState(-1),
-      m_caption(LoadLocalizedString(kCaptionString)), m_image(CurrentThemeImage(161)), m_selectedImage(CurrentThemeImage(162)),
-      m_highlightedImage(CurrentThemeImage(163)), m_reserved(0)
+    : VelListTabView(kViewId, kPageId, kLook, nullptr, parent, name), m_tabState(-1), m_reserved(0)
 {
     SetListFlag(kListFlag);
-    SizeTitleBarForTab();
 
     struct StateRow {
         unsigned title;
-        UINT image, selectedImage, highlightedImage;
+        TabImageIds images;
         VelListGrouping::KeyFunction keys;
         VelGridView::GroupComparator groupOrder;
         VelGroupItem::Comparator rowOrder;
     };
     const StateRow rows[] = {
-        {kByNameTitle, 161, 162, 163, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
-        {kByCompanyTitle, 211, 214, 217, ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
-        {kByCategoryTitle, 212, 215, 209, ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
+        {kByNameTitle, kByNameImages, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
+        {kByCompanyTitle, {211, 214, 217}, ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
+        {kByCategoryTitle, {212, 215, 209}, ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
     };
     for (const StateRow& row : rows) {
         m_groupings.emplace_back(new VelListGrouping);
@@ -136,8 +138,7 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         grouping->keys = row.keys;
         grouping->groupComparator = row.groupOrder;
         grouping->itemComparator = row.rowOrder;
-        m_tabStates.push_back(TabState{m_caption, LoadLocalizedString(row.title), CurrentThemeImage(row.image),
-                                       CurrentThemeImage(row.highlightedImage), CurrentThemeImage(row.selectedImage), grouping});
+        m_tabStates.push_back(TabState{LoadTabLook(row.title, row.images), grouping});
     }
 }
 
@@ -145,53 +146,19 @@ VelContactListView::~VelContactListView() = default;
 
 const wchar_t* VelContactListView::GetClassName() const { return L"VelContactListView"; }
 
-const std::wstring& VelContactListView::GetText() const { return m_caption; }
-
-void VelContactListView::Create(VelObject* sender, const VelCreateEventArgs* args)
+void VelContactListView::SetUpList(VelListView& list)
 {
-    VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kByNameTitle), kNewContactButtonId, kNewContactImage, kNewContactPressedImage,
-                kMenuButtonId, kMenuImage, kMenuPressedImage);
-    VelListView* list = GetList();
-    if (list)
-        list->SetSelectionMode(true, true);
+    list.SetSelectionMode(true, true);
     SelectFirstTabState();
-    if (list) {
-        list->SetHighlightEnabled(true);
-        list->SetScrollbarVisible(true);
-    }
+    list.SetHighlightEnabled(true);
+    list.SetScrollbarVisible(true);
 }
 
 void VelContactListView::SetReserved(int value) { m_reserved = value; }
 
 int VelContactListView::GetReserved() const { return m_reserved; }
 
-void VelContactListView::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
-{
-    CreateWithClassName(0, pageRect, kVelStyleClipToAncestors, tabBar);
-    VelTabPage::ApplyTag(tabBar, pageRect);
-}
-
-void VelContactListView::SetActive(bool active)
-{
-    if (active == IsActive()) {
-        // A tap on the tab that is already current.
-        if (active)
-            SelectNextTabState();
-        return;
-    }
-    VelTabPage::SetActive(active);
-    ShowAsTab(active);
-}
-
-const std::wstring& VelContactListView::GetCaption() const { return GetText(); }
-void VelContactListView::SetCaption(const std::wstring& caption) { m_caption = caption; }
-VelBitmap* VelContactListView::GetImage() const { return m_image; }
-void VelContactListView::SetImage(VelBitmap* image) { m_image = image; }
-VelBitmap* VelContactListView::GetSelectedImage() const { return m_selectedImage; }
-void VelContactListView::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
-VelBitmap* VelContactListView::GetHighlightedImage() const { return m_highlightedImage; }
-void VelContactListView::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }
+void VelContactListView::OnTabTappedAgain() { SelectNextTabState(); }
 
 void VelContactListView::SelectFirstTabState()
 {
@@ -208,12 +175,7 @@ void VelContactListView::SelectNextTabState()
 void VelContactListView::ApplyTabState()
 {
     const TabState& state = m_tabStates[static_cast<size_t>(m_tabState)];
-    SetTitle(state.title);
-    SetCaption(state.caption);
-    SetImage(state.image);
-    SetSelectedImage(state.selectedImage);
-    SetHighlightedImage(state.highlightedImage);
-    RaiseChanged();
+    ShowTabLook(state.look);
     if (VelListView* list = GetList())
         list->SetGrouping(state.grouping);
 }

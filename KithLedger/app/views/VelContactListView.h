@@ -1,18 +1,15 @@
 #pragma once
-#include "VelKlView.h"
-#include "VelTabPage.h"
+#include "VelListTabView.h"
 
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-class VelBitmap;
-
 // The contacts tab: every contact in a list grouped by the first letter of
 // the name, by company or by category. A tap on the tab while it is current
 // moves to the next of these three tab states.
-class VelContactListView : public VelKlView, public VelTabPage {
+class VelContactListView : public VelListTabView {
 public:
     enum : int { kViewId = 1, kPageId = 1 };
     enum : int { kNewContactButtonId = 11, kMenuButtonId = 12 };
@@ -22,34 +19,21 @@ public:
     ~VelContactListView() override;
 
     const wchar_t* GetClassName() const override;
-    const std::wstring& GetText() const override;
-    void Create(VelObject* sender, const VelCreateEventArgs* args) override;
     virtual void SetReserved(int value);
     virtual int GetReserved() const;
-
-    void ApplyTag(VelTabBar* tabBar, const RECT& pageRect) override;
-    void SetActive(bool active) override;
-    const std::wstring& GetCaption() const override;
-    void SetCaption(const std::wstring& caption) override;
-    VelBitmap* GetImage() const override;
-    void SetImage(VelBitmap* image) override;
-    VelBitmap* GetSelectedImage() const override;
-    void SetSelectedImage(VelBitmap* image) override;
-    VelBitmap* GetHighlightedImage() const override;
-    void SetHighlightedImage(VelBitmap* image) override;
 
     void SelectFirstTabState();
     void SelectNextTabState();
     // -1 until the window has been created.
     int GetTabState() const { return m_tabState; }
 
+protected:
+    void OnTabTappedAgain() override;
+    void SetUpList(VelListView& list) override;
+
 private:
     struct TabState {
-        std::wstring caption;
-        std::wstring title;
-        VelBitmap* image;
-        VelBitmap* highlightedImage;
-        VelBitmap* selectedImage;
+        TabLook look;
         VelListGrouping* grouping;
     };
 
@@ -57,10 +41,6 @@ private:
 
     int m_tabState;
     std::vector<TabState> m_tabStates;
-    std::wstring m_caption;
-    VelBitmap* m_image;
-    VelBitmap* m_selectedImage;
-    VelBitmap* m_highlightedImage;
     int m_reserved;
     std::vector<std::unique_ptr<VelListGrouping>> m_groupings;
 };

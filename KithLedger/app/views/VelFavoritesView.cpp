@@ -1,12 +1,8 @@
 #include "VelFavoritesView.h"
 
-#include "VelBitmap.h"
 #include "VelContactListView.h"
-#include "VelKlTheme.h"
-#include "VelLocalizedStrings.h"
-#include "VelScreenMetrics.h"
-#include "VelTabBar.h"
-#include "VelThemeLibrary.h"
+
+#include <memory>
 
 namespace {
 
@@ -24,6 +20,23 @@ enum : UINT {
 };
 
 const UINT kHeaderFormat = 0x8020;
+
+constexpr VelListTabView::Look kLook = {
+    kCaptionString,
+    {kTabImage, kTabSelectedImage, kTabHighlightedImage},
+    kTitleString,
+    VelListTabView::kNoButton,
+    {VelFavoritesView::kMenuButtonId, kMenuImage, kMenuPressedImage},
+};
+
+std::unique_ptr<VelListGrouping> MakeFavoritesGrouping()
+{
+    std::unique_ptr<VelListGrouping> grouping(new VelListGrouping);
+    grouping->keys = FavoritesGroupKey;
+    grouping->itemComparator = CompareFavoriteNames;
+    grouping->createHeader = CreateFavoritesHeader;
+    return grouping;
+}
 
 }  // namespace
 
@@ -45,62 +58,28 @@ bool CompareFavoriteNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::It
 }
 
 VelFavoritesView::VelFavoritesView(VelObject* parent, const std::string& name)
-    : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kTabImage)), m_selectedImage(CurrentThemeImage(kTabSelectedImage)),
-      m_highlightedImage(CurrentThemeImage(kTabHighlightedImage)), m_caption(LoadLocalizedString(kCaptionString))
+    : VelListTabView(kViewId, kPageId, kLook, MakeFavoritesGrouping(), parent, name)
 {
-    m_grouping->keys = FavoritesGroupKey;
-    m_grouping->itemComparator = CompareFavoriteNames;
-    m_grouping->createHeader = CreateFavoritesHeader;
-    SizeTitleBarForTab();
 }
 
 VelFavoritesView::~VelFavoritesView() = default;
 
 const wchar_t* VelFavoritesView::GetClassName() const { return L"VelFavoritesView"; }
 
-const std::wstring& VelFavoritesView::GetText() const { return m_caption; }
-
-void VelFavoritesView::Create(VelObject* sender, const VelCreateEventArgs* args)
+void VelFavoritesView::SetUpList(VelListView& list)
 {
-    VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kTitleString), -1, 0, 0, kMenuButtonId, kMenuImage, kMenuPressedImage);
-    VelListView* list = GetList();
-    if (!list)
-        return;
-    list->SetSelectionMode(true, true);
-    list->SetHighlightEnabled(true);
-    list->SetHideEmptyGroups(false);
-    list->SetLayoutDirty(true);
-    list->InvalidateRect(VelRect());
-    if (VelGroupItem* fallback = list->GetDefaultGroup()) {
+    list.SetSelectionMode(true, true);
+    list.SetHighlightEnabled(true);
+    list.SetHideEmptyGroups(false);
+    list.SetLayoutDirty(true);
+    list.InvalidateRect(VelRect());
+    if (VelGroupItem* fallback = list.GetDefaultGroup()) {
         fallback->SetVisible(false);
-        list->SetLayoutDirty(true);
-        list->InvalidateRect(VelRect());
+        list.SetLayoutDirty(true);
+        list.InvalidateRect(VelRect());
     }
     // Otherwise the hidden header would come back as soon as it holds a row.
-    list->SetGroupsFollowChildren(false);
-    list->SetScrollbarVisible(true);
-    list->SetGrouping(m_grouping.get());
+    list.SetGroupsFollowChildren(false);
+    list.SetScrollbarVisible(true);
+    list.SetGrouping(GetGrouping());
 }
-
-void VelFavoritesView::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
-{
-    CreateWithClassName(0, pageRect, kVelStyleClipToAncestors, tabBar);
-    VelTabPage::ApplyTag(tabBar, pageRect);
-}
-
-void VelFavoritesView::SetActive(bool active)
-{
-    VelTabPage::SetActive(active);
-    ShowAsTab(active);
-}
-
-const std::wstring& VelFavoritesView::GetCaption() const { return GetText(); }
-void VelFavoritesView::SetCaption(const std::wstring& caption) { m_caption = caption; }
-VelBitmap* VelFavoritesView::GetImage() const { return m_image; }
-void VelFavoritesView::SetImage(VelBitmap* image) { m_image = image; }
-VelBitmap* VelFavoritesView::GetSelectedImage() const { return m_selectedImage; }
-void VelFavoritesView::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
-VelBitmap* VelFavoritesView::GetHighlightedImage() const { return m_highlightedImage; }
-void VelFavoritesView::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }

@@ -4,7 +4,6 @@
 #include "VelCanvas.h"
 #include "VelKlTheme.h"
 #include "VelScreenMetrics.h"
-#include "VelTabPage.h"
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
@@ -200,18 +199,4 @@ void VelKlView::ShowAsTab(bool current)
     Show();
     if (VelListView* list = GetList())
         list->SetFocus();
-}
-
-void ShowCountOnTab(VelTabPage& page, const std::wstring& baseCaption, int count)
-{
-    std::wstring text = baseCaption;
-    if (count == 0) {
-        if (page.GetValue() != 0)
-            page.SetValue(0);
-    } else {
-        text += L"(" + std::to_wstring(count) + L")";
-        if (page.GetValue() == 0)
-            page.SetValue(1);
-    }
-    page.SetCaption(text);
 }

@@ -9,7 +9,6 @@
 
 class VelBackgroundGradient;
 class VelItem;
-class VelTabPage;
 class VelToolbar;
 class VelToolbarItem;
 
@@ -90,7 +89,3 @@ private:
     // The title bar only points at it.
     std::unique_ptr<VelBackgroundGradient> m_titleBarBackground;
 };
-
-// A list tab's caption with a count after it ("Calls(3)"); the page's value
-// turns 1 while the count is not 0, which the tab bar shows in bold.
-void ShowCountOnTab(VelTabPage& page, const std::wstring& baseCaption, int count);

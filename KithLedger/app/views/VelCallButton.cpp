@@ -1,6 +1,7 @@
 #include "VelCallButton.h"
 
 #include "VelApplication.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelThemeLibrary.h"
@@ -10,9 +11,9 @@ VelCallButton::VelCallButton(VelObject* parent, const std::string& name)
       m_selectedImage(nullptr), m_highlightedImage(nullptr)
 {
     if (VelKlTheme* theme = GetCurrentTheme()) {
-        m_image = theme->GetImage(kImageNormal);
-        m_selectedImage = theme->GetImage(kImageSelected);
-        m_highlightedImage = theme->GetImage(kImageHighlighted);
+        m_image = theme->GetImage(kImageCallButton);
+        m_selectedImage = theme->GetImage(kImageCallButtonSelected);
+        m_highlightedImage = theme->GetImage(kImageCallButtonSelected);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "VelDateGroupItem.h"
 #include "VelDateTime.h"
 #include "VelDetailItem.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelListLoader.h"
 #include "VelLocalizedStrings.h"
@@ -17,14 +18,6 @@
 #include <cwchar>
 
 namespace {
-
-enum : unsigned {
-    kCaptionString = 118,
-    kAllTitle = 112,
-    kIncomingTitle = 133,
-    kOutgoingTitle = 134,
-    kMissedTitle = 135,
-};
 
 const wchar_t kKeyFormat[] = L"%Y-%m-%d %H:%M:%S";
 
@@ -62,13 +55,13 @@ VelGroupItem* VelCallListView::CreateGroupItem(const std::wstring& label, const 
 VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
       m_grouping(new VelListGrouping), m_filterIndex(0), m_loading(0), m_image(nullptr), m_selectedImage(nullptr),
-      m_highlightedImage(nullptr), m_baseCaption(LoadLocalizedString(kCaptionString))
+      m_highlightedImage(nullptr), m_baseCaption(LoadLocalizedString(kStrCallsTab))
 {
     m_caption = m_baseCaption;
     RaiseChanged();
-    m_image = CurrentThemeImage(158);
-    m_selectedImage = CurrentThemeImage(159);
-    m_highlightedImage = CurrentThemeImage(160);
+    m_image = CurrentThemeImage(kImageCallsTab);
+    m_selectedImage = CurrentThemeImage(kImageCallsTabSelected);
+    m_highlightedImage = CurrentThemeImage(kImageCallsTabHighlighted);
     SizeTitleBarForTab();
 
     m_grouping->keys = GroupKey;
@@ -82,10 +75,10 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
         VelListView::Predicate predicate;
     };
     const FilterRow rows[] = {
-        {kAllTitle, 158, 159, 160, nullptr},
-        {kOutgoingTitle, 200, 202, 201, IsOutgoingCall},
-        {kIncomingTitle, 204, 205, 203, IsIncomingCall},
-        {kMissedTitle, 207, 208, 206, IsMissedCall},
+        {kStrAllCalls, kImageCallsTab, kImageCallsTabSelected, kImageCallsTabHighlighted, nullptr},
+        {kStrOutgoingCalls, kImageOutgoingTab, kImageOutgoingTabSelected, kImageOutgoingTabHighlighted, IsOutgoingCall},
+        {kStrIncomingCalls, kImageIncomingTab, kImageIncomingTabSelected, kImageIncomingTabHighlighted, IsIncomingCall},
+        {kStrMissedCalls, kImageMissedTab, kImageMissedTabSelected, kImageMissedTabHighlighted, IsMissedCall},
     };
     for (const FilterRow& row : rows)
         m_filters.push_back(FilterRecord{m_baseCaption, LoadLocalizedString(row.title), CurrentThemeImage(row.image),
@@ -102,7 +95,7 @@ const std::wstring& VelCallListView::GetText() const { return m_caption; }
 void VelCallListView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kAllTitle), -1, 0, 0, -1, 0, 0);
+    SetTitleBar(LoadLocalizedString(kStrAllCalls), -1, 0, 0, -1, 0, 0);
     if (VelListView* list = GetList()) {
         list->SetGrouping(m_grouping.get());
         list->SetHighlightEnabled(true);

@@ -3,6 +3,7 @@
 #include "VelBitmap.h"
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelScreenMetrics.h"
@@ -13,23 +14,6 @@
 #include <wchar.h>
 
 namespace {
-
-enum : unsigned {
-    kCaptionString = 119,
-    kByNameTitle = 104,
-    kByCompanyTitle = 131,
-    kByCategoryTitle = 132,
-    kNoNameString = 129,
-    kNoCompanyString = 115,
-    kNoCategoryString = 116,
-};
-
-enum : UINT {
-    kNewContactImage = 175,
-    kNewContactPressedImage = 178,
-    kMenuImage = 233,
-    kMenuPressedImage = 234,
-};
 
 const BYTE kListFlag = 1;
 
@@ -60,7 +44,7 @@ GroupKeys ContactNameGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetDisplayNameText().empty())
-        return OneKey(LoadLocalizedString(kNoNameString));
+        return OneKey(LoadLocalizedString(kStrNoName));
     return OneKey(std::wstring(1, static_cast<wchar_t>(towupper(contact->GetDisplayNameText()[0]))));
 }
 
@@ -68,7 +52,7 @@ GroupKeys ContactCompanyGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetCompanyText().empty())
-        return OneKey(LoadLocalizedString(kNoCompanyString));
+        return OneKey(LoadLocalizedString(kStrNoCompany));
     return OneKey(contact->GetCompanyText());
 }
 
@@ -76,10 +60,10 @@ GroupKeys ContactCategoryGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact)
-        return OneKey(LoadLocalizedString(kNoCategoryString));
+        return OneKey(LoadLocalizedString(kStrNoCategory));
     const std::vector<std::wstring>& categories = contact->GetCategoryList();
     if (categories.empty() || (categories.size() == 1 && categories[0].empty()))
-        return OneKey(LoadLocalizedString(kNoCategoryString));
+        return OneKey(LoadLocalizedString(kStrNoCategory));
     GroupKeys keys;
     for (const std::wstring& category : categories)
         keys.emplace_back(category, category);
@@ -97,23 +81,24 @@ bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::Ite
 
 bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoNameString);
+    return GroupGoesFirst(a, b, kStrNoName);
 }
 
 bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoCompanyString);
+    return GroupGoesFirst(a, b, kStrNoCompany);
 }
 
 bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoCategoryString);
+    return GroupGoesFirst(a, b, kStrNoCategory);
 }
 
 VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId), m_tabState(-1),
-      m_caption(LoadLocalizedString(kCaptionString)), m_image(CurrentThemeImage(161)), m_selectedImage(CurrentThemeImage(162)),
-      m_highlightedImage(CurrentThemeImage(163)), m_reserved(0)
+      m_caption(LoadLocalizedString(kStrContactsTab)), m_image(CurrentThemeImage(kImageContactsTab)),
+      m_selectedImage(CurrentThemeImage(kImageContactsTabSelected)),
+      m_highlightedImage(CurrentThemeImage(kImageContactsTabHighlighted)), m_reserved(0)
 {
     SetListFlag(kListFlag);
     SizeTitleBarForTab();
@@ -126,9 +111,12 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         VelGroupItem::Comparator rowOrder;
     };
     const StateRow rows[] = {
-        {kByNameTitle, 161, 162, 163, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
-        {kByCompanyTitle, 211, 214, 217, ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
-        {kByCategoryTitle, 212, 215, 209, ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
+        {kStrContactsByName, kImageContactsTab, kImageContactsTabSelected, kImageContactsTabHighlighted,
+         ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
+        {kStrContactsByCompany, kImageByCompanyTab, kImageByCompanyTabSelected, kImageByCompanyTabHighlighted,
+         ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
+        {kStrContactsByCategory, kImageByCategoryTab, kImageByCategoryTabSelected, kImageByCategoryTabHighlighted,
+         ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
     };
     for (const StateRow& row : rows) {
         m_groupings.emplace_back(new VelListGrouping);
@@ -150,8 +138,8 @@ const std::wstring& VelContactListView::GetText() const { return m_caption; }
 void VelContactListView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kByNameTitle), kNewContactButtonId, kNewContactImage, kNewContactPressedImage,
-                kMenuButtonId, kMenuImage, kMenuPressedImage);
+    SetTitleBar(LoadLocalizedString(kStrContactsByName), kNewContactButtonId, kImageNewContact, kImageNewContactPressed,
+                kMenuButtonId, kImageListMenu, kImageListMenuPressed);
     VelListView* list = GetList();
     if (list)
         list->SetSelectionMode(true, true);

@@ -2,6 +2,7 @@
 
 #include "VelBitmap.h"
 #include "VelContactListView.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelScreenMetrics.h"
@@ -9,19 +10,6 @@
 #include "VelThemeLibrary.h"
 
 namespace {
-
-enum : unsigned {
-    kCaptionString = 128,
-    kTitleString = 137,
-};
-
-enum : UINT {
-    kTabImage = 155,
-    kTabSelectedImage = 156,
-    kTabHighlightedImage = 157,
-    kMenuImage = 233,
-    kMenuPressedImage = 234,
-};
 
 const UINT kHeaderFormat = 0x8020;
 
@@ -46,8 +34,10 @@ bool CompareFavoriteNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::It
 
 VelFavoritesView::VelFavoritesView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kTabImage)), m_selectedImage(CurrentThemeImage(kTabSelectedImage)),
-      m_highlightedImage(CurrentThemeImage(kTabHighlightedImage)), m_caption(LoadLocalizedString(kCaptionString))
+      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kImageFavoritesTab)),
+      m_selectedImage(CurrentThemeImage(kImageFavoritesTabSelected)),
+      m_highlightedImage(CurrentThemeImage(kImageFavoritesTabHighlighted)),
+      m_caption(LoadLocalizedString(kStrFavoritesTab))
 {
     m_grouping->keys = FavoritesGroupKey;
     m_grouping->itemComparator = CompareFavoriteNames;
@@ -64,7 +54,8 @@ const std::wstring& VelFavoritesView::GetText() const { return m_caption; }
 void VelFavoritesView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kTitleString), -1, 0, 0, kMenuButtonId, kMenuImage, kMenuPressedImage);
+    SetTitleBar(LoadLocalizedString(kStrFavoritesTitle), -1, 0, 0, kMenuButtonId, kImageListMenu,
+                kImageListMenuPressed);
     VelListView* list = GetList();
     if (!list)
         return;

@@ -3,26 +3,19 @@
 #include "VelCallListView.h"
 #include "VelDateGroupItem.h"
 #include "VelDetailItem.h"
+#include "VelKlResourceIds.h"
 #include "VelListLoader.h"
 #include "VelLocalizedStrings.h"
 #include "VelProgressWindowLess.h"
 #include "VelTabBar.h"
 #include "VelThemeLibrary.h"
 
-namespace {
-
-enum : unsigned { kCaptionString = 117, kTitleString = 114 };
-enum : UINT { kTabImage = 164, kTabSelectedImage = 165, kTabHighlightedImage = 166 };
-enum : UINT { kMenuImage = 233, kMenuPressedImage = 234 };
-
-}  // namespace
-
 VelSmsListView::VelSmsListView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kStyleTitleBar | kStyleList, parent, name), VelTabPage(kPageId),
-      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kTabImage)),
-      m_selectedImage(CurrentThemeImage(kTabSelectedImage)),
-      m_highlightedImage(CurrentThemeImage(kTabHighlightedImage)), m_loading(0),
-      m_baseCaption(LoadLocalizedString(kCaptionString))
+      m_grouping(new VelListGrouping), m_image(CurrentThemeImage(kImageMessagesTab)),
+      m_selectedImage(CurrentThemeImage(kImageMessagesTabSelected)),
+      m_highlightedImage(CurrentThemeImage(kImageMessagesTabHighlighted)), m_loading(0),
+      m_baseCaption(LoadLocalizedString(kStrMessagesTab))
 {
     m_caption = m_baseCaption;
     SizeTitleBarForTab();
@@ -42,7 +35,8 @@ const std::wstring& VelSmsListView::GetText() const { return m_caption; }
 void VelSmsListView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kTitleString), -1, 0, 0, kMenuButtonId, kMenuImage, kMenuPressedImage);
+    SetTitleBar(LoadLocalizedString(kStrMessagesTitle), -1, 0, 0, kMenuButtonId, kImageListMenu,
+                kImageListMenuPressed);
     if (VelListView* list = GetList()) {
         list->SetGrouping(m_grouping.get());
         list->SetHighlightEnabled(true);

@@ -201,9 +201,9 @@ enum VelStringId : unsigned {
     kStrEarlierWithin30Days = VEL_IDS_EARLIER_WITHIN_30_DAYS,
     kStrPreviousMonth = VEL_IDS_PREVIOUS_MONTH,
     kStrEarlierYear = VEL_IDS_EARLIER_YEAR,
-    kStrFirstDayName = VEL_IDS_SUNDAY,        // 7 names
-    kStrFirstMonthName = VEL_IDS_JANUARY,     // 12 names
-    kStrFirstShortMonthName = VEL_IDS_JAN,    // 12 names
+    kStrFirstDayName = VEL_IDS_SUNDAY,      // 7 names
+    kStrFirstMonthName = VEL_IDS_JANUARY,   // 12 names
+    kStrFirstShortMonthName = VEL_IDS_JAN,  // 12 names
     kStrNewMessage = VEL_IDS_NEW_MESSAGE,
     kStrMessageSelected = VEL_IDS_MESSAGE_SELECTED,
     kStrClearSelection = VEL_IDS_CLEAR_SELECTION,

@@ -35,8 +35,7 @@ const std::wstring& VelSmsListView::GetText() const { return m_caption; }
 void VelSmsListView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kStrMessagesTitle), -1, 0, 0, kMenuButtonId, kImageListMenu,
-                kImageListMenuPressed);
+    SetTitleBar(LoadLocalizedString(kStrMessagesTitle), -1, 0, 0, kMenuButtonId, kImageListMenu, kImageListMenuPressed);
     if (VelListView* list = GetList()) {
         list->SetGrouping(m_grouping.get());
         list->SetHighlightEnabled(true);

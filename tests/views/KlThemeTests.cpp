@@ -48,6 +48,21 @@ TEST(KlTheme, ColoursAreTheProgramsPalette)
         {"keypad", &VelKlTheme::GetKeypadColor, VelColor(58, 70, 86)},
         {"menu separator", &VelKlTheme::GetMenuSeparatorColor, VelColor(154, 198, 255)},
         {"grid label", &VelKlTheme::GetGridLabelColor, white},
+        {"favourite name", &VelKlTheme::GetFavoriteNameColor, VelColor(222, 125, 57)},
+        {"missed call", &VelKlTheme::GetMissedCallColor, VelColor(222, 85, 49)},
+        {"outgoing call", &VelKlTheme::GetOutgoingCallColor, VelColor(222, 255, 222)},
+        {"incoming call", &VelKlTheme::GetIncomingCallColor, VelColor(255, 255, 222)},
+        {"received message", &VelKlTheme::GetReceivedMessageColor, VelColor(222, 255, 222)},
+        {"sent message", &VelKlTheme::GetSentMessageColor, VelColor(222, 255, 255)},
+        {"title bar top", &VelKlTheme::GetTitleBarTopColor, VelColor(70, 85, 103)},
+        {"title bar bottom", &VelKlTheme::GetTitleBarBottomColor, VelColor(46, 52, 62)},
+        {"tab bar top", &VelKlTheme::GetTabBarTopColor, VelColor(72, 85, 104)},
+        {"tab bar bottom", &VelKlTheme::GetTabBarBottomColor, VelColor(44, 50, 57)},
+        {"contact background top", &VelKlTheme::GetContactBackgroundTopColor, VelColor(73, 87, 100)},
+        {"contact background bottom", &VelKlTheme::GetContactBackgroundBottomColor, VelColor(43, 54, 60)},
+        {"contact caption", &VelKlTheme::GetContactCaptionColor, white},
+        {"toolbar button caption", &VelKlTheme::GetToolbarButtonCaptionColor, white},
+        {"toolbar button caption back", &VelKlTheme::GetToolbarButtonCaptionBackColor, VelColor(0, 0, 0)},
     };
     VelKlTheme theme;
     for (const Case& c : cases) {

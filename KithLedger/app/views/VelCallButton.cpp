@@ -1,12 +1,14 @@
 #include "VelCallButton.h"
 
 #include "VelApplication.h"
+#include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
 #include "VelThemeLibrary.h"
 
 VelCallButton::VelCallButton(VelObject* parent, const std::string& name)
-    : VelObject(parent, name), VelTabPage(kPageId, LoadLocalizedString(kStrDial), CurrentThemeImage(kImageNormal),
-                                          CurrentThemeImage(kImageSelected), CurrentThemeImage(kImageHighlighted))
+    : VelObject(parent, name),
+      VelTabPage(kPageId, LoadLocalizedString(kStrDial), CurrentThemeImage(kImageCallButton),
+                 CurrentThemeImage(kImageCallButtonSelected), CurrentThemeImage(kImageCallButtonSelected))
 {
 }
 

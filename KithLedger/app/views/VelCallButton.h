@@ -9,7 +9,6 @@
 class VelCallButton : public VelObject, public VelTabPage {
 public:
     enum : int { kPageId = 5 };
-    enum : unsigned { kImageNormal = 236, kImageSelected = 235, kImageHighlighted = 235 };
 
     explicit VelCallButton(VelObject* parent = nullptr, const std::string& name = std::string());
 

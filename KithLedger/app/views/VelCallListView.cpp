@@ -2,23 +2,17 @@
 
 #include "VelCallListViewItem.h"
 #include "VelDateGroupItem.h"
+#include "VelKlResourceIds.h"
 #include "VelListLoader.h"
 #include "VelProgressWindowLess.h"
 
 namespace {
 
-enum : unsigned {
-    kCaptionString = 118,
-    kAllTitle = 112,
-    kIncomingTitle = 133,
-    kOutgoingTitle = 134,
-    kMissedTitle = 135,
-};
-
-constexpr VelListTabView::TabImageIds kAllCallsImages = {158, 159, 160};
+constexpr VelListTabView::TabImageIds kAllCallsImages = {kImageCallsTab, kImageCallsTabSelected,
+                                                         kImageCallsTabHighlighted};
 
 constexpr VelListTabView::Look kLook = {
-    kCaptionString, kAllCallsImages, kAllTitle, VelListTabView::kNoButton, VelListTabView::kNoButton,
+    kStrCallsTab, kAllCallsImages, kStrAllCalls, VelListTabView::kNoButton, VelListTabView::kNoButton,
 };
 
 }  // namespace
@@ -32,10 +26,14 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
         VelListView::Predicate predicate;
     };
     const FilterRow rows[] = {
-        {kAllTitle, kAllCallsImages, nullptr},
-        {kOutgoingTitle, {200, 202, 201}, IsOutgoingCall},
-        {kIncomingTitle, {204, 205, 203}, IsIncomingCall},
-        {kMissedTitle, {207, 208, 206}, IsMissedCall},
+        {kStrAllCalls, kAllCallsImages, nullptr},
+        {kStrOutgoingCalls,
+         {kImageOutgoingTab, kImageOutgoingTabSelected, kImageOutgoingTabHighlighted},
+         IsOutgoingCall},
+        {kStrIncomingCalls,
+         {kImageIncomingTab, kImageIncomingTabSelected, kImageIncomingTabHighlighted},
+         IsIncomingCall},
+        {kStrMissedCalls, {kImageMissedTab, kImageMissedTabSelected, kImageMissedTabHighlighted}, IsMissedCall},
     };
     for (const FilterRow& row : rows)
         m_filters.push_back(FilterRecord{LoadTabLook(row.title, row.images), row.predicate});

@@ -3,17 +3,12 @@
 #include "VelBitmap.h"
 #include "VelCallItem.h"
 #include "VelCanvas.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
 
 namespace {
-
-enum : UINT { kOutgoingImage = 167, kMissedImage = 169, kIncomingImage = 170 };
-
-const VelColor kMissedColor(222, 85, 49);
-const VelColor kOutgoingColor(222, 255, 222);
-const VelColor kIncomingColor(255, 255, 222);
 
 const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
 const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
@@ -82,14 +77,16 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetOpaque(false);
     canvas->SetFont(theme->GetMediumFont());
 
-    UINT imageId = kIncomingImage;
-    VelColor color = kIncomingColor;
+    UINT imageId = kImageIncomingIcon;
+    VelColor color;
     if (Missed(*m_call)) {
-        imageId = kMissedImage;
-        color = kMissedColor;
+        imageId = kImageMissedIcon;
+        theme->GetMissedCallColor(color);
     } else if (m_call->IsOutgoing()) {
-        imageId = kOutgoingImage;
-        color = kOutgoingColor;
+        imageId = kImageOutgoingIcon;
+        theme->GetOutgoingCallColor(color);
+    } else {
+        theme->GetIncomingCallColor(color);
     }
     if (VelBitmap* icon = theme->GetImage(imageId))
         canvas->DrawBitmap(*icon, VelPoint(rect.left + longer / kIconDivisor, rect.top + height / 2 - icon->GetHeight() / 2),

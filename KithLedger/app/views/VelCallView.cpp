@@ -4,6 +4,7 @@
 #include "VelDateTime.h"
 #include "VelDetailItem.h"
 #include "VelGroupItem.h"
+#include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
 #include "VelPhoneCall.h"
 #include "VelToolbarItem.h"
@@ -14,10 +15,6 @@
 namespace {
 
 const DWORD kViewStyle = VelKlView::kStyleTitleBar | VelKlView::kStyleList;
-const UINT kBackImage = 177;
-const UINT kBackPressedImage = 180;
-const UINT kDialImage = 220;
-const UINT kDialPressedImage = 221;
 const wchar_t kDateFormat[] = L"%Y/%m/%d %H:%M";
 const int64_t kSecondsPerDay = 86400;
 const int64_t kSecondsPerHour = 3600;
@@ -49,8 +46,8 @@ const wchar_t* VelCallView::GetClassName() const { return L"VelCallView"; }
 void VelCallView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kStrCallTitle), kBackButtonId, kBackImage, kBackPressedImage, kDialButtonId,
-                kDialImage, kDialPressedImage);
+    SetTitleBar(LoadLocalizedString(kStrCallTitle), kBackButtonId, kImageBack, kImageBackPressed, kDialButtonId,
+                kImageDial, kImageDialPressed);
     VelListView* list = GetList();
     if (!list)
         return;

@@ -2,6 +2,7 @@
 
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
+#include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
 
 #include <cwctype>
@@ -9,33 +10,17 @@
 
 namespace {
 
-enum : unsigned {
-    kCaptionString = 119,
-    kByNameTitle = 104,
-    kByCompanyTitle = 131,
-    kByCategoryTitle = 132,
-    kNoNameString = 129,
-    kNoCompanyString = 115,
-    kNoCategoryString = 116,
-};
-
-enum : UINT {
-    kNewContactImage = 175,
-    kNewContactPressedImage = 178,
-    kMenuImage = 233,
-    kMenuPressedImage = 234,
-};
-
 const BYTE kListFlag = 1;
 
-constexpr VelListTabView::TabImageIds kByNameImages = {161, 162, 163};
+constexpr VelListTabView::TabImageIds kByNameImages = {kImageContactsTab, kImageContactsTabSelected,
+                                                       kImageContactsTabHighlighted};
 
 constexpr VelListTabView::Look kLook = {
-    kCaptionString,
+    kStrContactsTab,
     kByNameImages,
-    kByNameTitle,
-    {VelContactListView::kNewContactButtonId, kNewContactImage, kNewContactPressedImage},
-    {VelContactListView::kMenuButtonId, kMenuImage, kMenuPressedImage},
+    kStrContactsByName,
+    {VelContactListView::kNewContactButtonId, kImageNewContact, kImageNewContactPressed},
+    {VelContactListView::kMenuButtonId, kImageListMenu, kImageListMenuPressed},
 };
 
 typedef std::vector<std::pair<std::wstring, std::wstring>> GroupKeys;
@@ -65,7 +50,7 @@ GroupKeys ContactNameGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetDisplayNameText().empty())
-        return OneKey(LoadLocalizedString(kNoNameString));
+        return OneKey(LoadLocalizedString(kStrNoName));
     return OneKey(std::wstring(1, static_cast<wchar_t>(towupper(contact->GetDisplayNameText()[0]))));
 }
 
@@ -73,7 +58,7 @@ GroupKeys ContactCompanyGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetCompanyText().empty())
-        return OneKey(LoadLocalizedString(kNoCompanyString));
+        return OneKey(LoadLocalizedString(kStrNoCompany));
     return OneKey(contact->GetCompanyText());
 }
 
@@ -81,10 +66,10 @@ GroupKeys ContactCategoryGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact)
-        return OneKey(LoadLocalizedString(kNoCategoryString));
+        return OneKey(LoadLocalizedString(kStrNoCategory));
     const std::vector<std::wstring>& categories = contact->GetCategoryList();
     if (categories.empty() || (categories.size() == 1 && categories[0].empty()))
-        return OneKey(LoadLocalizedString(kNoCategoryString));
+        return OneKey(LoadLocalizedString(kStrNoCategory));
     GroupKeys keys;
     for (const std::wstring& category : categories)
         keys.emplace_back(category, category);
@@ -102,17 +87,17 @@ bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::Ite
 
 bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoNameString);
+    return GroupGoesFirst(a, b, kStrNoName);
 }
 
 bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoCompanyString);
+    return GroupGoesFirst(a, b, kStrNoCompany);
 }
 
 bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kNoCategoryString);
+    return GroupGoesFirst(a, b, kStrNoCategory);
 }
 
 VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
@@ -128,9 +113,17 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         VelGroupItem::Comparator rowOrder;
     };
     const StateRow rows[] = {
-        {kByNameTitle, kByNameImages, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
-        {kByCompanyTitle, {211, 214, 217}, ContactCompanyGroupKeys, CompareCompanyGroups, nullptr},
-        {kByCategoryTitle, {212, 215, 209}, ContactCategoryGroupKeys, CompareCategoryGroups, nullptr},
+        {kStrContactsByName, kByNameImages, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
+        {kStrContactsByCompany,
+         {kImageByCompanyTab, kImageByCompanyTabSelected, kImageByCompanyTabHighlighted},
+         ContactCompanyGroupKeys,
+         CompareCompanyGroups,
+         nullptr},
+        {kStrContactsByCategory,
+         {kImageByCategoryTab, kImageByCategoryTabSelected, kImageByCategoryTabHighlighted},
+         ContactCategoryGroupKeys,
+         CompareCategoryGroups,
+         nullptr},
     };
     for (const StateRow& row : rows) {
         m_groupings.emplace_back(new VelListGrouping);

@@ -12,8 +12,6 @@
 
 namespace {
 
-const VelColor kFavoriteColor(222, 125, 57);
-const float kHighlightDarken = 0.4f;
 const int kMarginDivisor = 80;       // of the screen's longer side, over and under the lines
 const int kPictureDivisor = 10;      // of the screen's longer side: the picture column
 const int kTextLeft = 8;
@@ -43,18 +41,14 @@ RowMetrics MeasureRow(VelCanvas* canvas)
     return row;
 }
 
-VelColor Darkened(VelColor color)
-{
-    color.Darken(kHighlightDarken);
-    return color;
-}
-
 // One line of the row, with the matched run in the bold font when `matched`.
 void DrawLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& at, const SIZE& size, VelFont* font,
               VelFont* boldFont, const VelColor& color, bool matched, int start, int length)
 {
     if (matched) {
-        DrawFittedText(canvas, text, at, size, font, boldFont, color, Darkened(color), start, length);
+        VelColor runColor;
+        GetCurrentTheme()->GetMatchedTextColor(color, runColor);
+        DrawFittedText(canvas, text, at, size, font, boldFont, color, runColor, start, length);
         return;
     }
     canvas->SetFont(font);
@@ -110,7 +104,7 @@ void VelContactListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetTextFormat(DT_END_ELLIPSIS);
     VelColor nameColor;
     if (m_contact->GetFavorite())
-        nameColor = kFavoriteColor;
+        theme->GetFavoriteNameColor(nameColor);
     else
         theme->GetItemTextColor(nameColor);
     const int width = (rect.right - rect.left) - column - kPictureRight - kPictureGap;

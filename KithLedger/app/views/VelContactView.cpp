@@ -6,6 +6,7 @@
 #include "VelContactItem.h"
 #include "VelControlCore.h"
 #include "VelGradient.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelPhoneCall.h"
@@ -28,27 +29,13 @@ const DWORD kViewStyle = VelKlView::kStyleTitleBar;
 const DWORD kChildStyle = 56;
 const UINT kActionTextFormat = DT_RIGHT | DT_END_ELLIPSIS;
 const UINT kNameTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
-const VelColor kCaptionColor(255, 255, 255);
 
-const UINT kTitleBarImage = 175;
 const int kTitleBarExtraDivisor = 160;  // of the screen's longer side
-const UINT kBackImage = 177;
-const UINT kBackPressedImage = 180;
-const UINT kNotFavoriteImage = 176;
-const UINT kFavoriteImage = 179;
-const UINT kNameImage = 184;
-const UINT kFrameImage = 185;
-const UINT kCardImage = 232;
-const UINT kCardPressedImage = 229;
-const UINT kEditImage = 230;
-const UINT kEditPressedImage = 231;
 
 const int kMarginDivisor = 30;      // of the screen's shorter side
 const int kGapDivisor = 20;         // of the screen's shorter side
 const int kSmallButtonDivisor = 48; // of the screen's shorter side
 
-const VelColor kBackgroundTop(73, 87, 100);
-const VelColor kBackgroundBottom(43, 54, 60);
 const unsigned kBackgroundLevels = 256;
 const int kGradientTopToBottom = 1;
 
@@ -64,11 +51,11 @@ struct ActionRecord {
 };
 
 const ActionRecord kActions[] = {
-    {VelContactView::kCallMobileId, kStrCallMobile, 196, 195, "button-mobile"},
-    {VelContactView::kSendSmsId, kStrSendSms, 188, 187, "button-send-sms"},
-    {VelContactView::kSendMmsId, kStrSendMms, 190, 189, "button-send-mms"},
-    {VelContactView::kCallHomeId, kStrCallHome, 192, 191, "button-call-home"},
-    {VelContactView::kCallWorkId, kStrCallWork, 194, 193, "button-call-work"},
+    {VelContactView::kCallMobileId, kStrCallMobile, kImageCallMobile, kImageCallMobilePressed, "button-mobile"},
+    {VelContactView::kSendSmsId, kStrSendSms, kImageSendSms, kImageSendSmsPressed, "button-send-sms"},
+    {VelContactView::kSendMmsId, kStrSendMms, kImageSendMms, kImageSendMmsPressed, "button-send-mms"},
+    {VelContactView::kCallHomeId, kStrCallHome, kImageCallHome, kImageCallHomePressed, "button-call-home"},
+    {VelContactView::kCallWorkId, kStrCallWork, kImageCallWork, kImageCallWorkPressed, "button-call-work"},
 };
 
 int ImageHeight(UINT imageId)
@@ -104,7 +91,8 @@ void SetCaptionStyle(VelButtonWindowLess* button, UINT format)
     VelKlTheme* theme = GetCurrentTheme();
     button->SetFont(theme->GetTinyBoldFont());
     button->SetSubTextFont(theme->GetTinyFont());
-    button->SetColor(kCaptionColor);
+    VelColor caption;
+    button->SetColor(theme->GetContactCaptionColor(caption));
     button->SetTextFormat(format);
 }
 
@@ -114,10 +102,14 @@ VelContactView::VelContactView(VelObject* parent, const std::string& name)
     : VelKlView(kViewId, kViewStyle, parent, name), m_contactShown(false), m_margin(0), m_gap(0),
       m_columnPitch(0), m_rowPitch(0), m_background(kBackgroundLevels)
 {
-    m_background.AddColorPoint(0, kBackgroundTop);
-    m_background.AddColorPoint(100, kBackgroundBottom);
-    // A theme without the image leaves only the screen-sized part.
-    SetTitleBarHeight(ImageHeight(kTitleBarImage) + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+    VelKlTheme* theme = GetCurrentTheme();
+    VelColor top;
+    VelColor bottom;
+    m_background.AddColorPoint(0, theme->GetContactBackgroundTopColor(top));
+    m_background.AddColorPoint(100, theme->GetContactBackgroundBottomColor(bottom));
+    // A theme without the image leaves only the screen-sized part; every
+    // title-bar button image is one size.
+    SetTitleBarHeight(ImageHeight(kImageNewContact) + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
 }
 
 VelContactView::~VelContactView()
@@ -148,8 +140,8 @@ SIZE VelContactView::FitPicture(UINT width, UINT height)
 void VelContactView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kStrContactTitle), kBackButtonId, kBackImage, kBackPressedImage,
-                kFavoriteButtonId, kNotFavoriteImage, kFavoriteImage);
+    SetTitleBar(LoadLocalizedString(kStrContactTitle), kBackButtonId, kImageBack, kImageBackPressed,
+                kFavoriteButtonId, kImageNotFavorite, kImageFavorite);
     const VelRect bounds = GetBounds();
 
     ContactChanged.Connect(this, &VelContactView::OnContactChanged);
@@ -165,7 +157,8 @@ void VelContactView::Create(VelObject* sender, const VelCreateEventArgs* args)
         button->ClickDone += VelBind(this, &VelContactView::OnActionClicked);
     }
 
-    VelButtonWindowLess* nameButton = AddButton(kNameId, 0, kNameImage, kNameImage, "button-contact-name");
+    VelButtonWindowLess* nameButton =
+        AddButton(kNameId, 0, kImageContactName, kImageContactName, "button-contact-name");
     SetCaptionStyle(nameButton, kNameTextFormat);
     nameButton->SetAutoSize(true);
     nameButton->Create(this, kChildStyle, VelRect());
@@ -174,7 +167,8 @@ void VelContactView::Create(VelObject* sender, const VelCreateEventArgs* args)
         int id;
         UINT imageId;
         UINT pressedImageId;
-    } small[] = {{kCardId, kCardImage, kCardPressedImage}, {kEditId, kEditImage, kEditPressedImage}};
+    } small[] = {{kCardId, kImageContactCard, kImageContactCardPressed},
+                 {kEditId, kImageEditContact, kImageEditContactPressed}};
     for (const auto& record : small) {
         VelButtonWindowLess* button =
             AddButton(record.id, 0, record.imageId, record.pressedImageId, "button-contact-name");
@@ -184,7 +178,7 @@ void VelContactView::Create(VelObject* sender, const VelCreateEventArgs* args)
     }
 
     // Made last, the picture lies above its frame.
-    AddPicture(kFrameId, GetCurrentTheme()->GetImage(kFrameImage), "static-contact-frame-picture");
+    AddPicture(kFrameId, GetCurrentTheme()->GetImage(kImageContactFrame), "static-contact-frame-picture");
     AddPicture(kPictureId, nullptr, "static-contact-picture");
 
     LayoutChildren(bounds);
@@ -306,7 +300,7 @@ void VelContactView::ShowPlaceholder()
     }
     m_picture.reset();
     if (VelToolbarButton* favorite = dynamic_cast<VelToolbarButton*>(FindTitleBarItem(kFavoriteButtonId))) {
-        VelBitmap* image = GetCurrentTheme()->GetImage(kNotFavoriteImage);
+        VelBitmap* image = GetCurrentTheme()->GetImage(kImageNotFavorite);
         favorite->SetImage(image);
         favorite->SetHighlightedImage(image);
     }
@@ -340,8 +334,8 @@ void VelContactView::ShowFavorite(bool favorite)
     if (!button)
         return;
     VelKlTheme* theme = GetCurrentTheme();
-    VelBitmap* on = theme->GetImage(kFavoriteImage);
-    VelBitmap* off = theme->GetImage(kNotFavoriteImage);
+    VelBitmap* on = theme->GetImage(kImageFavorite);
+    VelBitmap* off = theme->GetImage(kImageNotFavorite);
     button->SetImage(favorite ? on : off);
     button->SetHighlightedImage(favorite ? off : on);
     if (VelToolbar* bar = GetTitleBar())

@@ -1,32 +1,20 @@
 #include "VelFavoritesView.h"
 
 #include "VelContactListView.h"
+#include "VelKlResourceIds.h"
 
 #include <memory>
 
 namespace {
 
-enum : unsigned {
-    kCaptionString = 128,
-    kTitleString = 137,
-};
-
-enum : UINT {
-    kTabImage = 155,
-    kTabSelectedImage = 156,
-    kTabHighlightedImage = 157,
-    kMenuImage = 233,
-    kMenuPressedImage = 234,
-};
-
 const UINT kHeaderFormat = 0x8020;
 
 constexpr VelListTabView::Look kLook = {
-    kCaptionString,
-    {kTabImage, kTabSelectedImage, kTabHighlightedImage},
-    kTitleString,
+    kStrFavoritesTab,
+    {kImageFavoritesTab, kImageFavoritesTabSelected, kImageFavoritesTabHighlighted},
+    kStrFavoritesTitle,
     VelListTabView::kNoButton,
-    {VelFavoritesView::kMenuButtonId, kMenuImage, kMenuPressedImage},
+    {VelFavoritesView::kMenuButtonId, kImageListMenu, kImageListMenuPressed},
 };
 
 std::unique_ptr<VelListGrouping> MakeFavoritesGrouping()

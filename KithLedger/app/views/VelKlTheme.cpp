@@ -1,5 +1,6 @@
 #include "VelKlTheme.h"
 
+#include "VelKlResourceIds.h"
 #include "VelScreenMetrics.h"
 #include "VelCanvasTextState.h"
 #include "VelThemeLibrary.h"
@@ -12,13 +13,9 @@
 
 namespace {
 
-const UINT kImageKeyFacePressed = 218;
-const UINT kImageKeyFace = 219;
-const UINT kImageGroupExpanded = 224;
-const UINT kImageGroupCollapsed = 225;
-
 const unsigned kGradientLevels = 32;
 const float kPressedLightening = 0.15f;
+const float kMatchDarkening = 0.4f;
 const int kKeyPressedState = 2;
 
 const wchar_t kFace[] = L"verdana";
@@ -28,6 +25,13 @@ const VelColor kSlate(58, 69, 85);
 const VelColor kWhite(255, 255, 255);
 const VelColor kSelectionTop(100, 121, 149);
 const VelColor kSelectionBottom(64, 77, 95);
+// The rows' first lines: warm for a favourite or a missed call, pale tints
+// for the rest.
+const VelColor kFavoriteName(222, 125, 57);
+const VelColor kMissedCall(222, 85, 49);
+const VelColor kPaleGreen(222, 255, 222);
+const VelColor kPaleYellow(255, 255, 222);
+const VelColor kPaleCyan(222, 255, 255);
 
 VelColor& Set(VelColor& color, const VelColor& value)
 {
@@ -120,6 +124,27 @@ VelColor& VelKlTheme::GetScrollThumbActiveColor(VelColor& c) { return GetScrollT
 VelColor& VelKlTheme::GetKeypadColor(VelColor& c) { return Set(c, VelColor(58, 70, 86)); }
 VelColor& VelKlTheme::GetMenuSeparatorColor(VelColor& c) { return Set(c, VelColor(154, 198, 255)); }
 VelColor& VelKlTheme::GetGridLabelColor(VelColor& c) { return Set(c, kWhite); }
+VelColor& VelKlTheme::GetFavoriteNameColor(VelColor& c) { return Set(c, kFavoriteName); }
+
+VelColor& VelKlTheme::GetMatchedTextColor(const VelColor& lineColor, VelColor& c)
+{
+    c = lineColor;
+    c.Darken(kMatchDarkening);
+    return c;
+}
+
+VelColor& VelKlTheme::GetMissedCallColor(VelColor& c) { return Set(c, kMissedCall); }
+VelColor& VelKlTheme::GetOutgoingCallColor(VelColor& c) { return Set(c, kPaleGreen); }
+VelColor& VelKlTheme::GetIncomingCallColor(VelColor& c) { return Set(c, kPaleYellow); }
+VelColor& VelKlTheme::GetReceivedMessageColor(VelColor& c) { return Set(c, kPaleGreen); }
+VelColor& VelKlTheme::GetSentMessageColor(VelColor& c) { return Set(c, kPaleCyan); }
+VelColor& VelKlTheme::GetTitleBarTopColor(VelColor& c) { return Set(c, VelColor(70, 85, 103)); }
+VelColor& VelKlTheme::GetTitleBarBottomColor(VelColor& c) { return Set(c, VelColor(46, 52, 62)); }
+VelColor& VelKlTheme::GetTabBarTopColor(VelColor& c) { return Set(c, VelColor(72, 85, 104)); }
+VelColor& VelKlTheme::GetTabBarBottomColor(VelColor& c) { return Set(c, VelColor(44, 50, 57)); }
+VelColor& VelKlTheme::GetContactBackgroundTopColor(VelColor& c) { return Set(c, VelColor(73, 87, 100)); }
+VelColor& VelKlTheme::GetContactBackgroundBottomColor(VelColor& c) { return Set(c, VelColor(43, 54, 60)); }
+VelColor& VelKlTheme::GetContactCaptionColor(VelColor& c) { return Set(c, kWhite); }
 
 // The scroll bar overlays the whole control.
 RECT& VelKlTheme::GetScrollbarRect(RECT& result, const RECT& rect)

@@ -73,6 +73,26 @@ public:
     VelColor& GetMenuSeparatorColor(VelColor& color) override;
     VelColor& GetGridLabelColor(VelColor& color) override;
 
+    // The colours of the program's own views, by their use.
+    virtual VelColor& GetFavoriteNameColor(VelColor& color);
+    // The typed run of a matched name or number: the line's own colour, darker.
+    virtual VelColor& GetMatchedTextColor(const VelColor& lineColor, VelColor& color);
+    virtual VelColor& GetMissedCallColor(VelColor& color);
+    virtual VelColor& GetOutgoingCallColor(VelColor& color);
+    virtual VelColor& GetIncomingCallColor(VelColor& color);
+    virtual VelColor& GetReceivedMessageColor(VelColor& color);
+    virtual VelColor& GetSentMessageColor(VelColor& color);
+    // The vertical gradients of a view's title bar, the main view's tab bar
+    // and the contact view's background.
+    virtual VelColor& GetTitleBarTopColor(VelColor& color);
+    virtual VelColor& GetTitleBarBottomColor(VelColor& color);
+    virtual VelColor& GetTabBarTopColor(VelColor& color);
+    virtual VelColor& GetTabBarBottomColor(VelColor& color);
+    virtual VelColor& GetContactBackgroundTopColor(VelColor& color);
+    virtual VelColor& GetContactBackgroundBottomColor(VelColor& color);
+    // The captions of the contact view's buttons.
+    virtual VelColor& GetContactCaptionColor(VelColor& color);
+
     // The theme library's bitmap of that id, else its "PNG" image; null when it
     // has neither or the image does not decode (asked again next time). The
     // theme owns what it returns.

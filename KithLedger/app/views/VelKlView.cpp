@@ -2,6 +2,7 @@
 
 #include "VelBackgroundGradient.h"
 #include "VelCanvas.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
@@ -20,9 +21,6 @@ const int kGroupRowDivisor = 12;  // of the screen's longer side
 const DWORD kChildStyle = kVelStyleVisible | kVelStyleClipToAncestors;
 const UINT kTitleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // GDI centres only a single line
 const int kRowSeparatorLines = 1;
-
-const VelColor kTitleBarTop(70, 85, 103);
-const VelColor kTitleBarBottom(46, 52, 62);
 
 }  // namespace
 
@@ -69,8 +67,11 @@ void VelKlView::BuildTitleBar(int width)
     VelToolbar* bar = new VelToolbar(0, this, "view-titlebar");
     m_titleBarBackground.reset(new VelBackgroundGradient);
     m_titleBarBackground->SetDirection(kGradientVertical);
-    m_titleBarBackground->AddColorPoint(0, kTitleBarTop);
-    m_titleBarBackground->AddColorPoint(100, kTitleBarBottom);
+    VelKlTheme* theme = GetCurrentTheme();
+    VelColor top;
+    VelColor bottom;
+    m_titleBarBackground->AddColorPoint(0, theme->GetTitleBarTopColor(top));
+    m_titleBarBackground->AddColorPoint(100, theme->GetTitleBarBottomColor(bottom));
     bar->SetBackground(m_titleBarBackground.get());
     bar->CreateNamed(L"", 0, kChildStyle, VelRect(0, 0, width, m_titleBarHeight), this);
     bar->ItemClicked += VelBind(this, &VelKlView::OnTitleBarClicked);
@@ -184,9 +185,9 @@ VelToolbarItem* VelKlView::FindTitleBarItem(int id) const
 
 void VelKlView::SizeTitleBarForTab()
 {
-    const UINT kTitleButtonImage = 175;
     const int kExtraDivisor = 160;
-    if (VelBitmap* button = CurrentThemeImage(kTitleButtonImage))
+    // Every title-bar button image is one size.
+    if (VelBitmap* button = CurrentThemeImage(kImageNewContact))
         SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kExtraDivisor);
 }
 

@@ -26,9 +26,6 @@ const DWORD kChildStyle = kVelStyleVisible | kVelStyleClipToAncestors;
 // The caption band above the tab image.
 const DWORD kTabButtonStyle = VelToolbarButton::kStyleImage | VelToolbarButton::kStyleTextAbove;
 
-const VelColor kTabBarTop(72, 85, 104);
-const VelColor kTabBarBottom(44, 50, 57);
-
 VelTabPage* PageOf(VelKlView* view) { return dynamic_cast<VelTabPage*>(view); }
 
 int PageIdOf(const VelTabPage* page) { return page ? page->GetPageId() : -1; }
@@ -106,8 +103,11 @@ void VelMainView::Create(VelObject* sender, const VelCreateEventArgs* args)
 
     m_tabBarBackground.reset(new VelBackgroundGradient);
     m_tabBarBackground->SetDirection(kGradientVertical);
-    m_tabBarBackground->AddColorPoint(0, kTabBarTop);
-    m_tabBarBackground->AddColorPoint(100, kTabBarBottom);
+    VelKlTheme* theme = GetCurrentTheme();
+    VelColor top;
+    VelColor bottom;
+    m_tabBarBackground->AddColorPoint(0, theme->GetTabBarTopColor(top));
+    m_tabBarBackground->AddColorPoint(100, theme->GetTabBarBottomColor(bottom));
     m_tabBar->GetToolbar()->SetBackground(m_tabBarBackground.get());
     m_tabBar->CreateNamed(L"", 0, kChildStyle, VelRect(0, 0, width, height), this);
 
@@ -116,7 +116,7 @@ void VelMainView::Create(VelObject* sender, const VelCreateEventArgs* args)
                           VelRect(0, keypadBottom - kKeypadRows * m_keypadRowHeight, width, keypadBottom), this);
     // Docked, the keypad is one key at the bottom right, just above the tabs.
     SIZE key = {0, 0};
-    if (VelKlTheme* theme = GetCurrentTheme())
+    if (theme)
         theme->GetKeySize(key);
     const int margin = VelScreenMetrics::GetShorterSide() / kDockMarginDivisor;
     m_keypad->SetDockedRect(VelRect(width - margin - key.cx, keypadBottom - key.cy, width - margin, keypadBottom));

@@ -1,21 +1,18 @@
 #include "VelSmsListView.h"
 
 #include "VelDateGroupItem.h"
+#include "VelKlResourceIds.h"
 #include "VelListLoader.h"
 #include "VelProgressWindowLess.h"
 
 namespace {
 
-enum : unsigned { kCaptionString = 117, kTitleString = 114 };
-enum : UINT { kTabImage = 164, kTabSelectedImage = 165, kTabHighlightedImage = 166 };
-enum : UINT { kMenuImage = 233, kMenuPressedImage = 234 };
-
 constexpr VelListTabView::Look kLook = {
-    kCaptionString,
-    {kTabImage, kTabSelectedImage, kTabHighlightedImage},
-    kTitleString,
+    kStrMessagesTab,
+    {kImageMessagesTab, kImageMessagesTabSelected, kImageMessagesTabHighlighted},
+    kStrMessagesTitle,
     VelListTabView::kNoButton,
-    {VelSmsListView::kMenuButtonId, kMenuImage, kMenuPressedImage},
+    {VelSmsListView::kMenuButtonId, kImageListMenu, kImageListMenuPressed},
 };
 
 }  // namespace

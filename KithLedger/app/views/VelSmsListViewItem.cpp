@@ -2,6 +2,7 @@
 
 #include "VelBitmap.h"
 #include "VelCanvas.h"
+#include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelScreenMetrics.h"
@@ -9,11 +10,6 @@
 #include "VelThemeLibrary.h"
 
 namespace {
-
-enum : UINT { kSentImage = 167, kReceivedImage = 170, kSentLabelString = 136 };
-
-const VelColor kReceivedColor(222, 255, 222);
-const VelColor kSentColor(222, 255, 255);
 
 const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
 const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
@@ -23,7 +19,7 @@ const UINT kTimeFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 const std::wstring& SentLabel()
 {
-    static const std::wstring label = LoadLocalizedString(kSentLabelString);
+    static const std::wstring label = LoadLocalizedString(kStrNoRecipientName);
     return label;
 }
 
@@ -88,7 +84,7 @@ void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetOpaque(false);
 
     const bool sent = m_message->IsSent();
-    if (VelBitmap* icon = theme->GetImage(sent ? kSentImage : kReceivedImage))
+    if (VelBitmap* icon = theme->GetImage(sent ? kImageOutgoingIcon : kImageIncomingIcon))
         canvas->DrawBitmap(*icon,
                            VelPoint(rect.left + longer / kIconDivisor,
                                     rect.top + (rect.bottom - rect.top) / 2 - icon->GetHeight() / 2),
@@ -99,7 +95,8 @@ void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
     canvas->SetTextFormat(kTextFormat);
     canvas->SetFont(small);
-    canvas->SetTextColor(sent ? kSentColor : kReceivedColor);
+    VelColor textColor;
+    canvas->SetTextColor(sent ? theme->GetSentMessageColor(textColor) : theme->GetReceivedMessageColor(textColor));
     const int h1 = LineHeight(canvas, small);
     canvas->DrawText(m_message->GetText(), VelPoint(x, top), SIZE{width, h1});
 

@@ -3,6 +3,7 @@
 #include "VelDateTime.h"
 #include "VelDetailItem.h"
 #include "VelGroupItem.h"
+#include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
 #include "VelSmsComposer.h"
 #include "VelSmsItem.h"
@@ -13,10 +14,6 @@ namespace {
 
 const int kViewId = 3;
 const DWORD kViewStyle = VelKlView::kStyleList | VelKlView::kStyleTitleBar;
-const UINT kBackImage = 177;
-const UINT kBackPressedImage = 180;
-const UINT kReplyImage = 222;
-const UINT kReplyPressedImage = 223;
 const wchar_t kDateFormat[] = L"%Y/%m/%d %H:%M";
 const wchar_t kRecipientSeparator[] = L";";
 
@@ -47,8 +44,8 @@ const wchar_t* VelSmsView::GetClassName() const { return L"VelSmsView"; }
 void VelSmsView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kStrMessageTitle), kBackButtonId, kBackImage, kBackPressedImage, kReplyButtonId,
-                kReplyImage, kReplyPressedImage);
+    SetTitleBar(LoadLocalizedString(kStrMessageTitle), kBackButtonId, kImageBack, kImageBackPressed, kReplyButtonId,
+                kImageReply, kImageReplyPressed);
     if (VelListView* list = GetList()) {
         list->SetHideEmptyGroups(false);
         RefreshList();

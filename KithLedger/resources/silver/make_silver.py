@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the images of the "Silver" theme library and writes the resource
-script that binds them to the ids the views ask for.
+script that binds them to the ids the views ask for, by the names of the
+program's id header.
 
 Usage: make_silver.py OUTPUT_DIR [--screen 480x640|240x320]
 
@@ -355,8 +356,25 @@ def key_face(pressed):
     return image
 
 
-# id -> (file name, kind, drawing). Kind "bmp" images are opaque (drawn over
-# the flat keypad colour); every other image is a PNG with alpha.
+# The image ids, by name, from the header the code reads them from.
+IDS_HEADER = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "app",
+                                          "services", "VelKlResourceIds.h"))
+ID_PREFIX = "VEL_IDB_"
+
+
+def image_ids(header):
+    ids = {}
+    with open(header) as text:
+        for line in text:
+            words = line.split()
+            if len(words) == 3 and words[0] == "#define" and words[1].startswith(ID_PREFIX):
+                ids[words[1]] = int(words[2])
+    return ids
+
+
+# id name (without its prefix) -> (file name, kind, drawing). Kind "bmp"
+# images are opaque (drawn over the flat keypad colour); every other image is
+# a PNG with alpha.
 def catalogue():
     items = {}
 
@@ -366,67 +384,90 @@ def catalogue():
             file_name = "%s.%s" % (name, extension) if len(ids) == 1 else "%s-%s.%s" % (name, state, extension)
             items[rid] = (file_name, kind, (lambda s=state: make(s)))
 
-    add((155, 156, 157), "tab-favorites", "png", lambda s: tab_image(star, s))
-    add((158, 159, 160), "tab-calls", "png", lambda s: tab_image(handset, s))
-    add((200, 202, 201), "tab-calls-outgoing", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, -45)))
-    add((204, 205, 203), "tab-calls-incoming", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, 135)))
-    add((207, 208, 206), "tab-calls-missed", "png", lambda s: tab_image(handset, s, cross))
-    add((161, 162, 163), "tab-contacts", "png", lambda s: tab_image(person, s, letter_a))
-    add((211, 214, 217), "tab-contacts-company", "png", lambda s: tab_image(person, s, briefcase))
-    add((212, 215, 209), "tab-contacts-category", "png", lambda s: tab_image(person, s, tag))
-    add((164, 165, 166), "tab-messages", "png", lambda s: tab_image(envelope, s))
-    add((236, 235), "tab-call-button", "png", lambda s: call_tab(s != "normal"))
+    tab = ("_TAB", "_TAB_SELECTED", "_TAB_HIGHLIGHTED")
+
+    def tabs(base):
+        return tuple(base + suffix for suffix in tab)
+
+    add(tabs("FAVORITES"), "tab-favorites", "png", lambda s: tab_image(star, s))
+    add(tabs("CALLS"), "tab-calls", "png", lambda s: tab_image(handset, s))
+    add(tabs("OUTGOING"), "tab-calls-outgoing", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, -45)))
+    add(tabs("INCOMING"), "tab-calls-incoming", "png", lambda s: tab_image(handset, s, lambda b: arrow(b, 135)))
+    add(tabs("MISSED"), "tab-calls-missed", "png", lambda s: tab_image(handset, s, cross))
+    add(tabs("CONTACTS"), "tab-contacts", "png", lambda s: tab_image(person, s, letter_a))
+    add(tabs("BY_COMPANY"), "tab-contacts-company", "png", lambda s: tab_image(person, s, briefcase))
+    add(tabs("BY_CATEGORY"), "tab-contacts-category", "png", lambda s: tab_image(person, s, tag))
+    add(tabs("MESSAGES"), "tab-messages", "png", lambda s: tab_image(envelope, s))
+    add(("CALL_BUTTON", "CALL_BUTTON_SELECTED"), "tab-call-button", "png", lambda s: call_tab(s != "normal"))
     pressable = ("normal", "pressed")
 
-    add((167,), "icon-outgoing", "png", lambda s: list_icon(lambda b: arrow(b, -45), (126, 214, 120)))
-    add((169,), "icon-missed", "png", lambda s: list_icon(missed_mark, (232, 96, 60)))
-    add((170,), "icon-incoming", "png", lambda s: list_icon(lambda b: arrow(b, 135), (118, 178, 240)))
+    def pressed(base):
+        return base, base + "_PRESSED"
 
-    def pair(ids, name, glyph_fn):
-        add(ids, name, "png", lambda s: title_button(glyph_fn, s != "normal"), pressable)
+    add(("OUTGOING_ICON",), "icon-outgoing", "png", lambda s: list_icon(lambda b: arrow(b, -45), (126, 214, 120)))
+    add(("MISSED_ICON",), "icon-missed", "png", lambda s: list_icon(missed_mark, (232, 96, 60)))
+    add(("INCOMING_ICON",), "icon-incoming", "png", lambda s: list_icon(lambda b: arrow(b, 135), (118, 178, 240)))
 
-    pair((175, 178), "button-new-contact", lambda b: with_badge(person(b), plus(Box(*b.p(0.52, 0.52), b.s(0.5))),
-                                                                 b.s(0.07)))
-    pair((177, 180), "button-back", chevron_back)
-    pair((220, 221), "button-dial", handset)
-    pair((222, 223), "button-reply", reply)
-    pair((233, 234), "button-list-menu", menu_lines)
-    add((176,), "button-favorite-off", "png", lambda s: favourite_button(False))
-    add((179,), "button-favorite-on", "png", lambda s: favourite_button(True))
+    def pair(base, name, glyph_fn):
+        add(pressed(base), name, "png", lambda s: title_button(glyph_fn, s != "normal"), pressable)
 
-    def action(ids, name, glyph_fn):
-        add(ids, name, "png", lambda s: action_button(glyph_fn, s != "normal"), pressable)
+    pair("NEW_CONTACT", "button-new-contact", lambda b: with_badge(person(b), plus(Box(*b.p(0.52, 0.52), b.s(0.5))),
+                                                                   b.s(0.07)))
+    pair("BACK", "button-back", chevron_back)
+    pair("DIAL", "button-dial", handset)
+    pair("REPLY", "button-reply", reply)
+    pair("LIST_MENU", "button-list-menu", menu_lines)
+    add(("NOT_FAVORITE",), "button-favorite-off", "png", lambda s: favourite_button(False))
+    add(("FAVORITE",), "button-favorite-on", "png", lambda s: favourite_button(True))
 
-    action((196, 195), "action-call-mobile", mobile)
-    action((188, 187), "action-send-sms", envelope)
-    action((190, 189), "action-send-mms", photo)
-    action((192, 191), "action-call-home", house)
-    action((194, 193), "action-call-work", briefcase)
+    def action(base, name, glyph_fn):
+        add(pressed(base), name, "png", lambda s: action_button(glyph_fn, s != "normal"), pressable)
 
-    add((184,), "contact-name", "png", lambda s: name_button())
-    add((185,), "contact-frame", "png", lambda s: picture_frame())
-    add((232, 229), "button-contact-card", "png", lambda s: small_button(contact_card, s != "normal"),
+    action("CALL_MOBILE", "action-call-mobile", mobile)
+    action("SEND_SMS", "action-send-sms", envelope)
+    action("SEND_MMS", "action-send-mms", photo)
+    action("CALL_HOME", "action-call-home", house)
+    action("CALL_WORK", "action-call-work", briefcase)
+
+    add(("CONTACT_NAME",), "contact-name", "png", lambda s: name_button())
+    add(("CONTACT_FRAME",), "contact-frame", "png", lambda s: picture_frame())
+    add(pressed("CONTACT_CARD"), "button-contact-card", "png", lambda s: small_button(contact_card, s != "normal"),
         pressable)
-    add((230, 231), "button-edit-contact", "png", lambda s: small_button(pencil, s != "normal"), pressable)
+    add(pressed("EDIT_CONTACT"), "button-edit-contact", "png", lambda s: small_button(pencil, s != "normal"),
+        pressable)
 
-    add((219, 218), "key-face", "bmp", lambda s: key_face(s != "normal"), pressable)
-    add((224,), "group-expanded", "png", lambda s: group_mark(90))
-    add((225,), "group-collapsed", "png", lambda s: group_mark(0))
+    add(pressed("KEY_FACE"), "key-face", "bmp", lambda s: key_face(s != "normal"), pressable)
+    add(("GROUP_EXPANDED",), "group-expanded", "png", lambda s: group_mark(90))
+    add(("GROUP_COLLAPSED",), "group-collapsed", "png", lambda s: group_mark(0))
     return items
+
+
+def resolved(items, ids):
+    """The catalogue by id number. The script names its ids, the resource
+    compiler resolves them: a name the header lacks would become a named
+    resource no code asks for, and an id the header has but no image is one
+    the code would miss. Either stops the build."""
+    drawn = {ID_PREFIX + name for name in items}
+    unknown = sorted(drawn - set(ids))
+    undrawn = sorted(set(ids) - drawn)
+    if unknown or undrawn:
+        sys.exit("make_silver.py: %s disagrees with the drawn images; not in the header: %s; not drawn: %s" %
+                 (IDS_HEADER, ", ".join(unknown) or "-", ", ".join(undrawn) or "-"))
+    return sorted((ids[ID_PREFIX + name], ID_PREFIX + name, item) for name, item in items.items())
 
 
 def main(out_dir):
     os.makedirs(out_dir, exist_ok=True)
-    lines = ["// Drawn by make_silver.py; not to be edited.", ""]
-    for rid, (name, kind, make) in sorted(catalogue().items()):
+    lines = ["// Drawn by make_silver.py; not to be edited.", "", '#include "VelKlResourceIds.h"', ""]
+    for _, rid, (name, kind, make) in resolved(catalogue(), image_ids(IDS_HEADER)):
         path = os.path.join(out_dir, name)
         image = make()
         if kind == "bmp":
             image.save_bmp(path, KEYPAD)
-            lines.append('%d BITMAP "%s"' % (rid, path))
+            lines.append('%s BITMAP "%s"' % (rid, path))
         else:
             image.save_png(path)
-            lines.append('%d PNG "%s"' % (rid, path))
+            lines.append('%s PNG "%s"' % (rid, path))
     # The script last, so a half-finished run leaves no script behind.
     with open(os.path.join(out_dir, "Silver.rc"), "w") as rc:
         rc.write("\n".join(lines) + "\n")

@@ -103,10 +103,13 @@ void VelToolbarButton::Paint(VelCanvas* canvas, const RECT& rect)
     }
 
     if ((m_style & (kStyleTextBelow | kStyleTextAbove)) && hasText) {
-        canvas->SetTextColor(VelColor(255, 255, 255));
+        VelColor color;
+        if (CurrentTheme)
+            canvas->SetTextColor(CurrentTheme->GetToolbarButtonCaptionColor(color));
         canvas->SetTextFormat(canvas->GetTextFormat() | kCentred);
         canvas->SetOpaque(false);
-        canvas->SetBackColor(VelColor(0, 0, 0));
+        if (CurrentTheme)
+            canvas->SetBackColor(CurrentTheme->GetToolbarButtonCaptionBackColor(color));
         const int top = (m_style & kStyleTextAbove) ? area.top : area.bottom - band;
         canvas->DrawText(m_text, VelPoint(area.left, top), SIZE{width, band});
     }

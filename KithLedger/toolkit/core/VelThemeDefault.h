@@ -105,6 +105,8 @@ public:
     void DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::wstring& label, const std::wstring& subLabel, const VelVisualObject* control) override;
     void DrawKeypadBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawInsetBackground(VelCanvas* canvas, const RECT& rect, const VelVisualObject* control) override;
+    VelColor& GetToolbarButtonCaptionColor(VelColor& color) override;
+    VelColor& GetToolbarButtonCaptionBackColor(VelColor& color) override;
 
     virtual VelColor& GetMenuSeparatorColor(VelColor& color);
     virtual VelColor& GetGridLabelColor(VelColor& color);

@@ -252,3 +252,48 @@ TEST_F(DelegateTest, VirtualHandlerOfAMultiplyDerivedReceiverReachesTheOverride)
 }
 
 } // namespace
+
+// The list goes when the last handler does; the event must work the same
+// before, while and after, and a copy taken at any point stays apart.
+TEST_F(DelegateTest, EventEmptiedAndRefilledBehavesAsNew)
+{
+    EXPECT_EQ(0u, sender.Event.GetCount());
+    Raise(1);  // nothing to call
+    sender.Event += VelBind(&a, &Recorder::Handle);
+    sender.Event += VelBind(&b, &Recorder::Handle);
+    sender.Event.RemoveReceiver(&a);
+    sender.Event.RemoveReceiver(&b);
+    EXPECT_EQ(0u, sender.Event.GetCount());
+    TestEvent emptyCopy(sender.Event);
+    Raise(2);
+    sender.Event += VelBind(&c, &Recorder::Handle);
+    Raise(3);
+    VelTimerEventArgs args(4);
+    emptyCopy.Invoke(&sender, &args);
+    EXPECT_EQ(0u, emptyCopy.GetCount());
+    EXPECT_EQ(log, "c3");
+
+    // Every handler removed inside a raise, then one added by a handler that
+    // is not the last: it runs in the same raise, and the list lives on.
+    struct Churn {
+        void Handle(Sender* s, const VelTimerEventArgs*)
+        {
+            s->Event.RemoveReceiver(self);
+            s->Event.RemoveReceiver(other);
+            s->Event += VelBind(added, &Recorder::Handle);
+        }
+        Churn* self;
+        const void* other;
+        Recorder* added;
+    };
+    log.clear();
+    sender.Event.RemoveReceiver(&c);
+    Churn churn{&churn, &b, &a};
+    sender.Event += VelBind(&churn, &Churn::Handle);
+    sender.Event += VelBind(&b, &Recorder::Handle);
+    Raise(5);
+    EXPECT_EQ(log, "a5");
+    EXPECT_EQ(1u, sender.Event.GetCount());
+    Raise(6);
+    EXPECT_EQ(log, "a5a6");
+}

@@ -8,9 +8,12 @@
 #include <set>
 #include <vector>
 
-struct VelObject::Children {
-    VelCriticalSection lock;
-    std::set<VelObject*> objects;
+struct VelObject::Extras {
+    Extras() : owner(nullptr) {}
+    std::string name;
+    VelObject* owner;
+    VelCriticalSection lock;  // over the children
+    std::set<VelObject*> children;
 };
 
 // The live objects by id: an open-addressed table of the objects themselves,
@@ -116,23 +119,28 @@ const std::string& NoName()
 
 } // namespace
 
-VelObject::VelObject(VelObject* owner, const std::string& name)
-    : m_name(nullptr), m_owner(nullptr), m_children(nullptr)
+VelObject::VelObject(VelObject* owner, const std::string& name) : m_extras(nullptr)
 {
     Register();
-    m_owner = owner;
-    if (!name.empty())
-        m_name = new std::string(name);
+    if (owner || !name.empty()) {
+        Extras* extras = GetExtras();
+        extras->owner = owner;
+        extras->name = name;
+    }
     if (owner)
         owner->AddChild(this);
 }
 
 VelObject::VelObject(const VelObject& other)
     : Destroying(other.Destroying), ChildAdded(other.ChildAdded), ChildRemoved(other.ChildRemoved),
-      TimerElapsed(other.TimerElapsed), UserMessage(other.UserMessage),
-      m_name(other.m_name ? new std::string(*other.m_name) : nullptr), m_owner(other.m_owner), m_children(nullptr)
+      TimerElapsed(other.TimerElapsed), UserMessage(other.UserMessage), m_extras(nullptr)
 {
     Register();
+    if (const Extras* source = other.m_extras) {
+        Extras* extras = GetExtras();
+        extras->name = source->name;
+        extras->owner = source->owner;
+    }
 }
 
 VelObject::~VelObject()
@@ -140,19 +148,18 @@ VelObject::~VelObject()
     VelObjectDestroyEventArgs args(this);
     Destroying.Invoke(this, &args);
 
-    if (Children* children = m_children) {
+    if (Extras* extras = m_extras) {
         {
-            VelScopedLock lock(&children->lock);
-            while (!children->objects.empty()) {
-                VelObject* child = *children->objects.begin();
+            VelScopedLock lock(&extras->lock);
+            while (!extras->children.empty()) {
+                VelObject* child = *extras->children.begin();
                 delete child;  // its Destroying takes it out of the set through OnChildDestroyed
-                children->objects.erase(child);
+                extras->children.erase(child);
             }
         }
-        m_children = nullptr;
-        delete children;
+        m_extras = nullptr;
+        delete extras;
     }
-    delete m_name;
     VelObjectRegistry& registry = GetRegistry();
     VelScopedLock registryLock(&registry.lock);
     registry.Erase(m_id);
@@ -166,16 +173,16 @@ void VelObject::Register()
     registry.Insert(this);
 }
 
-VelObject::Children* VelObject::GetChildren()
+VelObject::Extras* VelObject::GetExtras()
 {
-    if (Children* children = m_children)
-        return children;
-    Children* made = new Children;
-    PVOID before = ::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_children), made, nullptr);
+    if (Extras* extras = m_extras)
+        return extras;
+    Extras* made = new Extras;
+    PVOID before = ::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_extras), made, nullptr);
     if (!before)
         return made;
     delete made;
-    return static_cast<Children*>(before);
+    return static_cast<Extras*>(before);
 }
 
 std::string VelObject::GetTypeName() const
@@ -190,27 +197,28 @@ std::string VelObject::GetTypeName() const
 
 void VelObject::SetName(const std::string& name)
 {
-    if (m_name)
-        *m_name = name;
-    else if (!name.empty())
-        m_name = new std::string(name);
+    if (m_extras || !name.empty())
+        GetExtras()->name = name;
 }
 
 const std::string& VelObject::GetName() const
 {
-    return m_name ? *m_name : NoName();
+    const Extras* extras = m_extras;
+    return extras ? extras->name : NoName();
 }
 
 void VelObject::AddChild(VelObject* child)
 {
     // One owner at a time: two would both delete the child.
-    if (child->m_owner && child->m_owner != this)
-        child->m_owner->RemoveChild(child);
+    VelObject* previous = child->GetOwner();
+    if (previous && previous != this)
+        previous->RemoveChild(child);
 
-    Children* children = GetChildren();
-    VelScopedLock lock(&children->lock);
-    child->m_owner = this;
-    if (children->objects.insert(child).second)
+    Extras* extras = GetExtras();
+    Extras* childExtras = child->GetExtras();
+    VelScopedLock lock(&extras->lock);
+    childExtras->owner = this;
+    if (extras->children.insert(child).second)
         child->Destroying += VelBind(this, &VelObject::OnChildDestroyed);
     VelObjectEventArgs args(child);
     ChildAdded.Invoke(this, &args);
@@ -218,13 +226,13 @@ void VelObject::AddChild(VelObject* child)
 
 void VelObject::RemoveChild(VelObject* child)
 {
-    Children* children = m_children;
-    if (!children)
+    Extras* extras = m_extras;
+    if (!extras)
         return;
     bool removed;
     {
-        VelScopedLock lock(&children->lock);
-        removed = children->objects.erase(child) != 0;
+        VelScopedLock lock(&extras->lock);
+        removed = extras->children.erase(child) != 0;
         // A child that outlives this object must not call back into it.
         if (removed)
             child->Destroying.RemoveReceiver(this);
@@ -264,7 +272,8 @@ int VelObject::OnTimer(const VelTimerEventArgs* args)
 
 VelObject* VelObject::GetOwner() const
 {
-    return m_owner;
+    const Extras* extras = m_extras;
+    return extras ? extras->owner : nullptr;
 }
 
 std::wstring VelObject::Describe() const

@@ -9,8 +9,8 @@
 // a name, an owner, the children it owns and deletes, and a registry of live
 // objects through which timer ticks and posted messages find their target.
 // An object given an owner must live on the heap: the owner deletes it.
-// Thousands of list rows are objects that never get a name or a child, so
-// both come on the heap only when first given.
+// Thousands of list rows are objects that never get a name, an owner or a
+// child, so those come on the heap only when first given.
 class VelObject {
 public:
     typedef VelDelegate<VelObject*, const VelObjectDestroyEventArgs*> DestroyEvent;
@@ -49,15 +49,14 @@ public:
     UserMessageEvent UserMessage;
 
 private:
-    struct Children;
+    struct Extras;
     friend struct VelObjectRegistry;
 
     void Register();
-    // Made on the first AddChild, safe against a second thread doing the same.
-    Children* GetChildren();
+    // Made when first needed, safe against a second thread doing the same.
+    Extras* GetExtras();
 
-    std::string* m_name;
-    VelObject* m_owner;
-    Children* volatile m_children;
+    // Name, owner, children and their lock; null while there are none.
+    Extras* volatile m_extras;
     int m_id;
 };

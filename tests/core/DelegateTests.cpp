@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -296,4 +298,36 @@ TEST_F(DelegateTest, EventEmptiedAndRefilledBehavesAsNew)
     EXPECT_EQ(1u, sender.Event.GetCount());
     Raise(6);
     EXPECT_EQ(log, "a5a6");
+}
+
+// Lists that go give their place to lists that come: thousands of events,
+// half of them replaced, must each still reach only their own handlers.
+TEST(DelegateLifetime, ManyEventsMadeAndDestroyedKeepTheirOwnHandlers)
+{
+    std::string log;
+    std::vector<Recorder> recorders;
+    for (int i = 0; i < 9000; ++i)
+        recorders.emplace_back(&log, "r");
+    std::vector<std::unique_ptr<TestEvent>> events(recorders.size());
+    auto fill = [&](size_t i) {
+        events[i].reset(new TestEvent);
+        *events[i] += VelBind(&recorders[i], &Recorder::Handle);
+    };
+    for (size_t i = 0; i < events.size(); ++i)
+        fill(i);
+    for (size_t i = 1; i < events.size(); i += 2)
+        events[i].reset();
+    for (size_t i = 1; i < events.size(); i += 4)
+        fill(i);
+    for (size_t i = 0; i < events.size(); ++i) {
+        const bool expected = i % 2 == 0 || i % 4 == 1;
+        ASSERT_EQ(events[i] != nullptr, expected) << i;
+        if (!events[i])
+            continue;
+        ASSERT_EQ(events[i]->GetCount(), 1u) << i;
+        log.clear();
+        VelTimerEventArgs args(static_cast<UINT>(i));
+        events[i]->Invoke(nullptr, &args);
+        ASSERT_EQ(log, "r" + std::to_string(i)) << i;
+    }
 }

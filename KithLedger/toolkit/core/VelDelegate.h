@@ -1,13 +1,17 @@
 #pragma once
+#include "VelDelegateLists.h"
+
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // An event: member-function callbacks called in the order they were added.
 // TSender and TArgs are the types passed to every handler (pointers to the
 // sender and to constant arguments, or a plain integer).
 // Every object carries a dozen of these and most never get a handler, so an
-// event without one is a single null pointer; the list comes with the first.
+// event is the number of its list, 0 while it has no handler; the list comes
+// with the first handler and goes with the last.
 template <typename TSender, typename TArgs, typename TResult = void>
 class VelDelegate {
 public:
@@ -31,23 +35,25 @@ public:
         Method m_method;
     };
 
-    VelDelegate() : m_list(nullptr) {}
+    VelDelegate() : m_list(0) {}
     // A copy shares the callbacks it holds now; later subscriptions stay apart.
-    VelDelegate(const VelDelegate& other) : m_list(nullptr)
+    VelDelegate(const VelDelegate& other) : m_list(0)
     {
-        if (other.m_list && !other.m_list->callbacks.empty())
-            m_list = new List(other.m_list->callbacks);
+        const List* source = other.GetList();
+        if (source && !source->callbacks.empty())
+            Attach(new List(source->callbacks));
     }
     VelDelegate& operator=(const VelDelegate&) = delete;
 
     ~VelDelegate()
     {
-        if (!m_list)
+        List* list = GetList();
+        if (!list)
             return;
         // A handler deleted the sender: tell every raise still walking this list.
-        for (Raise* raise = m_list->raise; raise; raise = raise->outer)
+        for (Raise* raise = list->raise; raise; raise = raise->outer)
             raise->alive = false;
-        delete m_list;
+        Detach();
     }
 
     // Takes ownership of a heap callback.
@@ -55,8 +61,8 @@ public:
     {
         CallbackPtr owned(callback);
         if (!m_list)
-            m_list = new List;
-        m_list->callbacks.push_back(owned);
+            Attach(new List);
+        GetList()->callbacks.push_back(owned);
         return *this;
     }
 
@@ -64,13 +70,14 @@ public:
     // are only cleared, so the walk by position neither skips nor repeats one.
     void RemoveReceiver(const void* receiver)
     {
-        if (!m_list)
+        List* list = GetList();
+        if (!list)
             return;
-        std::vector<CallbackPtr>& callbacks = m_list->callbacks;
+        std::vector<CallbackPtr>& callbacks = list->callbacks;
         for (std::size_t i = 0; i < callbacks.size();) {
             if (!callbacks[i] || callbacks[i]->GetReceiver() != receiver)
                 ++i;
-            else if (m_list->raise)
+            else if (list->raise)
                 callbacks[i++].reset();
             else
                 callbacks.erase(callbacks.begin() + i);
@@ -78,18 +85,18 @@ public:
         ReleaseIfEmpty();
     }
 
-    std::size_t GetCount() const { return m_list ? m_list->callbacks.size() : 0; }
+    std::size_t GetCount() const { return m_list ? GetList()->callbacks.size() : 0; }
 
     // Walks by position and reads the length again before each call, so a
     // callback added by a handler that is not the last one runs in this raise.
     void Invoke(TSender sender, TArgs args)
     {
-        if (!m_list || m_list->callbacks.empty())
+        List* list = GetList();
+        if (!list || list->callbacks.empty())
             return;
         // The list stays while any raise walks it: only the destructor frees it
         // then, and it marks the raise dead first.
-        List* list = m_list;
-        Raise raise(this);
+        Raise raise(this, list);
         for (std::size_t i = 0;; ++i) {
             const bool last = i + 1 >= list->callbacks.size();
             CallbackPtr callback = list->callbacks[i];  // kept alive while it runs
@@ -113,12 +120,12 @@ private:
 
     // One per raise in progress, on the raiser's stack; nested raises chain.
     struct Raise {
-        explicit Raise(VelDelegate* d) : owner(d), outer(d->m_list->raise), alive(true) { d->m_list->raise = this; }
+        Raise(VelDelegate* d, List* list) : owner(d), outer(list->raise), alive(true) { list->raise = this; }
         ~Raise()
         {
             if (!alive)
                 return;
-            owner->m_list->raise = outer;
+            owner->GetList()->raise = outer;
             if (!outer)
                 owner->Compact();
         }
@@ -127,9 +134,28 @@ private:
         bool alive;
     };
 
+    List* GetList() const { return m_list ? static_cast<List*>(VelDelegateLists::Get(m_list)) : nullptr; }
+
+    void Attach(List* list)
+    {
+        try {
+            m_list = VelDelegateLists::Add(list);
+        } catch (...) {
+            delete list;
+            throw;
+        }
+    }
+
+    void Detach()
+    {
+        delete GetList();
+        VelDelegateLists::Remove(m_list);
+        m_list = 0;
+    }
+
     void Compact()
     {
-        std::vector<CallbackPtr>& callbacks = m_list->callbacks;
+        std::vector<CallbackPtr>& callbacks = GetList()->callbacks;
         std::size_t kept = 0;
         for (std::size_t i = 0; i < callbacks.size(); ++i)
             if (callbacks[i])
@@ -141,13 +167,12 @@ private:
     // Never while a raise walks the list.
     void ReleaseIfEmpty()
     {
-        if (m_list && !m_list->raise && m_list->callbacks.empty()) {
-            delete m_list;
-            m_list = nullptr;
-        }
+        const List* list = GetList();
+        if (list && !list->raise && list->callbacks.empty())
+            Detach();
     }
 
-    List* m_list;
+    uint32_t m_list;
 };
 
 // Builds the heap callback for `event += VelBind(this, &Class::Handler)`.

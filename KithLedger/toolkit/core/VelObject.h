@@ -56,7 +56,8 @@ private:
     // Made when first needed, safe against a second thread doing the same.
     Extras* GetExtras();
 
+    // Next to the events' four-byte numbers, where it packs.
+    int m_id;
     // Name, owner, children and their lock; null while there are none.
     Extras* volatile m_extras;
-    int m_id;
 };

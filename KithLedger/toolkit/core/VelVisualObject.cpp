@@ -6,9 +6,7 @@ const VelVisualObject::Look& VelVisualObject::NoLook()
     return none;
 }
 
-VelVisualObject::VelVisualObject(VelObject* owner, const std::string& name) : VelObject(owner, name), m_look(nullptr)
-{
-}
+VelVisualObject::VelVisualObject(VelObject* owner, const std::string& name) : VelObject(owner, name), m_look(nullptr) {}
 
 VelVisualObject::VelVisualObject(const VelVisualObject& other)
     : VelObject(other), ColorChanged(other.ColorChanged), FontChanged(other.FontChanged),

@@ -1,6 +1,8 @@
 #include "GridTestKit.h"
 
 #include <atomic>
+#include <cstdint>
+#include <set>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -610,4 +612,50 @@ TEST_F(GridModelTest, AShortListPushedPastItsEndShowsTheBackgroundThereAndComesB
     EXPECT_EQ(grid->GetScrollPosition(), 0);
     EXPECT_EQ(Pixel(100, 40), kItem);
     EXPECT_EQ(Pixel(100, 100), kBackground);
+}
+
+// The grid's set of items against a tree, through growth, erasure from the
+// middle of long probe runs and emptying, with shared and raw entries.
+TEST(GridItemSetTest, AgreesWithATreeThroughInsertsAndErasures)
+{
+    std::vector<boost::shared_ptr<VelItem>> items;
+    for (int i = 0; i < 3000; ++i)
+        items.push_back(boost::shared_ptr<VelItem>(new VelStringItem(L"", L"", 0)));
+    VelGridViewItemSet<boost::shared_ptr<VelItem>> shared;
+    VelGridViewItemSet<const VelItem*> raw;
+    std::set<const VelItem*> reference;
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int round = 0; round < 20000; ++round) {
+        const boost::shared_ptr<VelItem>& item = items[next() % items.size()];
+        const bool in = reference.count(item.get()) != 0;
+        if (next() % 3 != 0) {
+            EXPECT_EQ(shared.Insert(item), !in);
+            EXPECT_EQ(raw.Insert(item.get()), !in);
+            reference.insert(item.get());
+        } else {
+            EXPECT_EQ(shared.Erase(item.get()), in);
+            EXPECT_EQ(raw.Erase(item.get()), in);
+            reference.erase(item.get());
+        }
+        if (round % 1000 == 0 || round == 19999) {
+            ASSERT_EQ(shared.GetCount(), reference.size());
+            ASSERT_EQ(raw.GetCount(), reference.size());
+            for (const boost::shared_ptr<VelItem>& each : items) {
+                const bool expected = reference.count(each.get()) != 0;
+                ASSERT_EQ(shared.Contains(each.get()), expected);
+                ASSERT_EQ(raw.Contains(each.get()), expected);
+                if (expected)
+                    ASSERT_EQ(shared.Find(each.get())->get(), each.get());
+            }
+        }
+    }
+    // The shared set holds a share in what it holds, and lets it go.
+    const long before = items[0].use_count();
+    shared.Clear();
+    EXPECT_EQ(shared.GetCount(), 0u);
+    EXPECT_LE(items[0].use_count(), before);
+    EXPECT_EQ(items[0].use_count(), 1);
+    EXPECT_FALSE(shared.Contains(nullptr));
+    EXPECT_FALSE(raw.Insert(nullptr));
 }

@@ -454,6 +454,41 @@ TEST(GroupTest, AnItemGoneBeforeItsFormerGroupLeavesNothingBehind)
     EXPECT_EQ(plain.GetParentGroups(), std::vector<VelGroupItem*>{&other});
 }
 
+// However a child leaves, a group destroyed later takes itself out of the
+// lists of the items it held, whether they left, came back or died.
+TEST(GroupTest, EveryWayOutLeavesNoDeadGroupInAnyList)
+{
+    const std::vector<std::pair<const char*, std::function<void(VelGroupItem&, VelItem*)>>> ways = {
+        {"by item", [](VelGroupItem& g, VelItem* i) { EXPECT_EQ(g.RemoveChild(i), 1); }},
+        {"by key", [](VelGroupItem& g, VelItem* i) { EXPECT_EQ(g.RemoveChildByKey(i->GetKey()), 1); }},
+        {"by index", [](VelGroupItem& g, VelItem*) { EXPECT_EQ(g.RemoveChildAt(1), 1); }},
+        {"all at once", [](VelGroupItem& g, VelItem*) { g.ClearChildren(); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first);
+        GroupPtr group = boost::make_shared<VelGroupItem>(L"g", L"g", kFormat);
+        GroupPtr kept = boost::make_shared<VelGroupItem>(L"k", L"k", kFormat);
+        StringPtr first = Text(L"a");
+        StringPtr leaving = Text(L"b");
+        StringPtr dying = Text(L"c");
+        StringPtr returning = Text(L"d");
+        for (const StringPtr& item : {first, leaving, dying, returning})
+            group->AddChild(item);
+        kept->AddChild(leaving);
+        way.second(*group, leaving.get());
+        group->RemoveChild(dying.get());
+        group->RemoveChild(returning.get());
+        group->AddChild(returning);
+        EXPECT_TRUE(group->ContainsChild(returning.get()));
+        EXPECT_FALSE(group->ContainsChild(leaving.get()));
+        dying.reset();  // gone before its former group
+        group.reset();
+        EXPECT_EQ(leaving->GetParentGroups(), std::vector<VelGroupItem*>{kept.get()});
+        EXPECT_TRUE(first->GetParentGroups().empty());
+        EXPECT_TRUE(returning->GetParentGroups().empty());
+    }
+}
+
 // Records the item operations of the theme, with the canvas format each text
 // operation found.
 class RecordingTheme : public VelThemeDefault {

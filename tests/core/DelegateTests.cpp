@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -252,3 +254,80 @@ TEST_F(DelegateTest, VirtualHandlerOfAMultiplyDerivedReceiverReachesTheOverride)
 }
 
 } // namespace
+
+// The list goes when the last handler does; the event must work the same
+// before, while and after, and a copy taken at any point stays apart.
+TEST_F(DelegateTest, EventEmptiedAndRefilledBehavesAsNew)
+{
+    EXPECT_EQ(0u, sender.Event.GetCount());
+    Raise(1);  // nothing to call
+    sender.Event += VelBind(&a, &Recorder::Handle);
+    sender.Event += VelBind(&b, &Recorder::Handle);
+    sender.Event.RemoveReceiver(&a);
+    sender.Event.RemoveReceiver(&b);
+    EXPECT_EQ(0u, sender.Event.GetCount());
+    TestEvent emptyCopy(sender.Event);
+    Raise(2);
+    sender.Event += VelBind(&c, &Recorder::Handle);
+    Raise(3);
+    VelTimerEventArgs args(4);
+    emptyCopy.Invoke(&sender, &args);
+    EXPECT_EQ(0u, emptyCopy.GetCount());
+    EXPECT_EQ(log, "c3");
+
+    // Every handler removed inside a raise, then one added by a handler that
+    // is not the last: it runs in the same raise, and the list lives on.
+    struct Churn {
+        void Handle(Sender* s, const VelTimerEventArgs*)
+        {
+            s->Event.RemoveReceiver(self);
+            s->Event.RemoveReceiver(other);
+            s->Event += VelBind(added, &Recorder::Handle);
+        }
+        Churn* self;
+        const void* other;
+        Recorder* added;
+    };
+    log.clear();
+    sender.Event.RemoveReceiver(&c);
+    Churn churn{&churn, &b, &a};
+    sender.Event += VelBind(&churn, &Churn::Handle);
+    sender.Event += VelBind(&b, &Recorder::Handle);
+    Raise(5);
+    EXPECT_EQ(log, "a5");
+    EXPECT_EQ(1u, sender.Event.GetCount());
+    Raise(6);
+    EXPECT_EQ(log, "a5a6");
+}
+
+// Lists that go give their place to lists that come: thousands of events,
+// half of them replaced, must each still reach only their own handlers.
+TEST(DelegateLifetime, ManyEventsMadeAndDestroyedKeepTheirOwnHandlers)
+{
+    std::string log;
+    std::vector<Recorder> recorders;
+    for (int i = 0; i < 9000; ++i)
+        recorders.emplace_back(&log, "r");
+    std::vector<std::unique_ptr<TestEvent>> events(recorders.size());
+    auto fill = [&](size_t i) {
+        events[i].reset(new TestEvent);
+        *events[i] += VelBind(&recorders[i], &Recorder::Handle);
+    };
+    for (size_t i = 0; i < events.size(); ++i)
+        fill(i);
+    for (size_t i = 1; i < events.size(); i += 2)
+        events[i].reset();
+    for (size_t i = 1; i < events.size(); i += 4)
+        fill(i);
+    for (size_t i = 0; i < events.size(); ++i) {
+        const bool expected = i % 2 == 0 || i % 4 == 1;
+        ASSERT_EQ(events[i] != nullptr, expected) << i;
+        if (!events[i])
+            continue;
+        ASSERT_EQ(events[i]->GetCount(), 1u) << i;
+        log.clear();
+        VelTimerEventArgs args(static_cast<UINT>(i));
+        events[i]->Invoke(nullptr, &args);
+        ASSERT_EQ(log, "r" + std::to_string(i)) << i;
+    }
+}

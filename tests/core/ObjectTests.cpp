@@ -264,3 +264,56 @@ TEST(Locks, ScopedLockIsReentrantAndExcludesOtherThreads)
 }
 
 } // namespace
+
+// The registry grows, shrinks and moves its entries as objects come and go;
+// every live object must stay findable by its id and no dead one may be found.
+TEST(ObjectIds, FindByIdHoldsThroughManyObjectsMadeAndDestroyed)
+{
+    std::vector<VelObject*> objects;
+    std::vector<int> ids;
+    for (int i = 0; i < 6000; ++i) {
+        objects.push_back(new VelObject);
+        ids.push_back(objects.back()->GetId());
+    }
+    // Every third one first, then all but a few, out of order.
+    auto check = [&](const char* stage) {
+        for (size_t i = 0; i < objects.size(); ++i)
+            ASSERT_EQ(VelObject::FindById(ids[i]), objects[i]) << stage << " " << i;
+    };
+    for (size_t i = 0; i < objects.size(); i += 3) {
+        delete objects[i];
+        objects[i] = nullptr;
+    }
+    check("after every third");
+    for (size_t i = objects.size(); i-- > 0;) {
+        if (objects[i] && i % 997 != 1) {
+            delete objects[i];
+            objects[i] = nullptr;
+        }
+    }
+    check("after nearly all");
+    VelObject later;
+    EXPECT_GT(later.GetId(), ids.back());
+    EXPECT_EQ(VelObject::FindById(later.GetId()), &later);
+    for (VelObject*& object : objects) {
+        delete object;
+        object = nullptr;
+    }
+    check("after all");
+    EXPECT_EQ(VelObject::FindById(later.GetId()), &later);
+}
+
+TEST(ObjectNames, NameGivenChangedAndEmptied)
+{
+    VelObject unnamed;
+    EXPECT_EQ(unnamed.GetName(), "");
+    VelObject named(nullptr, "list");
+    EXPECT_EQ(named.GetName(), "list");
+    named.SetName("");
+    EXPECT_EQ(named.GetName(), "");
+    unnamed.SetName("row");
+    EXPECT_EQ(unnamed.GetName(), "row");
+    VelObject copy(unnamed);
+    unnamed.SetName("other");
+    EXPECT_EQ(copy.GetName(), "row");
+}

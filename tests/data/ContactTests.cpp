@@ -440,3 +440,53 @@ TEST_F(ContactTest, ContactsAddedWhileTheTableIsReadNeitherRepeatNorHideAny)
     }
     EXPECT_EQ(names, read);
 }
+
+// Fields an item keeps only while they hold something: a reload after the
+// contact lost them, and after it got them back, answers as a fresh read does.
+TEST_F(ContactTest, FieldsEmptiedAndRefilledFollowTheContactOnLoad)
+{
+    const DWORD id = Add(L"", L"Ann", L"Lee", L"Acme", L"+4401", L"", L"", L"Work, Favorites");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    std::unique_ptr<VelContactItem> item(CreateContactItem(static_cast<int32_t>(id)));
+    ASSERT_TRUE(item);
+    ASSERT_EQ(L"Acme", item->GetCompanyText());
+    ASSERT_EQ(2u, item->GetCategoryList().size());
+
+    struct Step {
+        const wchar_t* company;
+        const wchar_t* categories;
+        const wchar_t* first;
+        const wchar_t* last;
+        const wchar_t* displayName;
+        size_t categoryCount;
+        bool favorite;
+    };
+    const Step steps[] = {
+        {L"", L"", L"", L"", L"+4401", 0, false},
+        {L"Nordlys AB", L"", L"", L"", L"Nordlys AB", 0, false},
+        {L"", L"Golf", L"Bo", L"Lindqvist-Ekstr\u00f6m", L"Lindqvist-Ekstr\u00f6m, Bo", 1, false},
+        {L"M\u00fcller & S\u00f6hne", L"Family, Favorites", L"", L"", L"M\u00fcller & S\u00f6hne", 2, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.displayName);
+        ASSERT_TRUE(Store()->ChangeContact(id, [&](VelDevContact& c) {
+            c.company = step.company;
+            c.categories = step.categories;
+            c.firstName = step.first;
+            c.lastName = step.last;
+            return true;
+        }));
+        item->Load(NULL);
+        std::unique_ptr<VelContactItem> fresh(CreateContactItem(static_cast<int32_t>(id)));
+        ASSERT_TRUE(fresh);
+        EXPECT_FALSE(item->IsMissing());
+        EXPECT_EQ(step.company, item->GetCompanyText());
+        EXPECT_EQ(step.displayName, item->GetDisplayNameText());
+        EXPECT_EQ(step.categoryCount, item->GetCategoryList().size());
+        EXPECT_EQ(step.favorite, item->GetFavorite());
+        EXPECT_EQ(fresh->GetCompanyText(), item->GetCompanyText());
+        EXPECT_EQ(fresh->GetCategoryList(), item->GetCategoryList());
+        EXPECT_EQ(fresh->GetDisplayNameText(), item->GetDisplayNameText());
+        EXPECT_EQ(L"+4401", item->GetPrimaryNumberText());
+    }
+}

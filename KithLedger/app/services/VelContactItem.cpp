@@ -48,6 +48,30 @@ bool HoldsFavorites(const std::wstring& text)
     return false;
 }
 
+const std::wstring& NoText()
+{
+    static const std::wstring* none = new std::wstring;
+    return *none;
+}
+
+const std::vector<std::wstring>& NoCategories()
+{
+    static const std::vector<std::wstring>* none = new std::vector<std::wstring>;
+    return *none;
+}
+
+// Keeps a copy of the value on the heap, or nothing when it is empty.
+template <typename T>
+void KeepIfAny(std::unique_ptr<T>& field, const T& value)
+{
+    if (value.empty())
+        field.reset();
+    else if (field)
+        *field = value;
+    else
+        field.reset(new T(value));
+}
+
 IPimItem* ItemOf(IUnknown* object)
 {
     IPimItem* item = NULL;
@@ -174,8 +198,7 @@ std::wstring PrimaryNumberOf(IPimContact* contact)
 
 }
 
-VelContactItem::VelContactItem(IPimContact* contact)
-    : m_id(0), m_contact(NULL), m_picture(NULL), m_favorite(false), m_missing(true)
+VelContactItem::VelContactItem(IPimContact* contact) : m_id(0), m_favorite(false), m_missing(true), m_picture(NULL)
 {
     LONG id = 0;
     if (contact && SUCCEEDED(contact->get_Oid(&id)))
@@ -198,25 +221,37 @@ IPimContact* VelContactItem::GetContact() const
 
 void VelContactItem::Load(IPimContact* contact)
 {
-    m_contact = contact ? contact : GetContact();
-    if (!m_contact) {
+    IPimContact* source = contact ? contact : GetContact();
+    if (!source) {
         m_missing = true;
         return;
     }
     m_missing = false;
-    m_company = ReadText(m_contact, &IPimContact::get_CompanyName);
-    m_primaryNumber = PrimaryNumberOf(m_contact);
-    m_displayName = DisplayNameOf(m_contact, m_company, m_primaryNumber);
-    const std::wstring categories = ReadText(m_contact, &IPimContact::get_Categories);
-    m_categories = SplitCategories(categories);
+    const std::wstring company = ReadText(source, &IPimContact::get_CompanyName);
+    KeepIfAny(m_company, company);
+    m_primaryNumber = PrimaryNumberOf(source);
+    m_displayName = DisplayNameOf(source, company, m_primaryNumber);
+    // Built by appending, it may hold more room than its text.
+    m_displayName.shrink_to_fit();
+    const std::wstring categories = ReadText(source, &IPimContact::get_Categories);
+    KeepIfAny(m_categories, SplitCategories(categories));
     if (m_picture)
         m_picture->Release();
-    IImage* picture = PictureOf(m_contact);
+    IImage* picture = PictureOf(source);
     m_picture = picture ? ThumbnailOf(picture) : NULL;
     m_favorite = HoldsFavorites(categories);
     if (!contact)
-        m_contact->Release();
-    m_contact = NULL;
+        source->Release();
+}
+
+const std::wstring& VelContactItem::GetCompanyText() const
+{
+    return m_company ? *m_company : NoText();
+}
+
+const std::vector<std::wstring>& VelContactItem::GetCategoryList() const
+{
+    return m_categories ? *m_categories : NoCategories();
 }
 
 VelContactItem* VelContactItem::Reload() const
@@ -294,7 +329,7 @@ std::wstring VelContactItem::GetPrimaryNumber() const
 std::wstring VelContactItem::GetDisplayName() const
 {
     return WithContact(m_id, [this](IPimContact* contact) {
-        return contact ? DisplayNameOf(contact, m_company, PrimaryNumberOf(contact)) : std::wstring();
+        return contact ? DisplayNameOf(contact, GetCompanyText(), PrimaryNumberOf(contact)) : std::wstring();
     });
 }
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,8 @@ public:
     int32_t GetId() const { return m_id; }
     const std::wstring& GetDisplayNameText() const { return m_displayName; }
     const std::wstring& GetPrimaryNumberText() const { return m_primaryNumber; }
-    const std::wstring& GetCompanyText() const { return m_company; }
-    const std::vector<std::wstring>& GetCategoryList() const { return m_categories; }
+    const std::wstring& GetCompanyText() const;
+    const std::vector<std::wstring>& GetCategoryList() const;
     // The thumbnail, owned by the item; null when the contact has no picture.
     IImage* GetThumbnail() const { return m_picture; }
     bool GetFavorite() const { return m_favorite; }
@@ -59,15 +60,16 @@ public:
 private:
     IPimContact* GetContact() const;
 
+    // A list holds one item a contact: the fields most contacts leave empty
+    // take no room until they hold something.
     int32_t m_id;
-    IPimContact* m_contact;  // only while loading
+    bool m_favorite;
+    bool m_missing;
     std::wstring m_displayName;
     std::wstring m_primaryNumber;
     IImage* m_picture;
-    std::wstring m_company;
-    std::vector<std::wstring> m_categories;
-    bool m_favorite;
-    bool m_missing;
+    std::unique_ptr<std::wstring> m_company;
+    std::unique_ptr<std::vector<std::wstring>> m_categories;
 };
 
 // A new item for the contact with this id; null when there is none.

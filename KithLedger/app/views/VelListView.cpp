@@ -278,7 +278,7 @@ void VelListView::AddItem(VelItem* item)
     Filter(item);
     File(item);
     m_items.push_back(item);
-    m_held.insert(item);
+    m_held.Insert(item);
 }
 
 void VelListView::AddItem(VelItem* item, VelGroupItem* group)
@@ -316,7 +316,7 @@ void VelListView::RemoveItem(VelItem* item)
     if (!Holds(item))
         return;
     m_items.erase(std::find(m_items.begin(), m_items.end(), item));
-    m_held.erase(item);
+    m_held.Erase(item);
     if (m_highlighted == item)
         m_highlighted = nullptr;
     if (m_pressCandidate == item)
@@ -335,7 +335,7 @@ void VelListView::RemoveAllItems()
 {
     Lock lock(this);
     m_items.clear();
-    m_held.clear();
+    m_held.Clear();
     m_highlighted = nullptr;
     m_pressCandidate = nullptr;
     VelGridView::RemoveAllItems();

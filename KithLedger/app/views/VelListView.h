@@ -123,7 +123,7 @@ public:
     };
 
 private:
-    bool Holds(const VelItem* item) const { return m_held.count(item) != 0; }
+    bool Holds(const VelItem* item) const { return m_held.Contains(item); }
     void Filter(VelItem* item);
     // The groups the grouping files the item in, made when missing.
     std::vector<VelGroupItem*> GroupsFor(VelItem* item);
@@ -137,7 +137,7 @@ private:
     VelProgressWindowLess* m_progress;
     VelCriticalSection m_lock;
     std::vector<VelItem*> m_items;
-    std::set<const VelItem*> m_held;
+    VelGridViewItemSet<const VelItem*> m_held;  // m_items, to look up
     std::map<std::wstring, VelGroupItem*> m_groupsByLabel;
     Predicate m_filter;
     BYTE m_pendingRegroup;

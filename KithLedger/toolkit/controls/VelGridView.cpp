@@ -78,7 +78,7 @@ VelGridView::~VelGridView()
     m_redrawQueue.clear();
     m_selection.clear();
     m_keys.clear();
-    m_owners.clear();
+    m_owners.Clear();
 }
 
 VelGroupItem* VelGridView::MakeDefaultGroup(const std::wstring& name)
@@ -343,14 +343,13 @@ void VelGridView::AddItemToGroup(VelItem* item, VelGroupItem* group)
     if (!group)
         throw std::invalid_argument("Null group specified.");
     Lock lock(this);
-    std::map<VelItem*, ItemPtr>::iterator owner = m_owners.find(item);
-    if (owner != m_owners.end()) {
-        group->AddChild(owner->second);
+    if (const ItemPtr* owner = m_owners.Find(item)) {
+        group->AddChild(*owner);
     } else {
         ItemPtr owned = item->weak_from_this().lock();
         if (!owned)
             owned.reset(item);
-        m_owners[item] = owned;
+        m_owners.Insert(owned);
         m_keys[item->GetKey()] = item;
         group->AddChild(owned);
     }
@@ -388,13 +387,12 @@ void VelGridView::RemoveItem(VelItem* item)
     for (const GroupPtr& group : m_groups)
         if (group->RemoveChild(item) == 1)
             removed = true;
-    std::map<VelItem*, ItemPtr>::iterator owner = m_owners.find(item);
-    if (owner != m_owners.end()) {
+    if (m_owners.Contains(item)) {
         // A later item with the same key keeps its entry.
         std::map<std::wstring, VelItem*>::iterator key = m_keys.find(item->GetKey());
         if (key != m_keys.end() && key->second == item)
             m_keys.erase(key);
-        m_owners.erase(owner);
+        m_owners.Erase(item);
         removed = true;
     }
     if (!removed)
@@ -417,7 +415,7 @@ void VelGridView::RemoveAllItems()
         m_painter->ForgetAll();
     for (const GroupPtr& group : m_groups)
         group->ClearChildren();
-    m_owners.clear();
+    m_owners.Clear();
     m_keys.clear();
     SetLayoutDirty(true);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "VelControl.h"
 #include "VelCriticalSection.h"
+#include "VelGridViewItemSet.h"
 #include "VelGroupItem.h"
 #include "VelItemIterator.h"
 #include "VelScrollableControl.h"
@@ -216,7 +217,8 @@ private:
 
     Groups m_groups;
     GroupComparator m_groupComparator;
-    std::map<VelItem*, ItemPtr> m_owners;
+    // The grid's share in every item it was given, in a group now or not.
+    VelGridViewItemSet<ItemPtr> m_owners;
     std::map<std::wstring, VelItem*> m_keys;
     int m_columns;
     BYTE m_layoutDirty;

@@ -14,6 +14,8 @@ VelGroupItem::~VelGroupItem()
     referrers.swap(m_referrers);
     for (VelItem* item : referrers)
         item->DropParentGroup(this);
+    for (const ItemPtr& child : m_children)
+        child->DropParentGroup(this);
     m_children.clear();
 }
 
@@ -78,7 +80,10 @@ void VelGroupItem::AddChild(const ItemPtr& item)
 {
     if (!item || ContainsChild(item.get()))
         return;
-    item->AddParentGroup(this);
+    item->m_parentGroups.push_back(this);
+    // A former child that comes back is known through the children again.
+    if (!m_referrers.empty())
+        m_referrers.erase(item.get());
     if (!m_sorted) {
         m_children.push_back(item);
         Sort();
@@ -112,7 +117,15 @@ void VelGroupItem::RemoveChildAtPosition(std::vector<ItemPtr>::iterator position
     // Held until the vector is whole again: the child's destructor may run here.
     ItemPtr removed = *position;
     m_children.erase(position);
+    NoteLeaving(removed.get());
     Sort();
+}
+
+void VelGroupItem::NoteLeaving(VelItem* item)
+{
+    const std::vector<VelGroupItem*>& parents = item->GetParentGroups();
+    if (std::find(parents.begin(), parents.end(), this) != parents.end())
+        m_referrers.insert(item);
 }
 
 int VelGroupItem::RemoveChild(const VelItem* item)
@@ -149,6 +162,9 @@ void VelGroupItem::ClearChildren()
 {
     std::vector<ItemPtr> children;
     children.swap(m_children);
+    // Before any goes: a child's destructor takes it out of the referrers again.
+    for (const ItemPtr& child : children)
+        NoteLeaving(child.get());
 }
 
 void VelGroupItem::Sort()

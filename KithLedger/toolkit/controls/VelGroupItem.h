@@ -99,6 +99,8 @@ private:
     friend class VelItem;
 
     void RemoveChildAtPosition(std::vector<ItemPtr>::iterator position);
+    // A child that leaves still lists the group: it becomes a referrer.
+    void NoteLeaving(VelItem* item);
     void NoteReferrer(VelItem* item) { m_referrers.insert(item); }
     void ForgetReferrer(VelItem* item) { m_referrers.erase(item); }
 
@@ -108,7 +110,9 @@ private:
     // The children are in the order of the mode as it is now: a new child can
     // go straight to its place instead of sorting them all again.
     bool m_sorted;
-    // Items that list this group among their parents, children or not; the
-    // destructor takes itself out of each, so no list names a dead group.
+    // Items that list this group among their parents without being children
+    // now; with the children they are every item the destructor takes itself
+    // out of, so no list names a dead group. Children stay out of it: a node
+    // for each row of a large list would cost more than the row itself.
     std::set<VelItem*> m_referrers;
 };

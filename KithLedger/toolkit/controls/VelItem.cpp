@@ -4,8 +4,19 @@
 
 #include <algorithm>
 
+namespace {
+
+const std::wstring& NoKey()
+{
+    static const std::wstring* none = new std::wstring;
+    return *none;
+}
+
+} // namespace
+
 VelItem::VelItem(const std::wstring& key, DWORD state, bool cellItem)
-    : VelVisualObject(nullptr, std::string()), m_key(key), m_state(state), m_cellItem(cellItem ? 1 : 0)
+    : VelVisualObject(nullptr, std::string()), m_key(key.empty() ? nullptr : new std::wstring(key)), m_state(state),
+      m_cellItem(cellItem ? 1 : 0)
 {
 }
 
@@ -16,6 +27,7 @@ VelItem::~VelItem()
     groups.swap(m_parentGroups);
     for (VelGroupItem* group : groups)
         group->ForgetReferrer(this);
+    delete m_key;
 }
 
 const wchar_t* VelItem::GetClassName() const
@@ -25,12 +37,15 @@ const wchar_t* VelItem::GetClassName() const
 
 const std::wstring& VelItem::GetKey() const
 {
-    return m_key;
+    return m_key ? *m_key : NoKey();
 }
 
 void VelItem::SetKey(const std::wstring& key)
 {
-    m_key = key;
+    if (m_key)
+        *m_key = key;
+    else if (!key.empty())
+        m_key = new std::wstring(key);
 }
 
 int VelItem::GetReserved() const
@@ -78,8 +93,8 @@ bool VelItem::IsGroup() const
 
 std::wstring VelItem::Dump() const
 {
-    return L"\t Item id " + m_key + L" Object id " + std::to_wstring(GetId()) + L" class name " + GetClassName() +
-           L"\n";
+    return L"\t Item id " + (m_key ? *m_key : NoKey()) + L" Object id " + std::to_wstring(GetId()) + L" class name " +
+           GetClassName() + L"\n";
 }
 
 bool VelItem::HasChildren() const

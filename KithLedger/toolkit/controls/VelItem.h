@@ -93,7 +93,7 @@ private:
     void ChangeBit(DWORD bit, bool set);
     void DropParentGroup(VelGroupItem* group);
 
-    std::wstring m_key;
+    std::wstring* m_key;  // null while empty, as most rows' keys are
     DWORD m_state;
     BYTE m_cellItem;
     std::vector<VelGroupItem*> m_parentGroups;

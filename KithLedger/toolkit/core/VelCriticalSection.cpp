@@ -2,7 +2,10 @@
 
 VelCriticalSection::VelCriticalSection()
 {
-    ::InitializeCriticalSection(&m_section);
+    // Without debug info Wine keeps nothing on the heap for the section, and
+    // every toolkit object may hold one.
+    if (!::InitializeCriticalSectionEx(&m_section, 0, CRITICAL_SECTION_NO_DEBUG_INFO))
+        ::InitializeCriticalSection(&m_section);
 }
 
 VelCriticalSection::~VelCriticalSection()

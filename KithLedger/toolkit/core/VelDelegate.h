@@ -1,11 +1,17 @@
 #pragma once
+#include "VelDelegateLists.h"
+
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // An event: member-function callbacks called in the order they were added.
 // TSender and TArgs are the types passed to every handler (pointers to the
 // sender and to constant arguments, or a plain integer).
+// Every object carries a dozen of these and most never get a handler, so an
+// event is the number of its list, 0 while it has no handler; the list comes
+// with the first handler and goes with the last.
 template <typename TSender, typename TArgs, typename TResult = void>
 class VelDelegate {
 public:
@@ -29,22 +35,34 @@ public:
         Method m_method;
     };
 
-    VelDelegate() : m_raise(nullptr) {}
+    VelDelegate() : m_list(0) {}
     // A copy shares the callbacks it holds now; later subscriptions stay apart.
-    VelDelegate(const VelDelegate& other) : m_callbacks(other.m_callbacks), m_raise(nullptr) {}
+    VelDelegate(const VelDelegate& other) : m_list(0)
+    {
+        const List* source = other.GetList();
+        if (source && !source->callbacks.empty())
+            Attach(new List(source->callbacks));
+    }
     VelDelegate& operator=(const VelDelegate&) = delete;
 
-    virtual ~VelDelegate()
+    ~VelDelegate()
     {
+        List* list = GetList();
+        if (!list)
+            return;
         // A handler deleted the sender: tell every raise still walking this list.
-        for (Raise* raise = m_raise; raise; raise = raise->outer)
+        for (Raise* raise = list->raise; raise; raise = raise->outer)
             raise->alive = false;
+        Detach();
     }
 
     // Takes ownership of a heap callback.
     VelDelegate& operator+=(AbstractCallback* callback)
     {
-        m_callbacks.push_back(CallbackPtr(callback));
+        CallbackPtr owned(callback);
+        if (!m_list)
+            Attach(new List);
+        GetList()->callbacks.push_back(owned);
         return *this;
     }
 
@@ -52,28 +70,36 @@ public:
     // are only cleared, so the walk by position neither skips nor repeats one.
     void RemoveReceiver(const void* receiver)
     {
-        for (std::size_t i = 0; i < m_callbacks.size();) {
-            if (!m_callbacks[i] || m_callbacks[i]->GetReceiver() != receiver)
+        List* list = GetList();
+        if (!list)
+            return;
+        std::vector<CallbackPtr>& callbacks = list->callbacks;
+        for (std::size_t i = 0; i < callbacks.size();) {
+            if (!callbacks[i] || callbacks[i]->GetReceiver() != receiver)
                 ++i;
-            else if (m_raise)
-                m_callbacks[i++].reset();
+            else if (list->raise)
+                callbacks[i++].reset();
             else
-                m_callbacks.erase(m_callbacks.begin() + i);
+                callbacks.erase(callbacks.begin() + i);
         }
+        ReleaseIfEmpty();
     }
 
-    std::size_t GetCount() const { return m_callbacks.size(); }
+    std::size_t GetCount() const { return m_list ? GetList()->callbacks.size() : 0; }
 
     // Walks by position and reads the length again before each call, so a
     // callback added by a handler that is not the last one runs in this raise.
     void Invoke(TSender sender, TArgs args)
     {
-        if (m_callbacks.empty())
+        List* list = GetList();
+        if (!list || list->callbacks.empty())
             return;
-        Raise raise(this);
+        // The list stays while any raise walks it: only the destructor frees it
+        // then, and it marks the raise dead first.
+        Raise raise(this, list);
         for (std::size_t i = 0;; ++i) {
-            const bool last = i + 1 >= m_callbacks.size();
-            CallbackPtr callback = m_callbacks[i];  // kept alive while it runs
+            const bool last = i + 1 >= list->callbacks.size();
+            CallbackPtr callback = list->callbacks[i];  // kept alive while it runs
             if (callback)
                 callback->Invoke(sender, args);
             if (!raise.alive || last)
@@ -83,15 +109,23 @@ public:
 
 private:
     typedef boost::shared_ptr<AbstractCallback> CallbackPtr;
+    struct Raise;
+
+    struct List {
+        List() : raise(nullptr) {}
+        explicit List(const std::vector<CallbackPtr>& shared) : callbacks(shared), raise(nullptr) {}
+        std::vector<CallbackPtr> callbacks;
+        Raise* raise;  // the innermost raise in progress
+    };
 
     // One per raise in progress, on the raiser's stack; nested raises chain.
     struct Raise {
-        explicit Raise(VelDelegate* d) : owner(d), outer(d->m_raise), alive(true) { d->m_raise = this; }
+        Raise(VelDelegate* d, List* list) : owner(d), outer(list->raise), alive(true) { list->raise = this; }
         ~Raise()
         {
             if (!alive)
                 return;
-            owner->m_raise = outer;
+            owner->GetList()->raise = outer;
             if (!outer)
                 owner->Compact();
         }
@@ -100,17 +134,45 @@ private:
         bool alive;
     };
 
-    void Compact()
+    List* GetList() const { return m_list ? static_cast<List*>(VelDelegateLists::Get(m_list)) : nullptr; }
+
+    void Attach(List* list)
     {
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < m_callbacks.size(); ++i)
-            if (m_callbacks[i])
-                m_callbacks[kept++] = m_callbacks[i];
-        m_callbacks.resize(kept);
+        try {
+            m_list = VelDelegateLists::Add(list);
+        } catch (...) {
+            delete list;
+            throw;
+        }
     }
 
-    std::vector<CallbackPtr> m_callbacks;
-    Raise* m_raise;
+    void Detach()
+    {
+        delete GetList();
+        VelDelegateLists::Remove(m_list);
+        m_list = 0;
+    }
+
+    void Compact()
+    {
+        std::vector<CallbackPtr>& callbacks = GetList()->callbacks;
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < callbacks.size(); ++i)
+            if (callbacks[i])
+                callbacks[kept++] = callbacks[i];
+        callbacks.resize(kept);
+        ReleaseIfEmpty();
+    }
+
+    // Never while a raise walks the list.
+    void ReleaseIfEmpty()
+    {
+        const List* list = GetList();
+        if (list && !list->raise && list->callbacks.empty())
+            Detach();
+    }
+
+    uint32_t m_list;
 };
 
 // Builds the heap callback for `event += VelBind(this, &Class::Handler)`.

@@ -3,13 +3,14 @@
 #include "VelDelegate.h"
 #include "VelEventArgs.h"
 
-#include <set>
 #include <string>
 
 // The root of every toolkit object: a process-wide id (from 100, never reused),
 // a name, an owner, the children it owns and deletes, and a registry of live
 // objects through which timer ticks and posted messages find their target.
 // An object given an owner must live on the heap: the owner deletes it.
+// Thousands of list rows are objects that never get a name, an owner or a
+// child, so those come on the heap only when first given.
 class VelObject {
 public:
     typedef VelDelegate<VelObject*, const VelObjectDestroyEventArgs*> DestroyEvent;
@@ -19,8 +20,7 @@ public:
 
     explicit VelObject(VelObject* owner = nullptr, const std::string& name = std::string());
     // The copy shares the source's callbacks, name and owner pointer; it has an
-    // id, a lock and a registry entry of its own, no children, and is in no
-    // owner's set.
+    // id and a registry entry of its own, no children, and is in no owner's set.
     VelObject(const VelObject& other);
     VelObject& operator=(const VelObject&) = delete;
     virtual ~VelObject();
@@ -49,11 +49,15 @@ public:
     UserMessageEvent UserMessage;
 
 private:
-    void Register();
+    struct Extras;
+    friend struct VelObjectRegistry;
 
-    std::string m_name;
-    VelObject* m_owner;
-    std::set<VelObject*> m_children;
-    VelCriticalSection m_lock;
+    void Register();
+    // Made when first needed, safe against a second thread doing the same.
+    Extras* GetExtras();
+
+    // Next to the events' four-byte numbers, where it packs.
     int m_id;
+    // Name, owner, children and their lock; null while there are none.
+    Extras* volatile m_extras;
 };

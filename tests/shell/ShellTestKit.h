@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeTick.h"
 #include "PhoneKeyGuard.h"
 #include "TestDeviceStore.h"
 #include "VelControlCore.h"
@@ -32,13 +33,8 @@ struct FakeClock {
         static SYSTEMTIME now = {};
         return now;
     }
-    static DWORD& Tick()
-    {
-        static DWORD tick = 0;
-        return tick;
-    }
+    static DWORD& Tick() { return FakeTick::Current(); }
     static void Read(SYSTEMTIME* now) { *now = Now(); }
-    static DWORD WINAPI ReadTick() { return Tick(); }
     static void Set(int year, int month, int day, int hour, int minute, int second)
     {
         const VelDateTime date(year, month, day, hour, minute, second);
@@ -55,14 +51,11 @@ protected:
     void SetUp() override
     {
         FakeClock::Set(2026, 12, 10, 12, 0, 0);
-        FakeClock::Tick() = 1000000;
         m_oldClock = VelDateTime::SetClock(&FakeClock::Read);
-        VelControlCore::SetTickSource(&FakeClock::ReadTick);
     }
     void TearDown() override
     {
         Stop();
-        VelControlCore::SetTickSource(nullptr);
         VelDateTime::SetClock(m_oldClock);
     }
 
@@ -148,6 +141,7 @@ protected:
 
 private:
     VelDateTime::Clock m_oldClock = nullptr;
+    FakeTick m_tick{1000000};
 };
 
 } // namespace shell_test

@@ -16,6 +16,7 @@
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
@@ -23,14 +24,7 @@ namespace {
 using namespace contact_store;
 
 // Every row of every group, visible or not, in the list's order.
-std::wstring Rows(VelListView* list)
-{
-    std::wstring rows;
-    for (const VelGridView::GroupPtr& group : list->GetGroups())
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            rows += (rows.empty() ? L"" : L" ") + NameOf(row.get());
-    return rows;
-}
+std::wstring Rows(VelListView* list) { return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" "); }
 
 class SignalLog : public VelSlotHolder {
 public:

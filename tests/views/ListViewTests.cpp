@@ -20,12 +20,11 @@
 #include "VelStringItem.h"
 #include "VelThemeLibrary.h"
 #include "VelTimer.h"
+#include "FakeTick.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 VelStringItem* Row(const std::wstring& text) { return new VelStringItem(text, text, DT_SINGLELINE); }
 
@@ -60,8 +59,6 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 900000;
         view = new VelKlView(3, VelKlView::kStyleList, nullptr, "list-test-view");
         view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
         list = view->GetList();
@@ -70,7 +67,6 @@ protected:
     void TearDown() override
     {
         delete view;
-        VelControlCore::SetTickSource(nullptr);
     }
 
     void Settle() { SettleWindow(view->GetHandle()); }
@@ -83,10 +79,12 @@ protected:
     std::vector<std::wstring> Shown()
     {
         Settle();
+        const RowText text = [](const VelItem* item) {
+            return (item->IsGroup() ? L"#" : L"") + static_cast<const VelStringItem*>(item)->GetText();
+        };
         std::vector<std::wstring> rows;
-        for (int r = 0; r < list->GetPainter()->GetRowCount(); ++r)
-            if (VelItem* item = list->GetItemAtCell(0, r))
-                rows.push_back((item->IsGroup() ? L"#" : L"") + static_cast<VelStringItem*>(item)->GetText());
+        for (const std::vector<std::wstring>& cells : ReadLayout(*list, text, EmptyCells::kSkip, 1))
+            rows.insert(rows.end(), cells.begin(), cells.end());
         return rows;
     }
     VelGroupItem* Group(const std::wstring& label) { return list->FindGroup(label); }
@@ -102,6 +100,7 @@ protected:
 
     VelApplication app{L"Velmora KL list view test"};
     ScreenScope screen;
+    FakeTick tick{900000};
     VelKlView* view = nullptr;
     VelListView* list = nullptr;  // owned by the view
     VelListGrouping initials;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeDate.h"
 #include "FakeTick.h"
 #include "PhoneKeyGuard.h"
 #include "TestDeviceStore.h"
@@ -28,13 +29,8 @@ namespace shell_test {
 
 // The fixed local time and tick the tests move by hand.
 struct FakeClock {
-    static SYSTEMTIME& Now()
-    {
-        static SYSTEMTIME now = {};
-        return now;
-    }
+    static SYSTEMTIME& Now() { return FakeDate::Current(); }
     static DWORD& Tick() { return FakeTick::Current(); }
-    static void Read(SYSTEMTIME* now) { *now = Now(); }
     static void Set(int year, int month, int day, int hour, int minute, int second)
     {
         const VelDateTime date(year, month, day, hour, minute, second);
@@ -51,13 +47,8 @@ protected:
     void SetUp() override
     {
         FakeClock::Set(2026, 12, 10, 12, 0, 0);
-        m_oldClock = VelDateTime::SetClock(&FakeClock::Read);
     }
-    void TearDown() override
-    {
-        Stop();
-        VelDateTime::SetClock(m_oldClock);
-    }
+    void TearDown() override { Stop(); }
 
     void Start(const VelKlStartup& startup = VelKlStartup())
     {
@@ -140,7 +131,7 @@ protected:
     std::unique_ptr<VelKlApplication> app;
 
 private:
-    VelDateTime::Clock m_oldClock = nullptr;
+    FakeDate m_date;
     FakeTick m_tick{1000000};
 };
 

@@ -3,18 +3,22 @@
 #include "VelGridView.h"
 #include "VelGridViewPainter.h"
 
+std::vector<std::wstring> ReadChildren(const VelGroupItem& group, const RowText& textOf, RowFilter which)
+{
+    std::vector<std::wstring> rows;
+    for (const VelGroupItem::ItemPtr& row : group.GetChildren())
+        if (which == RowFilter::kAll || row->IsVisible())
+            rows.push_back(textOf(row.get()));
+    return rows;
+}
+
 std::vector<GroupRows> ReadGroups(const VelGridView& grid, const RowText& textOf, RowFilter which)
 {
     std::vector<GroupRows> groups;
     for (const VelGridView::GroupPtr& group : grid.GetGroups()) {
         if (which == RowFilter::kVisible && !group->IsVisible())
             continue;
-        GroupRows read;
-        read.header = group->GetText();
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (which == RowFilter::kAll || row->IsVisible())
-                read.rows.push_back(textOf(row.get()));
-        groups.push_back(read);
+        groups.push_back(GroupRows{group->GetText(), ReadChildren(*group, textOf, which)});
     }
     return groups;
 }

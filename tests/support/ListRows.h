@@ -7,6 +7,7 @@
 #include <vector>
 
 class VelGridView;
+class VelGroupItem;
 class VelItem;
 
 // The text of one row; some readers hand it a null item for an empty cell.
@@ -19,6 +20,9 @@ struct GroupRows {
     std::vector<std::wstring> rows;
 };
 
+// The rows of one group, in its order; kVisible leaves out the hidden ones.
+std::vector<std::wstring> ReadChildren(const VelGroupItem& group, const RowText& textOf,
+                                       RowFilter which = RowFilter::kAll);
 // The groups in the grid's order, each with its rows in theirs; kVisible
 // leaves out the hidden groups and the hidden rows.
 std::vector<GroupRows> ReadGroups(const VelGridView& grid, const RowText& textOf, RowFilter which = RowFilter::kAll);

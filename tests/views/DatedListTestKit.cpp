@@ -8,23 +8,16 @@
 #include "VelScreenMetrics.h"
 #include "VelTabPage.h"
 
-namespace {
-
-void ReadToday(SYSTEMTIME* now)
+SYSTEMTIME FixedToday()
 {
-    *now = SYSTEMTIME{};
-    now->wYear = 2026;
-    now->wMonth = 12;
-    now->wDay = 9;
-    now->wDayOfWeek = 3;
-    now->wHour = 14;
+    SYSTEMTIME today = {};
+    today.wYear = 2026;
+    today.wMonth = 12;
+    today.wDay = 9;
+    today.wDayOfWeek = 3;
+    today.wHour = 14;
+    return today;
 }
-
-}  // namespace
-
-FixedToday::FixedToday() : m_previous(VelDateTime::SetClock(ReadToday)) {}
-
-FixedToday::~FixedToday() { VelDateTime::SetClock(m_previous); }
 
 FILETIME Utc(int day, int hour, int minute)
 {

@@ -9,26 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "FakeDate.h"
 #include "ListRows.h"
 #include "MainViewTabTest.h"
-#include "VelDateTime.h"
 #include "VelKlView.h"
 #include "VelListView.h"
 #include "ViewTestSupport.h"
 
 class VelTabPage;
 
-// Today is Wednesday 9 December 2026, 14:00; its week began on Sunday the 6th.
-class FixedToday {
-public:
-    FixedToday();
-    FixedToday(const FixedToday&) = delete;
-    FixedToday& operator=(const FixedToday&) = delete;
-    ~FixedToday();
-
-private:
-    VelDateTime::Clock m_previous;
-};
+// Wednesday 9 December 2026, 14:00, the tests' today; its week began on
+// Sunday the 6th.
+SYSTEMTIME FixedToday();
 
 // A local time of December 2026 as the store keeps it, in UTC.
 FILETIME Utc(int day, int hour, int minute);
@@ -55,7 +47,7 @@ protected:
     // The visible groups with their visible rows: "Today: Cara Ann | Yesterday: +200".
     std::wstring Shown();
 
-    FixedToday today;
+    FakeDate today{FixedToday()};
 
 private:
     int m_pageId;
@@ -83,6 +75,6 @@ protected:
     // size of the widest time.
     VelRect TimeBounds(const VelRect& cell, int* right, SIZE* column);
 
-    FixedToday today;
+    FakeDate today{FixedToday()};
     ScreenScope screen;
 };

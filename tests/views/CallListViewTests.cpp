@@ -79,21 +79,17 @@ std::wstring TextOf(const VelItem* row)
 // The main view at 480 x 640 with Silver, its calls tab the real one.
 class CallListViewTest : public DatedListTest {
 protected:
-    CallListViewTest() : DatedListTest(L"Velmora KL call list test", VelMainView::kCallsPageId, &TextOf) {}
-
-    void MakeTabs(VelMainViewTabs& tabs) override
+    CallListViewTest()
+        : DatedListTest(L"Velmora KL call list test", VelMainView::kCallsPageId, &VelMainViewTabs::calls,
+                        &MakeView<VelCallListView>, &TextOf)
     {
-        tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelCallListView(parent, name);
-        };
     }
+
     void SetUp() override
     {
         DatedListTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        calls = dynamic_cast<VelCallListView*>(view->GetListTabView(VelMainView::kCallsPageId));
-        ASSERT_NE(calls, nullptr);
+        if (!HasFatalFailure())
+            TakeTab(&calls);
     }
 
     void TapCallsTab() { TapTab(VelMainView::kCallsPageId); }

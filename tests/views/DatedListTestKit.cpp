@@ -42,8 +42,9 @@ void LoadEnglishDateNames()
     (void)loaded;
 }
 
-DatedListTest::DatedListTest(const wchar_t* appName, int pageId, RowText textOf)
-    : MainViewTabTest(appName), m_pageId(pageId), m_textOf(std::move(textOf))
+DatedListTest::DatedListTest(const wchar_t* appName, int pageId, TabSlot slot, VelMainViewTabs::ViewMaker make,
+                             RowText textOf)
+    : MainViewTabTest(appName), m_pageId(pageId), m_slot(slot), m_make(std::move(make)), m_textOf(std::move(textOf))
 {
 }
 

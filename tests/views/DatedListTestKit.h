@@ -32,9 +32,22 @@ void LoadEnglishDateNames();
 // The main view with one dated list tab the real one, on the fixed today.
 class DatedListTest : public MainViewTabTest {
 protected:
-    DatedListTest(const wchar_t* appName, int pageId, RowText textOf);
+    typedef VelMainViewTabs::ViewMaker VelMainViewTabs::*TabSlot;
 
+    DatedListTest(const wchar_t* appName, int pageId, TabSlot slot, VelMainViewTabs::ViewMaker make, RowText textOf);
+
+    void MakeTabs(VelMainViewTabs& tabs) override { tabs.*m_slot = m_make; }
     void SetUp() override;
+    // The tab under test as the view it is.
+    template <typename View> void TakeTab(View** tab)
+    {
+        *tab = dynamic_cast<View*>(m_tab);
+        ASSERT_NE(*tab, nullptr);
+    }
+    template <typename View> static VelKlView* MakeView(VelMainView* parent, const std::string& name)
+    {
+        return new View(parent, name);
+    }
 
     VelListView* List() { return m_tab->GetList(); }
     // Makes the tab current, which leaves its filter alone.
@@ -51,6 +64,8 @@ protected:
 
 private:
     int m_pageId;
+    TabSlot m_slot;
+    VelMainViewTabs::ViewMaker m_make;
     RowText m_textOf;
     VelKlView* m_tab = nullptr;
     VelTabPage* m_page = nullptr;  // the same tab

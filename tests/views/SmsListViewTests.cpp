@@ -100,34 +100,21 @@ std::wstring TextOf(const VelItem* row)
     return item ? item->GetMessage()->GetText() : L"?";
 }
 
-class SignalLog : public VelSlotHolder {
-public:
-    void OnItem(VelItem* item) { items.push_back(item); }
-    void OnTitleButton(VelToolbar*, VelToolbarItem* button) { buttons.push_back(button->GetId()); }
-
-    std::vector<VelItem*> items;
-    std::vector<int> buttons;
-};
-
 class SmsListViewTest : public DatedListTest {
 protected:
-    SmsListViewTest() : DatedListTest(L"Velmora KL contact tab test", VelMainView::kSmsPageId, &TextOf) {}
-
-    void MakeTabs(VelMainViewTabs& tabs) override
+    SmsListViewTest()
+        : DatedListTest(L"Velmora KL contact tab test", VelMainView::kSmsPageId, &VelMainViewTabs::sms,
+                        &MakeView<VelSmsListView>, &TextOf)
     {
-        tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelSmsListView(parent, name);
-        };
     }
+
     void SetUp() override
     {
         DatedListTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        sms = dynamic_cast<VelSmsListView*>(view->GetListTabView(VelMainView::kSmsPageId));
-        ASSERT_NE(sms, nullptr);
-        sms->ItemActivated.Connect(&log, &SignalLog::OnItem);
-        sms->TitleButtonClicked.Connect(&log, &SignalLog::OnTitleButton);
+        if (!HasFatalFailure())
+            TakeTab(&sms);
+        if (!HasFatalFailure())
+            log.Listen(sms);
     }
     void TearDown() override
     {
@@ -147,17 +134,12 @@ protected:
         return std::vector<VelItem*>(rows.begin(), rows.end());
     }
     VelSmsListViewItem* RowOf(const std::wstring& text) { return dynamic_cast<VelSmsListViewItem*>(FindRow(text)); }
-    VelPoint InWindow(const VelPoint& p)
-    {
-        VelPoint mapped = p;
-        ::MapWindowPoints(sms->GetHandle(), view->GetHandle(), reinterpret_cast<POINT*>(&mapped), 1);
-        return mapped;
-    }
+    VelPoint InWindow(const VelPoint& p) { return InWindowOf(sms, p); }
 
     // Logged on to the contacts, as the tests of the contact tabs are.
     contact_store::SeededStore contacts;
     SeededMessages messages;
-    SignalLog log;
+    TabSignalLog log;
     VelSmsListView* sms = nullptr;
 };
 
@@ -293,14 +275,7 @@ TEST_F(SmsListViewTest, TappingARowActivatesThatMessage)
     VelSmsListViewItem* cara = RowOf(L"Call me");
     ASSERT_NE(cara, nullptr);
     int first = -1, last = -1;
-    for (int y = 0; y < List()->GetHeight(); ++y) {
-        VelPoint cell;
-        if (List()->GetItemAtPoint(VelPoint(100, y), cell) == cara) {
-            last = y;
-            if (first < 0)
-                first = y;
-        }
-    }
+    FindRowSpan(List(), cara, &first, &last);
     ASSERT_GT(first, 0);
     Tap(InWindow(VelPoint(100, List()->GetTop() + (first + last) / 2)));
     ASSERT_EQ(log.items.size(), 1u);

@@ -54,7 +54,8 @@ public:
 
 std::vector<std::wstring> Texts(const VelGroupItem& group)
 {
-    return ReadChildren(group, [](const VelItem* child) { return static_cast<const VelStringItem*>(child)->GetText(); });
+    return ReadChildren(group,
+                        [](const VelItem* child) { return static_cast<const VelStringItem*>(child)->GetText(); });
 }
 
 StringPtr Text(const std::wstring& text, const std::wstring& key = std::wstring())

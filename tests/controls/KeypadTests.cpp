@@ -137,10 +137,7 @@ protected:
 
     KeypadTest() : themeScope(&theme) {}
 
-    void SetUp() override
-    {
-        window.Create(nullptr, kVisible, VelRect(0, 0, 240, 320));
-    }
+    void SetUp() override { window.Create(nullptr, kVisible, VelRect(0, 0, 240, 320)); }
     void CreateKeypad()
     {
         keypad.Create(&window, kVisible, kFull);

@@ -44,10 +44,7 @@ class ShellTest : public ::testing::Test {
 protected:
     ShellTest() : screen(480, 640), device(L"vel-shell") {}
 
-    void SetUp() override
-    {
-        FakeClock::Set(2026, 12, 10, 12, 0, 0);
-    }
+    void SetUp() override { FakeClock::Set(2026, 12, 10, 12, 0, 0); }
     void TearDown() override { Stop(); }
 
     void Start(const VelKlStartup& startup = VelKlStartup())

@@ -58,14 +58,8 @@ class BaseViewTest : public ::testing::Test {
 protected:
     BaseViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
 
-    void SetUp() override
-    {
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-    }
-    void TearDown() override
-    {
-        delete view;
-    }
+    void SetUp() override { ASSERT_NE(LoadTheme(L"Silver"), nullptr); }
+    void TearDown() override { delete view; }
 
     VelKlView* Open(DWORD style, int viewId = 2)
     {

@@ -81,10 +81,7 @@ protected:
         view->BackClicked.Connect(&backs, &BackCounter::OnBack);
         Settle();
     }
-    void TearDown() override
-    {
-        delete view;
-    }
+    void TearDown() override { delete view; }
 
     std::vector<std::wstring> Rows()
     {

@@ -39,12 +39,14 @@ protected:
     void MakeTabs(VelMainViewTabs& tabs) override { tabs.*m_slot = m_make; }
     void SetUp() override;
     // The tab under test as the view it is.
-    template <typename View> void TakeTab(View** tab)
+    template <typename View>
+    void TakeTab(View** tab)
     {
         *tab = dynamic_cast<View*>(m_tab);
         ASSERT_NE(*tab, nullptr);
     }
-    template <typename View> static VelKlView* MakeView(VelMainView* parent, const std::string& name)
+    template <typename View>
+    static VelKlView* MakeView(VelMainView* parent, const std::string& name)
     {
         return new View(parent, name);
     }

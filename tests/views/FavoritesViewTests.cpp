@@ -24,7 +24,10 @@ namespace {
 using namespace contact_store;
 
 // Every row of every group, visible or not, in the list's order.
-std::wstring Rows(VelListView* list) { return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" "); }
+std::wstring Rows(VelListView* list)
+{
+    return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" ");
+}
 
 class FavoritesViewTest : public ContactTabTest {
 protected:

@@ -64,10 +64,7 @@ protected:
         list = view->GetList();
         ASSERT_NE(list, nullptr);
     }
-    void TearDown() override
-    {
-        delete view;
-    }
+    void TearDown() override { delete view; }
 
     void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }

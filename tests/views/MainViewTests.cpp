@@ -49,10 +49,7 @@ class MainViewTest : public ::testing::Test {
 protected:
     MainViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
 
-    void SetUp() override
-    {
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-    }
+    void SetUp() override { ASSERT_NE(LoadTheme(L"Silver"), nullptr); }
     void TearDown() override
     {
         MainWindowHandle = nullptr;

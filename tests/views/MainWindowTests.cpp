@@ -60,10 +60,7 @@ protected:
         workArea = area;
         W = workArea.GetWidth();
     }
-    void TearDown() override
-    {
-        delete window;
-    }
+    void TearDown() override { delete window; }
 
     VelPoint At(int id) { return VelPoint(window->GetView(id)->GetLeft(), window->GetView(id)->GetTop()); }
     void Tick(DWORD ms)

@@ -1,5 +1,6 @@
 // The application object and the run loop, inside this process.
 #include "AppTestSupport.h"
+#include "FakeTick.h"
 #include "VelApplication.h"
 #include "VelControl.h"
 #include "VelControlCore.h"
@@ -84,9 +85,6 @@ DWORD WINAPI OpenAndCloseAWindow(void*)
     delete window;
     return 0;
 }
-
-DWORD s_fakeTick = 0;
-DWORD WINAPI FakeTick() { return s_fakeTick; }
 
 // Each run leaves no top-level window behind for the next test to find.
 class RunLoop : public ::testing::Test {
@@ -250,16 +248,16 @@ TEST(Application, IdleTimeCountsFromTheLatestInput)
 {
     TestApp app(UniqueName(L"Idle"));
     VelWindow* window = app.OpenWindow();
-    VelControlCore::SetTickSource(&FakeTick);
-    s_fakeTick = 100000;
-    ::SendMessageW(window->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
-    s_fakeTick += 2500;
-    EXPECT_EQ(app.GetIdleTime(), 2500u);
-    s_fakeTick += 120001;
-    EXPECT_EQ(app.GetIdleTime(), 122501u);
-    ::SendMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    EXPECT_EQ(app.GetIdleTime(), 0u);
-    VelControlCore::SetTickSource(nullptr);
+    {
+        FakeTick tick(100000);
+        ::SendMessageW(window->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
+        tick.Advance(2500);
+        EXPECT_EQ(app.GetIdleTime(), 2500u);
+        tick.Advance(120001);
+        EXPECT_EQ(app.GetIdleTime(), 122501u);
+        ::SendMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        EXPECT_EQ(app.GetIdleTime(), 0u);
+    }
     delete window;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FakeTick.h"
 #include "../core_windows/TestControls.h"
 #include "VelKeypadDockTransition.h"
 #include "VelMoveToTransition.h"
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 
@@ -90,12 +88,7 @@ COLORREF ScreenPixel(HWND window, int x, int y)
 
 class AnimationTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        s_now = 1000;
-        VelControlCore::SetTickSource(&FakeTick);
-    }
-    void TearDown() override { VelControlCore::SetTickSource(nullptr); }
+    FakeTick tick{1000};
 };
 
 } // namespace
@@ -188,7 +181,7 @@ TEST_F(AnimationTest, SchedulerIsDrivenByItsOwnTimerOnTheInjectedClock)
     scheduler.AddTransition(probe);
     scheduler.Start();
     // Far past the end on the fake clock, however slowly the real timer ticks.
-    s_now = 5000;
+    tick.Set(5000);
     const DWORD deadline = ::GetTickCount() + 5000;
     while ((!deleted || scheduler.IsRunning()) && ::GetTickCount() < deadline) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -218,7 +211,7 @@ TEST_F(AnimationTest, StartingAgainLeavesRunningTransitionsOnTheirTimeLineAndAdd
     scheduler.OnTick(1060);
     EXPECT_TRUE(second->applied.empty());  // not started: nothing to measure from
 
-    s_now = 1060;
+    tick.Set(1060);
     scheduler.Start();
     EXPECT_EQ(first->GetStartTick(), 1000u);
     EXPECT_EQ(second->GetStartTick(), 1060u);

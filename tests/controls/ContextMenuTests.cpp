@@ -40,8 +40,6 @@ int WINAPI PhoneMetrics(int index)
     return ::GetSystemMetrics(index);
 }
 
-DWORD WINAPI FixedTick() { return 700000; }
-
 // A colour of its own for every part the menu draws.
 class MenuTheme : public VelThemeDefault {
 public:
@@ -107,7 +105,6 @@ protected:
     void SetUp() override
     {
         VelScreenMetrics::SetMetricSource(&PhoneMetrics);
-        VelControlCore::SetTickSource(&FixedTick);
         previousTheme = CurrentTheme;
         CurrentTheme = &theme;
         window.Create(nullptr, kVelStyleVisible, VelRect(0, 0, kScreenWidth, kScreenHeight));
@@ -118,7 +115,6 @@ protected:
     {
         window.Destroy();
         CurrentTheme = previousTheme;
-        VelControlCore::SetTickSource(nullptr);
         VelScreenMetrics::SetMetricSource(nullptr);
         Pump();
     }
@@ -169,6 +165,7 @@ protected:
     MenuTheme theme;
     VelTheme* previousTheme = nullptr;
     Backdrop window;
+    FakeTick tick{700000};  // stands still for the whole test
 };
 
 // Call, Call work (disabled), a separator, Send text, Favourite.

@@ -1,4 +1,5 @@
 #include "GridTestKit.h"
+#include "ListRows.h"
 #include "VelItemIterator.h"
 
 #include <climits>
@@ -7,11 +8,11 @@ using namespace gridkit;
 
 namespace {
 
-std::wstring TextOf(VelItem* item)
+std::wstring TextOf(const VelItem* item)
 {
     if (!item)
         return L"-";
-    VelStringItem* s = dynamic_cast<VelStringItem*>(item);
+    const VelStringItem* s = dynamic_cast<const VelStringItem*>(item);
     return s ? s->GetText() : L"?";
 }
 
@@ -102,10 +103,9 @@ protected:
     {
         Settle();
         std::wstring out;
-        const int rows = Painter()->GetRowCount();
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < grid->GetColumnCount(); ++c)
-                out += TextOf(grid->GetItemAtCell(c, r)) + L" ";
+        for (const std::vector<std::wstring>& cells : ReadLayout(*grid, &TextOf)) {
+            for (const std::wstring& cell : cells)
+                out += cell + L" ";
             out += L"|";
         }
         return out;

@@ -1,6 +1,8 @@
 #pragma once
 // A grid view in a real window, driven by window messages on a fake clock and
 // read back from the window's canvas.
+#include "FakeTick.h"
+#include "Taps.h"
 #include "VelCanvas.h"
 #include "VelControlCore.h"
 #include "VelGridView.h"
@@ -15,13 +17,6 @@
 #include <vector>
 
 namespace gridkit {
-
-inline DWORD& Now()
-{
-    static DWORD now = 0;
-    return now;
-}
-inline DWORD WINAPI FakeTick() { return Now(); }
 
 const COLORREF kBackground = RGB(0, 128, 128);
 const COLORREF kItem = RGB(200, 200, 200);
@@ -73,8 +68,6 @@ protected:
     {
         previousTheme = CurrentTheme;
         CurrentTheme = &theme;
-        VelControlCore::SetTickSource(&FakeTick);
-        Now() = 500000;
         window.Create(nullptr, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
         grid = new VelGridView(&window, "list");
         grid->Create(&window, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
@@ -85,7 +78,6 @@ protected:
     void TearDown() override
     {
         window.Destroy();
-        VelControlCore::SetTickSource(nullptr);
         CurrentTheme = previousTheme;
     }
 
@@ -114,23 +106,18 @@ protected:
     void DoubleDown(int x, int y) { Send(WM_LBUTTONDBLCLK, x, y, MK_LBUTTON); }
     void Move(int x, int y, DWORD afterMs)
     {
-        Now() += afterMs;
+        tick.Advance(afterMs);
         Send(WM_MOUSEMOVE, x, y, MK_LBUTTON);
     }
     void Up(int x, int y, DWORD afterMs)
     {
-        Now() += afterMs;
+        tick.Advance(afterMs);
         Send(WM_LBUTTONUP, x, y, 0);
     }
-    void Tap(int x, int y)
-    {
-        Down(x, y);
-        Up(x, y, 20);
-        Now() += 400;
-    }
+    void Tap(int x, int y) { TapWindow(window.GetHandle(), VelPoint(x, y), &tick); }
     void Timer(UINT id, DWORD afterMs)
     {
-        Now() += afterMs;
+        tick.Advance(afterMs);
         ::SendMessageW(window.GetHandle(), WM_TIMER, id, 0);
     }
     void PressTick(DWORD afterMs) { Timer(grid->GetPressTimerId(), afterMs); }
@@ -198,6 +185,7 @@ protected:
     VelGridView* grid = nullptr;  // owned by the window
     std::vector<Click> clicks;
     std::vector<std::vector<VelItem*>> selections;
+    FakeTick tick{500000};
 };
 
 } // namespace gridkit

@@ -250,7 +250,7 @@ TEST_F(GridInputTest, ATapShowsThePressAtTheFirstTickAndClicksTheCell)
 
     // The platform reports the second press of a double tap as a double click.
     clicks.clear();
-    Now() += 1000;
+    tick.Advance(1000);
     Down(kX, RowY(2));
     Up(kX, RowY(2), 30);
     DoubleDown(kX, RowY(2));
@@ -276,7 +276,7 @@ TEST_F(GridInputTest, AMoveWithinTheToleranceShowsThePressAfter116Milliseconds)
 
     // Beyond it before then: a drag, and no click.
     clicks.clear();
-    Now() += 1000;
+    tick.Advance(1000);
     Down(kX, RowY(5));
     PressTick(50);
     EXPECT_EQ(Pixel(100, RowY(5)), kPressed);
@@ -300,14 +300,14 @@ TEST_F(GridInputTest, HoldingSelectsOrUnselectsAndTheReleaseDoesNotClick)
     EXPECT_TRUE(items[2]->IsSelected());
 
     // The same hold on a selected item unselects it.
-    Now() += 1000;
+    tick.Advance(1000);
     Down(kX, RowY(2));
     PressTick(400);
     EXPECT_FALSE(items[2]->IsSelected());
     Up(kX, RowY(2), 50);
 
     // Leaving the spot during the hold undoes what the hold selected.
-    Now() += 1000;
+    tick.Advance(1000);
     Down(kX, RowY(4));
     PressTick(400);
     EXPECT_TRUE(items[4]->IsSelected());
@@ -328,7 +328,7 @@ TEST_F(GridInputTest, DisabledItemsAndGroupsAnswerTapsAsTheirKindDoes)
     Up(kX, RowY(1), 20);
     EXPECT_TRUE(clicks.empty()) << "a disabled item is neither pressed nor clicked by touch";
 
-    Now() += 1000;
+    tick.Advance(1000);
     Tap(kX, RowY(2));
     EXPECT_TRUE(items[2]->IsSelected()) << "select on click";
 
@@ -365,7 +365,7 @@ TEST_F(GridInputTest, ItemsRemovedDuringAPressAreNeverReachedAgain)
     EXPECT_TRUE(grid->GetSelection().empty());
 
     // The whole list going during a press on a group.
-    Now() += 1000;
+    tick.Advance(1000);
     Down(kX, 10);
     PressTick(50);
     grid->RemoveAllGroups();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "VelGDIRenderer.h"
+#include "ListRows.h"
 #include "VelGroupItem.h"
 #include "VelThemeDefault.h"
 
@@ -53,10 +54,8 @@ public:
 
 std::vector<std::wstring> Texts(const VelGroupItem& group)
 {
-    std::vector<std::wstring> texts;
-    for (const ItemPtr& child : group.GetChildren())
-        texts.push_back(static_cast<VelStringItem*>(child.get())->GetText());
-    return texts;
+    return ReadChildren(group,
+                        [](const VelItem* child) { return static_cast<const VelStringItem*>(child)->GetText(); });
 }
 
 StringPtr Text(const std::wstring& text, const std::wstring& key = std::wstring())
@@ -283,9 +282,9 @@ TEST(GroupTest, ChildrenAddedOutOfOrderTakeTheirPlaceAndEqualsKeepTheirArrival)
         group.SetComparator(c.comparator);
         for (const auto& a : arrivals)
             group.AddChild(Text(a.first, a.second));
-        std::vector<std::wstring> order;
-        for (const ItemPtr& child : group.GetChildren())
-            order.push_back(static_cast<VelStringItem*>(child.get())->GetText() + child->GetKey());
+        const std::vector<std::wstring> order = ReadChildren(group, [](const VelItem* child) {
+            return static_cast<const VelStringItem*>(child)->GetText() + child->GetKey();
+        });
         EXPECT_EQ(order, c.order);
     }
 }

@@ -1,3 +1,5 @@
+#include "FakeTick.h"
+#include "Taps.h"
 #include "ButtonTextTestKit.h"
 #include "VelKeypad.h"
 #include "VelKeypadButton.h"
@@ -16,9 +18,6 @@ namespace {
 // Read while the test program's own statics are built, before main: the
 // layouts must not depend on the order in which translation units start.
 const std::wstring s_layoutNameBeforeMain = VelKeypadLayout::GetBuiltIn(0)->name;
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 const COLORREF kKeypadColour = RGB(200, 0, 200);
 
@@ -138,14 +137,7 @@ protected:
 
     KeypadTest() : themeScope(&theme) {}
 
-    void SetUp() override
-    {
-        s_now = 10000;
-        VelControlCore::SetTickSource(&FakeTick);
-        window.Create(nullptr, kVisible, VelRect(0, 0, 240, 320));
-    }
-    void TearDown() override { VelControlCore::SetTickSource(nullptr); }
-
+    void SetUp() override { window.Create(nullptr, kVisible, VelRect(0, 0, 240, 320)); }
     void CreateKeypad()
     {
         keypad.Create(&window, kVisible, kFull);
@@ -166,15 +158,12 @@ protected:
     // Presses the key at `at` ms of the clock and lets it go `holdMs` later.
     void Tap(int position, DWORD at, DWORD holdMs = 0, const VelKeypad* pad = nullptr)
     {
-        const VelPoint p = CentreOf(pad ? *pad : keypad, position);
-        s_now = at;
-        Send(WM_LBUTTONDOWN, p, MK_LBUTTON);
-        s_now = at + holdMs;
-        Send(WM_LBUTTONUP, p, 0);
+        tick.Set(at);
+        TapWindow(window.GetHandle(), CentreOf(pad ? *pad : keypad, position), &tick, holdMs, 0);
     }
     void Tick(DWORD at)
     {
-        s_now = at;
+        tick.Set(at);
         keypad.GetScheduler()->OnTick(at);
     }
 
@@ -183,6 +172,7 @@ protected:
     HostWindow window;
     VelKeypad keypad;
     KeypadLog log;
+    FakeTick tick{10000};
 };
 
 const VelRect KeypadTest::kFull(0, 200, 240, 320);
@@ -392,9 +382,9 @@ TEST_F(KeypadTest, EveryTapIsReportedBeforeItsCharacterAndHoldingBackspaceIsALon
 
     // Let go beside the key after a long hold: no click, so nothing at all.
     const VelPoint p = CentreOf(keypad, 3);
-    s_now = at + 10000;
+    tick.Set(at + 10000);
     Send(WM_LBUTTONDOWN, p, MK_LBUTTON);
-    s_now += 1500;
+    tick.Advance(1500);
     Send(WM_LBUTTONUP, VelPoint(p.x, 100), 0);
     EXPECT_TRUE(log.Take().empty());
 }
@@ -457,7 +447,8 @@ TEST_F(KeypadTest, DockAndUndockAnimateBetweenTheFullAndTheDockedRectangle)
         std::string shown;
     };
 
-    DWORD t0 = s_now = 20000;
+    const DWORD t0 = 20000;
+    tick.Set(t0);
     keypad.SetDockedAnimated(true);
     EXPECT_TRUE(keypad.IsDocked());
     EXPECT_TRUE(keypad.GetScheduler()->IsRunning());
@@ -488,7 +479,8 @@ TEST_F(KeypadTest, DockAndUndockAnimateBetweenTheFullAndTheDockedRectangle)
 
     // Undocking grows out of the dock key: the other keys stay hidden until
     // the frames uncover them.
-    DWORD t1 = s_now = 30000;
+    const DWORD t1 = 30000;
+    tick.Set(t1);
     keypad.SetDockedAnimated(false);
     EXPECT_EQ(keypad.GetBounds(), kFull);
     EXPECT_EQ(Showing(keypad), "hhhhhhhhhhhv");
@@ -512,7 +504,8 @@ TEST_F(KeypadTest, AChangeDuringTheAnimationTakesOverFromWhatIsShown)
     keypad.SetDockedRect(kDockCell);
     keypad.SetTransparentWhileAnimating(true);
 
-    DWORD t0 = s_now = 20000;
+    const DWORD t0 = 20000;
+    tick.Set(t0);
     keypad.SetDockedAnimated(true);
     Tick(t0 + 75);
     ASSERT_EQ(Showing(keypad), "hhhhhcvvhcvv");
@@ -535,7 +528,7 @@ TEST_F(KeypadTest, AChangeDuringTheAnimationTakesOverFromWhatIsShown)
     EXPECT_FALSE(keypad.GetScheduler()->IsRunning());
 
     // A change at once in the middle of an animation ends it where it was going.
-    s_now = 40000;
+    tick.Set(40000);
     keypad.SetDockedAnimated(true);
     Tick(40075);
     keypad.SetDocked(true, VelKeypad::DockChange::Always, VelKeypad::DockMotion::Immediate);
@@ -573,7 +566,7 @@ TEST_F(KeypadTest, AKeypadDockedBeforeItExistsComesUpDocked)
     EXPECT_EQ(VelRect(keypad.GetKeyMargins()), VelRect(3, 3, 3, 3));
 
     // Undocked, the full keypad is where it was created.
-    s_now = 60000;
+    tick.Set(60000);
     Tap(11, 60000);
     for (DWORD t = 60025; t <= 60200; t += 25)
         Tick(t);
@@ -626,9 +619,7 @@ TEST_F(KeypadTest, AHandlerMayDeleteTheKeypad)
     KeypadLog doomedLog;
     doomedLog.Watch(*doomed);
     doomedLog.deleteOnPress = doomed;
-    const VelPoint p(90, 220);
-    Send(WM_LBUTTONDOWN, p, MK_LBUTTON);
-    Send(WM_LBUTTONUP, p, 0);
+    TapWindow(window.GetHandle(), VelPoint(90, 220));
     EXPECT_EQ(doomedLog.lines, std::vector<std::wstring>{L"pressed 1"});
     Repaint(window);
     EXPECT_EQ(PixelOf(window, 90, 220), kHostColour);
@@ -637,7 +628,7 @@ TEST_F(KeypadTest, AHandlerMayDeleteTheKeypad)
     VelKeypad* moving = new VelKeypad;
     moving->Create(&window, kVisible, kFull);
     moving->SetDockedAnimated(true);
-    moving->GetScheduler()->OnTick(s_now + 50);
+    moving->GetScheduler()->OnTick(tick.Now() + 50);
     delete moving;
     Repaint(window);
     EXPECT_EQ(PixelOf(window, 90, 220), kHostColour);

@@ -1,3 +1,4 @@
+#include "FakeTick.h"
 #include "VelControl.h"
 #include "VelControlCore.h"
 #include "VelScrollableControl.h"
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 // What the three events reported, in order.
 struct ScrollLog {
@@ -49,30 +47,26 @@ class KineticTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 100000;
         ASSERT_EQ(scroller.Init(&owner), 0u);
         scroller.GetScrollState()->maximum = 500;
         log.Watch(scroller);
     }
-    void TearDown() override { VelControlCore::SetTickSource(nullptr); }
-
     int Press(int y) { VelMouseEventArgs a(VelPoint(10, y), MK_LBUTTON); return scroller.OnPointerDown(&a); }
     int MoveTo(int y, DWORD afterMs)
     {
-        s_now += afterMs;
+        tick.Advance(afterMs);
         VelMouseEventArgs a(VelPoint(10, y), MK_LBUTTON);
         return scroller.OnPointerMove(&a);
     }
     int Release(DWORD afterMs)
     {
-        s_now += afterMs;
+        tick.Advance(afterMs);
         VelMouseEventArgs a(VelPoint(10, scroller.GetLastPoint().y), 0);
         return scroller.OnPointerUp(&a);
     }
     int Tick(DWORD afterMs)
     {
-        s_now += afterMs;
+        tick.Advance(afterMs);
         VelTimerEventArgs a(scroller.GetTimerId());
         return scroller.OnScrollTimer(&a);
     }
@@ -87,6 +81,7 @@ protected:
     VelObject owner{nullptr, "contact-list"};
     VelScrollableControl scroller;
     ScrollLog log;
+    FakeTick tick{100000};
 };
 
 } // namespace
@@ -337,7 +332,7 @@ TEST_F(KineticTest, LocksEndAFlingAndTheDragLockKeepsTheContentStill)
 TEST_F(KineticTest, SetScrollPositionAlwaysReportsAndForgetsTheMove)
 {
     Press(100);
-    scroller.RecordMove(VelPoint(10, 90), s_now);
+    scroller.RecordMove(VelPoint(10, 90), tick.Now());
     EXPECT_EQ(scroller.GetLastMoveDelta().y, 10);
     scroller.SetScrollPosition(0, 7);
     scroller.SetScrollPosition(0, 7);
@@ -459,17 +454,17 @@ TEST_F(KineticTest, InAWindowTheFlingTicksReachTheHostUntilItEnds)
     HWND window = host.GetHandle();
 
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 100));
-    s_now += 40;
+    tick.Advance(40);
     ::SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 112));
     EXPECT_EQ(host.GetScrollPosition(), -12);
-    s_now += 2000;
+    tick.Advance(2000);
     ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 112));
     ASSERT_TRUE(host.IsScrolling());
 
     const WPARAM timerId = host.GetTimerId();
     std::vector<int> positions;
     while (host.IsScrolling() && positions.size() < 10) {
-        s_now += 30;
+        tick.Advance(30);
         ::SendMessageW(window, WM_TIMER, timerId, 0);
         positions.push_back(host.GetScrollPosition());
     }

@@ -1,4 +1,5 @@
 #include "../core_windows/TestControls.h"
+#include "Taps.h"
 
 #include "VelBitmap.h"
 #include "VelGDICanvas.h"
@@ -106,11 +107,7 @@ protected:
     {
         ::SendMessageW(window.GetHandle(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, At(x, y));
     }
-    void Tap(int x, int y)
-    {
-        Send(WM_LBUTTONDOWN, x, y);
-        Send(WM_LBUTTONUP, x, y);
-    }
+    void Tap(int x, int y) { TapWindow(window.GetHandle(), VelPoint(x, y)); }
     void Repaint()
     {
         Pump();

@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "FakeDate.h"
 #include "VelDateTime.h"
 #include "VelLocalizedStrings.h"
 
 namespace {
-
-SYSTEMTIME s_now;
-
-void FixedClock(SYSTEMTIME* now)
-{
-    *now = s_now;
-}
 
 // A date with its day of week, as the platform's clock and conversions give it.
 VelDateTime Day(int year, int month, int day, int hour = 12, int minute = 0)
@@ -24,17 +18,11 @@ protected:
     {
         ASSERT_TRUE(LoadLanguage(L"English"));
         LoadDateNames();
-        m_previous = VelDateTime::SetClock(FixedClock);
-    }
-    void TearDown() override { VelDateTime::SetClock(m_previous); }
-
-    static void SetToday(int year, int month, int day)
-    {
-        s_now = Day(year, month, day, 9, 30).ToSystemTime();
     }
 
-private:
-    VelDateTime::Clock m_previous = nullptr;
+    void SetToday(int year, int month, int day) { date.Set(Day(year, month, day, 9, 30).ToSystemTime()); }
+
+    FakeDate date;
 };
 
 struct LabelCase {
@@ -127,10 +115,10 @@ TEST_F(DateTest, LabelsCountFromMidnight)
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 17, 23, 59)), L"Yesterday");
 
     // The clock at the last second of a day and at the first of the next.
-    s_now = (Day(2025, 6, 18, 23, 59) + 59 * kTicksPerSecond).ToSystemTime();
+    date.Set((Day(2025, 6, 18, 23, 59) + 59 * kTicksPerSecond).ToSystemTime());
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 18, 0, 0)), L"Today");
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 19, 0, 0)), L"June");
-    s_now = Day(2025, 6, 19, 0, 0).ToSystemTime();
+    date.Set(Day(2025, 6, 19, 0, 0).ToSystemTime());
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 18, 23, 59) + 59 * kTicksPerSecond), L"Yesterday");
     EXPECT_EQ(GetRelativeDateLabel(Day(2025, 6, 19, 0, 0)), L"Today");
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "FakeDate.h"
+#include "FakeTick.h"
 #include "PhoneKeyGuard.h"
 #include "TestDeviceStore.h"
 #include "VelControlCore.h"
@@ -27,18 +29,8 @@ namespace shell_test {
 
 // The fixed local time and tick the tests move by hand.
 struct FakeClock {
-    static SYSTEMTIME& Now()
-    {
-        static SYSTEMTIME now = {};
-        return now;
-    }
-    static DWORD& Tick()
-    {
-        static DWORD tick = 0;
-        return tick;
-    }
-    static void Read(SYSTEMTIME* now) { *now = Now(); }
-    static DWORD WINAPI ReadTick() { return Tick(); }
+    static SYSTEMTIME& Now() { return FakeDate::Current(); }
+    static DWORD& Tick() { return FakeTick::Current(); }
     static void Set(int year, int month, int day, int hour, int minute, int second)
     {
         const VelDateTime date(year, month, day, hour, minute, second);
@@ -52,19 +44,8 @@ class ShellTest : public ::testing::Test {
 protected:
     ShellTest() : screen(480, 640), device(L"vel-shell") {}
 
-    void SetUp() override
-    {
-        FakeClock::Set(2026, 12, 10, 12, 0, 0);
-        FakeClock::Tick() = 1000000;
-        m_oldClock = VelDateTime::SetClock(&FakeClock::Read);
-        VelControlCore::SetTickSource(&FakeClock::ReadTick);
-    }
-    void TearDown() override
-    {
-        Stop();
-        VelControlCore::SetTickSource(nullptr);
-        VelDateTime::SetClock(m_oldClock);
-    }
+    void SetUp() override { FakeClock::Set(2026, 12, 10, 12, 0, 0); }
+    void TearDown() override { Stop(); }
 
     void Start(const VelKlStartup& startup = VelKlStartup())
     {
@@ -147,7 +128,8 @@ protected:
     std::unique_ptr<VelKlApplication> app;
 
 private:
-    VelDateTime::Clock m_oldClock = nullptr;
+    FakeDate m_date;
+    FakeTick m_tick{1000000};
 };
 
 } // namespace shell_test

@@ -19,12 +19,11 @@
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
 #include "VelToolbarStatic.h"
+#include "FakeTick.h"
+#include "Taps.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 const DWORD kTitleAndList = VelKlView::kStyleTitleBar | VelKlView::kStyleList;
 
@@ -59,17 +58,8 @@ class BaseViewTest : public ::testing::Test {
 protected:
     BaseViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
 
-    void SetUp() override
-    {
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 700000;
-    }
-    void TearDown() override
-    {
-        delete view;
-        VelControlCore::SetTickSource(nullptr);
-    }
+    void SetUp() override { ASSERT_NE(LoadTheme(L"Silver"), nullptr); }
+    void TearDown() override { delete view; }
 
     VelKlView* Open(DWORD style, int viewId = 2)
     {
@@ -87,15 +77,11 @@ protected:
     void Down(int x, int y) { Send(WM_LBUTTONDOWN, x, y, MK_LBUTTON); }
     void Up(int x, int y)
     {
-        s_now += 20;
+        tick.Advance(20);
         Send(WM_LBUTTONUP, x, y, 0);
-        s_now += 400;
+        tick.Advance(400);
     }
-    void Tap(int x, int y)
-    {
-        Down(x, y);
-        Up(x, y);
-    }
+    void Tap(int x, int y) { TapWindow(view->GetHandle(), VelPoint(x, y), &tick); }
     void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }
     // The centre of the list's cell of an item, in the view's window.
@@ -131,6 +117,7 @@ protected:
 
     VelApplication app{L"Velmora KL base view test"};
     ScreenScope screen;
+    FakeTick tick{700000};
     int width;
     int height;
     VelKlView* view = nullptr;
@@ -378,8 +365,7 @@ TEST_F(BaseViewTest, AViewClosedByTheTitleSignalRaisesNoBack)
     closer.view = &view;
     view->TitleButtonClicked.Connect(&closer, &Closer::OnTitleButton);
     const HWND window = view->GetHandle();
-    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    TapWindow(window, VelPoint(5, 5));
     EXPECT_EQ(closer.calls, 1);
     EXPECT_EQ(view, nullptr);
     EXPECT_EQ(log.entries, std::vector<std::string>({"title 6"}));

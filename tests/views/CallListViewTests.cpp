@@ -4,8 +4,6 @@
 // are painted with Silver.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,55 +11,19 @@
 #include "TestDeviceStore.h"
 #include "VelDevStore.h"
 
-#include "MainViewTestKit.h"
-#include "VelApplication.h"
+#include "DatedListTestKit.h"
 #include "VelCallItem.h"
 #include "VelCallListView.h"
 #include "VelCallListViewItem.h"
 #include "VelCallTable.h"
-#include "VelControlCore.h"
 #include "VelDateGroupItem.h"
-#include "VelDateTime.h"
 #include "VelDetailItem.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
-#include "VelMainView.h"
 #include "VelScreenMetrics.h"
-#include "VelTabBar.h"
-#include "VelThemeLibrary.h"
-#include "VelToolbar.h"
-#include "VelToolbarButton.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
-
-// Today is Wednesday 9 December 2026, 14:00; its week began on Sunday the 6th.
-void FixedClock(SYSTEMTIME* now)
-{
-    *now = SYSTEMTIME{};
-    now->wYear = 2026;
-    now->wMonth = 12;
-    now->wDay = 9;
-    now->wDayOfWeek = 3;
-    now->wHour = 14;
-}
-
-struct ClockScope {
-    ClockScope() : previous(VelDateTime::SetClock(FixedClock)) {}
-    ~ClockScope() { VelDateTime::SetClock(previous); }
-    VelDateTime::Clock previous;
-};
-
-struct English {
-    English()
-    {
-        LoadLanguage(L"English");
-        LoadDateNames();
-    }
-};
 
 struct Call {
     const wchar_t* name;  // null: no stored name
@@ -69,21 +31,6 @@ struct Call {
     DWORD direction;
     int day, hour, minute;  // December 2026, local time
 };
-
-FILETIME Utc(int day, int hour, int minute)
-{
-    SYSTEMTIME local = {};
-    local.wYear = 2026;
-    local.wMonth = 12;
-    local.wDay = static_cast<WORD>(day);
-    local.wHour = static_cast<WORD>(hour);
-    local.wMinute = static_cast<WORD>(minute);
-    SYSTEMTIME utc;
-    ::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
-    FILETIME out;
-    ::SystemTimeToFileTime(&utc, &out);
-    return out;
-}
 
 // A device store of the test's own; its calls come back as rows through the
 // call log, newest first.
@@ -123,99 +70,43 @@ const Call kBob = {L"Bob", L"+300", kDevCallIncoming, 6, 8, 0};
 const Call kHidden = {nullptr, nullptr, kDevCallIncoming, 5, 20, 45};
 const Call kCara = {L"Cara", L"+400", kDevCallOutgoing, 9, 11, 5};
 
-std::wstring Label(int day) { return GetRelativeDateLabel(VelDateTime(2026, 12, day, 12, 0, 0)); }
-
 std::wstring TextOf(const VelItem* row)
 {
     const VelCallListViewItem* item = dynamic_cast<const VelCallListViewItem*>(row);
     return item ? item->GetCall()->GetDisplayText() : L"?";
 }
 
-// The visible groups with their visible rows: "Today: Cara Ann | Yesterday: +200".
-std::wstring Shown(VelListView* list)
-{
-    return ShownGroups(list, &TextOf);
-}
-
 // The main view at 480 x 640 with Silver, its calls tab the real one.
-class CallListViewTest : public ::testing::Test {
+class CallListViewTest : public DatedListTest {
 protected:
-    CallListViewTest() : screen(480, 640) {}
+    CallListViewTest()
+        : DatedListTest(L"Velmora KL call list test", VelMainView::kCallsPageId, &VelMainViewTabs::calls,
+                        &MakeView<VelCallListView>, &TextOf)
+    {
+    }
 
     void SetUp() override
     {
-        static English english;
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 700000;
-        int filtersMade = 0;
-        VelMainViewTabs tabs = TestTabs(&filtersMade);
-        tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelCallListView(parent, name);
-        };
-        view = new VelMainView(nullptr, "main-view", tabs);
-        view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, 480, 640));
-        Settle();
-        calls = dynamic_cast<VelCallListView*>(view->GetListTabView(VelMainView::kCallsPageId));
-        ASSERT_NE(calls, nullptr);
-        ASSERT_NE(calls->GetList(), nullptr);
-    }
-    void TearDown() override
-    {
-        MainWindowHandle = nullptr;
-        delete view;
-        VelControlCore::SetTickSource(nullptr);
+        DatedListTest::SetUp();
+        if (!HasFatalFailure())
+            TakeTab(&calls);
     }
 
-    void Settle() { SettleWindow(view->GetHandle()); }
-    VelListView* List() { return calls->GetList(); }
-    void Tap(const VelPoint& p)
-    {
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        s_now += 20;
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-        s_now += 400;
-        Settle();
-    }
-    void TapCallsTab()
-    {
-        VelTabBar* bar = view->GetTabBar();
-        VelRect r = bar->FindButton(VelMainView::kCallsPageId)->GetRect();
-        r.Offset(bar->GetToolbar()->GetLeft(), bar->GetToolbar()->GetTop());
-        Tap(VelPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    }
-    void ShowCalls()
-    {
-        if (!calls->IsActive())
-            TapCallsTab();
-        ASSERT_TRUE(calls->IsActive());
-    }
+    void TapCallsTab() { TapTab(VelMainView::kCallsPageId); }
+    void ShowCalls() { ShowTab(); }
     void Seed(const std::vector<Call>& seeded)
     {
         for (const Call& c : seeded)
             store.Add(c);
     }
-    // The log's rows, newest first as a load adds them, or oldest first.
-    void Load(bool reversed = false)
+    std::vector<VelItem*> StoredRows() override
     {
-        std::vector<VelCallListViewItem*> rows = store.Rows();
-        if (reversed)
-            std::reverse(rows.begin(), rows.end());
-        for (VelCallListViewItem* row : rows)
-            List()->AddItem(row);
-        Settle();
+        const std::vector<VelCallListViewItem*> rows = store.Rows();
+        return std::vector<VelItem*>(rows.begin(), rows.end());
     }
-    VelCallListViewItem* RowOf(const std::wstring& text)
-    {
-        return dynamic_cast<VelCallListViewItem*>(
-            List()->FindItem([&](const VelItem* row) { return TextOf(row) == text; }));
-    }
+    VelCallListViewItem* RowOf(const std::wstring& text) { return dynamic_cast<VelCallListViewItem*>(FindRow(text)); }
 
-    ClockScope clock;
-    VelApplication app{L"Velmora KL call list test"};
-    ScreenScope screen;
     SeededCalls store;
-    VelMainView* view = nullptr;
     VelCallListView* calls = nullptr;
 };
 
@@ -236,9 +127,9 @@ TEST_F(CallListViewTest, CallsFallUnderRelativeDateHeadersNewestFirstWhateverOrd
         calls->SetLoading(true);
         calls->ClearList();
         EXPECT_FALSE(calls->IsLoading());
-        EXPECT_EQ(Shown(List()), L"");
+        EXPECT_EQ(Shown(), L"");
         Load(reversed);
-        EXPECT_EQ(Shown(List()), expected);
+        EXPECT_EQ(Shown(), expected);
     }
 }
 
@@ -294,7 +185,7 @@ TEST_F(CallListViewTest, EachTapOnTheCurrentTabMovesToTheNextFilterAndTheFourthS
         EXPECT_EQ(calls->GetImage(), GetCurrentTheme()->GetImage(s.image));
         EXPECT_EQ(calls->GetSelectedImage(), GetCurrentTheme()->GetImage(s.selected));
         EXPECT_EQ(calls->GetHighlightedImage(), GetCurrentTheme()->GetImage(s.highlighted));
-        EXPECT_EQ(Shown(List()), s.shown);
+        EXPECT_EQ(Shown(), s.shown);
     }
 }
 
@@ -309,14 +200,14 @@ TEST_F(CallListViewTest, TheFilterOutlivesAReloadAndLeavingTheTab)
     ASSERT_EQ(calls->GetFilterIndex(), VelCallListView::kMissedCalls);
     calls->ClearList();
     Load();
-    EXPECT_EQ(Shown(List()), Label(8) + L": +200");
+    EXPECT_EQ(Shown(), Label(8) + L": +200");
 
     // Another tab and back: a page told it is no longer current keeps its filter.
     calls->SetActive(false);
     calls->SetActive(false);
     calls->SetActive(true);
     EXPECT_EQ(calls->GetFilterIndex(), VelCallListView::kMissedCalls);
-    EXPECT_EQ(Shown(List()), Label(8) + L": +200");
+    EXPECT_EQ(Shown(), Label(8) + L": +200");
 }
 
 TEST_F(CallListViewTest, TheCaptionCarriesTheMissedCallCountInBold)
@@ -378,15 +269,9 @@ TEST(CallListGroupsTest, AHeaderReadsItsDateBackFromTheKey)
 
 namespace {
 
-// Rows painted on an off-screen canvas, as on a 480 x 640 screen.
-class CallRowPaintTest : public ThemeLibraryTest {
+// Call rows painted on an off-screen canvas.
+class CallRowPaintTest : public DatedRowPaintTest {
 protected:
-    CallRowPaintTest() : screen(480, 640) {}
-    void SetUp() override
-    {
-        static English english;
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-    }
     std::unique_ptr<VelCallListViewItem> Row(const Call& c)
     {
         SeededCalls one;
@@ -395,26 +280,6 @@ protected:
         EXPECT_EQ(rows.size(), 1u);
         return std::unique_ptr<VelCallListViewItem>(rows.empty() ? nullptr : rows[0]);
     }
-    int LineHeight(VelFont* font)
-    {
-        const TEXTMETRICW m = canvas->GetTextMetrics(font).metrics;
-        return m.tmHeight + m.tmExternalLeading;
-    }
-    VelRect Paint(VelCallListViewItem& row)
-    {
-        const VelRect cell(0, 0, 200, row.Measure(canvas.get()));
-        row.PaintBackground(canvas.get(), cell);
-        row.PaintContent(canvas.get(), cell);
-        return cell;
-    }
-    static bool Near(COLORREF c, COLORREF want)
-    {
-        return std::abs(GetRValue(c) - GetRValue(want)) < 24 && std::abs(GetGValue(c) - GetGValue(want)) < 24 &&
-               std::abs(GetBValue(c) - GetBValue(want)) < 24;
-    }
-
-    ClockScope clock;
-    ScreenScope screen;
 };
 
 }  // namespace
@@ -452,11 +317,7 @@ TEST_F(CallRowPaintTest, IconAndFirstLineColourFollowTheKindOfCall)
         for (COLORREF other : c.others)
             EXPECT_FALSE(Holds(firstLine, [&](COLORREF p) { return p == other; }));
 
-        std::vector<COLORREF> icon;
-        for (int y = cell.top; y < cell.bottom; ++y)
-            for (int x = longer / 40; x < longer / 10; ++x)
-                icon.push_back(Pixel(x, y));
-        icons.push_back(icon);
+        icons.push_back(IconPixels(cell));
     }
     EXPECT_NE(icons[0], icons[1]);
     EXPECT_NE(icons[1], icons[2]);
@@ -467,8 +328,7 @@ TEST_F(CallRowPaintTest, ANamedCallTakesTwoLinesAndOneWithoutANumberOneCentredLi
 {
     const int longer = VelScreenMetrics::GetLongerSide();
     const int h1 = LineHeight(GetCurrentTheme()->GetMediumFont());
-    VelColor background;
-    GetCurrentTheme()->GetItemColor(background);
+    const VelColor background = Background();
     // The text column alone: the icon and the time are left out.
     const int left = longer / 10;
     const int right = left + 40;
@@ -497,13 +357,9 @@ TEST_F(CallRowPaintTest, TheTimeSitsInItsColumnAtTheRight)
     std::unique_ptr<VelCallListViewItem> row = Row(kAnn);
     ASSERT_TRUE(row);
     const VelRect cell = Paint(*row);
-    VelColor background;
-    GetCurrentTheme()->GetItemColor(background);
-    canvas->SetFont(GetCurrentTheme()->GetSmallFont());
-    const SIZE column = canvas->MeasureText(L"May  28");
-    const int right = cell.right - VelScreenMetrics::GetLongerSide() / 40;
-    const VelRect time =
-        LitBounds(canvas->GetDC(), VelRect(right - column.cx - 8, 0, cell.right, cell.bottom), background.ToColorRef());
+    int right = 0;
+    SIZE column = {};
+    const VelRect time = TimeBounds(cell, &right, &column);
     ASSERT_NE(time, VelRect(0, 0, 0, 0));
     EXPECT_GE(time.left, right - column.cx);
     EXPECT_LE(time.right, right);

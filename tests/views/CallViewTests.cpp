@@ -23,12 +23,12 @@
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
 #include "TestDeviceStore.h"
+#include "FakeTick.h"
+#include "Taps.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 LPWSTR LocalCopy(const wchar_t* text)
 {
@@ -75,28 +75,20 @@ protected:
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
         ASSERT_TRUE(LoadLanguage(L"English"));
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 900000;
 
         view = new VelCallView(nullptr, "call-view");
         view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
         view->BackClicked.Connect(&backs, &BackCounter::OnBack);
         Settle();
     }
-    void TearDown() override
-    {
-        delete view;
-        VelControlCore::SetTickSource(nullptr);
-    }
+    void TearDown() override { delete view; }
 
     std::vector<std::wstring> Rows()
     {
-        std::vector<std::wstring> texts;
-        for (VelItem* item : view->GetList()->GetItems()) {
-            VelDetailItem* row = dynamic_cast<VelDetailItem*>(item);
-            texts.push_back(row ? row->GetText() : L"<not a detail row>");
-        }
-        return texts;
+        return ReadItems(view->GetList()->GetItems(), [](const VelItem* item) {
+            const VelDetailItem* row = dynamic_cast<const VelDetailItem*>(item);
+            return row ? row->GetText() : L"<not a detail row>";
+        });
     }
     void Show(const VelCallItem* call)
     {
@@ -105,10 +97,7 @@ protected:
     }
     void Tap(int x, int y)
     {
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        s_now += 20;
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-        s_now += 400;
+        TapWindow(view->GetHandle(), VelPoint(x, y), &tick);
         Settle();
     }
     void TapDial() { Tap(kWidth - view->GetTitleBarHeight() / 2, view->GetTitleBarHeight() / 2); }
@@ -149,6 +138,7 @@ protected:
     TestDeviceStore folder;
     VelApplication app{L"Velmora KL call view test"};
     ScreenScope screen;
+    FakeTick tick{900000};
     VelCallView* view = nullptr;
     BackCounter backs;
 };
@@ -368,15 +358,12 @@ TEST_F(CallViewTest, AsTheMainWindowsCallScreenItDialsFromATapOnTheWindow)
     std::unique_ptr<VelCallItem> call = MakeCall(nullptr, L"+46 70 444", kCallIncoming, 65);
     screen->ShowCall(call.get());
     window->ShowView(VelMainWindow::kCallViewId, VelMainWindow::kSlideFromRight);
-    RunSlides(window.get(), &s_now);
+    RunSlides(window.get(), tick);
     ASSERT_EQ(window->GetCurrentView(), screen);
     ASSERT_EQ(screen->GetLeft(), 0);
 
     const int bar = screen->GetTitleBarHeight();
-    const LPARAM at = MAKELPARAM(screen->GetWidth() - bar / 2, screen->GetTop() + bar / 2);
-    ::SendMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    s_now += 20;
-    ::SendMessageW(window->GetHandle(), WM_LBUTTONUP, 0, at);
+    TapWindow(window->GetHandle(), VelPoint(screen->GetWidth() - bar / 2, screen->GetTop() + bar / 2), &tick, 20, 0);
     const std::vector<std::wstring> lines = Dialled();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(Holds(lines[0], L"number=+46 70 444")) << lines[0];

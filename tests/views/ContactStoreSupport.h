@@ -10,6 +10,7 @@
 #include "TestDeviceStore.h"
 #include "VelDevStore.h"
 
+#include "ListRows.h"
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
 #include "VelListView.h"
@@ -115,7 +116,7 @@ inline std::wstring NameOf(const VelItem* row)
 // The visible groups with their visible rows: "A: alfred anna | B: Bob".
 inline std::wstring Shown(VelListView* list)
 {
-    return ShownGroups(list, &NameOf);
+    return GroupsLine(ReadGroups(*list, &NameOf, RowFilter::kVisible));
 }
 
 }  // namespace contact_store

@@ -30,12 +30,11 @@
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
+#include "FakeTick.h"
+#include "Taps.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 const COLORREF kRed = RGB(255, 0, 0);
 const DWORD kRedPng = 0xFFFF0000;  // as blue, green, red, alpha bytes
@@ -78,8 +77,6 @@ protected:
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
         ASSERT_TRUE(LoadLanguage(L"English"));
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 900000;
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
 
         view = new VelContactView(nullptr, "contact-view");
@@ -93,7 +90,6 @@ protected:
         LogoffPoom();
         delete view;
         ::CoUninitialize();
-        VelControlCore::SetTickSource(nullptr);
     }
 
     VelDevStore& Store() { return folder.Store(); }
@@ -122,10 +118,7 @@ protected:
     }
     void Tap(const VelPoint& at)
     {
-        Send(WM_LBUTTONDOWN, at, MK_LBUTTON);
-        s_now += 20;
-        Send(WM_LBUTTONUP, at, 0);
-        s_now += 400;
+        TapWindow(view->GetHandle(), at, &tick);
         Settle();
     }
     void TapButton(int id)
@@ -170,6 +163,7 @@ protected:
     TestDeviceStore folder;
     VelApplication app{L"Velmora KL contact view test"};
     ScreenScope screen;
+    FakeTick tick{900000};
     int width;
     int height;
     VelContactView* view = nullptr;
@@ -581,15 +575,13 @@ TEST_F(ContactViewTest, AsTheMainWindowsContactScreenItActsOnTheWindowItSlidesIn
     ASSERT_TRUE(item);
     screen->ShowContact(item.get());
     window->ShowView(VelMainWindow::kContactViewId, VelMainWindow::kSlideFromRight);
-    RunSlides(window, &s_now);
+    RunSlides(window, tick);
     ASSERT_EQ(window->GetCurrentView(), screen);
     ASSERT_EQ(screen->GetLeft(), 0);
 
     const VelRect r = screen->GetButton(0)->GetBounds();
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, screen->GetTop() + (r.top + r.bottom) / 2);
-    ::SendMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    s_now += 20;
-    ::SendMessageW(window->GetHandle(), WM_LBUTTONUP, 0, at);
+    const VelPoint at((r.left + r.right) / 2, screen->GetTop() + (r.top + r.bottom) / 2);
+    TapWindow(window->GetHandle(), at, &tick, 20, 0);
     ASSERT_EQ(Dialled().size(), 1u);
     EXPECT_TRUE(Holds(Dialled()[0], L"number=+46 70 111")) << Dialled()[0];
 

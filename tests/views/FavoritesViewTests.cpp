@@ -16,6 +16,7 @@
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
@@ -25,21 +26,8 @@ using namespace contact_store;
 // Every row of every group, visible or not, in the list's order.
 std::wstring Rows(VelListView* list)
 {
-    std::wstring rows;
-    for (const VelGridView::GroupPtr& group : list->GetGroups())
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            rows += (rows.empty() ? L"" : L" ") + NameOf(row.get());
-    return rows;
+    return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" ");
 }
-
-class SignalLog : public VelSlotHolder {
-public:
-    void OnItem(VelItem* item) { items.push_back(item); }
-    void OnTitleButton(VelToolbar*, VelToolbarItem* button) { buttons.push_back(button->GetId()); }
-
-    std::vector<VelItem*> items;
-    std::vector<int> buttons;
-};
 
 class FavoritesViewTest : public ContactTabTest {
 protected:
@@ -57,18 +45,12 @@ protected:
         favorites = dynamic_cast<VelFavoritesView*>(view->GetListTabView(VelMainView::kFavoritesPageId));
         ASSERT_NE(favorites, nullptr);
         ASSERT_NE(favorites->GetList(), nullptr);
-        favorites->ItemActivated.Connect(&log, &SignalLog::OnItem);
-        favorites->TitleButtonClicked.Connect(&log, &SignalLog::OnTitleButton);
+        log.Listen(favorites);
     }
 
     VelListView* List() { return favorites->GetList(); }
     // A point of the view in the main view's window.
-    VelPoint InWindow(const VelPoint& p)
-    {
-        VelPoint mapped = p;
-        ::MapWindowPoints(favorites->GetHandle(), view->GetHandle(), reinterpret_cast<POINT*>(&mapped), 1);
-        return mapped;
-    }
+    VelPoint InWindow(const VelPoint& p) { return InWindowOf(favorites, p); }
     void TapFavoritesTab() { TapTab(VelMainView::kFavoritesPageId); }
     void ShowFavorites()
     {
@@ -79,7 +61,7 @@ protected:
     void Add(const std::vector<Person>& people) { ContactTabTest::Add(List(), people); }
 
     VelFavoritesView* favorites = nullptr;
-    SignalLog log;
+    TabSignalLog log;
 };
 
 TEST_F(FavoritesViewTest, RowsAreSortedByNameIgnoringCaseUnderNoVisibleHeader)
@@ -179,14 +161,7 @@ TEST_F(FavoritesViewTest, TheMenuButtonAndARowTapReachTheViewSignals)
     // The second row from the top is bob's; tap the middle of it.
     VelGroupItem::ItemPtr bob = List()->GetGroups().front()->GetChildren().at(1);
     int first = -1, last = -1;
-    for (int y = 0; y < List()->GetHeight(); ++y) {
-        VelPoint cell;
-        if (List()->GetItemAtPoint(VelPoint(100, y), cell) == bob.get()) {
-            last = y;
-            if (first < 0)
-                first = y;
-        }
-    }
+    FindRowSpan(List(), bob.get(), &first, &last);
     ASSERT_GT(first, 0);
     Tap(InWindow(VelPoint(100, List()->GetTop() + (first + last) / 2)));
     ASSERT_EQ(log.items.size(), 1u);

@@ -20,12 +20,11 @@
 #include "VelStringItem.h"
 #include "VelThemeLibrary.h"
 #include "VelTimer.h"
+#include "FakeTick.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 VelStringItem* Row(const std::wstring& text) { return new VelStringItem(text, text, DT_SINGLELINE); }
 
@@ -60,18 +59,12 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 900000;
         view = new VelKlView(3, VelKlView::kStyleList, nullptr, "list-test-view");
         view->Create(nullptr, kVelStyleVisible, VelRect(0, 0, kWidth, kHeight));
         list = view->GetList();
         ASSERT_NE(list, nullptr);
     }
-    void TearDown() override
-    {
-        delete view;
-        VelControlCore::SetTickSource(nullptr);
-    }
+    void TearDown() override { delete view; }
 
     void Settle() { SettleWindow(view->GetHandle()); }
     COLORREF Pixel(int x, int y) { return ::GetPixel(view->GetCanvas()->GetDC(), x, y); }
@@ -83,10 +76,12 @@ protected:
     std::vector<std::wstring> Shown()
     {
         Settle();
+        const RowText text = [](const VelItem* item) {
+            return (item->IsGroup() ? L"#" : L"") + static_cast<const VelStringItem*>(item)->GetText();
+        };
         std::vector<std::wstring> rows;
-        for (int r = 0; r < list->GetPainter()->GetRowCount(); ++r)
-            if (VelItem* item = list->GetItemAtCell(0, r))
-                rows.push_back((item->IsGroup() ? L"#" : L"") + static_cast<VelStringItem*>(item)->GetText());
+        for (const std::vector<std::wstring>& cells : ReadLayout(*list, text, EmptyCells::kSkip, 1))
+            rows.insert(rows.end(), cells.begin(), cells.end());
         return rows;
     }
     VelGroupItem* Group(const std::wstring& label) { return list->FindGroup(label); }
@@ -102,6 +97,7 @@ protected:
 
     VelApplication app{L"Velmora KL list view test"};
     ScreenScope screen;
+    FakeTick tick{900000};
     VelKlView* view = nullptr;
     VelListView* list = nullptr;  // owned by the view
     VelListGrouping initials;

@@ -1,5 +1,7 @@
 #include "MainViewTestKit.h"
 
+#include "FakeTick.h"
+
 #include "VelMainWindow.h"
 #include "VelScheduler.h"
 #include "VelStringItem.h"
@@ -34,11 +36,9 @@ VelMainViewTabs TestTabs(int* filtersMade)
     return tabs;
 }
 
-void RunSlides(VelMainWindow* window, DWORD* now)
+void RunSlides(VelMainWindow* window, FakeTick& tick)
 {
-    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i) {
-        *now += 25;
-        window->GetScheduler()->OnTick(*now);
-    }
+    for (int i = 0; i < 40 && window->GetScheduler()->GetTransitionCount() > 0; ++i)
+        window->GetScheduler()->OnTick(tick.Advance(25));
     SettleWindow(window->GetHandle());
 }

@@ -42,7 +42,8 @@ public:
 // counts in `filtersMade`.
 VelMainViewTabs TestTabs(int* filtersMade);
 
+class FakeTick;
 class VelMainWindow;
-// Moves the fake clock `now` on in 25 ms steps until the window's slides
-// have ended, then paints the window.
-void RunSlides(VelMainWindow* window, DWORD* now);
+// Moves the fake tick on in 25 ms steps until the window's slides have
+// ended, then paints the window.
+void RunSlides(VelMainWindow* window, FakeTick& tick);

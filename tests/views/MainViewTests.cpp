@@ -27,12 +27,12 @@
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
 #include "MainViewTestKit.h"
+#include "FakeTick.h"
+#include "Taps.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 // Every TabChanged, as "old>new".
 class TabLog : public VelSlotHolder {
@@ -49,17 +49,11 @@ class MainViewTest : public ::testing::Test {
 protected:
     MainViewTest(int width = 480, int height = 640) : screen(width, height), width(width), height(height) {}
 
-    void SetUp() override
-    {
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 500000;
-    }
+    void SetUp() override { ASSERT_NE(LoadTheme(L"Silver"), nullptr); }
     void TearDown() override
     {
         MainWindowHandle = nullptr;
         delete view;
-        VelControlCore::SetTickSource(nullptr);
     }
 
     void Open(const VelMainViewTabs& tabs)
@@ -80,10 +74,7 @@ protected:
     }
     void Tap(const VelPoint& p, DWORD holdMs = 20)
     {
-        Send(WM_LBUTTONDOWN, p, MK_LBUTTON);
-        s_now += holdMs;
-        Send(WM_LBUTTONUP, p, 0);
-        s_now += 400;
+        TapWindow(view->GetHandle(), p, &clock, holdMs);
         Settle();
     }
     // The tab with that page id, in the window.
@@ -105,8 +96,8 @@ protected:
     void FinishDocking()
     {
         for (int i = 0; i < 12 && view->GetKeypad()->GetScheduler()->GetTransitionCount() > 0; ++i) {
-            s_now += 25;
-            view->GetKeypad()->GetScheduler()->OnTick(s_now);
+            clock.Advance(25);
+            view->GetKeypad()->GetScheduler()->OnTick(clock.Now());
         }
         Settle();
     }
@@ -121,15 +112,13 @@ protected:
     }
     std::wstring ShownContacts()
     {
-        std::wstring shown;
-        for (VelItem* row : Contacts()->GetItems())
-            if (row->IsVisible())
-                shown += (shown.empty() ? L"" : L" ") + dynamic_cast<VelStringItem*>(row)->GetText();
-        return shown;
+        const RowText text = [](const VelItem* row) { return dynamic_cast<const VelStringItem*>(row)->GetText(); };
+        return Joined(ReadItems(Contacts()->GetItems(), text, RowFilter::kVisible), L" ");
     }
 
     VelApplication app{L"Velmora KL main view test"};
     ScreenScope screen;
+    FakeTick clock{500000};
     int width;
     int height;
     VelMainView* view = nullptr;
@@ -393,8 +382,8 @@ TEST_F(MainViewTest, ASlideSuspendsTheListOfTheTabCurrentAtItsStartUntilTheLastS
         scheduler.Start();
     };
     auto tick = [&](DWORD ms) {
-        s_now += ms;
-        scheduler.OnTick(s_now);
+        clock.Advance(ms);
+        scheduler.OnTick(clock.Now());
     };
 
     slide(0);
@@ -446,8 +435,8 @@ TEST_F(MainViewTest, WithoutListTabsTheViewStillHoldsTheCallButtonAndTheKeypad)
     move->SetTarget(view);
     scheduler.AddTransition(move);
     scheduler.Start();
-    s_now += 400;
-    scheduler.OnTick(s_now);
-    scheduler.OnTick(s_now + 25);
+    clock.Advance(400);
+    scheduler.OnTick(clock.Now());
+    scheduler.OnTick(clock.Now() + 25);
     EXPECT_EQ(view->GetListInTransition(), nullptr);
 }

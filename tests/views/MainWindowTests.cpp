@@ -13,12 +13,10 @@
 #include "VelMainWindow.h"
 #include "VelScheduler.h"
 #include "VelToolbar.h"
+#include "FakeTick.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 // Notes the full-screen flags instead of asking the shell.
 class FullScreenLog : public VelApplication {
@@ -47,8 +45,6 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 800000;
         VelMainWindowViews views;
         views.tabs = TestTabs(&filtersMade);
         views.contact = [](VelMainWindow* p, const std::string& n) { return DetailView(1, p, n); };
@@ -64,17 +60,13 @@ protected:
         workArea = area;
         W = workArea.GetWidth();
     }
-    void TearDown() override
-    {
-        delete window;
-        VelControlCore::SetTickSource(nullptr);
-    }
+    void TearDown() override { delete window; }
 
     VelPoint At(int id) { return VelPoint(window->GetView(id)->GetLeft(), window->GetView(id)->GetTop()); }
     void Tick(DWORD ms)
     {
-        s_now += ms;
-        window->GetScheduler()->OnTick(s_now);
+        tick.Advance(ms);
+        window->GetScheduler()->OnTick(tick.Now());
     }
     void RunSlides()
     {
@@ -86,6 +78,7 @@ protected:
 
     FullScreenLog app;
     ScreenScope screen;
+    FakeTick tick{800000};
     VelMainWindow* window = nullptr;
     SignalLog signals;
     VelRect workArea;

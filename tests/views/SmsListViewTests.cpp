@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "ContactTabTest.h"
+#include "ContactStoreSupport.h"
+#include "DatedListTestKit.h"
 #include "TestDeviceStore.h"
 #include "VelCreateDataTable.h"
 #include "VelDataTable.h"
 #include "VelDateGroupItem.h"
-#include "VelDateTime.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelScreenMetrics.h"
@@ -25,30 +25,6 @@
 
 namespace {
 
-// Today is Wednesday 9 December 2026, 14:00; its week began on Sunday the 6th.
-void FixedClock(SYSTEMTIME* now)
-{
-    *now = SYSTEMTIME{};
-    now->wYear = 2026;
-    now->wMonth = 12;
-    now->wDay = 9;
-    now->wDayOfWeek = 3;
-    now->wHour = 14;
-}
-
-struct ClockScope {
-    ClockScope() : previous(VelDateTime::SetClock(FixedClock)) {}
-    ~ClockScope() { VelDateTime::SetClock(previous); }
-    VelDateTime::Clock previous;
-};
-
-// The month and day names "%e-%b" and the headers use.
-void LoadEnglishDateNames()
-{
-    static const bool loaded = (LoadDateNames(), true);
-    (void)loaded;
-}
-
 struct Message {
     bool sent;
     const wchar_t* text;
@@ -57,21 +33,6 @@ struct Message {
     int day, hour, minute;  // December 2026, local time
     bool read;
 };
-
-FILETIME Utc(int day, int hour, int minute)
-{
-    SYSTEMTIME local = {};
-    local.wYear = 2026;
-    local.wMonth = 12;
-    local.wDay = static_cast<WORD>(day);
-    local.wHour = static_cast<WORD>(hour);
-    local.wMinute = static_cast<WORD>(minute);
-    SYSTEMTIME utc;
-    ::TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
-    FILETIME out;
-    ::SystemTimeToFileTime(&utc, &out);
-    return out;
-}
 
 // Messages in a device store of the test's own, read back as rows the way a
 // load reads them: newest first.
@@ -133,91 +94,52 @@ const Message kSunday = {false, L"Sunday", L"Dan", L"+500", 6, 8, 0, true};
 const Message kSaturday = {false, L"Saturday", L"Eve", L"+600", 5, 20, 45, false};
 const Message kOld = {true, L"Old news", L"Fay", L"+700", 1, 7, 5, true};
 
-std::wstring Label(int day) { return GetRelativeDateLabel(VelDateTime(2026, 12, day, 12, 0, 0)); }
-
 std::wstring TextOf(const VelItem* row)
 {
     const VelSmsListViewItem* item = dynamic_cast<const VelSmsListViewItem*>(row);
     return item ? item->GetMessage()->GetText() : L"?";
 }
 
-// The groups with their rows: "Today: On my way Lunch? | Yesterday: Call me".
-std::wstring Shown(VelListView* list)
-{
-    return ShownGroups(list, &TextOf);
-}
-
-class SignalLog : public VelSlotHolder {
-public:
-    void OnItem(VelItem* item) { items.push_back(item); }
-    void OnTitleButton(VelToolbar*, VelToolbarItem* button) { buttons.push_back(button->GetId()); }
-
-    std::vector<VelItem*> items;
-    std::vector<int> buttons;
-};
-
-class SmsListViewTest : public ContactTabTest {
+class SmsListViewTest : public DatedListTest {
 protected:
-    void MakeTabs(VelMainViewTabs& tabs) override
+    SmsListViewTest()
+        : DatedListTest(L"Velmora KL contact tab test", VelMainView::kSmsPageId, &VelMainViewTabs::sms,
+                        &MakeView<VelSmsListView>, &TextOf)
     {
-        tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelSmsListView(parent, name);
-        };
     }
+
     void SetUp() override
     {
-        ContactTabTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        LoadEnglishDateNames();
-        sms = dynamic_cast<VelSmsListView*>(view->GetListTabView(VelMainView::kSmsPageId));
-        ASSERT_NE(sms, nullptr);
-        ASSERT_NE(sms->GetList(), nullptr);
-        sms->ItemActivated.Connect(&log, &SignalLog::OnItem);
-        sms->TitleButtonClicked.Connect(&log, &SignalLog::OnTitleButton);
+        DatedListTest::SetUp();
+        if (!HasFatalFailure())
+            TakeTab(&sms);
+        if (!HasFatalFailure())
+            log.Listen(sms);
     }
     void TearDown() override
     {
-        ContactTabTest::TearDown();
+        DatedListTest::TearDown();
         CloseSmsStore();
     }
 
-    VelListView* List() { return sms->GetList(); }
-    void ShowSms()
-    {
-        if (!sms->IsActive())
-            TapTab(VelMainView::kSmsPageId);
-        ASSERT_TRUE(sms->IsActive());
-    }
+    void ShowSms() { ShowTab(); }
     void Seed(const std::vector<Message>& seeded)
     {
         for (const Message& m : seeded)
             messages.Add(m);
     }
-    void Load(bool reversed = false)
+    std::vector<VelItem*> StoredRows() override
     {
-        std::vector<VelSmsListViewItem*> rows = messages.Rows();
-        if (reversed)
-            std::reverse(rows.begin(), rows.end());
-        for (VelSmsListViewItem* row : rows)
-            List()->AddItem(row);
-        Settle();
+        const std::vector<VelSmsListViewItem*> rows = messages.Rows();
+        return std::vector<VelItem*>(rows.begin(), rows.end());
     }
-    VelSmsListViewItem* RowOf(const std::wstring& text)
-    {
-        return dynamic_cast<VelSmsListViewItem*>(
-            List()->FindItem([&](const VelItem* row) { return TextOf(row) == text; }));
-    }
-    VelPoint InWindow(const VelPoint& p)
-    {
-        VelPoint mapped = p;
-        ::MapWindowPoints(sms->GetHandle(), view->GetHandle(), reinterpret_cast<POINT*>(&mapped), 1);
-        return mapped;
-    }
+    VelSmsListViewItem* RowOf(const std::wstring& text) { return dynamic_cast<VelSmsListViewItem*>(FindRow(text)); }
+    VelPoint InWindow(const VelPoint& p) { return InWindowOf(sms, p); }
 
-    ClockScope clock;
+    // Logged on to the contacts, as the tests of the contact tabs are.
+    contact_store::SeededStore contacts;
     SeededMessages messages;
-    SignalLog log;
+    TabSignalLog log;
     VelSmsListView* sms = nullptr;
 };
 
@@ -236,10 +158,10 @@ TEST_F(SmsListViewTest, MessagesFallUnderDateHeadersNewestFirstWhateverOrderThey
         sms->SetLoading(true);
         sms->ClearList();
         EXPECT_FALSE(sms->IsLoading());
-        EXPECT_EQ(Shown(List()), L"");
+        EXPECT_EQ(Shown(), L"");
         EXPECT_TRUE(List()->GetGroups().empty());
         Load(reversed);
-        EXPECT_EQ(Shown(List()), expected);
+        EXPECT_EQ(Shown(), expected);
     }
 }
 
@@ -353,14 +275,7 @@ TEST_F(SmsListViewTest, TappingARowActivatesThatMessage)
     VelSmsListViewItem* cara = RowOf(L"Call me");
     ASSERT_NE(cara, nullptr);
     int first = -1, last = -1;
-    for (int y = 0; y < List()->GetHeight(); ++y) {
-        VelPoint cell;
-        if (List()->GetItemAtPoint(VelPoint(100, y), cell) == cara) {
-            last = y;
-            if (first < 0)
-                first = y;
-        }
-    }
+    FindRowSpan(List(), cara, &first, &last);
     ASSERT_GT(first, 0);
     Tap(InWindow(VelPoint(100, List()->GetTop() + (first + last) / 2)));
     ASSERT_EQ(log.items.size(), 1u);
@@ -369,39 +284,9 @@ TEST_F(SmsListViewTest, TappingARowActivatesThatMessage)
 
 namespace {
 
-// Rows painted on an off-screen canvas, as on a 480 x 640 screen.
-class SmsRowPaintTest : public ThemeLibraryTest {
+// Message rows painted on an off-screen canvas.
+class SmsRowPaintTest : public DatedRowPaintTest {
 protected:
-    SmsRowPaintTest() : screen(480, 640) {}
-    void SetUp() override
-    {
-        static contact_store::English english;
-        LoadEnglishDateNames();
-        ASSERT_NE(LoadTheme(L"Silver"), nullptr);
-    }
-    int LineHeight(VelFont* font)
-    {
-        const TEXTMETRICW m = canvas->GetTextMetrics(font).metrics;
-        return m.tmHeight + m.tmExternalLeading;
-    }
-    VelRect Paint(VelSmsListViewItem& row)
-    {
-        const VelRect cell(0, 0, 200, row.Measure(canvas.get()));
-        row.PaintBackground(canvas.get(), cell);
-        row.PaintContent(canvas.get(), cell);
-        return cell;
-    }
-    VelColor Background()
-    {
-        VelColor background;
-        GetCurrentTheme()->GetItemColor(background);
-        return background;
-    }
-    static bool Near(COLORREF c, COLORREF want)
-    {
-        return std::abs(GetRValue(c) - GetRValue(want)) < 24 && std::abs(GetGValue(c) - GetGValue(want)) < 24 &&
-               std::abs(GetBValue(c) - GetBValue(want)) < 24;
-    }
     int Lit(const VelRect& area)
     {
         const COLORREF ground = Background().ToColorRef();
@@ -412,8 +297,6 @@ protected:
         return lit;
     }
 
-    ClockScope clock;
-    ScreenScope screen;
     SeededMessages messages;
 };
 
@@ -449,11 +332,7 @@ TEST_F(SmsRowPaintTest, IconAndFirstLineColourFollowWhetherTheMessageWasSent)
         const VelRect firstLine(longer / 10, longer / 80, 200 - longer / 40, longer / 80 + h1);
         EXPECT_TRUE(Holds(firstLine, [&](COLORREF p) { return Near(p, c.colour); }));
         EXPECT_FALSE(Holds(firstLine, [&](COLORREF p) { return p == c.other; }));
-        std::vector<COLORREF> icon;
-        for (int y = cell.top; y < cell.bottom; ++y)
-            for (int x = longer / 40; x < longer / 10; ++x)
-                icon.push_back(Pixel(x, y));
-        icons.push_back(icon);
+        icons.push_back(IconPixels(cell));
     }
     EXPECT_NE(icons[0], icons[1]);
 }
@@ -481,11 +360,9 @@ TEST_F(SmsRowPaintTest, TheTimeSitsInItsColumnAtTheRight)
     std::unique_ptr<VelSmsListViewItem> row = messages.Row(kCara);
     ASSERT_TRUE(row);
     const VelRect cell = Paint(*row);
-    canvas->SetFont(GetCurrentTheme()->GetSmallFont());
-    const SIZE column = canvas->MeasureText(L"May  28");
-    const int right = cell.right - VelScreenMetrics::GetLongerSide() / 40;
-    const VelRect time = LitBounds(canvas->GetDC(), VelRect(right - column.cx - 8, 0, cell.right, cell.bottom),
-                                   Background().ToColorRef());
+    int right = 0;
+    SIZE column = {};
+    const VelRect time = TimeBounds(cell, &right, &column);
     ASSERT_NE(time, VelRect(0, 0, 0, 0));
     EXPECT_GE(time.left, right - column.cx);
     EXPECT_LE(time.right, right);

@@ -24,12 +24,12 @@
 #include "VelSmsTextItem.h"
 #include "VelSmsView.h"
 #include "VelThemeLibrary.h"
+#include "FakeTick.h"
+#include "Taps.h"
+#include "ListRows.h"
 #include "ViewTestSupport.h"
 
 namespace {
-
-DWORD s_now = 0;
-DWORD WINAPI FakeTick() { return s_now; }
 
 // 2026-03-04 05:06 UTC.
 FILETIME Delivered()
@@ -62,8 +62,6 @@ protected:
     {
         ASSERT_NE(LoadTheme(L"Silver"), nullptr);
         ASSERT_TRUE(LoadLanguage(L"English"));
-        VelControlCore::SetTickSource(&FakeTick);
-        s_now = 900000;
         m_device.reset(new TestDeviceStore(L"vel-sms-view"));
 
         view = new VelSmsView(nullptr, "sms-view");
@@ -74,7 +72,6 @@ protected:
     {
         delete view;
         CloseSmsStore();
-        VelControlCore::SetTickSource(nullptr);
         m_device.reset();
     }
 
@@ -141,18 +138,13 @@ protected:
 
     std::vector<std::wstring> RowTexts()
     {
-        std::vector<std::wstring> texts;
-        for (VelItem* item : view->GetList()->GetItems())
-            texts.push_back(static_cast<VelDetailItem*>(item)->GetText());
-        return texts;
+        return ReadItems(view->GetList()->GetItems(),
+                         [](const VelItem* item) { return static_cast<const VelDetailItem*>(item)->GetText(); });
     }
 
     void Tap(int x, int y)
     {
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        s_now += 20;
-        ::SendMessageW(view->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-        s_now += 400;
+        TapWindow(view->GetHandle(), VelPoint(x, y), &tick);
         Settle();
     }
     void TapReply() { Tap(480 - view->GetTitleBarHeight() / 2, view->GetTitleBarHeight() / 2); }
@@ -165,6 +157,7 @@ protected:
 
     VelApplication app{L"Velmora KL message view test"};
     ScreenScope screen;
+    FakeTick tick{900000};
     VelSmsView* view = nullptr;
     std::unique_ptr<TestDeviceStore> m_device;
 };

@@ -1,5 +1,4 @@
 #include "ViewTestSupport.h"
-#include "VelListView.h"
 
 #include "VelFiles.h"
 #include "VelThemeLibrary.h"
@@ -105,18 +104,4 @@ std::wstring ThemeLibraryTest::InstallLibrary(const std::wstring& path, const st
 std::wstring ThemeLibraryTest::LibraryPath(const std::wstring& name)
 {
     return GetThemesDirectory() + name + L".dll";
-}
-
-std::wstring ShownGroups(VelListView* list, std::wstring (*textOf)(const VelItem*))
-{
-    std::wstring shown;
-    for (const VelGridView::GroupPtr& group : list->GetGroups()) {
-        if (!group->IsVisible())
-            continue;
-        shown += (shown.empty() ? L"" : L" | ") + group->GetText() + L":";
-        for (const VelGroupItem::ItemPtr& row : group->GetChildren())
-            if (row->IsVisible())
-                shown += L" " + textOf(row.get());
-    }
-    return shown;
 }

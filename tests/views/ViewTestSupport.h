@@ -15,9 +15,6 @@
 #include "VelGDIRenderer.h"
 #include "VelScreenMetrics.h"
 
-class VelItem;
-class VelListView;
-
 // The screen size the layout fractions are taken of, for one scope.
 class ScreenScope {
 public:
@@ -33,10 +30,6 @@ VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground);
 
 // Runs what is queued for this thread, then paints the window's pending area.
 void SettleWindow(HWND window);
-
-// The visible groups of a list with their visible rows, each row by the text
-// the function gives it: "Today: Cara Ann | Yesterday: +200".
-std::wstring ShownGroups(VelListView* list, std::wstring (*textOf)(const VelItem*));
 
 // A bitmap of one colour.
 VelBitmap SolidBitmap(int width, int height, COLORREF colour);

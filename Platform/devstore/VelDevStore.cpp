@@ -121,13 +121,6 @@ Stamp StampOf(const std::wstring& path)
     return stamp;
 }
 
-bool ValidUtf8(const std::string& bytes)
-{
-    if (bytes.empty())
-        return true;
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0) > 0;
-}
-
 // The file's text as UTF-8: a UTF-8 signature is dropped, a UTF-16 file
 // (someone saved it with another editor) is converted.
 std::string AsUtf8(const std::string& bytes, const wchar_t* fileName)
@@ -145,17 +138,23 @@ std::string AsUtf8(const std::string& bytes, const wchar_t* fileName)
 
 struct Chunk {
     std::string header;  // the section line, empty for lines before the first section
-    std::string body;    // every line of the record, header included
+    size_t begin = 0;    // every line of the record, header included: [begin, end) of the text
+    size_t end = 0;
     bool malformed = false;
 };
 
-std::string Trim(const std::string& s)
+bool IsTrimmed(char ch)
 {
-    size_t count = s.find_first_not_of(" \t\r");
-    if (count == std::string::npos)
+    return ch == ' ' || ch == '\t' || ch == '\r';
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
         return std::string();
-    size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(count, e - count + 1);
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
 }
 
 // Splits at section lines so that one record's damage cannot spill into the
@@ -163,28 +162,50 @@ std::string Trim(const std::string& s)
 std::vector<Chunk> SplitRecords(const std::string& text)
 {
     std::vector<Chunk> chunks(1);
+    const char* data = text.data();
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        std::string t = Trim(line);
-        if (!t.empty() && t[0] == '[') {
+        size_t first = pos, last = end;
+        while (first < last && IsTrimmed(data[first]))
+            ++first;
+        while (last > first && IsTrimmed(data[last - 1]))
+            --last;
+        const char* line = data + first;
+        const size_t length = last - first;
+        if (length > 0 && line[0] == '[') {
+            chunks.back().end = pos;
             chunks.push_back(Chunk());
-            chunks.back().header = t;
-            if (t.size() < 3 || t[t.size() - 1] != ']')
+            chunks.back().header.assign(line, length);
+            chunks.back().begin = pos;
+            if (length < 3 || line[length - 1] != ']')
                 chunks.back().malformed = true;
-        } else if (!t.empty() && t[0] != ';' && t[0] != '#' && t.find('=') == std::string::npos) {
+        } else if (length > 0 && line[0] != ';' && line[0] != '#' && !memchr(line, '=', length)) {
             chunks.back().malformed = true;
-        } else if (t.find('\0') != std::string::npos) {
+        } else if (memchr(line, '\0', length)) {
             chunks.back().malformed = true;
         }
-        chunks.back().body += line;
-        chunks.back().body += '\n';
+        pos = end + 1;
     }
+    chunks.back().end = text.size();
     return chunks;
+}
+
+// A record's lines as UTF-16; false when they are not UTF-8.
+bool WideText(const std::string& text, const Chunk& chunk, std::wstring* wide)
+{
+    wide->clear();
+    const int bytes = static_cast<int>(chunk.end - chunk.begin);
+    if (bytes == 0)
+        return true;
+    const char* from = text.data() + chunk.begin;
+    int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, from, bytes, 0, 0);
+    if (chars <= 0)
+        return false;
+    wide->resize(chars);
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, from, bytes, &(*wide)[0], chars) == chars;
 }
 
 std::wstring SectionName(const std::string& header)
@@ -472,7 +493,10 @@ template <class R>
 bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out)
 {
     bool damaged = false;
-    std::vector<Chunk> chunks = SplitRecords(AsUtf8(bytes, fileName.c_str()));
+    const std::string text = AsUtf8(bytes, fileName.c_str());
+    std::vector<Chunk> chunks = SplitRecords(text);
+    std::wstring wide;
+    Section section;
     for (const Chunk& chunk : chunks) {
         if (chunk.header.empty()) {
             if (chunk.malformed) {
@@ -487,41 +511,33 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
         // An id named anywhere, even in a record that cannot be read, is never given out again.
         if (ParseNumber(name, &id))
             RaiseNext(&out->nextId, id);
-        CSimpleIniW ini;
-        ini.SetUnicode(true);
         if (chunk.malformed) {
             why = L"malformed line";
-        } else if (!ValidUtf8(chunk.body)) {
+        } else if (!WideText(text, chunk, &wide)) {
             why = L"not UTF-8";
-        } else if (ini.LoadData(chunk.body.data(), chunk.body.size()) < 0) {
-            why = L"unreadable";
         } else {
-            Section s = {name, &ini};
+            ParseSection(wide.data(), wide.size(), name, &section);
             if (_wcsicmp(name.c_str(), kMetaSection) == 0) {
-                DWORD n = 0;
-                const wchar_t* v = s.Get(L"nextId");
-                if (v && ParseNumber(v, &n) && n > out->nextId)
-                    out->nextId = n;
+                DWORD next = 0;
+                const wchar_t* value = section.Get(L"nextId");
+                if (value && ParseNumber(value, &next) && next > out->nextId)
+                    out->nextId = next;
                 continue;
             }
             if (_wcsicmp(name.c_str(), kDeletedSection) == 0) {
-                CSimpleIniW::TNamesDepend keys;
-                ini.GetAllKeys(name.c_str(), keys);
-                keys.sort(CSimpleIniW::Entry::LoadOrder());
-                for (const auto& key : keys) {
+                for (const SectionValue& entry : section.values) {
                     DWORD deleted = 0, pid = 0;
-                    const wchar_t* v = s.Get(key.pItem);
-                    if (!ParseNumber(key.pItem, &deleted))
+                    if (!ParseNumber(entry.key, &deleted))
                         continue;
                     RaiseNext(&out->nextId, deleted);
-                    if (v && ParseNumber(v, &pid))
+                    if (ParseNumber(entry.value, &pid))
                         out->deletions.push_back({deleted, pid});
                 }
                 continue;
             }
             R r;
-            const wchar_t* rev = s.Get(L"revision");
-            const wchar_t* writer = s.Get(L"writer");
+            const wchar_t* rev = section.Get(L"revision");
+            const wchar_t* writer = section.Get(L"writer");
             if (!ParseNumber(name, &id) || id == 0 || id == kNoMoreIds) {
                 why = L"bad id";
             } else if (out->records.count(id)) {
@@ -530,7 +546,7 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
                 why = L"no revision (cut short?)";
             } else if (writer && !ParseNumber(writer, &r.writer)) {
                 why = L"bad writer";
-            } else if (KindOf<R>::Read(s, &r, &why)) {
+            } else if (KindOf<R>::Read(section, &r, &why)) {
                 if (!why.empty()) {
                     // Read, less what it could not keep: the file is kept aside on the next save.
                     std::string shown = ShortForLog(chunk.header);

@@ -275,6 +275,101 @@ std::wstring Unescape(const std::wstring& text)
     return out;
 }
 
+const wchar_t* Section::Get(const wchar_t* key) const
+{
+    for (const SectionValue& entry : values) {
+        if (_wcsicmp(entry.key.c_str(), key) == 0)
+            return entry.value.c_str();
+    }
+    return 0;
+}
+
+namespace {
+
+bool IsBlank(wchar_t ch)
+{
+    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+}
+
+bool IsLineEnd(wchar_t ch)
+{
+    return ch == L'\r' || ch == L'\n';
+}
+
+}  // namespace
+
+void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, Section* section)
+{
+    section->name = name;
+    section->values.clear();
+    bool inSection = false;
+    size_t pos = 0;
+    auto skipLine = [&] {
+        while (pos < length && !IsLineEnd(text[pos]))
+            ++pos;
+    };
+    while (pos < length) {
+        while (pos < length && IsBlank(text[pos]))
+            ++pos;
+        if (pos >= length)
+            break;
+        if (text[pos] == L';' || text[pos] == L'#') {
+            skipLine();
+            continue;
+        }
+        if (text[pos] == L'[') {
+            ++pos;
+            while (pos < length && IsBlank(text[pos]))
+                ++pos;
+            const size_t start = pos;
+            while (pos < length && text[pos] != L']' && !IsLineEnd(text[pos]))
+                ++pos;
+            if (pos >= length || text[pos] != L']')
+                continue;  // no header: the lines after it stay where they were
+            size_t stop = pos;
+            while (stop > start && IsBlank(text[stop - 1]))
+                --stop;
+            inSection = _wcsicmp(std::wstring(text + start, stop - start).c_str(), name.c_str()) == 0;
+            skipLine();
+            continue;
+        }
+        const size_t keyStart = pos;
+        while (pos < length && text[pos] != L'=' && !IsLineEnd(text[pos]))
+            ++pos;
+        if (pos >= length || text[pos] != L'=')
+            continue;
+        if (pos == keyStart) {
+            skipLine();
+            continue;
+        }
+        size_t keyStop = pos;
+        while (keyStop > keyStart && IsBlank(text[keyStop - 1]))
+            --keyStop;
+        ++pos;
+        while (pos < length && !IsLineEnd(text[pos]) && IsBlank(text[pos]))
+            ++pos;
+        const size_t valueStart = pos;
+        skipLine();
+        size_t valueStop = pos;
+        while (valueStop > valueStart && IsBlank(text[valueStop - 1]))
+            --valueStop;
+        if (!inSection)
+            continue;
+        std::wstring key(text + keyStart, keyStop - keyStart);
+        std::wstring value(text + valueStart, valueStop - valueStart);
+        bool replaced = false;
+        for (SectionValue& entry : section->values) {
+            if (_wcsicmp(entry.key.c_str(), key.c_str()) == 0) {
+                entry.value.swap(value);
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            section->values.push_back({std::move(key), std::move(value)});
+    }
+}
+
 bool ParseNumber(const std::wstring& text, DWORD* value)
 {
     if (text.empty())

@@ -26,6 +26,8 @@ const wchar_t kDeletedSection[] = L"deleted";
 
 enum Kind { kContacts, kCalls, kMessages, kKindCount };
 const unsigned kAllKinds = (1u << kKindCount) - 1;
+static_assert(kDevContacts == 1u << kContacts && kDevCalls == 1u << kCalls && kDevMessages == 1u << kMessages,
+              "the public kind bits are 1 << Kind");
 const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
 
 // File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
@@ -354,7 +356,7 @@ public:
     KindState<VelDevMessage> m_messages;
     bool m_loaded[kKindCount];  // a kind is read when first asked for
     bool m_missing;             // as of the last look at every file
-    bool m_tracking;            // listeners are told of changes
+    unsigned m_tracked;         // kinds whose changes listeners are told of
     DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
@@ -432,7 +434,7 @@ KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>()
 }
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracking(false), m_sequenceSeen(0),
+    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracked(0), m_sequenceSeen(0),
       m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
 {
     std::wstring name = ObjectName(folder);
@@ -578,7 +580,7 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
             if (at == s.all.end() || at->second.file != n)
                 continue;
             s.all.erase(at);
-            if (m_tracking)
+            if (m_tracked & KindBit<R>())
                 s.dirty.insert(kv.first);
         }
     }
@@ -591,7 +593,7 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
         }
         typename KindState<R>::Entry e = {kv.second, n};
         s.all[kv.first] = e;
-        if (m_tracking)
+        if (m_tracked & KindBit<R>())
             s.dirty.insert(kv.first);
     }
     for (DWORD id : elsewhere) {
@@ -624,8 +626,8 @@ void VelDevStoreImpl::ReloadFile(DWORD n)
         // An open file cannot be replaced: a file is opened only while no one
         // writes, and let go before it is parsed.
         DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
-        Stamp now = StampOf(path);
-        bool same = known != s.files.end() ? now == known->second.stamp : !now.exists;
+        // A file not held yet is read at once: a missing one reads as empty.
+        bool same = known != s.files.end() && StampOf(path) == known->second.stamp;
         if (!same) {
             read = ReadStamped(path, &bytes, &fresh.stamp);
             error = read ? 0 : GetLastError();
@@ -1070,7 +1072,7 @@ void VelDevStoreImpl::Deliver(bool everyFile)
     EnterCriticalSection(&m_lock);
     // A store that is gone has nothing to tell until it is back.
     if (!Missing()) {
-        Freshen(everyFile);
+        Freshen(everyFile, m_tracked);
         Collect<VelDevContact>(&changes);
         Collect<VelDevCall>(&changes);
         Collect<VelDevMessage>(&changes);
@@ -1492,21 +1494,26 @@ std::vector<std::wstring> VelDevStore::ReadLog(const std::wstring& fileName)
     return lines;
 }
 
-DWORD VelDevStore::AddListener(const VelDevStoreListener& listener)
+DWORD VelDevStore::AddListener(const VelDevStoreListener& listener, unsigned kinds)
 {
     EnterCriticalSection(&m_impl->m_delivery);
-    if (m_impl->m_listeners.empty()) {
-        // A first listener hears of what happens from now on.
-        EnterCriticalSection(&m_impl->m_lock);
-        m_impl->Freshen(true);
-        m_impl->StartTracking<VelDevContact>();
-        m_impl->StartTracking<VelDevCall>();
-        m_impl->StartTracking<VelDevMessage>();
-        m_impl->m_tracking = true;
-        LeaveCriticalSection(&m_impl->m_lock);
-    } else {
+    // What the listeners so far have to hear of goes to them first.
+    if (!m_impl->m_listeners.empty())
         m_impl->Deliver(false);
+    EnterCriticalSection(&m_impl->m_lock);
+    // A kind newly listened to is heard of from now on.
+    const unsigned fresh = kinds & kAllKinds & ~m_impl->m_tracked;
+    if (fresh) {
+        m_impl->Freshen(true, fresh);
+        if (fresh & KindBit<VelDevContact>())
+            m_impl->StartTracking<VelDevContact>();
+        if (fresh & KindBit<VelDevCall>())
+            m_impl->StartTracking<VelDevCall>();
+        if (fresh & KindBit<VelDevMessage>())
+            m_impl->StartTracking<VelDevMessage>();
+        m_impl->m_tracked |= fresh;
     }
+    LeaveCriticalSection(&m_impl->m_lock);
     DWORD cookie = m_impl->m_nextCookie++;
     m_impl->m_listeners[cookie] = listener;
     m_impl->StartWatcher();
@@ -1520,7 +1527,7 @@ void VelDevStore::RemoveListener(DWORD cookie)
     m_impl->m_listeners.erase(cookie);
     if (m_impl->m_listeners.empty()) {
         EnterCriticalSection(&m_impl->m_lock);
-        m_impl->m_tracking = false;
+        m_impl->m_tracked = 0;
         m_impl->m_contacts.notified.clear();
         m_impl->m_contacts.dirty.clear();
         m_impl->m_calls.notified.clear();

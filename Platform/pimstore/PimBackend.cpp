@@ -68,7 +68,7 @@ void OnStoreChanges(const VelDevStoreChanges& changes)
 
 standin::StoreFollower& Follower()
 {
-    return standin::FollowStore(&OnStoreChanges);
+    return standin::FollowStore(&OnStoreChanges, kDevContacts);
 }
 
 // A snapshot taken before the listener came to this store may be of another.

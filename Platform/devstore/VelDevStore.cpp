@@ -107,7 +107,19 @@ bool ReadStamped(const std::wstring& path, std::string* bytes, Stamp* stamp)
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     FillStamp(handle, stamp);
-    bool ok = stamp->exists && ReadHandle(handle, bytes);
+    bool ok = stamp->exists;
+    if (ok) {
+        // One read for the size the file has; a file that grew meanwhile is read on.
+        DWORD want = stamp->sizeLow + 1, got = 0;
+        bytes->resize(want);
+        ok = ReadFile(handle, &(*bytes)[0], want, &got, 0) != 0;
+        bytes->resize(ok ? got : 0);
+        std::string rest;
+        if (ok && got == want && ReadHandle(handle, &rest))
+            bytes->append(rest);
+        else if (ok && got == want)
+            ok = false;
+    }
     CloseHandle(handle);
     return ok;
 }
@@ -290,6 +302,9 @@ struct KindState {
     std::map<DWORD, Entry> all;     // every record of every file
     std::map<DWORD, Ptr> notified;  // what the listeners were told
     std::set<DWORD> dirty;          // ids that may differ from notified
+    // The files as a first listener found them, parsed when the kind is
+    // first used: file -> its stamp and bytes.
+    std::map<DWORD, std::pair<Stamp, std::string>> unparsed;
 };
 
 void RaiseNext(DWORD* next, ULONGLONG seen)
@@ -357,6 +372,7 @@ public:
     bool m_loaded[kKindCount];  // a kind is read when first asked for
     bool m_missing;             // as of the last look at every file
     unsigned m_tracked;         // kinds whose changes listeners are told of
+    unsigned m_unparsed;        // kinds read by a first listener and not parsed yet
     DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
@@ -379,6 +395,14 @@ public:
     // look at every file is older than kSweepMs.
     void Freshen(bool everyFile, unsigned kinds = kAllKinds);
     void FreshenChanged();
+    void ReloadChangedSlots(int k);
+    // A first listener's kind: its files read as they are now, in one hold
+    // of the mutex, and parsed when the kind is first used.
+    template <class R>
+    void ReadUnparsed();
+    template <class R>
+    void ParseUnparsed();
+    void ParseUnparsed(unsigned kinds);
     void Sweep(unsigned kinds);
     template <class R>
     void SweepKind();
@@ -411,6 +435,8 @@ public:
     template <class R>
     void StartTracking();
     template <class R>
+    void StartListening();
+    template <class R>
     void Collect(VelDevStoreChanges* out);
     void Deliver(bool everyFile);
     void StartWatcher();
@@ -434,7 +460,7 @@ KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>()
 }
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracked(0), m_sequenceSeen(0),
+    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracked(0), m_unparsed(0), m_sequenceSeen(0),
       m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
 {
     std::wstring name = ObjectName(folder);
@@ -711,6 +737,8 @@ void VelDevStoreImpl::Sweep(unsigned kinds)
 
 void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds)
 {
+    if (m_unparsed & kinds)
+        ParseUnparsed(m_unparsed & kinds);
     const DWORD now = GetTickCount();
     unsigned sweep = 0;
     for (int k = 0; k < kKindCount; ++k) {
@@ -743,25 +771,99 @@ void VelDevStoreImpl::FreshenChanged()
         return;
     m_sequenceSeen = sequence;
     for (int k = 0; k < kKindCount; ++k) {
-        if (!m_loaded[k])
-            continue;
-        for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
-            LONG value = m_shared->files[k][slot];
-            if (value == m_slotsSeen[k][slot])
-                continue;
-            m_slotsSeen[k][slot] = value;
-            if (slot == kTrackedFiles) {
-                Sweep(1u << k);
-                break;
-            }
-            if (k == kContacts)
-                ReloadFile<VelDevContact>(slot);
-            else if (k == kCalls)
-                ReloadFile<VelDevCall>(slot);
-            else
-                ReloadFile<VelDevMessage>(slot);
-        }
+        if (m_loaded[k])
+            ReloadChangedSlots(k);
     }
+}
+
+void VelDevStoreImpl::ReloadChangedSlots(int k)
+{
+    if (!m_shared)
+        return;
+    for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
+        LONG value = m_shared->files[k][slot];
+        if (value == m_slotsSeen[k][slot])
+            continue;
+        m_slotsSeen[k][slot] = value;
+        if (slot == kTrackedFiles) {
+            Sweep(1u << k);
+            break;
+        }
+        if (k == kContacts)
+            ReloadFile<VelDevContact>(slot);
+        else if (k == kCalls)
+            ReloadFile<VelDevCall>(slot);
+        else
+            ReloadFile<VelDevMessage>(slot);
+    }
+}
+
+template <class R>
+void VelDevStoreImpl::ReadUnparsed()
+{
+    const Kind k = KindOf<R>::kind;
+    KindState<R>& s = State<R>();
+    s.unparsed.clear();
+    DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    m_missing = Missing();
+    if (m_shared) {
+        for (DWORD slot = 0; slot <= kTrackedFiles; ++slot)
+            m_slotsSeen[k][slot] = m_shared->files[k][slot];
+    }
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DWORD n = 0;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n))
+                continue;
+            std::pair<Stamp, std::string> file;
+            if (!ReadStamped(PathOf(k, n), &file.second, &file.first)) {
+                DWORD error = GetLastError();
+                if (error != ERROR_PATH_NOT_FOUND)
+                    VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
+                continue;
+            }
+            if (file.first.exists)
+                s.unparsed[n].swap(file);
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        ReleaseMutex(m_mutex);
+    m_unparsed |= KindBit<R>();
+}
+
+template <class R>
+void VelDevStoreImpl::ParseUnparsed()
+{
+    const Kind k = KindOf<R>::kind;
+    KindState<R>& s = State<R>();
+    for (auto& kv : s.unparsed) {
+        FileState<R> fresh;
+        fresh.stamp = kv.second.first;
+        Parse<R>(kv.second.second, FileName(k, kv.first), &fresh);
+        Adopt<R>(kv.first, fresh);
+    }
+    s.unparsed.clear();
+    m_unparsed &= ~KindBit<R>();
+    m_loaded[k] = true;
+    // What the listener found is what it was told; whatever changed since
+    // is heard of from here on.
+    if (m_tracked & KindBit<R>())
+        StartTracking<R>();
+    ReloadChangedSlots(k);
+    m_lastSweep[k] = GetTickCount() - kSweepMs;
+}
+
+void VelDevStoreImpl::ParseUnparsed(unsigned kinds)
+{
+    if (kinds & KindBit<VelDevContact>())
+        ParseUnparsed<VelDevContact>();
+    if (kinds & KindBit<VelDevCall>())
+        ParseUnparsed<VelDevCall>();
+    if (kinds & KindBit<VelDevMessage>())
+        ParseUnparsed<VelDevMessage>();
 }
 
 template <class R>
@@ -1015,6 +1117,19 @@ void VelDevStoreImpl::StartTracking()
     s.dirty.clear();
     for (const auto& kv : s.all)
         s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
+}
+
+// Under m_lock, with the kind's bit set in m_tracked.
+template <class R>
+void VelDevStoreImpl::StartListening()
+{
+    const Kind k = KindOf<R>::kind;
+    if (!m_loaded[k] && !(m_unparsed & KindBit<R>())) {
+        ReadUnparsed<R>();
+        return;
+    }
+    Freshen(true, KindBit<R>());
+    StartTracking<R>();
 }
 
 template <class R>
@@ -1501,18 +1616,17 @@ DWORD VelDevStore::AddListener(const VelDevStoreListener& listener, unsigned kin
     if (!m_impl->m_listeners.empty())
         m_impl->Deliver(false);
     EnterCriticalSection(&m_impl->m_lock);
-    // A kind newly listened to is heard of from now on.
+    // A kind newly listened to is heard of from now on. One not read yet is
+    // only read now and parsed when first used (the watcher's first look at
+    // the latest), so that opening a big store costs little.
     const unsigned fresh = kinds & kAllKinds & ~m_impl->m_tracked;
-    if (fresh) {
-        m_impl->Freshen(true, fresh);
-        if (fresh & KindBit<VelDevContact>())
-            m_impl->StartTracking<VelDevContact>();
-        if (fresh & KindBit<VelDevCall>())
-            m_impl->StartTracking<VelDevCall>();
-        if (fresh & KindBit<VelDevMessage>())
-            m_impl->StartTracking<VelDevMessage>();
-        m_impl->m_tracked |= fresh;
-    }
+    m_impl->m_tracked |= fresh;
+    if (fresh & KindBit<VelDevContact>())
+        m_impl->StartListening<VelDevContact>();
+    if (fresh & KindBit<VelDevCall>())
+        m_impl->StartListening<VelDevCall>();
+    if (fresh & KindBit<VelDevMessage>())
+        m_impl->StartListening<VelDevMessage>();
     LeaveCriticalSection(&m_impl->m_lock);
     DWORD cookie = m_impl->m_nextCookie++;
     m_impl->m_listeners[cookie] = listener;

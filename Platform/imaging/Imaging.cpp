@@ -223,6 +223,36 @@ HRESULT ReadSize(const std::vector<BYTE>& bytes, UINT* width, UINT* height, cons
     return S_OK;
 }
 
+// A decoder of the class, from its class object kept per thread: looking the
+// class up costs more than decoding a small picture.
+HRESULT MakeDecoder(const CLSID& decoder, IWICBitmapDecoder** made)
+{
+    *made = nullptr;
+    struct Kept {
+        const CLSID* decoder;
+        IClassFactory* factory;
+    };
+    static thread_local Kept kept[4] = {};
+    Kept* slot = nullptr;
+    for (Kept& entry : kept) {
+        if (entry.decoder == &decoder || !entry.decoder) {
+            slot = &entry;
+            break;
+        }
+    }
+    if (!slot)
+        return ::CoCreateInstance(decoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                                  reinterpret_cast<void**>(made));
+    if (!slot->factory) {
+        const HRESULT hr = ::CoGetClassObject(decoder, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                              reinterpret_cast<void**>(&slot->factory));
+        if (FAILED(hr))
+            return hr;
+        slot->decoder = &decoder;
+    }
+    return slot->factory->CreateInstance(nullptr, IID_IWICBitmapDecoder, reinterpret_cast<void**>(made));
+}
+
 // The source as 32-bit premultiplied pixels. The format converter is made
 // directly; only a source it does not take is left to the system's search
 // of every converter it knows.
@@ -343,8 +373,7 @@ HRESULT Image::OpenDecoder(const CLSID& decoder)
     HRESULT hr = m_wic->CreateStream(&m_stream);
     if (SUCCEEDED(hr))
         hr = m_stream->InitializeFromMemory(m_bytes.data(), static_cast<DWORD>(m_bytes.size()));
-    if (SUCCEEDED(hr) && SUCCEEDED(::CoCreateInstance(decoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
-                                                      reinterpret_cast<void**>(&m_decoder)))) {
+    if (SUCCEEDED(hr) && SUCCEEDED(MakeDecoder(decoder, &m_decoder))) {
         if (FAILED(m_decoder->Initialize(m_stream, WICDecodeMetadataCacheOnDemand))) {
             SafeRelease(m_decoder);
             const LARGE_INTEGER start = {};
@@ -597,11 +626,23 @@ HRESULT CreateImagingFactory(IImagingFactory** factory)
     if (!factory)
         return E_POINTER;
     *factory = nullptr;
-    IWICImagingFactory* wic = nullptr;
-    const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                          IID_IWICImagingFactory, reinterpret_cast<void**>(&wic));
-    if (FAILED(hr))
-        return hr;
-    *factory = new ImagingFactory(wic);
+    // The system's factory is made once per thread and kept: making it costs
+    // more than the small picture it is asked for. A thread without COM gets
+    // the failure it always got.
+    static thread_local IWICImagingFactory* kept = nullptr;
+    APTTYPE apartment;
+    APTTYPEQUALIFIER qualifier;
+    if (kept && FAILED(::CoGetApartmentType(&apartment, &qualifier)))
+        return CO_E_NOTINITIALIZED;
+    if (!kept) {
+        IWICImagingFactory* wic = nullptr;
+        const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_IWICImagingFactory, reinterpret_cast<void**>(&wic));
+        if (FAILED(hr))
+            return hr;
+        kept = wic;
+    }
+    kept->AddRef();
+    *factory = new ImagingFactory(kept);
     return S_OK;
 }

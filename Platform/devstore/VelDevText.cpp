@@ -1,5 +1,6 @@
 #include "VelDevInternal.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -301,7 +302,9 @@ bool IsLineEnd(wchar_t ch)
 void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, Section* section)
 {
     section->name = name;
-    section->values.clear();
+    // The strings of the section read before are written over, not made anew.
+    std::vector<SectionValue>& values = section->values;
+    size_t used = 0;
     bool inSection = false;
     size_t pos = 0;
     auto skipLine = [&] {
@@ -355,19 +358,23 @@ void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, 
             --valueStop;
         if (!inSection)
             continue;
-        std::wstring key(text + keyStart, keyStop - keyStart);
-        std::wstring value(text + valueStart, valueStop - valueStart);
-        bool replaced = false;
-        for (SectionValue& entry : section->values) {
-            if (_wcsicmp(entry.key.c_str(), key.c_str()) == 0) {
-                entry.value.swap(value);
-                replaced = true;
-                break;
+        if (used == values.size())
+            values.emplace_back();
+        SectionValue& added = values[used];
+        added.key.assign(text + keyStart, keyStop - keyStart);
+        bool repeated = false;
+        for (size_t i = 0; i < used && !repeated; ++i) {
+            if (_wcsicmp(values[i].key.c_str(), added.key.c_str()) == 0) {
+                values[i].value.assign(text + valueStart, valueStop - valueStart);
+                repeated = true;
             }
         }
-        if (!replaced)
-            section->values.push_back({std::move(key), std::move(value)});
+        if (!repeated) {
+            added.value.assign(text + valueStart, valueStop - valueStart);
+            ++used;
+        }
     }
+    values.resize(used);
 }
 
 bool ParseNumber(const std::wstring& text, DWORD* value)
@@ -493,8 +500,18 @@ bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxByte
     bool ok = GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size) && size.QuadPart >= 0 &&
               static_cast<ULONGLONG>(size.QuadPart) <= maxBytes;
     if (ok) {
-        bytes->reserve(static_cast<size_t>(size.QuadPart));
-        ok = veldev::ReadHandle(handle, bytes) && bytes->size() <= maxBytes;
+        // One read for the size the file has; a file that grew meanwhile is read on.
+        const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size.QuadPart, 0x7FFFFFFE)) + 1;
+        DWORD got = 0;
+        bytes->resize(want);
+        ok = ReadFile(handle, &(*bytes)[0], want, &got, 0) != 0;
+        bytes->resize(ok ? got : 0);
+        std::string rest;
+        if (ok && got == want) {
+            ok = veldev::ReadHandle(handle, &rest);
+            bytes->append(rest);
+        }
+        ok = ok && bytes->size() <= maxBytes;
     }
     CloseHandle(handle);
     if (!ok)

@@ -31,15 +31,15 @@ static_assert(kDevContacts == 1u << kContacts && kDevCalls == 1u << kCalls && kD
 const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
 
 // File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
-std::wstring FileName(Kind k, DWORD value)
+std::wstring FileName(Kind kind, DWORD value)
 {
-    return value == 0 ? std::wstring(kFileStems[k]) + L".ini"
-                  : std::wstring(kFileStems[k]) + L"-" + FormatNumber(value) + L".ini";
+    return value == 0 ? std::wstring(kFileStems[kind]) + L".ini"
+                      : std::wstring(kFileStems[kind]) + L"-" + FormatNumber(value) + L".ini";
 }
 
-bool ParseFileName(Kind k, const std::wstring& name, DWORD* value)
+bool ParseFileName(Kind kind, const std::wstring& name, DWORD* value)
 {
-    std::wstring stem = kFileStems[k];
+    std::wstring stem = kFileStems[kind];
     if (name.size() < stem.size() + 4 || _wcsnicmp(name.c_str(), stem.c_str(), stem.size()) != 0 ||
         _wcsicmp(name.c_str() + name.size() - 4, L".ini") != 0) {
         return false;
@@ -240,11 +240,11 @@ template <class R, Kind K, std::map<DWORD, R> VelDevStoreData::*Records, DWORD V
           void (*Writer)(CSimpleIniW&, const wchar_t*, const R&)>
 struct KindTraits {
     static const Kind kind = K;
-    static std::map<DWORD, R>& Map(VelDevStoreData& d) { return d.*Records; }
-    static DWORD& NextId(VelDevStoreData& d) { return d.*Next; }
-    static bool Read(const Section& s, R* r, std::wstring* why) { return Reader(s, r, why); }
-    static void Write(CSimpleIniW& ini, const wchar_t* sec, const R& r) { Writer(ini, sec, r); }
-    static std::vector<VelDevChange<R>>& Changes(VelDevStoreChanges& c) { return c.*Found; }
+    static std::map<DWORD, R>& Map(VelDevStoreData& data) { return data.*Records; }
+    static DWORD& NextId(VelDevStoreData& data) { return data.*Next; }
+    static bool Read(const Section& section, R* record, std::wstring* why) { return Reader(section, record, why); }
+    static void Write(CSimpleIniW& ini, const wchar_t* section, const R& record) { Writer(ini, section, record); }
+    static std::vector<VelDevChange<R>>& Changes(VelDevStoreChanges& changes) { return changes.*Found; }
 };
 
 template <class R>
@@ -273,12 +273,12 @@ unsigned KindBit()
 typedef std::deque<std::pair<DWORD, DWORD>> Deletions;  // id, process, oldest first
 
 template <class R>
-bool SameContent(const R& a, R b)
+bool SameContent(const R& stored, R wanted)
 {
-    b.id = a.id;
-    b.revision = a.revision;
-    b.writer = a.writer;
-    return a == b;
+    wanted.id = stored.id;
+    wanted.revision = stored.revision;
+    wanted.writer = stored.writer;
+    return stored == wanted;
 }
 
 // One record file as last read or written.
@@ -386,7 +386,7 @@ public:
 
     template <class R>
     KindState<R>& State();
-    std::wstring PathOf(Kind k, DWORD n) const { return JoinPath(m_folder, FileName(k, n)); }
+    std::wstring PathOf(Kind kind, DWORD n) const { return JoinPath(m_folder, FileName(kind, n)); }
     bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
 
     // Reading: callers hold m_lock.
@@ -420,9 +420,9 @@ public:
     void WriteUnlock();
     template <class R>
     bool SaveFile(DWORD n, FileState<R>& file);
-    void Publish(Kind k, DWORD n);
+    void Publish(Kind kind, DWORD n);
     template <class R>
-    DWORD Add(const R& r);
+    DWORD Add(const R& record);
     // An empty change deletes the record; removed gets what was deleted.
     template <class R>
     bool Change(DWORD id, const boost::function<bool(R&)>& change, boost::shared_ptr<const R>* removed = 0);
@@ -598,29 +598,29 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
 template <class R>
 void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
 {
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R>>::iterator old = s.files.find(n);
-    if (old != s.files.end()) {
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, FileState<R>>::iterator old = state.files.find(n);
+    if (old != state.files.end()) {
         for (const auto& kv : old->second.records) {
-            typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-            if (at == s.all.end() || at->second.file != n)
+            typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+            if (at == state.all.end() || at->second.file != n)
                 continue;
-            s.all.erase(at);
+            state.all.erase(at);
             if (m_tracked & KindBit<R>())
-                s.dirty.insert(kv.first);
+                state.dirty.insert(kv.first);
         }
     }
     std::vector<DWORD> elsewhere;
     for (const auto& kv : fresh.records) {
-        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-        if (at != s.all.end()) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+        if (at != state.all.end()) {
             elsewhere.push_back(kv.first);
             continue;
         }
         typename KindState<R>::Entry e = {kv.second, n};
-        s.all[kv.first] = e;
+        state.all[kv.first] = e;
         if (m_tracked & KindBit<R>())
-            s.dirty.insert(kv.first);
+            state.dirty.insert(kv.first);
     }
     for (DWORD id : elsewhere) {
         VelDevDebugPrint(L"VelDevStore: %ls: record [%lu] skipped: duplicate id.\n",
@@ -629,21 +629,21 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
         fresh.damaged = true;
     }
     if (!fresh.stamp.exists && fresh.records.empty()) {
-        if (old != s.files.end())
-            s.files.erase(old);
+        if (old != state.files.end())
+            state.files.erase(old);
         return;
     }
-    FileState<R>& kept = s.files[n];
+    FileState<R>& kept = state.files[n];
     kept = fresh;
 }
 
 template <class R>
 void VelDevStoreImpl::ReloadFile(DWORD n)
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
-    std::wstring path = PathOf(k, n);
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, FileState<R>>::iterator known = state.files.find(n);
+    std::wstring path = PathOf(kind, n);
     std::string bytes;
     FileState<R> fresh;
     bool read = false;
@@ -653,7 +653,7 @@ void VelDevStoreImpl::ReloadFile(DWORD n)
         // writes, and let go before it is parsed.
         DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
         // A file not held yet is read at once: a missing one reads as empty.
-        bool same = known != s.files.end() && StampOf(path) == known->second.stamp;
+        bool same = known != state.files.end() && StampOf(path) == known->second.stamp;
         if (!same) {
             read = ReadStamped(path, &bytes, &fresh.stamp);
             error = read ? 0 : GetLastError();
@@ -666,36 +666,36 @@ void VelDevStoreImpl::ReloadFile(DWORD n)
     if (!read) {
         // Keep what was read before; a store whose folder went away says nothing.
         if (error != ERROR_PATH_NOT_FOUND) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(kind, n).c_str(), error);
         }
         return;
     }
-    if (known != s.files.end() && fresh.stamp == known->second.stamp)
+    if (known != state.files.end() && fresh.stamp == known->second.stamp)
         return;
-    Parse<R>(bytes, FileName(k, n), &fresh);
+    Parse<R>(bytes, FileName(kind, n), &fresh);
     Adopt<R>(n, fresh);
 }
 
 template <class R>
 void VelDevStoreImpl::SweepKind()
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
     std::set<DWORD> listed;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[kind]) + L"*.ini").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND)
         return;  // gone: keep what was read
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(kind, fd.cFileName, &n))
                 continue;
             listed.insert(n);
             // The listing tells size and time of every file at once; only a file
             // that differs in either is opened.
-            typename std::map<DWORD, FileState<R>>::const_iterator known = s.files.find(n);
-            if (known != s.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
+            typename std::map<DWORD, FileState<R>>::const_iterator known = state.files.find(n);
+            if (known != state.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
                 fd.nFileSizeLow == known->second.stamp.sizeLow &&
                 CompareFileTime(&fd.ftLastWriteTime, &known->second.stamp.written) == 0) {
                 continue;
@@ -705,7 +705,7 @@ void VelDevStoreImpl::SweepKind()
         FindClose(find);
     }
     std::vector<DWORD> gone;
-    for (const auto& kv : s.files) {
+    for (const auto& kv : state.files) {
         if (!listed.count(kv.first))
             gone.push_back(kv.first);
     }
@@ -801,31 +801,31 @@ void VelDevStoreImpl::ReloadChangedSlots(int k)
 template <class R>
 void VelDevStoreImpl::ReadUnparsed()
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
-    s.unparsed.clear();
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    state.unparsed.clear();
     DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
     m_missing = Missing();
     if (m_shared) {
         for (DWORD slot = 0; slot <= kTrackedFiles; ++slot)
-            m_slotsSeen[k][slot] = m_shared->files[k][slot];
+            m_slotsSeen[kind][slot] = m_shared->files[kind][slot];
     }
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[kind]) + L"*.ini").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(kind, fd.cFileName, &n))
                 continue;
             std::pair<Stamp, std::string> file;
-            if (!ReadStamped(PathOf(k, n), &file.second, &file.first)) {
+            if (!ReadStamped(PathOf(kind, n), &file.second, &file.first)) {
                 DWORD error = GetLastError();
                 if (error != ERROR_PATH_NOT_FOUND)
-                    VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
+                    VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(kind, n).c_str(), error);
                 continue;
             }
             if (file.first.exists)
-                s.unparsed[n].swap(file);
+                state.unparsed[n].swap(file);
         } while (FindNextFileW(find, &fd));
         FindClose(find);
     }
@@ -837,23 +837,23 @@ void VelDevStoreImpl::ReadUnparsed()
 template <class R>
 void VelDevStoreImpl::ParseUnparsed()
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
-    for (auto& kv : s.unparsed) {
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    for (auto& kv : state.unparsed) {
         FileState<R> fresh;
         fresh.stamp = kv.second.first;
-        Parse<R>(kv.second.second, FileName(k, kv.first), &fresh);
+        Parse<R>(kv.second.second, FileName(kind, kv.first), &fresh);
         Adopt<R>(kv.first, fresh);
     }
-    s.unparsed.clear();
+    state.unparsed.clear();
     m_unparsed &= ~KindBit<R>();
-    m_loaded[k] = true;
+    m_loaded[kind] = true;
     // What the listener found is what it was told; whatever changed since
     // is heard of from here on.
     if (m_tracked & KindBit<R>())
         StartTracking<R>();
-    ReloadChangedSlots(k);
-    m_lastSweep[k] = GetTickCount() - kSweepMs;
+    ReloadChangedSlots(kind);
+    m_lastSweep[kind] = GetTickCount() - kSweepMs;
 }
 
 void VelDevStoreImpl::ParseUnparsed(unsigned kinds)
@@ -870,18 +870,18 @@ template <class R>
 DWORD VelDevStoreImpl::NextId()
 {
     DWORD next = 1;
-    KindState<R>& s = State<R>();
-    for (const auto& kv : s.files)
+    KindState<R>& state = State<R>();
+    for (const auto& kv : state.files)
         next = std::max(next, kv.second.nextId);
-    if (!s.all.empty())
-        RaiseNext(&next, s.all.rbegin()->first);
+    if (!state.all.empty())
+        RaiseNext(&next, state.all.rbegin()->first);
     return next;
 }
 
 template <class R>
 bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
 {
-    const Kind k = KindOf<R>::kind;
+    const Kind kind = KindOf<R>::kind;
     CSimpleIniW ini;
     ini.SetUnicode(true);
     ini.SetValue(kMetaSection, L"nextId", FormatNumber(file.nextId).c_str());
@@ -891,24 +891,25 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
         ini.SetValue(section.c_str(), L"writer", FormatNumber(kv.second->writer).c_str());
         ini.SetValue(section.c_str(), L"revision", FormatNumber(kv.second->revision).c_str());
     }
-    for (const auto& d : file.deletions) {
-        ini.SetValue(kDeletedSection, FormatNumber(d.first).c_str(), FormatNumber(d.second).c_str());
+    for (const auto& deletion : file.deletions) {
+        ini.SetValue(kDeletedSection, FormatNumber(deletion.first).c_str(), FormatNumber(deletion.second).c_str());
     }
     std::string text;
     if (ini.Save(text, false) < 0)
         return false;
-    std::wstring path = PathOf(k, n);
+    std::wstring path = PathOf(kind, n);
     typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
     if (known != State<R>().files.end() && known->second.damaged) {
         // What was skipped is not lost for good: each damaged file stays beside, under a name of its own.
         std::wstring aside = FreeDamagedName(path);
         if (!CopyFileW(path.c_str(), aside.c_str(), TRUE)) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be kept aside (%lu).\n", FileName(k, n).c_str(), GetLastError());
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be kept aside (%lu).\n", FileName(kind, n).c_str(),
+                             GetLastError());
             return false;
         }
     }
     if (!WriteFileAtomically(path, text)) {
-        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(kind, n).c_str(), GetLastError());
         if (known != State<R>().files.end())
             known->second.stamp = Stamp();  // read again next time
         return false;
@@ -918,19 +919,19 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
     return true;
 }
 
-void VelDevStoreImpl::Publish(Kind k, DWORD value)
+void VelDevStoreImpl::Publish(Kind kind, DWORD value)
 {
     if (!m_shared)
         return;
     // Under the store's mutex no other writer is between our last look and now.
-    m_slotsSeen[k][SlotFor(value)] = InterlockedIncrement(&m_shared->files[k][SlotFor(value)]);
+    m_slotsSeen[kind][SlotFor(value)] = InterlockedIncrement(&m_shared->files[kind][SlotFor(value)]);
     m_sequenceSeen = InterlockedIncrement(&m_shared->sequence);
     if (m_kick)
         SetEvent(m_kick);
 }
 
 template <class R>
-DWORD VelDevStoreImpl::Add(const R& r)
+DWORD VelDevStoreImpl::Add(const R& record)
 {
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
         return 0;
@@ -950,7 +951,7 @@ DWORD VelDevStoreImpl::Add(const R& r)
     typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
     if (known != State<R>().files.end())
         file = known->second;
-    R stored = r;
+    R stored = record;
     stored.id = id;
     stored.revision = 1;
     stored.writer = GetCurrentProcessId();
@@ -971,19 +972,19 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool(R&)>& change, 
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
         return false;
     Freshen(false, KindBit<R>());
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(id);
-    if (at != s.all.end()) {
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(id);
+    if (at != state.all.end()) {
         ReloadFile<R>(at->second.file);
-        at = s.all.find(id);
+        at = state.all.find(id);
     }
-    if (at == s.all.end()) {
+    if (at == state.all.end()) {
         WriteUnlock();
         return false;
     }
     const DWORD n = at->second.file;
     boost::shared_ptr<const R> was = at->second.record;
-    FileState<R> file = s.files[n];
+    FileState<R> file = state.files[n];
     bool ok = false, changed = true;
     if (!change) {  // a deletion
         if (removed)
@@ -1024,44 +1025,44 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool(R&)>& change, 
 template <class R>
 bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed)
 {
-    KindState<R>& s = State<R>();
+    KindState<R>& state = State<R>();
     const DWORD pid = GetCurrentProcessId();
     std::map<DWORD, FileState<R>> touched;
     auto fileOf = [&](DWORD n) -> FileState<R>& {
-        typename std::map<DWORD, FileState<R>>::iterator t = touched.find(n);
-        if (t != touched.end())
-            return t->second;
-        FileState<R>& f = touched[n];
-        typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
-        if (known != s.files.end())
-            f = known->second;
-        return f;
+        typename std::map<DWORD, FileState<R>>::iterator held = touched.find(n);
+        if (held != touched.end())
+            return held->second;
+        FileState<R>& file = touched[n];
+        typename std::map<DWORD, FileState<R>>::iterator known = state.files.find(n);
+        if (known != state.files.end())
+            file = known->second;
+        return file;
     };
     for (const auto& kv : wanted) {
         if (kv.first == 0 || kv.first == kNoMoreIds)
             continue;
-        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-        R r = kv.second;
-        r.id = kv.first;
-        r.writer = pid;
-        if (at == s.all.end()) {
-            r.revision = 1;
-            FileState<R>& f = fileOf(FileFor(kv.first));
-            f.records[kv.first] = boost::make_shared<const R>(r);
-            RaiseNext(&f.nextId, kv.first);
-        } else if (!SameContent(*at->second.record, r)) {
-            r.revision = at->second.record->revision + 1;
-            fileOf(at->second.file).records[kv.first] = boost::make_shared<const R>(r);
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+        R record = kv.second;
+        record.id = kv.first;
+        record.writer = pid;
+        if (at == state.all.end()) {
+            record.revision = 1;
+            FileState<R>& file = fileOf(FileFor(kv.first));
+            file.records[kv.first] = boost::make_shared<const R>(record);
+            RaiseNext(&file.nextId, kv.first);
+        } else if (!SameContent(*at->second.record, record)) {
+            record.revision = at->second.record->revision + 1;
+            fileOf(at->second.file).records[kv.first] = boost::make_shared<const R>(record);
         }
     }
-    for (const auto& kv : s.all) {
+    for (const auto& kv : state.all) {
         if (wanted.count(kv.first))
             continue;
-        FileState<R>& f = fileOf(kv.second.file);
-        f.records.erase(kv.first);
-        f.deletions.push_back({kv.first, pid});
-        if (f.deletions.size() > kDeletionsKept)
-            f.deletions.pop_front();
+        FileState<R>& file = fileOf(kv.second.file);
+        file.records.erase(kv.first);
+        file.deletions.push_back({kv.first, pid});
+        if (file.deletions.size() > kDeletionsKept)
+            file.deletions.pop_front();
     }
     for (auto& kv : touched) {
         if (!SaveFile<R>(kv.first, kv.second)) {
@@ -1112,11 +1113,11 @@ void VelDevStoreImpl::Fill(std::map<DWORD, R>& out)
 template <class R>
 void VelDevStoreImpl::StartTracking()
 {
-    KindState<R>& s = State<R>();
-    s.notified.clear();
-    s.dirty.clear();
-    for (const auto& kv : s.all)
-        s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
+    KindState<R>& state = State<R>();
+    state.notified.clear();
+    state.dirty.clear();
+    for (const auto& kv : state.all)
+        state.notified.insert(state.notified.end(), std::make_pair(kv.first, kv.second.record));
 }
 
 // Under m_lock, with the kind's bit set in m_tracked.
@@ -1135,45 +1136,45 @@ void VelDevStoreImpl::StartListening()
 template <class R>
 void VelDevStoreImpl::Collect(VelDevStoreChanges* out)
 {
-    KindState<R>& s = State<R>();
+    KindState<R>& state = State<R>();
     const DWORD pid = GetCurrentProcessId();
     std::vector<VelDevChange<R>>& changes = KindOf<R>::Changes(*out);
-    for (DWORD id : s.dirty) {
-        typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = s.all.find(id);
-        typename std::map<DWORD, boost::shared_ptr<const R>>::iterator was = s.notified.find(id);
-        bool isNow = now != s.all.end(), wasThere = was != s.notified.end();
+    for (DWORD id : state.dirty) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = state.all.find(id);
+        typename std::map<DWORD, boost::shared_ptr<const R>>::iterator was = state.notified.find(id);
+        bool isNow = now != state.all.end(), wasThere = was != state.notified.end();
         if (!isNow && !wasThere)
             continue;
         if (isNow && wasThere && (now->second.record == was->second || *now->second.record == *was->second))
             continue;
-        VelDevChange<R> c;
-        c.id = id;
+        VelDevChange<R> change;
+        change.id = id;
         if (isNow) {
-            c.type = wasThere ? kDevChanged : kDevCreated;
-            c.ownProcess = now->second.record->writer == pid;
+            change.type = wasThere ? kDevChanged : kDevCreated;
+            change.ownProcess = now->second.record->writer == pid;
             if (wasThere)
-                c.before = was->second;
-            c.after = now->second.record;
-            s.notified[id] = now->second.record;
+                change.before = was->second;
+            change.after = now->second.record;
+            state.notified[id] = now->second.record;
         } else {
-            c.type = kDevDeleted;
-            c.ownProcess = false;
+            change.type = kDevDeleted;
+            change.ownProcess = false;
             const DWORD homes[2] = {FileFor(id), 0};
             for (DWORD n : homes) {
-                typename std::map<DWORD, FileState<R>>::const_iterator f = s.files.find(n);
-                if (f == s.files.end())
+                typename std::map<DWORD, FileState<R>>::const_iterator file = state.files.find(n);
+                if (file == state.files.end())
                     continue;
-                for (const auto& d : f->second.deletions) {
-                    if (d.first == id)
-                        c.ownProcess = d.second == pid;
+                for (const auto& deletion : file->second.deletions) {
+                    if (deletion.first == id)
+                        change.ownProcess = deletion.second == pid;
                 }
             }
-            c.before = was->second;
-            s.notified.erase(was);
+            change.before = was->second;
+            state.notified.erase(was);
         }
-        changes.push_back(c);
+        changes.push_back(change);
     }
-    s.dirty.clear();
+    state.dirty.clear();
 }
 
 void VelDevStoreImpl::Deliver(bool everyFile)
@@ -1472,9 +1473,9 @@ bool VelDevStore::Transact(const boost::function<bool(VelDevStoreData&)>& change
 namespace {
 
 template <class R>
-bool Overwrite(const R& r, R& stored)
+bool Overwrite(const R& wanted, R& stored)
 {
-    stored = r;
+    stored = wanted;
     return true;
 }
 
@@ -1486,7 +1487,8 @@ DWORD VelDevStore::AddContact(const VelDevContact& contact)
 }
 bool VelDevStore::UpdateContact(const VelDevContact& contact)
 {
-    return m_impl->Change<VelDevContact>(contact.id, [&contact](VelDevContact& s) { return Overwrite(contact, s); });
+    return m_impl->Change<VelDevContact>(contact.id,
+                                         [&contact](VelDevContact& stored) { return Overwrite(contact, stored); });
 }
 bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool(VelDevContact&)>& change)
 {
@@ -1510,7 +1512,7 @@ DWORD VelDevStore::AddCall(const VelDevCall& call)
 }
 bool VelDevStore::UpdateCall(const VelDevCall& call)
 {
-    return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& s) { return Overwrite(call, s); });
+    return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& stored) { return Overwrite(call, stored); });
 }
 bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool(VelDevCall&)>& change)
 {
@@ -1526,7 +1528,8 @@ DWORD VelDevStore::AddMessage(const VelDevMessage& message)
 }
 bool VelDevStore::UpdateMessage(const VelDevMessage& message)
 {
-    return m_impl->Change<VelDevMessage>(message.id, [&message](VelDevMessage& s) { return Overwrite(message, s); });
+    return m_impl->Change<VelDevMessage>(message.id,
+                                         [&message](VelDevMessage& stored) { return Overwrite(message, stored); });
 }
 bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool(VelDevMessage&)>& change)
 {

@@ -1315,6 +1315,22 @@ bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out)
 }
 
 template <class R>
+std::vector<boost::shared_ptr<const R>> SharedOf(VelDevStoreImpl* impl)
+{
+    std::vector<boost::shared_ptr<const R>> out;
+    if (impl->Missing())
+        return out;
+    EnterCriticalSection(&impl->m_lock);
+    impl->Freshen(true, KindBit<R>());
+    const auto& all = impl->State<R>().all;
+    out.reserve(all.size());
+    for (const auto& kv : all)
+        out.push_back(kv.second.record);
+    LeaveCriticalSection(&impl->m_lock);
+    return out;
+}
+
+template <class R>
 std::vector<R> AllOf(VelDevStoreImpl* impl)
 {
     std::vector<R> out;
@@ -1416,6 +1432,10 @@ VelDevStoreData VelDevStore::Snapshot()
 std::vector<VelDevContact> VelDevStore::Contacts()
 {
     return AllOf<VelDevContact>(m_impl);
+}
+std::vector<boost::shared_ptr<const VelDevContact>> VelDevStore::ContactList()
+{
+    return SharedOf<VelDevContact>(m_impl);
 }
 std::vector<VelDevMessage> VelDevStore::Messages()
 {

@@ -198,6 +198,8 @@ public:
     // The call log newest first, shared with the store: a stable view that
     // later changes leave alone.
     std::vector<VelDevCallRef> CallLog();
+    // The contacts, shared with the store as CallLog shares the calls.
+    std::vector<boost::shared_ptr<const VelDevContact>> ContactList();
     // By id, from what is held; a change made through the store by any
     // process is seen at once.
     bool FindContact(DWORD id, VelDevContact* out);

@@ -276,10 +276,33 @@ std::wstring Unescape(const std::wstring& text)
     return out;
 }
 
+namespace {
+
+// Keys match as the ini reader matches them (_wcsicmp); plain ASCII, the
+// usual case, is compared here without the library's locale lookups.
+bool SameKey(const wchar_t* left, const wchar_t* right)
+{
+    for (size_t i = 0;; ++i) {
+        wchar_t leftChar = left[i], rightChar = right[i];
+        if (leftChar >= 0x80 || rightChar >= 0x80)
+            return _wcsicmp(left, right) == 0;
+        if (leftChar >= L'A' && leftChar <= L'Z')
+            leftChar = static_cast<wchar_t>(leftChar - L'A' + L'a');
+        if (rightChar >= L'A' && rightChar <= L'Z')
+            rightChar = static_cast<wchar_t>(rightChar - L'A' + L'a');
+        if (leftChar != rightChar)
+            return false;
+        if (leftChar == 0)
+            return true;
+    }
+}
+
+}  // namespace
+
 const wchar_t* Section::Get(const wchar_t* key) const
 {
     for (const SectionValue& entry : values) {
-        if (_wcsicmp(entry.key.c_str(), key) == 0)
+        if (SameKey(entry.key.c_str(), key))
             return entry.value.c_str();
     }
     return 0;
@@ -364,7 +387,7 @@ void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, 
         added.key.assign(text + keyStart, keyStop - keyStart);
         bool repeated = false;
         for (size_t i = 0; i < used && !repeated; ++i) {
-            if (_wcsicmp(values[i].key.c_str(), added.key.c_str()) == 0) {
+            if (SameKey(values[i].key.c_str(), added.key.c_str())) {
                 values[i].value.assign(text + valueStart, valueStop - valueStart);
                 repeated = true;
             }

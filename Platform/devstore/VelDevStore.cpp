@@ -1590,8 +1590,20 @@ bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const st
 
 bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes)
 {
+    // Only the picture's name is taken from the record: most contacts have none.
     VelDevContact contact;
-    if (!FindContact(id, &contact))
+    EnterCriticalSection(&m_impl->m_lock);
+    m_impl->Freshen(false, KindBit<VelDevContact>());
+    bool found = false;
+    if (!m_impl->m_missing) {
+        const auto& all = m_impl->m_contacts.all;
+        auto it = all.find(id);
+        found = it != all.end();
+        if (found)
+            contact.picture = it->second.record->picture;
+    }
+    LeaveCriticalSection(&m_impl->m_lock);
+    if (!found)
         return false;
     std::wstring path = PicturePath(contact);
     return !path.empty() && VelDevReadFile(path, bytes, kMaxPictureBytes);

@@ -88,7 +88,7 @@ struct MapiPropValue {
     ULONG ulPropTag;
     ULONG dwAlignPad;
     union {
-        LONG l;
+        LONG signedValue;
         ULONG ul;
         LPWSTR lpszW;
         MapiBinary bin;

@@ -47,6 +47,8 @@ bool ParseFolderEntryId(const BYTE* id, ULONG cb, MapiStoreIndex* store, DWORD* 
 bool ParseMessageEntryId(const BYTE* id, ULONG cb, DWORD* messageId);
 constexpr DWORD kMapiFolderKinds = 5;
 
+// The fault switch naming a message that cannot be opened (tests), 0 for none.
+DWORD MapiUnopenableMessage();
 // The property list of a message as the store holds it.
 MapiPropList MessageProps(const VelDevMessage& message);
 boost::shared_ptr<VelDevStore> MapiDeviceStore();
@@ -86,8 +88,9 @@ public:
 
     static MapiPropList StoreProps(MapiStoreIndex index);
     // Opens a folder or message of the store, for the store and its folders.
-    static HRESULT OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEntryId* entryId, const IID* iface,
-                                  ULONG* objType, IUnknown** object);
+    // unopenable: for tests, the id of a message that cannot be opened (0 for none).
+    static HRESULT OpenStoreEntry(MapiStoreIndex index, DWORD unopenable, ULONG cbEntryId, MapiEntryId* entryId,
+                                  const IID* iface, ULONG* objType, IUnknown** object);
 
 private:
     ~CeMsgStore() = default;
@@ -95,6 +98,7 @@ private:
 
     standin::RefCount m_refs;
     MapiStoreIndex m_index;
+    DWORD m_unopenable;  // as the fault switch was when the store was opened
 };
 
 class CeMapiFolder final : public ICeMapiFolder {
@@ -115,6 +119,7 @@ private:
     standin::RefCount m_refs;
     MapiStoreIndex m_store;
     DWORD m_kind;
+    DWORD m_unopenable;  // as the fault switch was when the folder was opened
 };
 
 class CeMessage final : public ICeMessage {
@@ -133,6 +138,7 @@ private:
     standin::RefCount m_refs;
     standin::Lock m_lock;
     VelDevMessage m_message;
+    MapiPropList m_props;  // of m_message, made once for every read
 };
 
 class CeMapiSession final : public ICeMapiSession {

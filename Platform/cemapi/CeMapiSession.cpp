@@ -156,7 +156,7 @@ namespace {
 
 standin::StoreFollower& Follower()
 {
-    return standin::FollowStore(&DeliverChanges);
+    return standin::FollowStore(&DeliverChanges, kDevMessages);
 }
 
 }  // namespace

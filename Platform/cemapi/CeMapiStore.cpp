@@ -49,7 +49,14 @@ MapiPropList MessageProps(const VelDevMessage& message)
     return props;
 }
 
-CeMsgStore::CeMsgStore(MapiStoreIndex index) : m_index(index) {}
+DWORD MapiUnopenableMessage()
+{
+    return VelDevFaultValue(L"mapi.message", 0);
+}
+
+// The fault switch is read once per store or folder: it names a file of the
+// store that would otherwise be looked for at every message opened.
+CeMsgStore::CeMsgStore(MapiStoreIndex index) : m_index(index), m_unopenable(MapiUnopenableMessage()) {}
 
 HRESULT CeMsgStore::InterfaceTable(REFIID riid, void** out)
 {
@@ -78,8 +85,8 @@ HRESULT CeMsgStore::SetProps(ULONG count, MapiPropValue* values, MapiPropProblem
     return RefuseWrites(count, values, problems);
 }
 
-HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEntryId* entryId, const IID* iface,
-                                   ULONG* objType, IUnknown** object)
+HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, DWORD unopenable, ULONG cbEntryId, MapiEntryId* entryId,
+                                   const IID* iface, ULONG* objType, IUnknown** object)
 {
     if (!objType || !object)
         return kMapiErrInvalidParameter;
@@ -106,7 +113,7 @@ HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEn
         if (index != MapiStoreIndex::Sms || !FindMessageOrTombstone(messageId, &message))
             return kMapiErrNotFound;
         // For tests: the message with this id cannot be opened.
-        if (messageId == VelDevFaultValue(L"mapi.message", 0))
+        if (unopenable != 0 && messageId == unopenable)
             return E_FAIL;
         CeMessage* opened = new (std::nothrow) CeMessage(message);
         if (!opened)
@@ -122,10 +129,13 @@ HRESULT CeMsgStore::OpenStoreEntry(MapiStoreIndex index, ULONG cbEntryId, MapiEn
 HRESULT CeMsgStore::OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface, ULONG, ULONG* objType,
                               IUnknown** object)
 {
-    return OpenStoreEntry(m_index, cbEntryId, entryId, iface, objType, object);
+    return OpenStoreEntry(m_index, m_unopenable, cbEntryId, entryId, iface, objType, object);
 }
 
-CeMapiFolder::CeMapiFolder(MapiStoreIndex store, DWORD kind) : m_store(store), m_kind(kind) {}
+CeMapiFolder::CeMapiFolder(MapiStoreIndex store, DWORD kind)
+    : m_store(store), m_kind(kind), m_unopenable(MapiUnopenableMessage())
+{
+}
 
 HRESULT CeMapiFolder::InterfaceTable(REFIID riid, void** out)
 {
@@ -168,10 +178,10 @@ HRESULT CeMapiFolder::GetContentsTable(ULONG, ICeMapiTable** table)
 HRESULT CeMapiFolder::OpenEntry(ULONG cbEntryId, MapiEntryId* entryId, const IID* iface, ULONG, ULONG* objType,
                                 IUnknown** object)
 {
-    return CeMsgStore::OpenStoreEntry(m_store, cbEntryId, entryId, iface, objType, object);
+    return CeMsgStore::OpenStoreEntry(m_store, m_unopenable, cbEntryId, entryId, iface, objType, object);
 }
 
-CeMessage::CeMessage(const VelDevMessage& message) : m_message(message) {}
+CeMessage::CeMessage(const VelDevMessage& message) : m_message(message), m_props(MessageProps(message)) {}
 
 HRESULT CeMessage::InterfaceTable(REFIID riid, void** out)
 {
@@ -181,7 +191,7 @@ HRESULT CeMessage::InterfaceTable(REFIID riid, void** out)
 HRESULT CeMessage::GetProps(MapiPropTagArray* tags, ULONG, ULONG* count, MapiPropValue** values)
 {
     standin::Guard guard(m_lock);
-    return MapiGetProps(MessageProps(m_message), tags, count, values);
+    return MapiGetProps(m_props, tags, count, values);
 }
 
 // Only the flags can be written, and a write is kept at once: the program
@@ -211,6 +221,7 @@ HRESULT CeMessage::SetProps(ULONG count, MapiPropValue* values, MapiPropProblemA
         return found ? E_FAIL : kMapiErrNotFound;
     m_message.hasFlags = true;
     m_message.flags = flags;
+    m_props = MessageProps(m_message);
     return kMapiOk;
 }
 

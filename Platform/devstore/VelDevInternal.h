@@ -23,12 +23,25 @@ bool MakeFolders(const std::wstring& folder);
 bool FolderExists(const std::wstring& folder);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
+struct SectionValue {
+    std::wstring key, value;
+};
+
 // One record's section, loaded on its own so that damage stays inside it.
 struct Section {
     std::wstring name;
-    const CSimpleIniW* ini;
-    const wchar_t* Get(const wchar_t* key) const { return ini->GetValue(name.c_str(), key, 0); }
+    // In the order the keys first appear; a key given again keeps its place
+    // and takes the later value. Keys match regardless of case.
+    std::vector<SectionValue> values;
+    const wchar_t* Get(const wchar_t* key) const;
 };
+
+// The values of section `name` in text, read line by line as the ini
+// reader that wrote them reads them back: blanks around keys and values
+// dropped, lines starting with ';' or '#' and lines without '=' or with an
+// empty key ignored, CR or LF ending a line. Lines under another section
+// header (or before any) are not the section's.
+void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, Section* section);
 
 // Reading and writing one kind of record. Read fills the record's fields
 // (not its id, revision or writer) and answers false with a reason when the

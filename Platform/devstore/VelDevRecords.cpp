@@ -210,30 +210,34 @@ bool SameHeader(const VelDevRecord& left, const VelDevRecord& right)
 
 }  // namespace
 
-bool operator==(const VelDevContact& a, const VelDevContact& b)
+bool operator==(const VelDevContact& left, const VelDevContact& right)
 {
-    return SameHeader(a, b) && a.fileAs == b.fileAs && a.firstName == b.firstName && a.lastName == b.lastName &&
-           a.company == b.company && a.mobile == b.mobile && a.work == b.work && a.home == b.home &&
-           a.categories == b.categories && a.picture == b.picture;
+    return SameHeader(left, right) && left.fileAs == right.fileAs && left.firstName == right.firstName &&
+           left.lastName == right.lastName && left.company == right.company && left.mobile == right.mobile &&
+           left.work == right.work && left.home == right.home && left.categories == right.categories &&
+           left.picture == right.picture;
 }
 
-bool operator==(const VelDevCall& a, const VelDevCall& b)
+bool operator==(const VelDevCall& left, const VelDevCall& right)
 {
-    return SameHeader(a, b) && SameTime(a.start, b.start) && SameTime(a.end, b.end) && a.direction == b.direction &&
-           a.flags == b.flags && a.callerIdType == b.callerIdType && SameOpt(a.number, b.number) &&
-           SameOpt(a.name, b.name) && SameOpt(a.nameType, b.nameType) && SameOpt(a.note, b.note);
+    return SameHeader(left, right) && SameTime(left.start, right.start) && SameTime(left.end, right.end) &&
+           left.direction == right.direction && left.flags == right.flags && left.callerIdType == right.callerIdType &&
+           SameOpt(left.number, right.number) && SameOpt(left.name, right.name) &&
+           SameOpt(left.nameType, right.nameType) && SameOpt(left.note, right.note);
 }
 
-bool operator==(const VelDevMessage& a, const VelDevMessage& b)
+bool operator==(const VelDevMessage& left, const VelDevMessage& right)
 {
-    if (!SameHeader(a, b) || a.folder != b.folder || a.text != b.text || a.senderName != b.senderName ||
-        a.senderAddress != b.senderAddress || a.recipients.size() != b.recipients.size() ||
-        a.hasDeliveryTime != b.hasDeliveryTime || (a.hasDeliveryTime && !SameTime(a.deliveryTime, b.deliveryTime)) ||
-        a.hasFlags != b.hasFlags || (a.hasFlags && a.flags != b.flags)) {
+    if (!SameHeader(left, right) || left.folder != right.folder || left.text != right.text ||
+        left.senderName != right.senderName || left.senderAddress != right.senderAddress ||
+        left.recipients.size() != right.recipients.size() || left.hasDeliveryTime != right.hasDeliveryTime ||
+        (left.hasDeliveryTime && !SameTime(left.deliveryTime, right.deliveryTime)) || left.hasFlags != right.hasFlags ||
+        (left.hasFlags && left.flags != right.flags)) {
         return false;
     }
-    for (size_t i = 0; i < a.recipients.size(); ++i) {
-        if (a.recipients[i].name != b.recipients[i].name || a.recipients[i].address != b.recipients[i].address) {
+    for (size_t i = 0; i < left.recipients.size(); ++i) {
+        if (left.recipients[i].name != right.recipients[i].name ||
+            left.recipients[i].address != right.recipients[i].address) {
             return false;
         }
     }
@@ -245,15 +249,15 @@ namespace {
 const DWORD kNoMoreIds = 0xFFFFFFFF;
 
 template <class R>
-DWORD AddTo(std::map<DWORD, R>& records, DWORD& nextId, R r)
+DWORD AddTo(std::map<DWORD, R>& records, DWORD& nextId, R record)
 {
     while ((records.count(nextId) || nextId == 0) && nextId != kNoMoreIds)
         ++nextId;
     if (nextId == kNoMoreIds)
         return 0;  // never wraps to ids given out before
-    r.id = nextId++;
-    records[r.id] = r;
-    return r.id;
+    record.id = nextId++;
+    records[record.id] = record;
+    return record.id;
 }
 
 }  // namespace

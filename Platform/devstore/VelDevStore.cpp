@@ -26,18 +26,20 @@ const wchar_t kDeletedSection[] = L"deleted";
 
 enum Kind { kContacts, kCalls, kMessages, kKindCount };
 const unsigned kAllKinds = (1u << kKindCount) - 1;
+static_assert(kDevContacts == 1u << kContacts && kDevCalls == 1u << kCalls && kDevMessages == 1u << kMessages,
+              "the public kind bits are 1 << Kind");
 const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messages"};
 
 // File 0 keeps the name a store has always had; file n is "<stem>-<n>.ini".
-std::wstring FileName(Kind k, DWORD value)
+std::wstring FileName(Kind kind, DWORD value)
 {
-    return value == 0 ? std::wstring(kFileStems[k]) + L".ini"
-                  : std::wstring(kFileStems[k]) + L"-" + FormatNumber(value) + L".ini";
+    return value == 0 ? std::wstring(kFileStems[kind]) + L".ini"
+                      : std::wstring(kFileStems[kind]) + L"-" + FormatNumber(value) + L".ini";
 }
 
-bool ParseFileName(Kind k, const std::wstring& name, DWORD* value)
+bool ParseFileName(Kind kind, const std::wstring& name, DWORD* value)
 {
-    std::wstring stem = kFileStems[k];
+    std::wstring stem = kFileStems[kind];
     if (name.size() < stem.size() + 4 || _wcsnicmp(name.c_str(), stem.c_str(), stem.size()) != 0 ||
         _wcsicmp(name.c_str() + name.size() - 4, L".ini") != 0) {
         return false;
@@ -105,7 +107,19 @@ bool ReadStamped(const std::wstring& path, std::string* bytes, Stamp* stamp)
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_NOT_FOUND;
     FillStamp(handle, stamp);
-    bool ok = stamp->exists && ReadHandle(handle, bytes);
+    bool ok = stamp->exists;
+    if (ok) {
+        // One read for the size the file has; a file that grew meanwhile is read on.
+        DWORD want = stamp->sizeLow + 1, got = 0;
+        bytes->resize(want);
+        ok = ReadFile(handle, &(*bytes)[0], want, &got, 0) != 0;
+        bytes->resize(ok ? got : 0);
+        std::string rest;
+        if (ok && got == want && ReadHandle(handle, &rest))
+            bytes->append(rest);
+        else if (ok && got == want)
+            ok = false;
+    }
     CloseHandle(handle);
     return ok;
 }
@@ -119,13 +133,6 @@ Stamp StampOf(const std::wstring& path)
     FillStamp(handle, &stamp);
     CloseHandle(handle);
     return stamp;
-}
-
-bool ValidUtf8(const std::string& bytes)
-{
-    if (bytes.empty())
-        return true;
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0) > 0;
 }
 
 // The file's text as UTF-8: a UTF-8 signature is dropped, a UTF-16 file
@@ -145,17 +152,23 @@ std::string AsUtf8(const std::string& bytes, const wchar_t* fileName)
 
 struct Chunk {
     std::string header;  // the section line, empty for lines before the first section
-    std::string body;    // every line of the record, header included
+    size_t begin = 0;    // every line of the record, header included: [begin, end) of the text
+    size_t end = 0;
     bool malformed = false;
 };
 
-std::string Trim(const std::string& s)
+bool IsTrimmed(char ch)
 {
-    size_t count = s.find_first_not_of(" \t\r");
-    if (count == std::string::npos)
+    return ch == ' ' || ch == '\t' || ch == '\r';
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
         return std::string();
-    size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(count, e - count + 1);
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
 }
 
 // Splits at section lines so that one record's damage cannot spill into the
@@ -163,28 +176,50 @@ std::string Trim(const std::string& s)
 std::vector<Chunk> SplitRecords(const std::string& text)
 {
     std::vector<Chunk> chunks(1);
+    const char* data = text.data();
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        std::string t = Trim(line);
-        if (!t.empty() && t[0] == '[') {
+        size_t first = pos, last = end;
+        while (first < last && IsTrimmed(data[first]))
+            ++first;
+        while (last > first && IsTrimmed(data[last - 1]))
+            --last;
+        const char* line = data + first;
+        const size_t length = last - first;
+        if (length > 0 && line[0] == '[') {
+            chunks.back().end = pos;
             chunks.push_back(Chunk());
-            chunks.back().header = t;
-            if (t.size() < 3 || t[t.size() - 1] != ']')
+            chunks.back().header.assign(line, length);
+            chunks.back().begin = pos;
+            if (length < 3 || line[length - 1] != ']')
                 chunks.back().malformed = true;
-        } else if (!t.empty() && t[0] != ';' && t[0] != '#' && t.find('=') == std::string::npos) {
+        } else if (length > 0 && line[0] != ';' && line[0] != '#' && !memchr(line, '=', length)) {
             chunks.back().malformed = true;
-        } else if (t.find('\0') != std::string::npos) {
+        } else if (memchr(line, '\0', length)) {
             chunks.back().malformed = true;
         }
-        chunks.back().body += line;
-        chunks.back().body += '\n';
+        pos = end + 1;
     }
+    chunks.back().end = text.size();
     return chunks;
+}
+
+// A record's lines as UTF-16; false when they are not UTF-8.
+bool WideText(const std::string& text, const Chunk& chunk, std::wstring* wide)
+{
+    wide->clear();
+    const int bytes = static_cast<int>(chunk.end - chunk.begin);
+    if (bytes == 0)
+        return true;
+    const char* from = text.data() + chunk.begin;
+    int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, from, bytes, 0, 0);
+    if (chars <= 0)
+        return false;
+    wide->resize(chars);
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, from, bytes, &(*wide)[0], chars) == chars;
 }
 
 std::wstring SectionName(const std::string& header)
@@ -205,11 +240,11 @@ template <class R, Kind K, std::map<DWORD, R> VelDevStoreData::*Records, DWORD V
           void (*Writer)(CSimpleIniW&, const wchar_t*, const R&)>
 struct KindTraits {
     static const Kind kind = K;
-    static std::map<DWORD, R>& Map(VelDevStoreData& d) { return d.*Records; }
-    static DWORD& NextId(VelDevStoreData& d) { return d.*Next; }
-    static bool Read(const Section& s, R* r, std::wstring* why) { return Reader(s, r, why); }
-    static void Write(CSimpleIniW& ini, const wchar_t* sec, const R& r) { Writer(ini, sec, r); }
-    static std::vector<VelDevChange<R>>& Changes(VelDevStoreChanges& c) { return c.*Found; }
+    static std::map<DWORD, R>& Map(VelDevStoreData& data) { return data.*Records; }
+    static DWORD& NextId(VelDevStoreData& data) { return data.*Next; }
+    static bool Read(const Section& section, R* record, std::wstring* why) { return Reader(section, record, why); }
+    static void Write(CSimpleIniW& ini, const wchar_t* section, const R& record) { Writer(ini, section, record); }
+    static std::vector<VelDevChange<R>>& Changes(VelDevStoreChanges& changes) { return changes.*Found; }
 };
 
 template <class R>
@@ -238,12 +273,12 @@ unsigned KindBit()
 typedef std::deque<std::pair<DWORD, DWORD>> Deletions;  // id, process, oldest first
 
 template <class R>
-bool SameContent(const R& a, R b)
+bool SameContent(const R& stored, R wanted)
 {
-    b.id = a.id;
-    b.revision = a.revision;
-    b.writer = a.writer;
-    return a == b;
+    wanted.id = stored.id;
+    wanted.revision = stored.revision;
+    wanted.writer = stored.writer;
+    return stored == wanted;
 }
 
 // One record file as last read or written.
@@ -267,6 +302,9 @@ struct KindState {
     std::map<DWORD, Entry> all;     // every record of every file
     std::map<DWORD, Ptr> notified;  // what the listeners were told
     std::set<DWORD> dirty;          // ids that may differ from notified
+    // The files as a first listener found them, parsed when the kind is
+    // first used: file -> its stamp and bytes.
+    std::map<DWORD, std::pair<Stamp, std::string>> unparsed;
 };
 
 void RaiseNext(DWORD* next, ULONGLONG seen)
@@ -333,7 +371,8 @@ public:
     KindState<VelDevMessage> m_messages;
     bool m_loaded[kKindCount];  // a kind is read when first asked for
     bool m_missing;             // as of the last look at every file
-    bool m_tracking;            // listeners are told of changes
+    unsigned m_tracked;         // kinds whose changes listeners are told of
+    unsigned m_unparsed;        // kinds read by a first listener and not parsed yet
     DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
@@ -347,7 +386,7 @@ public:
 
     template <class R>
     KindState<R>& State();
-    std::wstring PathOf(Kind k, DWORD n) const { return JoinPath(m_folder, FileName(k, n)); }
+    std::wstring PathOf(Kind kind, DWORD n) const { return JoinPath(m_folder, FileName(kind, n)); }
     bool Missing() const { return VelDevFault(L"store.missing") || !FolderExists(m_folder); }
 
     // Reading: callers hold m_lock.
@@ -356,6 +395,14 @@ public:
     // look at every file is older than kSweepMs.
     void Freshen(bool everyFile, unsigned kinds = kAllKinds);
     void FreshenChanged();
+    void ReloadChangedSlots(int k);
+    // A first listener's kind: its files read as they are now, in one hold
+    // of the mutex, and parsed when the kind is first used.
+    template <class R>
+    void ReadUnparsed();
+    template <class R>
+    void ParseUnparsed();
+    void ParseUnparsed(unsigned kinds);
     void Sweep(unsigned kinds);
     template <class R>
     void SweepKind();
@@ -373,9 +420,9 @@ public:
     void WriteUnlock();
     template <class R>
     bool SaveFile(DWORD n, FileState<R>& file);
-    void Publish(Kind k, DWORD n);
+    void Publish(Kind kind, DWORD n);
     template <class R>
-    DWORD Add(const R& r);
+    DWORD Add(const R& record);
     // An empty change deletes the record; removed gets what was deleted.
     template <class R>
     bool Change(DWORD id, const boost::function<bool(R&)>& change, boost::shared_ptr<const R>* removed = 0);
@@ -387,6 +434,8 @@ public:
     void Fill(std::map<DWORD, R>& out);
     template <class R>
     void StartTracking();
+    template <class R>
+    void StartListening();
     template <class R>
     void Collect(VelDevStoreChanges* out);
     void Deliver(bool everyFile);
@@ -411,7 +460,7 @@ KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>()
 }
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
-    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracking(false), m_sequenceSeen(0),
+    : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracked(0), m_unparsed(0), m_sequenceSeen(0),
       m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
 {
     std::wstring name = ObjectName(folder);
@@ -472,7 +521,10 @@ template <class R>
 bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out)
 {
     bool damaged = false;
-    std::vector<Chunk> chunks = SplitRecords(AsUtf8(bytes, fileName.c_str()));
+    const std::string text = AsUtf8(bytes, fileName.c_str());
+    std::vector<Chunk> chunks = SplitRecords(text);
+    std::wstring wide;
+    Section section;
     for (const Chunk& chunk : chunks) {
         if (chunk.header.empty()) {
             if (chunk.malformed) {
@@ -487,41 +539,33 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
         // An id named anywhere, even in a record that cannot be read, is never given out again.
         if (ParseNumber(name, &id))
             RaiseNext(&out->nextId, id);
-        CSimpleIniW ini;
-        ini.SetUnicode(true);
         if (chunk.malformed) {
             why = L"malformed line";
-        } else if (!ValidUtf8(chunk.body)) {
+        } else if (!WideText(text, chunk, &wide)) {
             why = L"not UTF-8";
-        } else if (ini.LoadData(chunk.body.data(), chunk.body.size()) < 0) {
-            why = L"unreadable";
         } else {
-            Section s = {name, &ini};
+            ParseSection(wide.data(), wide.size(), name, &section);
             if (_wcsicmp(name.c_str(), kMetaSection) == 0) {
-                DWORD n = 0;
-                const wchar_t* v = s.Get(L"nextId");
-                if (v && ParseNumber(v, &n) && n > out->nextId)
-                    out->nextId = n;
+                DWORD next = 0;
+                const wchar_t* value = section.Get(L"nextId");
+                if (value && ParseNumber(value, &next) && next > out->nextId)
+                    out->nextId = next;
                 continue;
             }
             if (_wcsicmp(name.c_str(), kDeletedSection) == 0) {
-                CSimpleIniW::TNamesDepend keys;
-                ini.GetAllKeys(name.c_str(), keys);
-                keys.sort(CSimpleIniW::Entry::LoadOrder());
-                for (const auto& key : keys) {
+                for (const SectionValue& entry : section.values) {
                     DWORD deleted = 0, pid = 0;
-                    const wchar_t* v = s.Get(key.pItem);
-                    if (!ParseNumber(key.pItem, &deleted))
+                    if (!ParseNumber(entry.key, &deleted))
                         continue;
                     RaiseNext(&out->nextId, deleted);
-                    if (v && ParseNumber(v, &pid))
+                    if (ParseNumber(entry.value, &pid))
                         out->deletions.push_back({deleted, pid});
                 }
                 continue;
             }
             R r;
-            const wchar_t* rev = s.Get(L"revision");
-            const wchar_t* writer = s.Get(L"writer");
+            const wchar_t* rev = section.Get(L"revision");
+            const wchar_t* writer = section.Get(L"writer");
             if (!ParseNumber(name, &id) || id == 0 || id == kNoMoreIds) {
                 why = L"bad id";
             } else if (out->records.count(id)) {
@@ -530,7 +574,7 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
                 why = L"no revision (cut short?)";
             } else if (writer && !ParseNumber(writer, &r.writer)) {
                 why = L"bad writer";
-            } else if (KindOf<R>::Read(s, &r, &why)) {
+            } else if (KindOf<R>::Read(section, &r, &why)) {
                 if (!why.empty()) {
                     // Read, less what it could not keep: the file is kept aside on the next save.
                     std::string shown = ShortForLog(chunk.header);
@@ -554,29 +598,29 @@ bool VelDevStoreImpl::Parse(const std::string& bytes, const std::wstring& fileNa
 template <class R>
 void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
 {
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R>>::iterator old = s.files.find(n);
-    if (old != s.files.end()) {
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, FileState<R>>::iterator old = state.files.find(n);
+    if (old != state.files.end()) {
         for (const auto& kv : old->second.records) {
-            typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-            if (at == s.all.end() || at->second.file != n)
+            typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+            if (at == state.all.end() || at->second.file != n)
                 continue;
-            s.all.erase(at);
-            if (m_tracking)
-                s.dirty.insert(kv.first);
+            state.all.erase(at);
+            if (m_tracked & KindBit<R>())
+                state.dirty.insert(kv.first);
         }
     }
     std::vector<DWORD> elsewhere;
     for (const auto& kv : fresh.records) {
-        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-        if (at != s.all.end()) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+        if (at != state.all.end()) {
             elsewhere.push_back(kv.first);
             continue;
         }
         typename KindState<R>::Entry e = {kv.second, n};
-        s.all[kv.first] = e;
-        if (m_tracking)
-            s.dirty.insert(kv.first);
+        state.all[kv.first] = e;
+        if (m_tracked & KindBit<R>())
+            state.dirty.insert(kv.first);
     }
     for (DWORD id : elsewhere) {
         VelDevDebugPrint(L"VelDevStore: %ls: record [%lu] skipped: duplicate id.\n",
@@ -585,21 +629,21 @@ void VelDevStoreImpl::Adopt(DWORD n, FileState<R>& fresh)
         fresh.damaged = true;
     }
     if (!fresh.stamp.exists && fresh.records.empty()) {
-        if (old != s.files.end())
-            s.files.erase(old);
+        if (old != state.files.end())
+            state.files.erase(old);
         return;
     }
-    FileState<R>& kept = s.files[n];
+    FileState<R>& kept = state.files[n];
     kept = fresh;
 }
 
 template <class R>
 void VelDevStoreImpl::ReloadFile(DWORD n)
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
-    std::wstring path = PathOf(k, n);
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, FileState<R>>::iterator known = state.files.find(n);
+    std::wstring path = PathOf(kind, n);
     std::string bytes;
     FileState<R> fresh;
     bool read = false;
@@ -608,8 +652,8 @@ void VelDevStoreImpl::ReloadFile(DWORD n)
         // An open file cannot be replaced: a file is opened only while no one
         // writes, and let go before it is parsed.
         DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
-        Stamp now = StampOf(path);
-        bool same = known != s.files.end() ? now == known->second.stamp : !now.exists;
+        // A file not held yet is read at once: a missing one reads as empty.
+        bool same = known != state.files.end() && StampOf(path) == known->second.stamp;
         if (!same) {
             read = ReadStamped(path, &bytes, &fresh.stamp);
             error = read ? 0 : GetLastError();
@@ -622,36 +666,36 @@ void VelDevStoreImpl::ReloadFile(DWORD n)
     if (!read) {
         // Keep what was read before; a store whose folder went away says nothing.
         if (error != ERROR_PATH_NOT_FOUND) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(k, n).c_str(), error);
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(kind, n).c_str(), error);
         }
         return;
     }
-    if (known != s.files.end() && fresh.stamp == known->second.stamp)
+    if (known != state.files.end() && fresh.stamp == known->second.stamp)
         return;
-    Parse<R>(bytes, FileName(k, n), &fresh);
+    Parse<R>(bytes, FileName(kind, n), &fresh);
     Adopt<R>(n, fresh);
 }
 
 template <class R>
 void VelDevStoreImpl::SweepKind()
 {
-    const Kind k = KindOf<R>::kind;
-    KindState<R>& s = State<R>();
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
     std::set<DWORD> listed;
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[k]) + L"*.ini").c_str(), &fd);
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[kind]) + L"*.ini").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND)
         return;  // gone: keep what was read
     if (find != INVALID_HANDLE_VALUE) {
         do {
             DWORD n = 0;
-            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(k, fd.cFileName, &n))
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(kind, fd.cFileName, &n))
                 continue;
             listed.insert(n);
             // The listing tells size and time of every file at once; only a file
             // that differs in either is opened.
-            typename std::map<DWORD, FileState<R>>::const_iterator known = s.files.find(n);
-            if (known != s.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
+            typename std::map<DWORD, FileState<R>>::const_iterator known = state.files.find(n);
+            if (known != state.files.end() && known->second.stamp.exists && fd.nFileSizeHigh == 0 &&
                 fd.nFileSizeLow == known->second.stamp.sizeLow &&
                 CompareFileTime(&fd.ftLastWriteTime, &known->second.stamp.written) == 0) {
                 continue;
@@ -661,7 +705,7 @@ void VelDevStoreImpl::SweepKind()
         FindClose(find);
     }
     std::vector<DWORD> gone;
-    for (const auto& kv : s.files) {
+    for (const auto& kv : state.files) {
         if (!listed.count(kv.first))
             gone.push_back(kv.first);
     }
@@ -693,6 +737,8 @@ void VelDevStoreImpl::Sweep(unsigned kinds)
 
 void VelDevStoreImpl::Freshen(bool everyFile, unsigned kinds)
 {
+    if (m_unparsed & kinds)
+        ParseUnparsed(m_unparsed & kinds);
     const DWORD now = GetTickCount();
     unsigned sweep = 0;
     for (int k = 0; k < kKindCount; ++k) {
@@ -725,43 +771,117 @@ void VelDevStoreImpl::FreshenChanged()
         return;
     m_sequenceSeen = sequence;
     for (int k = 0; k < kKindCount; ++k) {
-        if (!m_loaded[k])
-            continue;
-        for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
-            LONG value = m_shared->files[k][slot];
-            if (value == m_slotsSeen[k][slot])
-                continue;
-            m_slotsSeen[k][slot] = value;
-            if (slot == kTrackedFiles) {
-                Sweep(1u << k);
-                break;
-            }
-            if (k == kContacts)
-                ReloadFile<VelDevContact>(slot);
-            else if (k == kCalls)
-                ReloadFile<VelDevCall>(slot);
-            else
-                ReloadFile<VelDevMessage>(slot);
-        }
+        if (m_loaded[k])
+            ReloadChangedSlots(k);
     }
+}
+
+void VelDevStoreImpl::ReloadChangedSlots(int k)
+{
+    if (!m_shared)
+        return;
+    for (DWORD slot = 0; slot <= kTrackedFiles; ++slot) {
+        LONG value = m_shared->files[k][slot];
+        if (value == m_slotsSeen[k][slot])
+            continue;
+        m_slotsSeen[k][slot] = value;
+        if (slot == kTrackedFiles) {
+            Sweep(1u << k);
+            break;
+        }
+        if (k == kContacts)
+            ReloadFile<VelDevContact>(slot);
+        else if (k == kCalls)
+            ReloadFile<VelDevCall>(slot);
+        else
+            ReloadFile<VelDevMessage>(slot);
+    }
+}
+
+template <class R>
+void VelDevStoreImpl::ReadUnparsed()
+{
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    state.unparsed.clear();
+    DWORD waited = m_mutex ? WaitForSingleObject(m_mutex, INFINITE) : WAIT_FAILED;
+    m_missing = Missing();
+    if (m_shared) {
+        for (DWORD slot = 0; slot <= kTrackedFiles; ++slot)
+            m_slotsSeen[kind][slot] = m_shared->files[kind][slot];
+    }
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(JoinPath(m_folder, std::wstring(kFileStems[kind]) + L"*.ini").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DWORD n = 0;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ParseFileName(kind, fd.cFileName, &n))
+                continue;
+            std::pair<Stamp, std::string> file;
+            if (!ReadStamped(PathOf(kind, n), &file.second, &file.first)) {
+                DWORD error = GetLastError();
+                if (error != ERROR_PATH_NOT_FOUND)
+                    VelDevDebugPrint(L"VelDevStore: %ls cannot be read (%lu).\n", FileName(kind, n).c_str(), error);
+                continue;
+            }
+            if (file.first.exists)
+                state.unparsed[n].swap(file);
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        ReleaseMutex(m_mutex);
+    m_unparsed |= KindBit<R>();
+}
+
+template <class R>
+void VelDevStoreImpl::ParseUnparsed()
+{
+    const Kind kind = KindOf<R>::kind;
+    KindState<R>& state = State<R>();
+    for (auto& kv : state.unparsed) {
+        FileState<R> fresh;
+        fresh.stamp = kv.second.first;
+        Parse<R>(kv.second.second, FileName(kind, kv.first), &fresh);
+        Adopt<R>(kv.first, fresh);
+    }
+    state.unparsed.clear();
+    m_unparsed &= ~KindBit<R>();
+    m_loaded[kind] = true;
+    // What the listener found is what it was told; whatever changed since
+    // is heard of from here on.
+    if (m_tracked & KindBit<R>())
+        StartTracking<R>();
+    ReloadChangedSlots(kind);
+    m_lastSweep[kind] = GetTickCount() - kSweepMs;
+}
+
+void VelDevStoreImpl::ParseUnparsed(unsigned kinds)
+{
+    if (kinds & KindBit<VelDevContact>())
+        ParseUnparsed<VelDevContact>();
+    if (kinds & KindBit<VelDevCall>())
+        ParseUnparsed<VelDevCall>();
+    if (kinds & KindBit<VelDevMessage>())
+        ParseUnparsed<VelDevMessage>();
 }
 
 template <class R>
 DWORD VelDevStoreImpl::NextId()
 {
     DWORD next = 1;
-    KindState<R>& s = State<R>();
-    for (const auto& kv : s.files)
+    KindState<R>& state = State<R>();
+    for (const auto& kv : state.files)
         next = std::max(next, kv.second.nextId);
-    if (!s.all.empty())
-        RaiseNext(&next, s.all.rbegin()->first);
+    if (!state.all.empty())
+        RaiseNext(&next, state.all.rbegin()->first);
     return next;
 }
 
 template <class R>
 bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
 {
-    const Kind k = KindOf<R>::kind;
+    const Kind kind = KindOf<R>::kind;
     CSimpleIniW ini;
     ini.SetUnicode(true);
     ini.SetValue(kMetaSection, L"nextId", FormatNumber(file.nextId).c_str());
@@ -771,24 +891,25 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
         ini.SetValue(section.c_str(), L"writer", FormatNumber(kv.second->writer).c_str());
         ini.SetValue(section.c_str(), L"revision", FormatNumber(kv.second->revision).c_str());
     }
-    for (const auto& d : file.deletions) {
-        ini.SetValue(kDeletedSection, FormatNumber(d.first).c_str(), FormatNumber(d.second).c_str());
+    for (const auto& deletion : file.deletions) {
+        ini.SetValue(kDeletedSection, FormatNumber(deletion.first).c_str(), FormatNumber(deletion.second).c_str());
     }
     std::string text;
     if (ini.Save(text, false) < 0)
         return false;
-    std::wstring path = PathOf(k, n);
+    std::wstring path = PathOf(kind, n);
     typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
     if (known != State<R>().files.end() && known->second.damaged) {
         // What was skipped is not lost for good: each damaged file stays beside, under a name of its own.
         std::wstring aside = FreeDamagedName(path);
         if (!CopyFileW(path.c_str(), aside.c_str(), TRUE)) {
-            VelDevDebugPrint(L"VelDevStore: %ls cannot be kept aside (%lu).\n", FileName(k, n).c_str(), GetLastError());
+            VelDevDebugPrint(L"VelDevStore: %ls cannot be kept aside (%lu).\n", FileName(kind, n).c_str(),
+                             GetLastError());
             return false;
         }
     }
     if (!WriteFileAtomically(path, text)) {
-        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(k, n).c_str(), GetLastError());
+        VelDevDebugPrint(L"VelDevStore: %ls cannot be written (%lu).\n", FileName(kind, n).c_str(), GetLastError());
         if (known != State<R>().files.end())
             known->second.stamp = Stamp();  // read again next time
         return false;
@@ -798,19 +919,19 @@ bool VelDevStoreImpl::SaveFile(DWORD n, FileState<R>& file)
     return true;
 }
 
-void VelDevStoreImpl::Publish(Kind k, DWORD value)
+void VelDevStoreImpl::Publish(Kind kind, DWORD value)
 {
     if (!m_shared)
         return;
     // Under the store's mutex no other writer is between our last look and now.
-    m_slotsSeen[k][SlotFor(value)] = InterlockedIncrement(&m_shared->files[k][SlotFor(value)]);
+    m_slotsSeen[kind][SlotFor(value)] = InterlockedIncrement(&m_shared->files[kind][SlotFor(value)]);
     m_sequenceSeen = InterlockedIncrement(&m_shared->sequence);
     if (m_kick)
         SetEvent(m_kick);
 }
 
 template <class R>
-DWORD VelDevStoreImpl::Add(const R& r)
+DWORD VelDevStoreImpl::Add(const R& record)
 {
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
         return 0;
@@ -830,7 +951,7 @@ DWORD VelDevStoreImpl::Add(const R& r)
     typename std::map<DWORD, FileState<R>>::iterator known = State<R>().files.find(n);
     if (known != State<R>().files.end())
         file = known->second;
-    R stored = r;
+    R stored = record;
     stored.id = id;
     stored.revision = 1;
     stored.writer = GetCurrentProcessId();
@@ -851,19 +972,19 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool(R&)>& change, 
     if (VelDevFault(L"store.missing") || !MakeFolders(m_folder) || !WriteLock())
         return false;
     Freshen(false, KindBit<R>());
-    KindState<R>& s = State<R>();
-    typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(id);
-    if (at != s.all.end()) {
+    KindState<R>& state = State<R>();
+    typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(id);
+    if (at != state.all.end()) {
         ReloadFile<R>(at->second.file);
-        at = s.all.find(id);
+        at = state.all.find(id);
     }
-    if (at == s.all.end()) {
+    if (at == state.all.end()) {
         WriteUnlock();
         return false;
     }
     const DWORD n = at->second.file;
     boost::shared_ptr<const R> was = at->second.record;
-    FileState<R> file = s.files[n];
+    FileState<R> file = state.files[n];
     bool ok = false, changed = true;
     if (!change) {  // a deletion
         if (removed)
@@ -904,44 +1025,44 @@ bool VelDevStoreImpl::Change(DWORD id, const boost::function<bool(R&)>& change, 
 template <class R>
 bool VelDevStoreImpl::Commit(const std::map<DWORD, R>& wanted, bool* failed)
 {
-    KindState<R>& s = State<R>();
+    KindState<R>& state = State<R>();
     const DWORD pid = GetCurrentProcessId();
     std::map<DWORD, FileState<R>> touched;
     auto fileOf = [&](DWORD n) -> FileState<R>& {
-        typename std::map<DWORD, FileState<R>>::iterator t = touched.find(n);
-        if (t != touched.end())
-            return t->second;
-        FileState<R>& f = touched[n];
-        typename std::map<DWORD, FileState<R>>::iterator known = s.files.find(n);
-        if (known != s.files.end())
-            f = known->second;
-        return f;
+        typename std::map<DWORD, FileState<R>>::iterator held = touched.find(n);
+        if (held != touched.end())
+            return held->second;
+        FileState<R>& file = touched[n];
+        typename std::map<DWORD, FileState<R>>::iterator known = state.files.find(n);
+        if (known != state.files.end())
+            file = known->second;
+        return file;
     };
     for (const auto& kv : wanted) {
         if (kv.first == 0 || kv.first == kNoMoreIds)
             continue;
-        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = s.all.find(kv.first);
-        R r = kv.second;
-        r.id = kv.first;
-        r.writer = pid;
-        if (at == s.all.end()) {
-            r.revision = 1;
-            FileState<R>& f = fileOf(FileFor(kv.first));
-            f.records[kv.first] = boost::make_shared<const R>(r);
-            RaiseNext(&f.nextId, kv.first);
-        } else if (!SameContent(*at->second.record, r)) {
-            r.revision = at->second.record->revision + 1;
-            fileOf(at->second.file).records[kv.first] = boost::make_shared<const R>(r);
+        typename std::map<DWORD, typename KindState<R>::Entry>::iterator at = state.all.find(kv.first);
+        R record = kv.second;
+        record.id = kv.first;
+        record.writer = pid;
+        if (at == state.all.end()) {
+            record.revision = 1;
+            FileState<R>& file = fileOf(FileFor(kv.first));
+            file.records[kv.first] = boost::make_shared<const R>(record);
+            RaiseNext(&file.nextId, kv.first);
+        } else if (!SameContent(*at->second.record, record)) {
+            record.revision = at->second.record->revision + 1;
+            fileOf(at->second.file).records[kv.first] = boost::make_shared<const R>(record);
         }
     }
-    for (const auto& kv : s.all) {
+    for (const auto& kv : state.all) {
         if (wanted.count(kv.first))
             continue;
-        FileState<R>& f = fileOf(kv.second.file);
-        f.records.erase(kv.first);
-        f.deletions.push_back({kv.first, pid});
-        if (f.deletions.size() > kDeletionsKept)
-            f.deletions.pop_front();
+        FileState<R>& file = fileOf(kv.second.file);
+        file.records.erase(kv.first);
+        file.deletions.push_back({kv.first, pid});
+        if (file.deletions.size() > kDeletionsKept)
+            file.deletions.pop_front();
     }
     for (auto& kv : touched) {
         if (!SaveFile<R>(kv.first, kv.second)) {
@@ -992,55 +1113,68 @@ void VelDevStoreImpl::Fill(std::map<DWORD, R>& out)
 template <class R>
 void VelDevStoreImpl::StartTracking()
 {
-    KindState<R>& s = State<R>();
-    s.notified.clear();
-    s.dirty.clear();
-    for (const auto& kv : s.all)
-        s.notified.insert(s.notified.end(), std::make_pair(kv.first, kv.second.record));
+    KindState<R>& state = State<R>();
+    state.notified.clear();
+    state.dirty.clear();
+    for (const auto& kv : state.all)
+        state.notified.insert(state.notified.end(), std::make_pair(kv.first, kv.second.record));
+}
+
+// Under m_lock, with the kind's bit set in m_tracked.
+template <class R>
+void VelDevStoreImpl::StartListening()
+{
+    const Kind k = KindOf<R>::kind;
+    if (!m_loaded[k] && !(m_unparsed & KindBit<R>())) {
+        ReadUnparsed<R>();
+        return;
+    }
+    Freshen(true, KindBit<R>());
+    StartTracking<R>();
 }
 
 template <class R>
 void VelDevStoreImpl::Collect(VelDevStoreChanges* out)
 {
-    KindState<R>& s = State<R>();
+    KindState<R>& state = State<R>();
     const DWORD pid = GetCurrentProcessId();
     std::vector<VelDevChange<R>>& changes = KindOf<R>::Changes(*out);
-    for (DWORD id : s.dirty) {
-        typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = s.all.find(id);
-        typename std::map<DWORD, boost::shared_ptr<const R>>::iterator was = s.notified.find(id);
-        bool isNow = now != s.all.end(), wasThere = was != s.notified.end();
+    for (DWORD id : state.dirty) {
+        typename std::map<DWORD, typename KindState<R>::Entry>::const_iterator now = state.all.find(id);
+        typename std::map<DWORD, boost::shared_ptr<const R>>::iterator was = state.notified.find(id);
+        bool isNow = now != state.all.end(), wasThere = was != state.notified.end();
         if (!isNow && !wasThere)
             continue;
         if (isNow && wasThere && (now->second.record == was->second || *now->second.record == *was->second))
             continue;
-        VelDevChange<R> c;
-        c.id = id;
+        VelDevChange<R> change;
+        change.id = id;
         if (isNow) {
-            c.type = wasThere ? kDevChanged : kDevCreated;
-            c.ownProcess = now->second.record->writer == pid;
+            change.type = wasThere ? kDevChanged : kDevCreated;
+            change.ownProcess = now->second.record->writer == pid;
             if (wasThere)
-                c.before = was->second;
-            c.after = now->second.record;
-            s.notified[id] = now->second.record;
+                change.before = was->second;
+            change.after = now->second.record;
+            state.notified[id] = now->second.record;
         } else {
-            c.type = kDevDeleted;
-            c.ownProcess = false;
+            change.type = kDevDeleted;
+            change.ownProcess = false;
             const DWORD homes[2] = {FileFor(id), 0};
             for (DWORD n : homes) {
-                typename std::map<DWORD, FileState<R>>::const_iterator f = s.files.find(n);
-                if (f == s.files.end())
+                typename std::map<DWORD, FileState<R>>::const_iterator file = state.files.find(n);
+                if (file == state.files.end())
                     continue;
-                for (const auto& d : f->second.deletions) {
-                    if (d.first == id)
-                        c.ownProcess = d.second == pid;
+                for (const auto& deletion : file->second.deletions) {
+                    if (deletion.first == id)
+                        change.ownProcess = deletion.second == pid;
                 }
             }
-            c.before = was->second;
-            s.notified.erase(was);
+            change.before = was->second;
+            state.notified.erase(was);
         }
-        changes.push_back(c);
+        changes.push_back(change);
     }
-    s.dirty.clear();
+    state.dirty.clear();
 }
 
 void VelDevStoreImpl::Deliver(bool everyFile)
@@ -1054,7 +1188,7 @@ void VelDevStoreImpl::Deliver(bool everyFile)
     EnterCriticalSection(&m_lock);
     // A store that is gone has nothing to tell until it is back.
     if (!Missing()) {
-        Freshen(everyFile);
+        Freshen(everyFile, m_tracked);
         Collect<VelDevContact>(&changes);
         Collect<VelDevCall>(&changes);
         Collect<VelDevMessage>(&changes);
@@ -1181,6 +1315,22 @@ bool FindIn(VelDevStoreImpl* impl, DWORD id, R* out)
 }
 
 template <class R>
+std::vector<boost::shared_ptr<const R>> SharedOf(VelDevStoreImpl* impl)
+{
+    std::vector<boost::shared_ptr<const R>> out;
+    if (impl->Missing())
+        return out;
+    EnterCriticalSection(&impl->m_lock);
+    impl->Freshen(true, KindBit<R>());
+    const auto& all = impl->State<R>().all;
+    out.reserve(all.size());
+    for (const auto& kv : all)
+        out.push_back(kv.second.record);
+    LeaveCriticalSection(&impl->m_lock);
+    return out;
+}
+
+template <class R>
 std::vector<R> AllOf(VelDevStoreImpl* impl)
 {
     std::vector<R> out;
@@ -1283,6 +1433,10 @@ std::vector<VelDevContact> VelDevStore::Contacts()
 {
     return AllOf<VelDevContact>(m_impl);
 }
+std::vector<boost::shared_ptr<const VelDevContact>> VelDevStore::ContactList()
+{
+    return SharedOf<VelDevContact>(m_impl);
+}
 std::vector<VelDevMessage> VelDevStore::Messages()
 {
     return AllOf<VelDevMessage>(m_impl);
@@ -1339,9 +1493,9 @@ bool VelDevStore::Transact(const boost::function<bool(VelDevStoreData&)>& change
 namespace {
 
 template <class R>
-bool Overwrite(const R& r, R& stored)
+bool Overwrite(const R& wanted, R& stored)
 {
-    stored = r;
+    stored = wanted;
     return true;
 }
 
@@ -1353,7 +1507,8 @@ DWORD VelDevStore::AddContact(const VelDevContact& contact)
 }
 bool VelDevStore::UpdateContact(const VelDevContact& contact)
 {
-    return m_impl->Change<VelDevContact>(contact.id, [&contact](VelDevContact& s) { return Overwrite(contact, s); });
+    return m_impl->Change<VelDevContact>(contact.id,
+                                         [&contact](VelDevContact& stored) { return Overwrite(contact, stored); });
 }
 bool VelDevStore::ChangeContact(DWORD id, const boost::function<bool(VelDevContact&)>& change)
 {
@@ -1377,7 +1532,7 @@ DWORD VelDevStore::AddCall(const VelDevCall& call)
 }
 bool VelDevStore::UpdateCall(const VelDevCall& call)
 {
-    return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& s) { return Overwrite(call, s); });
+    return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& stored) { return Overwrite(call, stored); });
 }
 bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool(VelDevCall&)>& change)
 {
@@ -1393,7 +1548,8 @@ DWORD VelDevStore::AddMessage(const VelDevMessage& message)
 }
 bool VelDevStore::UpdateMessage(const VelDevMessage& message)
 {
-    return m_impl->Change<VelDevMessage>(message.id, [&message](VelDevMessage& s) { return Overwrite(message, s); });
+    return m_impl->Change<VelDevMessage>(message.id,
+                                         [&message](VelDevMessage& stored) { return Overwrite(message, stored); });
 }
 bool VelDevStore::ChangeMessage(DWORD id, const boost::function<bool(VelDevMessage&)>& change)
 {
@@ -1434,8 +1590,20 @@ bool VelDevStore::SetContactPicture(DWORD id, const std::string& bytes, const st
 
 bool VelDevStore::ReadContactPicture(DWORD id, std::string* bytes)
 {
+    // Only the picture's name is taken from the record: most contacts have none.
     VelDevContact contact;
-    if (!FindContact(id, &contact))
+    EnterCriticalSection(&m_impl->m_lock);
+    m_impl->Freshen(false, KindBit<VelDevContact>());
+    bool found = false;
+    if (!m_impl->m_missing) {
+        const auto& all = m_impl->m_contacts.all;
+        auto it = all.find(id);
+        found = it != all.end();
+        if (found)
+            contact.picture = it->second.record->picture;
+    }
+    LeaveCriticalSection(&m_impl->m_lock);
+    if (!found)
         return false;
     std::wstring path = PicturePath(contact);
     return !path.empty() && VelDevReadFile(path, bytes, kMaxPictureBytes);
@@ -1476,21 +1644,25 @@ std::vector<std::wstring> VelDevStore::ReadLog(const std::wstring& fileName)
     return lines;
 }
 
-DWORD VelDevStore::AddListener(const VelDevStoreListener& listener)
+DWORD VelDevStore::AddListener(const VelDevStoreListener& listener, unsigned kinds)
 {
     EnterCriticalSection(&m_impl->m_delivery);
-    if (m_impl->m_listeners.empty()) {
-        // A first listener hears of what happens from now on.
-        EnterCriticalSection(&m_impl->m_lock);
-        m_impl->Freshen(true);
-        m_impl->StartTracking<VelDevContact>();
-        m_impl->StartTracking<VelDevCall>();
-        m_impl->StartTracking<VelDevMessage>();
-        m_impl->m_tracking = true;
-        LeaveCriticalSection(&m_impl->m_lock);
-    } else {
+    // What the listeners so far have to hear of goes to them first.
+    if (!m_impl->m_listeners.empty())
         m_impl->Deliver(false);
-    }
+    EnterCriticalSection(&m_impl->m_lock);
+    // A kind newly listened to is heard of from now on. One not read yet is
+    // only read now and parsed when first used (the watcher's first look at
+    // the latest), so that opening a big store costs little.
+    const unsigned fresh = kinds & kAllKinds & ~m_impl->m_tracked;
+    m_impl->m_tracked |= fresh;
+    if (fresh & KindBit<VelDevContact>())
+        m_impl->StartListening<VelDevContact>();
+    if (fresh & KindBit<VelDevCall>())
+        m_impl->StartListening<VelDevCall>();
+    if (fresh & KindBit<VelDevMessage>())
+        m_impl->StartListening<VelDevMessage>();
+    LeaveCriticalSection(&m_impl->m_lock);
     DWORD cookie = m_impl->m_nextCookie++;
     m_impl->m_listeners[cookie] = listener;
     m_impl->StartWatcher();
@@ -1504,7 +1676,7 @@ void VelDevStore::RemoveListener(DWORD cookie)
     m_impl->m_listeners.erase(cookie);
     if (m_impl->m_listeners.empty()) {
         EnterCriticalSection(&m_impl->m_lock);
-        m_impl->m_tracking = false;
+        m_impl->m_tracked = 0;
         m_impl->m_contacts.notified.clear();
         m_impl->m_contacts.dirty.clear();
         m_impl->m_calls.notified.clear();

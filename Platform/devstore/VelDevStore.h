@@ -158,6 +158,9 @@ struct VelDevStoreChanges {
     bool Empty() const { return contacts.empty() && calls.empty() && messages.empty(); }
 };
 
+// Kinds of record, as bits: what a listener asks to hear of.
+enum VelDevKinds : unsigned { kDevContacts = 1, kDevCalls = 2, kDevMessages = 4, kDevAllKinds = 7 };
+
 // Called on the store's watcher thread (or on the thread calling Refresh),
 // never with the store's lock held: a listener may read and write the store.
 typedef boost::function<void(const VelDevStoreChanges&)> VelDevStoreListener;
@@ -195,6 +198,8 @@ public:
     // The call log newest first, shared with the store: a stable view that
     // later changes leave alone.
     std::vector<VelDevCallRef> CallLog();
+    // The contacts, shared with the store as CallLog shares the calls.
+    std::vector<boost::shared_ptr<const VelDevContact>> ContactList();
     // By id, from what is held; a change made through the store by any
     // process is seen at once.
     bool FindContact(DWORD id, VelDevContact* out);
@@ -241,10 +246,12 @@ public:
     bool AppendLog(const std::wstring& fileName, const std::wstring& line);
     std::vector<std::wstring> ReadLog(const std::wstring& fileName);
 
-    // Listeners learn of every change, whichever process made it, within
-    // about a quarter of a second. RemoveListener waits for a delivery in
-    // progress on another thread to end.
-    DWORD AddListener(const VelDevStoreListener& listener);
+    // Listeners learn of every change of the kinds they ask for, whichever
+    // process made it, within about a quarter of a second; changes of a kind
+    // another listener asked for may come along. Only the kinds asked for
+    // are read to begin with. RemoveListener waits for a delivery in progress
+    // on another thread to end.
+    DWORD AddListener(const VelDevStoreListener& listener, unsigned kinds = kDevAllKinds);
     void RemoveListener(DWORD cookie);
     // Reloads and delivers what is pending now, on the calling thread.
     void Refresh();

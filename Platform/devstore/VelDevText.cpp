@@ -1,5 +1,6 @@
 #include "VelDevInternal.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -22,13 +23,13 @@ FILETIME FromTicks(ULONGLONG value)
 // Exactly count digits at text[pos...].
 bool ReadDigits(const std::wstring& text, size_t& pos, size_t count, int* value)
 {
-    int v = 0;
+    int digits = 0;
     for (size_t i = 0; i < count; ++i, ++pos) {
         if (pos >= text.size() || text[pos] < L'0' || text[pos] > L'9')
             return false;
-        v = v * 10 + (text[pos] - L'0');
+        digits = digits * 10 + (text[pos] - L'0');
     }
-    *value = v;
+    *value = digits;
     return true;
 }
 
@@ -68,17 +69,17 @@ std::wstring VelDevFormatTime(const FILETIME& utc)
 {
     ULONGLONG ticks = ToTicks(utc);
     DWORD fraction = static_cast<DWORD>(ticks % kTicksPerSecond);
-    SYSTEMTIME st;
+    SYSTEMTIME fields;
     FILETIME whole = FromTicks(ticks - fraction);
-    if (!FileTimeToSystemTime(&whole, &st))
+    if (!FileTimeToSystemTime(&whole, &fields))
         return std::wstring();
     wchar_t buf[48];
     if (fraction) {
-        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%07luZ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                   st.wSecond, static_cast<unsigned long>(fraction));
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02u.%07luZ", fields.wYear, fields.wMonth, fields.wDay,
+                   fields.wHour, fields.wMinute, fields.wSecond, static_cast<unsigned long>(fraction));
     } else {
-        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                   st.wSecond);
+        _snwprintf(buf, 48, L"%04u-%02u-%02u %02u:%02u:%02uZ", fields.wYear, fields.wMonth, fields.wDay, fields.wHour,
+                   fields.wMinute, fields.wSecond);
     }
     buf[47] = 0;
     return buf;
@@ -87,16 +88,16 @@ std::wstring VelDevFormatTime(const FILETIME& utc)
 bool VelDevParseTime(const std::wstring& text, FILETIME* utc)
 {
     size_t pos = 0;
-    int y, mo, d, h, mi, s;
-    if (!ReadDigits(text, pos, 4, &y) || !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &mo) ||
-        !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &d)) {
+    int year, month, day, hour, minute, second;
+    if (!ReadDigits(text, pos, 4, &year) || !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &month) ||
+        !Expect(text, pos, L'-') || !ReadDigits(text, pos, 2, &day)) {
         return false;
     }
     if (pos >= text.size() || (text[pos] != L' ' && text[pos] != L'T'))
         return false;
     ++pos;
-    if (!ReadDigits(text, pos, 2, &h) || !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &mi) ||
-        !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &s)) {
+    if (!ReadDigits(text, pos, 2, &hour) || !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &minute) ||
+        !Expect(text, pos, L':') || !ReadDigits(text, pos, 2, &second)) {
         return false;
     }
     DWORD fraction = 0;
@@ -115,19 +116,19 @@ bool VelDevParseTime(const std::wstring& text, FILETIME* utc)
     }
     if (!Expect(text, pos, L'Z') || pos != text.size())
         return false;
-    SYSTEMTIME st = {};
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(mo);
-    st.wDay = static_cast<WORD>(d);
-    st.wHour = static_cast<WORD>(h);
-    st.wMinute = static_cast<WORD>(mi);
-    st.wSecond = static_cast<WORD>(s);
-    if (h > 23 || mi > 59 || s > 59)
+    SYSTEMTIME fields = {};
+    fields.wYear = static_cast<WORD>(year);
+    fields.wMonth = static_cast<WORD>(month);
+    fields.wDay = static_cast<WORD>(day);
+    fields.wHour = static_cast<WORD>(hour);
+    fields.wMinute = static_cast<WORD>(minute);
+    fields.wSecond = static_cast<WORD>(second);
+    if (hour > 23 || minute > 59 || second > 59)
         return false;
-    FILETIME ft;
-    if (!SystemTimeToFileTime(&st, &ft))
+    FILETIME fileTime;
+    if (!SystemTimeToFileTime(&fields, &fileTime))
         return false;
-    *utc = FromTicks(ToTicks(ft) + fraction);
+    *utc = FromTicks(ToTicks(fileTime) + fraction);
     return true;
 }
 
@@ -235,8 +236,8 @@ std::wstring Unescape(const std::wstring& text)
             out += ch;
             continue;
         }
-        wchar_t n = text[++i];
-        switch (n) {
+        wchar_t escaped = text[++i];
+        switch (escaped) {
         case L'\\':
             out += L'\\';
             break;
@@ -256,30 +257,154 @@ std::wstring Unescape(const std::wstring& text)
             out += L'\0';
             break;
         case L'u': {
-            int value = i + 4 < text.size() ? HexDigit(text[i + 1]) : -1, b = value < 0 ? -1 : HexDigit(text[i + 2]);
-            int c3 = b < 0 ? -1 : HexDigit(text[i + 3]), d = c3 < 0 ? -1 : HexDigit(text[i + 4]);
-            if (d >= 0) {
-                out += static_cast<wchar_t>((value << 12) | (b << 8) | (c3 << 4) | d);
+            int high = i + 4 < text.size() ? HexDigit(text[i + 1]) : -1, second = high < 0 ? -1 : HexDigit(text[i + 2]);
+            int third = second < 0 ? -1 : HexDigit(text[i + 3]), low = third < 0 ? -1 : HexDigit(text[i + 4]);
+            if (low >= 0) {
+                out += static_cast<wchar_t>((high << 12) | (second << 8) | (third << 4) | low);
                 i += 4;
             } else {
                 out += L'\\';
-                out += n;
+                out += escaped;
             }
             break;
         }
         default:
             out += L'\\';
-            out += n;  // not ours: keep it as written
+            out += escaped;  // not ours: keep it as written
         }
     }
     return out;
+}
+
+namespace {
+
+// Keys match as the ini reader matches them (_wcsicmp); plain ASCII, the
+// usual case, is compared here without the library's locale lookups.
+bool SameKey(const wchar_t* left, const wchar_t* right)
+{
+    for (size_t i = 0;; ++i) {
+        wchar_t leftChar = left[i], rightChar = right[i];
+        if (leftChar >= 0x80 || rightChar >= 0x80)
+            return _wcsicmp(left, right) == 0;
+        if (leftChar >= L'A' && leftChar <= L'Z')
+            leftChar = static_cast<wchar_t>(leftChar - L'A' + L'a');
+        if (rightChar >= L'A' && rightChar <= L'Z')
+            rightChar = static_cast<wchar_t>(rightChar - L'A' + L'a');
+        if (leftChar != rightChar)
+            return false;
+        if (leftChar == 0)
+            return true;
+    }
+}
+
+}  // namespace
+
+const wchar_t* Section::Get(const wchar_t* key) const
+{
+    for (const SectionValue& entry : values) {
+        if (SameKey(entry.key.c_str(), key))
+            return entry.value.c_str();
+    }
+    return 0;
+}
+
+namespace {
+
+bool IsBlank(wchar_t ch)
+{
+    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+}
+
+bool IsLineEnd(wchar_t ch)
+{
+    return ch == L'\r' || ch == L'\n';
+}
+
+}  // namespace
+
+void ParseSection(const wchar_t* text, size_t length, const std::wstring& name, Section* section)
+{
+    section->name = name;
+    // The strings of the section read before are written over, not made anew.
+    std::vector<SectionValue>& values = section->values;
+    size_t used = 0;
+    bool inSection = false;
+    size_t pos = 0;
+    auto skipLine = [&] {
+        while (pos < length && !IsLineEnd(text[pos]))
+            ++pos;
+    };
+    while (pos < length) {
+        while (pos < length && IsBlank(text[pos]))
+            ++pos;
+        if (pos >= length)
+            break;
+        if (text[pos] == L';' || text[pos] == L'#') {
+            skipLine();
+            continue;
+        }
+        if (text[pos] == L'[') {
+            ++pos;
+            while (pos < length && IsBlank(text[pos]))
+                ++pos;
+            const size_t start = pos;
+            while (pos < length && text[pos] != L']' && !IsLineEnd(text[pos]))
+                ++pos;
+            if (pos >= length || text[pos] != L']')
+                continue;  // no header: the lines after it stay where they were
+            size_t stop = pos;
+            while (stop > start && IsBlank(text[stop - 1]))
+                --stop;
+            inSection = _wcsicmp(std::wstring(text + start, stop - start).c_str(), name.c_str()) == 0;
+            skipLine();
+            continue;
+        }
+        const size_t keyStart = pos;
+        while (pos < length && text[pos] != L'=' && !IsLineEnd(text[pos]))
+            ++pos;
+        if (pos >= length || text[pos] != L'=')
+            continue;
+        if (pos == keyStart) {
+            skipLine();
+            continue;
+        }
+        size_t keyStop = pos;
+        while (keyStop > keyStart && IsBlank(text[keyStop - 1]))
+            --keyStop;
+        ++pos;
+        while (pos < length && !IsLineEnd(text[pos]) && IsBlank(text[pos]))
+            ++pos;
+        const size_t valueStart = pos;
+        skipLine();
+        size_t valueStop = pos;
+        while (valueStop > valueStart && IsBlank(text[valueStop - 1]))
+            --valueStop;
+        if (!inSection)
+            continue;
+        if (used == values.size())
+            values.emplace_back();
+        SectionValue& added = values[used];
+        added.key.assign(text + keyStart, keyStop - keyStart);
+        bool repeated = false;
+        for (size_t i = 0; i < used && !repeated; ++i) {
+            if (SameKey(values[i].key.c_str(), added.key.c_str())) {
+                values[i].value.assign(text + valueStart, valueStop - valueStart);
+                repeated = true;
+            }
+        }
+        if (!repeated) {
+            added.value.assign(text + valueStart, valueStop - valueStart);
+            ++used;
+        }
+    }
+    values.resize(used);
 }
 
 bool ParseNumber(const std::wstring& text, DWORD* value)
 {
     if (text.empty())
         return false;
-    unsigned long long v = 0;
+    unsigned long long number = 0;
     size_t i = 0;
     int base = 10;
     if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
@@ -287,21 +412,21 @@ bool ParseNumber(const std::wstring& text, DWORD* value)
         i = 2;
     }
     for (; i < text.size(); ++i) {
-        wchar_t ch = text[i];
+        wchar_t digitChar = text[i];
         int digit;
-        if (ch >= L'0' && ch <= L'9')
-            digit = ch - L'0';
-        else if (base == 16 && ch >= L'a' && ch <= L'f')
-            digit = ch - L'a' + 10;
-        else if (base == 16 && ch >= L'A' && ch <= L'F')
-            digit = ch - L'A' + 10;
+        if (digitChar >= L'0' && digitChar <= L'9')
+            digit = digitChar - L'0';
+        else if (base == 16 && digitChar >= L'a' && digitChar <= L'f')
+            digit = digitChar - L'a' + 10;
+        else if (base == 16 && digitChar >= L'A' && digitChar <= L'F')
+            digit = digitChar - L'A' + 10;
         else
             return false;
-        v = v * base + digit;
-        if (v > 0xFFFFFFFFULL)
+        number = number * base + digit;
+        if (number > 0xFFFFFFFFULL)
             return false;
     }
-    *value = static_cast<DWORD>(v);
+    *value = static_cast<DWORD>(number);
     return true;
 }
 
@@ -398,8 +523,18 @@ bool VelDevReadFile(const std::wstring& path, std::string* bytes, size_t maxByte
     bool ok = GetFileType(handle) == FILE_TYPE_DISK && GetFileSizeEx(handle, &size) && size.QuadPart >= 0 &&
               static_cast<ULONGLONG>(size.QuadPart) <= maxBytes;
     if (ok) {
-        bytes->reserve(static_cast<size_t>(size.QuadPart));
-        ok = veldev::ReadHandle(handle, bytes) && bytes->size() <= maxBytes;
+        // One read for the size the file has; a file that grew meanwhile is read on.
+        const DWORD want = static_cast<DWORD>(std::min<ULONGLONG>(size.QuadPart, 0x7FFFFFFE)) + 1;
+        DWORD got = 0;
+        bytes->resize(want);
+        ok = ReadFile(handle, &(*bytes)[0], want, &got, 0) != 0;
+        bytes->resize(ok ? got : 0);
+        std::string rest;
+        if (ok && got == want) {
+            ok = veldev::ReadHandle(handle, &rest);
+            bytes->append(rest);
+        }
+        ok = ok && bytes->size() <= maxBytes;
     }
     CloseHandle(handle);
     if (!ok)

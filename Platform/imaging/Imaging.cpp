@@ -151,13 +151,13 @@ bool GifSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
         } else if (kind == 0x2C) {
             if (at + 10 > count)
                 return false;
-            const UINT value = LittleEndian16(bytes + at + 5);
-            const UINT h = LittleEndian16(bytes + at + 7);
-            if (value > kMaxSidePixels || h > kMaxSidePixels)
+            const UINT frameWidth = LittleEndian16(bytes + at + 5);
+            const UINT frameHeight = LittleEndian16(bytes + at + 7);
+            if (frameWidth > kMaxSidePixels || frameHeight > kMaxSidePixels)
                 return false;
             if (first) {
-                *width = value;
-                *height = h;
+                *width = frameWidth;
+                *height = frameHeight;
                 first = false;
             }
             const BYTE flags = bytes[at + 9];
@@ -185,28 +185,96 @@ bool BmpSize(const BYTE* bytes, size_t count, UINT* width, UINT* height)
     }
     if (header < 40 || count < 26)
         return false;
-    const LONG value = LittleEndian32(bytes + 18);
-    const LONG h = LittleEndian32(bytes + 22);
-    if (value <= 0 || h == 0 || h == LONG(0x80000000))
+    const LONG signedWidth = LittleEndian32(bytes + 18);
+    const LONG signedHeight = LittleEndian32(bytes + 22);
+    if (signedWidth <= 0 || signedHeight == 0 || signedHeight == LONG(0x80000000))
         return false;
-    *width = static_cast<UINT>(value);
-    *height = static_cast<UINT>(h < 0 ? -h : h);
+    *width = static_cast<UINT>(signedWidth);
+    *height = static_cast<UINT>(signedHeight < 0 ? -signedHeight : signedHeight);
     return true;
 }
 
+// The decoders of the formats read here, by class: asked for by name, a
+// decoder is had without trying every one the system knows.
+const CLSID kPngDecoder = {0x389ea17b, 0x5078, 0x4cde, {0xb6, 0xef, 0x25, 0xc1, 0x51, 0x75, 0xc7, 0x51}};
+const CLSID kJpegDecoder = {0x9456a480, 0xe88b, 0x43ea, {0x9e, 0x73, 0x0b, 0x2d, 0x9b, 0x71, 0xb1, 0xca}};
+const CLSID kGifDecoder = {0x381dda3c, 0x9ce9, 0x4834, {0xa2, 0x3e, 0x1f, 0x98, 0xf8, 0xfc, 0x52, 0xbe}};
+const CLSID kBmpDecoder = {0x6b462062, 0x7cbf, 0x400d, {0x9f, 0xdb, 0x81, 0x3d, 0xd1, 0x0f, 0x27, 0x78}};
+
 // Only the formats whose size can be read here are decoded: anything else
 // could not be held to the cap.
-HRESULT ReadSize(const std::vector<BYTE>& bytes, UINT* width, UINT* height)
+HRESULT ReadSize(const std::vector<BYTE>& bytes, UINT* width, UINT* height, const CLSID** decoder)
 {
-    const BYTE* b = bytes.data();
+    const BYTE* bytesRead = bytes.data();
     const size_t count = bytes.size();
     *width = *height = 0;
-    if (!PngSize(b, count, width, height) && !JpegSize(b, count, width, height) && !GifSize(b, count, width, height) &&
-        !BmpSize(b, count, width, height))
+    if (PngSize(bytesRead, count, width, height))
+        *decoder = &kPngDecoder;
+    else if (JpegSize(bytesRead, count, width, height))
+        *decoder = &kJpegDecoder;
+    else if (GifSize(bytesRead, count, width, height))
+        *decoder = &kGifDecoder;
+    else if (BmpSize(bytesRead, count, width, height))
+        *decoder = &kBmpDecoder;
+    else
         return WINCODEC_ERR_COMPONENTNOTFOUND;
     if (*width == 0 || *height == 0 || *width > kMaxSidePixels || *height > kMaxSidePixels)
         return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
     return S_OK;
+}
+
+// A decoder of the class, from its class object kept per thread: looking the
+// class up costs more than decoding a small picture.
+HRESULT MakeDecoder(const CLSID& decoder, IWICBitmapDecoder** made)
+{
+    *made = nullptr;
+    struct Kept {
+        const CLSID* decoder;
+        IClassFactory* factory;
+    };
+    static thread_local Kept kept[4] = {};
+    Kept* slot = nullptr;
+    for (Kept& entry : kept) {
+        if (entry.decoder == &decoder || !entry.decoder) {
+            slot = &entry;
+            break;
+        }
+    }
+    if (!slot)
+        return ::CoCreateInstance(decoder, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                                  reinterpret_cast<void**>(made));
+    if (!slot->factory) {
+        const HRESULT hr = ::CoGetClassObject(decoder, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                              reinterpret_cast<void**>(&slot->factory));
+        if (FAILED(hr))
+            return hr;
+        slot->decoder = &decoder;
+    }
+    return slot->factory->CreateInstance(nullptr, IID_IWICBitmapDecoder, reinterpret_cast<void**>(made));
+}
+
+// The source as 32-bit premultiplied pixels. The format converter is made
+// directly; only a source it does not take is left to the system's search
+// of every converter it knows.
+HRESULT ConvertForDrawing(IWICImagingFactory* wic, IWICBitmapSource* source, IWICBitmapSource** converted)
+{
+    *converted = nullptr;
+    WICPixelFormatGUID format = {};
+    if (SUCCEEDED(source->GetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat32bppPBGRA)) {
+        source->AddRef();
+        *converted = source;
+        return S_OK;
+    }
+    IWICFormatConverter* converter = nullptr;
+    if (SUCCEEDED(wic->CreateFormatConverter(&converter))) {
+        if (SUCCEEDED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                            WICBitmapPaletteTypeCustom))) {
+            *converted = converter;
+            return S_OK;
+        }
+        converter->Release();
+    }
+    return ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, source, converted);
 }
 
 class Lock {
@@ -238,7 +306,7 @@ private:
     explicit Image(IWICImagingFactory* wic);
     ~Image() override;
 
-    HRESULT OpenDecoder();
+    HRESULT OpenDecoder(const CLSID& decoder);
     void CloseDecoder();
     // A source of the image's pixels at width x height, converted for AlphaBlend.
     HRESULT OpenSource(UINT width, UINT height, IWICBitmapSource** source);
@@ -280,14 +348,15 @@ HRESULT Image::FromBytes(IWICImagingFactory* wic, std::vector<BYTE>& bytes, IIma
     *image = nullptr;
     UINT width = 0;
     UINT height = 0;
-    const HRESULT hr = ReadSize(bytes, &width, &height);
+    const CLSID* decoder = nullptr;
+    const HRESULT hr = ReadSize(bytes, &width, &height, &decoder);
     if (FAILED(hr))
         return hr;
     Image* made = new Image(wic);
     made->m_bytes.swap(bytes);
     made->m_width = width;
     made->m_height = height;
-    const HRESULT opened = made->OpenDecoder();
+    const HRESULT opened = made->OpenDecoder(*decoder);
     if (FAILED(opened)) {
         made->Release();
         return opened;
@@ -296,7 +365,7 @@ HRESULT Image::FromBytes(IWICImagingFactory* wic, std::vector<BYTE>& bytes, IIma
     return S_OK;
 }
 
-HRESULT Image::OpenDecoder()
+HRESULT Image::OpenDecoder(const CLSID& decoder)
 {
     UINT frameWidth = 0;
     UINT frameHeight = 0;
@@ -304,7 +373,14 @@ HRESULT Image::OpenDecoder()
     HRESULT hr = m_wic->CreateStream(&m_stream);
     if (SUCCEEDED(hr))
         hr = m_stream->InitializeFromMemory(m_bytes.data(), static_cast<DWORD>(m_bytes.size()));
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr) && SUCCEEDED(MakeDecoder(decoder, &m_decoder))) {
+        if (FAILED(m_decoder->Initialize(m_stream, WICDecodeMetadataCacheOnDemand))) {
+            SafeRelease(m_decoder);
+            const LARGE_INTEGER start = {};
+            hr = m_stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        }
+    }
+    if (SUCCEEDED(hr) && !m_decoder)
         hr = m_wic->CreateDecoderFromStream(m_stream, nullptr, WICDecodeMetadataCacheOnDemand, &m_decoder);
     if (SUCCEEDED(hr))
         hr = m_decoder->GetFrame(0, &m_frame);
@@ -316,7 +392,7 @@ HRESULT Image::OpenDecoder()
     // A decoder may read the pixels only when asked: the last row's first
     // pixel shows that the bytes hold the whole picture.
     if (SUCCEEDED(hr))
-        hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, m_frame, &converted);
+        hr = ConvertForDrawing(m_wic, m_frame, &converted);
     if (SUCCEEDED(hr)) {
         const WICRect last = {0, static_cast<INT>(frameHeight) - 1, 1, 1};
         BYTE pixel[4];
@@ -344,7 +420,7 @@ HRESULT Image::OpenSource(UINT width, UINT height, IWICBitmapSource** source)
     IWICBitmapSource* converted = nullptr;
     IWICBitmapScaler* scaler = nullptr;
     // Converted before it is scaled: the scaler does not take every format.
-    HRESULT hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, m_frame, &converted);
+    HRESULT hr = ConvertForDrawing(m_wic, m_frame, &converted);
     if (SUCCEEDED(hr) && (width != m_width || height != m_height)) {
         hr = m_wic->CreateBitmapScaler(&scaler);
         if (SUCCEEDED(hr))
@@ -550,11 +626,23 @@ HRESULT CreateImagingFactory(IImagingFactory** factory)
     if (!factory)
         return E_POINTER;
     *factory = nullptr;
-    IWICImagingFactory* wic = nullptr;
-    const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                          IID_IWICImagingFactory, reinterpret_cast<void**>(&wic));
-    if (FAILED(hr))
-        return hr;
-    *factory = new ImagingFactory(wic);
+    // The system's factory is made once per thread and kept: making it costs
+    // more than the small picture it is asked for. A thread without COM gets
+    // the failure it always got.
+    static thread_local IWICImagingFactory* kept = nullptr;
+    APTTYPE apartment;
+    APTTYPEQUALIFIER qualifier;
+    if (kept && FAILED(::CoGetApartmentType(&apartment, &qualifier)))
+        return CO_E_NOTINITIALIZED;
+    if (!kept) {
+        IWICImagingFactory* wic = nullptr;
+        const HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_IWICImagingFactory, reinterpret_cast<void**>(&wic));
+        if (FAILED(hr))
+            return hr;
+        kept = wic;
+    }
+    kept->AddRef();
+    *factory = new ImagingFactory(kept);
     return S_OK;
 }

@@ -241,9 +241,9 @@ std::wstring Extension(const std::wstring& path)
 // ground, as a 24-bit bottom-up BMP.
 std::string MakePortrait(DWORD seed, int size)
 {
-    BYTE byte = static_cast<BYTE>(60 + (seed * 53) % 160);
-    BYTE g = static_cast<BYTE>(60 + (seed * 97) % 160);
-    BYTE b = static_cast<BYTE>(60 + (seed * 29) % 160);
+    BYTE red = static_cast<BYTE>(60 + (seed * 53) % 160);
+    BYTE green = static_cast<BYTE>(60 + (seed * 97) % 160);
+    BYTE blue = static_cast<BYTE>(60 + (seed * 29) % 160);
     int stride = (size * 3 + 3) & ~3;
     DWORD pixelBytes = static_cast<DWORD>(stride * size);
     BITMAPFILEHEADER fh = {};
@@ -267,9 +267,9 @@ std::string MakePortrait(DWORD seed, int size)
             bool inside = dx * dx + dy * dy <= radius * radius;
             double shade = 1.0 - 0.3 * y / size;
             BYTE* bytes = reinterpret_cast<BYTE*>(&pixels[y * stride + x * 3]);
-            bytes[0] = inside ? static_cast<BYTE>(b * shade) : static_cast<BYTE>(230 - b / 8);
-            bytes[1] = inside ? static_cast<BYTE>(g * shade) : static_cast<BYTE>(230 - g / 8);
-            bytes[2] = inside ? static_cast<BYTE>(byte * shade) : static_cast<BYTE>(230 - byte / 8);
+            bytes[0] = inside ? static_cast<BYTE>(blue * shade) : static_cast<BYTE>(230 - blue / 8);
+            bytes[1] = inside ? static_cast<BYTE>(green * shade) : static_cast<BYTE>(230 - green / 8);
+            bytes[2] = inside ? static_cast<BYTE>(red * shade) : static_cast<BYTE>(230 - red / 8);
         }
     }
     return out + pixels;

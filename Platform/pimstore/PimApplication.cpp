@@ -213,10 +213,10 @@ bool PimItemCollection::Refresh()
     LONG now = pimbackend::Generation();
     if (now == m_generation)
         return true;
-    std::vector<PimContactRecord> fresh;
-    if (!pimbackend::ListContacts(fresh))
+    auto fresh = std::make_shared<std::vector<PimContactRecord>>();
+    if (!pimbackend::ListContacts(*fresh))
         return false;
-    m_snapshot.swap(fresh);
+    m_snapshot = std::move(fresh);
     m_generation = now;
     m_unreadable = VelDevFaultValue(L"poom.item", 0);
     return true;
@@ -248,7 +248,7 @@ HRESULT PimItemCollection::get_Count(int* count)
     *count = 0;
     if (!Refresh())
         return E_FAIL;
-    *count = static_cast<int>(m_snapshot.size());
+    *count = static_cast<int>(m_snapshot->size());
     return S_OK;
 }
 
@@ -260,12 +260,13 @@ HRESULT PimItemCollection::Item(int position, IUnknown** item)
     standin::Guard guard(m_lock);
     if (!Refresh())
         return E_FAIL;
-    if (position < 1 || position > static_cast<int>(m_snapshot.size()))
+    const std::vector<PimContactRecord>& records = *m_snapshot;
+    if (position < 1 || position > static_cast<int>(records.size()))
         return E_INVALIDARG;
     // For tests: the contact with this oid cannot be had.
-    if (m_unreadable != 0 && static_cast<DWORD>(m_snapshot[position - 1].oid) == m_unreadable)
+    if (m_unreadable != 0 && static_cast<DWORD>(records[position - 1].oid) == m_unreadable)
         return E_FAIL;
-    PimContact* made = new (std::nothrow) PimContact(m_snapshot[position - 1]);
+    PimContact* made = new (std::nothrow) PimContact(records[position - 1]);
     if (!made)
         return E_OUTOFMEMORY;
     *item = static_cast<IPimContact*>(made);

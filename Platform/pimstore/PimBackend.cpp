@@ -68,7 +68,7 @@ void OnStoreChanges(const VelDevStoreChanges& changes)
 
 standin::StoreFollower& Follower()
 {
-    return standin::FollowStore(&OnStoreChanges);
+    return standin::FollowStore(&OnStoreChanges, kDevContacts);
 }
 
 // A snapshot taken before the listener came to this store may be of another.
@@ -103,11 +103,11 @@ bool ListContacts(std::vector<PimContactRecord>& out)
     boost::shared_ptr<VelDevStore> store = Store();
     if (!store)
         return false;
-    std::vector<VelDevContact> contacts = store->Contacts();
+    std::vector<boost::shared_ptr<const VelDevContact>> contacts = store->ContactList();
     out.clear();
     out.reserve(contacts.size());
-    for (const VelDevContact& contact : contacts)
-        out.push_back(FromDevice(contact));
+    for (const boost::shared_ptr<const VelDevContact>& contact : contacts)
+        out.push_back(FromDevice(*contact));
     std::vector<std::pair<std::wstring, size_t>> keys;
     keys.reserve(out.size());
     for (size_t i = 0; i < out.size(); ++i)

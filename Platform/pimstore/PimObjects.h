@@ -4,6 +4,7 @@
 #include "PimStore.h"
 #include "StandInCom.h"
 
+#include <memory>
 #include <vector>
 
 class PimApplication final : public IPimApplication {
@@ -69,7 +70,8 @@ private:
     standin::Lock m_lock;
     bool m_frozen = false;  // a snapshot: never listed again
     LONG m_generation = -1;
-    std::vector<PimContactRecord> m_snapshot;
+    // Shared with the snapshots taken of it; a new listing replaces it whole.
+    std::shared_ptr<const std::vector<PimContactRecord>> m_snapshot = std::make_shared<std::vector<PimContactRecord>>();
     DWORD m_unreadable = 0;  // for tests: the oid that cannot be had, as of the listing
     pimbackend::Watching m_watching;
 };

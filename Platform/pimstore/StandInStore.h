@@ -10,7 +10,7 @@ namespace standin {
 
 class StoreFollower {
 public:
-    explicit StoreFollower(const VelDevStoreListener& listener) : m_listener(listener) {}
+    StoreFollower(const VelDevStoreListener& listener, unsigned kinds) : m_listener(listener), m_kinds(kinds) {}
 
     // `moved` tells when the listener has just come to another store.
     boost::shared_ptr<VelDevStore> Current(bool* moved = nullptr)
@@ -29,7 +29,7 @@ public:
             previous = m_store;
             previousCookie = m_cookie;
             m_store = store;
-            m_cookie = store->AddListener(m_listener);
+            m_cookie = store->AddListener(m_listener, m_kinds);
         }
         // Outside the lock: removal waits for a delivery that may need it.
         if (previous)
@@ -72,6 +72,7 @@ public:
 private:
     Lock m_lock;
     VelDevStoreListener m_listener;
+    unsigned m_kinds;  // what the listener hears of (VelDevKinds)
     ULONG m_watchers = 0;
     boost::shared_ptr<VelDevStore> m_store;  // held only while watched
     DWORD m_cookie = 0;
@@ -79,9 +80,9 @@ private:
 
 // Made once and never destroyed: a watcher may still deliver through it while
 // the process exits (a client that never let go of its objects).
-inline StoreFollower& FollowStore(const VelDevStoreListener& listener)
+inline StoreFollower& FollowStore(const VelDevStoreListener& listener, unsigned kinds)
 {
-    static StoreFollower* follower = new StoreFollower(listener);
+    static StoreFollower* follower = new StoreFollower(listener, kinds);
     return *follower;
 }
 

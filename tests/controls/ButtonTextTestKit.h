@@ -5,6 +5,7 @@
 #include "VelControl.h"
 #include "VelControlCore.h"
 #include "VelThemeDefault.h"
+#include "TestImages.h"
 
 #include <string>
 #include <vector>
@@ -145,22 +146,7 @@ inline COLORREF PixelOf(const VelAbstractControl& window, int x, int y)
     return c;
 }
 
-// A bitmap of one colour.
-inline VelBitmap SolidBitmap(int width, int height, COLORREF colour)
-{
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    const RECT all = {0, 0, width, height};
-    ::FillRect(dc, &all, brush);
-    ::DeleteObject(brush);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-    return VelBitmap(bitmap);
-}
+using ::SolidBitmap;
 
 inline const DWORD kVisible = kVelStyleVisible;
 

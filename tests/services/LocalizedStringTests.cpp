@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -99,19 +101,6 @@ TEST(LocalizedStrings, NoCodeOfTheLibraryRuns)
 }
 
 namespace {
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
 
 // Where the resource section lies in the file.
 bool ResourceSection(const std::string& file, size_t* start, size_t* size)

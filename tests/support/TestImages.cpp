@@ -146,3 +146,19 @@ std::string MakeBlankPng(UINT width, UINT height)
     PutChunk(png, "IEND", std::string());
     return png;
 }
+
+VelBitmap SolidBitmap(int width, int height, COLORREF colour)
+{
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    const RECT all = {0, 0, width, height};
+    ::FillRect(dc, &all, brush);
+    ::DeleteObject(brush);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return VelBitmap(bitmap);
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -272,19 +274,6 @@ TEST_F(ThemeLibraryTest, OnlyAPlainNameIsLoaded)
 }
 
 namespace {
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
 
 // Where a resource's directory entry lies in the file: mapped as a plain data
 // file, a library keeps the file's layout, and the platform's resource handle

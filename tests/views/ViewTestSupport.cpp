@@ -60,22 +60,6 @@ VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground)
     return lit.left < lit.right ? VelRect(lit) : VelRect(0, 0, 0, 0);
 }
 
-VelBitmap SolidBitmap(int width, int height, COLORREF colour)
-{
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    const RECT all = {0, 0, width, height};
-    ::FillRect(dc, &all, brush);
-    ::DeleteObject(brush);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-    return VelBitmap(bitmap);
-}
-
 ThemeLibraryTest::ThemeLibraryTest() : app(L"Velmora KL views test") {}
 
 ThemeLibraryTest::~ThemeLibraryTest()

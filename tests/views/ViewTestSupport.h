@@ -14,6 +14,7 @@
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
 #include "VelScreenMetrics.h"
+#include "TestImages.h"
 
 // The screen size the layout fractions are taken of, for one scope.
 class ScreenScope {
@@ -31,8 +32,6 @@ VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground);
 // Runs what is queued for this thread, then paints the window's pending area.
 void SettleWindow(HWND window);
 
-// A bitmap of one colour.
-VelBitmap SolidBitmap(int width, int height, COLORREF colour);
 
 // An off-screen canvas filled with one colour, read back pixel by pixel.
 class CanvasTest : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "ButtonTextTestKit.h"
+#include "Taps.h"
 
 #include "VelScreenMetrics.h"
 #include "VelTabBar.h"
@@ -173,8 +174,7 @@ protected:
     void TapTab(int index)
     {
         const VelRect r = Tab(index);
-        Send(WM_LBUTTONDOWN, r.left + 20, r.top + 16);
-        Send(WM_LBUTTONUP, r.left + 20, r.top + 16);
+        TapWindow(window.GetHandle(), VelPoint(r.left + 20, r.top + 16));
     }
     void Repaint() { kit::Repaint(window); }
     // The one tab image (normal, selected, pressed or other) a tab shows, after a repaint.

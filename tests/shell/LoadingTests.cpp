@@ -180,7 +180,6 @@ TEST_F(LoadingTest, InputDuringTheLoadsIsHandledBeforeTheNextUnit)
     Start();
     HWND window = app->GetMainKlWindow()->GetHandle();
     ::ShowWindow(window, SW_SHOWNORMAL);
-    ::SetForegroundWindow(window);
     ::UpdateWindow(window);
     RECT bounds;
     ::GetWindowRect(window, &bounds);
@@ -188,13 +187,20 @@ TEST_F(LoadingTest, InputDuringTheLoadsIsHandledBeforeTheNextUnit)
 
     for (int round = 0; round < 3; ++round) {
         ASSERT_FALSE(app->GetPendingLoads().empty()) << round;
+        // The tests share one display: the pointer must be over this window.
+        ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetForegroundWindow(window);
+        const POINT point = {(bounds.left + bounds.right) / 2 + round * 7,
+                             (bounds.top + bounds.bottom) / 2 + round * 5};
+        if (::GetAncestor(::WindowFromPoint(point), GA_ROOT) != window)
+            GTEST_SKIP() << "another program's window lies over the pointer";
         // The core stamps input with the fake tick: a new stamp shows it was handled.
         FakeClock::Tick() += 500000;
         ASSERT_GT(app->GetIdleTime(), 0u);
         INPUT input = {};
         input.type = INPUT_MOUSE;
-        input.mi.dx = ((bounds.left + bounds.right) / 2 + round * 7) * 65535 / ::GetSystemMetrics(SM_CXSCREEN);
-        input.mi.dy = ((bounds.top + bounds.bottom) / 2 + round * 5) * 65535 / ::GetSystemMetrics(SM_CYSCREEN);
+        input.mi.dx = point.x * 65535 / ::GetSystemMetrics(SM_CXSCREEN);
+        input.mi.dy = point.y * 65535 / ::GetSystemMetrics(SM_CYSCREEN);
         input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         ASSERT_EQ(::SendInput(1, &input, sizeof input), 1u);
         const size_t before = RowsOf(app->GetContactListView());
@@ -203,6 +209,37 @@ TEST_F(LoadingTest, InputDuringTheLoadsIsHandledBeforeTheNextUnit)
     }
     ASSERT_TRUE(PumpUntil([&] { return app->GetPendingLoads().empty(); }));
     EXPECT_EQ(RowsOf(app->GetContactListView()), 3000u);
+}
+
+// A timer of the program's thread comes after posted messages: it keeps
+// ticking while the loads run rather than after them.
+TEST_F(LoadingTest, TimersKeepTickingWhileTheLoadsRun)
+{
+    AddContacts(3000, 0);
+    Start();
+    static int ticksWhileLoading;
+    static VelKlApplication* loading;
+    ticksWhileLoading = 0;
+    loading = app.get();
+    struct Ticker {
+        static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+        {
+            if (loading && !loading->GetPendingLoads().empty())
+                ++ticksWhileLoading;
+        }
+    };
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &Ticker::OnTick);
+    ASSERT_NE(timer, 0u);
+    const DWORD start = ::GetTickCount();
+    const bool loaded = PumpUntil([&] { return app->GetPendingLoads().empty(); });
+    const DWORD took = ::GetTickCount() - start;
+    ::KillTimer(nullptr, timer);
+    loading = nullptr;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(RowsOf(app->GetContactListView()), 3000u);
+    // At least one tick for every 50 ms the loads took.
+    EXPECT_GE(ticksWhileLoading, int(took / 50)) << took << " ms";
+    EXPECT_GE(ticksWhileLoading, 1);
 }
 
 // Closing the window halfway: the loads go, and what the queue still holds

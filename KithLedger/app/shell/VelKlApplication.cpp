@@ -5,7 +5,6 @@
 #include <CeCore.h>
 
 #include <algorithm>
-#include <iterator>
 #include <memory>
 #include <new>
 
@@ -664,24 +663,39 @@ void VelKlApplication::LoaderTick(bool continuation)
     } else {
         if (m_pending.empty() || InputWaiting())
             return;  // the loader timer's tick, which comes after what waits, goes on
-        // One repaint for the whole tick: the units' own brackets nest in these.
-        VelListView* lists[] = {ListOf(GetFavoritesView()), ListOf(GetContactListView()), ListOf(GetCallListView()),
-                                ListOf(GetSmsListView())};
-        for (VelListView* list : lists)
-            if (list)
-                list->BeginLoading();
+        // One repaint for the whole tick: the units' own brackets nest in
+        // these, opened on the lists the units fill, as their loads come up.
+        VelListView* opened[4] = {};
+        size_t openedCount = 0;
+        auto open = [&](VelListView* list) {
+            if (!list || std::find(opened, opened + openedCount, list) != opened + openedCount)
+                return;
+            list->BeginLoading();
+            opened[openedCount++] = list;
+        };
         // Room is left for closing the brackets, which costs about what it did last time.
         const LONGLONG budget = m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
         LONGLONG longestUnit = 0;
         do {
+            switch (m_pending.front().kind) {
+            case VelPendingLoad::kContacts:
+                open(ListOf(GetFavoritesView()));
+                open(ListOf(GetContactListView()));
+                break;
+            case VelPendingLoad::kCalls:
+                open(ListOf(GetCallListView()));
+                break;
+            case VelPendingLoad::kMessages:
+                open(ListOf(GetSmsListView()));
+                break;
+            }
             const LONGLONG before = CounterNow();
             LoadStep();
             longestUnit = std::max(longestUnit, CounterNow() - before);
         } while (!m_pending.empty() && !m_closing && CounterNow() - start + longestUnit <= budget && !InputWaiting());
         const LONGLONG close = CounterNow();
-        for (auto it = std::rbegin(lists); it != std::rend(lists); ++it)
-            if (*it)
-                (*it)->EndLoading();
+        while (openedCount > 0)
+            opened[--openedCount]->EndLoading();
         FlushLoadPaints();
         m_lastTickClose = CounterNow() - close;
     }

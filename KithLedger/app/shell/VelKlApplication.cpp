@@ -595,7 +595,8 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
     // The first rows need not wait for the timer's first tick.
-    PostLoadMore();
+    if (FlushLoadPaints())
+        PostLoadMore();
 }
 
 void VelKlApplication::LoadStep()
@@ -644,13 +645,10 @@ LONGLONG CounterNow()
 
 // Input, an expired timer or a call from another thread: what the loads must
 // not keep waiting. Posted messages already queue ahead of a continuation;
-// paints the loader asks for itself.
-bool InputWaiting()
-{
-    return HIWORD(::GetQueueStatus(QS_INPUT | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE)) != 0;
-}
+// paints the loader asks for itself. Each look at the queue asks the server.
+const UINT kWaitingInput = QS_INPUT | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE;
 
-bool PaintWaiting() { return HIWORD(::GetQueueStatus(QS_PAINT)) != 0; }
+bool InputWaiting() { return (HIWORD(::GetQueueStatus(kWaitingInput)) & kWaitingInput) != 0; }
 
 } // namespace
 
@@ -659,10 +657,12 @@ void VelKlApplication::LoaderTick(bool continuation)
     const LONGLONG start = CounterNow();
     if (!continuation) {
         LoadStep();
-        FlushLoadPaints();
     } else {
         if (m_pending.empty() || InputWaiting())
             return;  // the loader timer's tick, which comes after what waits, goes on
+        // While the continuations run, the timer is set back at each so that
+        // it does not cut in on them; it ticks once they stop.
+        m_loaderTimer->Start();
         // One repaint for the whole tick: the units' own brackets nest in
         // these, opened on the lists the units fill, as their loads come up.
         VelListView* opened[4] = {};
@@ -696,19 +696,24 @@ void VelKlApplication::LoaderTick(bool continuation)
         const LONGLONG close = CounterNow();
         while (openedCount > 0)
             opened[--openedCount]->EndLoading();
-        FlushLoadPaints();
         m_lastTickClose = CounterNow() - close;
     }
-    PostLoadMore();
+    if (FlushLoadPaints())
+        PostLoadMore();
     NoteLoaderTick(CounterNow() - start);
 }
 
 // The progress bars invalidate their hosts: the loop would paint them only
-// once no continuation is queued, so they are painted here.
-void VelKlApplication::FlushLoadPaints()
+// once no continuation is queued, so they are painted here. False when
+// something other than this window's paint still waits.
+bool VelKlApplication::FlushLoadPaints()
 {
-    if (m_mainWindow && m_mainWindow->GetHandle() && PaintWaiting())
+    DWORD waiting = HIWORD(::GetQueueStatus(kWaitingInput | QS_PAINT));
+    if ((waiting & QS_PAINT) && m_mainWindow && m_mainWindow->GetHandle()) {
         ::RedrawWindow(m_mainWindow->GetHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        waiting = HIWORD(::GetQueueStatus(kWaitingInput | QS_PAINT));
+    }
+    return (waiting & (kWaitingInput | QS_PAINT)) == 0;
 }
 
 void VelKlApplication::NoteLoaderTick(LONGLONG ticks)
@@ -739,14 +744,13 @@ void VelKlApplication::NoteLoaderTick(LONGLONG ticks)
     }
 }
 
-// Posted only while the loader timer runs and nothing else waits: a posted
-// message comes before input and paint, so an endless chain of them would
-// shut both out. The timer's tick picks the loads up again after them.
+// Posted only while the loader timer runs and, as the caller saw, nothing
+// else waits: a posted message comes before input, paints and timers, so an
+// endless chain of them would shut those out. The timer's tick picks the
+// loads up again after them.
 void VelKlApplication::PostLoadMore()
 {
     if (m_loadMorePosted || m_pending.empty() || m_closing || !m_loaderTimer || !m_loaderTimer->IsActive())
-        return;
-    if (InputWaiting() || PaintWaiting())
         return;
     m_loadMorePosted = true;
     VelControlCore::Instance->PostUserMessage(kRequestLoadMore, this, 0);

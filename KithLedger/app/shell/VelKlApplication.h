@@ -55,17 +55,18 @@ struct VelKlStartup {
 };
 
 // The program's application object: start-up (COM, configuration, language,
-// data thread, theme, main window, wiring, timers, first loads), the clock,
-// the loading of the four lists, the handlers that keep them current, and
-// the orderly shut-down.
+// data thread, theme, main window, wiring, timers; the first loads once the
+// data thread has opened its stores), the clock, the loading of the four
+// lists, the handlers that keep them current, and the orderly shut-down.
 class VelKlApplication : public VelApplication, public VelSlotHolder, public VelListLoader {
 public:
     enum : UINT { kClockMs = 5000, kLoaderMs = 0 };
     enum : DWORD { kIdleResetMs = 120001 };
     enum : int { kRowsPerTick = 20, kProgressCap = 200 };
-    // A posted continuation runs units of kRowsPerTick rows back to back, and
-    // repaints, within this, and only while no input or timer waits.
-    enum : int { kLoaderBudgetUs = 6000 };
+    // A posted continuation runs units of kRowsPerTick rows back to back and
+    // closes their lists' loading brackets within this, and only while no
+    // input or timer waits.
+    enum : int { kLoaderBudgetUs = 7000 };
     enum : UINT { kDataRequestMessage = 0x8002 };
     enum : uint32_t { kCallRecordCreated = 0x401 };
     enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
@@ -163,7 +164,7 @@ private:
     void OnStoresOpen();
     void StartFirstLoads();
     void PostLoadMore();
-    void FlushLoadPaints();
+    bool FlushLoadPaints();
     void NoteLoaderTick(LONGLONG ticks);
     void CancelPendingLoads(int kind);
     void ReleasePendingLoads();

@@ -142,7 +142,6 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_threadId(0xFFFFFFFF),
       m_storesAnnounced(false),
       m_storesOpen(false),
-      m_storesOpenEarly(false),
       m_loadMorePosted(false),
       m_firstRowsPainted(false),
       m_longestTickMs(0),
@@ -216,8 +215,6 @@ int VelKlApplication::Init(const VelEventArgs* args)
         Quit();
         return 0;
     }
-    // The window is shown and painted while the data thread opens its
-    // stores; the first loads start when it says they are open.
     LARGE_INTEGER frequency;
     if (::QueryPerformanceFrequency(&frequency))
         m_counterFrequency = frequency.QuadPart;
@@ -267,8 +264,9 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_clockTimer = new VelTimer(kClockMs, this, nullptr, std::string());
     m_clockTimer->Start();
     m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
-    if (m_storesOpenEarly)
-        OnStoresOpen();
+    // The stores open while the window is painted; the first loads start
+    // when the data thread says they are open.
+    ::SetEvent(m_windowMade.Get());
 
     return VelApplication::OnStarted(args);
 }
@@ -285,12 +283,6 @@ void VelKlApplication::OnStoresOpen()
     // Closing stops the data thread, which lets go of the stores.
     if (m_storesOpen || m_closing)
         return;
-    // Announced while Init still ran (a message pumped on its way): Init
-    // starts the loads once the loader timer exists.
-    if (!m_loaderTimer) {
-        m_storesOpenEarly = true;
-        return;
-    }
     m_storesOpen = true;
     WireSmsSink();
     ::SetEvent(m_wired.Get());
@@ -423,7 +415,8 @@ void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
     ReleasePendingLoads();
     if (!m_thread)
         return;
-    // Let a thread still waiting for its slots go on to its end.
+    // Let a thread still waiting for the window or its slots go on to its end.
+    ::SetEvent(m_windowMade.Get());
     ::SetEvent(m_wired.Get());
     // A thread still opening its stores may have no queue to take the quit
     // yet; it holds this object, so it must end before this object does.
@@ -1339,6 +1332,7 @@ void VelKlApplication::HandleDataRequest(VelDataRequest* request)
 
 DWORD VelKlApplication::DataThreadMain()
 {
+    ::WaitForSingleObject(m_windowMade.Get(), INFINITE);
     m_context = new VelDataThreadContext{nullptr};
     try {
         CreateDataThreadContext(m_context);

@@ -219,7 +219,6 @@ private:
     // them only after the message that follows.
     std::atomic<bool> m_storesAnnounced;
     bool m_storesOpen;
-    bool m_storesOpenEarly;
     // A continuation of the loads is queued.
     bool m_loadMorePosted;
     bool m_firstRowsPainted;
@@ -228,6 +227,9 @@ private:
     LONGLONG m_counterFrequency;
     // What closing the last continuation's loading brackets cost, in counter ticks.
     LONGLONG m_lastTickClose;
+    // Set once the main window is made: the data thread opens its stores
+    // after that, so that opening them does not slow the window's making.
+    OwnedEvent m_windowMade;
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
     OwnedEvent m_wired;

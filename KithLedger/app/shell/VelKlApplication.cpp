@@ -651,7 +651,10 @@ void VelKlApplication::LoaderTick(bool continuation)
     if (!continuation) {
         LoadStep();
     } else {
-        if (m_pending.empty() || InputWaiting())
+        // A stopped loader timer holds the loads.
+        if (m_pending.empty() || !m_loaderTimer || !m_loaderTimer->IsActive())
+            return;
+        if (InputWaiting())
             return;  // the loader timer's tick, which comes after what waits, goes on
         // While the continuations run, the timer is set back at each so that
         // it does not cut in on them; it ticks once they stop.
@@ -917,9 +920,7 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
 {
     if (args && args->code == kRequestLoadMore) {
         m_loadMorePosted = false;
-        // A stopped loader timer holds the loads.
-        if (m_loaderTimer && m_loaderTimer->IsActive())
-            LoaderTick(true);
+        LoaderTick(true);
     } else if (args && args->code == kRequestStoresOpen) {
         OnStoresOpen();
     } else if (args && args->code == kRequestMissedCalls) {

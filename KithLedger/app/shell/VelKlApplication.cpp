@@ -1348,7 +1348,10 @@ DWORD VelKlApplication::DataThreadMain()
 
     HANDLE change = INVALID_HANDLE_VALUE;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) == ERROR_SUCCESS) {
+    // Made when missing: a key that only comes with the first missed call
+    // would otherwise never be watched.
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, nullptr, 0, kKeyRead, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
         change = CeFindFirstRegChange(key, FALSE, kRegistryValueChanges);
         ::RegCloseKey(key);
     }

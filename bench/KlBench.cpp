@@ -78,7 +78,17 @@ struct Options {
     std::string table = "klbench.txt";
     std::string wine = "unknown";
     std::string cpu = "unknown";
+    std::string only;  // run only the cases whose names begin with this
 };
+
+// Whether a case, or a group of cases named by a prefix, is to run.
+bool Wants(const Options& o, const std::string& name)
+{
+    if (o.only.empty())
+        return true;
+    const size_t n = std::min(name.size(), o.only.size());
+    return name.compare(0, n, o.only, 0, n) == 0;
+}
 
 std::string Narrow(const std::wstring& w)
 {
@@ -576,6 +586,18 @@ BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM process)
 struct Milestones {
     double firstFrame = -1;
     double allLoaded = -1;
+    double firstRows = -1;       // the first loaded rows painted
+    double longestTick = -1;     // the longest loader tick, in ms
+    double loaderTicks = -1;
+
+    void Read(const std::string& log)
+    {
+        firstFrame = Milestone(log, "first frame");
+        allLoaded = Milestone(log, "all lists loaded");
+        firstRows = Milestone(log, "first rows painted");
+        longestTick = Milestone(log, "longest loader tick");
+        loaderTicks = Milestone(log, "loader ticks");
+    }
 };
 
 // Starts a program of the build's folder with the store and waits for its
@@ -601,16 +623,12 @@ Milestones RunProgram(const std::wstring& program, const std::wstring& arguments
         return m;
     const double start = NowMs();
     while (NowMs() - start < timeoutMs) {
-        const std::string text = ReadFileText(log);
-        m.firstFrame = Milestone(text, "first frame");
-        m.allLoaded = Milestone(text, "all lists loaded");
+        m.Read(ReadFileText(log));
         if (m.firstFrame >= 0 && (!waitForLoad || m.allLoaded >= 0))
             break;
         if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
             // Gone: what it wrote before it left is all there is.
-            const std::string last = ReadFileText(log);
-            m.firstFrame = Milestone(last, "first frame");
-            m.allLoaded = Milestone(last, "all lists loaded");
+            m.Read(ReadFileText(log));
             break;
         }
     }
@@ -711,7 +729,12 @@ void StartCases(Report& report, const Options& o)
         report.Add(loaded);
     }
 
-    // The program's own loading, 20 rows a tick, at the full sizes.
+}
+
+// The program's own loading at the full sizes, timed from inside: the
+// program logs when its first rows were painted and its longest loader tick.
+void LoadCase(Report& report, const Options& o)
+{
     const std::wstring full = TempFolder(L"load-full");
     {
         boost::shared_ptr<VelDevStore> store = VelDevStore::OpenAt(full);
@@ -728,70 +751,31 @@ void StartCases(Report& report, const Options& o)
     r.unit = "ms";
     if (load.allLoaded >= 0)
         r.ours.Add(load.allLoaded);
+    // The first rows count from the window's first frame.
+    const double firstRows = load.firstRows >= 0 && load.firstFrame >= 0 ? load.firstRows - load.firstFrame : -1;
     r.target = "< 3 s; first rows < 100 ms; no tick > 8 ms";
-    r.met = load.allLoaded >= 0 && load.allLoaded < 3000;
-    char note[160];
+    r.met = load.allLoaded >= 0 && load.allLoaded < 3000 && firstRows >= 0 && firstRows < 100 &&
+            load.longestTick >= 0 && load.longestTick <= 8;
+    char note[200];
     if (load.allLoaded >= 0)
-        std::snprintf(note, sizeof note, "one run; first frame at %.0f ms; ticks not timed from outside",
-                      load.firstFrame);
+        std::snprintf(note, sizeof note,
+                      "one run; first frame at %.0f ms, first rows %.0f ms later; longest tick %.1f ms of %.0f",
+                      load.firstFrame, firstRows, load.longestTick, load.loaderTicks);
     else
         std::snprintf(note, sizeof note, "not loaded within %.0f s; first frame at %.0f ms", loadTimeoutMs / 1000,
                       load.firstFrame);
     r.note = note;
     report.Add(r);
-    std::fprintf(stderr, "klbench: load: first frame %.0f ms, all loaded %.0f ms\n", load.firstFrame, load.allLoaded);
+    std::fprintf(stderr,
+                 "klbench: load: first frame %.0f ms, first rows %.0f ms later, all loaded %.0f ms, longest tick %.2f ms "
+                 "of %.0f\n",
+                 load.firstFrame, firstRows, load.allLoaded, load.longestTick, load.loaderTicks);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The cases on rows read in this process: reading, filling, scrolling, the
+// keypad search, memory and leaks.
+void RowCases(Report& report, const Options& o, QuietWindow& quiet)
 {
-    if (argc >= 3 && std::string(argv[1]) == "--minimal-peer") {
-        const std::string folder = argv[2];
-        return RunMinimalPeer(std::wstring(folder.begin(), folder.end()));
-    }
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
-        if (arg == "--smoke") {
-            o.smoke = true;
-            o.repeats = 1;
-            o.warmup = 0;
-            o.contacts = 200;
-            o.smallContacts = 100;
-            o.calls = 100;
-            o.smallCalls = 50;
-        } else if (arg == "--contacts") {
-            o.contacts = std::max(1, std::atoi(value().c_str()));
-            o.smallContacts = std::min(o.smallContacts, o.contacts);
-        } else if (arg == "--calls") {
-            o.calls = std::max(1, std::atoi(value().c_str()));
-            o.smallCalls = std::min(o.smallCalls, o.calls);
-        } else if (arg == "--repeats") {
-            o.repeats = std::max(1, std::atoi(value().c_str()));
-        } else if (arg == "--json") {
-            o.json = value();
-        } else if (arg == "--table") {
-            o.table = value();
-        } else if (arg == "--wine") {
-            o.wine = value();
-        } else if (arg == "--cpu") {
-            o.cpu = value();
-        }
-    }
-    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    VelApplication app(L"Velmora KL benchmark");
-    LoadLanguage(L"English");
-    if (!LoadTheme(L"Silver")) {
-        std::fprintf(stderr, "klbench: the Silver theme is missing\n");
-        return 2;
-    }
-    VelControlCore::SetTickSource(&FakeTick);
-    Report report;
-    RemoveTree(RunFolder());
-    QuietWindow quiet;
-
     // ---- the data, read through the stand-ins as the program reads it
     const size_t heapBeforeRead = ProcessCounters::HeapBytes();
     const size_t privateBeforeRead = ProcessCounters::PrivateBytes();
@@ -1001,9 +985,75 @@ int main(int argc, char** argv)
         Empty(list);
         Empty(screen.List(VelMainView::kCallsPageId));
     }
-    StartCases(report, o);
-    contactRows.clear();
-    callRows.clear();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && std::string(argv[1]) == "--minimal-peer") {
+        const std::string folder = argv[2];
+        return RunMinimalPeer(std::wstring(folder.begin(), folder.end()));
+    }
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+        if (arg == "--smoke") {
+            o.smoke = true;
+            o.repeats = 1;
+            o.warmup = 0;
+            o.contacts = 200;
+            o.smallContacts = 100;
+            o.calls = 100;
+            o.smallCalls = 50;
+        } else if (arg == "--contacts") {
+            o.contacts = std::max(1, std::atoi(value().c_str()));
+            o.smallContacts = std::min(o.smallContacts, o.contacts);
+        } else if (arg == "--calls") {
+            o.calls = std::max(1, std::atoi(value().c_str()));
+            o.smallCalls = std::min(o.smallCalls, o.calls);
+        } else if (arg == "--repeats") {
+            o.repeats = std::max(1, std::atoi(value().c_str()));
+        } else if (arg == "--json") {
+            o.json = value();
+        } else if (arg == "--table") {
+            o.table = value();
+        } else if (arg == "--wine") {
+            o.wine = value();
+        } else if (arg == "--cpu") {
+            o.cpu = value();
+        } else if (arg == "--only") {
+            o.only = value();
+        }
+    }
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    VelApplication app(L"Velmora KL benchmark");
+    LoadLanguage(L"English");
+    if (!LoadTheme(L"Silver")) {
+        std::fprintf(stderr, "klbench: the Silver theme is missing\n");
+        return 2;
+    }
+    VelControlCore::SetTickSource(&FakeTick);
+    Report report;
+    RemoveTree(RunFolder());
+    QuietWindow quiet;
+
+    if (Wants(o, "read.") || Wants(o, "fill.") || Wants(o, "scroll.") || Wants(o, "keypad.") || Wants(o, "memory.") ||
+        Wants(o, "leaks."))
+        RowCases(report, o, quiet);
+    if (Wants(o, "start."))
+        StartCases(report, o);
+    if (Wants(o, "load."))
+        LoadCase(report, o);
+    if (!o.only.empty()) {
+        // A group's other cases are left out of the table too.
+        Report kept;
+        for (const CaseResult& r : report.Results())
+            if (Wants(o, r.name) && r.name.size() >= o.only.size())
+                kept.Add(r);
+        report = kept;
+    }
     VelControlCore::SetTickSource(nullptr);
     RemoveTree(RunFolder());
 

@@ -4,7 +4,8 @@
 # platform's list control, alternated in one process. Writes the text table
 # (printed too) and a JSON file of every sample, with the Wine version, the
 # CPU model and the build flags. Extra arguments go to klbench.exe
-# (for instance --smoke, --repeats 20).
+# (for instance --smoke, --repeats 20, or --only load. for the cases whose
+# names begin with "load.").
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export VEL_BUILD_DIR=${VEL_BUILD_DIR:-$here/build}

@@ -142,6 +142,18 @@ TEST_F(LiveChangeTest, ALoggedCallIsAddedByTheDataThreadAndAMissedCountReachesTh
     EXPECT_TRUE(PumpUntil([&] { return app->GetCallListView()->GetCaption().find(L"(4)") != std::wstring::npos; }));
 }
 
+// The phone's state key may come only with the first missed call: the
+// count is watched all the same.
+TEST_F(ShellTest, TheMissedCallCountIsWatchedWhenThePhoneKeyComesAfterTheStart)
+{
+    PhoneKeyGuard phoneKey;
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"System\\State\\Phone");
+    Start();
+    DrainLoads();
+    ASSERT_TRUE(VelDevSetMissedCallCount(5));
+    EXPECT_TRUE(PumpUntil([&] { return app->GetMissedCallCount() == 5; }));
+}
+
 // Each list's row opens its detail view; opening a message marks it read in
 // the store, and the count follows.
 TEST_F(ShellTest, ActivatedRowsOpenTheirDetailViewsAndAnOpenedMessageIsRead)

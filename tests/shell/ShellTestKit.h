@@ -52,6 +52,26 @@ protected:
         app.reset(new VelKlApplication(startup));
         VelEventArgs args;
         app->Init(&args);
+        WaitForFirstLoads();
+    }
+    // The first loads start when the data thread's message says its stores
+    // are open: the queue runs one message at a time up to that one, so no
+    // loader tick runs that the test did not ask for.
+    bool WaitForFirstLoads()
+    {
+        const DWORD start = ::GetTickCount();
+        while (!app->HaveFirstLoadsStarted()) {
+            if (app->GetDataThreadId() == 0xFFFFFFFFu || ::GetTickCount() - start > 10000)
+                return false;
+            MSG msg;
+            if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            } else {
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+        }
+        return true;
     }
     void Stop()
     {

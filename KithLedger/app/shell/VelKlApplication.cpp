@@ -140,6 +140,14 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_context(nullptr),
       m_thread(nullptr),
       m_threadId(0xFFFFFFFF),
+      m_storesAnnounced(false),
+      m_storesOpen(false),
+      m_loadMorePosted(false),
+      m_firstRowsPainted(false),
+      m_longestTickMs(0),
+      m_loaderTicks(0),
+      m_counterFrequency(0),
+      m_lastTickClose(0),
       m_clockTimer(nullptr),
       m_loaderTimer(nullptr),
       m_closing(false),
@@ -207,9 +215,9 @@ int VelKlApplication::Init(const VelEventArgs* args)
         Quit();
         return 0;
     }
-    // The first loads read the stores the data thread opens.
-    const HANDLE started[] = {m_dataReady.Get(), m_thread};
-    ::WaitForMultipleObjects(2, started, FALSE, INFINITE);
+    LARGE_INTEGER frequency;
+    if (::QueryPerformanceFrequency(&frequency))
+        m_counterFrequency = frequency.QuadPart;
 
     LoadTheme(m_startup.themeName);
 
@@ -251,21 +259,44 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_currentTab = 1;
 
     Wire();
-    ::SetEvent(m_wired.Get());
 
     TimerElapsed += VelBind(this, &VelKlApplication::OnTimer);
     m_clockTimer = new VelTimer(kClockMs, this, nullptr, std::string());
     m_clockTimer->Start();
     m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
+    // The stores open while the window is painted; the first loads start
+    // when the data thread says they are open.
+    ::SetEvent(m_windowMade.Get());
 
+    return VelApplication::OnStarted(args);
+}
+
+void VelKlApplication::AnnounceStoresOpen()
+{
+    if (m_storesAnnounced.exchange(true))
+        return;
+    VelControlCore::Instance->PostUserMessage(kRequestStoresOpen, this, 0);
+}
+
+void VelKlApplication::OnStoresOpen()
+{
+    // Closing stops the data thread, which lets go of the stores.
+    if (m_storesOpen || m_closing)
+        return;
+    m_storesOpen = true;
+    WireSmsSink();
+    ::SetEvent(m_wired.Get());
+    StartFirstLoads();
+}
+
+void VelKlApplication::StartFirstLoads()
+{
     if (VelContactListView* contacts = GetContactListView())
         StartLoad(VelPendingLoad::kContacts, contacts, ListOf(contacts) ? ListOf(contacts)->GetProgress() : nullptr);
     if (VelCallListView* calls = GetCallListView())
         StartLoad(VelPendingLoad::kCalls, calls, ListOf(calls) ? ListOf(calls)->GetProgress() : nullptr);
     if (VelSmsListView* sms = GetSmsListView())
         StartLoad(VelPendingLoad::kMessages, sms, ListOf(sms) ? ListOf(sms)->GetProgress() : nullptr);
-
-    return VelApplication::OnStarted(args);
 }
 
 void VelKlApplication::OnCreated(VelObject*, const VelCreateEventArgs*) {}
@@ -343,13 +374,18 @@ void VelKlApplication::Wire()
     ContactCreated.Connect(this, &VelKlApplication::OnContactCreated);
     ContactChanged.Connect(this, &VelKlApplication::OnContactChanged);
     ContactDeleted.Connect(this, &VelKlApplication::OnContactDeleted);
+    CallLogChanged.Connect(this, &VelKlApplication::OnCallLogChanged);
+}
+
+// The message store's sink exists once the data thread has opened the store.
+void VelKlApplication::WireSmsSink()
+{
     if (VelMapiSink* sink = GetSmsStore().sink) {
         sink->MessageCreated.Connect(this, &VelKlApplication::OnSmsCreated);
         sink->MessageDeleted.Connect(this, &VelKlApplication::OnSmsDeleted);
         sink->MessageMoved.Connect(this, &VelKlApplication::OnSmsMoved);
         sink->MessageModified.Connect(this, &VelKlApplication::OnSmsModified);
     }
-    CallLogChanged.Connect(this, &VelKlApplication::OnCallLogChanged);
 }
 
 // ---------------------------------------------------------------- shut-down
@@ -379,7 +415,8 @@ void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
     ReleasePendingLoads();
     if (!m_thread)
         return;
-    // Let a thread still waiting for its slots go on to its end.
+    // Let a thread still waiting for the window or its slots go on to its end.
+    ::SetEvent(m_windowMade.Get());
     ::SetEvent(m_wired.Get());
     // A thread still opening its stores may have no queue to take the quit
     // yet; it holds this object, so it must end before this object does.
@@ -416,7 +453,7 @@ void VelKlApplication::OnTimer(VelObject*, const VelTimerEventArgs* args)
             m_idleResetDone = true;
         }
     } else if (m_loaderTimer && args->timerId == m_loaderTimer->GetTimerId()) {
-        LoadStep();
+        LoaderTick(false);
     }
 }
 
@@ -550,6 +587,9 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
         m_pending.push_back(VelPendingLoad{kind, progress, table});
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
+    // The first rows need not wait for the timer's first tick.
+    if (FlushLoadPaints())
+        PostLoadMore();
 }
 
 void VelKlApplication::LoadStep()
@@ -583,14 +623,133 @@ void VelKlApplication::LoadStep()
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
-    if (m_pending.empty()) {
-        if (m_loaderTimer)
-            m_loaderTimer->Stop();
-        if (!m_loadedOnce) {
-            m_loadedOnce = true;
-            LogStartupMilestone(L"all lists loaded");
+    if (m_pending.empty() && m_loaderTimer)
+        m_loaderTimer->Stop();
+}
+
+namespace {
+
+LONGLONG CounterNow()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// Input, an expired timer or a call from another thread: what the loads must
+// not keep waiting. Posted messages already queue ahead of a continuation;
+// paints the loader asks for itself. Each look at the queue asks the server.
+const UINT kWaitingInput = QS_INPUT | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE;
+
+bool InputWaiting() { return (HIWORD(::GetQueueStatus(kWaitingInput)) & kWaitingInput) != 0; }
+
+} // namespace
+
+void VelKlApplication::LoaderTick(bool continuation)
+{
+    const LONGLONG start = CounterNow();
+    if (!continuation) {
+        LoadStep();
+    } else {
+        // A stopped loader timer holds the loads.
+        if (m_pending.empty() || !m_loaderTimer || !m_loaderTimer->IsActive())
+            return;
+        if (InputWaiting())
+            return;  // the loader timer's tick, which comes after what waits, goes on
+        // While the continuations run, the timer is set back at each so that
+        // it does not cut in on them; it ticks once they stop.
+        m_loaderTimer->Start();
+        // One repaint for the whole tick: the units' own brackets nest in
+        // these, opened on the lists the units fill, as their loads come up.
+        VelListView* opened[4] = {};
+        size_t openedCount = 0;
+        auto open = [&](VelListView* list) {
+            if (!list || std::find(opened, opened + openedCount, list) != opened + openedCount)
+                return;
+            list->BeginLoading();
+            opened[openedCount++] = list;
+        };
+        // Room is left for closing the brackets, which costs about what it did last time.
+        const LONGLONG budget = m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
+        LONGLONG longestUnit = 0;
+        do {
+            switch (m_pending.front().kind) {
+            case VelPendingLoad::kContacts:
+                open(ListOf(GetFavoritesView()));
+                open(ListOf(GetContactListView()));
+                break;
+            case VelPendingLoad::kCalls:
+                open(ListOf(GetCallListView()));
+                break;
+            case VelPendingLoad::kMessages:
+                open(ListOf(GetSmsListView()));
+                break;
+            }
+            const LONGLONG before = CounterNow();
+            LoadStep();
+            longestUnit = std::max(longestUnit, CounterNow() - before);
+        } while (!m_pending.empty() && !m_closing && CounterNow() - start + longestUnit <= budget && !InputWaiting());
+        const LONGLONG close = CounterNow();
+        while (openedCount > 0)
+            opened[--openedCount]->EndLoading();
+        m_lastTickClose = CounterNow() - close;
+    }
+    if (FlushLoadPaints())
+        PostLoadMore();
+    NoteLoaderTick(CounterNow() - start);
+}
+
+// The progress bars invalidate their hosts: the loop would paint them only
+// once no continuation is queued, so they are painted here. False when
+// something other than this window's paint still waits.
+bool VelKlApplication::FlushLoadPaints()
+{
+    DWORD waiting = HIWORD(::GetQueueStatus(kWaitingInput | QS_PAINT));
+    if ((waiting & QS_PAINT) && m_mainWindow && m_mainWindow->GetHandle()) {
+        ::RedrawWindow(m_mainWindow->GetHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        waiting = HIWORD(::GetQueueStatus(kWaitingInput | QS_PAINT));
+    }
+    return (waiting & (kWaitingInput | QS_PAINT)) == 0;
+}
+
+void VelKlApplication::NoteLoaderTick(LONGLONG ticks)
+{
+    if (m_loadedOnce)
+        return;
+    if (m_counterFrequency > 0)
+        m_longestTickMs = std::max(m_longestTickMs, double(ticks) * 1000.0 / double(m_counterFrequency));
+    ++m_loaderTicks;
+    if (!m_firstRowsPainted) {
+        // The lists paint when their loading bracket closes, at the end of
+        // the unit or of the tick.
+        VelMainView* main = GetMainView();
+        VelListView* current = main ? ListOf(main->GetListTabView(m_currentTab)) : nullptr;
+        if (current && !current->GetItems().empty()) {
+            m_firstRowsPainted = true;
+            LogStartupMilestone(L"first rows painted");
         }
     }
+    if (m_pending.empty() && m_storesOpen) {
+        m_loadedOnce = true;
+        wchar_t line[128];
+        _snwprintf(line, 127, L"VelKlApplication: longest loader tick %.2f ms; loader ticks %d.\n", m_longestTickMs,
+                   m_loaderTicks);
+        line[127] = 0;
+        Log(line);
+        LogStartupMilestone(L"all lists loaded");
+    }
+}
+
+// Posted only while the loader timer runs and, as the caller saw, nothing
+// else waits: a posted message comes before input, paints and timers, so an
+// endless chain of them would shut those out. The timer's tick picks the
+// loads up again after them.
+void VelKlApplication::PostLoadMore()
+{
+    if (m_loadMorePosted || m_pending.empty() || m_closing || !m_loaderTimer || !m_loaderTimer->IsActive())
+        return;
+    m_loadMorePosted = true;
+    VelControlCore::Instance->PostUserMessage(kRequestLoadMore, this, 0);
 }
 
 namespace {
@@ -759,10 +918,16 @@ void VelKlApplication::PostCountChanged(int request)
 
 int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
 {
-    if (args && args->code == kRequestMissedCalls)
+    if (args && args->code == kRequestLoadMore) {
+        m_loadMorePosted = false;
+        LoaderTick(true);
+    } else if (args && args->code == kRequestStoresOpen) {
+        OnStoresOpen();
+    } else if (args && args->code == kRequestMissedCalls) {
         MissedCallsChanged.Emit(static_cast<int32_t>(m_missedCallCount.load()));
-    else if (args && args->code == kRequestUnreadSms)
+    } else if (args && args->code == kRequestUnreadSms) {
         UnreadSmsCountChanged.Emit(m_unreadSmsCount.load());
+    }
     return VelApplication::OnUserMessage(args);
 }
 
@@ -1168,15 +1333,25 @@ void VelKlApplication::HandleDataRequest(VelDataRequest* request)
 
 DWORD VelKlApplication::DataThreadMain()
 {
+    ::WaitForSingleObject(m_windowMade.Get(), INFINITE);
     m_context = new VelDataThreadContext{nullptr};
-    CreateDataThreadContext(m_context);
-    ::SetEvent(m_dataReady.Get());
+    try {
+        CreateDataThreadContext(m_context);
+    } catch (...) {
+        // The first loads start all the same, over whatever did open.
+        AnnounceStoresOpen();
+        throw;
+    }
+    AnnounceStoresOpen();
     // No notification is delivered before the slots are connected.
     ::WaitForSingleObject(m_wired.Get(), INFINITE);
 
     HANDLE change = INVALID_HANDLE_VALUE;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) == ERROR_SUCCESS) {
+    // Made when missing: a key that only comes with the first missed call
+    // would otherwise never be watched.
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, nullptr, 0, kKeyRead, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
         change = CeFindFirstRegChange(key, FALSE, kRegistryValueChanges);
         ::RegCloseKey(key);
     }

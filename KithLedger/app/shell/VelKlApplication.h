@@ -55,14 +55,18 @@ struct VelKlStartup {
 };
 
 // The program's application object: start-up (COM, configuration, language,
-// data thread, theme, main window, wiring, timers, first loads), the clock,
-// the loading of the four lists, the handlers that keep them current, and
-// the orderly shut-down.
+// data thread, theme, main window, wiring, timers; the first loads once the
+// data thread has opened its stores), the clock, the loading of the four
+// lists, the handlers that keep them current, and the orderly shut-down.
 class VelKlApplication : public VelApplication, public VelSlotHolder, public VelListLoader {
 public:
     enum : UINT { kClockMs = 5000, kLoaderMs = 0 };
     enum : DWORD { kIdleResetMs = 120001 };
     enum : int { kRowsPerTick = 20, kProgressCap = 200 };
+    // A posted continuation runs units of kRowsPerTick rows back to back and
+    // closes their lists' loading brackets within this, and only while no
+    // input or timer waits.
+    enum : int { kLoaderBudgetUs = 7000 };
     enum : UINT { kDataRequestMessage = 0x8002 };
     enum : uint32_t { kCallRecordCreated = 0x401 };
     enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
@@ -92,7 +96,11 @@ public:
     VelDataTable* LoadCalls(VelCallListView* view, VelProgress* progress);
     VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
     void StartLoad(int kind, VelKlView* view, VelProgress* progress) override;
+    // One unit of the first pending load: up to kRowsPerTick rows.
     void LoadStep();
+    // A loader tick: the timer's runs one unit, a posted continuation as many
+    // as fit its budget; either posts the next continuation.
+    void LoaderTick(bool continuation);
     void PostDataRequest(uint32_t kind, VelKlView* view, uint32_t code, uint32_t recordId) override;
 
     void ReadMissedCallCount();
@@ -128,6 +136,9 @@ public:
     DWORD GetMissedCallCount() const { return m_missedCallCount; }
     int GetCurrentTab() const { return m_currentTab; }
     bool IsClosing() const { return m_closing; }
+    // True once the data thread's stores were open and the first loads began.
+    bool HaveFirstLoadsStarted() const { return m_storesOpen; }
+    double GetLongestLoaderTickMs() const { return m_longestTickMs; }
     DWORD GetDataThreadId() const { return m_threadId; }
     bool IsLanguageLoaded() const { return m_languageLoaded; }
 
@@ -142,10 +153,19 @@ public:
     DWORD DataThreadMain();
 
 private:
-    enum : int { kRequestMissedCalls = 1, kRequestUnreadSms = 2 };
+    enum : int { kRequestMissedCalls = 1, kRequestUnreadSms = 2, kRequestStoresOpen = 3, kRequestLoadMore = 4 };
 
     void LoadConfiguredLanguage();
     void Wire();
+    void WireSmsSink();
+    // On the data thread, once: the stores are open (or will never be).
+    void AnnounceStoresOpen();
+    // On the UI thread, when the data thread announced its stores.
+    void OnStoresOpen();
+    void StartFirstLoads();
+    void PostLoadMore();
+    bool FlushLoadPaints();
+    void NoteLoaderTick(LONGLONG ticks);
     void CancelPendingLoads(int kind);
     void ReleasePendingLoads();
     VelDataTable* OpenTable(int kind, VelProgress* progress, bool capped);
@@ -196,8 +216,20 @@ private:
     HANDLE m_thread;
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
-    // them only after that.
-    OwnedEvent m_dataReady;
+    // them only after the message that follows.
+    std::atomic<bool> m_storesAnnounced;
+    bool m_storesOpen;
+    // A continuation of the loads is queued.
+    bool m_loadMorePosted;
+    bool m_firstRowsPainted;
+    double m_longestTickMs;
+    int m_loaderTicks;
+    LONGLONG m_counterFrequency;
+    // What closing the last continuation's loading brackets cost, in counter ticks.
+    LONGLONG m_lastTickClose;
+    // Set once the main window is made: the data thread opens its stores
+    // after that, so that opening them does not slow the window's making.
+    OwnedEvent m_windowMade;
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
     OwnedEvent m_wired;

@@ -106,8 +106,8 @@ bool VelItem::IsGroup() const
 
 std::wstring VelItem::Dump() const
 {
-    return L"\t Item id " + StoredKey() + L" Object id " + std::to_wstring(GetId()) + L" class name " +
-           GetClassName() + L"\n";
+    return L"\t Item id " + StoredKey() + L" Object id " + std::to_wstring(GetId()) + L" class name " + GetClassName() +
+           L"\n";
 }
 
 bool VelItem::HasChildren() const

@@ -93,7 +93,7 @@ private:
     friend class VelGroupItem;
 
     typedef std::vector<VelGroupItem*> GroupList;
-    // A key and the groups past the first: few rows have either.
+    // The key, and the groups once there are two or more: few rows have either.
     struct Extras {
         std::wstring key;
         GroupList groups;

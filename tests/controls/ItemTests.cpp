@@ -435,6 +435,49 @@ TEST(GroupTest, ParentGroupsOutliveRemovalButNotTheGroup)
     EXPECT_TRUE(item->GetParentGroups().empty());
 }
 
+// The key and the groups are kept together: each must survive every change of the other.
+TEST(GroupTest, KeyAndParentGroupsSurviveEachOthersChanges)
+{
+    GroupPtr first = boost::make_shared<VelGroupItem>(L"1", L"1", kFormat);
+    GroupPtr second = boost::make_shared<VelGroupItem>(L"2", L"2", kFormat);
+    boost::shared_ptr<PlainItem> item = boost::make_shared<PlainItem>(L"");
+    EXPECT_EQ(item->GetKey(), L"");
+    first->AddChild(item);
+    item->SetKey(L"set after the group");
+    EXPECT_EQ(item->GetKey(), L"set after the group");
+    EXPECT_EQ(item->GetParentGroups(), std::vector<VelGroupItem*>{first.get()});
+    EXPECT_TRUE(first->ContainsChild(item.get()));
+
+    second->AddChild(item);
+    item->SetKey(L"");
+    EXPECT_EQ(item->GetKey(), L"");
+    EXPECT_EQ(item->GetParentGroups(), (std::vector<VelGroupItem*>{first.get(), second.get()}));
+    EXPECT_TRUE(second->ContainsChild(item.get()));
+
+    second.reset();
+    EXPECT_EQ(item->GetParentGroups(), std::vector<VelGroupItem*>{first.get()});
+    EXPECT_TRUE(first->ContainsChild(item.get()));
+    item->SetKey(L"again");
+    EXPECT_EQ(first->RemoveChild(item.get()), 1);
+    EXPECT_EQ(item->GetKey(), L"again");
+    EXPECT_EQ(item->GetParentGroups(), std::vector<VelGroupItem*>{first.get()}) << "a former group stays listed";
+    first.reset();
+    EXPECT_TRUE(item->GetParentGroups().empty());
+    EXPECT_EQ(item->GetKey(), L"again");
+
+    // An item with a key, in two groups, gone before both.
+    GroupPtr third = boost::make_shared<VelGroupItem>(L"3", L"3", kFormat);
+    GroupPtr fourth = boost::make_shared<VelGroupItem>(L"4", L"4", kFormat);
+    StringPtr keyed = Text(L"k", L"a key");
+    third->AddChild(keyed);
+    fourth->AddChild(keyed);
+    EXPECT_EQ(third->RemoveChild(keyed.get()), 1);
+    EXPECT_EQ(fourth->RemoveChild(keyed.get()), 1);
+    keyed.reset();
+    third.reset();
+    fourth.reset();
+}
+
 TEST(GroupTest, AnItemGoneBeforeItsFormerGroupLeavesNothingBehind)
 {
     GroupPtr group = boost::make_shared<VelGroupItem>(L"g", L"g", kFormat);

@@ -490,3 +490,37 @@ TEST_F(ContactTest, FieldsEmptiedAndRefilledFollowTheContactOnLoad)
         EXPECT_EQ(L"+4401", item->GetPrimaryNumberText());
     }
 }
+
+// Items of the same categories text share one list: a change or the end of
+// one item leaves the others' lists as they were.
+TEST_F(ContactTest, ItemsOfTheSameCategoriesKeepTheirsWhenAnotherChangesOrGoes)
+{
+    const DWORD first = Add(L"", L"Ann", L"Lee", L"", L"+4401", L"", L"", L"Work, Golf");
+    const DWORD second = Add(L"", L"Bo", L"Ek", L"", L"+4402", L"", L"", L"Work, Golf");
+    const DWORD third = Add(L"", L"Cy", L"Ho", L"", L"+4403", L"", L"", L"Work");
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    const std::vector<std::wstring> both = {L"Work", L"Golf"};
+    std::unique_ptr<VelContactItem> a(CreateContactItem(static_cast<int32_t>(first)));
+    std::unique_ptr<VelContactItem> b(CreateContactItem(static_cast<int32_t>(second)));
+    std::unique_ptr<VelContactItem> c(CreateContactItem(static_cast<int32_t>(third)));
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(both, a->GetCategoryList());
+    EXPECT_EQ(both, b->GetCategoryList());
+    EXPECT_EQ(std::vector<std::wstring>{L"Work"}, c->GetCategoryList());
+
+    ASSERT_TRUE(Store()->ChangeContact(first, [](VelDevContact& contact) {
+        contact.categories = L"Family";
+        return true;
+    }));
+    a->Load(NULL);
+    EXPECT_EQ(std::vector<std::wstring>{L"Family"}, a->GetCategoryList());
+    EXPECT_EQ(both, b->GetCategoryList()) << "the other item keeps the list";
+
+    b.reset();
+    std::unique_ptr<VelContactItem> again(CreateContactItem(static_cast<int32_t>(second)));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(both, again->GetCategoryList()) << "read afresh after the last holder went";
+    again.reset();
+    a.reset();
+    EXPECT_EQ(std::vector<std::wstring>{L"Work"}, c->GetCategoryList());
+}

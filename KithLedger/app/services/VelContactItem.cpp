@@ -3,10 +3,17 @@
 #include <Imaging.h>
 #include <PimStore.h>
 
+#include <map>
 #include <new>
 
 #include "VelPoomSession.h"
 #include "VelScreenMetrics.h"
+
+struct SharedCategories {
+    size_t holders = 0;
+    std::vector<std::wstring> list;
+    const std::wstring* text = nullptr;  // the pool's key
+};
 
 namespace {
 
@@ -70,6 +77,52 @@ void KeepIfAny(std::unique_ptr<T>& field, const T& value)
         *field = value;
     else
         field.reset(new T(value));
+}
+
+// The pool of category lists, by the text they were split from; an entry goes
+// with the last item that holds it. Made on first use and never freed: items
+// may outlive every static destructor.
+typedef std::map<std::wstring, SharedCategories> CategoryPool;
+
+SRWLOCK s_categoryLock = SRWLOCK_INIT;
+
+// Items are read on the loader threads as well as the main one.
+struct CategoryLock {
+    CategoryLock() { ::AcquireSRWLockExclusive(&s_categoryLock); }
+    ~CategoryLock() { ::ReleaseSRWLockExclusive(&s_categoryLock); }
+};
+
+CategoryPool& Categories()
+{
+    static CategoryPool* pool = new CategoryPool;
+    return *pool;
+}
+
+// The shared list for the text, held once more; null for no categories.
+const SharedCategories* HoldCategories(const std::wstring& text)
+{
+    std::vector<std::wstring> list = SplitCategories(text);
+    if (list.empty())
+        return nullptr;
+    CategoryLock lock;
+    CategoryPool::iterator entry = Categories().emplace(text, SharedCategories()).first;
+    SharedCategories& held = entry->second;
+    if (!held.holders) {
+        held.list = std::move(list);
+        held.text = &entry->first;
+    }
+    ++held.holders;
+    return &held;
+}
+
+void LetGoCategories(const SharedCategories* categories)
+{
+    if (!categories)
+        return;
+    CategoryLock lock;
+    SharedCategories* held = const_cast<SharedCategories*>(categories);
+    if (--held->holders == 0)
+        Categories().erase(*held->text);
 }
 
 IPimItem* ItemOf(IUnknown* object)
@@ -198,7 +251,8 @@ std::wstring PrimaryNumberOf(IPimContact* contact)
 
 }
 
-VelContactItem::VelContactItem(IPimContact* contact) : m_id(0), m_favorite(false), m_missing(true), m_picture(NULL)
+VelContactItem::VelContactItem(IPimContact* contact)
+    : m_id(0), m_favorite(false), m_missing(true), m_picture(NULL), m_categories(nullptr)
 {
     LONG id = 0;
     if (contact && SUCCEEDED(contact->get_Oid(&id)))
@@ -210,6 +264,7 @@ VelContactItem::VelContactItem(IPimContact* contact) : m_id(0), m_favorite(false
 
 VelContactItem::~VelContactItem()
 {
+    LetGoCategories(m_categories);
     if (m_picture)
         m_picture->Release();
 }
@@ -234,7 +289,9 @@ void VelContactItem::Load(IPimContact* contact)
     // Built by appending, it may hold more room than its text.
     m_displayName.shrink_to_fit();
     const std::wstring categories = ReadText(source, &IPimContact::get_Categories);
-    KeepIfAny(m_categories, SplitCategories(categories));
+    const SharedCategories* held = HoldCategories(categories);
+    LetGoCategories(m_categories);
+    m_categories = held;
     if (m_picture)
         m_picture->Release();
     IImage* picture = PictureOf(source);
@@ -251,7 +308,7 @@ const std::wstring& VelContactItem::GetCompanyText() const
 
 const std::vector<std::wstring>& VelContactItem::GetCategoryList() const
 {
-    return m_categories ? *m_categories : NoCategories();
+    return m_categories ? m_categories->list : NoCategories();
 }
 
 VelContactItem* VelContactItem::Reload() const

@@ -17,6 +17,8 @@ class VelContactItem : public VelDataItem {
 public:
     // Takes over the reference it is given and releases it.
     explicit VelContactItem(IPimContact* contact);
+    VelContactItem(const VelContactItem&) = delete;
+    VelContactItem& operator=(const VelContactItem&) = delete;
     ~VelContactItem() override;
 
     // With null, fetches the contact by id; a contact no longer there sets
@@ -69,7 +71,9 @@ private:
     std::wstring m_primaryNumber;
     IImage* m_picture;
     std::unique_ptr<std::wstring> m_company;
-    std::unique_ptr<std::vector<std::wstring>> m_categories;
+    // Shared by every item of the same categories text: an address book has
+    // few distinct ones. Null when there are none.
+    const struct SharedCategories* m_categories;
 };
 
 // A new item for the contact with this id; null when there is none.

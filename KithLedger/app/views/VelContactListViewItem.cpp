@@ -59,7 +59,7 @@ void DrawLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& at, c
 }  // namespace
 
 VelContactListViewItem::VelContactListViewItem(VelContactItem* contact)
-    : VelItem(std::wstring(), 0, true), m_contact(contact), m_matchKind(kMatchNone), m_matchStart(0), m_matchLength(0)
+    : VelItem(std::wstring(), 0, true), m_matchKind(kMatchNone), m_matchStart(0), m_matchLength(0), m_contact(contact)
 {
 }
 
@@ -69,7 +69,7 @@ const wchar_t* VelContactListViewItem::GetClassName() const { return L"VelContac
 
 void VelContactListViewItem::SetMatch(int kind, int start, int length)
 {
-    m_matchKind = kind;
+    m_matchKind = BYTE(kind);
     m_matchStart = start;
     m_matchLength = length;
 }

@@ -37,8 +37,9 @@ public:
     static int GetRowHeight(VelCanvas* canvas);
 
 private:
-    std::unique_ptr<VelContactItem> m_contact;
-    int m_matchKind;
+    // First, one byte: it packs into the padding at the end of the item's fields.
+    BYTE m_matchKind;
     int m_matchStart;
     int m_matchLength;
+    std::unique_ptr<VelContactItem> m_contact;
 };

@@ -80,7 +80,7 @@ void VelGroupItem::AddChild(const ItemPtr& item)
 {
     if (!item || ContainsChild(item.get()))
         return;
-    item->m_parentGroups.push_back(this);
+    item->PushParentGroup(this);
     // A former child that comes back is known through the children again.
     if (!m_referrers.empty())
         m_referrers.erase(item.get());
@@ -103,8 +103,7 @@ bool VelGroupItem::ContainsChild(const VelItem* item) const
     // group is no child of it, which spares a walk of a large group per add.
     if (!item)
         return false;
-    const std::vector<VelGroupItem*>& parents = item->GetParentGroups();
-    if (std::find(parents.begin(), parents.end(), this) == parents.end())
+    if (!item->HasParentGroup(this))
         return false;
     for (const ItemPtr& child : m_children)
         if (child.get() == item)
@@ -123,8 +122,7 @@ void VelGroupItem::RemoveChildAtPosition(std::vector<ItemPtr>::iterator position
 
 void VelGroupItem::NoteLeaving(VelItem* item)
 {
-    const std::vector<VelGroupItem*>& parents = item->GetParentGroups();
-    if (std::find(parents.begin(), parents.end(), this) != parents.end())
+    if (item->HasParentGroup(this))
         m_referrers.insert(item);
 }
 

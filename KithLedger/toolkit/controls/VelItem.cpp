@@ -3,6 +3,7 @@
 #include "VelGroupItem.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -15,19 +16,23 @@ const std::wstring& NoKey()
 } // namespace
 
 VelItem::VelItem(const std::wstring& key, DWORD state, bool cellItem)
-    : VelVisualObject(nullptr, std::string()), m_key(key.empty() ? nullptr : new std::wstring(key)), m_state(state),
-      m_cellItem(cellItem ? 1 : 0)
+    : VelVisualObject(nullptr, std::string()), m_extras(0), m_state(state), m_cellItem(cellItem ? 1 : 0)
 {
+    if (!key.empty())
+        MakeExtras()->key = key;
 }
 
 VelItem::~VelItem()
 {
     // Groups that still know this item as a former or present child forget it.
-    std::vector<VelGroupItem*> groups;
-    groups.swap(m_parentGroups);
+    const GroupList groups = GetParentGroups();
+    if (Extras* extras = GetExtras())
+        extras->groups.clear();
+    else
+        m_extras = 0;
     for (VelGroupItem* group : groups)
         group->ForgetReferrer(this);
-    delete m_key;
+    delete GetExtras();
 }
 
 const wchar_t* VelItem::GetClassName() const
@@ -37,15 +42,23 @@ const wchar_t* VelItem::GetClassName() const
 
 const std::wstring& VelItem::GetKey() const
 {
-    return m_key ? *m_key : NoKey();
+    return StoredKey();
+}
+
+const std::wstring& VelItem::StoredKey() const
+{
+    const Extras* extras = GetExtras();
+    return extras ? extras->key : NoKey();
 }
 
 void VelItem::SetKey(const std::wstring& key)
 {
-    if (m_key)
-        *m_key = key;
-    else if (!key.empty())
-        m_key = new std::wstring(key);
+    if (!key.empty()) {
+        MakeExtras()->key = key;
+    } else if (Extras* extras = GetExtras()) {
+        extras->key.clear();
+        CompactExtras();
+    }
 }
 
 int VelItem::GetReserved() const
@@ -93,8 +106,8 @@ bool VelItem::IsGroup() const
 
 std::wstring VelItem::Dump() const
 {
-    return L"\t Item id " + (m_key ? *m_key : NoKey()) + L" Object id " + std::to_wstring(GetId()) + L" class name " +
-           GetClassName() + L"\n";
+    return L"\t Item id " + StoredKey() + L" Object id " + std::to_wstring(GetId()) + L" class name " + GetClassName() +
+           L"\n";
 }
 
 bool VelItem::HasChildren() const
@@ -199,27 +212,85 @@ void VelItem::ToggleDisabled()
     m_state ^= kDisabled;
 }
 
+VelItem::Extras* VelItem::GetExtras() const
+{
+    return (m_extras & 1) ? reinterpret_cast<Extras*>(m_extras & ~uintptr_t(1)) : nullptr;
+}
+
+VelItem::Extras* VelItem::MakeExtras()
+{
+    if (Extras* extras = GetExtras())
+        return extras;
+    std::unique_ptr<Extras> made(new Extras);
+    if (m_extras)
+        made->groups.push_back(reinterpret_cast<VelGroupItem*>(m_extras));
+    m_extras = reinterpret_cast<uintptr_t>(made.get()) | 1;
+    return made.release();
+}
+
+void VelItem::CompactExtras()
+{
+    Extras* extras = GetExtras();
+    if (!extras || !extras->key.empty() || extras->groups.size() > 1)
+        return;
+    m_extras = extras->groups.empty() ? 0 : reinterpret_cast<uintptr_t>(extras->groups.front());
+    delete extras;
+}
+
+std::vector<VelGroupItem*> VelItem::GetParentGroups() const
+{
+    if (const Extras* extras = GetExtras())
+        return extras->groups;
+    if (m_extras)
+        return GroupList(1, reinterpret_cast<VelGroupItem*>(m_extras));
+    return GroupList();
+}
+
+bool VelItem::HasParentGroup(const VelGroupItem* group) const
+{
+    if (const Extras* extras = GetExtras())
+        return std::find(extras->groups.begin(), extras->groups.end(), group) != extras->groups.end();
+    return group && m_extras == reinterpret_cast<uintptr_t>(group);
+}
+
+void VelItem::PushParentGroup(VelGroupItem* group)
+{
+    if (m_extras)
+        MakeExtras()->groups.push_back(group);
+    else
+        m_extras = reinterpret_cast<uintptr_t>(group);
+}
+
 void VelItem::AddParentGroup(VelGroupItem* group)
 {
     if (!group)
         return;
-    m_parentGroups.push_back(group);
+    PushParentGroup(group);
     group->NoteReferrer(this);
 }
 
 void VelItem::RemoveParentGroup(VelGroupItem* group)
 {
-    std::vector<VelGroupItem*>::iterator found = std::find(m_parentGroups.begin(), m_parentGroups.end(), group);
-    if (found == m_parentGroups.end())
+    if (!group || !HasParentGroup(group))
         return;
-    m_parentGroups.erase(found);
-    if (std::find(m_parentGroups.begin(), m_parentGroups.end(), group) == m_parentGroups.end())
+    if (Extras* extras = GetExtras()) {
+        extras->groups.erase(std::find(extras->groups.begin(), extras->groups.end(), group));
+        CompactExtras();
+    } else {
+        m_extras = 0;
+    }
+    if (!HasParentGroup(group))
         group->ForgetReferrer(this);
 }
 
 void VelItem::DropParentGroup(VelGroupItem* group)
 {
-    m_parentGroups.erase(std::remove(m_parentGroups.begin(), m_parentGroups.end(), group), m_parentGroups.end());
+    if (Extras* extras = GetExtras()) {
+        extras->groups.erase(std::remove(extras->groups.begin(), extras->groups.end(), group), extras->groups.end());
+        CompactExtras();
+    } else if (m_extras == reinterpret_cast<uintptr_t>(group)) {
+        m_extras = 0;
+    }
 }
 
 void VelItem::PaintAll(VelCanvas* canvas, const RECT& rect)

@@ -4,6 +4,7 @@
 
 #include <boost/enable_shared_from_this.hpp>
 #include <boost/shared_ptr.hpp>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,8 @@ public:
     // Every group that added this item, in the order they added it. Removal
     // from a group leaves its entry (a walk over this list may remove the item
     // from each group as it goes); a group that is destroyed drops its entries.
-    const std::vector<VelGroupItem*>& GetParentGroups() const { return m_parentGroups; }
+    // A copy, so such a walk may change the list as it goes.
+    std::vector<VelGroupItem*> GetParentGroups() const;
     void AddParentGroup(VelGroupItem* group);
     // Erases the first entry of the group, if any.
     void RemoveParentGroup(VelGroupItem* group);
@@ -90,11 +92,28 @@ public:
 private:
     friend class VelGroupItem;
 
+    typedef std::vector<VelGroupItem*> GroupList;
+    // The key, and the groups once there are two or more: few rows have either.
+    struct Extras {
+        std::wstring key;
+        GroupList groups;
+    };
+
     void ChangeBit(DWORD bit, bool set);
     void DropParentGroup(VelGroupItem* group);
+    bool HasParentGroup(const VelGroupItem* group) const;
+    void PushParentGroup(VelGroupItem* group);
+    const std::wstring& StoredKey() const;
+    Extras* GetExtras() const;
+    // Moves the one group in, if any.
+    Extras* MakeExtras();
+    // Back to the inline form once the extras hold no key and one group or none.
+    void CompactExtras();
 
-    std::wstring* m_key;  // null while empty, as most rows' keys are
+    // Nearly every row has no key and exactly one group: null, that group, or
+    // with the low bit set the Extras.
+    uintptr_t m_extras;
     DWORD m_state;
+    // Last, so a subclass's small fields pack into the padding after it.
     BYTE m_cellItem;
-    std::vector<VelGroupItem*> m_parentGroups;
 };

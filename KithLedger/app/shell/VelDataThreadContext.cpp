@@ -16,8 +16,12 @@ void CreateDataThreadContext(VelDataThreadContext* context)
     context->window = new (std::nothrow) VelCallbackWindow(nullptr, "callback-window");
     if (context->window)
         context->window->CreateWithClassName(0, VelRect(0, 0, 0, 0), 0, nullptr);
-    OpenSmsStore();
     LogonPoom(context->window);
+}
+
+void OpenOtherStores(VelDataThreadContext* context)
+{
+    OpenSmsStore();
     OpenCallLogNotifications(context->window);
 }
 

@@ -140,7 +140,9 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_context(nullptr),
       m_thread(nullptr),
       m_threadId(0xFFFFFFFF),
+      m_contactsAnnounced(false),
       m_storesAnnounced(false),
+      m_firstLoadsStarted(false),
       m_storesOpen(false),
       m_loadMorePosted(false),
       m_firstRowsPainted(false),
@@ -162,6 +164,7 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_unreadBeforeLoad(0),
       m_mainWindow(nullptr)
 {
+    m_firstTables[0] = m_firstTables[1] = nullptr;
     if (!m_startup.loadLanguage)
         m_startup.loadLanguage = &LoadLanguage;
     if (m_startup.themeName.empty())
@@ -265,28 +268,99 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_clockTimer->Start();
     m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
     // The stores open while the window is painted; the first loads start
-    // when the data thread says they are open.
+    // when the data thread says the contacts session is open.
     ::SetEvent(m_windowMade.Get());
 
     return VelApplication::OnStarted(args);
+}
+
+void VelKlApplication::AnnounceContactsOpen()
+{
+    if (m_contactsAnnounced.exchange(true))
+        return;
+    VelControlCore::Instance->PostUserMessage(kRequestContactsOpen, this, 0);
 }
 
 void VelKlApplication::AnnounceStoresOpen()
 {
     if (m_storesAnnounced.exchange(true))
         return;
+    ::SetEvent(m_storesReady.Get());
     VelControlCore::Instance->PostUserMessage(kRequestStoresOpen, this, 0);
+}
+
+void VelKlApplication::OpenFirstTables()
+{
+    VelScopedLock lock(&m_firstTablesLock);
+    if (m_closing)
+        return;
+    m_firstTables[0] = CreateDataTable(kCallsTable);
+    m_firstTables[1] = CreateDataTable(kMessagesTable);
+}
+
+void VelKlApplication::DeleteFirstTables()
+{
+    VelScopedLock lock(&m_firstTablesLock);
+    for (VelDataTable*& table : m_firstTables) {
+        delete table;
+        table = nullptr;
+    }
+}
+
+void VelKlApplication::OnContactsOpen()
+{
+    // Closing stops the data thread, which lets go of the stores.
+    if (m_firstLoadsStarted || m_closing)
+        return;
+    m_firstLoadsStarted = true;
+    StartFirstLoads();
 }
 
 void VelKlApplication::OnStoresOpen()
 {
-    // Closing stops the data thread, which lets go of the stores.
-    if (m_storesOpen || m_closing)
+    if (m_storesOpen || m_closing || !m_firstLoadsStarted)
         return;
     m_storesOpen = true;
     WireSmsSink();
     ::SetEvent(m_wired.Get());
-    StartFirstLoads();
+    VelDataTable* opened[2] = {};
+    {
+        VelScopedLock lock(&m_firstTablesLock);
+        std::swap(opened, m_firstTables);
+    }
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it->table || it->kind == VelPendingLoad::kContacts) {
+            ++it;
+            continue;
+        }
+        const int slot = it->kind == VelPendingLoad::kCalls ? 0 : 1;
+        it->table = opened[slot] ? opened[slot] : CreateDataTable(slot == 0 ? kCallsTable : kMessagesTable);
+        opened[slot] = nullptr;
+        if (!it->table) {
+            it = m_pending.erase(it);
+            continue;
+        }
+        RangeProgress(it->table, it->progress, true);
+        ++it;
+    }
+    for (VelDataTable* table : opened)
+        delete table;
+    // A stopped timer still holds the loads.
+    if (m_pending.empty() && m_loaderTimer)
+        m_loaderTimer->Stop();
+}
+
+// A load waiting for its store has come up: the data thread is about to
+// announce it, if it has not yet.
+void VelKlApplication::AwaitStores()
+{
+    if (m_storesOpen || m_closing)
+        return;
+    if (m_thread) {
+        HANDLE handles[2] = {m_storesReady.Get(), m_thread};
+        ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    }
+    OnStoresOpen();
 }
 
 void VelKlApplication::StartFirstLoads()
@@ -508,13 +582,18 @@ VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgre
 VelDataTable* VelKlApplication::OpenTable(int kind, VelProgress* progress, bool capped)
 {
     VelDataTable* table = CreateDataTable(kind);
+    RangeProgress(table, progress, capped);
+    if (table && m_loaderTimer)
+        m_loaderTimer->Start();
+    return table;
+}
+
+void VelKlApplication::RangeProgress(VelDataTable* table, VelProgress* progress, bool capped)
+{
     if (table && progress) {
         progress->SetRange(ProgressRange(table->GetCount(), capped));
         progress->SetPosition(0);
     }
-    if (table && m_loaderTimer)
-        m_loaderTimer->Start();
-    return table;
 }
 
 VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* progress)
@@ -526,7 +605,8 @@ VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* pr
         view->ClearList();
         list->EndLoading();
     }
-    return OpenTable(kCallsTable, progress, true);
+    // Until the data thread has opened the call log the load waits for it.
+    return m_storesOpen ? OpenTable(kCallsTable, progress, true) : nullptr;
 }
 
 VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progress)
@@ -548,7 +628,7 @@ VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progr
         m_unreadIds.clear();
         m_unreadSmsCount = 0;
     }
-    return OpenTable(kMessagesTable, progress, true);
+    return m_storesOpen ? OpenTable(kMessagesTable, progress, true) : nullptr;
 }
 
 void VelKlApplication::CancelPendingLoads(int kind)
@@ -583,8 +663,15 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
     default:
         return;
     }
-    if (table)
+    // A calls or messages load that waits for its store is given its table
+    // when the store is announced.
+    if (table) {
         m_pending.push_back(VelPendingLoad{kind, progress, table});
+    } else if (kind != VelPendingLoad::kContacts && !m_storesOpen && m_firstLoadsStarted && !m_closing) {
+        m_pending.push_back(VelPendingLoad{kind, progress, nullptr});
+        if (m_loaderTimer)
+            m_loaderTimer->Start();
+    }
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
     // The first rows need not wait for the timer's first tick.
@@ -599,6 +686,10 @@ void VelKlApplication::LoadStep()
             m_loaderTimer->Stop();
         return;
     }
+    if (!m_pending.front().table)
+        AwaitStores();
+    if (m_pending.empty() || !m_pending.front().table)
+        return;
     VelPendingLoad& load = m_pending.front();
     bool done = true;
     switch (load.kind) {
@@ -623,6 +714,9 @@ void VelKlApplication::LoadStep()
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
+    // The next load's bar shows its range from now on.
+    if (!m_pending.empty() && !m_pending.front().table)
+        AwaitStores();
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
 }
@@ -921,6 +1015,8 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
     if (args && args->code == kRequestLoadMore) {
         m_loadMorePosted = false;
         LoaderTick(true);
+    } else if (args && args->code == kRequestContactsOpen) {
+        OnContactsOpen();
     } else if (args && args->code == kRequestStoresOpen) {
         OnStoresOpen();
     } else if (args && args->code == kRequestMissedCalls) {
@@ -1337,8 +1433,13 @@ DWORD VelKlApplication::DataThreadMain()
     m_context = new VelDataThreadContext{nullptr};
     try {
         CreateDataThreadContext(m_context);
+        // The contacts list need not wait for the other stores.
+        AnnounceContactsOpen();
+        OpenOtherStores(m_context);
+        OpenFirstTables();
     } catch (...) {
         // The first loads start all the same, over whatever did open.
+        AnnounceContactsOpen();
         AnnounceStoresOpen();
         throw;
     }
@@ -1406,6 +1507,8 @@ DWORD VelKlApplication::DataThreadMain()
             delete reinterpret_cast<VelDataRequest*>(left.lParam);
     if (watching)
         CeFindCloseRegChange(change);
+    // Tables the UI thread never took go before their stores.
+    DeleteFirstTables();
     // Closed on this thread in every case, even after a failed GetMessage.
     DestroyDataThreadContext(m_context);
     delete m_context;

@@ -56,7 +56,7 @@ struct VelKlStartup {
 
 // The program's application object: start-up (COM, configuration, language,
 // data thread, theme, main window, wiring, timers; the first loads once the
-// data thread has opened its stores), the clock, the loading of the four
+// data thread has opened the contacts session), the clock, the loading of the four
 // lists, the handlers that keep them current, and the orderly shut-down.
 class VelKlApplication : public VelApplication, public VelSlotHolder, public VelListLoader {
 public:
@@ -137,7 +137,7 @@ public:
     int GetCurrentTab() const { return m_currentTab; }
     bool IsClosing() const { return m_closing; }
     // True once the data thread's stores were open and the first loads began.
-    bool HaveFirstLoadsStarted() const { return m_storesOpen; }
+    bool HaveFirstLoadsStarted() const { return m_firstLoadsStarted; }
     double GetLongestLoaderTickMs() const { return m_longestTickMs; }
     DWORD GetDataThreadId() const { return m_threadId; }
     bool IsLanguageLoaded() const { return m_languageLoaded; }
@@ -153,15 +153,32 @@ public:
     DWORD DataThreadMain();
 
 private:
-    enum : int { kRequestMissedCalls = 1, kRequestUnreadSms = 2, kRequestStoresOpen = 3, kRequestLoadMore = 4 };
+    enum : int {
+        kRequestMissedCalls = 1,
+        kRequestUnreadSms = 2,
+        kRequestStoresOpen = 3,
+        kRequestLoadMore = 4,
+        kRequestContactsOpen = 5
+    };
 
     void LoadConfiguredLanguage();
     void Wire();
     void WireSmsSink();
-    // On the data thread, once: the stores are open (or will never be).
+    // On the data thread, once each: the contacts session, then the other
+    // stores, are open (or will never be).
+    void AnnounceContactsOpen();
     void AnnounceStoresOpen();
-    // On the UI thread, when the data thread announced its stores.
+    // On the data thread, before it announces the other stores: their first
+    // tables, whose opening reads the whole store.
+    void OpenFirstTables();
+    void DeleteFirstTables();
+    // On the UI thread, when the data thread announced the contacts session:
+    // the three first loads, the calls and messages waiting for their stores.
+    void OnContactsOpen();
+    // On the UI thread, when the data thread announced its other stores, or
+    // when a load waiting for them comes up first.
     void OnStoresOpen();
+    void AwaitStores();
     void StartFirstLoads();
     void PostLoadMore();
     bool FlushLoadPaints();
@@ -169,6 +186,7 @@ private:
     void CancelPendingLoads(int kind);
     void ReleasePendingLoads();
     VelDataTable* OpenTable(int kind, VelProgress* progress, bool capped);
+    void RangeProgress(VelDataTable* table, VelProgress* progress, bool capped);
     // One tick of the first pending load; true when it is done.
     bool ContactsStep(VelPendingLoad& load);
     bool CallsStep(VelPendingLoad& load);
@@ -217,7 +235,9 @@ private:
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
     // them only after the message that follows.
+    std::atomic<bool> m_contactsAnnounced;
     std::atomic<bool> m_storesAnnounced;
+    bool m_firstLoadsStarted;
     bool m_storesOpen;
     // A continuation of the loads is queued.
     bool m_loadMorePosted;
@@ -233,6 +253,12 @@ private:
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
     OwnedEvent m_wired;
+    // Set by the data thread when it announces its other stores.
+    OwnedEvent m_storesReady;
+    // The calls' and the messages' first tables, opened by the data thread
+    // and taken by the UI thread's first loads.
+    VelDataTable* m_firstTables[2];
+    VelCriticalSection m_firstTablesLock;
     VelTimer* m_clockTimer;
     VelTimer* m_loaderTimer;
     std::atomic<bool> m_closing;

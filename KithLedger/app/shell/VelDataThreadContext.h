@@ -8,7 +8,7 @@ struct VelDataThreadContext {
 };
 
 // On the data thread: COM, the hidden callback window and the contacts
-// session, which the first list needs.
+// session with its first listing, which the first list needs.
 void CreateDataThreadContext(VelDataThreadContext* context);
 // On the data thread, after the above: the message store and the call-log watch.
 void OpenOtherStores(VelDataThreadContext* context);

@@ -679,7 +679,7 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
         PostLoadMore();
 }
 
-void VelKlApplication::LoadStep()
+void VelKlApplication::LoadStep(LONGLONG deadline)
 {
     if (m_pending.empty()) {
         if (m_loaderTimer)
@@ -694,13 +694,13 @@ void VelKlApplication::LoadStep()
     bool done = true;
     switch (load.kind) {
     case VelPendingLoad::kContacts:
-        done = ContactsStep(load);
+        done = ContactsStep(load, deadline);
         break;
     case VelPendingLoad::kCalls:
-        done = CallsStep(load);
+        done = CallsStep(load, deadline);
         break;
     case VelPendingLoad::kMessages:
-        done = SmsStep(load);
+        done = SmsStep(load, deadline);
         break;
     }
     if (!done || m_pending.empty())
@@ -742,6 +742,7 @@ bool InputWaiting() { return (HIWORD(::GetQueueStatus(kWaitingInput)) & kWaiting
 void VelKlApplication::LoaderTick(bool continuation)
 {
     const LONGLONG start = CounterNow();
+    LONGLONG close = 0;
     if (!continuation) {
         LoadStep();
     } else {
@@ -763,9 +764,10 @@ void VelKlApplication::LoaderTick(bool continuation)
             list->BeginLoading();
             opened[openedCount++] = list;
         };
-        // Room is left for closing the brackets, which costs about what it did last time.
-        const LONGLONG budget = m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
-        LONGLONG longestUnit = 0;
+        // Rows are read up to the deadline, checked at each row: room is left
+        // for closing the brackets and painting, which costs about what it
+        // did lately.
+        const LONGLONG deadline = start + m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
         do {
             switch (m_pending.front().kind) {
             case VelPendingLoad::kContacts:
@@ -779,16 +781,20 @@ void VelKlApplication::LoaderTick(bool continuation)
                 open(ListOf(GetSmsListView()));
                 break;
             }
-            const LONGLONG before = CounterNow();
-            LoadStep();
-            longestUnit = std::max(longestUnit, CounterNow() - before);
-        } while (!m_pending.empty() && !m_closing && CounterNow() - start + longestUnit <= budget && !InputWaiting());
-        const LONGLONG close = CounterNow();
+            LoadStep(deadline);
+        } while (!m_pending.empty() && !m_closing && CounterNow() < deadline && !InputWaiting());
+        close = CounterNow();
         while (openedCount > 0)
             opened[--openedCount]->EndLoading();
-        m_lastTickClose = CounterNow() - close;
     }
-    if (FlushLoadPaints())
+    const bool more = FlushLoadPaints();
+    if (close) {
+        // A dear close is remembered for a few ticks, so that one cheap
+        // close does not let the next tick run long.
+        const LONGLONG cost = CounterNow() - close;
+        m_lastTickClose = std::max(cost, m_lastTickClose - m_lastTickClose / 4);
+    }
+    if (more)
         PostLoadMore();
     NoteLoaderTick(CounterNow() - start);
 }
@@ -869,8 +875,12 @@ void Advance(VelDataTable* table, VelProgress* progress)
 
 // One tick of the call or message list's load: up to a tick's rows, each
 // listed unless `admit` turns it away. True once the table is exhausted.
+// Past the deadline, if there is one.
+bool Overdue(LONGLONG deadline) { return deadline != 0 && CounterNow() >= deadline; }
+
 template <class Item, class Row, class Admit>
-bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bool>& closing, Admit admit)
+bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bool>& closing, LONGLONG deadline,
+                   Admit admit)
 {
     if (list)
         list->BeginLoading();
@@ -888,6 +898,8 @@ bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bo
         else
             delete item;
         Advance(load.table, load.progress);
+        if (Overdue(deadline))
+            break;
     }
     if (list)
         list->EndLoading();
@@ -896,7 +908,7 @@ bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bo
 
 } // namespace
 
-bool VelKlApplication::ContactsStep(VelPendingLoad& load)
+bool VelKlApplication::ContactsStep(VelPendingLoad& load, LONGLONG deadline)
 {
     VelListView* contacts = ListOf(GetContactListView());
     VelListView* favorites = ListOf(GetFavoritesView());
@@ -932,6 +944,8 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
             }
         }
         Advance(load.table, load.progress);
+        if (Overdue(deadline))
+            break;
     }
     if (contacts)
         contacts->EndLoading();
@@ -940,15 +954,15 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
     return done;
 }
 
-bool VelKlApplication::CallsStep(VelPendingLoad& load)
+bool VelKlApplication::CallsStep(VelPendingLoad& load, LONGLONG deadline)
 {
-    return LoadDatedRows<VelCallItem, VelCallListViewItem>(load, ListOf(GetCallListView()), m_closing,
+    return LoadDatedRows<VelCallItem, VelCallListViewItem>(load, ListOf(GetCallListView()), m_closing, deadline,
                                                            [](VelCallItem*) { return true; });
 }
 
-bool VelKlApplication::SmsStep(VelPendingLoad& load)
+bool VelKlApplication::SmsStep(VelPendingLoad& load, LONGLONG deadline)
 {
-    return LoadDatedRows<VelSmsItem, VelSmsListViewItem>(load, ListOf(GetSmsListView()), m_closing,
+    return LoadDatedRows<VelSmsItem, VelSmsListViewItem>(load, ListOf(GetSmsListView()), m_closing, deadline,
                                                          [this](VelSmsItem* message) {
                                                              // A notification listed it during the load.
                                                              if (TakeLiveSms(message->GetEntryId()))

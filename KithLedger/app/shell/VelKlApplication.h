@@ -96,8 +96,9 @@ public:
     VelDataTable* LoadCalls(VelCallListView* view, VelProgress* progress);
     VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
     void StartLoad(int kind, VelKlView* view, VelProgress* progress) override;
-    // One unit of the first pending load: up to kRowsPerTick rows.
-    void LoadStep();
+    // One unit of the first pending load: up to kRowsPerTick rows, fewer when
+    // the counter passes `deadline` (none when zero).
+    void LoadStep(LONGLONG deadline = 0);
     // A loader tick: the timer's runs one unit, a posted continuation as many
     // as fit its budget; either posts the next continuation.
     void LoaderTick(bool continuation);
@@ -188,9 +189,9 @@ private:
     VelDataTable* OpenTable(int kind, VelProgress* progress, bool capped);
     void RangeProgress(VelDataTable* table, VelProgress* progress, bool capped);
     // One tick of the first pending load; true when it is done.
-    bool ContactsStep(VelPendingLoad& load);
-    bool CallsStep(VelPendingLoad& load);
-    bool SmsStep(VelPendingLoad& load);
+    bool ContactsStep(VelPendingLoad& load, LONGLONG deadline);
+    bool CallsStep(VelPendingLoad& load, LONGLONG deadline);
+    bool SmsStep(VelPendingLoad& load, LONGLONG deadline);
     void HandleDataRequest(VelDataRequest* request);
     bool TakeDataRequest(VelDataRequest* request);
     void DrainDataRequests();
@@ -245,7 +246,8 @@ private:
     double m_longestTickMs;
     int m_loaderTicks;
     LONGLONG m_counterFrequency;
-    // What closing the last continuation's loading brackets cost, in counter ticks.
+    // What closing a continuation's loading brackets and painting the lists
+    // cost, in counter ticks: the last, or less than a recent dearer one.
     LONGLONG m_lastTickClose;
     // Set once the main window is made: the data thread opens its stores
     // after that, so that opening them does not slow the window's making.

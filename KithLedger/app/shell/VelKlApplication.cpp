@@ -221,6 +221,8 @@ int VelKlApplication::Init(const VelEventArgs* args)
     LARGE_INTEGER frequency;
     if (::QueryPerformanceFrequency(&frequency))
         m_counterFrequency = frequency.QuadPart;
+    // Until a close has been timed: about what the first rows' paint costs.
+    m_lastTickClose = m_counterFrequency * kFirstCloseGuessUs / 1000000;
 
     LoadTheme(m_startup.themeName);
 
@@ -967,7 +969,8 @@ bool VelKlApplication::SmsStep(VelPendingLoad& load, LONGLONG deadline)
                                                              // A notification listed it during the load.
                                                              if (TakeLiveSms(message->GetEntryId()))
                                                                  return false;
-                                                             if (message->IsUnread())
+                                                             // Read with the row a moment ago.
+                                                             if (message->WasUnreadWhenRead())
                                                                  TrackUnread(message->GetEntryId(), true);
                                                              return true;
                                                          });

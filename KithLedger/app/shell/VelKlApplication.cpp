@@ -681,17 +681,17 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
         PostLoadMore();
 }
 
-void VelKlApplication::LoadStep(LONGLONG deadline)
+bool VelKlApplication::LoadStep(LONGLONG deadline)
 {
     if (m_pending.empty()) {
         if (m_loaderTimer)
             m_loaderTimer->Stop();
-        return;
+        return false;
     }
     if (!m_pending.front().table)
         AwaitStores();
     if (m_pending.empty() || !m_pending.front().table)
-        return;
+        return false;
     VelPendingLoad& load = m_pending.front();
     bool done = true;
     switch (load.kind) {
@@ -706,12 +706,12 @@ void VelKlApplication::LoadStep(LONGLONG deadline)
         break;
     }
     if (!done || m_pending.empty())
-        return;
+        return false;
     VelPendingLoad finished = m_pending.front();
     m_pending.pop_front();
     if (finished.progress)
         finished.progress->SetPosition(finished.progress->GetRange());
-    delete finished.table;
+    RetireTable(finished.table);
     if (finished.kind == VelPendingLoad::kCalls)
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
@@ -721,6 +721,7 @@ void VelKlApplication::LoadStep(LONGLONG deadline)
         AwaitStores();
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
+    return true;
 }
 
 namespace {
@@ -783,7 +784,10 @@ void VelKlApplication::LoaderTick(bool continuation)
                 open(ListOf(GetSmsListView()));
                 break;
             }
-            LoadStep(deadline);
+            // A load's end has its own work (counts, captions): the next load
+            // starts in the next tick.
+            if (LoadStep(deadline))
+                break;
         } while (!m_pending.empty() && !m_closing && CounterNow() < deadline && !InputWaiting());
         close = CounterNow();
         while (openedCount > 0)
@@ -1425,6 +1429,40 @@ void VelKlApplication::DrainDataRequests()
     m_liveRequests.clear();
 }
 
+void VelKlApplication::RetireTable(VelDataTable* table)
+{
+    if (!table)
+        return;
+    if (m_threadId != 0xFFFFFFFF && !m_closing) {
+        {
+            VelScopedLock lock(&m_requestLock);
+            m_retiredTables.insert(table);
+        }
+        if (::PostThreadMessageW(m_threadId, kRetiredTableMessage, 0, reinterpret_cast<LPARAM>(table)))
+            return;
+        if (!TakeRetiredTable(table))
+            return;  // deleted already by a thread draining the set
+    }
+    delete table;
+}
+
+bool VelKlApplication::TakeRetiredTable(VelDataTable* table)
+{
+    VelScopedLock lock(&m_requestLock);
+    return m_retiredTables.erase(table) != 0;
+}
+
+void VelKlApplication::DeleteRetiredTables()
+{
+    std::set<VelDataTable*> left;
+    {
+        VelScopedLock lock(&m_requestLock);
+        left.swap(m_retiredTables);
+    }
+    for (VelDataTable* table : left)
+        delete table;
+}
+
 void VelKlApplication::HandleDataRequest(VelDataRequest* request)
 {
     if (request->kind != kCallLogRequest || request->code != kCallRecordCreated)
@@ -1512,6 +1550,12 @@ DWORD VelKlApplication::DataThreadMain()
                 }
                 continue;
             }
+            if (msg.message == kRetiredTableMessage && msg.hwnd == nullptr) {
+                VelDataTable* table = reinterpret_cast<VelDataTable*>(msg.lParam);
+                if (TakeRetiredTable(table))
+                    delete table;
+                continue;
+            }
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         } while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
@@ -1524,8 +1568,9 @@ DWORD VelKlApplication::DataThreadMain()
             delete reinterpret_cast<VelDataRequest*>(left.lParam);
     if (watching)
         CeFindCloseRegChange(change);
-    // Tables the UI thread never took go before their stores.
+    // Tables the UI thread never took, or handed back, go before their stores.
     DeleteFirstTables();
+    DeleteRetiredTables();
     // Closed on this thread in every case, even after a failed GetMessage.
     DestroyDataThreadContext(m_context);
     delete m_context;

@@ -68,7 +68,7 @@ public:
     // (room is left under 8 ms for a slow row or paint), and only while no
     // input or timer waits.
     enum : int { kLoaderBudgetUs = 6000, kFirstCloseGuessUs = 3000 };
-    enum : UINT { kDataRequestMessage = 0x8002 };
+    enum : UINT { kDataRequestMessage = 0x8002, kRetiredTableMessage = 0x8003 };
     enum : uint32_t { kCallRecordCreated = 0x401 };
     enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
 
@@ -98,8 +98,8 @@ public:
     VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
     void StartLoad(int kind, VelKlView* view, VelProgress* progress) override;
     // One unit of the first pending load: up to kRowsPerTick rows, fewer when
-    // the counter passes `deadline` (none when zero).
-    void LoadStep(LONGLONG deadline = 0);
+    // the counter passes `deadline` (none when zero). True when it ended a load.
+    bool LoadStep(LONGLONG deadline = 0);
     // A loader tick: the timer's runs one unit, a posted continuation as many
     // as fit its budget; either posts the next continuation.
     void LoaderTick(bool continuation);
@@ -194,6 +194,11 @@ private:
     bool CallsStep(VelPendingLoad& load, LONGLONG deadline);
     bool SmsStep(VelPendingLoad& load, LONGLONG deadline);
     void HandleDataRequest(VelDataRequest* request);
+    // A finished load's table goes on the data thread: letting go of a whole
+    // store's rows takes milliseconds. Here when the data thread is gone.
+    void RetireTable(VelDataTable* table);
+    bool TakeRetiredTable(VelDataTable* table);
+    void DeleteRetiredTables();
     bool TakeDataRequest(VelDataRequest* request);
     void DrainDataRequests();
     void SetMissedCallCount(DWORD count);
@@ -280,6 +285,9 @@ private:
     // not ours and is left alone.
     std::set<VelDataRequest*> m_liveRequests;
     VelCriticalSection m_requestLock;
+    // Tables posted to the data thread and not yet deleted: a 0x8003 with any
+    // other pointer is not ours either.
+    std::set<VelDataTable*> m_retiredTables;
     // The listed messages that are unread: the count is its size, so a row
     // seen twice or a change seen by two threads cannot skew it.
     std::set<std::vector<BYTE>> m_unreadIds;

@@ -157,8 +157,14 @@ TEST_F(SmsTest, ReadStateIsReadAndWrittenInTheStore)
     std::unique_ptr<VelSmsItem> item = ItemWithText(L"unread");
     ASSERT_TRUE(item);
     EXPECT_TRUE(item->IsUnread());
+    EXPECT_TRUE(item->WasUnreadWhenRead());
     EXPECT_TRUE(item->SetUnread(false));
     EXPECT_FALSE(item->IsUnread());
+    // The state as read stays what the store held then; a fresh read sees the change.
+    EXPECT_TRUE(item->WasUnreadWhenRead());
+    std::unique_ptr<VelSmsItem> again = ItemWithText(L"unread");
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(again->WasUnreadWhenRead());
     VelDevMessage stored;
     ASSERT_TRUE(Store()->FindMessage(unread, &stored));
     EXPECT_EQ(0x5u, stored.flags);  // other bits kept
@@ -166,6 +172,7 @@ TEST_F(SmsTest, ReadStateIsReadAndWrittenInTheStore)
     std::unique_ptr<VelSmsItem> bare = ItemWithText(L"no flags");
     ASSERT_TRUE(bare);
     EXPECT_FALSE(bare->IsUnread());  // no flags read as read
+    EXPECT_FALSE(bare->WasUnreadWhenRead());
     EXPECT_TRUE(bare->SetUnread(true));
     ASSERT_TRUE(Store()->FindMessage(noFlags, &stored));
     ASSERT_TRUE(stored.hasFlags);

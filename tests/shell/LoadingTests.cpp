@@ -1,4 +1,5 @@
-// The first loads start when the data thread has opened its stores, and run
+// The first loads start when the data thread has opened the contacts session
+// (the calls and messages loads then wait for their stores), and run
 // on the program's own queue: units of rows back to back between input,
 // paints and timers, to the end or to the close.
 #include "ShellTestKit.h"
@@ -260,6 +261,28 @@ TEST_F(LoadingTest, ClosingDuringTheLoadsEndsThemAndLeavesNothingToRun)
     while (::GetTickCount() - start < 200)
         PumpOne();
     EXPECT_TRUE(app->GetPendingLoads().empty());
+}
+
+// Closed once the contacts load runs, perhaps before the call log and the
+// messages are open: the waiting loads go too, and the other stores'
+// announcement, run afterwards, fills no list.
+TEST_F(LoadingTest, ClosingAsTheContactsLoadStartsLeavesTheWaitingLoadsNothingToFill)
+{
+    AddData();
+    Start();
+    ASSERT_TRUE(app->HaveFirstLoadsStarted());
+    ASSERT_EQ(app->GetPendingLoads().size(), 3u);
+    ::SendMessageW(app->GetMainKlWindow()->GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app->IsClosing());
+    EXPECT_EQ(app->GetDataThreadId(), 0xFFFFFFFFu);
+    EXPECT_TRUE(app->GetPendingLoads().empty());
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 300)
+        PumpOne();
+    EXPECT_TRUE(app->GetPendingLoads().empty());
+    EXPECT_FALSE(app->GetLoaderTimer()->IsActive());
+    EXPECT_EQ(RowsOf(app->GetCallListView()), 0u);
+    EXPECT_EQ(RowsOf(app->GetSmsListView()), 0u);
 }
 
 // Closed before the stores were announced: no load starts afterwards.

@@ -54,8 +54,8 @@ protected:
         app->Init(&args);
         WaitForFirstLoads();
     }
-    // The first loads start when the data thread's message says its stores
-    // are open: the queue runs one message at a time up to that one, so no
+    // The first loads start when the data thread's message says the contacts
+    // session is open: the queue runs one message at a time up to that one, so no
     // loader tick runs that the test did not ask for.
     bool WaitForFirstLoads()
     {

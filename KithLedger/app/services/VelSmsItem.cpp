@@ -57,7 +57,7 @@ std::wstring Text(ICeMessage* message, ULONG tag)
 
 }
 
-VelSmsItem::VelSmsItem(VelMapiMessage* message) : m_sent(false)
+VelSmsItem::VelSmsItem(VelMapiMessage* message) : m_sent(false), m_unreadWhenRead(false)
 {
     std::unique_ptr<VelMapiMessage> owned(message);
     if (!message)
@@ -72,6 +72,10 @@ VelSmsItem::VelSmsItem(VelMapiMessage* message) : m_sent(false)
     VelEntryId parent;
     ReadMapiBinary(platform, kMapiTagParentEntryId, &parent);
     m_sent = !parent.empty() && parent == GetCachedSmsFolderId(kSmsSent);
+    // As IsUnread reads it: without flags a message reads as read.
+    ULONG flags = 0xFFFFFFFF;
+    ReadMapiLong(platform, kMapiTagMessageFlags, &flags);
+    m_unreadWhenRead = (flags & kMapiMessageRead) == 0;
 }
 
 bool VelSmsItem::IsUnread() const

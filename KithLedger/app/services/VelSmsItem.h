@@ -19,6 +19,9 @@ public:
 
     // Read from the store afresh; false when the message cannot be opened.
     bool IsUnread() const;
+    // As the message was when this item was read, without opening it again:
+    // for a load that has just read it.
+    bool WasUnreadWhenRead() const { return m_unreadWhenRead; }
     // True when the store took the new read state.
     bool SetUnread(bool unread);
 
@@ -39,4 +42,5 @@ private:
     std::vector<Recipient> m_recipients;
     VelDateTime m_deliveryTime;
     bool m_sent;
+    bool m_unreadWhenRead;
 };

@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include <PimStore.h>
+
 #include "VelCallbackWindow.h"
 #include "VelEdbDatabase.h"
 #include "VelPoomSession.h"
@@ -16,8 +18,16 @@ void CreateDataThreadContext(VelDataThreadContext* context)
     context->window = new (std::nothrow) VelCallbackWindow(nullptr, "callback-window");
     if (context->window)
         context->window->CreateWithClassName(0, VelRect(0, 0, 0, 0), 0, nullptr);
-    OpenSmsStore();
     LogonPoom(context->window);
+    // Lists the contacts here, once, rather than in the first load's table.
+    int count = 0;
+    if (IPimItemCollection* contacts = GetPoomContacts())
+        contacts->get_Count(&count);
+}
+
+void OpenOtherStores(VelDataThreadContext* context)
+{
+    OpenSmsStore();
     OpenCallLogNotifications(context->window);
 }
 

@@ -140,7 +140,9 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_context(nullptr),
       m_thread(nullptr),
       m_threadId(0xFFFFFFFF),
+      m_contactsAnnounced(false),
       m_storesAnnounced(false),
+      m_firstLoadsStarted(false),
       m_storesOpen(false),
       m_loadMorePosted(false),
       m_firstRowsPainted(false),
@@ -162,6 +164,7 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_unreadBeforeLoad(0),
       m_mainWindow(nullptr)
 {
+    m_firstTables[0] = m_firstTables[1] = nullptr;
     if (!m_startup.loadLanguage)
         m_startup.loadLanguage = &LoadLanguage;
     if (m_startup.themeName.empty())
@@ -218,6 +221,8 @@ int VelKlApplication::Init(const VelEventArgs* args)
     LARGE_INTEGER frequency;
     if (::QueryPerformanceFrequency(&frequency))
         m_counterFrequency = frequency.QuadPart;
+    // Until a close has been timed: about what the first rows' paint costs.
+    m_lastTickClose = m_counterFrequency * kFirstCloseGuessUs / 1000000;
 
     LoadTheme(m_startup.themeName);
 
@@ -265,28 +270,99 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_clockTimer->Start();
     m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
     // The stores open while the window is painted; the first loads start
-    // when the data thread says they are open.
+    // when the data thread says the contacts session is open.
     ::SetEvent(m_windowMade.Get());
 
     return VelApplication::OnStarted(args);
+}
+
+void VelKlApplication::AnnounceContactsOpen()
+{
+    if (m_contactsAnnounced.exchange(true))
+        return;
+    VelControlCore::Instance->PostUserMessage(kRequestContactsOpen, this, 0);
 }
 
 void VelKlApplication::AnnounceStoresOpen()
 {
     if (m_storesAnnounced.exchange(true))
         return;
+    ::SetEvent(m_storesReady.Get());
     VelControlCore::Instance->PostUserMessage(kRequestStoresOpen, this, 0);
+}
+
+void VelKlApplication::OpenFirstTables()
+{
+    VelScopedLock lock(&m_firstTablesLock);
+    if (m_closing)
+        return;
+    m_firstTables[0] = CreateDataTable(kCallsTable);
+    m_firstTables[1] = CreateDataTable(kMessagesTable);
+}
+
+void VelKlApplication::DeleteFirstTables()
+{
+    VelScopedLock lock(&m_firstTablesLock);
+    for (VelDataTable*& table : m_firstTables) {
+        delete table;
+        table = nullptr;
+    }
+}
+
+void VelKlApplication::OnContactsOpen()
+{
+    // Closing stops the data thread, which lets go of the stores.
+    if (m_firstLoadsStarted || m_closing)
+        return;
+    m_firstLoadsStarted = true;
+    StartFirstLoads();
 }
 
 void VelKlApplication::OnStoresOpen()
 {
-    // Closing stops the data thread, which lets go of the stores.
-    if (m_storesOpen || m_closing)
+    if (m_storesOpen || m_closing || !m_firstLoadsStarted)
         return;
     m_storesOpen = true;
     WireSmsSink();
     ::SetEvent(m_wired.Get());
-    StartFirstLoads();
+    VelDataTable* opened[2] = {};
+    {
+        VelScopedLock lock(&m_firstTablesLock);
+        std::swap(opened, m_firstTables);
+    }
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it->table || it->kind == VelPendingLoad::kContacts) {
+            ++it;
+            continue;
+        }
+        const int slot = it->kind == VelPendingLoad::kCalls ? 0 : 1;
+        it->table = opened[slot] ? opened[slot] : CreateDataTable(slot == 0 ? kCallsTable : kMessagesTable);
+        opened[slot] = nullptr;
+        if (!it->table) {
+            it = m_pending.erase(it);
+            continue;
+        }
+        RangeProgress(it->table, it->progress, true);
+        ++it;
+    }
+    for (VelDataTable* table : opened)
+        delete table;
+    // A stopped timer still holds the loads.
+    if (m_pending.empty() && m_loaderTimer)
+        m_loaderTimer->Stop();
+}
+
+// A load waiting for its store has come up: the data thread is about to
+// announce it, if it has not yet.
+void VelKlApplication::AwaitStores()
+{
+    if (m_storesOpen || m_closing)
+        return;
+    if (m_thread) {
+        HANDLE handles[2] = {m_storesReady.Get(), m_thread};
+        ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    }
+    OnStoresOpen();
 }
 
 void VelKlApplication::StartFirstLoads()
@@ -508,13 +584,18 @@ VelDataTable* VelKlApplication::LoadContacts(VelContactListView* view, VelProgre
 VelDataTable* VelKlApplication::OpenTable(int kind, VelProgress* progress, bool capped)
 {
     VelDataTable* table = CreateDataTable(kind);
+    RangeProgress(table, progress, capped);
+    if (table && m_loaderTimer)
+        m_loaderTimer->Start();
+    return table;
+}
+
+void VelKlApplication::RangeProgress(VelDataTable* table, VelProgress* progress, bool capped)
+{
     if (table && progress) {
         progress->SetRange(ProgressRange(table->GetCount(), capped));
         progress->SetPosition(0);
     }
-    if (table && m_loaderTimer)
-        m_loaderTimer->Start();
-    return table;
 }
 
 VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* progress)
@@ -526,7 +607,8 @@ VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* pr
         view->ClearList();
         list->EndLoading();
     }
-    return OpenTable(kCallsTable, progress, true);
+    // Until the data thread has opened the call log the load waits for it.
+    return m_storesOpen ? OpenTable(kCallsTable, progress, true) : nullptr;
 }
 
 VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progress)
@@ -548,7 +630,7 @@ VelDataTable* VelKlApplication::LoadSms(VelSmsListView* view, VelProgress* progr
         m_unreadIds.clear();
         m_unreadSmsCount = 0;
     }
-    return OpenTable(kMessagesTable, progress, true);
+    return m_storesOpen ? OpenTable(kMessagesTable, progress, true) : nullptr;
 }
 
 void VelKlApplication::CancelPendingLoads(int kind)
@@ -583,8 +665,15 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
     default:
         return;
     }
-    if (table)
+    // A calls or messages load that waits for its store is given its table
+    // when the store is announced.
+    if (table) {
         m_pending.push_back(VelPendingLoad{kind, progress, table});
+    } else if (kind != VelPendingLoad::kContacts && !m_storesOpen && m_firstLoadsStarted && !m_closing) {
+        m_pending.push_back(VelPendingLoad{kind, progress, nullptr});
+        if (m_loaderTimer)
+            m_loaderTimer->Start();
+    }
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
     // The first rows need not wait for the timer's first tick.
@@ -592,39 +681,47 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
         PostLoadMore();
 }
 
-void VelKlApplication::LoadStep()
+bool VelKlApplication::LoadStep(LONGLONG deadline)
 {
     if (m_pending.empty()) {
         if (m_loaderTimer)
             m_loaderTimer->Stop();
-        return;
+        return false;
     }
+    if (!m_pending.front().table)
+        AwaitStores();
+    if (m_pending.empty() || !m_pending.front().table)
+        return false;
     VelPendingLoad& load = m_pending.front();
     bool done = true;
     switch (load.kind) {
     case VelPendingLoad::kContacts:
-        done = ContactsStep(load);
+        done = ContactsStep(load, deadline);
         break;
     case VelPendingLoad::kCalls:
-        done = CallsStep(load);
+        done = CallsStep(load, deadline);
         break;
     case VelPendingLoad::kMessages:
-        done = SmsStep(load);
+        done = SmsStep(load, deadline);
         break;
     }
     if (!done || m_pending.empty())
-        return;
+        return false;
     VelPendingLoad finished = m_pending.front();
     m_pending.pop_front();
     if (finished.progress)
         finished.progress->SetPosition(finished.progress->GetRange());
-    delete finished.table;
+    RetireTable(finished.table);
     if (finished.kind == VelPendingLoad::kCalls)
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
+    // The next load's bar shows its range from now on.
+    if (!m_pending.empty() && !m_pending.front().table)
+        AwaitStores();
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
+    return true;
 }
 
 namespace {
@@ -648,6 +745,7 @@ bool InputWaiting() { return (HIWORD(::GetQueueStatus(kWaitingInput)) & kWaiting
 void VelKlApplication::LoaderTick(bool continuation)
 {
     const LONGLONG start = CounterNow();
+    LONGLONG close = 0;
     if (!continuation) {
         LoadStep();
     } else {
@@ -669,9 +767,10 @@ void VelKlApplication::LoaderTick(bool continuation)
             list->BeginLoading();
             opened[openedCount++] = list;
         };
-        // Room is left for closing the brackets, which costs about what it did last time.
-        const LONGLONG budget = m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
-        LONGLONG longestUnit = 0;
+        // Rows are read up to the deadline, checked at each row: room is left
+        // for closing the brackets and painting, which costs about what it
+        // did lately.
+        const LONGLONG deadline = start + m_counterFrequency * kLoaderBudgetUs / 1000000 - m_lastTickClose;
         do {
             switch (m_pending.front().kind) {
             case VelPendingLoad::kContacts:
@@ -685,16 +784,23 @@ void VelKlApplication::LoaderTick(bool continuation)
                 open(ListOf(GetSmsListView()));
                 break;
             }
-            const LONGLONG before = CounterNow();
-            LoadStep();
-            longestUnit = std::max(longestUnit, CounterNow() - before);
-        } while (!m_pending.empty() && !m_closing && CounterNow() - start + longestUnit <= budget && !InputWaiting());
-        const LONGLONG close = CounterNow();
+            // A load's end has its own work (counts, captions): the next load
+            // starts in the next tick.
+            if (LoadStep(deadline))
+                break;
+        } while (!m_pending.empty() && !m_closing && CounterNow() < deadline && !InputWaiting());
+        close = CounterNow();
         while (openedCount > 0)
             opened[--openedCount]->EndLoading();
-        m_lastTickClose = CounterNow() - close;
     }
-    if (FlushLoadPaints())
+    const bool more = FlushLoadPaints();
+    if (close) {
+        // A dear close is remembered for a few ticks, so that one cheap
+        // close does not let the next tick run long.
+        const LONGLONG cost = CounterNow() - close;
+        m_lastTickClose = std::max(cost, m_lastTickClose - m_lastTickClose / 4);
+    }
+    if (more)
         PostLoadMore();
     NoteLoaderTick(CounterNow() - start);
 }
@@ -775,8 +881,12 @@ void Advance(VelDataTable* table, VelProgress* progress)
 
 // One tick of the call or message list's load: up to a tick's rows, each
 // listed unless `admit` turns it away. True once the table is exhausted.
+// Past the deadline, if there is one.
+bool Overdue(LONGLONG deadline) { return deadline != 0 && CounterNow() >= deadline; }
+
 template <class Item, class Row, class Admit>
-bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bool>& closing, Admit admit)
+bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bool>& closing, LONGLONG deadline,
+                   Admit admit)
 {
     if (list)
         list->BeginLoading();
@@ -794,6 +904,8 @@ bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bo
         else
             delete item;
         Advance(load.table, load.progress);
+        if (Overdue(deadline))
+            break;
     }
     if (list)
         list->EndLoading();
@@ -802,7 +914,7 @@ bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bo
 
 } // namespace
 
-bool VelKlApplication::ContactsStep(VelPendingLoad& load)
+bool VelKlApplication::ContactsStep(VelPendingLoad& load, LONGLONG deadline)
 {
     VelListView* contacts = ListOf(GetContactListView());
     VelListView* favorites = ListOf(GetFavoritesView());
@@ -838,6 +950,8 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
             }
         }
         Advance(load.table, load.progress);
+        if (Overdue(deadline))
+            break;
     }
     if (contacts)
         contacts->EndLoading();
@@ -846,20 +960,21 @@ bool VelKlApplication::ContactsStep(VelPendingLoad& load)
     return done;
 }
 
-bool VelKlApplication::CallsStep(VelPendingLoad& load)
+bool VelKlApplication::CallsStep(VelPendingLoad& load, LONGLONG deadline)
 {
-    return LoadDatedRows<VelCallItem, VelCallListViewItem>(load, ListOf(GetCallListView()), m_closing,
+    return LoadDatedRows<VelCallItem, VelCallListViewItem>(load, ListOf(GetCallListView()), m_closing, deadline,
                                                            [](VelCallItem*) { return true; });
 }
 
-bool VelKlApplication::SmsStep(VelPendingLoad& load)
+bool VelKlApplication::SmsStep(VelPendingLoad& load, LONGLONG deadline)
 {
-    return LoadDatedRows<VelSmsItem, VelSmsListViewItem>(load, ListOf(GetSmsListView()), m_closing,
+    return LoadDatedRows<VelSmsItem, VelSmsListViewItem>(load, ListOf(GetSmsListView()), m_closing, deadline,
                                                          [this](VelSmsItem* message) {
                                                              // A notification listed it during the load.
                                                              if (TakeLiveSms(message->GetEntryId()))
                                                                  return false;
-                                                             if (message->IsUnread())
+                                                             // Read with the row a moment ago.
+                                                             if (message->WasUnreadWhenRead())
                                                                  TrackUnread(message->GetEntryId(), true);
                                                              return true;
                                                          });
@@ -921,6 +1036,8 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
     if (args && args->code == kRequestLoadMore) {
         m_loadMorePosted = false;
         LoaderTick(true);
+    } else if (args && args->code == kRequestContactsOpen) {
+        OnContactsOpen();
     } else if (args && args->code == kRequestStoresOpen) {
         OnStoresOpen();
     } else if (args && args->code == kRequestMissedCalls) {
@@ -1312,6 +1429,40 @@ void VelKlApplication::DrainDataRequests()
     m_liveRequests.clear();
 }
 
+void VelKlApplication::RetireTable(VelDataTable* table)
+{
+    if (!table)
+        return;
+    if (m_threadId != 0xFFFFFFFF && !m_closing) {
+        {
+            VelScopedLock lock(&m_requestLock);
+            m_retiredTables.insert(table);
+        }
+        if (::PostThreadMessageW(m_threadId, kRetiredTableMessage, 0, reinterpret_cast<LPARAM>(table)))
+            return;
+        if (!TakeRetiredTable(table))
+            return;  // deleted already by a thread draining the set
+    }
+    delete table;
+}
+
+bool VelKlApplication::TakeRetiredTable(VelDataTable* table)
+{
+    VelScopedLock lock(&m_requestLock);
+    return m_retiredTables.erase(table) != 0;
+}
+
+void VelKlApplication::DeleteRetiredTables()
+{
+    std::set<VelDataTable*> left;
+    {
+        VelScopedLock lock(&m_requestLock);
+        left.swap(m_retiredTables);
+    }
+    for (VelDataTable* table : left)
+        delete table;
+}
+
 void VelKlApplication::HandleDataRequest(VelDataRequest* request)
 {
     if (request->kind != kCallLogRequest || request->code != kCallRecordCreated)
@@ -1337,8 +1488,13 @@ DWORD VelKlApplication::DataThreadMain()
     m_context = new VelDataThreadContext{nullptr};
     try {
         CreateDataThreadContext(m_context);
+        // The contacts list need not wait for the other stores.
+        AnnounceContactsOpen();
+        OpenOtherStores(m_context);
+        OpenFirstTables();
     } catch (...) {
         // The first loads start all the same, over whatever did open.
+        AnnounceContactsOpen();
         AnnounceStoresOpen();
         throw;
     }
@@ -1394,6 +1550,12 @@ DWORD VelKlApplication::DataThreadMain()
                 }
                 continue;
             }
+            if (msg.message == kRetiredTableMessage && msg.hwnd == nullptr) {
+                VelDataTable* table = reinterpret_cast<VelDataTable*>(msg.lParam);
+                if (TakeRetiredTable(table))
+                    delete table;
+                continue;
+            }
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         } while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
@@ -1406,6 +1568,9 @@ DWORD VelKlApplication::DataThreadMain()
             delete reinterpret_cast<VelDataRequest*>(left.lParam);
     if (watching)
         CeFindCloseRegChange(change);
+    // Tables the UI thread never took, or handed back, go before their stores.
+    DeleteFirstTables();
+    DeleteRetiredTables();
     // Closed on this thread in every case, even after a failed GetMessage.
     DestroyDataThreadContext(m_context);
     delete m_context;

@@ -56,18 +56,19 @@ struct VelKlStartup {
 
 // The program's application object: start-up (COM, configuration, language,
 // data thread, theme, main window, wiring, timers; the first loads once the
-// data thread has opened its stores), the clock, the loading of the four
+// data thread has opened the contacts session), the clock, the loading of the four
 // lists, the handlers that keep them current, and the orderly shut-down.
 class VelKlApplication : public VelApplication, public VelSlotHolder, public VelListLoader {
 public:
     enum : UINT { kClockMs = 5000, kLoaderMs = 0 };
     enum : DWORD { kIdleResetMs = 120001 };
     enum : int { kRowsPerTick = 20, kProgressCap = 200 };
-    // A posted continuation runs units of kRowsPerTick rows back to back and
-    // closes their lists' loading brackets within this, and only while no
+    // A posted continuation runs units of up to kRowsPerTick rows back to
+    // back, and closes their lists' loading brackets and paints, within this
+    // (room is left under 8 ms for a slow row or paint), and only while no
     // input or timer waits.
-    enum : int { kLoaderBudgetUs = 7000 };
-    enum : UINT { kDataRequestMessage = 0x8002 };
+    enum : int { kLoaderBudgetUs = 6000, kFirstCloseGuessUs = 3000 };
+    enum : UINT { kDataRequestMessage = 0x8002, kRetiredTableMessage = 0x8003 };
     enum : uint32_t { kCallRecordCreated = 0x401 };
     enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
 
@@ -96,8 +97,9 @@ public:
     VelDataTable* LoadCalls(VelCallListView* view, VelProgress* progress);
     VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
     void StartLoad(int kind, VelKlView* view, VelProgress* progress) override;
-    // One unit of the first pending load: up to kRowsPerTick rows.
-    void LoadStep();
+    // One unit of the first pending load: up to kRowsPerTick rows, fewer when
+    // the counter passes `deadline` (none when zero). True when it ended a load.
+    bool LoadStep(LONGLONG deadline = 0);
     // A loader tick: the timer's runs one unit, a posted continuation as many
     // as fit its budget; either posts the next continuation.
     void LoaderTick(bool continuation);
@@ -137,7 +139,7 @@ public:
     int GetCurrentTab() const { return m_currentTab; }
     bool IsClosing() const { return m_closing; }
     // True once the data thread's stores were open and the first loads began.
-    bool HaveFirstLoadsStarted() const { return m_storesOpen; }
+    bool HaveFirstLoadsStarted() const { return m_firstLoadsStarted; }
     double GetLongestLoaderTickMs() const { return m_longestTickMs; }
     DWORD GetDataThreadId() const { return m_threadId; }
     bool IsLanguageLoaded() const { return m_languageLoaded; }
@@ -153,15 +155,32 @@ public:
     DWORD DataThreadMain();
 
 private:
-    enum : int { kRequestMissedCalls = 1, kRequestUnreadSms = 2, kRequestStoresOpen = 3, kRequestLoadMore = 4 };
+    enum : int {
+        kRequestMissedCalls = 1,
+        kRequestUnreadSms = 2,
+        kRequestStoresOpen = 3,
+        kRequestLoadMore = 4,
+        kRequestContactsOpen = 5
+    };
 
     void LoadConfiguredLanguage();
     void Wire();
     void WireSmsSink();
-    // On the data thread, once: the stores are open (or will never be).
+    // On the data thread, once each: the contacts session, then the other
+    // stores, are open (or will never be).
+    void AnnounceContactsOpen();
     void AnnounceStoresOpen();
-    // On the UI thread, when the data thread announced its stores.
+    // On the data thread, before it announces the other stores: their first
+    // tables, whose opening reads the whole store.
+    void OpenFirstTables();
+    void DeleteFirstTables();
+    // On the UI thread, when the data thread announced the contacts session:
+    // the three first loads, the calls and messages waiting for their stores.
+    void OnContactsOpen();
+    // On the UI thread, when the data thread announced its other stores, or
+    // when a load waiting for them comes up first.
     void OnStoresOpen();
+    void AwaitStores();
     void StartFirstLoads();
     void PostLoadMore();
     bool FlushLoadPaints();
@@ -169,11 +188,17 @@ private:
     void CancelPendingLoads(int kind);
     void ReleasePendingLoads();
     VelDataTable* OpenTable(int kind, VelProgress* progress, bool capped);
+    void RangeProgress(VelDataTable* table, VelProgress* progress, bool capped);
     // One tick of the first pending load; true when it is done.
-    bool ContactsStep(VelPendingLoad& load);
-    bool CallsStep(VelPendingLoad& load);
-    bool SmsStep(VelPendingLoad& load);
+    bool ContactsStep(VelPendingLoad& load, LONGLONG deadline);
+    bool CallsStep(VelPendingLoad& load, LONGLONG deadline);
+    bool SmsStep(VelPendingLoad& load, LONGLONG deadline);
     void HandleDataRequest(VelDataRequest* request);
+    // A finished load's table goes on the data thread: letting go of a whole
+    // store's rows takes milliseconds. Here when the data thread is gone.
+    void RetireTable(VelDataTable* table);
+    bool TakeRetiredTable(VelDataTable* table);
+    void DeleteRetiredTables();
     bool TakeDataRequest(VelDataRequest* request);
     void DrainDataRequests();
     void SetMissedCallCount(DWORD count);
@@ -217,7 +242,9 @@ private:
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
     // them only after the message that follows.
+    std::atomic<bool> m_contactsAnnounced;
     std::atomic<bool> m_storesAnnounced;
+    bool m_firstLoadsStarted;
     bool m_storesOpen;
     // A continuation of the loads is queued.
     bool m_loadMorePosted;
@@ -225,7 +252,8 @@ private:
     double m_longestTickMs;
     int m_loaderTicks;
     LONGLONG m_counterFrequency;
-    // What closing the last continuation's loading brackets cost, in counter ticks.
+    // What closing a continuation's loading brackets and painting the lists
+    // cost, in counter ticks: the last, or less than a recent dearer one.
     LONGLONG m_lastTickClose;
     // Set once the main window is made: the data thread opens its stores
     // after that, so that opening them does not slow the window's making.
@@ -233,6 +261,12 @@ private:
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
     OwnedEvent m_wired;
+    // Set by the data thread when it announces its other stores.
+    OwnedEvent m_storesReady;
+    // The calls' and the messages' first tables, opened by the data thread
+    // and taken by the UI thread's first loads.
+    VelDataTable* m_firstTables[2];
+    VelCriticalSection m_firstTablesLock;
     VelTimer* m_clockTimer;
     VelTimer* m_loaderTimer;
     std::atomic<bool> m_closing;
@@ -251,6 +285,9 @@ private:
     // not ours and is left alone.
     std::set<VelDataRequest*> m_liveRequests;
     VelCriticalSection m_requestLock;
+    // Tables posted to the data thread and not yet deleted: a 0x8003 with any
+    // other pointer is not ours either.
+    std::set<VelDataTable*> m_retiredTables;
     // The listed messages that are unread: the count is its size, so a row
     // seen twice or a change seen by two threads cannot skew it.
     std::set<std::vector<BYTE>> m_unreadIds;

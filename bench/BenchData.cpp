@@ -4,19 +4,21 @@
 
 namespace {
 
-const wchar_t* const kFirst[] = {L"Anna", L"Émile", L"Zoë", L"Jürgen", L"Łukasz", L"Søren", L"María José", L"Chloé",
-                                 L"Björn", L"Ana Lucía", L"Oskar", L"Renée", L"Tomás", L"Ines", L"Håkon", L"Aiko",
-                                 L"Nadia", L"Pierre-Louis", L"Ümit", L"Wiktor", L"Yannick", L"Ólafur", L"Çağla",
-                                 L"Dmitri", L"Elif", L"Frida", L"Gaël", L"Hugo", L"Kateřina", L"Luís"};
-const wchar_t* const kLast[] = {L"Martin", L"Åberg", L"de la Fuente", L"Nowak", L"Østergaard", L"Müller",
-                                L"van der Berg", L"Šimek", L"Lefèvre", L"Ó Briain", L"Zúñiga", L"Kowalski",
-                                L"Dubois", L"Nguyễn", L"Rossi", L"García Márquez", L"Eriksson", L"Yılmaz",
-                                L"Papadopoulos", L"Bianchi", L"Öztürk", L"Hernández", L"Schäfer", L"Ivanova"};
-const wchar_t* const kCompanies[] = {L"", L"", L"Acme", L"Velmora", L"Nordlys AB", L"Café Olé", L"Müller & Söhne",
-                                     L"Brasserie du Port", L""};
+const wchar_t* const kFirst[] = {L"Anna",       L"Émile",  L"Zoë",     L"Jürgen",    L"Łukasz",   L"Søren",
+                                 L"María José", L"Chloé",  L"Björn",   L"Ana Lucía", L"Oskar",    L"Renée",
+                                 L"Tomás",      L"Ines",   L"Håkon",   L"Aiko",      L"Nadia",    L"Pierre-Louis",
+                                 L"Ümit",       L"Wiktor", L"Yannick", L"Ólafur",    L"Çağla",    L"Dmitri",
+                                 L"Elif",       L"Frida",  L"Gaël",    L"Hugo",      L"Kateřina", L"Luís"};
+const wchar_t* const kLast[] = {L"Martin",         L"Åberg",        L"de la Fuente", L"Nowak",        L"Østergaard",
+                                L"Müller",         L"van der Berg", L"Šimek",        L"Lefèvre",      L"Ó Briain",
+                                L"Zúñiga",         L"Kowalski",     L"Dubois",       L"Nguyễn",       L"Rossi",
+                                L"García Márquez", L"Eriksson",     L"Yılmaz",       L"Papadopoulos", L"Bianchi",
+                                L"Öztürk",         L"Hernández",    L"Schäfer",      L"Ivanova"};
+const wchar_t* const kCompanies[] = {
+    L"", L"", L"Acme", L"Velmora", L"Nordlys AB", L"Café Olé", L"Müller & Söhne", L"Brasserie du Port", L""};
 const wchar_t* const kCategories[] = {L"", L"", L"Work", L"Golf", L"Family", L"Work, Golf", L""};
-const wchar_t* const kWords[] = {L"see", L"you", L"at", L"the", L"café", L"tonight", L"ok", L"thanks", L"où",
-                                 L"es", L"tú", L"running", L"late", L"call", L"me", L"später"};
+const wchar_t* const kWords[] = {L"see", L"you", L"at", L"the",     L"café", L"tonight", L"ok", L"thanks",
+                                 L"où",  L"es",  L"tú", L"running", L"late", L"call",    L"me", L"später"};
 
 const int kFavoritePercent = 10;
 const int kPicturePercent = 5;
@@ -26,7 +28,11 @@ const size_t kLongField = 1000;
 const int kHistoryDays = 60;
 const int kPictureSide = 48;
 
-template <size_t N> const wchar_t* Pick(const wchar_t* const (&list)[N], int index) { return list[size_t(index) % N]; }
+template <size_t N>
+const wchar_t* Pick(const wchar_t* const (&list)[N], int index)
+{
+    return list[size_t(index) % N];
+}
 
 std::string Picture(COLORREF colour)
 {
@@ -75,10 +81,7 @@ uint32_t BenchData::Next()
     return m_state;
 }
 
-std::wstring BenchData::Name()
-{
-    return std::wstring(Pick(kFirst, Below(1000))) + L" " + Pick(kLast, Below(1000));
-}
+std::wstring BenchData::Name() { return std::wstring(Pick(kFirst, Below(1000))) + L" " + Pick(kLast, Below(1000)); }
 
 std::wstring BenchData::Number()
 {

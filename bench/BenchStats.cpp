@@ -85,8 +85,9 @@ double Samples::Sum() const { return std::accumulate(values.begin(), values.end(
 
 std::string Report::Table() const
 {
-    std::string out = "| case | unit | ours (median / p95 / max) | peer (median / p95 / max) | ratio ours/peer (median) "
-                      "| target | met |\n|---|---|---|---|---|---|---|\n";
+    std::string out =
+        "| case | unit | ours (median / p95 / max) | peer (median / p95 / max) | ratio ours/peer (median) "
+        "| target | met |\n|---|---|---|---|---|---|---|\n";
     for (const CaseResult& r : m_results) {
         std::string ratio = "-";
         if (!r.peer.values.empty() && r.peer.Median() > 0) {

@@ -20,12 +20,12 @@ struct Samples {
 // One row of the table: what was measured, ours, the peer's (when there is
 // one), the target and whether it was met.
 struct CaseResult {
-    std::string name;     // "fill.contacts.10000"
-    std::string unit;     // "ms", "bytes", "us", "count"
+    std::string name;  // "fill.contacts.10000"
+    std::string unit;  // "ms", "bytes", "us", "count"
     Samples ours;
-    Samples peer;         // empty when the case has no peer
-    Samples reference;    // the upper reference (plain inserts), when there is one
-    std::string target;   // in words
+    Samples peer;        // empty when the case has no peer
+    Samples reference;   // the upper reference (plain inserts), when there is one
+    std::string target;  // in words
     bool met = false;
     std::string note;
 };

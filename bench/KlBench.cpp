@@ -439,7 +439,7 @@ void ScrollCase(Report& report, const Options& o, Screen& screen, const std::vec
 wchar_t DigitOf(wchar_t c)
 {
     static const wchar_t* const keys[] = {L"2ABCÀÁÂÃÄÅÇ", L"3DEFÈÉÊË", L"4GHIÌÍÎÏ", L"5JKL",
-                                          L"6MNOÒÓÔÕÖÑ", L"7PQRS", L"8TUVÙÚÛÜ", L"9WXYZÝ"};
+                                          L"6MNOÒÓÔÕÖÑ",  L"7PQRS",    L"8TUVÙÚÛÜ", L"9WXYZÝ"};
     const wchar_t upper = wchar_t(towupper(c));
     if (upper >= L'0' && upper <= L'9')
         return upper;
@@ -538,7 +538,6 @@ void KeypadCase(Report& report, const Options& o, Screen& screen, const std::vec
     report.Add(r);
 }
 
-
 // ---- start and load: the program itself, started as a user would
 
 std::wstring ModuleFolder()
@@ -586,8 +585,8 @@ BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM process)
 struct Milestones {
     double firstFrame = -1;
     double allLoaded = -1;
-    double firstRows = -1;       // the first loaded rows painted
-    double longestTick = -1;     // the longest loader tick, in ms
+    double firstRows = -1;    // the first loaded rows painted
+    double longestTick = -1;  // the longest loader tick, in ms
     double loaderTicks = -1;
 
     void Read(const std::string& log)
@@ -616,8 +615,8 @@ Milestones RunProgram(const std::wstring& program, const std::wstring& arguments
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     Milestones m;
-    const BOOL started = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                          &startup, &process);
+    const BOOL started =
+        ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
     ::SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, nullptr);
     if (!started)
         return m;
@@ -728,7 +727,6 @@ void StartCases(Report& report, const Options& o)
         report.Add(first);
         report.Add(loaded);
     }
-
 }
 
 // The program's own loading at the full sizes, timed from inside: the
@@ -746,8 +744,8 @@ void LoadCase(Report& report, const Options& o)
     const double loadTimeoutMs = o.smoke ? 120000 : 600000;
     const Milestones load = RunProgram(L"KithLedger.exe", L"", full, true, loadTimeoutMs);
     CaseResult r;
-    r.name = "load.all-lists." + std::to_string(o.contacts) + "-" + std::to_string(o.calls) + "-" +
-             std::to_string(o.calls);
+    r.name =
+        "load.all-lists." + std::to_string(o.contacts) + "-" + std::to_string(o.calls) + "-" + std::to_string(o.calls);
     r.unit = "ms";
     if (load.allLoaded >= 0)
         r.ours.Add(load.allLoaded);
@@ -766,10 +764,11 @@ void LoadCase(Report& report, const Options& o)
                       load.firstFrame);
     r.note = note;
     report.Add(r);
-    std::fprintf(stderr,
-                 "klbench: load: first frame %.0f ms, first rows %.0f ms later, all loaded %.0f ms, longest tick %.2f ms "
-                 "of %.0f\n",
-                 load.firstFrame, firstRows, load.allLoaded, load.longestTick, load.loaderTicks);
+    std::fprintf(
+        stderr,
+        "klbench: load: first frame %.0f ms, first rows %.0f ms later, all loaded %.0f ms, longest tick %.2f ms "
+        "of %.0f\n",
+        load.firstFrame, firstRows, load.allLoaded, load.longestTick, load.loaderTicks);
 }
 
 // The cases on rows read in this process: reading, filling, scrolling, the
@@ -901,15 +900,17 @@ void RowCases(Report& report, const Options& o, QuietWindow& quiet)
         const double listShare = double(heapListed) - double(heapEmpty);
         heap.ours.Add((readShare + rowShare + listShare) / double(n));
         char note[200];
-        std::snprintf(note, sizeof note, "contact item %.0f + row %.0f + list %.0f; a row object is %u bytes, a group %u",
+        std::snprintf(note, sizeof note,
+                      "contact item %.0f + row %.0f + list %.0f; a row object is %u bytes, a group %u",
                       readShare / double(n), rowShare / double(n), listShare / double(n),
                       unsigned(sizeof(VelContactListViewItem)), unsigned(sizeof(VelGroupItem)));
         heap.note = note;
         CaseResult priv;
         priv.name = "memory.private.contacts." + std::to_string(n);
         priv.unit = "B/contact";
-        priv.ours.Add((double(privateAfterRead) - double(privateBeforeRead) + double(privateListed) -
-                       double(privateEmpty)) / double(n));
+        priv.ours.Add(
+            (double(privateAfterRead) - double(privateBeforeRead) + double(privateListed) - double(privateEmpty)) /
+            double(n));
         {
             const RECT screenRect = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
             const size_t heapPeer = ProcessCounters::HeapBytes();
@@ -1066,8 +1067,8 @@ int main(int argc, char** argv)
     std::printf("%s", table.c_str());
     const std::string machine = "{\"wine\": \"" + o.wine + "\", \"cpu\": \"" + o.cpu + "\", \"flags\": \"" +
                                 std::string(KLBENCH_FLAGS) + "\", \"smoke\": " + (o.smoke ? "true" : "false") +
-                                ", \"repeats\": " + std::to_string(o.repeats) + ", \"warmup\": " +
-                                std::to_string(o.warmup) + "}";
+                                ", \"repeats\": " + std::to_string(o.repeats) +
+                                ", \"warmup\": " + std::to_string(o.warmup) + "}";
     if (FILE* f = std::fopen(o.table.c_str(), "wb")) {
         std::fputs(table.c_str(), f);
         std::fclose(f);

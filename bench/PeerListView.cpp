@@ -37,9 +37,8 @@ PeerListView::PeerListView(Kind kind, const RECT& screenRect, const RECT& listRe
     DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL;
     if (kind == Kind::kOwnerData)
         style |= LVS_OWNERDATA;
-    m_list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", style, listRect.left, listRect.top,
-                               listRect.right - listRect.left, listRect.bottom - listRect.top, m_frame, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
+    m_list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", style, listRect.left, listRect.top, listRect.right - listRect.left,
+                               listRect.bottom - listRect.top, m_frame, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH;
     column.cx = kFirstColumnWidth;

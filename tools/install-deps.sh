@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build googletest
   libboost-dev libsimpleini-dev
   xvfb xdotool x11-apps imagemagick fonts-dejavu-core
-  python3
+  python3 clang-format
 )
 
 missing=()

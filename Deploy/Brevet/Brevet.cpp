@@ -40,18 +40,22 @@ const DWORD kNoCommandType = REG_NONE;
 // since the desktop refuses to read through a key opened for writing only.
 class ContactsAppKey {
 public:
-    ContactsAppKey() : m_key(0) {
+    ContactsAppKey() : m_key(0)
+    {
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kContactsAppKey, 0, KEY_READ | KEY_WRITE, &m_key) != ERROR_SUCCESS) {
             m_key = 0;
         }
     }
-    ~ContactsAppKey() {
-        if (m_key) RegCloseKey(m_key);
+    ~ContactsAppKey()
+    {
+        if (m_key)
+            RegCloseKey(m_key);
     }
     bool IsOpen() const { return m_key != 0; }
 
     // A value whole, however long, with its type; false when it is missing.
-    bool Read(const wchar_t* name, StoredValue* value) const {
+    bool Read(const wchar_t* name, StoredValue* value) const
+    {
         std::vector<BYTE> buf(kFirstReadBytes);
         for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
             DWORD type = 0;
@@ -61,7 +65,8 @@ public:
                 buf.resize(bytes);
                 continue;
             }
-            if (r != ERROR_SUCCESS) return false;
+            if (r != ERROR_SUCCESS)
+                return false;
             buf.resize(bytes);
             value->type = type;
             value->bytes.swap(buf);
@@ -69,21 +74,25 @@ public:
         }
         return false;
     }
-    bool ReadDword(const wchar_t* name, DWORD* value) const {
+    bool ReadDword(const wchar_t* name, DWORD* value) const
+    {
         *value = 0;
         DWORD bytes = sizeof(DWORD);
         return RegQueryValueExW(m_key, name, 0, 0, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS;
     }
     // Failed writes change nothing that could be mended here.
-    void Write(const wchar_t* name, const StoredValue& value) {
+    void Write(const wchar_t* name, const StoredValue& value)
+    {
         RegSetValueExW(m_key, name, 0, value.type, value.bytes.empty() ? 0 : &value.bytes[0],
                        static_cast<DWORD>(value.bytes.size()));
     }
-    void WriteString(const wchar_t* name, const std::wstring& value) {
+    void WriteString(const wchar_t* name, const std::wstring& value)
+    {
         RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
-    void WriteDword(const wchar_t* name, DWORD value) {
+    void WriteDword(const wchar_t* name, DWORD value)
+    {
         RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     }
     void Delete(const wchar_t* name) { RegDeleteValueW(m_key, name); }
@@ -94,14 +103,18 @@ private:
     HKEY m_key;
 };
 
-std::wstring Upper(std::wstring text) {
-    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+std::wstring Upper(std::wstring text)
+{
+    if (!text.empty())
+        CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
 // Paths on the phone compare without case.
-bool NamesThisProgram(const StoredValue& command) {
-    if (command.type != REG_SZ && command.type != REG_EXPAND_SZ) return false;
+bool NamesThisProgram(const StoredValue& command)
+{
+    if (command.type != REG_SZ && command.type != REG_EXPAND_SZ)
+        return false;
     const wchar_t* chars = reinterpret_cast<const wchar_t*>(command.bytes.data());
     std::wstring text(chars, chars + command.bytes.size() / sizeof(wchar_t));
     text.resize(wcsnlen(text.c_str(), text.size()));
@@ -110,38 +123,48 @@ bool NamesThisProgram(const StoredValue& command) {
 
 // The installer's window keeps the box in front of its user interface; the
 // foreground window serves when it passes none.
-bool UserWantsDefault(HWND installer) {
+bool UserWantsDefault(HWND installer)
+{
     HWND owner = IsWindow(installer) ? installer : GetForegroundWindow();
     return MessageBoxW(owner, kQuestion, kQuestionCaption, MB_YESNO) == IDYES;
 }
 
-void OfferDefault(HWND installer, LPCWSTR installDir) {
-    if (!installDir) return;
+void OfferDefault(HWND installer, LPCWSTR installDir)
+{
+    if (!installDir)
+        return;
     ContactsAppKey key;
-    if (!key.IsOpen()) return;
+    if (!key.IsOpen())
+        return;
     StoredValue current = {kNoCommandType, std::vector<BYTE>()};
     bool haveCurrent = key.Read(kCommandValue, &current);
     // Saved, such a command could not be told from none: it is left alone.
-    if (haveCurrent && current.type == kNoCommandType) return;
+    if (haveCurrent && current.type == kNoCommandType)
+        return;
     bool ask = true;
     DWORD handedBack = 0;
     if (haveCurrent && key.ReadDword(kHandedBackValue, &handedBack)) {
         key.Delete(kHandedBackValue);
         ask = handedBack != kHandedBack;
     }
-    if (ask && !UserWantsDefault(installer)) return;
+    if (ask && !UserWantsDefault(installer))
+        return;
     // Installed again over itself: the saved command still names the program
     // from before, and saving our own would hand the default at removal to a
     // file that is gone.
-    if (!NamesThisProgram(current)) key.Write(kPreviousCommandValue, current);
+    if (!NamesThisProgram(current))
+        key.Write(kPreviousCommandValue, current);
     key.WriteString(kCommandValue, L"\"" + std::wstring(installDir) + L"\\" + kProgramFile + L"\"");
 }
 
-void HandDefaultBack() {
+void HandDefaultBack()
+{
     ContactsAppKey key;
-    if (!key.IsOpen()) return;
+    if (!key.IsOpen())
+        return;
     StoredValue previous;
-    if (!key.Read(kPreviousCommandValue, &previous)) return;
+    if (!key.Read(kPreviousCommandValue, &previous))
+        return;
     StoredValue current;
     // A program the user chose after installing keeps the default.
     if (key.Read(kCommandValue, &current) && NamesThisProgram(current)) {
@@ -160,7 +183,8 @@ extern "C" {
 
 InstallInitCode Install_Init(HWND, BOOL, BOOL, LPCWSTR) { return kInstallInitContinue; }
 
-InstallExitCode Install_Exit(HWND parent, LPCWSTR installDir, WORD, WORD, WORD, WORD, WORD) {
+InstallExitCode Install_Exit(HWND parent, LPCWSTR installDir, WORD, WORD, WORD, WORD, WORD)
+{
     try {
         OfferDefault(parent, installDir);
     } catch (...) {
@@ -171,7 +195,8 @@ InstallExitCode Install_Exit(HWND parent, LPCWSTR installDir, WORD, WORD, WORD, 
 
 UninstallInitCode Uninstall_Init(HWND, LPCWSTR) { return kUninstallInitContinue; }
 
-UninstallExitCode Uninstall_Exit(HWND) {
+UninstallExitCode Uninstall_Exit(HWND)
+{
     try {
         HandDefaultBack();
     } catch (...) {

@@ -199,8 +199,8 @@ HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeOb
     EnterCriticalSection(&state.lock);
     state.subscriptions.push_back(sub);
     LeaveCriticalSection(&state.lock);
-    sub->cookie = store->AddListener([sub](const VelDevStoreChanges& storeChanges) { Notify(sub, storeChanges); },
-                                     kDevCalls);
+    sub->cookie =
+        store->AddListener([sub](const VelDevStoreChanges& storeChanges) { Notify(sub, storeChanges); }, kDevCalls);
     return write;
 }
 

@@ -102,8 +102,8 @@ BOOL WINAPI CeFindNextRegChange(HANDLE change)
     DropClosed(watches);
     std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
     LONG value = it == watches.byEvent.end() ? ERROR_INVALID_HANDLE
-                                   : RegNotifyChangeKeyValue(it->second.key, it->second.subtree, it->second.filter,
-                                                             it->second.ownEvent, TRUE);
+                                             : RegNotifyChangeKeyValue(it->second.key, it->second.subtree,
+                                                                       it->second.filter, it->second.ownEvent, TRUE);
     LeaveCriticalSection(&watches.lock);
     if (value != ERROR_SUCCESS)
         SetLastError(value);

@@ -14,18 +14,9 @@ constexpr ULONG kMapiTypeError = 0x000A;
 constexpr ULONG kMapiTypeUnicode = 0x001F;
 constexpr ULONG kMapiTypeSysTime = 0x0040;
 constexpr ULONG kMapiTypeBinary = 0x0102;
-constexpr ULONG MapiPropType(ULONG tag)
-{
-    return tag & 0xFFFF;
-}
-constexpr ULONG MapiPropId(ULONG tag)
-{
-    return tag >> 16;
-}
-constexpr ULONG MapiPropTag(ULONG id, ULONG type)
-{
-    return (id << 16) | type;
-}
+constexpr ULONG MapiPropType(ULONG tag) { return tag & 0xFFFF; }
+constexpr ULONG MapiPropId(ULONG tag) { return tag >> 16; }
+constexpr ULONG MapiPropTag(ULONG id, ULONG type) { return (id << 16) | type; }
 
 enum MapiTag : ULONG {
     kMapiTagSubject = 0x0037001F,

@@ -202,15 +202,9 @@ HRESULT MapiGetProps(const MapiPropList& have, MapiPropTagArray* tags, ULONG* co
     return MapiBuildValues(have, tags->aulPropTag, tags->cValues, count, values);
 }
 
-std::string StoreEntryId(MapiStoreIndex store)
-{
-    return Words({0, kStoreMagic, DWORD(store), 0});
-}
+std::string StoreEntryId(MapiStoreIndex store) { return Words({0, kStoreMagic, DWORD(store), 0}); }
 
-std::string FolderEntryId(MapiStoreIndex store, DWORD kind)
-{
-    return Words({0, kFolderMagic, DWORD(store), kind});
-}
+std::string FolderEntryId(MapiStoreIndex store, DWORD kind) { return Words({0, kFolderMagic, DWORD(store), kind}); }
 
 std::string MessageEntryId(DWORD messageId)
 {

@@ -154,17 +154,11 @@ bool FindMessageOrTombstone(DWORD id, VelDevMessage* out)
 
 namespace {
 
-standin::StoreFollower& Follower()
-{
-    return standin::FollowStore(&DeliverChanges, kDevMessages);
-}
+standin::StoreFollower& Follower() { return standin::FollowStore(&DeliverChanges, kDevMessages); }
 
 }  // namespace
 
-boost::shared_ptr<VelDevStore> MapiDeviceStore()
-{
-    return Follower().Current();
-}
+boost::shared_ptr<VelDevStore> MapiDeviceStore() { return Follower().Current(); }
 
 // The store is watched while any sink is registered.
 ULONG MapiAdvise(CeMapiSession* session, ULONG mask, ICeMapiAdviseSink* sink)
@@ -218,10 +212,7 @@ void MapiUnadviseAll(CeMapiSession* session)
         MapiUnadvise(session, value);
 }
 
-CeMapiSession::~CeMapiSession()
-{
-    MapiUnadviseAll(this);
-}
+CeMapiSession::~CeMapiSession() { MapiUnadviseAll(this); }
 
 HRESULT CeMapiSession::InterfaceTable(REFIID riid, void** out)
 {

@@ -49,10 +49,7 @@ MapiPropList MessageProps(const VelDevMessage& message)
     return props;
 }
 
-DWORD MapiUnopenableMessage()
-{
-    return VelDevFaultValue(L"mapi.message", 0);
-}
+DWORD MapiUnopenableMessage() { return VelDevFaultValue(L"mapi.message", 0); }
 
 // The fault switch is read once per store or folder: it names a file of the
 // store that would otherwise be looked for at every message opened.
@@ -233,8 +230,8 @@ HRESULT CeMessage::GetRecipientTable(ULONG, ICeMapiTable** table)
     {
         standin::Guard guard(m_lock);
         for (const VelDevRecipient& recipient : m_message.recipients) {
-            rows.push_back({MakeTextProp(kMapiTagDisplayName, recipient.name), MakeTextProp(kMapiTagAddress, recipient.address),
-                            MakeLongProp(kMapiTagRecipientType, 1)});
+            rows.push_back({MakeTextProp(kMapiTagDisplayName, recipient.name),
+                            MakeTextProp(kMapiTagAddress, recipient.address), MakeLongProp(kMapiTagRecipientType, 1)});
         }
     }
     *table =

@@ -81,7 +81,8 @@ bool VelDevSetMissedCallCount(DWORD count)
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kPhoneKey, 0, 0, 0, KEY_READ | KEY_WRITE, 0, &key, 0) != ERROR_SUCCESS) {
         return false;
     }
-    LONG value = RegSetValueExW(key, kMissedCallValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    LONG value =
+        RegSetValueExW(key, kMissedCallValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
     RegCloseKey(key);
     return value == ERROR_SUCCESS;
 }
@@ -130,8 +131,8 @@ void VelDevDebugPrintV(const wchar_t* format, va_list args)
     wchar_t logPath[MAX_PATH];
     DWORD value = GetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, logPath, MAX_PATH);
     if (value > 0 && value < MAX_PATH) {
-        HANDLE handle = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+        HANDLE handle = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
         if (handle != INVALID_HANDLE_VALUE) {
             std::string bytes = VelDevToUtf8(line);
             DWORD written = 0;

@@ -262,18 +262,9 @@ DWORD AddTo(std::map<DWORD, R>& records, DWORD& nextId, R record)
 
 }  // namespace
 
-DWORD VelDevStoreData::AddContact(VelDevContact contact)
-{
-    return AddTo(contacts, nextContactId, contact);
-}
-DWORD VelDevStoreData::AddCall(VelDevCall call)
-{
-    return AddTo(calls, nextCallId, call);
-}
-DWORD VelDevStoreData::AddMessage(VelDevMessage message)
-{
-    return AddTo(messages, nextMessageId, message);
-}
+DWORD VelDevStoreData::AddContact(VelDevContact contact) { return AddTo(contacts, nextContactId, contact); }
+DWORD VelDevStoreData::AddCall(VelDevCall call) { return AddTo(calls, nextCallId, call); }
+DWORD VelDevStoreData::AddMessage(VelDevMessage message) { return AddTo(messages, nextMessageId, message); }
 
 std::vector<VelDevCall> VelDevStoreData::CallsNewestFirst() const
 {

@@ -55,14 +55,8 @@ bool ParseFileName(Kind kind, const std::wstring& name, DWORD* value)
     return ParseNumber(middle.substr(1), value) && *value <= kNoMoreIds / kIdsPerFile;
 }
 
-DWORD FileFor(DWORD id)
-{
-    return id / kIdsPerFile;
-}
-DWORD SlotFor(DWORD value)
-{
-    return value < kTrackedFiles ? value : kTrackedFiles;
-}
+DWORD FileFor(DWORD id) { return id / kIdsPerFile; }
+DWORD SlotFor(DWORD value) { return value < kTrackedFiles ? value : kTrackedFiles; }
 
 // Shared by every process of the store: a counter per file bumped after each
 // save, so that a reader learns what changed without looking at the files.
@@ -157,10 +151,7 @@ struct Chunk {
     bool malformed = false;
 };
 
-bool IsTrimmed(char ch)
-{
-    return ch == ' ' || ch == '\t' || ch == '\r';
-}
+bool IsTrimmed(char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }
 
 std::string Trim(const std::string& text)
 {
@@ -1348,10 +1339,7 @@ std::vector<R> AllOf(VelDevStoreImpl* impl)
 
 }  // namespace
 
-boost::shared_ptr<VelDevStore> VelDevStore::Open()
-{
-    return OpenAt(ConfiguredFolder());
-}
+boost::shared_ptr<VelDevStore> VelDevStore::Open() { return OpenAt(ConfiguredFolder()); }
 
 boost::shared_ptr<VelDevStore> VelDevStore::OpenAt(const std::wstring& folder)
 {
@@ -1403,14 +1391,8 @@ VelDevStore::~VelDevStore()
     delete m_impl;
 }
 
-const std::wstring& VelDevStore::Folder() const
-{
-    return m_impl->m_folder;
-}
-bool VelDevStore::IsMissing() const
-{
-    return m_impl->Missing();
-}
+const std::wstring& VelDevStore::Folder() const { return m_impl->m_folder; }
+bool VelDevStore::IsMissing() const { return m_impl->Missing(); }
 
 VelDevStoreData VelDevStore::Snapshot()
 {
@@ -1429,18 +1411,12 @@ VelDevStoreData VelDevStore::Snapshot()
     return copy;
 }
 
-std::vector<VelDevContact> VelDevStore::Contacts()
-{
-    return AllOf<VelDevContact>(m_impl);
-}
+std::vector<VelDevContact> VelDevStore::Contacts() { return AllOf<VelDevContact>(m_impl); }
 std::vector<boost::shared_ptr<const VelDevContact>> VelDevStore::ContactList()
 {
     return SharedOf<VelDevContact>(m_impl);
 }
-std::vector<VelDevMessage> VelDevStore::Messages()
-{
-    return AllOf<VelDevMessage>(m_impl);
-}
+std::vector<VelDevMessage> VelDevStore::Messages() { return AllOf<VelDevMessage>(m_impl); }
 
 std::vector<VelDevCall> VelDevStore::CallsNewestFirst()
 {
@@ -1472,23 +1448,11 @@ std::vector<VelDevCallRef> VelDevStore::CallLog()
     return out;
 }
 
-bool VelDevStore::FindContact(DWORD id, VelDevContact* out)
-{
-    return FindIn(m_impl, id, out);
-}
-bool VelDevStore::FindCall(DWORD id, VelDevCall* out)
-{
-    return FindIn(m_impl, id, out);
-}
-bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out)
-{
-    return FindIn(m_impl, id, out);
-}
+bool VelDevStore::FindContact(DWORD id, VelDevContact* out) { return FindIn(m_impl, id, out); }
+bool VelDevStore::FindCall(DWORD id, VelDevCall* out) { return FindIn(m_impl, id, out); }
+bool VelDevStore::FindMessage(DWORD id, VelDevMessage* out) { return FindIn(m_impl, id, out); }
 
-bool VelDevStore::Transact(const boost::function<bool(VelDevStoreData&)>& change)
-{
-    return m_impl->Transact(change);
-}
+bool VelDevStore::Transact(const boost::function<bool(VelDevStoreData&)>& change) { return m_impl->Transact(change); }
 
 namespace {
 
@@ -1501,10 +1465,7 @@ bool Overwrite(const R& wanted, R& stored)
 
 }  // namespace
 
-DWORD VelDevStore::AddContact(const VelDevContact& contact)
-{
-    return m_impl->Add(contact);
-}
+DWORD VelDevStore::AddContact(const VelDevContact& contact) { return m_impl->Add(contact); }
 bool VelDevStore::UpdateContact(const VelDevContact& contact)
 {
     return m_impl->Change<VelDevContact>(contact.id,
@@ -1526,10 +1487,7 @@ bool VelDevStore::DeleteContact(DWORD id)
     return true;
 }
 
-DWORD VelDevStore::AddCall(const VelDevCall& call)
-{
-    return m_impl->Add(call);
-}
+DWORD VelDevStore::AddCall(const VelDevCall& call) { return m_impl->Add(call); }
 bool VelDevStore::UpdateCall(const VelDevCall& call)
 {
     return m_impl->Change<VelDevCall>(call.id, [&call](VelDevCall& stored) { return Overwrite(call, stored); });
@@ -1538,14 +1496,8 @@ bool VelDevStore::ChangeCall(DWORD id, const boost::function<bool(VelDevCall&)>&
 {
     return change && m_impl->Change(id, change);
 }
-bool VelDevStore::DeleteCall(DWORD id)
-{
-    return m_impl->Change<VelDevCall>(id, boost::function<bool(VelDevCall&)>());
-}
-DWORD VelDevStore::AddMessage(const VelDevMessage& message)
-{
-    return m_impl->Add(message);
-}
+bool VelDevStore::DeleteCall(DWORD id) { return m_impl->Change<VelDevCall>(id, boost::function<bool(VelDevCall&)>()); }
+DWORD VelDevStore::AddMessage(const VelDevMessage& message) { return m_impl->Add(message); }
 bool VelDevStore::UpdateMessage(const VelDevMessage& message)
 {
     return m_impl->Change<VelDevMessage>(message.id,
@@ -1688,7 +1640,4 @@ void VelDevStore::RemoveListener(DWORD cookie)
     LeaveCriticalSection(&m_impl->m_delivery);
 }
 
-void VelDevStore::Refresh()
-{
-    m_impl->Deliver(true);
-}
+void VelDevStore::Refresh() { m_impl->Deliver(true); }

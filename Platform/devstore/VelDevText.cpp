@@ -7,10 +7,7 @@ namespace {
 
 const ULONGLONG kTicksPerSecond = 10000000ULL;
 
-ULONGLONG ToTicks(const FILETIME& ft)
-{
-    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
+ULONGLONG ToTicks(const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
 
 FILETIME FromTicks(ULONGLONG value)
 {
@@ -141,14 +138,8 @@ FILETIME VelDevNow()
 
 namespace veldev {
 
-bool IsHighSurrogate(wchar_t ch)
-{
-    return ch >= 0xD800 && ch <= 0xDBFF;
-}
-bool IsLowSurrogate(wchar_t ch)
-{
-    return ch >= 0xDC00 && ch <= 0xDFFF;
-}
+bool IsHighSurrogate(wchar_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 int HexDigit(wchar_t ch)
 {
@@ -310,15 +301,9 @@ const wchar_t* Section::Get(const wchar_t* key) const
 
 namespace {
 
-bool IsBlank(wchar_t ch)
-{
-    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
-}
+bool IsBlank(wchar_t ch) { return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n'; }
 
-bool IsLineEnd(wchar_t ch)
-{
-    return ch == L'\r' || ch == L'\n';
-}
+bool IsLineEnd(wchar_t ch) { return ch == L'\r' || ch == L'\n'; }
 
 }  // namespace
 
@@ -499,8 +484,8 @@ bool WriteFileAtomically(const std::wstring& path, const std::string& bytes)
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) && written == bytes.size());
+    bool ok = bytes.empty() || (WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, 0) &&
+                                written == bytes.size());
     ok = FlushFileBuffers(handle) && ok;
     CloseHandle(handle);
     if (ok)

@@ -65,15 +65,9 @@ UINT BigEndian32(const BYTE* bytes)
     return (UINT(bytes[0]) << 24) | (UINT(bytes[1]) << 16) | (UINT(bytes[2]) << 8) | UINT(bytes[3]);
 }
 
-UINT BigEndian16(const BYTE* bytes)
-{
-    return (UINT(bytes[0]) << 8) | UINT(bytes[1]);
-}
+UINT BigEndian16(const BYTE* bytes) { return (UINT(bytes[0]) << 8) | UINT(bytes[1]); }
 
-UINT LittleEndian16(const BYTE* bytes)
-{
-    return UINT(bytes[0]) | (UINT(bytes[1]) << 8);
-}
+UINT LittleEndian16(const BYTE* bytes) { return UINT(bytes[0]) | (UINT(bytes[1]) << 8); }
 
 LONG LittleEndian32(const BYTE* bytes)
 {
@@ -267,8 +261,8 @@ HRESULT ConvertForDrawing(IWICImagingFactory* wic, IWICBitmapSource* source, IWI
     }
     IWICFormatConverter* converter = nullptr;
     if (SUCCEEDED(wic->CreateFormatConverter(&converter))) {
-        if (SUCCEEDED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                            WICBitmapPaletteTypeCustom))) {
+        if (SUCCEEDED(converter->Initialize(source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                            0.0, WICBitmapPaletteTypeCustom))) {
             *converted = converter;
             return S_OK;
         }

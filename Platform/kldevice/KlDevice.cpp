@@ -98,10 +98,7 @@ FILETIME FromTicks(ULONGLONG value)
     return time;
 }
 
-FILETIME MinutesAgo(DWORD minutes)
-{
-    return FromTicks(Ticks(VelDevNow()) - minutes * 60ULL * kTicksPerSecond);
-}
+FILETIME MinutesAgo(DWORD minutes) { return FromTicks(Ticks(VelDevNow()) - minutes * 60ULL * kTicksPerSecond); }
 
 FILETIME LocalToUtc(SYSTEMTIME local)
 {
@@ -329,8 +326,9 @@ int ContactCommand(const std::vector<std::wstring>& a)
         from = 4;
     }
     Options options(a, from);
-    if (!options.Error().empty() || !options.OnlyOf({L"fileas", L"first", L"last", L"company", L"mobile", L"work", L"home",
-                                         L"categories", L"favorite", L"no-favorite", L"picture"})) {
+    if (!options.Error().empty() ||
+        !options.OnlyOf({L"fileas", L"first", L"last", L"company", L"mobile", L"work", L"home", L"categories",
+                         L"favorite", L"no-favorite", L"picture"})) {
         return UsageError(options.Error());
     }
     std::wstring picture;
@@ -343,8 +341,8 @@ int ContactCommand(const std::vector<std::wstring>& a)
         oid = store->AddContact(contact);
         if (!oid)
             return Refused(L"contact add");
-    } else if (!store->ChangeContact(oid,
-                                     [&](VelDevContact& stored) { return ApplyContactOptions(options, stored, &picture); })) {
+    } else if (!store->ChangeContact(
+                   oid, [&](VelDevContact& stored) { return ApplyContactOptions(options, stored, &picture); })) {
         return Refused(L"contact " + a[3]);
     }
     if (!picture.empty() && !store->SetContactPicture(oid, bytes, Extension(picture)))
@@ -520,10 +518,7 @@ int SmsCommand(const std::vector<std::wstring>& a)
 
 // --- listing -------------------------------------------------------------------
 
-std::wstring Opt(const VelDevOptText& optText)
-{
-    return optText.present ? L"\"" + optText.text + L"\"" : L"(null)";
-}
+std::wstring Opt(const VelDevOptText& optText) { return optText.present ? L"\"" + optText.text + L"\"" : L"(null)"; }
 
 void ListContacts(VelDevStore& store)
 {
@@ -532,12 +527,14 @@ void ListContacts(VelDevStore& store)
     for (const VelDevContact& contact : all) {
         std::wstring name = contact.fileAs;
         if (name.empty())
-            name = contact.lastName + (contact.lastName.empty() || contact.firstName.empty() ? L"" : L", ") + contact.firstName;
+            name = contact.lastName + (contact.lastName.empty() || contact.firstName.empty() ? L"" : L", ") +
+                   contact.firstName;
         if (name.empty())
             name = contact.company;
-        Print(L"  " + Number(contact.id) + L"  " + name + L"  [" + contact.company + L"]  m:" + contact.mobile + L" w:" + contact.work +
-              L" h:" + contact.home + L"  {" + contact.categories + L"}" + (contact.picture.empty() ? L"" : L"  picture " + contact.picture) +
-              L"  rev " + Number(contact.revision) + L"\n");
+        Print(L"  " + Number(contact.id) + L"  " + name + L"  [" + contact.company + L"]  m:" + contact.mobile +
+              L" w:" + contact.work + L" h:" + contact.home + L"  {" + contact.categories + L"}" +
+              (contact.picture.empty() ? L"" : L"  picture " + contact.picture) + L"  rev " + Number(contact.revision) +
+              L"\n");
     }
 }
 
@@ -558,7 +555,9 @@ void ListMessages(VelDevStore& store)
     std::vector<VelDevMessage> all = store.Messages();
     Print(L"messages: " + Number(static_cast<DWORD>(all.size())) + L"\n");
     for (const VelDevMessage& message : all) {
-        std::wstring who = message.folder == kDevSmsInbox ? L"from " + message.senderName + L" <" + message.senderAddress + L">" : L"to";
+        std::wstring who = message.folder == kDevSmsInbox
+                               ? L"from " + message.senderName + L" <" + message.senderAddress + L">"
+                               : L"to";
         if (message.folder != kDevSmsInbox) {
             for (const VelDevRecipient& recipient : message.recipients)
                 who += L" " + recipient.name + L" <" + recipient.address + L">";
@@ -664,7 +663,7 @@ FILETIME LocalDayAt(const SYSTEMTIME& day, int daysBack, int hour, int minute)
 {
     FILETIME time = LocalToUtc(day);
     ULONGLONG value = Ticks(time) - static_cast<ULONGLONG>(daysBack) * 86400ULL * kTicksPerSecond +
-                  (hour * 3600ULL + minute * 60ULL) * kTicksPerSecond;
+                      (hour * 3600ULL + minute * 60ULL) * kTicksPerSecond;
     return FromTicks(value);
 }
 
@@ -755,7 +754,8 @@ bool SeedDemo(VelDevStoreData& storeData, std::vector<std::pair<DWORD, DWORD>>* 
         } else if (i == 8) {
             contact.number = VelDevOptText(L"+44 7700 900999");  // someone not in the contacts
         } else {
-            const wchar_t* number = demoPerson.mobile[0] ? demoPerson.mobile : (demoPerson.work[0] ? demoPerson.work : demoPerson.home);
+            const wchar_t* number =
+                demoPerson.mobile[0] ? demoPerson.mobile : (demoPerson.work[0] ? demoPerson.work : demoPerson.home);
             contact.number = VelDevOptText(number);
             contact.name = VelDevOptText(PersonName(demoPerson));
             contact.nameType = VelDevOptText(demoPerson.mobile[0] ? L"m" : (demoPerson.work[0] ? L"w" : L"h"));
@@ -833,9 +833,9 @@ int SeedCommand(const std::vector<std::wstring>& a)
     if (!VelDevSetMissedCallCount(2))
         Print(L"kldevice: \"Missed Call Count\" could not be set.\n");
     VelDevStoreData storeData = store->Snapshot();
-    Print(L"seeded " + store->Folder() + L": " + Number(static_cast<DWORD>(storeData.contacts.size())) + L" contacts, " +
-          Number(static_cast<DWORD>(storeData.calls.size())) + L" calls, " + Number(static_cast<DWORD>(storeData.messages.size())) +
-          L" messages\n");
+    Print(L"seeded " + store->Folder() + L": " + Number(static_cast<DWORD>(storeData.contacts.size())) +
+          L" contacts, " + Number(static_cast<DWORD>(storeData.calls.size())) + L" calls, " +
+          Number(static_cast<DWORD>(storeData.messages.size())) + L" messages\n");
     return 0;
 }
 

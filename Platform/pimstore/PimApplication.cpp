@@ -39,22 +39,13 @@ UINT MessageFor(PimChangeKind kind, bool local)
     return 0;
 }
 
-void OnStoreChange(PimChangeKind kind, LONG oid, bool local)
-{
-    PimApplication::Broadcast(kind, oid, local);
-}
+void OnStoreChange(PimChangeKind kind, LONG oid, bool local) { PimApplication::Broadcast(kind, oid, local); }
 
 }  // namespace
 
-PimApplication::PimApplication()
-{
-    pimbackend::SetChangeSink(&OnStoreChange);
-}
+PimApplication::PimApplication() { pimbackend::SetChangeSink(&OnStoreChange); }
 
-PimApplication::~PimApplication()
-{
-    Logoff();
-}
+PimApplication::~PimApplication() { Logoff(); }
 
 HRESULT PimApplication::InterfaceTable(REFIID riid, void** out)
 {
@@ -92,7 +83,8 @@ HRESULT PimApplication::Logoff()
 {
     standin::Guard guard(SessionsLock());
     auto& table = SessionTable();
-    auto it = std::find_if(table.begin(), table.end(), [this](const Session& session) { return session.application == this; });
+    auto it = std::find_if(table.begin(), table.end(),
+                           [this](const Session& session) { return session.application == this; });
     if (it == table.end())
         return kPimErrNotLoggedOn;
     table.erase(it);
@@ -170,10 +162,7 @@ HRESULT PimApplication::CreateItem(int kind, IUnknown** item)
     return S_OK;
 }
 
-PimFolder::PimFolder(PimApplication* application) : m_application(application)
-{
-    application->AddRef();
-}
+PimFolder::PimFolder(PimApplication* application) : m_application(application) { application->AddRef(); }
 
 HRESULT PimFolder::InterfaceTable(REFIID riid, void** out)
 {

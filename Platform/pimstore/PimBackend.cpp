@@ -66,10 +66,7 @@ void OnStoreChanges(const VelDevStoreChanges& changes)
     }
 }
 
-standin::StoreFollower& Follower()
-{
-    return standin::FollowStore(&OnStoreChanges, kDevContacts);
-}
+standin::StoreFollower& Follower() { return standin::FollowStore(&OnStoreChanges, kDevContacts); }
 
 // A snapshot taken before the listener came to this store may be of another.
 void CountMove(bool moved)
@@ -170,10 +167,7 @@ bool ReadPicture(LONG oid, std::string& bytes)
     return store && oid > 0 && store->ReadContactPicture(static_cast<DWORD>(oid), &bytes) && !bytes.empty();
 }
 
-LONG Generation()
-{
-    return InterlockedCompareExchange(&g_generation, 0, 0);
-}
+LONG Generation() { return InterlockedCompareExchange(&g_generation, 0, 0); }
 
 void SetChangeSink(ChangeSink sink)
 {
@@ -188,10 +182,7 @@ Watching::Watching()
     CountMove(moved);
 }
 
-Watching::~Watching()
-{
-    Follower().Unwatch();
-}
+Watching::~Watching() { Follower().Unwatch(); }
 
 bool AppendRecording(const std::wstring& line)
 {

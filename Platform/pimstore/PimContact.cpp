@@ -137,44 +137,17 @@ HRESULT PimContact::Field(std::wstring PimContactRecord::*field, BSTR* text)
     return *text ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT PimContact::get_FileAs(BSTR* text)
-{
-    return Field(&PimContactRecord::fileAs, text);
-}
-HRESULT PimContact::get_FirstName(BSTR* text)
-{
-    return Field(&PimContactRecord::firstName, text);
-}
-HRESULT PimContact::get_LastName(BSTR* text)
-{
-    return Field(&PimContactRecord::lastName, text);
-}
-HRESULT PimContact::get_CompanyName(BSTR* text)
-{
-    return Field(&PimContactRecord::company, text);
-}
-HRESULT PimContact::get_MobileTelephoneNumber(BSTR* text)
-{
-    return Field(&PimContactRecord::mobile, text);
-}
-HRESULT PimContact::get_BusinessTelephoneNumber(BSTR* text)
-{
-    return Field(&PimContactRecord::business, text);
-}
-HRESULT PimContact::get_HomeTelephoneNumber(BSTR* text)
-{
-    return Field(&PimContactRecord::home, text);
-}
-HRESULT PimContact::get_Categories(BSTR* text)
-{
-    return Field(&PimContactRecord::categories, text);
-}
+HRESULT PimContact::get_FileAs(BSTR* text) { return Field(&PimContactRecord::fileAs, text); }
+HRESULT PimContact::get_FirstName(BSTR* text) { return Field(&PimContactRecord::firstName, text); }
+HRESULT PimContact::get_LastName(BSTR* text) { return Field(&PimContactRecord::lastName, text); }
+HRESULT PimContact::get_CompanyName(BSTR* text) { return Field(&PimContactRecord::company, text); }
+HRESULT PimContact::get_MobileTelephoneNumber(BSTR* text) { return Field(&PimContactRecord::mobile, text); }
+HRESULT PimContact::get_BusinessTelephoneNumber(BSTR* text) { return Field(&PimContactRecord::business, text); }
+HRESULT PimContact::get_HomeTelephoneNumber(BSTR* text) { return Field(&PimContactRecord::home, text); }
+HRESULT PimContact::get_Categories(BSTR* text) { return Field(&PimContactRecord::categories, text); }
 
 // A contact takes no properties by id; only the folder's mask is set that way.
-HRESULT PimContact::SetProps(ULONG, WORD, PimPropValue*)
-{
-    return E_INVALIDARG;
-}
+HRESULT PimContact::SetProps(ULONG, WORD, PimPropValue*) { return E_INVALIDARG; }
 
 HRESULT PimContact::Edit(HWND owner)
 {

@@ -58,10 +58,7 @@ LONG SetText(HKEY key, const wchar_t* name, const wchar_t* value)
 
 }  // namespace
 
-HRESULT PimLogonFault()
-{
-    return VelDevFault(L"poom.logon") ? FaultResult(L"poom.logon") : S_OK;
-}
+HRESULT PimLogonFault() { return VelDevFault(L"poom.logon") ? FaultResult(L"poom.logon") : S_OK; }
 
 extern "C" {
 
@@ -86,10 +83,7 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, R
 
 // The server keeps no count of its objects, and the store follower it made
 // is never torn down, so it stays loaded.
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
-    return S_FALSE;
-}
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return S_FALSE; }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer()
 {

@@ -101,14 +101,8 @@ private:
 // Declares IUnknown's three methods for a class with an m_refs RefCount
 // member and an InterfaceTable() member function.
 #define STANDIN_IUNKNOWN()                                                                                             \
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override                                         \
-    {                                                                                                                  \
-        return InterfaceTable(riid, out);                                                                              \
-    }                                                                                                                  \
-    ULONG STDMETHODCALLTYPE AddRef() override                                                                          \
-    {                                                                                                                  \
-        return m_refs.Add();                                                                                           \
-    }                                                                                                                  \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override { return InterfaceTable(riid, out); }   \
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.Add(); }                                                 \
     ULONG STDMETHODCALLTYPE Release() override                                                                         \
     {                                                                                                                  \
         ULONG left = m_refs.Drop();                                                                                    \

@@ -9,13 +9,13 @@ struct DebugBuffer {
     char text[4096 - sizeof(DWORD)];
 };
 
-} // namespace
+}  // namespace
 
 DebugCapture::DebugCapture()
     : m_bufferReady(::CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY")),
       m_dataReady(::CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY")),
-      m_mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DebugBuffer),
-                                     L"DBWIN_BUFFER")),
+      m_mapping(
+          ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DebugBuffer), L"DBWIN_BUFFER")),
       m_view(nullptr), m_thread(nullptr), m_stop(0)
 {
     ::InitializeCriticalSection(&m_lock);
@@ -138,7 +138,7 @@ BOOL CALLBACK Collect(HWND window, LPARAM param)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<HWND> FindToolkitWindows(const std::wstring& title)
 {

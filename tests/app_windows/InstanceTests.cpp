@@ -14,7 +14,7 @@ HWND TheWindow(const std::wstring& name)
     return windows.size() == 1 ? windows.front() : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SingleInstance, SecondInstanceShowsTheFirstAndEnds)
 {

@@ -95,7 +95,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Application, ConstructionInstallsItselfTheDefaultThemeAndTheName)
 {
@@ -234,7 +234,8 @@ TEST_F(RunLoop, LongApplicationNameRunsAndGuards)
     TestApp app(name);
     app.onStarted = [&] {
         // The guard of the cut name is in force for this run.
-        HANDLE again = ::CreateMutexW(nullptr, FALSE, (L"VEL_WMTOOLKITAPP_MUTEX_" + name).substr(0, MAX_PATH - 1).c_str());
+        HANDLE again =
+            ::CreateMutexW(nullptr, FALSE, (L"VEL_WMTOOLKITAPP_MUTEX_" + name).substr(0, MAX_PATH - 1).c_str());
         EXPECT_EQ(::GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
         if (again)
             ::CloseHandle(again);

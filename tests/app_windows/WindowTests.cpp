@@ -85,7 +85,7 @@ protected:
     VelApplication m_app;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(WindowTest, NewWindowDefaults)
 {

@@ -16,9 +16,7 @@ const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0
 // Records every progress it is given; tells the test when it is deleted.
 class ProgressProbe : public VelTransition {
 public:
-    explicit ProgressProbe(float durationMs, bool* deleted = nullptr) : VelTransition(durationMs), m_deleted(deleted)
-    {
-    }
+    explicit ProgressProbe(float durationMs, bool* deleted = nullptr) : VelTransition(durationMs), m_deleted(deleted) {}
     ~ProgressProbe() override
     {
         if (m_deleted)
@@ -91,7 +89,7 @@ protected:
     FakeTick tick{1000};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(AnimationTest, StepTurnsElapsedTimeIntoProgressAndEndsOneStepAfterReachingOne)
 {
@@ -111,7 +109,12 @@ TEST_F(AnimationTest, StepTurnsElapsedTimeIntoProgressAndEndsOneStepAfterReachin
          {25 / 150.0f, 50 / 150.0f, 75 / 150.0f, 100 / 150.0f, 125 / 150.0f, 1.0f, 1.0f},
          {1, 1, 1, 1, 1, 1, 1, 0}},
         {"a late tick applies 1 once", 300.0f, 1000, {400, 425}, {1.0f}, {1, 0}},
-        {"exactly on the duration is not the end", 300.0f, 1000, {300, 300, 301, 302}, {1.0f, 1.0f, 1.0f}, {1, 1, 1, 0}},
+        {"exactly on the duration is not the end",
+         300.0f,
+         1000,
+         {300, 300, 301, 302},
+         {1.0f, 1.0f, 1.0f},
+         {1, 1, 1, 0}},
         {"the tick count wraps", 100.0f, 0xFFFFFFF0u, {0x30, 0x40, 0x70, 0x80}, {0.48f, 0.64f, 1.0f}, {1, 1, 1, 0}},
         {"zero duration is over at once", 0.0f, 1000, {0, 10}, {1.0f}, {1, 0}},
     };
@@ -244,7 +247,7 @@ TEST_F(AnimationTest, MoveAppliesTruncatedStepsAlongTheWay)
     };
     const Case cases[] = {
         {VelPoint(100, 0), VelPoint(0, 0), 0.5f, VelPoint(50, 0)},
-        {VelPoint(100, 0), VelPoint(0, 0), 0.333f, VelPoint(67, 0)},  // 100 + trunc(-33.3)
+        {VelPoint(100, 0), VelPoint(0, 0), 0.333f, VelPoint(67, 0)},     // 100 + trunc(-33.3)
         {VelPoint(0, 10), VelPoint(100, -10), 0.333f, VelPoint(33, 4)},  // 10 + trunc(-6.66)
         {VelPoint(-240, 0), VelPoint(0, 0), 1.0f, VelPoint(0, 0)},
         {VelPoint(7, 7), VelPoint(7, 7), 0.5f, VelPoint(7, 7)},
@@ -479,7 +482,7 @@ struct SchedulerKiller {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(AnimationTest, AHandlerMayDeleteTheSchedulerWhileItTicks)
 {

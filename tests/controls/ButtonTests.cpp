@@ -58,8 +58,16 @@ private:
 // button still holds the capture.
 class Bystander : public VelControl {
 public:
-    int OnMouseMove(const VelMouseEventArgs*) override { ++moves; return 0; }
-    int OnMouseUp(const VelMouseEventArgs*) override { ++ups; return 0; }
+    int OnMouseMove(const VelMouseEventArgs*) override
+    {
+        ++moves;
+        return 0;
+    }
+    int OnMouseUp(const VelMouseEventArgs*) override
+    {
+        ++ups;
+        return 0;
+    }
     int moves = 0;
     int ups = 0;
 };
@@ -279,12 +287,9 @@ TEST_F(ButtonTest, SettersRepaint)
         void (*change)(VelButton&);
     };
     const Case cases[] = {
-        {"caption", [](VelButton& b) { b.SetText(L"new"); }},
-        {"data", [](VelButton& b) { b.SetData(11); }},
-        {"data2", [](VelButton& b) { b.SetData2(12); }},
-        {"data3", [](VelButton& b) { b.SetData3(13); }},
-        {"state", [](VelButton& b) { b.SetState(0); }},
-        {"image", [](VelButton& b) { b.SetImage(nullptr); }},
+        {"caption", [](VelButton& b) { b.SetText(L"new"); }}, {"data", [](VelButton& b) { b.SetData(11); }},
+        {"data2", [](VelButton& b) { b.SetData2(12); }},      {"data3", [](VelButton& b) { b.SetData3(13); }},
+        {"state", [](VelButton& b) { b.SetState(0); }},       {"image", [](VelButton& b) { b.SetImage(nullptr); }},
     };
     for (const Case& c : cases) {
         Repaint(window);
@@ -319,8 +324,7 @@ TEST(ButtonAutoSize, TakesTheImageSizeAtCreationOrAtOnce)
         {"switched on once created", false, [](VelButton& b, VelBitmap&) { b.SetAutoSize(true); },
          VelRect(10, 10, 58, 42)},
         {"new image while on", true, [](VelButton& b, VelBitmap& o) { b.SetImage(&o); }, VelRect(10, 10, 30, 34)},
-        {"new image while off", false, [](VelButton& b, VelBitmap& o) { b.SetImage(&o); },
-         VelRect(10, 10, 200, 200)},
+        {"new image while off", false, [](VelButton& b, VelBitmap& o) { b.SetImage(&o); }, VelRect(10, 10, 200, 200)},
     };
     for (const Case& c : cases) {
         VelButton button(1, L"", &image, 0, 0, 0);

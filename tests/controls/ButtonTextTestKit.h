@@ -32,10 +32,7 @@ public:
 
     VelColor& GetBackgroundColor(VelColor& c) override { return c = VelColor::FromColorRef(kBackgroundColour); }
     VelColor& GetButtonFaceColor(VelColor& c) override { return c = VelColor::FromColorRef(kFaceColour); }
-    VelColor& GetButtonPressedFaceColor(VelColor& c) override
-    {
-        return c = VelColor::FromColorRef(kPressedFaceColour);
-    }
+    VelColor& GetButtonPressedFaceColor(VelColor& c) override { return c = VelColor::FromColorRef(kPressedFaceColour); }
     VelColor& GetButtonDisabledFaceColor(VelColor& c) override
     {
         return c = VelColor::FromColorRef(kDisabledFaceColour);

@@ -119,7 +119,10 @@ protected:
         Pump();
     }
 
-    void Post(UINT message, WPARAM wParam, LPARAM lParam) { ::PostMessageW(window.GetHandle(), message, wParam, lParam); }
+    void Post(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        ::PostMessageW(window.GetHandle(), message, wParam, lParam);
+    }
     void PostDown(int x, int y) { Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
     void PostUp(int x, int y) { Post(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
     void PostTap(int x, int y)
@@ -153,8 +156,8 @@ protected:
     // A point of the window outside `rect`.
     static VelPoint Outside(const RECT& rect)
     {
-        const VelPoint corners[] = {{0, 0}, {kScreenWidth - 1, 0}, {0, kScreenHeight - 1},
-                                    {kScreenWidth - 1, kScreenHeight - 1}};
+        const VelPoint corners[] = {
+            {0, 0}, {kScreenWidth - 1, 0}, {0, kScreenHeight - 1}, {kScreenWidth - 1, kScreenHeight - 1}};
         for (const VelPoint& corner : corners)
             if (!VelRect(rect).ContainsPoint(corner))
                 return corner;
@@ -223,14 +226,9 @@ TEST_F(ContextMenuEntriesTest, TapsChooseTheRowOfAnEnabledEntryAndPassOverTheRes
         int result;
     };
     const Case cases[] = {
-        {{0}, 0},
-        {{3}, 3},
-        {{4}, 4},
-        {{1, 4}, 4},      // the disabled entry
-        {{2, 0}, 0},      // the separator
-        {{2, 1, 3}, 3},
-        {{-2}, -1},
-        {{2, -2, 0}, -1},  // the loop ends at the tap outside
+        {{0}, 0},       {{3}, 3},   {{4}, 4},         {{1, 4}, 4},  // the disabled entry
+        {{2, 0}, 0},                                                // the separator
+        {{2, 1, 3}, 3}, {{-2}, -1}, {{2, -2, 0}, -1},               // the loop ends at the tap outside
     };
     for (const Case& c : cases) {
         VelContextMenu fresh;
@@ -395,10 +393,9 @@ TEST_F(ContextMenuTest, PlacementKeepsTheMenuOnTheScreen)
         const VelPoint outside = Outside(c.expected);
         PostTap(outside.x, outside.y);
         EXPECT_EQ(Show(menu, c.at), -1) << c.what;
-        EXPECT_EQ(menu.GetAbsoluteBounds(), c.expected) << c.what << ": " << menu.GetAbsoluteBounds().GetLeft()
-                                                       << "," << menu.GetAbsoluteBounds().GetTop() << ","
-                                                       << menu.GetAbsoluteBounds().GetRight() << ","
-                                                       << menu.GetAbsoluteBounds().GetBottom();
+        EXPECT_EQ(menu.GetAbsoluteBounds(), c.expected)
+            << c.what << ": " << menu.GetAbsoluteBounds().GetLeft() << "," << menu.GetAbsoluteBounds().GetTop() << ","
+            << menu.GetAbsoluteBounds().GetRight() << "," << menu.GetAbsoluteBounds().GetBottom();
         Pump();
     }
 }
@@ -428,4 +425,4 @@ TEST(ContextMenuItemTest, DumpsNameTheKeyTheObjectAndTheText)
                                     L" 0 class name VelContextMenuSeparator\n\n");
 }
 
-} // namespace
+}  // namespace

@@ -37,7 +37,7 @@ VelItemIterator::Groups ThreeGroups(bool lastEmpty)
     return groups;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ItemIterator, WalksGroupsThenTheirChildrenDepthFirst)
 {
@@ -177,18 +177,21 @@ TEST_F(GridLayoutTest, HitTestsMissPastTheLastColumnAndBelowTheContent)
     Settle();
     VelGridViewPainter* painter = Painter();
     ASSERT_EQ(painter->GetCellWidth(), 34);
-    struct Case { int x, y; VelPoint cell; };
+    struct Case {
+        int x, y;
+        VelPoint cell;
+    };
     const Case cases[] = {
         {0, 0, VelPoint(0, 0)},
         {237, 10, VelPoint(6, 0)},
         {238, 10, VelPoint(INT_MAX, INT_MAX)},
-        {-1, 40, VelPoint(INT_MAX, INT_MAX)},   // unsigned: far right
+        {-1, 40, VelPoint(INT_MAX, INT_MAX)},  // unsigned: far right
         {40, 35, VelPoint(1, 1)},
-        {40, 50, VelPoint(1, 1)},               // the bottom itself belongs to the row above
+        {40, 50, VelPoint(1, 1)},  // the bottom itself belongs to the row above
         {40, 51, VelPoint(1, 2)},
         {40, 70, VelPoint(1, 2)},
-        {40, 71, VelPoint(INT_MAX, INT_MAX)},   // below the content
-        {40, -25, VelPoint(1, 0)},              // above it, pulled past the top
+        {40, 71, VelPoint(INT_MAX, INT_MAX)},  // below the content
+        {40, -25, VelPoint(1, 0)},             // above it, pulled past the top
     };
     for (const Case& c : cases)
         EXPECT_EQ(painter->CellAtPoint(VelPoint(c.x, c.y)), c.cell) << c.x << "," << c.y;

@@ -169,8 +169,8 @@ protected:
         const std::vector<COLORREF> fresh = Picture();
         for (size_t i = 0; i < painted.size(); ++i)
             if (painted[i] != fresh[i])
-                return ::testing::AssertionFailure() << "first difference at (" << i % (kWidth - 60) << ", "
-                                                     << i / (kWidth - 60) << ")";
+                return ::testing::AssertionFailure()
+                       << "first difference at (" << i % (kWidth - 60) << ", " << i / (kWidth - 60) << ")";
         return ::testing::AssertionSuccess();
     }
 
@@ -188,4 +188,4 @@ protected:
     FakeTick tick{500000};
 };
 
-} // namespace gridkit
+}  // namespace gridkit

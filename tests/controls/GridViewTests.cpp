@@ -25,12 +25,9 @@ bool Throws(const std::function<void()>& call, const std::string& what)
     return false;
 }
 
-bool GoesAfter(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
-{
-    return b->GetText() < a->GetText();
-}
+bool GoesAfter(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b) { return b->GetText() < a->GetText(); }
 
-} // namespace
+}  // namespace
 
 class GridModelTest : public GridFixture {};
 
@@ -142,12 +139,14 @@ TEST_F(GridModelTest, GroupsAreSharedNeverWrappedTwiceAndSortByTheirMode)
     grid->RemoveAllGroups();
     for (const wchar_t* name : {L"b", L"a", L"c"})
         grid->AddGroup(Group(name));
-    struct Case { int mode; VelGridView::GroupComparator comparator; std::wstring order; };
+    struct Case {
+        int mode;
+        VelGridView::GroupComparator comparator;
+        std::wstring order;
+    };
     const Case cases[] = {
-        {VelGridView::kSortNone, nullptr, L"bac"},
-        {VelGridView::kSortAscending, nullptr, L"abc"},
-        {VelGridView::kSortDescending, nullptr, L"cba"},
-        {VelGridView::kSortComparator, &GoesAfter, L"cba"},
+        {VelGridView::kSortNone, nullptr, L"bac"},       {VelGridView::kSortAscending, nullptr, L"abc"},
+        {VelGridView::kSortDescending, nullptr, L"cba"}, {VelGridView::kSortComparator, &GoesAfter, L"cba"},
         {VelGridView::kSortComparator, nullptr, L"cba"},  // no comparator: left as it is
         {VelGridView::kSortAscending, nullptr, L"abc"},
     };

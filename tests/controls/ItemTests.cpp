@@ -74,8 +74,8 @@ struct StateCase {
 const StateCase kStateCases[] = {
     {"visible", [](VelItem& i, bool v) { i.SetVisible(v); }, [](const VelItem& i) { return i.IsVisible(); }, false,
      VelItem::kHidden},
-    {"collapsed", [](VelItem& i, bool v) { i.SetCollapsed(v); }, [](const VelItem& i) { return i.IsCollapsed(); },
-     true, VelItem::kCollapsed},
+    {"collapsed", [](VelItem& i, bool v) { i.SetCollapsed(v); }, [](const VelItem& i) { return i.IsCollapsed(); }, true,
+     VelItem::kCollapsed},
     {"selected", [](VelItem& i, bool v) { i.SetSelected(v); }, [](const VelItem& i) { return i.IsSelected(); }, true,
      VelItem::kSelected},
     {"pressed", [](VelItem& i, bool v) { i.SetPressed(v); }, [](const VelItem& i) { return i.IsPressed(); }, true,
@@ -107,7 +107,10 @@ TEST(ItemStateTest, SettersRaiseOnlyOnARealChange)
 
 TEST(ItemStateTest, TogglesFlipTheirBitSilently)
 {
-    struct Case { std::function<void(VelItem&)> toggle; DWORD bit; };
+    struct Case {
+        std::function<void(VelItem&)> toggle;
+        DWORD bit;
+    };
     const Case cases[] = {
         {[](VelItem& i) { i.ToggleHidden(); }, VelItem::kHidden},
         {[](VelItem& i) { i.ToggleSelected(); }, VelItem::kSelected},
@@ -193,12 +196,15 @@ TEST(ItemTest, OnlyTheTextRaisesDataChangedAndAlwaysDoes)
 
 TEST(ItemOrderTest, TextsCompareByUnsignedCodeUnits)
 {
-    struct Case { const wchar_t* a; const wchar_t* b; bool aFirst; };
+    struct Case {
+        const wchar_t* a;
+        const wchar_t* b;
+        bool aFirst;
+    };
     const Case cases[] = {
-        {L"a", L"b", true},       {L"b", L"a", false},         {L"B", L"a", true},
-        {L"ab", L"abc", true},    {L"abc", L"ab", false},      {L"", L"a", true},
-        {L"a", L"a", false},      {L"\xD800", L"a", false},    {L"z", L"\xFF21", true},
-        {L"\x00E9", L"e", false}, {L"Anna", L"anna", true},
+        {L"a", L"b", true},      {L"b", L"a", false},      {L"B", L"a", true},       {L"ab", L"abc", true},
+        {L"abc", L"ab", false},  {L"", L"a", true},        {L"a", L"a", false},      {L"\xD800", L"a", false},
+        {L"z", L"\xFF21", true}, {L"\x00E9", L"e", false}, {L"Anna", L"anna", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
@@ -221,14 +227,15 @@ TEST(ItemOrderTest, AnItemWithoutTextIsUnordered)
     EXPECT_FALSE(plain.IsGreaterThan(&text));
 }
 
-bool ByKey(const ItemPtr& a, const ItemPtr& b)
-{
-    return a->GetKey() < b->GetKey();
-}
+bool ByKey(const ItemPtr& a, const ItemPtr& b) { return a->GetKey() < b->GetKey(); }
 
 TEST(GroupTest, SortModesOrderTheChildren)
 {
-    struct Case { int mode; VelGroupItem::Comparator comparator; std::vector<std::wstring> order; };
+    struct Case {
+        int mode;
+        VelGroupItem::Comparator comparator;
+        std::vector<std::wstring> order;
+    };
     const Case cases[] = {
         {VelGroupItem::kNoSort, nullptr, {L"b", L"a", L"B"}},
         {VelGroupItem::kAscending, nullptr, {L"B", L"a", L"b"}},
@@ -265,10 +272,14 @@ TEST(GroupTest, SortingIsRedoneOnDemandAndAfterRemoval)
 
 TEST(GroupTest, ChildrenAddedOutOfOrderTakeTheirPlaceAndEqualsKeepTheirArrival)
 {
-    struct Case { int mode; VelGroupItem::Comparator comparator; std::vector<std::wstring> order; };
+    struct Case {
+        int mode;
+        VelGroupItem::Comparator comparator;
+        std::vector<std::wstring> order;
+    };
     // Texts with their keys: "b" arrives twice, first as key 1 then as key 2.
-    const std::vector<std::pair<std::wstring, std::wstring>> arrivals = {
-        {L"d", L"0"}, {L"b", L"1"}, {L"e", L"2"}, {L"a", L"3"}, {L"b", L"4"}, {L"c", L"5"}};
+    const std::vector<std::pair<std::wstring, std::wstring>> arrivals = {{L"d", L"0"}, {L"b", L"1"}, {L"e", L"2"},
+                                                                         {L"a", L"3"}, {L"b", L"4"}, {L"c", L"5"}};
     const Case cases[] = {
         {VelGroupItem::kAscending, nullptr, {L"a3", L"b1", L"b4", L"c5", L"d0", L"e2"}},
         {VelGroupItem::kDescending, nullptr, {L"e2", L"d0", L"c5", L"b1", L"b4", L"a3"}},
@@ -535,7 +546,12 @@ TEST(GroupTest, EveryWayOutLeavesNoDeadGroupInAnyList)
 // operation found.
 class RecordingTheme : public VelThemeDefault {
 public:
-    struct Text { std::string name; VelPoint point; UINT format; SIZE size; };
+    struct Text {
+        std::string name;
+        VelPoint point;
+        UINT format;
+        SIZE size;
+    };
 
     void DrawItemBackground(VelCanvas* c, const RECT& r) override { Call("ItemBackground", c, r); }
     void DrawPressedItemBackground(VelCanvas* c, const RECT& r) override { Call("PressedBackground", c, r); }
@@ -620,7 +636,10 @@ TEST_F(ItemPaintTest, PaintAllRunsTheFourPartsInOrder)
 
 TEST_F(ItemPaintTest, AStringItemPaintsByItsState)
 {
-    struct Case { DWORD state; Calls calls; };
+    struct Case {
+        DWORD state;
+        Calls calls;
+    };
     const Case cases[] = {
         {0, {"ItemBackground", "ItemText"}},
         {VelItem::kHidden | VelItem::kCollapsed, {"ItemBackground", "ItemText"}},
@@ -644,7 +663,10 @@ TEST_F(ItemPaintTest, AStringItemPaintsByItsState)
 
 TEST_F(ItemPaintTest, AGroupShowsItsMarkByTheCollapsedBitAndNoOtherState)
 {
-    struct Case { DWORD state; const char* mark; };
+    struct Case {
+        DWORD state;
+        const char* mark;
+    };
     const Case cases[] = {
         {0, "ExpandedMark"},
         {VelItem::kCollapsed, "CollapsedMark"},
@@ -718,10 +740,7 @@ public:
 
 class ItemPixelTest : public ::testing::Test {
 protected:
-    ItemPixelTest() : canvas(renderer.CreateCanvas(kWidth, kHeight)), previous(CurrentTheme)
-    {
-        CurrentTheme = &theme;
-    }
+    ItemPixelTest() : canvas(renderer.CreateCanvas(kWidth, kHeight)), previous(CurrentTheme) { CurrentTheme = &theme; }
     ~ItemPixelTest() override { CurrentTheme = previous; }
 
     COLORREF Pixel(int x, int y) const { return ::GetPixel(canvas->GetDC(), x, y); }
@@ -748,7 +767,11 @@ protected:
 
 TEST_F(ItemPixelTest, TheCellTakesTheColourOfItsState)
 {
-    struct Case { bool selected; bool pressed; COLORREF fill; };
+    struct Case {
+        bool selected;
+        bool pressed;
+        COLORREF fill;
+    };
     const Case cases[] = {
         {false, false, RGB(200, 200, 200)},
         {true, false, RGB(0, 0, 160)},

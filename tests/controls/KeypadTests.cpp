@@ -181,7 +181,7 @@ const VelRect KeypadTest::kDockCell(180, 280, 240, 320);
 const wchar_t* const kLabels[VelKeypad::kKeyCount] = {L"1", L"2", L"3", L"<--", L"4", L"5",
                                                       L"6", L"0", L"7", L"8",   L"9", L"Dock"};
 
-} // namespace
+}  // namespace
 
 TEST(KeypadLayoutTest, BuiltInLayoutsAreReadyBeforeMainAndShareTheirShape)
 {
@@ -244,7 +244,11 @@ TEST_F(KeypadTest, KeysFillAFourByThreeGridInsideTheKeypadMargins)
         {"margins", VelRect(0, 195, 250, 320), {5, 3, 5, 2}, false, 11, VelRect(185, 83, 245, 123)},
         {"margins set later", VelRect(0, 195, 250, 320), {5, 3, 5, 2}, true, 0, VelRect(5, 3, 65, 43)},
         {"remainders dropped", VelRect(0, 198, 243, 320), {0, 0, 0, 0}, false, 11, VelRect(180, 80, 240, 120)},
-        {"margins wider than the keypad", VelRect(0, 200, 240, 320), {130, 0, 130, 0}, false, 5,
+        {"margins wider than the keypad",
+         VelRect(0, 200, 240, 320),
+         {130, 0, 130, 0},
+         false,
+         5,
          VelRect(130, 40, 130, 80)},
     };
     for (const Case& c : cases) {
@@ -324,23 +328,29 @@ TEST_F(KeypadTest, QuickTapsOnOneKeyCycleItsCharacters)
         std::vector<std::wstring> typed;
     };
     const Case cases[] = {
-        {"three quick taps, then a pause", VelKeypad::kLayoutUppercase,
+        {"three quick taps, then a pause",
+         VelKeypad::kLayoutUppercase,
          {{1, 0}, {1, 1000}, {1, 2000}, {1, 4000}},
          {L"new 2", L"replace A", L"replace B", L"new 2"}},
-        {"the window ends after 1500 ms", VelKeypad::kLayoutUppercase,
+        {"the window ends after 1500 ms",
+         VelKeypad::kLayoutUppercase,
          {{1, 0}, {1, 1500}, {1, 3001}},
          {L"new 2", L"replace A", L"new 2"}},
-        {"another key starts a new character", VelKeypad::kLayoutUppercase,
+        {"another key starts a new character",
+         VelKeypad::kLayoutUppercase,
          {{1, 0}, {2, 100}, {1, 200}},
          {L"new 2", L"new 3", L"new 2"}},
-        {"backspace never cycles", VelKeypad::kLayoutUppercase,
+        {"backspace never cycles",
+         VelKeypad::kLayoutUppercase,
          {{1, 0}, {3, 100}, {3, 200}},
          {L"new 2", L"new \b", L"new \b"}},
-        {"the cycle wraps", VelKeypad::kLayoutUppercase,
+        {"the cycle wraps",
+         VelKeypad::kLayoutUppercase,
          {{5, 0}, {5, 100}, {5, 200}, {5, 300}, {5, 400}},
          {L"new 5", L"replace J", L"replace K", L"replace L", L"replace 5"}},
         {"lowercase", VelKeypad::kLayoutLowercase, {{1, 0}, {1, 100}}, {L"new 2", L"replace a"}},
-        {"symbols", VelKeypad::kLayoutSymbols,
+        {"symbols",
+         VelKeypad::kLayoutSymbols,
          {{9, 0}, {9, 100}, {9, 200}},
          {L"new 8", L"replace \u00B1", L"replace \u2211"}},
     };
@@ -580,9 +590,18 @@ TEST_F(KeypadTest, LayoutKindsAndCustomLayouts)
     const VelKeypadLayout custom = {
         L"custom",
         0,
-        {{20, L"X", L"", L""}, {21, L"Q", L"qr", L"QR"}, {22, nullptr, nullptr, nullptr}, {3, L"<", L"", L"\b"},
-         {24, L"", L"", L"a"}, {25, L"", L"", L"b"}, {26, L"", L"", L"c"}, {27, L"", L"", L"d"},
-         {28, L"", L"", L"e"}, {29, L"", L"", L"f"}, {30, L"", L"", L"g"}, {11, L"D", L"", L""}},
+        {{20, L"X", L"", L""},
+         {21, L"Q", L"qr", L"QR"},
+         {22, nullptr, nullptr, nullptr},
+         {3, L"<", L"", L"\b"},
+         {24, L"", L"", L"a"},
+         {25, L"", L"", L"b"},
+         {26, L"", L"", L"c"},
+         {27, L"", L"", L"d"},
+         {28, L"", L"", L"e"},
+         {29, L"", L"", L"f"},
+         {30, L"", L"", L"g"},
+         {11, L"D", L"", L""}},
     };
     CreateKeypad();
     keypad.SetLayout(VelKeypad::kLayoutLowercase);

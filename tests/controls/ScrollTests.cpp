@@ -51,7 +51,11 @@ protected:
         scroller.GetScrollState()->maximum = 500;
         log.Watch(scroller);
     }
-    int Press(int y) { VelMouseEventArgs a(VelPoint(10, y), MK_LBUTTON); return scroller.OnPointerDown(&a); }
+    int Press(int y)
+    {
+        VelMouseEventArgs a(VelPoint(10, y), MK_LBUTTON);
+        return scroller.OnPointerDown(&a);
+    }
     int MoveTo(int y, DWORD afterMs)
     {
         tick.Advance(afterMs);
@@ -84,7 +88,7 @@ protected:
     FakeTick tick{100000};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(KineticTest, TheContentFollowsTheFingerPastEitherEnd)
 {
@@ -108,13 +112,16 @@ TEST_F(KineticTest, TheContentFollowsTheFingerPastEitherEnd)
 
 TEST_F(KineticTest, VelocityIsTheAverageSinceThePressWithinOnePixelPerMillisecond)
 {
-    struct Case { int from, to; DWORD ms; float velocity; };
+    struct Case {
+        int from, to;
+        DWORD ms;
+        float velocity;
+    };
     const Case cases[] = {
-        {100, 70, 60, -0.2f},   // up: towards larger positions
-        {100, 130, 40, 0.3f},
-        {100, 0, 20, -1.0f},    // -2 px/ms, limited
-        {100, 250, 10, 1.0f},   // +6 px/ms, limited
-        {100, 90, 0, -1.0f},    // the same clock step as the press: no division by zero
+        {100, 70, 60, -0.2f},                       // up: towards larger positions
+        {100, 130, 40, 0.3f}, {100, 0, 20, -1.0f},  // -2 px/ms, limited
+        {100, 250, 10, 1.0f},                       // +6 px/ms, limited
+        {100, 90, 0, -1.0f},                        // the same clock step as the press: no division by zero
     };
     for (const Case& c : cases) {
         Place(200);
@@ -135,13 +142,19 @@ TEST_F(KineticTest, VelocityIsTheAverageSinceThePressWithinOnePixelPerMillisecon
 
 TEST_F(KineticTest, OnlyAQuickFastReleaseFlingsInsideTheRange)
 {
-    struct Case { const char* what; int to; DWORD moveMs; DWORD releaseMs; bool flings; };
+    struct Case {
+        const char* what;
+        int to;
+        DWORD moveMs;
+        DWORD releaseMs;
+        bool flings;
+    };
     const Case cases[] = {
-        {"quick flick", 150, 50, 50, true},              // -0.4 px/ms, released 100 ms after the press
+        {"quick flick", 150, 50, 50, true},  // -0.4 px/ms, released 100 ms after the press
         {"just inside the window", 150, 50, 549, true},
         {"600 ms after the press", 150, 50, 550, false},
-        {"slow drag", 195, 100, 10, false},              // -0.02 px/ms
-        {"exactly the threshold", 205, 40, 10, false},   // +0.05 px/ms is not above it
+        {"slow drag", 195, 100, 10, false},             // -0.02 px/ms
+        {"exactly the threshold", 205, 40, 10, false},  // +0.05 px/ms is not above it
         {"just above it", 205, 39, 10, true},
     };
     for (const Case& c : cases) {
@@ -169,7 +182,10 @@ TEST_F(KineticTest, AReleasePastEitherEndAlwaysSpringsBack)
 
 TEST_F(KineticTest, SpringBackCoversHalfTheOvershootPerTickAndEndsExactlyOnTheEnd)
 {
-    struct Case { int start; std::vector<int> positions; };
+    struct Case {
+        int start;
+        std::vector<int> positions;
+    };
     const Case cases[] = {
         {-40, {-20, -10, -5, -2, -1, 0}},
         {540, {520, 510, 505, 503, 502, 501, 500}},
@@ -194,7 +210,8 @@ TEST_F(KineticTest, SpringBackCoversHalfTheOvershootPerTickAndEndsExactlyOnTheEn
             EXPECT_FALSE(scroller.IsScrolling());
         }
         EXPECT_EQ(scroller.GetSpeed(), 0.0f);
-        EXPECT_EQ(log.Kinds(), "B" + std::string(c.positions.size(), 'S')) << "a fling that runs out raises no FlingStopped";
+        EXPECT_EQ(log.Kinds(), "B" + std::string(c.positions.size(), 'S'))
+            << "a fling that runs out raises no FlingStopped";
     }
 }
 
@@ -443,7 +460,7 @@ public:
     std::vector<int> results;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(KineticTest, InAWindowTheFlingTicksReachTheHostUntilItEnds)
 {

@@ -45,8 +45,7 @@ protected:
 
     LRESULT Send(UINT message, int x, int y)
     {
-        return ::SendMessageW(window.GetHandle(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
-                              MAKELPARAM(x, y));
+        return ::SendMessageW(window.GetHandle(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
     }
     // What the screen shows at a point of the window.
     COLORREF PixelAt(int x, int y)
@@ -68,7 +67,7 @@ protected:
     std::vector<int> values;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ScrollbarTest, TheRangeSetsTheMaximumAndTheThumb)
 {
@@ -77,15 +76,17 @@ TEST_F(ScrollbarTest, TheRangeSetsTheMaximumAndTheThumb)
     EXPECT_EQ(bar->GetMaximum(), 1);
     EXPECT_EQ(bar->GetThumbLength(), 20) << "no range yet";
 
-    struct Case { int range; int maximum; int thumb; };
+    struct Case {
+        int range;
+        int maximum;
+        int thumb;
+    };
     const Case cases[] = {
-        {1000, 700, 30},   // the track's percentage of the range, as pixels
-        {3000, 2700, 20},  // never below 20
-        {302, 2, 99},
-        {301, 1, 99},      // a maximum below 2 is 1
-        {100, 1, 300},
-        {0, 1, 300},       // ignored
-        {-5, 1, 300},      // ignored
+        {1000, 700, 30},                 // the track's percentage of the range, as pixels
+        {3000, 2700, 20},                // never below 20
+        {302, 2, 99},     {301, 1, 99},  // a maximum below 2 is 1
+        {100, 1, 300},    {0, 1, 300},   // ignored
+        {-5, 1, 300},                    // ignored
     };
     for (const Case& c : cases) {
         bar->SetRange(c.range);
@@ -157,7 +158,10 @@ TEST_F(ScrollbarTest, AResizeRefitsTheMaximumAndThePage)
 TEST_F(ScrollbarTest, ATapOnTheTrackMovesTheThumbsMiddleThere)
 {
     bar->SetRange(1000);  // maximum 700, thumb 30: the thumb's top runs over 270 pixels
-    struct Case { int y; int position; };
+    struct Case {
+        int y;
+        int position;
+    };
     const Case cases[] = {{150, 350}, {100, 220}, {0, 0}, {285, 700}, {299, 700}, {15, 0}};
     std::vector<int> expected;
     for (const Case& c : cases) {
@@ -177,7 +181,7 @@ TEST_F(ScrollbarTest, TheDragHoldsTheMouseUntilTheRelease)
     Send(WM_LBUTTONDOWN, 190, 150);
     EXPECT_TRUE(bar->IsDragging());
     Send(WM_MOUSEMOVE, 190, 150);
-    Send(WM_MOUSEMOVE, 10, 285);   // far off the bar: still its drag
+    Send(WM_MOUSEMOVE, 10, 285);  // far off the bar: still its drag
     Send(WM_MOUSEMOVE, 190, 400);
     Send(WM_LBUTTONUP, 50, 15);
     EXPECT_FALSE(bar->IsDragging());

@@ -46,8 +46,7 @@ TEST_F(StaticTextTest, ImageAlignmentPlacesTheImage)
         {0, 0, 0},     // top left
         {3, 0, 24},    // bottom wins over vertical centre
         {40, 84, 0},   // right wins over horizontal centre
-        {2, 0, 12},
-        {8, 42, 0},
+        {2, 0, 12},   {8, 42, 0},
     };
     for (const Case& c : cases) {
         VelStaticText label(L"", &image);

@@ -16,8 +16,8 @@ namespace {
 using kit::Pump;
 using kit::SolidBitmap;
 
-const COLORREF kBar = RGB(0, 0, 128), kNormal = RGB(255, 0, 0), kSelected = RGB(0, 255, 0),
-               kPressed = RGB(0, 0, 255), kOther = RGB(255, 255, 0);
+const COLORREF kBar = RGB(0, 0, 128), kNormal = RGB(255, 0, 0), kSelected = RGB(0, 255, 0), kPressed = RGB(0, 0, 255),
+               kOther = RGB(255, 255, 0);
 
 // A phone screen of 240 x 320, whatever the display: the bar is 32 high, a tab 40 wide.
 int WINAPI PhoneMetrics(int index)
@@ -455,9 +455,7 @@ TEST_F(TabBarTest, PageChangeFromAnotherThreadReachesTheTabOnTheBarsThread)
     bar->FindButton(0)->Changed += VelBind(&threads, &Threads::OnChanged);
     const size_t requests = VelControlCore::Instance->GetLiveRequestCount();
 
-    std::thread([calls] {
-        calls->SetValue(3);
-    }).join();
+    std::thread([calls] { calls->SetValue(3); }).join();
     EXPECT_TRUE(threads.ids.empty()) << "the data thread leaves the tab alone";
     EXPECT_EQ(VelControlCore::Instance->GetLiveRequestCount(), requests + 1);
 
@@ -504,7 +502,6 @@ TEST_F(TabBarTest, ABarThatIsGoneLeavesItsPagesAlone)
     EXPECT_EQ(pages[0]->Changed.GetCount(), 0u);
     pages[0]->SetValue(2);
 }
-
 
 TEST_F(TabBarTest, SizeAndButtonStyleSetBeforeThePagesShapeTheirTabs)
 {

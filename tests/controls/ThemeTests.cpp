@@ -45,7 +45,10 @@ protected:
 
 TEST_F(ThemeTest, PressedColourIsTheSelectedOneLightened)
 {
-    struct Case { VelColor selected; VelColor pressed; };
+    struct Case {
+        VelColor selected;
+        VelColor pressed;
+    };
     const Case cases[] = {
         {VelColor(0, 0, 0), VelColor(76, 76, 76)},
         {VelColor(200, 100, 0), VelColor(216, 146, 76)},
@@ -93,7 +96,10 @@ TEST_F(ThemeTest, ScrollbarIsTheRightStrip)
 
 TEST_F(ThemeTest, ButtonFaceColourFollowsTheState)
 {
-    struct Case { int state; COLORREF face; };
+    struct Case {
+        int state;
+        COLORREF face;
+    };
     const Case cases[] = {{0, RGB(10, 20, 30)}, {1, RGB(40, 50, 60)}, {2, RGB(70, 80, 90)}, {7, RGB(0, 0, 0)}};
     VelBrush* brush = canvas->GetBrush();
     for (const Case& c : cases) {

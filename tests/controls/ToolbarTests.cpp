@@ -14,9 +14,8 @@
 
 namespace {
 
-const COLORREF kBar = RGB(0, 0, 128), kHost = RGB(255, 255, 255), kRed = RGB(255, 0, 0),
-               kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0),
-               kGrey = RGB(90, 90, 90);
+const COLORREF kBar = RGB(0, 0, 128), kHost = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+               kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0), kGrey = RGB(90, 90, 90);
 
 // The default look with a toolbar colour of its own and a record of the
 // toolbar texts it is asked to draw.
@@ -30,8 +29,7 @@ public:
         bool opaque;
     };
     VelColor& GetToolbarColor(VelColor& c) override { return c = VelColor::FromColorRef(kBar); }
-    void DrawToolbarText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
-                         const SIZE& size) override
+    void DrawToolbarText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override
     {
         texts.push_back(Text{point, text, size, canvas->GetTextFormat(), canvas->IsOpaque()});
         VelThemeDefault::DrawToolbarText(canvas, point, text, size);
@@ -54,7 +52,9 @@ private:
 class BlockItem : public VelToolbarItem {
 public:
     BlockItem(int id, SIZE size, COLORREF color, VelObject* parent = nullptr)
-        : VelToolbarItem(id, parent, "block"), m_size(size), m_color(color) {}
+        : VelToolbarItem(id, parent, "block"), m_size(size), m_color(color)
+    {
+    }
     void GetSize(SIZE& size) const override { size = m_size; }
     void SetSize(const SIZE& size) override { m_size = size; }
     void Paint(VelCanvas* canvas, const RECT& rect) override
@@ -175,7 +175,7 @@ protected:
     FontRecordingCanvas canvas;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ToolbarTest, ItemsLineUpOnTheEdgeTheWalkStartsFrom)
 {
@@ -238,7 +238,11 @@ TEST_F(ToolbarTest, ItemsAndBackgroundShowWhereTheWalkPutThem)
 
 TEST_F(ToolbarTest, ReleaseDecidesWhichItemIsClickedAndSelected)
 {
-    struct Step { UINT message; int x; int y; };
+    struct Step {
+        UINT message;
+        int x;
+        int y;
+    };
     struct Case {
         const char* name;
         int selectedBefore;
@@ -249,10 +253,16 @@ TEST_F(ToolbarTest, ReleaseDecidesWhichItemIsClickedAndSelected)
     // Three 60 x 40 items from x = 0; the toolbar spans y 20 to 60 of the window.
     const Case cases[] = {
         {"tap", -1, {{WM_LBUTTONDOWN, 30, 40}, {WM_LBUTTONUP, 30, 40}}, {1}, 0},
-        {"slide to the next item", -1,
-         {{WM_LBUTTONDOWN, 30, 40}, {WM_MOUSEMOVE, 90, 40}, {WM_LBUTTONUP, 90, 40}}, {2}, 1},
-        {"release below the toolbar", 2,
-         {{WM_LBUTTONDOWN, 30, 40}, {WM_MOUSEMOVE, 30, 90}, {WM_LBUTTONUP, 30, 90}}, {}, 2},
+        {"slide to the next item",
+         -1,
+         {{WM_LBUTTONDOWN, 30, 40}, {WM_MOUSEMOVE, 90, 40}, {WM_LBUTTONUP, 90, 40}},
+         {2},
+         1},
+        {"release below the toolbar",
+         2,
+         {{WM_LBUTTONDOWN, 30, 40}, {WM_MOUSEMOVE, 30, 90}, {WM_LBUTTONUP, 30, 90}},
+         {},
+         2},
         {"release on the bar past the items", 1, {{WM_LBUTTONDOWN, 30, 40}, {WM_LBUTTONUP, 200, 40}}, {}, 1},
         {"release without a press", 2, {{WM_LBUTTONUP, 30, 40}}, {}, 2},
         {"press elsewhere, release here", 2, {{WM_LBUTTONDOWN, 30, 100}, {WM_LBUTTONUP, 30, 40}}, {}, 2},
@@ -463,7 +473,12 @@ TEST_F(ToolbarTest, TappedTabShowsItsSelectedImage)
 TEST_F(ToolbarItemPaintTest, ButtonPlacesItsImageAroundTheTextBand)
 {
     const int band = Band();
-    struct Case { DWORD style; const wchar_t* text; int x; int y; };
+    struct Case {
+        DWORD style;
+        const wchar_t* text;
+        int x;
+        int y;
+    };
     // Rectangle (10, 0, 70, 60), image 20 x 10.
     const Case cases[] = {
         {8, L"", 30, 25},
@@ -485,7 +500,11 @@ TEST_F(ToolbarItemPaintTest, ButtonPlacesItsImageAroundTheTextBand)
 TEST_F(ToolbarItemPaintTest, ButtonTextGoesIntoItsBandOnly)
 {
     const int band = Band();
-    struct Case { DWORD style; bool top; bool bottom; };
+    struct Case {
+        DWORD style;
+        bool top;
+        bool bottom;
+    };
     const Case cases[] = {{2, false, true}, {4, true, false}, {8, false, false}, {16, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
@@ -503,11 +522,16 @@ TEST_F(ToolbarItemPaintTest, ButtonImageFollowsItsState)
 {
     std::unique_ptr<VelBitmap> normal = SolidBitmap(10, 10, kRed), selected = SolidBitmap(10, 10, kGreen),
                                highlighted = SolidBitmap(10, 10, kBlue);
-    struct Case { bool withSelected; bool withHighlighted; bool selected; bool highlighted; COLORREF shown; };
+    struct Case {
+        bool withSelected;
+        bool withHighlighted;
+        bool selected;
+        bool highlighted;
+        COLORREF shown;
+    };
     const Case cases[] = {
-        {true, true, false, false, kRed},    {true, true, true, false, kGreen},
-        {true, true, false, true, kBlue},    {true, true, true, true, kBlue},
-        {false, true, true, false, kRed},    {true, false, true, true, kGreen},
+        {true, true, false, false, kRed}, {true, true, true, false, kGreen}, {true, true, false, true, kBlue},
+        {true, true, true, true, kBlue},  {false, true, true, false, kRed},  {true, false, true, true, kGreen},
     };
     for (const Case& c : cases) {
         VelToolbarButton button(1, L"", normal.get(), c.withSelected ? selected.get() : nullptr,
@@ -581,19 +605,23 @@ TEST_F(ToolbarItemPaintTest, ToggleButtonFlipsBeforeItsClick)
         button.Click += VelBind(&probe, &Probe::OnClick);
         button.RaiseClick();
         button.RaiseClick();
-        const std::vector<bool> expected = style == 16 ? std::vector<bool>{true, false}
-                                                       : std::vector<bool>{false, false};
+        const std::vector<bool> expected =
+            style == 16 ? std::vector<bool>{true, false} : std::vector<bool>{false, false};
         EXPECT_EQ(probe.seen, expected) << style;
     }
 }
 
 TEST_F(ToolbarItemPaintTest, StaticFitsItsImageIntoTheRectangle)
 {
-    struct Case { SIZE image; RECT rect; RECT drawn; };
+    struct Case {
+        SIZE image;
+        RECT rect;
+        RECT drawn;
+    };
     const Case cases[] = {
-        {{20, 10}, {0, 0, 60, 30}, {20, 0, 40, 10}},   // narrower: centred, unstretched
-        {{80, 40}, {0, 0, 60, 30}, {0, 0, 60, 30}},    // larger: stretched into the rectangle
-        {{20, 10}, {0, 0, 60, 5}, {20, 0, 40, 5}},     // narrower but taller: narrowed, then squeezed
+        {{20, 10}, {0, 0, 60, 30}, {20, 0, 40, 10}},  // narrower: centred, unstretched
+        {{80, 40}, {0, 0, 60, 30}, {0, 0, 60, 30}},   // larger: stretched into the rectangle
+        {{20, 10}, {0, 0, 60, 5}, {20, 0, 40, 5}},    // narrower but taller: narrowed, then squeezed
     };
     for (const Case& c : cases) {
         canvas.SetBackColor(VelColor::FromColorRef(kGrey));
@@ -632,7 +660,10 @@ TEST_F(ToolbarItemPaintTest, StaticDrawsItsTextThroughTheThemeInItsOwnFormat)
 TEST_F(ToolbarItemPaintTest, StaticSizeComesFromItsImageUnlessItHasNone)
 {
     std::unique_ptr<VelBitmap> image = SolidBitmap(24, 16, kRed);
-    struct Case { bool noSize; SIZE reported; };
+    struct Case {
+        bool noSize;
+        SIZE reported;
+    };
     const Case cases[] = {{false, {24, 16}}, {true, {7, 9}}};
     for (const Case& c : cases) {
         VelToolbarStatic label(1, L"x", nullptr, c.noSize, 0, SIZE{50, 20}, nullptr, "label");

@@ -50,10 +50,7 @@ private:
     DWORD* m_bits;
 };
 
-VelBitmap PngBitmap(const std::vector<uint8_t>& png)
-{
-    return VelBitmap(png.data(), static_cast<DWORD>(png.size()));
-}
+VelBitmap PngBitmap(const std::vector<uint8_t>& png) { return VelBitmap(png.data(), static_cast<DWORD>(png.size())); }
 
 TEST(BitmapFromMemory, DecodesAPngWithItsSizeAndAlpha)
 {
@@ -264,8 +261,8 @@ protected:
         HANDLE update = ::BeginUpdateResourceW(path.c_str(), FALSE);
         ASSERT_NE(update, nullptr);
         const WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-        ::UpdateResourceW(update, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(7), language,
-                          const_cast<uint8_t*>(dib.data()), static_cast<DWORD>(dib.size()));
+        ::UpdateResourceW(update, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(7), language, const_cast<uint8_t*>(dib.data()),
+                          static_cast<DWORD>(dib.size()));
         ::UpdateResourceW(update, L"PNG", MAKEINTRESOURCEW(8), language, const_cast<uint8_t*>(png.data()),
                           static_cast<DWORD>(png.size()));
         ASSERT_TRUE(::EndUpdateResourceW(update, FALSE));
@@ -316,4 +313,4 @@ TEST(BitmapNames, ClassNames)
     EXPECT_STREQ(object.GetClassName(), L"VelGraphicObject");
 }
 
-} // namespace
+}  // namespace

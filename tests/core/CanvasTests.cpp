@@ -336,8 +336,8 @@ TEST(CanvasPresent, TheWindowShowsTheCanvas)
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"CanvasPresentTest";
     ::RegisterClassW(&windowClass);
-    HWND window = ::CreateWindowExW(WS_EX_TOPMOST, L"CanvasPresentTest", L"", WS_POPUP | WS_VISIBLE, 0, 0, 40,
-                                    30, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = ::CreateWindowExW(WS_EX_TOPMOST, L"CanvasPresentTest", L"", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30,
+                                    nullptr, nullptr, windowClass.hInstance, nullptr);
     ASSERT_TRUE(window != nullptr);
     ::UpdateWindow(window);
 

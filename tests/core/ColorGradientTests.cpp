@@ -147,4 +147,4 @@ TEST(Gradient, SingleLevelHasOnePointAndNoSpan)
     EXPECT_EQ(gradient.GetControlPointPosition(0, 100), 0);
 }
 
-} // namespace
+}  // namespace

@@ -253,7 +253,7 @@ TEST_F(DelegateTest, VirtualHandlerOfAMultiplyDerivedReceiverReachesTheOverride)
     EXPECT_EQ(receiver.log, "derived");
 }
 
-} // namespace
+}  // namespace
 
 // The list goes when the last handler does; the event must work the same
 // before, while and after, and a copy taken at any point stays apart.

@@ -13,11 +13,8 @@ TEST(Rect, MeasuresAbsoluteSizesAndIsEmptyOnlyWithoutBothSides)
         int width, height;
         bool empty;
     } cases[] = {
-        {VelRect(0, 0, 10, 20), 10, 20, false},
-        {VelRect(10, 20, 0, 0), 10, 20, false},  // edges swapped
-        {VelRect(5, 5, 5, 9), 0, 4, false},
-        {VelRect(3, 3, 3, 3), 0, 0, true},
-        {VelRect(), 0, 0, true},
+        {VelRect(0, 0, 10, 20), 10, 20, false}, {VelRect(10, 20, 0, 0), 10, 20, false},  // edges swapped
+        {VelRect(5, 5, 5, 9), 0, 4, false},     {VelRect(3, 3, 3, 3), 0, 0, true},      {VelRect(), 0, 0, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.rect.GetWidth(), c.width) << c.rect.ToString().c_str();
@@ -174,4 +171,4 @@ TEST_F(ScreenMetricsTest, RealSourceIsTheSystemMetrics)
     EXPECT_GE(VelScreenMetrics::GetColorDepth(), 16);
 }
 
-} // namespace
+}  // namespace

@@ -165,4 +165,4 @@ TEST(Renderer, MemoryDCHoldsAScreenSizedBitmapCompatibleWithTheScreen)
     EXPECT_EQ(bitmap.bmBitsPixel, ::GetDeviceCaps(renderer.GetScreenDC(), BITSPIXEL));
 }
 
-} // namespace
+}  // namespace

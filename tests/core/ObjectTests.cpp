@@ -263,7 +263,7 @@ TEST(Locks, ScopedLockIsReentrantAndExcludesOtherThreads)
     EXPECT_TRUE(entered);
 }
 
-} // namespace
+}  // namespace
 
 // The registry grows, shrinks and moves its entries as objects come and go;
 // every live object must stay findable by its id and no dead one may be found.

@@ -128,4 +128,4 @@ inline void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>&
     ::CloseHandle(file);
 }
 
-} // namespace testimages
+}  // namespace testimages

@@ -17,17 +17,14 @@ protected:
         left.Create(&window, kVisible, VelRect(10, 10, 90, 90));
         right.Create(&window, kVisible, VelRect(100, 10, 190, 90));
     }
-    LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0)
-    {
-        return ::SendMessageW(window.GetHandle(), message, w, l);
-    }
+    LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) { return ::SendMessageW(window.GetHandle(), message, w, l); }
 
     RecordingControl window;
     RecordingControl left;
     RecordingControl right{RGB(255, 255, 255), -1};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(DispatchTest, MouseGoesToTheControlUnderThePointInItsCoordinates)
 {
@@ -104,7 +101,10 @@ TEST_F(DispatchTest, KeysGoToTheRememberedFocusOnly)
 
 TEST_F(DispatchTest, UnhandledAndUnlistedMessagesReachDefWindowProc)
 {
-    const struct { UINT message; WPARAM w; } cases[] = {
+    const struct {
+        UINT message;
+        WPARAM w;
+    } cases[] = {
         {WM_QUIT, 0}, {WM_SETFOCUS, 0}, {WM_USER + 2, 0}, {WM_IME_SETCONTEXT, 0}, {WM_ERASEBKGND, 0},
     };
     for (const auto& c : cases) {
@@ -168,11 +168,19 @@ namespace {
 struct PlainTarget : VelObject {
     std::vector<UINT> ticks;
     std::vector<int> codes;
-    int OnTimer(const VelTimerEventArgs* a) override { ticks.push_back(a->timerId); return 0; }
-    int OnUserMessage(const VelUserMessageEventArgs* a) override { codes.push_back(a->code); return 0; }
+    int OnTimer(const VelTimerEventArgs* a) override
+    {
+        ticks.push_back(a->timerId);
+        return 0;
+    }
+    int OnUserMessage(const VelUserMessageEventArgs* a) override
+    {
+        codes.push_back(a->code);
+        return 0;
+    }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(DispatchTest, ObjectsThatAreNoControlsUseTheCallbackWindow)
 {
@@ -207,12 +215,10 @@ TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
     ::UpdateWindow(window.GetHandle());
     const size_t paints = left.paints.size();
     VelRegionRequest* argument = new VelRegionRequest{VelRegion(VelRect(0, 0, 50, 50)), left.GetId(), 0};
-    VelRequestRecord* forged = new VelRequestRecord{reinterpret_cast<INT_PTR>(argument),
-                                                    VelControlCore::kRequestInvalidateControl,
-                                                    VelControlCore::Instance->GetRoot()->GetId()};
-    std::thread poster([&] {
-        ::PostMessageW(window.GetHandle(), WM_USER + 1, reinterpret_cast<WPARAM>(forged), 0);
-    });
+    VelRequestRecord* forged =
+        new VelRequestRecord{reinterpret_cast<INT_PTR>(argument), VelControlCore::kRequestInvalidateControl,
+                             VelControlCore::Instance->GetRoot()->GetId()};
+    std::thread poster([&] { ::PostMessageW(window.GetHandle(), WM_USER + 1, reinterpret_cast<WPARAM>(forged), 0); });
     poster.join();
     Pump();
     ::UpdateWindow(window.GetHandle());
@@ -241,7 +247,7 @@ struct DeactivationCounter : RecordingControl {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Deactivation, AnInputContextSwitchedOffDeactivatesAndStillReachesTheDefault)
 {
@@ -249,7 +255,10 @@ TEST(Deactivation, AnInputContextSwitchedOffDeactivatesAndStillReachesTheDefault
     // is active is shared with every other test on the display, so it is sent here.
     DeactivationCounter window;
     window.Create(nullptr, kVisible, VelRect(0, 0, 100, 100));
-    const struct { WPARAM on; int deactivations; } cases[] = {{1, 0}, {0, 1}, {2, 2}};
+    const struct {
+        WPARAM on;
+        int deactivations;
+    } cases[] = {{1, 0}, {0, 1}, {2, 2}};
     for (const auto& c : cases) {
         window.defaults.clear();
         ::SendMessageW(window.GetHandle(), WM_IME_SETCONTEXT, c.on, 0);
@@ -302,7 +311,7 @@ private:
     UINT m_trigger;
 };
 
-} // namespace
+}  // namespace
 
 TEST(SelfDestruction, AHandlerThatDeletesItsOwnWindowEndsTheMessageCleanly)
 {

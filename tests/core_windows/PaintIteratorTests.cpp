@@ -40,7 +40,7 @@ protected:
     std::map<const VelAbstractControl*, std::string> names;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(PaintIteratorTest, WalksFrontToBackAndBackToFront)
 {
@@ -84,7 +84,8 @@ TEST_F(PaintIteratorTest, TracksTheCanvasOfTheNearestOwnerAndItsComposites)
         walk += names[*it] + (it.GetCanvas().canvas == childCanvas ? ":a " : ":r ");
         ++it;
         for (const VelCompositeRecord& c : it.GetComposites())
-            walk += std::string("[") + names[c.childHolder] + ">" + (c.parentHolder ? names[c.parentHolder] : "-") + "] ";
+            walk +=
+                std::string("[") + names[c.childHolder] + ">" + (c.parentHolder ? names[c.parentHolder] : "-") + "] ";
         it.ClearComposites();
     }
     EXPECT_EQ(walk, "R:r A:a A1:a [A>R] B:r [R>-] ");

@@ -72,7 +72,7 @@ bool RunOneRequest()
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PaintRequests, InvalidationDuringThePaintIsPostedAndRunsAfterIt)
 {

@@ -7,8 +7,8 @@
 
 namespace {
 
-const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255),
-               kGreen = RGB(0, 255, 0), kMagenta = RGB(255, 0, 255);
+const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0),
+               kMagenta = RGB(255, 0, 255);
 
 COLORREF PixelOf(HWND window, int x, int y)
 {
@@ -37,7 +37,7 @@ struct OrderedControl : RecordingControl {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Paint, BackToFrontAndTheScreenShowsIt)
 {
@@ -144,7 +144,7 @@ struct ThrowingControl : RecordingControl {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(Paint, APainterThatThrowsLeavesTheRestPaintedAndTheWindowClean)
 {
@@ -231,8 +231,8 @@ TEST(Paint, NoGdiHandleLeaksOverAHundredChildWindows)
     EXPECT_GT(beforeCrowd - whileOpen, 100);  // the count does see the windows' handles
     EXPECT_EQ(afterCrowd, beforeCrowd);
     RecordProperty("FreeSlotsBeforeAfterOneByOne", std::to_string(before) + " " + std::to_string(after));
-    RecordProperty("FreeSlotsBeforeOpenAfterCrowd", std::to_string(beforeCrowd) + " " + std::to_string(whileOpen) +
-                                                        " " + std::to_string(afterCrowd));
+    RecordProperty("FreeSlotsBeforeOpenAfterCrowd",
+                   std::to_string(beforeCrowd) + " " + std::to_string(whileOpen) + " " + std::to_string(afterCrowd));
 }
 
 namespace {
@@ -260,7 +260,7 @@ protected:
     HWND h = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ChildWindowPaint, AMovedOrShrunkChildWindowLeavesNoGhostInItsParent)
 {

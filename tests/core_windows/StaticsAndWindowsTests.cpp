@@ -13,7 +13,10 @@ TEST(ToolkitStatics, CoreRootAndClassesExistBeforeMain)
     EXPECT_EQ(VelControlCore::Instance->GetRoot()->GetName(), "RootControl");
     EXPECT_STREQ(VelControlCore::Instance->GetRoot()->GetClassName(), L"VelRootControl");
 
-    struct { const wchar_t* name; UINT style; } classes[] = {
+    struct {
+        const wchar_t* name;
+        UINT style;
+    } classes[] = {
         {L"_VELWINDOW_WC_", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS},
         {L"_VELAPPLICATION_CALLBACK_WC_", 0},
     };
@@ -109,7 +112,7 @@ struct ClosedCounter {
     void OnClosed(VelObject*, const VelEventArgs*) { ++count; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(NativeWindows, AllWindowsClosedOnceWhenTheLastTopLevelGoes)
 {
@@ -136,11 +139,19 @@ namespace {
 
 struct BoundsRecorder : RecordingControl {
     int moves = 0, sizes = 0;
-    int OnMove(const VelMoveEventArgs* a) override { ++moves; return RecordingControl::OnMove(a); }
-    int OnSize(const VelSizeEventArgs* a) override { ++sizes; return RecordingControl::OnSize(a); }
+    int OnMove(const VelMoveEventArgs* a) override
+    {
+        ++moves;
+        return RecordingControl::OnMove(a);
+    }
+    int OnSize(const VelSizeEventArgs* a) override
+    {
+        ++sizes;
+        return RecordingControl::OnSize(a);
+    }
 };
 
-} // namespace
+}  // namespace
 
 TEST(NativeWindows, WindowlessBoundsAndVisibility)
 {
@@ -184,8 +195,8 @@ TEST(NativeWindows, DumpAndHitTest)
     EXPECT_EQ(window.ChildFromPoint(VelPoint(10, 130), false), &window);
     EXPECT_EQ(window.ChildFromPoint(VelPoint(500, 5), true), nullptr);
 
-    EXPECT_EQ(window.DumpToString(), L"\t Control: Id " + std::to_wstring(window.GetId()) +
-                                         L" (10 20 210 220) class name VelControl\n");
+    EXPECT_EQ(window.DumpToString(),
+              L"\t Control: Id " + std::to_wstring(window.GetId()) + L" (10 20 210 220) class name VelControl\n");
     EXPECT_EQ(upper.DumpToString(), L"\t Control: Id " + std::to_wstring(upper.GetId()) + L" Parent Id " +
                                         std::to_wstring(window.GetId()) + L" (60 70 160 170) class name VelControl\n");
 }

@@ -9,8 +9,9 @@
 // A control that records what reaches it and paints itself in one colour.
 class RecordingControl : public VelControl {
 public:
-    explicit RecordingControl(COLORREF color = RGB(255, 255, 255), int handled = 0)
-        : m_color(color), m_handled(handled) {}
+    explicit RecordingControl(COLORREF color = RGB(255, 255, 255), int handled = 0) : m_color(color), m_handled(handled)
+    {
+    }
 
     int OnMouseDown(const VelMouseEventArgs* args) override { return Note(L"down", args->point); }
     int OnMouseUp(const VelMouseEventArgs* args) override { return Note(L"up", args->point); }

@@ -29,17 +29,17 @@ struct MergeCase {
     std::vector<std::pair<const char*, BYTE>> expected;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(UpdateTest, UpdatesInsideADispatchMergePerWindow)
 {
     const MergeCase cases[] = {
-        {{{"A1", 0}, {"A", 0}}, {{"A", 0}}},              // child, then its parent
-        {{{"A", 0}, {"A1", 0}}, {{"A", 0}}},              // parent absorbs child
-        {{{"A1", 0}, {"B", 0}}, {{"W", 0}}},              // unrelated, same window
-        {{{"A", 0}, {"A1", 1}}, {{"A", 1}}},              // flags OR-ed
-        {{{"A", 1}, {"A", 0}}, {{"A", 1}}},               // never back to 0
-        {{{"A", 0}, {"V", 1}}, {{"A", 0}, {"V", 1}}},     // two windows
+        {{{"A1", 0}, {"A", 0}}, {{"A", 0}}},           // child, then its parent
+        {{{"A", 0}, {"A1", 0}}, {{"A", 0}}},           // parent absorbs child
+        {{{"A1", 0}, {"B", 0}}, {{"W", 0}}},           // unrelated, same window
+        {{{"A", 0}, {"A1", 1}}, {{"A", 1}}},           // flags OR-ed
+        {{{"A", 1}, {"A", 0}}, {{"A", 1}}},            // never back to 0
+        {{{"A", 0}, {"V", 1}}, {{"A", 0}, {"V", 1}}},  // two windows
     };
     VelControlCore* core = VelControlCore::Instance;
     for (const MergeCase& c : cases) {
@@ -123,7 +123,7 @@ struct PlainObject : VelObject {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(UpdateTest, RequestsForDestroyedTargetsReachNobodyAndLeakNothing)
 {
@@ -192,7 +192,7 @@ COLORREF WindowPixel(HWND window, int x, int y)
     return c;
 }
 
-} // namespace
+}  // namespace
 
 TEST(UpdateMerge, AHandlersUpdatesMergeIntoOneAndRunWhenItEnds)
 {

@@ -15,8 +15,8 @@ namespace {
 
 class CallLogTest : public DataStoreTest {
 protected:
-    DWORD AddCall(DWORD direction, DWORD flags, const wchar_t* number, const wchar_t* name,
-                  const wchar_t* nameType, int minutesAgo)
+    DWORD AddCall(DWORD direction, DWORD flags, const wchar_t* number, const wchar_t* name, const wchar_t* nameType,
+                  int minutesAgo)
     {
         VelDevCall call;
         call.start = UtcMinutesAgo(minutesAgo);
@@ -68,7 +68,7 @@ const CallCase kCalls[] = {
     {kCallMissed, 0x1 | 0x8, L"+445", NULL, L"Work", L"+445", false, VelCallItem::kMissed},
 };
 
-}
+}  // namespace
 
 TEST_F(CallLogTest, ReadsEveryCallNewestFirstWithItsFields)
 {
@@ -189,7 +189,7 @@ protected:
     CallLogReceiver m_receiver;
 };
 
-}
+}  // namespace
 
 TEST_F(CallLogNotificationTest, CallsLoggedByAnotherProcessArriveOnce)
 {
@@ -249,7 +249,7 @@ std::vector<CeNotification*> TakePosted(HWND window, size_t count)
     return records;
 }
 
-}
+}  // namespace
 
 TEST_F(CallLogNotificationTest, OnlyRecordChangesOfTheDatabaseMessageAreSignalled)
 {
@@ -260,9 +260,12 @@ TEST_F(CallLogNotificationTest, OnlyRecordChangesOfTheDatabaseMessageAreSignalle
         DWORD type;
         bool emits;
     } const cases[] = {
-        {kCeDbNotifyMessage, kCeDbRecordCreated, true}, {kCeDbNotifyMessage, kCeDbRecordDeleted, true},
-        {kCeDbNotifyMessage, kCeDbRecordChanged, true}, {kCeDbNotifyMessage, 0x402, false},
-        {kCeDbNotifyMessage, 0x405, false},             {WM_USER, kCeDbRecordCreated, false},
+        {kCeDbNotifyMessage, kCeDbRecordCreated, true},
+        {kCeDbNotifyMessage, kCeDbRecordDeleted, true},
+        {kCeDbNotifyMessage, kCeDbRecordChanged, true},
+        {kCeDbNotifyMessage, 0x402, false},
+        {kCeDbNotifyMessage, 0x405, false},
+        {WM_USER, kCeDbRecordCreated, false},
     };
     const size_t count = sizeof(cases) / sizeof(cases[0]);
     for (size_t i = 0; i < count; ++i)
@@ -345,8 +348,7 @@ TEST_F(CallLogNotificationTest, MountingTwiceMountsOnce)
     ASSERT_TRUE(CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0));
     CeUnmountDBVol(&volume);
     CeObjectId byName = 0;
-    EXPECT_EQ(INVALID_HANDLE_VALUE,
-              CeOpenDatabaseInSession(NULL, &volume, &byName, L"clog.db", NULL, 1, NULL));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CeOpenDatabaseInSession(NULL, &volume, &byName, L"clog.db", NULL, 1, NULL));
 }
 
 TEST_F(CallLogNotificationTest, AFailedOpenSaysSoOnceAndKeepsTheHandler)
@@ -367,7 +369,7 @@ TEST_F(CallLogNotificationTest, AFailedOpenSaysSoOnceAndKeepsTheHandler)
     EXPECT_NE(std::wstring::npos, lines[0].find(L"VelEdbDatabase::Open: CeOpenDatabaseInSession clog.db failed 2."));
 
     {
-        PhoneKeyGuard phoneKey;   // a missed call counts in the registry
+        PhoneKeyGuard phoneKey;  // a missed call counts in the registry
         ASSERT_EQ(0, RunKlDevice(L"call missed +4402"));
     }
     PumpFor(800);

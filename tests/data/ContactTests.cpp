@@ -108,7 +108,7 @@ const ContactCase kContacts[] = {
     {L"", L"", L"", L"", L"", L"", L"", L"", L"", L"", false, 0},
 };
 
-}
+}  // namespace
 
 TEST_F(ContactTest, ReadsEveryContactWithItsNameNumberAndFavourite)
 {
@@ -338,7 +338,7 @@ int WINAPI PhoneScreen(int index)
     return index == SM_CXSCREEN ? 240 : index == SM_CYSCREEN ? 320 : GetSystemMetrics(index);
 }
 
-}
+}  // namespace
 
 TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
 {

@@ -34,7 +34,7 @@ struct LanguageOnce {
     LanguageOnce() { LoadLanguage(L"English"); }
 };
 
-}
+}  // namespace
 
 void DataStoreTest::SetUp()
 {
@@ -60,10 +60,7 @@ void DataStoreTest::TearDown()
     RemoveTree(m_folder);
 }
 
-void DataStoreTest::SetFaults(const wchar_t* faults)
-{
-    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, faults);
-}
+void DataStoreTest::SetFaults(const wchar_t* faults) { SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, faults); }
 
 std::vector<std::wstring> DataStoreTest::DebugLines() const
 {
@@ -134,15 +131,11 @@ TestMessageWindow::TestMessageWindow()
     windowClass.hInstance = GetModuleHandleW(NULL);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassW(&windowClass);
-    m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
-                               GetModuleHandleW(NULL), NULL);
+    m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, GetModuleHandleW(NULL), NULL);
     SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-TestMessageWindow::~TestMessageWindow()
-{
-    DestroyWindow(m_window);
-}
+TestMessageWindow::~TestMessageWindow() { DestroyWindow(m_window); }
 
 LRESULT CALLBACK TestMessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -51,12 +51,12 @@ bool WholeFavorites(const std::wstring& categories)
     return (L", " + categories + L", ").find(L", Favorites, ") != std::wstring::npos;
 }
 
-}
+}  // namespace
 
 TEST_F(DemoSetTest, EverySourceReadsAllOfItNewestFirst)
 {
     {
-        PhoneKeyGuard phoneKey;   // seeding sets the missed-call count
+        PhoneKeyGuard phoneKey;  // seeding sets the missed-call count
         ASSERT_EQ(0, RunKlDevice(L"seed --force"));
     }
     const VelDevStoreData stored = Store()->Snapshot();

@@ -26,8 +26,7 @@ protected:
         return AddAt(folder, text, UtcMinutesAgo(minutesAgo), hasFlags, flags);
     }
 
-    DWORD AddAt(DWORD folder, const wchar_t* text, const FILETIME& delivered, bool hasFlags = true,
-                DWORD flags = 0)
+    DWORD AddAt(DWORD folder, const wchar_t* text, const FILETIME& delivered, bool hasFlags = true, DWORD flags = 0)
     {
         VelDevMessage m;
         m.folder = folder;
@@ -64,7 +63,7 @@ protected:
     }
 };
 
-}
+}  // namespace
 
 TEST_F(SmsTest, ReadsReceivedAndSentMessagesNewestFirstWithTheirFields)
 {
@@ -280,7 +279,7 @@ protected:
     SmsReceiver m_receiver;
 };
 
-}
+}  // namespace
 
 TEST_F(SmsNotificationTest, ChangesByAnotherProcessArriveOnceWithTheirMessage)
 {
@@ -346,7 +345,7 @@ TEST_F(SmsNotificationTest, ABatchIsHandledInOrderAndForeignEntriesAreDropped)
     VelEntryId a = first->GetEntryId();
     VelEntryId b = second->GetEntryId();
     set(batch[0], kMapiEventModified, b, kMapiObjMessage);
-    set(batch[1], kMapiEventCreated, a, kMapiObjFolder);   // not a message
+    set(batch[1], kMapiEventCreated, a, kMapiObjFolder);          // not a message
     set(batch[2], kMapiEventModified, unknown, kMapiObjMessage);  // not in the store
     set(batch[3], kMapiEventMoved, a, kMapiObjMessage);
     set(batch[4], kMapiEventDeleted, unknown, kMapiObjMessage);  // gone already

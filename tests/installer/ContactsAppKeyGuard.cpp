@@ -9,15 +9,18 @@ const DWORD kLongestName = 16384;  // the registry's own limit, in characters
 }  // namespace
 
 ContactsAppKeyGuard::ContactsAppKeyGuard()
-    : m_mutex(CreateMutexW(0, FALSE, L"VelTestsContactsAppKey")), m_existed(false) {
+    : m_mutex(CreateMutexW(0, FALSE, L"VelTestsContactsAppKey")), m_existed(false)
+{
     WaitForSingleObject(m_mutex, INFINITE);
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kContactsAppKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kContactsAppKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
     m_existed = true;
     std::vector<wchar_t> name(kLongestName + 1);
     for (DWORD i = 0;; ++i) {
         DWORD nameChars = kLongestName + 1, type = 0, bytes = 0;
-        if (RegEnumValueW(key, i, &name[0], &nameChars, 0, &type, 0, &bytes) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(key, i, &name[0], &nameChars, 0, &type, 0, &bytes) != ERROR_SUCCESS)
+            break;
         Value v;
         v.name.assign(&name[0], nameChars);
         v.type = type;
@@ -31,7 +34,8 @@ ContactsAppKeyGuard::ContactsAppKeyGuard()
     RegCloseKey(key);
 }
 
-ContactsAppKeyGuard::~ContactsAppKeyGuard() {
+ContactsAppKeyGuard::~ContactsAppKeyGuard()
+{
     if (m_existed) {
         HKEY key;
         if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kContactsAppKey, 0, 0, 0, KEY_ALL_ACCESS, 0, &key, 0) ==

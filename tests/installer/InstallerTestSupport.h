@@ -35,16 +35,17 @@ struct StoredValue {
 bool operator==(const StoredValue& a, const StoredValue& b);
 void PrintTo(const StoredValue& value, std::ostream* out);
 typedef std::map<std::wstring, StoredValue> KeyValues;
-StoredValue StringValue(DWORD type, const std::wstring& text);  // the text's characters as they stand, no terminator added
+StoredValue StringValue(DWORD type,
+                        const std::wstring& text);  // the text's characters as they stand, no terminator added
 StoredValue DwordValue(DWORD value);
 // Creates the key when it is missing and leaves it holding exactly these values.
 void WriteWholeKey(const KeyValues& values);
 KeyValues ReadWholeKey();
 
 struct InstallerRun {
-    int exitCode = -1;       // -1: not started, or a question nobody answered
-    std::wstring output;     // what it printed, lines ending in \n
-    bool Asked() const;      // a message box was shown and answered
+    int exitCode = -1;    // -1: not started, or a question nobody answered
+    std::wstring output;  // what it printed, lines ending in \n
+    bool Asked() const;   // a message box was shown and answered
 };
 // Runs velinstall.exe with the arguments and waits for it.
 InstallerRun RunInstaller(const std::wstring& arguments);

@@ -18,7 +18,8 @@ const std::wstring kChosenLater = L"\\Program Files\\Other Book\\book.exe";
 const std::wstring kNothingSaved = L"<type 0>";
 const std::wstring kLongCommand = L"\\Windows\\contacts.exe " + std::wstring(1500, L'a');
 
-InstallerRun Install(const wchar_t* answer) {
+InstallerRun Install(const wchar_t* answer)
+{
     return RunInstaller(L"install \"" + kInstallDir + L"\" --answer " + answer);
 }
 
@@ -56,7 +57,8 @@ void PrintTo(const InstallCase& c, std::ostream* out) { *out << c.name; }
 
 class InstallTest : public ContactsAppTest, public ::testing::WithParamInterface<InstallCase> {};
 
-TEST_P(InstallTest, AsksAndTakesTheDefaultAsTheKeySays) {
+TEST_P(InstallTest, AsksAndTakesTheDefaultAsTheKeySays)
+{
     const InstallCase& c = GetParam();
     WriteKeyState(c.before);
     InstallerRun run = Install(c.answer);
@@ -87,7 +89,8 @@ void PrintTo(const RemoveCase& c, std::ostream* out) { *out << c.name; }
 
 class RemoveTest : public ContactsAppTest, public ::testing::WithParamInterface<RemoveCase> {};
 
-TEST_P(RemoveTest, HandsTheDefaultBackOnlyFromThisProgram) {
+TEST_P(RemoveTest, HandsTheDefaultBackOnlyFromThisProgram)
+{
     const RemoveCase& c = GetParam();
     WriteKeyState(c.before);
     InstallerRun run = Remove();
@@ -99,7 +102,8 @@ TEST_P(RemoveTest, HandsTheDefaultBackOnlyFromThisProgram) {
 INSTANTIATE_TEST_SUITE_P(Cases, RemoveTest, ::testing::ValuesIn(kRemoveCases),
                          [](const ::testing::TestParamInfo<RemoveCase>& info) { return info.param.name; });
 
-TEST_F(ContactsAppTest, TheInstallerCallsInitThenExitAndTheQuestionReadsAsWritten) {
+TEST_F(ContactsAppTest, TheInstallerCallsInitThenExitAndTheQuestionReadsAsWritten)
+{
     WriteKeyState({kBuiltIn, {}, {}});
     InstallerRun run = Install(L"no");
     EXPECT_EQ(0, run.exitCode);
@@ -117,7 +121,8 @@ TEST_F(ContactsAppTest, TheInstallerCallsInitThenExitAndTheQuestionReadsAsWritte
     EXPECT_LT(run.output.find(L"Uninstall_Init -> 0\n"), run.output.find(L"Uninstall_Exit -> 0\n")) << run.output;
 }
 
-TEST_F(ContactsAppTest, ARemovalHandsTheDefaultBackAndTheNextInstallTakesItWithoutAsking) {
+TEST_F(ContactsAppTest, ARemovalHandsTheDefaultBackAndTheNextInstallTakesItWithoutAsking)
+{
     WriteKeyState({kBuiltIn, {}, {}});
     InstallerRun run = Install(L"yes");
     EXPECT_TRUE(run.Asked()) << run.output;
@@ -134,7 +139,8 @@ TEST_F(ContactsAppTest, ARemovalHandsTheDefaultBackAndTheNextInstallTakesItWitho
     EXPECT_EQ((KeyState{kBuiltIn, {}, 1u}), ReadKeyState());
 }
 
-TEST_F(ContactsAppTest, WithoutTheKeyNothingIsAskedOrWritten) {
+TEST_F(ContactsAppTest, WithoutTheKeyNothingIsAskedOrWritten)
+{
     DeleteContactsAppKey();
     ASSERT_FALSE(ContactsAppKeyExists());
     InstallerRun install = Install(L"yes");
@@ -145,7 +151,8 @@ TEST_F(ContactsAppTest, WithoutTheKeyNothingIsAskedOrWritten) {
     EXPECT_FALSE(ContactsAppKeyExists());
 }
 
-TEST_F(ContactsAppTest, ACommandStoredWithoutTerminatorIsSavedAndRestoredWhole) {
+TEST_F(ContactsAppTest, ACommandStoredWithoutTerminatorIsSavedAndRestoredWhole)
+{
     WriteKeyState({});
     WriteUnterminatedString(L"1", kBuiltIn);
     const KeyValues before = ReadWholeKey();
@@ -170,9 +177,11 @@ struct StartCase {
     KeyValues values;
 };
 
-KeyValues Beside(const std::optional<StoredValue>& command) {
+KeyValues Beside(const std::optional<StoredValue>& command)
+{
     KeyValues values = {{L"Other", Sz(L"kept")}};
-    if (command) values[L"1"] = *command;
+    if (command)
+        values[L"1"] = *command;
     return values;
 }
 
@@ -185,8 +194,10 @@ const StartCase kStartCases[] = {
     {"Expandable", Beside(StringValue(REG_EXPAND_SZ, std::wstring(L"%WINDIR%\\contacts.exe") + L'\0'))},
     {"MultiString", Beside(StringValue(REG_MULTI_SZ, std::wstring(L"\\Windows\\contacts.exe\0-list\0\0", 29)))},
     {"Dword", Beside(DwordValue(7))},
-    {"Binary", Beside(StoredValue{REG_BINARY, std::vector<BYTE>(kBinaryCommand, kBinaryCommand + sizeof kBinaryCommand)})},
-    {"StringWithEmbeddedNul", Beside(StringValue(REG_SZ, std::wstring(kWithEmbeddedNul, sizeof kWithEmbeddedNul / sizeof(wchar_t))))},
+    {"Binary",
+     Beside(StoredValue{REG_BINARY, std::vector<BYTE>(kBinaryCommand, kBinaryCommand + sizeof kBinaryCommand)})},
+    {"StringWithEmbeddedNul",
+     Beside(StringValue(REG_SZ, std::wstring(kWithEmbeddedNul, sizeof kWithEmbeddedNul / sizeof(wchar_t))))},
 };
 
 void PrintTo(const StartCase& c, std::ostream* out) { *out << c.name; }
@@ -206,7 +217,8 @@ protected:
     }
 };
 
-TEST_P(CycleTest, InstallAndRemoveLeaveTheKeyAsItBeganButForTheHandedBackFlag) {
+TEST_P(CycleTest, InstallAndRemoveLeaveTheKeyAsItBeganButForTheHandedBackFlag)
+{
     const KeyValues before = GetParam().values;
     KeyValues handedBack = before;
     handedBack[L"VelmoraKLSet"] = DwordValue(1);
@@ -214,10 +226,26 @@ TEST_P(CycleTest, InstallAndRemoveLeaveTheKeyAsItBeganButForTheHandedBackFlag) {
         const char* name;
         std::function<void()> steps;
     } cycles[] = {
-        {"install, remove", [&] { InstallYes(); RemoveIt(); }},
-        {"install, install again, remove", [&] { InstallYes(); InstallYes(); RemoveIt(); }},
-        {"two rounds", [&] { InstallYes(); RemoveIt(); InstallYes(); RemoveIt(); }},
-        {"the command retyped in capitals meanwhile", [&] {
+        {"install, remove",
+         [&] {
+             InstallYes();
+             RemoveIt();
+         }},
+        {"install, install again, remove",
+         [&] {
+             InstallYes();
+             InstallYes();
+             RemoveIt();
+         }},
+        {"two rounds",
+         [&] {
+             InstallYes();
+             RemoveIt();
+             InstallYes();
+             RemoveIt();
+         }},
+        {"the command retyped in capitals meanwhile",
+         [&] {
              InstallYes();
              KeyValues retyped = ReadWholeKey();
              retyped[L"1"] = Sz(kOursInCapitals);
@@ -244,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(Starts, CycleTest, ::testing::ValuesIn(kStartCases),
                          [](const ::testing::TestParamInfo<StartCase>& info) { return info.param.name; });
 
 // Saved, it could not be told from no command at all.
-TEST_F(ContactsAppTest, ACommandOfNoTypeIsLeftAsItIs) {
+TEST_F(ContactsAppTest, ACommandOfNoTypeIsLeftAsItIs)
+{
     const KeyValues before = Beside(StoredValue{REG_NONE, {}});
     WriteWholeKey(before);
     InstallerRun run = Install(L"yes");

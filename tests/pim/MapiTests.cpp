@@ -15,8 +15,10 @@ struct Ref {
     ~Ref() { reset(); }
     T** out() { return &p; }
     T* operator->() const { return p; }
-    void reset() {
-        if (p) p->Release();
+    void reset()
+    {
+        if (p)
+            p->Release();
         p = nullptr;
     }
 };
@@ -40,7 +42,8 @@ struct TwoTags {
 // One property as the program reads it: a value counts only when exactly one
 // comes back with the tag asked for.
 bool ReadProp(ICeMapiProp* object, ULONG tag, MapiPropValue* out, std::string* bytes = nullptr,
-              std::wstring* text = nullptr) {
+              std::wstring* text = nullptr)
+{
     OneTag tags(tag);
     ULONG count = 0;
     MapiPropValue* values = nullptr;
@@ -48,8 +51,10 @@ bool ReadProp(ICeMapiProp* object, ULONG tag, MapiPropValue* out, std::string* b
     bool ok = SUCCEEDED(hr) && count == 1 && values[0].ulPropTag == tag;
     if (ok) {
         *out = values[0];
-        if (bytes) *bytes = Bytes(values[0].Value.bin);
-        if (text) *text = values[0].Value.lpszW;
+        if (bytes)
+            *bytes = Bytes(values[0].Value.bin);
+        if (text)
+            *text = values[0].Value.lpszW;
     }
     if (values) {
         EXPECT_EQ(0u, MAPIFreeBuffer(values));
@@ -70,7 +75,8 @@ public:
     explicit RecordingSink(ICeMsgStore* store) : m_store(store) { InitializeCriticalSection(&m_lock); }
     ~RecordingSink() { DeleteCriticalSection(&m_lock); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override
+    {
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ICeMapiAdviseSink)) {
             *out = this;
             AddRef();
@@ -82,7 +88,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&m_refs); }
     ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&m_refs); }
 
-    ULONG STDMETHODCALLTYPE OnNotify(ULONG count, MapiNotification* notes) override {
+    ULONG STDMETHODCALLTYPE OnNotify(ULONG count, MapiNotification* notes) override
+    {
         if (m_slowMs) {
             InterlockedExchange(&m_inside, 1);
             Sleep(m_slowMs);
@@ -107,7 +114,8 @@ public:
         return 0;
     }
 
-    std::vector<Seen> Snapshot() {
+    std::vector<Seen> Snapshot()
+    {
         EnterCriticalSection(&m_lock);
         std::vector<Seen> copy = m_seen;
         LeaveCriticalSection(&m_lock);
@@ -115,7 +123,8 @@ public:
     }
 
     // The first notification of `event` for the message, waited for.
-    bool WaitFor(ULONG event, const std::string& id, Seen* out) {
+    bool WaitFor(ULONG event, const std::string& id, Seen* out)
+    {
         return ::WaitFor([&] {
             for (const Seen& s : Snapshot())
                 if (s.event == event && s.id.substr(0, 16) == id.substr(0, 16)) {
@@ -141,27 +150,33 @@ private:
 struct Advised {
     ICeMapiSession* session;
     ULONG connection = 0;
-    ~Advised() {
-        if (connection) session->Unadvise(connection);
+    ~Advised()
+    {
+        if (connection)
+            session->Unadvise(connection);
     }
 };
 
 class MapiTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         UsePrivateStore();
         ASSERT_EQ(S_OK, MAPIInitialize(nullptr));
         ASSERT_EQ(S_OK, MAPILogonEx(0, nullptr, nullptr, 0, m_session.out()));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         m_store.reset();
-        if (m_session.p) m_session->Logoff(0, 0, 0);
+        if (m_session.p)
+            m_session->Logoff(0, 0, 0);
         m_session.reset();
         MAPIUninitialize();
     }
 
     // The stores table read one row at a time until the exact name.
-    void OpenStore(const wchar_t* name) {
+    void OpenStore(const wchar_t* name)
+    {
         Ref<ICeMapiTable> stores;
         ASSERT_EQ(S_OK, m_session->GetMsgStoresTable(kMapiUnicode, stores.out()));
         TwoTags columns(kMapiTagDisplayName, kMapiTagEntryId);
@@ -173,25 +188,29 @@ protected:
             ULONG n = rows->cRows;
             if (n == 1) {
                 m_storeNames.push_back(rows->aRow[0].lpProps[0].Value.lpszW);
-                if (m_storeNames.back() == name) id = Bytes(rows->aRow[0].lpProps[1].Value.bin);
+                if (m_storeNames.back() == name)
+                    id = Bytes(rows->aRow[0].lpProps[1].Value.bin);
             }
             FreeProws(rows);
-            if (n == 0) break;
+            if (n == 0)
+                break;
         }
         ASSERT_FALSE(id.empty());
-        ASSERT_EQ(S_OK, m_session->OpenMsgStore(0, static_cast<ULONG>(id.size()),
-                                                reinterpret_cast<MapiEntryId*>(&id[0]), nullptr,
-                                                kMapiNoDialog | kMapiBestAccess, m_store.out()));
+        ASSERT_EQ(S_OK,
+                  m_session->OpenMsgStore(0, static_cast<ULONG>(id.size()), reinterpret_cast<MapiEntryId*>(&id[0]),
+                                          nullptr, kMapiNoDialog | kMapiBestAccess, m_store.out()));
     }
 
-    std::string FolderId(ULONG tag) {
+    std::string FolderId(ULONG tag)
+    {
         MapiPropValue v;
         std::string id;
         EXPECT_TRUE(ReadProp(m_store.p, tag, &v, &id));
         return id;
     }
 
-    void OpenFolder(ULONG tag, ICeMapiFolder** folder) {
+    void OpenFolder(ULONG tag, ICeMapiFolder** folder)
+    {
         std::string id = FolderId(tag);
         ULONG type = 0;
         IUnknown* unk = nullptr;
@@ -202,7 +221,8 @@ protected:
     }
 
     // Entry ids of a folder's contents table, sorted by delivery time descending.
-    std::vector<std::string> NewestFirst(ICeMapiFolder* folder) {
+    std::vector<std::string> NewestFirst(ICeMapiFolder* folder)
+    {
         std::vector<std::string> ids;
         Ref<ICeMapiTable> table;
         EXPECT_EQ(S_OK, folder->GetContentsTable(0, table.out()));
@@ -215,7 +235,8 @@ protected:
         for (;;) {
             MapiRowSet* rows = nullptr;
             EXPECT_EQ(S_OK, table->QueryRows(1, 0, &rows));
-            if (!rows) break;
+            if (!rows)
+                break;
             ULONG n = rows->cRows;
             if (n == 1) {
                 EXPECT_EQ(2u, rows->aRow[0].cValues);
@@ -224,25 +245,28 @@ protected:
                 ids.push_back(Bytes(rows->aRow[0].lpProps[1].Value.bin));
             }
             FreeProws(rows);
-            if (n == 0) break;
+            if (n == 0)
+                break;
         }
         EXPECT_EQ(count, ids.size());
         return ids;
     }
 
     // Opens a message by id through the store, as the program does.
-    bool OpenMessage(std::string id, ICeMessage** message) {
+    bool OpenMessage(std::string id, ICeMessage** message)
+    {
         ULONG type = 0;
         IUnknown* unk = nullptr;
-        if (FAILED(m_store->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<MapiEntryId*>(&id[0]), nullptr,
-                                      0, &type, &unk)))
+        if (FAILED(m_store->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<MapiEntryId*>(&id[0]), nullptr, 0,
+                                      &type, &unk)))
             return false;
         EXPECT_EQ(kMapiObjMessage, type);
         *message = static_cast<ICeMessage*>(unk);
         return true;
     }
 
-    std::string IdOf(DWORD messageId) {
+    std::string IdOf(DWORD messageId)
+    {
         Ref<ICeMapiFolder> inbox, sent;
         OpenFolder(kMapiTagReceivedFolder, inbox.out());
         OpenFolder(kMapiTagSentFolder, sent.out());
@@ -250,7 +274,8 @@ protected:
             for (const std::string& id : NewestFirst(f)) {
                 DWORD serial;
                 memcpy(&serial, id.data() + 12, 4);
-                if (serial == messageId) return id;
+                if (serial == messageId)
+                    return id;
             }
         return std::string();
     }
@@ -260,7 +285,8 @@ protected:
     std::vector<std::wstring> m_storeNames;
 };
 
-TEST_F(MapiTest, SmsStoreIsFoundByItsExactNameAmongOthers) {
+TEST_F(MapiTest, SmsStoreIsFoundByItsExactNameAmongOthers)
+{
     OpenStore(L"SMS");
     ASSERT_EQ(2u, m_storeNames.size());
     EXPECT_EQ(L"SMS", m_storeNames[1]);
@@ -276,11 +302,13 @@ TEST_F(MapiTest, SmsStoreIsFoundByItsExactNameAmongOthers) {
                       kMapiTagDraftsFolder}) {
         folders.push_back(FolderId(tag));
         EXPECT_FALSE(folders.back().empty());
-        for (size_t i = 0; i + 1 < folders.size(); ++i) EXPECT_NE(folders[i], folders.back());
+        for (size_t i = 0; i + 1 < folders.size(); ++i)
+            EXPECT_NE(folders[i], folders.back());
     }
 }
 
-TEST_F(MapiTest, MissingDeviceStoreHasNoSmsStore) {
+TEST_F(MapiTest, MissingDeviceStoreHasNoSmsStore)
+{
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.missing");
     Ref<ICeMapiTable> stores;
     ASSERT_EQ(S_OK, m_session->GetMsgStoresTable(kMapiUnicode, stores.out()));
@@ -295,7 +323,8 @@ TEST_F(MapiTest, MissingDeviceStoreHasNoSmsStore) {
     FreeProws(rows);
 }
 
-TEST_F(MapiTest, ContentsTablesGiveEachFolderNewestFirstWithItsProperties) {
+TEST_F(MapiTest, ContentsTablesGiveEachFolderNewestFirstWithItsProperties)
+{
     DWORD old = AddMessage(kDevSmsInbox, L"old", 60);
     DWORD undated = AddMessage(kDevSmsInbox, L"undated", -1);
     DWORD fresh = AddMessage(kDevSmsInbox, L"fresh", 1);
@@ -366,7 +395,8 @@ TEST_F(MapiTest, ContentsTablesGiveEachFolderNewestFirstWithItsProperties) {
     EXPECT_FALSE(ReadProp(undatedMessage.p, kMapiTagDeliveryTime, &v));
 }
 
-TEST_F(MapiTest, ReadFlagIsWrittenAndKeptWithoutASave) {
+TEST_F(MapiTest, ReadFlagIsWrittenAndKeptWithoutASave)
+{
     DWORD flagged = AddMessage(kDevSmsInbox, L"unread", 5, true, 0);
     DWORD bare = AddMessage(kDevSmsInbox, L"noflags", 4, false);
     OpenStore(L"SMS");
@@ -416,14 +446,16 @@ TEST_F(MapiTest, ReadFlagIsWrittenAndKeptWithoutASave) {
 
 // Another writer counts in the message's text while the read flag is written
 // over and over: a flag write changes the flags and nothing else.
-TEST_F(MapiTest, FlagWritesKeepWhatAnotherWriterChangedMeanwhile) {
+TEST_F(MapiTest, FlagWritesKeepWhatAnotherWriterChangedMeanwhile)
+{
     DWORD id = AddMessage(kDevSmsInbox, L"0", 5, true, 0);
     OpenStore(L"SMS");
     Ref<ICeMessage> message;
     ASSERT_TRUE(OpenMessage(IdOf(id), message.out()));
     const int kCounts = 120;
     struct Counter {
-        static DWORD WINAPI Main(void* param) {
+        static DWORD WINAPI Main(void* param)
+        {
             DWORD id = *static_cast<DWORD*>(param);
             boost::shared_ptr<VelDevStore> store = TestStore();
             for (int i = 0; i < kCounts; ++i) {
@@ -450,7 +482,8 @@ TEST_F(MapiTest, FlagWritesKeepWhatAnotherWriterChangedMeanwhile) {
     EXPECT_EQ(std::to_wstring(kCounts), stored.text);
 }
 
-TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
+TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn)
+{
     DWORD local = AddMessage(kDevSmsInbox, L"local", 3, true, 0);
     OpenStore(L"SMS");
     RecordingSink sink(m_store.p);
@@ -499,7 +532,8 @@ TEST_F(MapiTest, SinkHearsOfChangesOnAThreadOfItsOwn) {
     EXPECT_EQ(kMapiErrNotFound, m_session->Unadvise(connection));
 }
 
-TEST_F(MapiTest, MessageReceivedWithTheDeviceToolReachesTheSink) {
+TEST_F(MapiTest, MessageReceivedWithTheDeviceToolReachesTheSink)
+{
     OpenStore(L"SMS");
     RecordingSink sink(m_store.p);
     Advised advised{m_session.p};
@@ -517,7 +551,8 @@ TEST_F(MapiTest, MessageReceivedWithTheDeviceToolReachesTheSink) {
     EXPECT_EQ(0u, v.Value.ul & kMapiMessageRead);
 }
 
-TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
+TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered)
+{
     OpenStore(L"SMS");
     RecordingSink deletions(m_store.p), all(m_store.p);
     Advised advisedDeletions{m_session.p}, advisedAll{m_session.p};
@@ -530,10 +565,12 @@ TEST_F(MapiTest, OnlyEventsInTheMaskAreDelivered) {
     ASSERT_TRUE(all.WaitFor(kMapiEventCreated, entry, &seen));
     ASSERT_TRUE(TestStore()->DeleteMessage(id));
     ASSERT_TRUE(deletions.WaitFor(kMapiEventDeleted, entry, &seen));
-    for (const RecordingSink::Seen& s : deletions.Snapshot()) EXPECT_EQ(kMapiEventDeleted, s.event);
+    for (const RecordingSink::Seen& s : deletions.Snapshot())
+        EXPECT_EQ(kMapiEventDeleted, s.event);
 }
 
-TEST_F(MapiTest, UnadviseWaitsForACallInProgress) {
+TEST_F(MapiTest, UnadviseWaitsForACallInProgress)
+{
     OpenStore(L"SMS");
     RecordingSink sink(m_store.p);
     sink.m_slowMs = 500;
@@ -552,7 +589,8 @@ TEST_F(MapiTest, UnadviseWaitsForACallInProgress) {
 // The library's store watcher lives only while a sink is advised: one left
 // running when the process exits is killed mid-call by the exit, which can
 // hang the exit.
-TEST_F(MapiTest, TheStoreIsWatchedOnlyWhileASinkIsAdvised) {
+TEST_F(MapiTest, TheStoreIsWatchedOnlyWhileASinkIsAdvised)
+{
     OpenStore(L"SMS");
     std::string early = IdOf(AddMessage(kDevSmsInbox, L"early", 0));
     ASSERT_FALSE(early.empty());
@@ -579,7 +617,8 @@ TEST_F(MapiTest, TheStoreIsWatchedOnlyWhileASinkIsAdvised) {
     EXPECT_TRUE(OpenMessage(early, message.out()));
 }
 
-TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {
+TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused)
+{
     OpenStore(L"SMS");
     DWORD id = AddMessage(kDevSmsInbox, L"x", 1);
     std::string entry = IdOf(id);
@@ -593,8 +632,8 @@ TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {
     std::string longId = entry + std::string(4, '\0');
     std::string unknown = entry;
     unknown[12] = '\x7F';
-    const Case cases[] = {{shortId, kMapiErrInvalidEntryId}, {longId, kMapiErrInvalidEntryId},
-                          {unknown, kMapiErrNotFound}};
+    const Case cases[] = {
+        {shortId, kMapiErrInvalidEntryId}, {longId, kMapiErrInvalidEntryId}, {unknown, kMapiErrNotFound}};
     for (const Case& c : cases) {
         std::string bytes = c.id;
         ULONG type = 0;
@@ -650,7 +689,8 @@ TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused) {
     EXPECT_TRUE(FAILED(m_session->GetMsgStoresTable(kMapiUnicode, late.out())));
 }
 
-TEST(MapiLibrary, LogonNeedsInitialisationAndHonoursFaultSwitches) {
+TEST(MapiLibrary, LogonNeedsInitialisationAndHonoursFaultSwitches)
+{
     UsePrivateStore();
     Ref<ICeMapiSession> session;
     EXPECT_EQ(kMapiErrNotInitialized, MAPILogonEx(0, nullptr, nullptr, 0, session.out()));
@@ -674,7 +714,8 @@ TEST(MapiLibrary, LogonNeedsInitialisationAndHonoursFaultSwitches) {
 namespace {
 
 // A read flag the store cannot keep is reported as not written.
-TEST_F(MapiTest, AFlagWriteTheStoreCannotKeepFails) {
+TEST_F(MapiTest, AFlagWriteTheStoreCannotKeepFails)
+{
     DWORD id = AddMessage(kDevSmsInbox, L"unread", 5, true, 0);
     OpenStore(L"SMS");
     Ref<ICeMessage> message;

@@ -12,16 +12,23 @@ namespace {
 template <class T>
 struct Ref {
     T* p = nullptr;
-    ~Ref() { if (p) p->Release(); }
+    ~Ref()
+    {
+        if (p)
+            p->Release();
+    }
     T** out() { return &p; }
     T* operator->() const { return p; }
-    void reset() {
-        if (p) p->Release();
+    void reset()
+    {
+        if (p)
+            p->Release();
         p = nullptr;
     }
 };
 
-std::wstring Take(BSTR text) {
+std::wstring Take(BSTR text)
+{
     std::wstring s = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
     SysFreeString(text);
     return s;
@@ -34,27 +41,31 @@ struct Posted {
 
 class PoomTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         UsePrivateStore();
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(m_window);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         m_items.reset();
         m_app.reset();
         DestroyWindow(m_window);
         CoUninitialize();
     }
 
-    HRESULT Create() {
+    HRESULT Create()
+    {
         return CoCreateInstance(CLSID_PimApplication, nullptr, CLSCTX_INPROC_SERVER, IID_IPimApplication,
                                 reinterpret_cast<void**>(m_app.out()));
     }
 
     // The data thread's log-on: application, logon, contacts folder, its
     // items and the notification mask.
-    void LogOn(ULONG mask = kPimNotifyLocal | kPimNotifyRemote) {
+    void LogOn(ULONG mask = kPimNotifyLocal | kPimNotifyRemote)
+    {
         ASSERT_EQ(S_OK, Create());
         ASSERT_EQ(S_OK, m_app->Logon(m_window));
         Ref<IPimFolder> folder;
@@ -68,29 +79,34 @@ protected:
         ASSERT_EQ(S_OK, item->SetProps(0, 1, &value));
     }
 
-    int Count() {
+    int Count()
+    {
         int n = -1;
         EXPECT_EQ(S_OK, m_items->get_Count(&n));
         return n;
     }
 
     // The contact at a 1-based position of the collection.
-    void ContactAt(int position, IPimContact** contact) {
+    void ContactAt(int position, IPimContact** contact)
+    {
         Ref<IUnknown> item;
         ASSERT_EQ(S_OK, m_items->Item(position, item.out()));
         ASSERT_EQ(S_OK, item->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(contact)));
     }
 
-    void ByOid(LONG oid, IPimItem** item) {
+    void ByOid(LONG oid, IPimItem** item)
+    {
         Ref<IUnknown> got;
         ASSERT_EQ(S_OK, m_app->GetItemFromOid(oid, got.out()));
         ASSERT_EQ(S_OK, got->QueryInterface(IID_IPimItem, reinterpret_cast<void**>(item)));
     }
 
-    std::wstring CategoriesOf(LONG oid) {
+    std::wstring CategoriesOf(LONG oid)
+    {
         Ref<IUnknown> got;
         Ref<IPimContact> contact;
-        if (FAILED(m_app->GetItemFromOid(oid, got.out()))) return L"<missing>";
+        if (FAILED(m_app->GetItemFromOid(oid, got.out())))
+            return L"<missing>";
         got->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(contact.out()));
         BSTR text = nullptr;
         contact->get_Categories(&text);
@@ -98,17 +114,21 @@ protected:
     }
 
     // Waits for a change message for `oid` and answers it; 0 when none came.
-    UINT WaitForChange(WPARAM oid, DWORD ms = 3000) {
+    UINT WaitForChange(WPARAM oid, DWORD ms = 3000)
+    {
         UINT got = 0;
-        WaitFor([&] {
-            MSG msg;
-            while (PeekMessageW(&msg, m_window, 0x8100, 0x8107, PM_REMOVE)) {
-                m_posted.push_back({msg.message, msg.wParam});
-                EXPECT_EQ(kPimFolderContacts, msg.lParam);
-                if (msg.wParam == oid) got = msg.message;
-            }
-            return got != 0;
-        }, ms);
+        WaitFor(
+            [&] {
+                MSG msg;
+                while (PeekMessageW(&msg, m_window, 0x8100, 0x8107, PM_REMOVE)) {
+                    m_posted.push_back({msg.message, msg.wParam});
+                    EXPECT_EQ(kPimFolderContacts, msg.lParam);
+                    if (msg.wParam == oid)
+                        got = msg.message;
+                }
+                return got != 0;
+            },
+            ms);
         return got;
     }
 
@@ -118,7 +138,8 @@ protected:
     std::vector<Posted> m_posted;
 };
 
-TEST_F(PoomTest, CollectionListsContactsByFileAsWithTheirProperties) {
+TEST_F(PoomTest, CollectionListsContactsByFileAsWithTheirProperties)
+{
     DWORD zed = AddContact(L"Zed, Amy", L"Amy", L"Zed", L"Work");
     DWORD bell = AddContact(L"bell, Carl", L"Carl", L"Bell");
     {
@@ -147,10 +168,14 @@ TEST_F(PoomTest, CollectionListsContactsByFileAsWithTheirProperties) {
         const wchar_t* expected;
     };
     const Getter getters[] = {
-        {&IPimContact::get_FileAs, L"Zed, Amy"},          {&IPimContact::get_FirstName, L"Amy"},
-        {&IPimContact::get_LastName, L"Zed"},             {&IPimContact::get_CompanyName, L"Acme"},
-        {&IPimContact::get_MobileTelephoneNumber, L"+4471"}, {&IPimContact::get_BusinessTelephoneNumber, L"+4420"},
-        {&IPimContact::get_HomeTelephoneNumber, L"+4413"}, {&IPimContact::get_Categories, L"Work"},
+        {&IPimContact::get_FileAs, L"Zed, Amy"},
+        {&IPimContact::get_FirstName, L"Amy"},
+        {&IPimContact::get_LastName, L"Zed"},
+        {&IPimContact::get_CompanyName, L"Acme"},
+        {&IPimContact::get_MobileTelephoneNumber, L"+4471"},
+        {&IPimContact::get_BusinessTelephoneNumber, L"+4420"},
+        {&IPimContact::get_HomeTelephoneNumber, L"+4413"},
+        {&IPimContact::get_Categories, L"Work"},
     };
     for (const Getter& g : getters) {
         BSTR text = nullptr;
@@ -167,7 +192,8 @@ TEST_F(PoomTest, CollectionListsContactsByFileAsWithTheirProperties) {
     EXPECT_TRUE(WaitFor([&] { return Count() == 3; }));
 }
 
-TEST_F(PoomTest, RefusesBadCallsWithFailureResults) {
+TEST_F(PoomTest, RefusesBadCallsWithFailureResults)
+{
     ASSERT_EQ(S_OK, Create());
     Ref<IPimFolder> folder;
     EXPECT_EQ(kPimErrNotLoggedOn, m_app->GetDefaultFolder(kPimFolderContacts, folder.out()));
@@ -204,7 +230,8 @@ TEST_F(PoomTest, RefusesBadCallsWithFailureResults) {
     EXPECT_EQ(kPimErrNotLoggedOn, m_app->Logoff());
 }
 
-TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt) {
+TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt)
+{
     struct Case {
         const wchar_t* before;
         bool addSucceeds;
@@ -218,7 +245,8 @@ TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt) {
         {L"Work, Favorites, Home", false, L"Work, Favorites, Home", L"Work, Home"},
     };
     std::vector<DWORD> oids;
-    for (const Case& c : cases) oids.push_back(AddContact(L"F", L"F", L"", c.before));
+    for (const Case& c : cases)
+        oids.push_back(AddContact(L"F", L"F", L"", c.before));
     LogOn();
     for (size_t i = 0; i < oids.size(); ++i) {
         SCOPED_TRACE(cases[i].before);
@@ -246,7 +274,8 @@ TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt) {
 
 // An item holds a copy: saving it writes what was changed through it, not
 // its copy of the fields another process changed since it was fetched.
-TEST_F(PoomTest, SaveKeepsWhatAnotherProcessChangedSinceTheFetch) {
+TEST_F(PoomTest, SaveKeepsWhatAnotherProcessChangedSinceTheFetch)
+{
     DWORD oid = AddContact(L"Lee, Ann", L"Ann", L"Lee", L"Work");
     LogOn();
     Ref<IPimItem> item;
@@ -261,7 +290,8 @@ TEST_F(PoomTest, SaveKeepsWhatAnotherProcessChangedSinceTheFetch) {
     EXPECT_EQ(L"Lee, Ann", stored.fileAs);
 }
 
-TEST_F(PoomTest, ChangesOfThisProcessPostLocalMessages) {
+TEST_F(PoomTest, ChangesOfThisProcessPostLocalMessages)
+{
     DWORD oid = AddContact(L"Fav, Eve", L"Eve", L"Fav");
     LogOn();
     Ref<IPimItem> item;
@@ -293,10 +323,12 @@ TEST_F(PoomTest, ChangesOfThisProcessPostLocalMessages) {
 
     ASSERT_TRUE(TestStore()->DeleteContact(oid));
     EXPECT_EQ(kPimMsgLocalDeleted, WaitForChange(oid));
-    for (const Posted& p : m_posted) EXPECT_LT(p.message, kPimMsgRemoteCreated);
+    for (const Posted& p : m_posted)
+        EXPECT_LT(p.message, kPimMsgRemoteCreated);
 }
 
-TEST_F(PoomTest, ChangesOfAnotherProcessPostRemoteMessages) {
+TEST_F(PoomTest, ChangesOfAnotherProcessPostRemoteMessages)
+{
     DWORD kept = AddContact(L"Kept", L"Kept", L"");
     LogOn();
     DWORD oid = RunOtherProcess(L"add-contact Ola Nord");
@@ -310,10 +342,12 @@ TEST_F(PoomTest, ChangesOfAnotherProcessPostRemoteMessages) {
     EXPECT_EQ(1, Count());
     Ref<IUnknown> gone;
     EXPECT_TRUE(FAILED(m_app->GetItemFromOid(oid, gone.out())));
-    for (const Posted& p : m_posted) EXPECT_NE(static_cast<WPARAM>(kept), p.oid);
+    for (const Posted& p : m_posted)
+        EXPECT_NE(static_cast<WPARAM>(kept), p.oid);
 }
 
-TEST_F(PoomTest, ContactAddedWithTheDeviceToolReachesTheLogonWindow) {
+TEST_F(PoomTest, ContactAddedWithTheDeviceToolReachesTheLogonWindow)
+{
     LogOn();
     ASSERT_EQ(0u, RunKlDevice(L"contact add --first Tool --last Made --mobile +4477"));
     std::vector<VelDevContact> contacts = TestStore()->Contacts();
@@ -321,7 +355,8 @@ TEST_F(PoomTest, ContactAddedWithTheDeviceToolReachesTheLogonWindow) {
     EXPECT_EQ(kPimMsgRemoteCreated, WaitForChange(contacts[0].id));
 }
 
-TEST_F(PoomTest, NoMessagesForAFamilyTheMaskLeavesOut) {
+TEST_F(PoomTest, NoMessagesForAFamilyTheMaskLeavesOut)
+{
     DWORD oid = AddContact(L"Mask", L"Mask", L"");
     LogOn(kPimNotifyRemote);
     Ref<IPimItem> item;
@@ -331,13 +366,15 @@ TEST_F(PoomTest, NoMessagesForAFamilyTheMaskLeavesOut) {
     // The remote change that follows proves delivery ran past the local one.
     DWORD other = RunOtherProcess(L"add-contact Rem Ote");
     EXPECT_EQ(kPimMsgRemoteCreated, WaitForChange(other));
-    for (const Posted& p : m_posted) EXPECT_NE(static_cast<WPARAM>(oid), p.oid);
+    for (const Posted& p : m_posted)
+        EXPECT_NE(static_cast<WPARAM>(oid), p.oid);
 }
 
 // The server's store watcher lives as long as an application or a collection
 // of it: one left running when the process exits is killed mid-call by the
 // exit, which can hang the exit.
-TEST_F(PoomTest, TheStoreIsWatchedWhileAnApplicationOrCollectionLives) {
+TEST_F(PoomTest, TheStoreIsWatchedWhileAnApplicationOrCollectionLives)
+{
     EXPECT_TRUE(ThreadsStartedIn(L"pimstore.dll").empty());
     AddContact(L"Solo", L"Solo", L"");
     LogOn();
@@ -365,7 +402,8 @@ TEST_F(PoomTest, TheStoreIsWatchedWhileAnApplicationOrCollectionLives) {
     EXPECT_TRUE(ThreadsStartedIn(L"pimstore.dll").empty());
 }
 
-TEST_F(PoomTest, PictureOpensAsAStreamOfItsBytes) {
+TEST_F(PoomTest, PictureOpensAsAStreamOfItsBytes)
+{
     DWORD with = AddContact(L"Pic", L"Pic", L"");
     DWORD without = AddContact(L"NoPic", L"NoPic", L"");
     const std::string png("\x89PNG\r\n\x1a\n-not-really-an-image-", 29);
@@ -395,7 +433,8 @@ TEST_F(PoomTest, PictureOpensAsAStreamOfItsBytes) {
     EXPECT_EQ(nullptr, none.p);
 }
 
-TEST_F(PoomTest, EditorAndCardAreRecordedWithTheChosenResult) {
+TEST_F(PoomTest, EditorAndCardAreRecordedWithTheChosenResult)
+{
     DWORD oid = AddContact(L"Card", L"Card", L"");
     LogOn();
     VelDevContact before;
@@ -420,7 +459,8 @@ TEST_F(PoomTest, EditorAndCardAreRecordedWithTheChosenResult) {
     EXPECT_EQ(before.revision, stored.revision);
 }
 
-TEST_F(PoomTest, FaultSwitchesFailCreationAndLogon) {
+TEST_F(PoomTest, FaultSwitchesFailCreationAndLogon)
+{
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"poom.create");
     EXPECT_TRUE(FAILED(Create()));
     EXPECT_EQ(nullptr, m_app.p);
@@ -432,7 +472,8 @@ TEST_F(PoomTest, FaultSwitchesFailCreationAndLogon) {
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, nullptr);
 }
 
-TEST(PoomServer, EntryPointsAnswerOnlyTheirClass) {
+TEST(PoomServer, EntryPointsAnswerOnlyTheirClass)
+{
     HMODULE dll = LoadLibraryW(L"pimstore.dll");
     ASSERT_TRUE(dll);
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
@@ -447,19 +488,19 @@ TEST(PoomServer, EntryPointsAnswerOnlyTheirClass) {
     ASSERT_EQ(S_OK, get(CLSID_PimApplication, IID_IClassFactory, &factory));
     IUnknown* app = nullptr;
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
-              static_cast<IClassFactory*>(factory)->CreateInstance(reinterpret_cast<IUnknown*>(&factory),
-                                                                   IID_IPimApplication, reinterpret_cast<void**>(&app)));
+              static_cast<IClassFactory*>(factory)->CreateInstance(
+                  reinterpret_cast<IUnknown*>(&factory), IID_IPimApplication, reinterpret_cast<void**>(&app)));
     EXPECT_EQ(E_NOINTERFACE, static_cast<IClassFactory*>(factory)->CreateInstance(nullptr, IID_IPimContact,
-                                                                                 reinterpret_cast<void**>(&app)));
+                                                                                  reinterpret_cast<void**>(&app)));
     static_cast<IClassFactory*>(factory)->Release();
     EXPECT_EQ(S_FALSE, canUnload());
 
     // Registered by the session scripts: the path COM loads is this folder's.
     wchar_t path[MAX_PATH] = {};
     LONG size = sizeof(path);
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueW(HKEY_CLASSES_ROOT,
-                                            L"CLSID\\{1F00FD01-96C9-4C12-9088-121D0DF9C907}\\InprocServer32", path,
-                                            &size));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryValueW(HKEY_CLASSES_ROOT, L"CLSID\\{1F00FD01-96C9-4C12-9088-121D0DF9C907}\\InprocServer32", path,
+                             &size));
     wchar_t loaded[MAX_PATH] = {};
     GetModuleFileNameW(dll, loaded, MAX_PATH);
     EXPECT_EQ(0, lstrcmpiW(path, loaded));
@@ -471,7 +512,8 @@ namespace {
 
 // On a full store a save says it failed: a new contact gets no oid, a
 // change is not kept.
-TEST_F(PoomTest, ASaveTheStoreCannotKeepFails) {
+TEST_F(PoomTest, ASaveTheStoreCannotKeepFails)
+{
     DWORD oid = AddContact(L"Lee, Ann", L"Ann", L"Lee", L"");
     LogOn();
     Ref<IUnknown> made;
@@ -496,7 +538,8 @@ TEST_F(PoomTest, ASaveTheStoreCannotKeepFails) {
 
 // The snapshot of a collection keeps its items and their order while the
 // live collection follows every change.
-TEST_F(PoomTest, ASnapshotOfTheCollectionStaysAsItWas) {
+TEST_F(PoomTest, ASnapshotOfTheCollectionStaysAsItWas)
+{
     AddContact(L"B", L"B", L"", L"");
     AddContact(L"D", L"D", L"", L"");
     LogOn();

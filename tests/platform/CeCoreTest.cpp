@@ -10,7 +10,8 @@ namespace {
 // A hidden window that keeps every database notification it is sent.
 class NotifyWindow {
 public:
-    NotifyWindow() {
+    NotifyWindow()
+    {
         WNDCLASSW wc = {};
         wc.lpfnWndProc = &NotifyWindow::Proc;
         wc.hInstance = GetModuleHandleW(0);
@@ -19,27 +20,39 @@ public:
         m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, 0, 0, wc.hInstance, 0);
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    ~NotifyWindow() {
-        if (m_hwnd) DestroyWindow(m_hwnd);
+    ~NotifyWindow()
+    {
+        if (m_hwnd)
+            DestroyWindow(m_hwnd);
     }
     HWND hwnd() const { return m_hwnd; }
-    void Destroy() {
+    void Destroy()
+    {
         DestroyWindow(m_hwnd);
         m_hwnd = 0;
     }
     // Pumps this thread's messages until count records came or time is up.
-    bool WaitForRecords(size_t count, DWORD timeoutMs) {
-        return WaitFor([&] { Pump(); return records.size() >= count; }, timeoutMs);
+    bool WaitForRecords(size_t count, DWORD timeoutMs)
+    {
+        return WaitFor(
+            [&] {
+                Pump();
+                return records.size() >= count;
+            },
+            timeoutMs);
     }
-    void Pump() {
+    void Pump()
+    {
         MSG m;
-        while (PeekMessageW(&m, 0, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        while (PeekMessageW(&m, 0, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
     }
     std::vector<CeNotification*> records;
     std::vector<WPARAM> wparams;
 
 private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l)
+    {
         NotifyWindow* self = reinterpret_cast<NotifyWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
         if (msg == kCeDbNotifyMessage && self) {
             self->records.push_back(reinterpret_cast<CeNotification*>(l));
@@ -53,13 +66,15 @@ private:
 
 class CeDatabaseTest : public TempStoreTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         TempStoreTest::SetUp();
         options = CeVolumeOptions();
         options.version = 1;
         options.bufferPoolBytes = 0x40000;
     }
-    CeNotifyRequest Request(HWND w) {
+    CeNotifyRequest Request(HWND w)
+    {
         CeNotifyRequest r = {};
         r.size = kNotifyRequestBytes;
         r.window = w;
@@ -71,7 +86,8 @@ protected:
     CeVolumeOptions options;
 };
 
-TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed) {
+TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed)
+{
     NotifyWindow window;
     CeVolumeGuid volume = {};
     ASSERT_EQ(1, CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
@@ -102,13 +118,14 @@ TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed) {
     EXPECT_EQ(kCeDbRecordDeleted, window.records[2]->type);
     EXPECT_EQ(id, window.records[2]->oid);
 
-    store->AddContact(VelDevContact());   // not the call log
+    store->AddContact(VelDevContact());  // not the call log
     EXPECT_FALSE(window.WaitForRecords(4, 400));
 
     CloseHandle(db);
     store->AddCall(MakeCall(kDevCallIncoming, L"1", 0, 1));
     EXPECT_FALSE(window.WaitForRecords(4, 600)) << "nothing after the handle is closed";
-    for (size_t i = 1; i < window.records.size(); ++i) EXPECT_TRUE(CeFreeNotification(&request, window.records[i]));
+    for (size_t i = 1; i < window.records.size(); ++i)
+        EXPECT_TRUE(CeFreeNotification(&request, window.records[i]));
 
     EXPECT_EQ(1u, ThreadsStartedIn(L"cecore.dll").size()) << "the store's watcher";
     EXPECT_TRUE(CeUnmountDBVol(&volume));
@@ -116,7 +133,8 @@ TEST_F(CeDatabaseTest, CallLogChangesArePostedAsRecordsUntilTheHandleIsClosed) {
     EXPECT_FALSE(CeUnmountDBVol(&volume)) << "mounted once, unmounted once";
 }
 
-TEST_F(CeDatabaseTest, OnlyARecordPostedAndNotFreedIsPending) {
+TEST_F(CeDatabaseTest, OnlyARecordPostedAndNotFreedIsPending)
+{
     NotifyWindow window;
     CeVolumeGuid volume = {};
     ASSERT_EQ(1, CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
@@ -138,7 +156,8 @@ TEST_F(CeDatabaseTest, OnlyARecordPostedAndNotFreedIsPending) {
     CeUnmountDBVol(&volume);
 }
 
-TEST_F(CeDatabaseTest, RecordsComeFromTheRequestsHeap) {
+TEST_F(CeDatabaseTest, RecordsComeFromTheRequestsHeap)
+{
     NotifyWindow window;
     HANDLE heap = HeapCreate(0, 0, 0);
     CeVolumeGuid volume;
@@ -158,7 +177,8 @@ TEST_F(CeDatabaseTest, RecordsComeFromTheRequestsHeap) {
     HeapDestroy(heap);
 }
 
-TEST_F(CeDatabaseTest, AGoneWindowGetsNothingAndLosesNothing) {
+TEST_F(CeDatabaseTest, AGoneWindowGetsNothingAndLosesNothing)
+{
     NotifyWindow window;
     CeVolumeGuid volume;
     ASSERT_TRUE(CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
@@ -190,14 +210,16 @@ void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.what; }
 
 class CeOpenFailureTest : public CeDatabaseTest, public ::testing::WithParamInterface<OpenCase> {};
 
-TEST_P(CeOpenFailureTest, IsRefusedWithTheLastError) {
+TEST_P(CeOpenFailureTest, IsRefusedWithTheLastError)
+{
     const OpenCase& c = GetParam();
     NotifyWindow window;
     CeVolumeGuid volume = {{1, 2, 3, 4}};
     if (c.mount) {
         ASSERT_TRUE(CeMountDBVolEx(&volume, L"\\pim.vol", &options, 0x80000003));
     }
-    if (c.otherVolume) volume.part[0] ^= 1;
+    if (c.otherVolume)
+        volume.part[0] ^= 1;
     CeNotifyRequest request = Request(window.hwnd());
     request.size = c.requestSize;
     request.flags = c.requestFlags;
@@ -206,22 +228,26 @@ TEST_P(CeOpenFailureTest, IsRefusedWithTheLastError) {
     HANDLE db = CeOpenDatabaseInSession(0, &volume, &oid, c.name, 0, 1, &request);
     EXPECT_EQ(INVALID_HANDLE_VALUE, db) << c.what;
     EXPECT_EQ(c.error, GetLastError()) << c.what;
-    if (c.otherVolume) volume.part[0] ^= 1;
-    if (c.mount) CeUnmountDBVol(&volume);
+    if (c.otherVolume)
+        volume.part[0] ^= 1;
+    if (c.mount)
+        CeUnmountDBVol(&volume);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Open, CeOpenFailureTest,
-    ::testing::Values(OpenCase{"not_mounted", false, L"clog.db", 0, kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
-                      OpenCase{"other_volume", true, L"clog.db", 0, kNotifyRequestBytes, 1, true, ERROR_INVALID_PARAMETER},
-                      OpenCase{"empty_name", true, L"", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"unknown_name", true, L"contacts.db", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"by_object_id", true, L"clog.db", 42, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
-                      OpenCase{"request_size", true, L"clog.db", 0, 2 * kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
-                      OpenCase{"request_flags", true, L"clog.db", 0, kNotifyRequestBytes, 0, false, ERROR_INVALID_PARAMETER}),
+    ::testing::Values(
+        OpenCase{"not_mounted", false, L"clog.db", 0, kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
+        OpenCase{"other_volume", true, L"clog.db", 0, kNotifyRequestBytes, 1, true, ERROR_INVALID_PARAMETER},
+        OpenCase{"empty_name", true, L"", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+        OpenCase{"unknown_name", true, L"contacts.db", 0, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+        OpenCase{"by_object_id", true, L"clog.db", 42, kNotifyRequestBytes, 1, false, ERROR_FILE_NOT_FOUND},
+        OpenCase{"request_size", true, L"clog.db", 0, 2 * kNotifyRequestBytes, 1, false, ERROR_INVALID_PARAMETER},
+        OpenCase{"request_flags", true, L"clog.db", 0, kNotifyRequestBytes, 0, false, ERROR_INVALID_PARAMETER}),
     [](const ::testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.what); });
 
-TEST_F(CeDatabaseTest, MountAndOpenFaultsAndOtherVolumes) {
+TEST_F(CeDatabaseTest, MountAndOpenFaultsAndOtherVolumes)
+{
     CeVolumeGuid volume;
     SetLastError(0);
     EXPECT_FALSE(CeMountDBVolEx(&volume, L"\\other.vol", &options, 0x80000003));
@@ -245,25 +271,29 @@ TEST_F(CeDatabaseTest, MountAndOpenFaultsAndOtherVolumes) {
 // A key of the test's own, watched as the data thread watches the phone's.
 class CeRegChangeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         wchar_t path[96];
         _snwprintf(path, 96, L"Software\\VelmoraTests\\RegChange%lu", GetCurrentProcessId());
         path[95] = 0;
         m_path = path;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, 0, 0, KEY_ALL_ACCESS, 0, &m_writer, 0));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         RegCloseKey(m_writer);
         RegDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
     }
-    void SetCount(DWORD v) {
+    void SetCount(DWORD v)
+    {
         RegSetValueExW(m_writer, L"Missed Call Count", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof v);
     }
     std::wstring m_path;
     HKEY m_writer = 0;
 };
 
-TEST_F(CeRegChangeTest, SignalsEachChangeAfterReArmingEvenThoughTheKeyWasClosed) {
+TEST_F(CeRegChangeTest, SignalsEachChangeAfterReArmingEvenThoughTheKeyWasClosed)
+{
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, KEY_READ, &key));
     HANDLE change = CeFindFirstRegChange(key, FALSE, 4);
@@ -287,7 +317,8 @@ TEST_F(CeRegChangeTest, SignalsEachChangeAfterReArmingEvenThoughTheKeyWasClosed)
     EXPECT_EQ(INVALID_HANDLE_VALUE, CeFindFirstRegChange(reinterpret_cast<HKEY>(0x4321), FALSE, 4));
 }
 
-TEST_F(CeRegChangeTest, AWatchClosedWithCloseHandleLeavesNothingToSignalAnotherEvent) {
+TEST_F(CeRegChangeTest, AWatchClosedWithCloseHandleLeavesNothingToSignalAnotherEvent)
+{
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, KEY_READ, &key));
     HANDLE change = CeFindFirstRegChange(key, FALSE, 4);
@@ -300,9 +331,11 @@ TEST_F(CeRegChangeTest, AWatchClosedWithCloseHandleLeavesNothingToSignalAnotherE
     HANDLE unrelated = 0;
     for (int i = 0; i < 256 && unrelated != change; ++i) {
         unrelated = CreateEventW(0, FALSE, FALSE, 0);
-        if (unrelated != change) others.push_back(unrelated);
+        if (unrelated != change)
+            others.push_back(unrelated);
     }
-    for (HANDLE other : others) CloseHandle(other);
+    for (HANDLE other : others)
+        CloseHandle(other);
     ASSERT_EQ(change, unrelated) << "the platform hands out the freed value again";
     EXPECT_FALSE(CeFindNextRegChange(unrelated));
     SetCount(7);
@@ -321,7 +354,8 @@ TEST_F(CeRegChangeTest, AWatchClosedWithCloseHandleLeavesNothingToSignalAnotherE
     EXPECT_TRUE(CeFindCloseRegChange(next));
 }
 
-TEST_F(TempStoreTest, KernelDebugPrintWritesAStoreConversionAsItStands) {
+TEST_F(TempStoreTest, KernelDebugPrintWritesAStoreConversionAsItStands)
+{
     std::wstring log = File(L"debug.log");
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, log.c_str());
     NKDbgPrintfW(L"at 100%n and %d%% of %ls%5n\n", 5, L"all");
@@ -329,7 +363,8 @@ TEST_F(TempStoreTest, KernelDebugPrintWritesAStoreConversionAsItStands) {
     EXPECT_EQ("at 100%n and 5% of all%5n\n", ReadBytes(L"debug.log"));
 }
 
-TEST_F(TempStoreTest, KernelDebugPrintHasWideSemanticsAndIsCutSafely) {
+TEST_F(TempStoreTest, KernelDebugPrintHasWideSemanticsAndIsCutSafely)
+{
     std::wstring log = File(L"debug.log");
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, log.c_str());
     NKDbgPrintfW(L"VelEdbDatabase::Open: CeOpenDatabaseInSession %s failed %d.\n", L"clog.db", 2);

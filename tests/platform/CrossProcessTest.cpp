@@ -17,14 +17,16 @@ struct Collected {
     VelDevStoreChanges all;
     Collected() { InitializeCriticalSection(&cs); }
     ~Collected() { DeleteCriticalSection(&cs); }
-    void Add(const VelDevStoreChanges& c) {
+    void Add(const VelDevStoreChanges& c)
+    {
         EnterCriticalSection(&cs);
         all.contacts.insert(all.contacts.end(), c.contacts.begin(), c.contacts.end());
         all.calls.insert(all.calls.end(), c.calls.begin(), c.calls.end());
         all.messages.insert(all.messages.end(), c.messages.begin(), c.messages.end());
         LeaveCriticalSection(&cs);
     }
-    VelDevStoreChanges Get() {
+    VelDevStoreChanges Get()
+    {
         EnterCriticalSection(&cs);
         VelDevStoreChanges copy = all;
         LeaveCriticalSection(&cs);
@@ -33,7 +35,8 @@ struct Collected {
 };
 
 // Waits for each started kldevice.exe, which must succeed, and lets go of it.
-void ExpectEachEndsWell(const std::vector<HANDLE>& started) {
+void ExpectEachEndsWell(const std::vector<HANDLE>& started)
+{
     for (HANDLE p : started) {
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(p, 30000));
         DWORD code = 1;
@@ -43,7 +46,8 @@ void ExpectEachEndsWell(const std::vector<HANDLE>& started) {
     }
 }
 
-TEST_F(CrossProcessTest, ChangesByAnotherProcessArriveWithinASecondAsNotOwn) {
+TEST_F(CrossProcessTest, ChangesByAnotherProcessArriveWithinASecondAsNotOwn)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     VelDevContact mine;
     mine.firstName = L"Mine";
@@ -76,7 +80,8 @@ TEST_F(CrossProcessTest, ChangesByAnotherProcessArriveWithinASecondAsNotOwn) {
 
 // The data thread's view of a missed call: a call-log record and a change of
 // "Missed Call Count", both from outside.
-TEST_F(CrossProcessTest, AMissedCallFromOutsideNotifiesTheDatabaseAndTheRegistry) {
+TEST_F(CrossProcessTest, AMissedCallFromOutsideNotifiesTheDatabaseAndTheRegistry)
+{
     PhoneKeyGuard phoneKey;
     ASSERT_TRUE(VelDevSetMissedCallCount(0));
     HKEY key;
@@ -102,8 +107,8 @@ TEST_F(CrossProcessTest, AMissedCallFromOutsideNotifiesTheDatabaseAndTheRegistry
 
     ASSERT_EQ(0, RunKlDevice(L"call missed \"+1 555 0177\" --name \"Bo Ek\""));
     MSG m = {};
-    bool posted = WaitFor([&] { return PeekMessageW(&m, window, kCeDbNotifyMessage, kCeDbNotifyMessage, PM_REMOVE); },
-                          1000);
+    bool posted =
+        WaitFor([&] { return PeekMessageW(&m, window, kCeDbNotifyMessage, kCeDbNotifyMessage, PM_REMOVE); }, 1000);
     EXPECT_TRUE(posted);
     if (posted) {
         CeNotification* rec = reinterpret_cast<CeNotification*>(m.lParam);
@@ -123,7 +128,8 @@ TEST_F(CrossProcessTest, AMissedCallFromOutsideNotifiesTheDatabaseAndTheRegistry
     DestroyWindow(window);
 }
 
-TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
+TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing)
+{
     const int kProcesses = 8;
     const int kOwnWrites = 30;
     std::vector<HANDLE> started;
@@ -143,13 +149,15 @@ TEST_F(CrossProcessTest, ProcessesWritingAtOnceLoseNothing) {
     std::vector<VelDevMessage> all = store->Messages();
     EXPECT_EQ(static_cast<size_t>(kProcesses + kOwnWrites), all.size());
     std::set<DWORD> ids;
-    for (const VelDevMessage& m : all) ids.insert(m.id);
+    for (const VelDevMessage& m : all)
+        ids.insert(m.id);
     EXPECT_EQ(all.size(), ids.size()) << "every writer got ids of its own";
 }
 
 // Other processes mark messages read while this one keeps rewriting their
 // texts: each change of a record leaves the other's change standing.
-TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay) {
+TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay)
+{
     const int kMessages = 6;
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     std::vector<DWORD> ids;
@@ -184,7 +192,8 @@ TEST_F(CrossProcessTest, ChangesOfOneRecordFromTwoProcessesBothStay) {
     }
 }
 
-TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
+TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted)
+{
     PhoneKeyGuard phoneKey;
     ASSERT_TRUE(VelDevSetMissedCallCount(0));
     const int kProcesses = 8;
@@ -199,7 +208,8 @@ TEST_F(CrossProcessTest, MissedCallsLoggedAtOnceAreAllCounted) {
     EXPECT_EQ(static_cast<DWORD>(kProcesses), VelDevGetMissedCallCount());
 }
 
-TEST_F(CrossProcessTest, TheMessagingProgramKeepsItsRawCommandLine) {
+TEST_F(CrossProcessTest, TheMessagingProgramKeepsItsRawCommandLine)
+{
     wchar_t out[MAX_PATH];
     DWORD n = GetModuleFileNameW(0, out, MAX_PATH);
     std::wstring dir(out, n);
@@ -229,8 +239,9 @@ TEST_F(CrossProcessTest, TheMessagingProgramKeepsItsRawCommandLine) {
     EXPECT_EQ(lines[1], logged[1]);
 }
 
-TEST_F(CrossProcessTest, TheDemoSetHasWhatTheListsShow) {
-    PhoneKeyGuard phoneKey;   // the demo sets its missed-call count
+TEST_F(CrossProcessTest, TheDemoSetHasWhatTheListsShow)
+{
+    PhoneKeyGuard phoneKey;  // the demo sets its missed-call count
     ASSERT_EQ(0, RunKlDevice(L"seed"));
     EXPECT_EQ(2u, VelDevGetMissedCallCount());
     EXPECT_EQ(1, RunKlDevice(L"seed")) << "a store with data is not overwritten by accident";
@@ -239,7 +250,8 @@ TEST_F(CrossProcessTest, TheDemoSetHasWhatTheListsShow) {
     EXPECT_GE(d.contacts.size(), 24u);
     int favourites = 0, pictures = 0;
     for (const auto& kv : d.contacts) {
-        if (kv.second.categories.find(L"Favorites") != std::wstring::npos) ++favourites;
+        if (kv.second.categories.find(L"Favorites") != std::wstring::npos)
+            ++favourites;
         std::string bytes;
         if (store->ReadContactPicture(kv.first, &bytes)) {
             ++pictures;
@@ -266,8 +278,10 @@ TEST_F(CrossProcessTest, TheDemoSetHasWhatTheListsShow) {
     EXPECT_GE(d.calls.size(), 12u);
     int unread = 0, sent = 0;
     for (const auto& kv : d.messages) {
-        if (kv.second.folder == kDevSmsInbox && !kv.second.IsRead()) ++unread;
-        if (kv.second.folder == kDevSmsSent) ++sent;
+        if (kv.second.folder == kDevSmsInbox && !kv.second.IsRead())
+            ++unread;
+        if (kv.second.folder == kDevSmsSent)
+            ++sent;
     }
     EXPECT_GE(unread, 2);
     EXPECT_GE(sent, 2);
@@ -285,23 +299,22 @@ void PrintTo(const ToolCase& c, std::ostream* os) { *os << c.what; }
 
 class KlDeviceUsageTest : public TempStoreTest, public ::testing::WithParamInterface<ToolCase> {};
 
-TEST_P(KlDeviceUsageTest, AnswersWithItsExitCode) {
-    EXPECT_EQ(GetParam().exitCode, RunKlDevice(GetParam().arguments));
-}
+TEST_P(KlDeviceUsageTest, AnswersWithItsExitCode) { EXPECT_EQ(GetParam().exitCode, RunKlDevice(GetParam().arguments)); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tool, KlDeviceUsageTest,
-    ::testing::Values(ToolCase{"no_command", L"", 2}, ToolCase{"unknown_command", L"frobnicate", 2},
-                      ToolCase{"unknown_option", L"contact add --nickname x", 2},
-                      ToolCase{"option_without_value", L"contact add --first", 2},
-                      ToolCase{"bad_oid", L"contact delete abc", 2},
-                      ToolCase{"no_such_contact", L"contact delete 999", 1},
-                      ToolCase{"no_such_message", L"sms move 5 sent", 1},
-                      ToolCase{"bad_folder", L"sms move 5 attic", 2},
-                      ToolCase{"help", L"help", 0}, ToolCase{"list_empty", L"list", 0}),
-    [](const ::testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Tool, KlDeviceUsageTest,
+                         ::testing::Values(ToolCase{"no_command", L"", 2},
+                                           ToolCase{"unknown_command", L"frobnicate", 2},
+                                           ToolCase{"unknown_option", L"contact add --nickname x", 2},
+                                           ToolCase{"option_without_value", L"contact add --first", 2},
+                                           ToolCase{"bad_oid", L"contact delete abc", 2},
+                                           ToolCase{"no_such_contact", L"contact delete 999", 1},
+                                           ToolCase{"no_such_message", L"sms move 5 sent", 1},
+                                           ToolCase{"bad_folder", L"sms move 5 attic", 2}, ToolCase{"help", L"help", 0},
+                                           ToolCase{"list_empty", L"list", 0}),
+                         [](const ::testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.what); });
 
-TEST_F(CrossProcessTest, MessagesAreReceivedMovedMarkedAndDeleted) {
+TEST_F(CrossProcessTest, MessagesAreReceivedMovedMarkedAndDeleted)
+{
     ASSERT_EQ(0, RunKlDevice(L"sms receive \"+1 555 0100\" \"Hi there\" --name Ann"));
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     std::vector<VelDevMessage> all = store->Messages();
@@ -328,7 +341,8 @@ namespace {
 
 // A lookup answers from memory, yet what another process saved is there
 // the moment it has been saved.
-TEST_F(CrossProcessTest, ALookupSeesAChangeByAnotherProcessAtOnce) {
+TEST_F(CrossProcessTest, ALookupSeesAChangeByAnotherProcessAtOnce)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD id = store->AddContact(VelDevContact());
     VelDevContact c;
@@ -341,7 +355,8 @@ TEST_F(CrossProcessTest, ALookupSeesAChangeByAnotherProcessAtOnce) {
 }
 
 // kldevice on a full store says the store refused and hands out no id.
-TEST_F(CrossProcessTest, KlDeviceReportsAnAddTheStoreCouldNotSave) {
+TEST_F(CrossProcessTest, KlDeviceReportsAnAddTheStoreCouldNotSave)
+{
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
     EXPECT_EQ(1, RunKlDevice(L"contact add --first Ann"));
     EXPECT_EQ(1, RunKlDevice(L"call missed \"+1 555 0100\""));

@@ -77,25 +77,27 @@ TEST_P(DevStoreHandEditTest, AnEditBetweenTheListenersComingAndTheFirstReadIsHea
         ASSERT_TRUE(seen[0].before) << edit.what;
         EXPECT_EQ(edit.id == 1 ? L"Alma" : L"Bert", seen[0].before->fileAs) << edit.what;
     }
-    EXPECT_EQ(edit.type == kDevCreated ? 3u : edit.type == kDevDeleted ? 1u : 2u, store->Contacts().size())
+    EXPECT_EQ(edit.type == kDevCreated   ? 3u
+              : edit.type == kDevDeleted ? 1u
+                                         : 2u,
+              store->Contacts().size())
         << edit.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, DevStoreHandEditTest,
-    ::testing::Values(
-        HandEdit{"changed",
-                 [](const std::string& text) {
-                     std::string changed = text;
-                     changed.replace(changed.find("fileAs = Alma"), 13, "fileAs = Almaz");
-                     return changed;
-                 },
-                 kDevChanged, 1, L"Almaz"},
-        HandEdit{"deleted", [](const std::string& text) { return WithoutSection(text, "[2]"); }, kDevDeleted, 2,
-                 nullptr},
-        HandEdit{"created",
-                 [](const std::string& text) { return text + "[3]\nfileAs = Cleo\nrevision = 1\n"; }, kDevCreated, 3,
-                 L"Cleo"}),
+    ::testing::Values(HandEdit{"changed",
+                               [](const std::string& text) {
+                                   std::string changed = text;
+                                   changed.replace(changed.find("fileAs = Alma"), 13, "fileAs = Almaz");
+                                   return changed;
+                               },
+                               kDevChanged, 1, L"Almaz"},
+                      HandEdit{"deleted", [](const std::string& text) { return WithoutSection(text, "[2]"); },
+                               kDevDeleted, 2, nullptr},
+                      HandEdit{"created",
+                               [](const std::string& text) { return text + "[3]\nfileAs = Cleo\nrevision = 1\n"; },
+                               kDevCreated, 3, L"Cleo"}),
     [](const ::testing::TestParamInfo<HandEdit>& info) { return std::string(info.param.what); });
 
 // A change saved by the store itself in the same window is heard of as its own.

@@ -7,20 +7,22 @@ namespace {
 typedef TempStoreTest DevStoreTest;
 
 // Reading back from disk, not from the writer's memory.
-VelDevStoreData ReadFresh(const std::wstring& folder) {
+VelDevStoreData ReadFresh(const std::wstring& folder)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::OpenAt(folder);
     return store->Snapshot();
 }
 
-TEST_F(DevStoreTest, RecordsSurviveSaveAndReload) {
+TEST_F(DevStoreTest, RecordsSurviveSaveAndReload)
+{
     VelDevContact c;
     c.fileAs = L"  Ørsted, Hans\\Christian  ";
     c.firstName = L"Hans";
     c.lastName = L"Ørsted";
     c.mobile = L"+45 1234";
     c.categories = L"Work, Favorites";
-    VelDevCall call = MakeCall(kDevCallIncoming, L"", 0, 5);   // empty number, absent name
-    call.start.dwLowDateTime |= 7;                               // sub-millisecond part
+    VelDevCall call = MakeCall(kDevCallIncoming, L"", 0, 5);  // empty number, absent name
+    call.start.dwLowDateTime |= 7;                            // sub-millisecond part
     call.note = VelDevOptText(L"line1\r\nline2\ttab");
     VelDevMessage m;
     m.folder = kDevSmsSent;
@@ -29,7 +31,7 @@ TEST_F(DevStoreTest, RecordsSurviveSaveAndReload) {
     m.recipients.push_back({L"", L"+1 556"});
     m.hasFlags = true;
     m.flags = 1;
-    VelDevMessage bare;   // no delivery time, no flags
+    VelDevMessage bare;  // no delivery time, no flags
     bare.text = L"[not a section]";
     DWORD cid, kid, mid, bid;
     {
@@ -74,7 +76,8 @@ TEST_F(DevStoreTest, RecordsSurviveSaveAndReload) {
     EXPECT_EQ(L"[not a section]", d.messages[bid].text);
 }
 
-TEST_F(DevStoreTest, RevisionsCountChangesAndIdsAreNeverReused) {
+TEST_F(DevStoreTest, RevisionsCountChangesAndIdsAreNeverReused)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     VelDevContact c;
     c.firstName = L"A";
@@ -83,7 +86,7 @@ TEST_F(DevStoreTest, RevisionsCountChangesAndIdsAreNeverReused) {
     EXPECT_NE(a, b);
     VelDevContact got;
     ASSERT_TRUE(store->FindContact(a, &got));
-    ASSERT_TRUE(store->UpdateContact(got));   // unchanged content
+    ASSERT_TRUE(store->UpdateContact(got));  // unchanged content
     ASSERT_TRUE(store->FindContact(a, &got));
     EXPECT_EQ(1u, got.revision);
     got.company = L"Acme";
@@ -101,7 +104,8 @@ TEST_F(DevStoreTest, RevisionsCountChangesAndIdsAreNeverReused) {
     EXPECT_FALSE(store->UpdateContact(got));
 }
 
-TEST_F(DevStoreTest, CallsComeNewestFirst) {
+TEST_F(DevStoreTest, CallsComeNewestFirst)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD old = store->AddCall(MakeCall(kDevCallMissed, L"1", 0, 600));
     DWORD newest = store->AddCall(MakeCall(kDevCallOutgoing, L"2", 0, 1));
@@ -121,43 +125,50 @@ struct DamageCase {
 
 void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.what; }
 
-std::string Truncate(const std::string& good) {
+std::string Truncate(const std::string& good)
+{
     // Cut inside the last record, as a crash while writing by hand would.
     size_t last = good.rfind("[3]");
     return good.substr(0, good.find("direction", last));
 }
 
-std::string BadRecord(const std::string& good) {
+std::string BadRecord(const std::string& good)
+{
     std::string s = good;
     size_t at = s.find("direction", s.find("[2]"));
     return s.insert(at, "start = yesterday-ish\n");
 }
 
-std::string Latin1(const std::string& good) {
+std::string Latin1(const std::string& good)
+{
     std::string s = good;
     size_t at = s.find("number", s.find("[2]"));
     return s.insert(at, "name = M\xFCller\n");
 }
 
-std::string JunkLine(const std::string& good) {
+std::string JunkLine(const std::string& good)
+{
     std::string s = good;
     size_t at = s.find("number", s.find("[2]"));
     return s.insert(at, "this line has no equals sign\n");
 }
 
-std::string Utf16(const std::string& good) {
+std::string Utf16(const std::string& good)
+{
     std::wstring wide = VelDevFromUtf8(BadRecord(good));
     return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
 }
 
 class DevStoreDamageTest : public TempStoreTest, public ::testing::WithParamInterface<DamageCase> {};
 
-TEST_P(DevStoreDamageTest, LoadsTheGoodRecordsAndKeepsThemOnTheNextSave) {
+TEST_P(DevStoreDamageTest, LoadsTheGoodRecordsAndKeepsThemOnTheNextSave)
+{
     const DamageCase& dc = GetParam();
     DWORD ids[3];
     {
         boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-        for (int i = 0; i < 3; ++i) ids[i] = store->AddCall(MakeCall(kDevCallIncoming, L"555", L"N", 10 + i));
+        for (int i = 0; i < 3; ++i)
+            ids[i] = store->AddCall(MakeCall(kDevCallIncoming, L"555", L"N", 10 + i));
     }
     ASSERT_EQ(3u, ids[2]);
     std::string good = ReadBytes(L"calllog.ini");
@@ -180,28 +191,30 @@ TEST_P(DevStoreDamageTest, LoadsTheGoodRecordsAndKeepsThemOnTheNextSave) {
     EXPECT_FALSE(ReadBytes(L"calllog.ini.damaged").empty()) << "the damaged file is kept aside";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Damage, DevStoreDamageTest,
-    ::testing::Values(DamageCase{"truncated", Truncate, L"record [3] skipped: no revision"},
-                      DamageCase{"bad field", BadRecord, L"record [2] skipped: bad or missing start"},
-                      DamageCase{"latin-1 byte", Latin1, L"record [2] skipped: not UTF-8"},
-                      DamageCase{"junk line", JunkLine, L"record [2] skipped: malformed line"},
-                      DamageCase{"utf-16 file", Utf16, L"UTF-16"}),
-    [](const ::testing::TestParamInfo<DamageCase>& info) {
-        std::string name = info.param.what;
-        for (char& c : name) {
-            if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Damage, DevStoreDamageTest,
+                         ::testing::Values(DamageCase{"truncated", Truncate, L"record [3] skipped: no revision"},
+                                           DamageCase{"bad field", BadRecord,
+                                                      L"record [2] skipped: bad or missing start"},
+                                           DamageCase{"latin-1 byte", Latin1, L"record [2] skipped: not UTF-8"},
+                                           DamageCase{"junk line", JunkLine, L"record [2] skipped: malformed line"},
+                                           DamageCase{"utf-16 file", Utf16, L"UTF-16"}),
+                         [](const ::testing::TestParamInfo<DamageCase>& info) {
+                             std::string name = info.param.what;
+                             for (char& c : name) {
+                                 if (!isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             }
+                             return name;
+                         });
 
-TEST_F(DevStoreTest, ListenersHearOwnChangesWithWhatChanged) {
+TEST_F(DevStoreTest, ListenersHearOwnChangesWithWhatChanged)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD keep = store->AddContact(VelDevContact());
     DWORD drop = store->AddContact(VelDevContact());
     CRITICAL_SECTION cs;
     InitializeCriticalSection(&cs);
-    std::vector<VelDevChange<VelDevContact> > seen;
+    std::vector<VelDevChange<VelDevContact>> seen;
     DWORD cookie = store->AddListener([&](const VelDevStoreChanges& c) {
         EnterCriticalSection(&cs);
         seen.insert(seen.end(), c.contacts.begin(), c.contacts.end());
@@ -228,8 +241,10 @@ TEST_F(DevStoreTest, ListenersHearOwnChangesWithWhatChanged) {
         if (c.type == kDevChanged && c.id == keep) {
             gotChange = c.before && c.after && c.before->categories.empty() && c.after->categories == L"Favorites";
         }
-        if (c.type == kDevDeleted && c.id == drop) gotDelete = c.before && !c.after;
-        if (c.type == kDevCreated && c.id == made) gotCreate = !c.before && c.after;
+        if (c.type == kDevDeleted && c.id == drop)
+            gotDelete = c.before && !c.after;
+        if (c.type == kDevCreated && c.id == made)
+            gotCreate = !c.before && c.after;
     }
     EXPECT_TRUE(gotChange);
     EXPECT_TRUE(gotDelete);
@@ -237,10 +252,11 @@ TEST_F(DevStoreTest, ListenersHearOwnChangesWithWhatChanged) {
     DeleteCriticalSection(&cs);
 }
 
-TEST_F(DevStoreTest, AnEditOfTheFileFromOutsideIsNotOwn) {
+TEST_F(DevStoreTest, AnEditOfTheFileFromOutsideIsNotOwn)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD id = store->AddCall(MakeCall(kDevCallIncoming, L"1", 0, 3));
-    std::vector<VelDevChange<VelDevCall> > seen;
+    std::vector<VelDevChange<VelDevCall>> seen;
     store->AddListener([&](const VelDevStoreChanges& c) { seen.insert(seen.end(), c.calls.begin(), c.calls.end()); });
     std::string text = ReadBytes(L"calllog.ini");
     size_t at = text.find("writer");
@@ -255,7 +271,8 @@ TEST_F(DevStoreTest, AnEditOfTheFileFromOutsideIsNotOwn) {
     EXPECT_EQ(4u, seen[0].after->flags);
 }
 
-TEST_F(DevStoreTest, PicturesLiveBesideTheDataAndGoWithTheContact) {
+TEST_F(DevStoreTest, PicturesLiveBesideTheDataAndGoWithTheContact)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD id = store->AddContact(VelDevContact());
     ASSERT_TRUE(store->SetContactPicture(id, "first", L"bmp"));
@@ -275,7 +292,8 @@ TEST_F(DevStoreTest, PicturesLiveBesideTheDataAndGoWithTheContact) {
     EXPECT_FALSE(store->SetContactPicture(id, "x", L"bmp"));
 }
 
-TEST_F(DevStoreTest, FaultsComeFromTheEnvironmentAndTheSettings) {
+TEST_F(DevStoreTest, FaultsComeFromTheEnvironmentAndTheSettings)
+{
     EXPECT_FALSE(VelDevFault(L"phone.open"));
     WriteBytes(L"settings.ini", "[faults]\nphone.open = 0x80004005\ndb.open = 0\n");
     EXPECT_TRUE(VelDevFault(L"phone.open"));
@@ -287,7 +305,8 @@ TEST_F(DevStoreTest, FaultsComeFromTheEnvironmentAndTheSettings) {
     EXPECT_EQ(9u, VelDevFaultValue(L"poom.logon", 9)) << "a switch without a number";
 }
 
-TEST_F(DevStoreTest, AMissingStoreReadsEmptyAndRefusesWrites) {
+TEST_F(DevStoreTest, AMissingStoreReadsEmptyAndRefusesWrites)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     ASSERT_NE(0u, store->AddContact(VelDevContact()));
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.missing");
@@ -301,11 +320,13 @@ TEST_F(DevStoreTest, AMissingStoreReadsEmptyAndRefusesWrites) {
 
 // The folder taken away under a listener: quiet while it is gone, heard
 // again once it is back.
-TEST_F(DevStoreTest, AFolderThatGoesAwayIsWaitedForQuietly) {
+TEST_F(DevStoreTest, AFolderThatGoesAwayIsWaitedForQuietly)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     store->AddContact(VelDevContact());
     volatile LONG heard = 0;
-    DWORD cookie = store->AddListener([&](const VelDevStoreChanges& c) { InterlockedExchangeAdd(&heard, c.contacts.size()); });
+    DWORD cookie =
+        store->AddListener([&](const VelDevStoreChanges& c) { InterlockedExchangeAdd(&heard, c.contacts.size()); });
     DeleteFileW(File(L"contacts.ini").c_str());
     ASSERT_TRUE(RemoveDirectoryW(m_folder.c_str()));
     // Wine removes the folder only once the watcher's handle on it is closed.
@@ -320,7 +341,8 @@ TEST_F(DevStoreTest, AFolderThatGoesAwayIsWaitedForQuietly) {
     store->RemoveListener(cookie);
 }
 
-TEST_F(DevStoreTest, LogLinesKeepTheirText) {
+TEST_F(DevStoreTest, LogLinesKeepTheirText)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     ASSERT_TRUE(store->AppendLog(L"outbox.log", L"-service \"SMS\" -to \"C:\\x\r\n\""));
     ASSERT_TRUE(store->AppendLog(L"outbox.log", L"second"));
@@ -330,22 +352,28 @@ TEST_F(DevStoreTest, LogLinesKeepTheirText) {
     EXPECT_EQ(L"second", lines[1]);
 }
 
-TEST_F(DevStoreTest, TwoThreadsWritingAtOnceLoseNothing) {
+TEST_F(DevStoreTest, TwoThreadsWritingAtOnceLoseNothing)
+{
     struct Writer {
-        static DWORD WINAPI Main(void*) {
+        static DWORD WINAPI Main(void*)
+        {
             boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-            for (int i = 0; i < 40; ++i) store->AddMessage(VelDevMessage());
+            for (int i = 0; i < 40; ++i)
+                store->AddMessage(VelDevMessage());
             return 0;
         }
     };
     HANDLE t[2];
-    for (HANDLE& h : t) h = CreateThread(0, 0, &Writer::Main, 0, 0, 0);
+    for (HANDLE& h : t)
+        h = CreateThread(0, 0, &Writer::Main, 0, 0, 0);
     WaitForMultipleObjects(2, t, TRUE, INFINITE);
-    for (HANDLE h : t) CloseHandle(h);
+    for (HANDLE h : t)
+        CloseHandle(h);
     EXPECT_EQ(80u, ReadFresh(m_folder).messages.size());
 }
 
-TEST(DevStoreText, TimesRoundTripAndMalformedOnesAreRefused) {
+TEST(DevStoreText, TimesRoundTripAndMalformedOnesAreRefused)
+{
     FILETIME t = VelDevNow();
     FILETIME back;
     ASSERT_TRUE(VelDevParseTime(VelDevFormatTime(t), &back));
@@ -355,9 +383,15 @@ TEST(DevStoreText, TimesRoundTripAndMalformedOnesAreRefused) {
     FileTimeToSystemTime(&back, &st);
     EXPECT_EQ(2026, st.wYear);
     EXPECT_EQ(15, st.wMinute);
-    const wchar_t* bad[] = {L"", L"2026-12-10", L"2026-13-10 09:15:00Z", L"2026-12-10 25:00:00Z",
-                            L"2026-12-10 09:15:00", L"2026-12-10 09:15:00.Z", L"2026-12-10 09:15:00Zx"};
-    for (const wchar_t* b : bad) EXPECT_FALSE(VelDevParseTime(b, &back)) << b;
+    const wchar_t* bad[] = {L"",
+                            L"2026-12-10",
+                            L"2026-13-10 09:15:00Z",
+                            L"2026-12-10 25:00:00Z",
+                            L"2026-12-10 09:15:00",
+                            L"2026-12-10 09:15:00.Z",
+                            L"2026-12-10 09:15:00Zx"};
+    for (const wchar_t* b : bad)
+        EXPECT_FALSE(VelDevParseTime(b, &back)) << b;
 }
 
 }  // namespace
@@ -366,16 +400,33 @@ namespace {
 
 typedef TempStoreTest DevStoreHostileTest;
 
-std::string ContactWithPicture(const std::string& picture) {
-    return "[store]\nnextId = 3\n[1]\nfirstName = Ann\npicture = " + picture + "\nwriter = 1\nrevision = 1\n"
+std::string ContactWithPicture(const std::string& picture)
+{
+    return "[store]\nnextId = 3\n[1]\nfirstName = Ann\npicture = " + picture +
+           "\nwriter = 1\nrevision = 1\n"
            "[2]\nfirstName = Bo\nwriter = 1\nrevision = 1\n";
 }
 
 // A name that could open a device, a folder or a file elsewhere costs the
 // contact its picture, never the contact.
-TEST_F(DevStoreHostileTest, APictureNameThatIsNoPlainFileNameLosesThePictureNotTheContact) {
-    const char* const bad[] = {"COM1", "AUX.png", "com9.jpg", "nul", "LPT1.gif", "CON .png", "conin$", "..", ".",
-                               "..\\\\settings.ini", "../x.png", "C:x.png", "sub/x.png", "x.png.", "a\x01" "b.png"};
+TEST_F(DevStoreHostileTest, APictureNameThatIsNoPlainFileNameLosesThePictureNotTheContact)
+{
+    const char* const bad[] = {"COM1",
+                               "AUX.png",
+                               "com9.jpg",
+                               "nul",
+                               "LPT1.gif",
+                               "CON .png",
+                               "conin$",
+                               "..",
+                               ".",
+                               "..\\\\settings.ini",
+                               "../x.png",
+                               "C:x.png",
+                               "sub/x.png",
+                               "x.png.",
+                               "a\x01"
+                               "b.png"};
     for (const char* name : bad) {
         SCOPED_TRACE(name);
         WriteBytes(L"contacts.ini", ContactWithPicture(name));
@@ -400,7 +451,8 @@ TEST_F(DevStoreHostileTest, APictureNameThatIsNoPlainFileNameLosesThePictureNotT
     EXPECT_EQ(L"1-2.png", ann.picture) << "a plain name stays";
 }
 
-TEST_F(DevStoreHostileTest, APictureIsReadOnlyUpToItsLimitAndNamedOnlyWithAPlainExtension) {
+TEST_F(DevStoreHostileTest, APictureIsReadOnlyUpToItsLimitAndNamedOnlyWithAPlainExtension)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     DWORD id = store->AddContact(VelDevContact());
     EXPECT_FALSE(store->SetContactPicture(id, "x", L"png\\..\\..\\x"));
@@ -424,7 +476,8 @@ TEST_F(DevStoreHostileTest, APictureIsReadOnlyUpToItsLimitAndNamedOnlyWithAPlain
 
 // A full or read-only store: nothing is added, no id is promised, and the
 // next add that is saved gets the id the refused one would have had.
-TEST_F(DevStoreHostileTest, AnAddWhoseSaveFailsFailsAndHandsOutNoId) {
+TEST_F(DevStoreHostileTest, AnAddWhoseSaveFailsFailsAndHandsOutNoId)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     ASSERT_EQ(1u, store->AddContact(VelDevContact()));
     ASSERT_EQ(1u, store->AddCall(MakeCall(kDevCallIncoming, L"1", 0, 1)));
@@ -451,32 +504,36 @@ TEST_F(DevStoreHostileTest, AnAddWhoseSaveFailsFailsAndHandsOutNoId) {
 struct IdCase {
     const char* what;
     const char* file;
-    DWORD next;   // the id the next add gets, 0 when it is refused
+    DWORD next;  // the id the next add gets, 0 when it is refused
 };
 
 void PrintTo(const IdCase& c, std::ostream* os) { *os << c.what; }
 
 class DevStoreIdTest : public TempStoreTest, public ::testing::WithParamInterface<IdCase> {};
 
-TEST_P(DevStoreIdTest, TheNextIdIsPastEveryIdSeenAndNeverWraps) {
+TEST_P(DevStoreIdTest, TheNextIdIsPastEveryIdSeenAndNeverWraps)
+{
     WriteBytes(L"messages.ini", GetParam().file);
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     EXPECT_EQ(GetParam().next, store->AddMessage(VelDevMessage())) << GetParam().what;
     EXPECT_TRUE(store->FindMessage(1, 0)) << "the good record stays readable: " << GetParam().what;
-    if (GetParam().next == 0) EXPECT_TRUE(DebugSays(L"every id has been given out"));
+    if (GetParam().next == 0)
+        EXPECT_TRUE(DebugSays(L"every id has been given out"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ids, DevStoreIdTest,
     ::testing::Values(
-        IdCase{"a damaged [store] and a deleted id", "[store]\nnext id\n[1]\ntext = a\nrevision = 1\n[deleted]\n9 = 5\n", 10},
+        IdCase{"a damaged [store] and a deleted id",
+               "[store]\nnext id\n[1]\ntext = a\nrevision = 1\n[deleted]\n9 = 5\n", 10},
         IdCase{"a damaged record", "[1]\ntext = a\nrevision = 1\n[40]\ntext = cut sh", 41},
         IdCase{"the last id in use", "[1]\ntext = a\nrevision = 1\n[4294967294]\ntext = b\nrevision = 1\n", 0},
         IdCase{"nextId at the end", "[store]\nnextId = 4294967295\n[1]\ntext = a\nrevision = 1\n", 0},
         IdCase{"an id past the last", "[1]\ntext = a\nrevision = 1\n[4294967295]\ntext = b\nrevision = 1\n", 0}),
     [](const ::testing::TestParamInfo<IdCase>& info) { return "case" + std::to_string(info.index); });
 
-TEST_F(DevStoreHostileTest, EveryDamagedCopyIsKept) {
+TEST_F(DevStoreHostileTest, EveryDamagedCopyIsKept)
+{
     const std::string first = "[1]\ntext = a\nrevision = 1\n[2]\ntext = first damage\n";
     const std::string second = "[1]\ntext = a\nrevision = 1\n[3]\ntext = second damage\n";
     WriteBytes(L"messages.ini", first);
@@ -489,10 +546,12 @@ TEST_F(DevStoreHostileTest, EveryDamagedCopyIsKept) {
 
 // What one process writes, another reads back the same, whatever UTF-16 the
 // text holds; and the file stays valid UTF-8.
-TEST_F(DevStoreHostileTest, LoneSurrogatesAndNulsReadBackAsWritten) {
-    const std::wstring values[] = {std::wstring(L"a\xD800z"), std::wstring(L"\xDC00"), std::wstring(L"x\0y", 3),
-                                   std::wstring(L"\xD83D\xDE00 pair"), std::wstring(L"\xD83D"),
-                                   std::wstring(L"\\u0041 and \\0 as typed"), std::wstring(L"\xDBFF\xDBFF\xDFFF")};
+TEST_F(DevStoreHostileTest, LoneSurrogatesAndNulsReadBackAsWritten)
+{
+    const std::wstring values[] = {
+        std::wstring(L"a\xD800z"),          std::wstring(L"\xDC00"), std::wstring(L"x\0y", 3),
+        std::wstring(L"\xD83D\xDE00 pair"), std::wstring(L"\xD83D"), std::wstring(L"\\u0041 and \\0 as typed"),
+        std::wstring(L"\xDBFF\xDBFF\xDFFF")};
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     std::vector<DWORD> ids;
     for (const std::wstring& v : values) {
@@ -502,7 +561,8 @@ TEST_F(DevStoreHostileTest, LoneSurrogatesAndNulsReadBackAsWritten) {
         ids.push_back(store->AddMessage(m));
     }
     std::string bytes = ReadBytes(L"messages.ini");
-    EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0), 0);
+    EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), 0, 0),
+              0);
     EXPECT_EQ(std::string::npos, bytes.find('\0'));
     store.reset();
     boost::shared_ptr<VelDevStore> other = VelDevStore::OpenAt(m_folder);
@@ -516,24 +576,33 @@ TEST_F(DevStoreHostileTest, LoneSurrogatesAndNulsReadBackAsWritten) {
 
 // Each change rewrites only the file of its record; a store written before
 // with every record in one file is read and changed where it stands.
-TEST_F(DevStoreHostileTest, AChangeRewritesOnlyTheFileOfItsRecord) {
+TEST_F(DevStoreHostileTest, AChangeRewritesOnlyTheFileOfItsRecord)
+{
     std::string old = "[store]\nnextId = 301\n";
-    for (int id = 1; id <= 300; ++id) old += "[" + std::to_string(id) + "]\nfirstName = N" + std::to_string(id) + "\nrevision = 1\n";
+    for (int id = 1; id <= 300; ++id)
+        old += "[" + std::to_string(id) + "]\nfirstName = N" + std::to_string(id) + "\nrevision = 1\n";
     WriteBytes(L"contacts.ini", old);
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     EXPECT_EQ(300u, store->Contacts().size());
-    ASSERT_TRUE(store->ChangeContact(250, [](VelDevContact& c) { c.company = L"Acme"; return true; }));
+    ASSERT_TRUE(store->ChangeContact(250, [](VelDevContact& c) {
+        c.company = L"Acme";
+        return true;
+    }));
     EXPECT_NE(std::string::npos, ReadBytes(L"contacts.ini").find("Acme"));
     DWORD added = store->AddContact(VelDevContact());
     EXPECT_EQ(301u, added);
     const std::string before = ReadBytes(L"contacts.ini");
-    ASSERT_TRUE(store->ChangeContact(added, [](VelDevContact& c) { c.company = L"New"; return true; }));
+    ASSERT_TRUE(store->ChangeContact(added, [](VelDevContact& c) {
+        c.company = L"New";
+        return true;
+    }));
     EXPECT_EQ(before, ReadBytes(L"contacts.ini")) << "a change of another file's record leaves it alone";
     std::vector<std::wstring> others;
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(File(L"contacts-*.ini").c_str(), &fd);
     ASSERT_NE(INVALID_HANDLE_VALUE, find);
-    do others.push_back(fd.cFileName);
+    do
+        others.push_back(fd.cFileName);
     while (FindNextFileW(find, &fd));
     FindClose(find);
     ASSERT_EQ(1u, others.size()) << "the new record went to a file of its own";

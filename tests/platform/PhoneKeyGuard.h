@@ -7,11 +7,13 @@
 
 class PhoneKeyGuard {
 public:
-    PhoneKeyGuard() : m_mutex(CreateMutexW(0, FALSE, L"VelTestsPhoneStateKey")), m_saved(0) {
+    PhoneKeyGuard() : m_mutex(CreateMutexW(0, FALSE, L"VelTestsPhoneStateKey")), m_saved(0)
+    {
         WaitForSingleObject(m_mutex, INFINITE);
         m_saved = VelDevGetMissedCallCount();
     }
-    ~PhoneKeyGuard() {
+    ~PhoneKeyGuard()
+    {
         VelDevSetMissedCallCount(m_saved);
         ReleaseMutex(m_mutex);
         CloseHandle(m_mutex);

@@ -14,9 +14,11 @@ struct CallTable {
     HANDLE log = 0;
     HRESULT openResult = E_FAIL;
     DWORD count = 0;
-    CallTable() {
+    CallTable()
+    {
         openResult = PhoneOpenCallLog(&log);
-        if (FAILED(openResult)) return;
+        if (FAILED(openResult))
+            return;
         DWORD first = 0, last = 0;
         if (FAILED(PhoneSeekCallLog(log, kCallLogSeekBegin, 0, &first)) ||
             FAILED(PhoneSeekCallLog(log, kCallLogSeekEnd, 0, &last))) {
@@ -26,35 +28,42 @@ struct CallTable {
         }
         count = last - first + 1;
     }
-    ~CallTable() {
-        if (log) PhoneCloseCallLog(log);
+    ~CallTable()
+    {
+        if (log)
+            PhoneCloseCallLog(log);
     }
-    HRESULT Get(DWORD cursor, CallLogEntry* e) {
+    HRESULT Get(DWORD cursor, CallLogEntry* e)
+    {
         HRESULT hr = PhoneSeekCallLog(log, kCallLogSeekBegin, cursor, 0);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
         memset(e, 0, sizeof *e);
         e->cbSize = kCallLogEntryBytes;
         return PhoneGetCallLogEntry(log, e);
     }
 };
 
-void FreeStrings(CallLogEntry& e) {
+void FreeStrings(CallLogEntry& e)
+{
     LocalFree(e.number);
     LocalFree(e.name);
     LocalFree(e.nameType);
     LocalFree(e.note);
 }
 
-TEST_F(PhoneTest, AnEmptyLogCountsNothing) {
+TEST_F(PhoneTest, AnEmptyLogCountsNothing)
+{
     CallTable t;
     EXPECT_EQ(S_OK, t.openResult);
     EXPECT_EQ(0u, t.count);
     EXPECT_EQ(0, t.log) << "both seeks fail on an empty log, so the table closes it";
 }
 
-TEST_F(PhoneTest, EntriesComeNewestFirstWithTheirStringsOrNull) {
+TEST_F(PhoneTest, EntriesComeNewestFirstWithTheirStringsOrNull)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    VelDevCall missed = MakeCall(kDevCallMissed, 0, 0, 120);   // withheld: no number, no name
+    VelDevCall missed = MakeCall(kDevCallMissed, 0, 0, 120);  // withheld: no number, no name
     VelDevCall in = MakeCall(kDevCallIncoming, L"+1 555 0100", L"", 60);
     in.nameType = VelDevOptText(L"m");
     VelDevCall out = MakeCall(kDevCallOutgoing, L"+1 555 0199", L"Bo Ek", 1);
@@ -99,7 +108,8 @@ TEST_F(PhoneTest, EntriesComeNewestFirstWithTheirStringsOrNull) {
     EXPECT_EQ(1u, index);
 }
 
-TEST_F(PhoneTest, MisuseIsRefusedWithAFailure) {
+TEST_F(PhoneTest, MisuseIsRefusedWithAFailure)
+{
     VelDevStore::Open()->AddCall(MakeCall(kDevCallIncoming, L"1", 0, 1));
     HANDLE log = 0;
     ASSERT_EQ(S_OK, PhoneOpenCallLog(&log));
@@ -126,14 +136,16 @@ TEST_F(PhoneTest, MisuseIsRefusedWithAFailure) {
     EXPECT_EQ(E_POINTER, PhoneOpenCallLog(0));
 }
 
-TEST_F(PhoneTest, AFailingOpenLeavesNoHandle) {
+TEST_F(PhoneTest, AFailingOpenLeavesNoHandle)
+{
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"phone.open=0x80070005");
     HANDLE log = reinterpret_cast<HANDLE>(1);
     EXPECT_EQ(static_cast<HRESULT>(0x80070005), PhoneOpenCallLog(&log));
     EXPECT_EQ(0, log);
 }
 
-TEST_F(PhoneTest, TwoHandlesReadIndependently) {
+TEST_F(PhoneTest, TwoHandlesReadIndependently)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     store->AddCall(MakeCall(kDevCallIncoming, L"old", 0, 10));
     store->AddCall(MakeCall(kDevCallIncoming, L"new", 0, 1));
@@ -147,7 +159,8 @@ TEST_F(PhoneTest, TwoHandlesReadIndependently) {
     FreeStrings(eb);
 }
 
-PhoneMakeCallInfo CallInfo(LPCWSTR number, LPCWSTR party) {
+PhoneMakeCallInfo CallInfo(LPCWSTR number, LPCWSTR party)
+{
     PhoneMakeCallInfo info = {};
     info.cbSize = kMakeCallInfoBytes;
     info.destination = number;
@@ -155,10 +168,11 @@ PhoneMakeCallInfo CallInfo(LPCWSTR number, LPCWSTR party) {
     return info;
 }
 
-TEST_F(PhoneTest, PlacingACallRecordsItAndLogsTheOutgoingCall) {
+TEST_F(PhoneTest, PlacingACallRecordsItAndLogsTheOutgoingCall)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     store->AddCall(MakeCall(kDevCallIncoming, L"earlier", 0, 5));
-    std::vector<VelDevChange<VelDevCall> > seen;
+    std::vector<VelDevChange<VelDevCall>> seen;
     store->AddListener([&](const VelDevStoreChanges& c) { seen.insert(seen.end(), c.calls.begin(), c.calls.end()); });
 
     PhoneMakeCallInfo info = CallInfo(L"+1 555 0142", L"Ann Lee");
@@ -189,7 +203,8 @@ TEST_F(PhoneTest, PlacingACallRecordsItAndLogsTheOutgoingCall) {
     EXPECT_EQ(kDevCreated, seen[0].type);
 }
 
-TEST_F(PhoneTest, BadMakeCallRecordsAreRefused) {
+TEST_F(PhoneTest, BadMakeCallRecordsAreRefused)
+{
     PhoneMakeCallInfo info = CallInfo(L"1", 0);
     info.cbSize = kMakeCallInfoBytes + 20;
     EXPECT_EQ(E_INVALIDARG, PhoneMakeCall(&info));
@@ -211,7 +226,8 @@ namespace {
 
 // The program imports the library by ordinal alone: the five operations sit
 // at 1 to 5 and no name gives any of them away.
-TEST_F(PhoneTest, TheFiveOperationsAreReachedByOrdinalOnly) {
+TEST_F(PhoneTest, TheFiveOperationsAreReachedByOrdinalOnly)
+{
     HMODULE dll = LoadLibraryW(L"phone.dll");
     ASSERT_TRUE(dll);
     for (const char* name : {"PhoneOpenCallLog", "PhoneGetCallLogEntry", "PhoneCloseCallLog", "PhoneSeekCallLog",
@@ -257,10 +273,12 @@ namespace {
 
 // Calls logged while a handle is read, from this process and another, cannot
 // shift its records: it reads the log as it was when opened, each call once.
-TEST_F(PhoneTest, AnOpenHandleReadsTheLogAsItWasWhenOpened) {
+TEST_F(PhoneTest, AnOpenHandleReadsTheLogAsItWasWhenOpened)
+{
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
     const int kCalls = 6;
-    for (int i = 0; i < kCalls; ++i) store->AddCall(MakeCall(kDevCallIncoming, std::to_wstring(i).c_str(), 0, 100 - i));
+    for (int i = 0; i < kCalls; ++i)
+        store->AddCall(MakeCall(kDevCallIncoming, std::to_wstring(i).c_str(), 0, 100 - i));
     CallTable t;
     ASSERT_EQ(static_cast<DWORD>(kCalls), t.count);
     std::vector<std::wstring> read;
@@ -271,10 +289,12 @@ TEST_F(PhoneTest, AnOpenHandleReadsTheLogAsItWasWhenOpened) {
         FreeStrings(e);
         // A newer call arrives after every read: it would push the rest one place on.
         store->AddCall(MakeCall(kDevCallMissed, L"new", 0, 0));
-        if (cursor == 2) ASSERT_EQ(0, RunKlDevice(L"call incoming \"+1 555 0100\""));
+        if (cursor == 2)
+            ASSERT_EQ(0, RunKlDevice(L"call incoming \"+1 555 0100\""));
     }
     std::vector<std::wstring> expected;
-    for (int i = kCalls - 1; i >= 0; --i) expected.push_back(std::to_wstring(i));
+    for (int i = kCalls - 1; i >= 0; --i)
+        expected.push_back(std::to_wstring(i));
     EXPECT_EQ(expected, read);
     DWORD last = 0;
     EXPECT_EQ(S_OK, PhoneSeekCallLog(t.log, kCallLogSeekEnd, 0, &last));
@@ -284,7 +304,8 @@ TEST_F(PhoneTest, AnOpenHandleReadsTheLogAsItWasWhenOpened) {
 }
 
 // On a full store the call that cannot be logged is not reported as placed.
-TEST_F(PhoneTest, PlacingACallThatCannotBeLoggedFails) {
+TEST_F(PhoneTest, PlacingACallThatCannotBeLoggedFails)
+{
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, L"store.write");
     PhoneMakeCallInfo info = CallInfo(L"+1 555 0142", L"Ann Lee");
     EXPECT_TRUE(PhoneMakeCall(&info) < 0);

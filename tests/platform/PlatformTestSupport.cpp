@@ -6,28 +6,34 @@
 
 namespace {
 
-CRITICAL_SECTION& DebugLock() {
+CRITICAL_SECTION& DebugLock()
+{
     static CRITICAL_SECTION cs;
     static bool made = (InitializeCriticalSection(&cs), true);
     (void)made;
     return cs;
 }
 
-std::vector<std::wstring>& Lines() {
+std::vector<std::wstring>& Lines()
+{
     static std::vector<std::wstring> lines;
     return lines;
 }
 
-void RemoveTree(const std::wstring& folder) {
+void RemoveTree(const std::wstring& folder)
+{
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
             std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") continue;
+            if (name == L"." || name == L"..")
+                continue;
             std::wstring path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileW(path.c_str());
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileW(path.c_str());
         } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
@@ -36,7 +42,8 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
-void TempStoreTest::SetUp() {
+void TempStoreTest::SetUp()
+{
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     static LONG counter = 0;
@@ -59,7 +66,8 @@ void TempStoreTest::SetUp() {
     });
 }
 
-void TempStoreTest::TearDown() {
+void TempStoreTest::TearDown()
+{
     VelDevSetDebugHook(VelDevDebugHook());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, 0);
@@ -68,13 +76,15 @@ void TempStoreTest::TearDown() {
 
 std::wstring TempStoreTest::File(const std::wstring& name) const { return m_folder + L"\\" + name; }
 
-std::string TempStoreTest::ReadBytes(const std::wstring& name) const {
+std::string TempStoreTest::ReadBytes(const std::wstring& name) const
+{
     std::string out;
     VelDevReadFile(File(name), &out);
     return out;
 }
 
-void TempStoreTest::WriteBytes(const std::wstring& name, const std::string& bytes) const {
+void TempStoreTest::WriteBytes(const std::wstring& name, const std::string& bytes) const
+{
     HANDLE f = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     DWORD written;
@@ -82,23 +92,27 @@ void TempStoreTest::WriteBytes(const std::wstring& name, const std::string& byte
     CloseHandle(f);
 }
 
-std::vector<std::wstring> TempStoreTest::DebugLines() const {
+std::vector<std::wstring> TempStoreTest::DebugLines() const
+{
     EnterCriticalSection(&DebugLock());
     std::vector<std::wstring> copy = Lines();
     LeaveCriticalSection(&DebugLock());
     return copy;
 }
 
-bool TempStoreTest::DebugSays(const std::wstring& part) const {
+bool TempStoreTest::DebugSays(const std::wstring& part) const
+{
     for (const std::wstring& line : DebugLines()) {
-        if (line.find(part) != std::wstring::npos) return true;
+        if (line.find(part) != std::wstring::npos)
+            return true;
     }
     return false;
 }
 
 HANDLE StartKlDevice(const std::wstring& arguments) { return StartOutProgram(L"kldevice.exe", arguments); }
 
-HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments) {
+HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments)
+{
     std::wstring exe = TestOutFolder() + L"\\" + program;
     std::wstring line = L"\"" + exe + L"\" " + arguments;
     std::vector<wchar_t> buf(line.begin(), line.end());
@@ -110,25 +124,30 @@ HANDLE StartOutProgram(const std::wstring& program, const std::wstring& argument
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, TestOutFolder().c_str(), &si, &pi)) return 0;
+    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, TestOutFolder().c_str(), &si, &pi))
+        return 0;
     CloseHandle(pi.hThread);
     return pi.hProcess;
 }
 
-int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs) {
+int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs)
+{
     HANDLE p = StartKlDevice(arguments);
-    if (!p) return -1;
+    if (!p)
+        return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(p, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(p, &code);
+    if (WaitForSingleObject(p, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(p, &code);
     CloseHandle(p);
     return static_cast<int>(code);
 }
 
-VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo) {
+VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo)
+{
     VelDevCall c;
     FILETIME now = VelDevNow();
-    ULONGLONG t = ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) -
-                  minutesAgo * 60ULL * 10000000ULL;
+    ULONGLONG t =
+        ((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) - minutesAgo * 60ULL * 10000000ULL;
     c.start.dwLowDateTime = static_cast<DWORD>(t);
     c.start.dwHighDateTime = static_cast<DWORD>(t >> 32);
     t += 90ULL * 10000000ULL;

@@ -33,11 +33,14 @@ HANDLE StartOutProgram(const std::wstring& program, const std::wstring& argument
 
 // Polls until pred holds or the time is up.
 template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
+bool WaitFor(Pred pred, DWORD timeoutMs)
+{
     DWORD start = GetTickCount();
     for (;;) {
-        if (pred()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
+        if (pred())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
         Sleep(10);
     }
 }

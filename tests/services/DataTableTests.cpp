@@ -22,8 +22,8 @@ public:
     int32_t GetCount() override { return m_count; }
     bool Seek(int32_t offset, int origin) override
     {
-        m_cursor = static_cast<int32_t>(SeekTarget(static_cast<uint32_t>(m_cursor), offset, origin,
-                                                   static_cast<uint32_t>(m_count)));
+        m_cursor = static_cast<int32_t>(
+            SeekTarget(static_cast<uint32_t>(m_cursor), offset, origin, static_cast<uint32_t>(m_count)));
         return m_cursor >= 0 && m_cursor < m_count;
     }
     int32_t Cursor() const { return m_cursor; }
@@ -64,4 +64,4 @@ TEST(DataTable, TheLoadersLoopDrainsTheTable)
     EXPECT_EQ(seen, 3);
 }
 
-}
+}  // namespace

@@ -102,9 +102,8 @@ TEST_F(DateTest, RelativeLabels)
     for (const LabelCase& c : kLabelCases) {
         SetToday(c.today[0], c.today[1], c.today[2]);
         const VelDateTime date = Day(c.date[0], c.date[1], c.date[2], 23, 59);
-        EXPECT_EQ(GetRelativeDateLabel(date), c.label)
-            << c.today[0] << "-" << c.today[1] << "-" << c.today[2] << " / " << c.date[0] << "-"
-            << c.date[1] << "-" << c.date[2];
+        EXPECT_EQ(GetRelativeDateLabel(date), c.label) << c.today[0] << "-" << c.today[1] << "-" << c.today[2] << " / "
+                                                       << c.date[0] << "-" << c.date[1] << "-" << c.date[2];
     }
 }
 
@@ -165,14 +164,12 @@ TEST_F(DateTest, FormatsTheViewsUse)
 
 TEST_F(DateTest, EveryNameInOrderFromTheLanguageLibrary)
 {
-    const wchar_t* const days[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday",
-                                   L"Thursday", L"Friday", L"Saturday"};
+    const wchar_t* const days[] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday"};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(FormatDateTime(Day(2025, 6, 15 + i), L"%A %w"), days[i] + (L" " + std::to_wstring(i)));
-    const wchar_t* const months[] = {
-        L"January Jan", L"February Feb", L"March Mar",     L"April Apr",
-        L"May May",     L"June Jun",     L"July Jul",      L"August Aug",
-        L"September Sep", L"October Oct", L"November Nov", L"December Dec"};
+    const wchar_t* const months[] = {L"January Jan",   L"February Feb", L"March Mar",    L"April Apr",
+                                     L"May May",       L"June Jun",     L"July Jul",     L"August Aug",
+                                     L"September Sep", L"October Oct",  L"November Nov", L"December Dec"};
     for (int m = 1; m <= 12; ++m)
         EXPECT_EQ(FormatDateTime(Day(2025, m, 1), L"%B %b"), months[m - 1]) << m;
 }
@@ -241,4 +238,4 @@ TEST(DateClock, NowComesFromThePlatformByDefault)
     EXPECT_LE(TicksToSeconds(VelDateTime::Subtract(now, VelDateTime(before))), 2);
 }
 
-}
+}  // namespace

@@ -92,4 +92,4 @@ TEST_F(DebugTraceTest, TraceWritesTheTickThenTheMessage)
     EXPECT_EQ(s_lines[1], "3 calls, done");
 }
 
-}
+}  // namespace

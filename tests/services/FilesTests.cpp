@@ -92,4 +92,4 @@ TEST(ModuleDirectory, PathsAroundTheBufferSizesComeBackWhole)
     RemoveTestFolder(base);
 }
 
-}
+}  // namespace

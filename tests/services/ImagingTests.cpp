@@ -60,17 +60,17 @@ TEST_F(ImagingTest, APictureOverTheCapIsRefusedBeforeItIsDecoded)
     ASSERT_LT(huge.size(), 4 * kMiB);
     const size_t before = PeakBytes();
     IImage* image = NULL;
-    EXPECT_EQ(WINCODEC_ERR_IMAGESIZEOUTOFRANGE,
-              m_factory->CreateImageFromBuffer(huge.data(), static_cast<UINT>(huge.size()), BufferDisposalFlagNone,
-                                               &image));
+    EXPECT_EQ(
+        WINCODEC_ERR_IMAGESIZEOUTOFRANGE,
+        m_factory->CreateImageFromBuffer(huge.data(), static_cast<UINT>(huge.size()), BufferDisposalFlagNone, &image));
     EXPECT_EQ(nullptr, image);
     EXPECT_EQ(WINCODEC_ERR_IMAGESIZEOUTOFRANGE, FromStream(huge, &image));
     EXPECT_EQ(nullptr, image);
     for (const auto& size : {std::make_pair(4097u, 1u), std::make_pair(1u, 4097u)}) {
         const std::string wide = MakeBlankPng(size.first, size.second);
         EXPECT_EQ(WINCODEC_ERR_IMAGESIZEOUTOFRANGE,
-                  m_factory->CreateImageFromBuffer(wide.data(), static_cast<UINT>(wide.size()),
-                                                   BufferDisposalFlagNone, &image));
+                  m_factory->CreateImageFromBuffer(wide.data(), static_cast<UINT>(wide.size()), BufferDisposalFlagNone,
+                                                   &image));
     }
     EXPECT_LT(PeakBytes() - before, 32 * kMiB);
 }

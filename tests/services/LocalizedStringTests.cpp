@@ -71,15 +71,9 @@ TEST(LocalizedStrings, OnlyAPlainNameIsLoaded)
     const std::wstring outsidePath = GetLanguageDirectory() + L"..\\" + outside + L".dll";
     ASSERT_TRUE(CopyFileW((GetLanguageDirectory() + L"English.dll").c_str(), outsidePath.c_str(), FALSE));
     const std::wstring names[] = {
-        L"..\\" + outside,
-        L"../" + outside,
-        GetLanguageDirectory() + L"English",
-        L"English.",
-        L"English ",
-        L"Eng lish",
-        L"English:x",
-        L"\u00c9nglish",
-        std::wstring(65, L'a'),
+        L"..\\" + outside, L"../" + outside, GetLanguageDirectory() + L"English",
+        L"English.",       L"English ",      L"Eng lish",
+        L"English:x",      L"\u00c9nglish",  std::wstring(65, L'a'),
     };
     for (const std::wstring& name : names) {
         SCOPED_TRACE(std::string(name.begin(), name.end()));
@@ -113,7 +107,8 @@ bool ResourceSection(const std::string& file, size_t* start, size_t* size)
     if (file.size() < static_cast<size_t>(dos.e_lfanew) + sizeof(nt))
         return false;
     memcpy(&nt, file.data() + dos.e_lfanew, sizeof(nt));
-    const size_t sections = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
+    const size_t sections =
+        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
     for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
         IMAGE_SECTION_HEADER section;
         memcpy(&section, file.data() + sections + i * sizeof(section), sizeof(section));
@@ -216,4 +211,4 @@ TEST_F(DamagedLanguage, RandomDamageNeverCrashes)
     EXPECT_EQ(LoadLocalizedString(kStrToday), L"Today");
 }
 
-}
+}  // namespace

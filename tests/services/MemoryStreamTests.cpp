@@ -98,4 +98,4 @@ TEST(MemoryStream, LastReleaseLeavesTheDataAlone)
     EXPECT_EQ(data[2], 9);
 }
 
-}
+}  // namespace

@@ -44,4 +44,4 @@ TEST_F(PhoneCallTest, AFailingPhoneIsReported)
     EXPECT_TRUE(Dialled().empty());
 }
 
-}
+}  // namespace

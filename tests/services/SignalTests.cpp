@@ -240,4 +240,4 @@ TEST_F(SignalTest, ReceiverConnectedDuringEmitWaitsForTheNext)
     EXPECT_EQ(s_calls, (Calls{"late"}));
 }
 
-}
+}  // namespace

@@ -51,4 +51,4 @@ TEST_F(SmsComposerStartTest, ARecipientThatCannotFitStartsNothing)
     EXPECT_EQ(log[0], L"-service \"SMS\" -to \"<1>\"");
 }
 
-}
+}  // namespace

@@ -59,4 +59,4 @@ TEST(SmsComposerLine, ListThatFitsExactlyIsKept)
     EXPECT_EQ(line, L"-service \"SMS\" -to \"" + first + L"\"");
 }
 
-}
+}  // namespace

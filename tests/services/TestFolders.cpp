@@ -4,8 +4,7 @@ std::wstring MakeTestFolder(const std::wstring& stem)
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder =
-        std::wstring(temp) + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    const std::wstring folder = std::wstring(temp) + stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
     CreateDirectoryW(folder.c_str(), NULL);
     return folder;
 }

@@ -17,16 +17,16 @@ struct SearchCase {
 TEST(FindNoCase, KeypadRunsOverNamesAndNumbers)
 {
     const SearchCase cases[] = {
-        {L"anna berg", {k2, k6}, true, 0},         // lower-case text, upper-case keys
+        {L"anna berg", {k2, k6}, true, 0},  // lower-case text, upper-case keys
         {L"Bob", {k2, k6, k2}, true, 0},
         {L"Joe Adams", {k2, k3}, true, 4},
-        {L"Abba Adele", {k2, k3}, true, 5},        // four runs start on key 1 and fail
+        {L"Abba Adele", {k2, k3}, true, 5},  // four runs start on key 1 and fail
         {L"Eva", {k3, k7}, false, 0},
         {L"Ann", {k2, k6, k6, k6}, false, 0},      // the text ends before the fourth key
         {L"+46 555 0123", {k5, k5, k5}, true, 4},  // digits stand for themselves
         {L"+46 555 0123", {k2, k3}, true, 10},
         {L"", {k2}, false, 0},
-        {L"anna", {L"a", L"n"}, false, 0},       // the keys are not upper-cased
+        {L"anna", {L"a", L"n"}, false, 0},  // the keys are not upper-cased
         {L"Anna", {}, false, 0},
     };
     for (const SearchCase& c : cases) {
@@ -37,4 +37,4 @@ TEST(FindNoCase, KeypadRunsOverNamesAndNumbers)
     }
 }
 
-}
+}  // namespace

@@ -13,7 +13,8 @@ namespace {
 using namespace shell_test;
 
 // Runs the UI thread's queue until the condition holds; false after 10 s.
-template <typename Condition> bool PumpUntil(Condition condition)
+template <typename Condition>
+bool PumpUntil(Condition condition)
 {
     const DWORD start = ::GetTickCount();
     while (!condition()) {
@@ -200,9 +201,8 @@ TEST_F(ShellTest, RowsNotifiedDuringTheFirstLoadAreListedOnce)
     app->GetLoaderTimer()->Stop();  // the loads wait for the test's ticks
     device.Store().AddContact(Contact(L"Una", L"Favorites"));
     device.Store().AddMessage(Received(L"early", false));
-    ASSERT_TRUE(PumpUntil([&] {
-        return RowsOf(app->GetContactListView()) == 1 && RowsOf(app->GetSmsListView()) == 1;
-    }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return RowsOf(app->GetContactListView()) == 1 && RowsOf(app->GetSmsListView()) == 1; }));
     DrainLoads();
     EXPECT_EQ(RowsOf(app->GetContactListView()), 1u);
     EXPECT_EQ(RowsOf(app->GetFavoritesView()), 1u);

@@ -152,4 +152,4 @@ private:
     FakeTick m_tick{1000000};
 };
 
-} // namespace shell_test
+}  // namespace shell_test

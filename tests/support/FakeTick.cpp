@@ -9,10 +9,7 @@ namespace {
 DWORD s_tick = 0;
 bool s_inForce = false;
 
-DWORD WINAPI ReadTick()
-{
-    return s_tick;
-}
+DWORD WINAPI ReadTick() { return s_tick; }
 
 }  // namespace
 
@@ -30,22 +27,10 @@ FakeTick::~FakeTick()
     s_inForce = false;
 }
 
-DWORD FakeTick::Now() const
-{
-    return s_tick;
-}
+DWORD FakeTick::Now() const { return s_tick; }
 
-void FakeTick::Set(DWORD tick)
-{
-    s_tick = tick;
-}
+void FakeTick::Set(DWORD tick) { s_tick = tick; }
 
-DWORD FakeTick::Advance(DWORD ms)
-{
-    return s_tick += ms;
-}
+DWORD FakeTick::Advance(DWORD ms) { return s_tick += ms; }
 
-DWORD& FakeTick::Current()
-{
-    return s_tick;
-}
+DWORD& FakeTick::Current() { return s_tick; }

@@ -23,8 +23,7 @@ std::string MakePng(UINT width, UINT height, DWORD bgra)
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     frame->SetPixelFormat(&format);
     std::vector<DWORD> pixels(width * height, bgra);
-    frame->WritePixels(height, width * 4, static_cast<UINT>(pixels.size() * 4),
-                      reinterpret_cast<BYTE*>(pixels.data()));
+    frame->WritePixels(height, width * 4, static_cast<UINT>(pixels.size() * 4), reinterpret_cast<BYTE*>(pixels.data()));
     frame->Commit();
     encoder->Commit();
     HGLOBAL memory = NULL;

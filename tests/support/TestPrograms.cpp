@@ -6,7 +6,8 @@ namespace {
 
 const DWORD kPollMs = 10;
 
-void ReadAvailable(HANDLE pipe, std::string* out) {
+void ReadAvailable(HANDLE pipe, std::string* out)
+{
     char chunk[512];
     DWORD available = 0, got = 0;
     while (PeekNamedPipe(pipe, 0, 0, 0, &available, 0) && available &&
@@ -17,18 +18,21 @@ void ReadAvailable(HANDLE pipe, std::string* out) {
 
 }  // namespace
 
-std::wstring TestOutFolder() {
+std::wstring TestOutFolder()
+{
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(0, path, MAX_PATH);
     std::wstring p(path, n);
     return p.substr(0, p.find_last_of(L'\\'));
 }
 
-ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs)
+{
     ProgramRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, 0, TRUE};
     HANDLE readEnd = 0, writeEnd = 0;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     std::wstring folder = TestOutFolder();
@@ -59,9 +63,11 @@ ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& argum
         }
         char chunk[512];
         DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, 0) && got) run.output.append(chunk, got);
+        while (ReadFile(readEnd, chunk, sizeof chunk, &got, 0) && got)
+            run.output.append(chunk, got);
         DWORD code = 0;
-        if (ended && GetExitCodeProcess(pi.hProcess, &code)) run.exitCode = static_cast<int>(code);
+        if (ended && GetExitCodeProcess(pi.hProcess, &code))
+            run.exitCode = static_cast<int>(code);
         CloseHandle(pi.hProcess);
     }
     CloseHandle(readEnd);

@@ -2,10 +2,12 @@
 
 #include <tlhelp32.h>
 
-std::vector<DWORD> ThreadsStartedIn(const wchar_t* name) {
+std::vector<DWORD> ThreadsStartedIn(const wchar_t* name)
+{
     std::vector<DWORD> found;
     const BYTE* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(name));
-    if (!base) return found;
+    if (!base)
+        return found;
     const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const IMAGE_NT_HEADERS* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const BYTE* end = base + nt->OptionalHeader.SizeOfImage;
@@ -15,16 +17,19 @@ std::vector<DWORD> ThreadsStartedIn(const wchar_t* name) {
     constexpr int kThreadStartAddress = 9;  // ThreadQuerySetWin32StartAddress
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (!query || snapshot == INVALID_HANDLE_VALUE) {
-        if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+        if (snapshot != INVALID_HANDLE_VALUE)
+            CloseHandle(snapshot);
         found.push_back(0);  // cannot tell: counts as a thread left behind
         return found;
     }
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+        if (entry.th32OwnerProcessID != GetCurrentProcessId())
+            continue;
         HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-        if (!thread) continue;
+        if (!thread)
+            continue;
         const BYTE* start = nullptr;
         if (query(thread, kThreadStartAddress, &start, sizeof(start), nullptr) >= 0 && start >= base && start < end)
             found.push_back(entry.th32ThreadID);

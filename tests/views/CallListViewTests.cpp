@@ -120,8 +120,8 @@ TEST_F(CallListViewTest, CallsFallUnderRelativeDateHeadersNewestFirstWhateverOrd
     ASSERT_FALSE(unknown.empty());
     ASSERT_NE(Label(9), Label(8));
     ASSERT_NE(Label(6), Label(5));
-    const std::wstring expected = Label(9) + L": Cara Ann | " + Label(8) + L": +200 | " + Label(6) + L": Bob | " +
-                                  Label(5) + L": " + unknown;
+    const std::wstring expected =
+        Label(9) + L": Cara Ann | " + Label(8) + L": +200 | " + Label(6) + L": Bob | " + Label(5) + L": " + unknown;
     for (bool reversed : {false, true}) {
         SCOPED_TRACE(reversed ? "oldest added first" : "newest added first");
         calls->SetLoading(true);
@@ -289,7 +289,8 @@ TEST_F(CallRowPaintTest, TheRowIsAsHighAsAMediumAndATinyLineWithMargins)
     std::unique_ptr<VelCallListViewItem> row = Row(kAnn);
     ASSERT_TRUE(row);
     VelKlTheme* theme = GetCurrentTheme();
-    EXPECT_EQ(row->Measure(canvas.get()), 8 + LineHeight(theme->GetMediumFont()) + LineHeight(theme->GetTinyFont()) - 1);
+    EXPECT_EQ(row->Measure(canvas.get()),
+              8 + LineHeight(theme->GetMediumFont()) + LineHeight(theme->GetTinyFont()) - 1);
 }
 
 TEST_F(CallRowPaintTest, IconAndFirstLineColourFollowTheKindOfCall)

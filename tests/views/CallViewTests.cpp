@@ -190,7 +190,8 @@ TEST_F(CallViewTest, MissedAndAnsweredIncomingCallsAreBothIncoming)
     struct Case {
         DWORD direction;
         unsigned text;
-    } const cases[] = {{kCallMissed, kStrIncomingCall}, {kCallIncoming, kStrIncomingCall}, {kCallOutgoing, kStrOutgoingCall}};
+    } const cases[] = {
+        {kCallMissed, kStrIncomingCall}, {kCallIncoming, kStrIncomingCall}, {kCallOutgoing, kStrOutgoingCall}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.direction);
         std::unique_ptr<VelCallItem> call = MakeCall(L"Anna Berg", L"+46 70 111", c.direction, 30);

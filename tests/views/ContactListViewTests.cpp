@@ -126,9 +126,9 @@ TEST_F(ContactListViewTest, TypedKeysKeepRowsWhoseNameOrNumberHoldsTheRun)
     };
     const Case cases[] = {
         {{}, L"A: anna | B: Bob | C: carl"},
-        {{L"ABC2", L"MNO6", L"ABC2"}, L"B: Bob"},  // "bob", and nothing in "anna"
-        {{L"ABC2", L"MNO6", L"MNO6"}, L"A: anna"}, // "ann"
-        {{L"ABC2", L"6", L"ABC2"}, L"B: Bob"},     // "262" in Bob's number only
+        {{L"ABC2", L"MNO6", L"ABC2"}, L"B: Bob"},   // "bob", and nothing in "anna"
+        {{L"ABC2", L"MNO6", L"MNO6"}, L"A: anna"},  // "ann"
+        {{L"ABC2", L"6", L"ABC2"}, L"B: Bob"},      // "262" in Bob's number only
         {{L"9"}, L""},
     };
     for (const Case& c : cases) {
@@ -148,8 +148,8 @@ TEST_F(ContactListViewTest, TheFilterMarksWhereTheKeysMatched)
     };
     const Case cases[] = {
         {{}, true, VelContactListViewItem::kMatchNone, 0, 0},
-        {{L"GHI4", L"ABC2"}, true, VelContactListViewItem::kMatchName, 3, 2},        // "ia"
-        {{L"2", L"6", L"2"}, true, VelContactListViewItem::kMatchNumber, 5, 3},       // "262"
+        {{L"GHI4", L"ABC2"}, true, VelContactListViewItem::kMatchName, 3, 2},    // "ia"
+        {{L"2", L"6", L"2"}, true, VelContactListViewItem::kMatchNumber, 5, 3},  // "262"
         {{L"WXYZ9"}, false, VelContactListViewItem::kMatchNone, 0, 0},
     };
     // A match left from an earlier filter never survives a later one.

@@ -114,9 +114,6 @@ inline std::wstring NameOf(const VelItem* row)
 }
 
 // The visible groups with their visible rows: "A: alfred anna | B: Bob".
-inline std::wstring Shown(VelListView* list)
-{
-    return GroupsLine(ReadGroups(*list, &NameOf, RowFilter::kVisible));
-}
+inline std::wstring Shown(VelListView* list) { return GroupsLine(ReadGroups(*list, &NameOf, RowFilter::kVisible)); }
 
 }  // namespace contact_store

@@ -194,10 +194,10 @@ TEST_F(ContactViewTest, BuildsItsButtonsAndPicturesWithTheirTextsAndImages)
         UINT image;
         UINT pressed;
     } const cases[] = {
-        {0, "button-mobile", L"Call mobile", 196, 195},       {1, "button-send-sms", L"Send text message", 188, 187},
-        {2, "button-send-mms", L"Send MMS", 190, 189},        {3, "button-call-home", L"Call home", 192, 191},
-        {4, "button-call-work", L"Call work", 194, 193},      {5, "button-contact-name", L"", 184, 184},
-        {6, "button-contact-name", L"", 232, 229},            {7, "button-contact-name", L"", 230, 231},
+        {0, "button-mobile", L"Call mobile", 196, 195},  {1, "button-send-sms", L"Send text message", 188, 187},
+        {2, "button-send-mms", L"Send MMS", 190, 189},   {3, "button-call-home", L"Call home", 192, 191},
+        {4, "button-call-work", L"Call work", 194, 193}, {5, "button-contact-name", L"", 184, 184},
+        {6, "button-contact-name", L"", 232, 229},       {7, "button-contact-name", L"", 230, 231},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -240,7 +240,8 @@ TEST_F(ContactViewTest, TheTitleBarFollowsImage175AndTheChildrenTheScreen)
     const int m = 480 / 30, g = 480 / 20;
     const int BW = (480 - 3 * m) / 2, BH = (640 - T - 6 * g) / 5;
     const VelRect frame = view->GetPictureControl(9)->GetBounds();
-    EXPECT_EQ(frame, VelRect(m, T + g, m + theme->GetImage(185)->GetWidth(), T + g + theme->GetImage(185)->GetHeight()));
+    EXPECT_EQ(frame,
+              VelRect(m, T + g, m + theme->GetImage(185)->GetWidth(), T + g + theme->GetImage(185)->GetHeight()));
     EXPECT_EQ(view->GetPictureControl(8)->GetBounds(), frame);
 
     const VelRect name = view->GetButton(5)->GetBounds();
@@ -260,8 +261,10 @@ TEST_F(ContactViewTest, TheTitleBarFollowsImage175AndTheChildrenTheScreen)
         int id;
         VelPoint at;
     } const grid[] = {
-        {1, VelPoint(m, B + g)},          {2, VelPoint(BW + 2 * m, B + g)},
-        {3, VelPoint(m, B + 2 * g + BH)}, {4, VelPoint(BW + 2 * m, B + 2 * g + BH)},
+        {1, VelPoint(m, B + g)},
+        {2, VelPoint(BW + 2 * m, B + g)},
+        {3, VelPoint(m, B + 2 * g + BH)},
+        {4, VelPoint(BW + 2 * m, B + 2 * g + BH)},
         {0, VelPoint(m, B + 3 * g + 2 * BH)},
     };
     for (const Case& c : grid) {

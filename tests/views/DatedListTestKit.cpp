@@ -34,10 +34,7 @@ FILETIME Utc(int day, int hour, int minute)
     return out;
 }
 
-std::wstring Label(int day)
-{
-    return GetRelativeDateLabel(VelDateTime(2026, 12, day, 12, 0, 0));
-}
+std::wstring Label(int day) { return GetRelativeDateLabel(VelDateTime(2026, 12, day, 12, 0, 0)); }
 
 void LoadEnglishDateNames()
 {
@@ -86,10 +83,7 @@ VelItem* DatedListTest::FindRow(const std::wstring& text)
     return List()->FindItem([&](const VelItem* row) { return m_textOf(row) == text; });
 }
 
-std::wstring DatedListTest::Shown()
-{
-    return GroupsLine(ReadGroups(*List(), m_textOf, RowFilter::kVisible));
-}
+std::wstring DatedListTest::Shown() { return GroupsLine(ReadGroups(*List(), m_textOf, RowFilter::kVisible)); }
 
 void DatedRowPaintTest::SetUp()
 {

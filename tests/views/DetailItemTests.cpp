@@ -164,9 +164,12 @@ TEST(CompareItemsByDateTest, NewestFirstThenRowsWithoutADate)
         VelGroupItem::ItemPtr first, second;
         bool before;
     } const cases[] = {
-        {"newer before older", newer, older, true},  {"older after newer", older, newer, false},
-        {"same date", newer, newer, false},          {"dated before undated", older, undated, true},
-        {"undated after dated", undated, older, false}, {"dated before a row of another kind", older, plain, true},
+        {"newer before older", newer, older, true},
+        {"older after newer", older, newer, false},
+        {"same date", newer, newer, false},
+        {"dated before undated", older, undated, true},
+        {"undated after dated", undated, older, false},
+        {"dated before a row of another kind", older, plain, true},
         {"two without a date", plain, undated, false},
     };
     for (const Case& c : cases) {

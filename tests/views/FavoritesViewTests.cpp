@@ -24,10 +24,7 @@ namespace {
 using namespace contact_store;
 
 // Every row of every group, visible or not, in the list's order.
-std::wstring Rows(VelListView* list)
-{
-    return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" ");
-}
+std::wstring Rows(VelListView* list) { return Joined(RowsOfGroups(ReadGroups(*list, &NameOf)), L" "); }
 
 class FavoritesViewTest : public ContactTabTest {
 protected:
@@ -66,7 +63,9 @@ protected:
 
 TEST_F(FavoritesViewTest, RowsAreSortedByNameIgnoringCaseUnderNoVisibleHeader)
 {
-    Add({{L"bob", L"200", L"", L"Favorites"}, {L"Anna", L"100", L"", L"Favorites"}, {L"carl", L"300", L"", L"Favorites"}});
+    Add({{L"bob", L"200", L"", L"Favorites"},
+         {L"Anna", L"100", L"", L"Favorites"},
+         {L"carl", L"300", L"", L"Favorites"}});
     ShowFavorites();
     EXPECT_EQ(Rows(List()), L"Anna bob carl");
     // One group, its header hidden, the rows in it shown; nothing else shown.

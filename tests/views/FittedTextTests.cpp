@@ -23,8 +23,8 @@ protected:
 
     void Draw(const std::wstring& text, int start, int length, int boxWidth = 400)
     {
-        DrawFittedText(canvas.get(), text, VelPoint(kX, kY), SIZE{boxWidth, 40}, &normal, &bold, kNormal,
-                       kHighlight, start, length);
+        DrawFittedText(canvas.get(), text, VelPoint(kX, kY), SIZE{boxWidth, 40}, &normal, &bold, kNormal, kHighlight,
+                       start, length);
     }
     // The width of the text in the font, as the canvas measures it.
     int Width(const std::wstring& text, VelFont* font)

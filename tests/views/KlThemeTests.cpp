@@ -87,9 +87,9 @@ TEST(KlTheme, FontsAreVerdanaBySize)
         int weight;
     };
     const Case cases[] = {
-        {"small", theme.GetSmallFont(), 9, 0},        {"small bold", theme.GetSmallBoldFont(), 9, 700},
-        {"tiny", theme.GetTinyFont(), 8, 0},          {"tiny bold", theme.GetTinyBoldFont(), 8, 700},
-        {"medium", theme.GetMediumFont(), 11, 0},     {"medium bold", theme.GetMediumBoldFont(), 11, 700},
+        {"small", theme.GetSmallFont(), 9, 0},    {"small bold", theme.GetSmallBoldFont(), 9, 700},
+        {"tiny", theme.GetTinyFont(), 8, 0},      {"tiny bold", theme.GetTinyBoldFont(), 8, 700},
+        {"medium", theme.GetMediumFont(), 11, 0}, {"medium bold", theme.GetMediumBoldFont(), 11, 700},
         {"large", theme.GetLargeFont(), 24, 0},
     };
     for (const Case& c : cases) {

@@ -182,7 +182,12 @@ TEST_F(ListViewTest, AFilterAppliedDuringALoadRunsOnceAtItsEnd)
 
     int calls = 0;
     list->BeginLoading();
-    list->SetFilter([&calls](const VelItem* item) { ++calls; return item->GetKey() != L"Bea"; }, true);
+    list->SetFilter(
+        [&calls](const VelItem* item) {
+            ++calls;
+            return item->GetKey() != L"Bea";
+        },
+        true);
     EXPECT_EQ(calls, 0) << "pending while the loader's cycle runs";
     EXPECT_TRUE(Group(L"B")->IsVisible());
     list->EndLoading();
@@ -289,8 +294,8 @@ TEST_F(ListViewTest, RowsAddedOutOfOrderEndSortedInAndOutOfALoad)
     // One at a time, outside a load, and a new group between the others.
     for (const wchar_t* text : {L"Ab", L"Ba", L"Cq", L"Az", L"Ca"})
         list->AddItem(Row(text));
-    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Aa", L"Ab", L"Am", L"Ax", L"Az", L"#B", L"Ba", L"Bb",
-                                                  L"Bo", L"Bz", L"#C", L"Ca", L"Cq"}));
+    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Aa", L"Ab", L"Am", L"Ax", L"Az", L"#B", L"Ba", L"Bb", L"Bo",
+                                                  L"Bz", L"#C", L"Ca", L"Cq"}));
 }
 
 TEST_F(ListViewTest, GroupsComeAndGoAsTheFilterAndTheRowsChange)
@@ -314,12 +319,15 @@ TEST_F(ListViewTest, GroupsComeAndGoAsTheFilterAndTheRowsChange)
     EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea", L"#C", L"Cal"}));
 
     // The last match of a group filtered away in a load hides the group.
-    list->SetFilter([](const VelItem* item) { return HoldsA(item) && static_cast<const VelStringItem*>(item)->GetText() != L"Cal"; },
-                    true);
+    list->SetFilter(
+        [](const VelItem* item) {
+            return HoldsA(item) && static_cast<const VelStringItem*>(item)->GetText() != L"Cal";
+        },
+        true);
     EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea"}));
     list->SetFilter(VelListView::Predicate(), true);
-    EXPECT_EQ(Shown(), std::vector<std::wstring>({L"#A", L"Ada", L"#B", L"Bea", L"Bob", L"#C", L"Cal", L"Cy",
-                                                  L"#D", L"Dot", L"#E", L"Eve"}));
+    EXPECT_EQ(Shown(), std::vector<std::wstring>(
+                           {L"#A", L"Ada", L"#B", L"Bea", L"Bob", L"#C", L"Cal", L"Cy", L"#D", L"Dot", L"#E", L"Eve"}));
 }
 
 TEST_F(ListViewTest, ARowChangedWhileFilteredTakesItsNewPlaceOrHides)

@@ -246,11 +246,8 @@ TEST_F(MainViewTest, TappingTabsSwitchesPagesAndShowsTheKeypadOnlyOverContacts)
         bool keypad;
     };
     const Step steps[] = {
-        {2, "1>2", 2, false},
-        {3, "2>3", 3, false},
-        {3, "3>3", 3, false},  // the current tab again: told, and it stays
-        {0, "3>0", 0, false},
-        {1, "0>1", 1, true},
+        {2, "1>2", 2, false}, {3, "2>3", 3, false}, {3, "3>3", 3, false},  // the current tab again: told, and it stays
+        {0, "3>0", 0, false}, {1, "0>1", 1, true},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.tap);
@@ -305,23 +302,23 @@ TEST_F(MainViewTest, KeypadKeysNarrowTheContactsAndBackspaceWidensThem)
     EXPECT_EQ(filtersMade, 0);
 
     struct Step {
-        int key;       // position on the keypad
+        int key;  // position on the keypad
         DWORD holdMs;
         const wchar_t* shown;
         size_t typed;
         int filters;  // filters made so far
     };
     const Step steps[] = {
-        {1, 20, L"Ada Bea Dora", 1, 1},        // 2ABC
-        {2, 20, L"Ada Bea", 2, 2},             // 3DEF after it
-        {3, 20, L"Ada Bea Dora", 1, 3},        // backspace
-        {3, 20, L"Ada Bea Dora Hugo", 0, 4},   // backspace to nothing
-        {3, 20, L"Ada Bea Dora Hugo", 0, 4},   // backspace with nothing typed: no new filter
-        {4, 20, L"Hugo", 1, 5},                // 4GHI
-        {1, 400, L"", 2, 6},                   // 2ABC after it, a tap held a while
-        {3, 1000, L"Hugo", 1, 7},              // held just short of a long press: one key goes
+        {1, 20, L"Ada Bea Dora", 1, 1},       // 2ABC
+        {2, 20, L"Ada Bea", 2, 2},            // 3DEF after it
+        {3, 20, L"Ada Bea Dora", 1, 3},       // backspace
+        {3, 20, L"Ada Bea Dora Hugo", 0, 4},  // backspace to nothing
+        {3, 20, L"Ada Bea Dora Hugo", 0, 4},  // backspace with nothing typed: no new filter
+        {4, 20, L"Hugo", 1, 5},               // 4GHI
+        {1, 400, L"", 2, 6},                  // 2ABC after it, a tap held a while
+        {3, 1000, L"Hugo", 1, 7},             // held just short of a long press: one key goes
         {1, 20, L"", 2, 8},
-        {3, 1001, L"Ada Bea Dora Hugo", 0, 9}, // a long press clears it all at once
+        {3, 1001, L"Ada Bea Dora Hugo", 0, 9},  // a long press clears it all at once
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.filters);

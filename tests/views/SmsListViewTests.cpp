@@ -199,18 +199,19 @@ TEST_F(SmsListViewTest, TheSecondLineNamesTheSenderOrForASentMessageTheRecipient
 {
     const std::wstring noName = LoadLocalizedString(136);
     ASSERT_FALSE(noName.empty());
-    Seed({kAnn, kToBob, kCara, {true, L"Named", L"Gus", L"+800", 9, 10, 0, true},
+    Seed({kAnn,
+          kToBob,
+          kCara,
+          {true, L"Named", L"Gus", L"+800", 9, 10, 0, true},
           {true, L"Draft to nobody", L"", L"", 9, 10, 30, true}});
     Load();
     struct Case {
         std::wstring text;
         std::wstring second;
     } const cases[] = {
-        {L"Lunch?", L"Ann"},
-        {L"Call me", L"+400"},  // received without a name: the address
-        {L"On my way", L"+300"},  // sent to a number without a name
-        {L"Named", L"Gus"},
-        {L"Draft to nobody", noName},
+        {L"Lunch?", L"Ann"},     {L"Call me", L"+400"},  // received without a name: the address
+        {L"On my way", L"+300"},                         // sent to a number without a name
+        {L"Named", L"Gus"},      {L"Draft to nobody", noName},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
@@ -307,8 +308,8 @@ TEST_F(SmsRowPaintTest, TheRowIsAsHighAsAMediumAndATinyLineWithAMargin)
     std::unique_ptr<VelSmsListViewItem> row = messages.Row(kAnn);
     ASSERT_TRUE(row);
     VelKlTheme* theme = GetCurrentTheme();
-    EXPECT_EQ(row->Measure(canvas.get()), VelScreenMetrics::GetLongerSide() / 40 +
-                                              LineHeight(theme->GetMediumFont()) + LineHeight(theme->GetTinyFont()) - 1);
+    EXPECT_EQ(row->Measure(canvas.get()), VelScreenMetrics::GetLongerSide() / 40 + LineHeight(theme->GetMediumFont()) +
+                                              LineHeight(theme->GetTinyFont()) - 1);
 }
 
 TEST_F(SmsRowPaintTest, IconAndFirstLineColourFollowWhetherTheMessageWasSent)

@@ -171,8 +171,7 @@ TEST_F(SmsViewTest, AReceivedMessageShowsTextSenderAndDateIsMarkedReadAndReplies
     EXPECT_EQ(view->GetTitle(), LoadLocalizedString(kStrMessageTitle));
     Show(L"See you at noon");
 
-    const std::vector<std::wstring> expected = {L"See you at noon", L"Anna Berg", L"+46 70 111",
-                                                LocalDeliveryText()};
+    const std::vector<std::wstring> expected = {L"See you at noon", L"Anna Berg", L"+46 70 111", LocalDeliveryText()};
     EXPECT_EQ(RowTexts(), expected);
     EXPECT_NE(dynamic_cast<VelSmsTextItem*>(view->GetList()->GetItems().at(0)), nullptr);
     EXPECT_TRUE(IsRead(id));
@@ -220,8 +219,7 @@ TEST_F(SmsViewTest, ASentMessageListsItsRecipientsAndRepliesToAllOfThem)
 {
     AddSent(L"Dinner?", {{L"Bob", L"+4402"}, {L"", L"+4403"}, {L"+4404", L"+4404"}});
     Show(L"Dinner?");
-    const std::vector<std::wstring> expected = {L"Dinner?", L"\"Bob\" +4402", L"+4403", L"+4404",
-                                                LocalDeliveryText()};
+    const std::vector<std::wstring> expected = {L"Dinner?", L"\"Bob\" +4402", L"+4403", L"+4404", LocalDeliveryText()};
     EXPECT_EQ(RowTexts(), expected);
     TapReply();
     const std::vector<std::wstring> outbox = Outbox(1);

@@ -23,7 +23,7 @@ void RemoveTree(const std::wstring& folder)
     ::RemoveDirectoryW(folder.c_str());
 }
 
-} // namespace
+}  // namespace
 
 TestDeviceStore::TestDeviceStore(const std::wstring& stem)
 {

@@ -94,10 +94,14 @@ TEST_F(ThemeLibraryTest, EachScreenSizesSilverFitsItsScreen)
         const int s = screen.width;
 
         auto all = [](auto visit) {
-            for (UINT id : kTabImages) visit(id);
-            for (UINT id : kTitleButtons) visit(id);
-            for (UINT id : kActionButtons) visit(id);
-            for (UINT id : kOtherImages) visit(id);
+            for (UINT id : kTabImages)
+                visit(id);
+            for (UINT id : kTitleButtons)
+                visit(id);
+            for (UINT id : kActionButtons)
+                visit(id);
+            for (UINT id : kOtherImages)
+                visit(id);
         };
         all([&](UINT id) { EXPECT_NE(theme->GetImage(id), nullptr) << id; });
 
@@ -262,8 +266,14 @@ TEST_F(ThemeLibraryTest, OnlyAPlainNameIsLoaded)
     ASSERT_NE(silver, nullptr);
     const HMODULE module = GetThemeModule();
     const std::wstring names[] = {
-        L"..\\Themes\\Silver", L"../Themes/Silver", GetThemesDirectory() + L"Silver", L"Silver.", L"Sil ver",
-        L"Silver:x", L"", std::wstring(65, L'S'),
+        L"..\\Themes\\Silver",
+        L"../Themes/Silver",
+        GetThemesDirectory() + L"Silver",
+        L"Silver.",
+        L"Sil ver",
+        L"Silver:x",
+        L"",
+        std::wstring(65, L'S'),
     };
     for (const std::wstring& name : names) {
         SCOPED_TRACE(std::string(name.begin(), name.end()));
@@ -319,8 +329,7 @@ bool ResourceSection(const std::string& file, size_t* start, size_t* size)
 class DamagedThemeTest : public ThemeLibraryTest {
 protected:
     DamagedThemeTest()
-        : m_silver(ReadFileBytes(LibraryPath(L"Silver"))),
-          m_name(L"Damaged" + std::to_wstring(::GetCurrentProcessId()))
+        : m_silver(ReadFileBytes(LibraryPath(L"Silver"))), m_name(L"Damaged" + std::to_wstring(::GetCurrentProcessId()))
     {
     }
     ~DamagedThemeTest() override

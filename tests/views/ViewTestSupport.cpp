@@ -8,10 +8,7 @@ namespace {
 int s_width = 0;
 int s_height = 0;
 
-int WINAPI FakeScreen(int index)
-{
-    return index == SM_CXSCREEN ? s_width : index == SM_CYSCREEN ? s_height : 0;
-}
+int WINAPI FakeScreen(int index) { return index == SM_CXSCREEN ? s_width : index == SM_CYSCREEN ? s_height : 0; }
 
 }  // namespace
 
@@ -30,10 +27,7 @@ ScreenScope::ScreenScope(int width, int height)
     VelScreenMetrics::SetMetricSource(FakeScreen);
 }
 
-ScreenScope::~ScreenScope()
-{
-    VelScreenMetrics::SetMetricSource(nullptr);
-}
+ScreenScope::~ScreenScope() { VelScreenMetrics::SetMetricSource(nullptr); }
 
 CanvasTest::CanvasTest(int width, int height, COLORREF ground)
     : canvas(renderer.CreateCanvas(width, height)), ground(ground)
@@ -85,7 +79,4 @@ std::wstring ThemeLibraryTest::InstallLibrary(const std::wstring& path, const st
     return name;
 }
 
-std::wstring ThemeLibraryTest::LibraryPath(const std::wstring& name)
-{
-    return GetThemesDirectory() + name + L".dll";
-}
+std::wstring ThemeLibraryTest::LibraryPath(const std::wstring& name) { return GetThemesDirectory() + name + L".dll"; }

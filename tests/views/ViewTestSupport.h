@@ -32,7 +32,6 @@ VelRect LitBounds(HDC dc, const RECT& area, COLORREF ground);
 // Runs what is queued for this thread, then paints the window's pending area.
 void SettleWindow(HWND window);
 
-
 // An off-screen canvas filled with one colour, read back pixel by pixel.
 class CanvasTest : public ::testing::Test {
 protected:
@@ -42,7 +41,8 @@ protected:
     VelGDICanvas* Gdi() const { return static_cast<VelGDICanvas*>(canvas.get()); }
     VelRect Lit(const RECT& area) const { return LitBounds(canvas->GetDC(), area, ground); }
     // True when some pixel of the area passes the test.
-    template <typename Test> bool Holds(const RECT& area, Test test) const
+    template <typename Test>
+    bool Holds(const RECT& area, Test test) const
     {
         for (int y = area.top; y < area.bottom; ++y)
             for (int x = area.left; x < area.right; ++x)

@@ -175,9 +175,8 @@ TEST(BaseWindowLess, StartsVisibleWithAnEmptyRectangleAndHitsOnlyInsideIt)
         bool hit;
     };
     const Case cases[] = {
-        {VelPoint(10, 20), true},  {VelPoint(49, 39), true},  {VelPoint(30, 30), true},
-        {VelPoint(50, 30), false}, {VelPoint(30, 40), false}, {VelPoint(9, 30), false},
-        {VelPoint(30, 19), false},
+        {VelPoint(10, 20), true},  {VelPoint(49, 39), true}, {VelPoint(30, 30), true},  {VelPoint(50, 30), false},
+        {VelPoint(30, 40), false}, {VelPoint(9, 30), false}, {VelPoint(30, 19), false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(part.HitTest(c.point), c.hit) << c.point.x << "," << c.point.y;
@@ -388,17 +387,14 @@ TEST_F(ProgressTest, TheFillIsTruncatedAlongEitherAxis)
         int range, position, fill;
     };
     const Case cases[] = {
-        {false, VelRect(0, 0, 100, 3), 3, 1, 33},
-        {false, VelRect(0, 0, 100, 3), 3, 2, 66},
-        {false, VelRect(20, 10, 120, 14), 7, 5, 71},
-        {true, VelRect(0, 0, 6, 100), 3, 2, 66},
+        {false, VelRect(0, 0, 100, 3), 3, 1, 33},    {false, VelRect(0, 0, 100, 3), 3, 2, 66},
+        {false, VelRect(20, 10, 120, 14), 7, 5, 71}, {true, VelRect(0, 0, 6, 100), 3, 2, 66},
         {true, VelRect(50, 5, 56, 85), 8, 3, 30},
     };
     bar.SetAutoHide(false);
     bar.Show();
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.vertical ? "vertical " : "horizontal ") << c.position << "/"
-                                        << c.range);
+        SCOPED_TRACE(testing::Message() << (c.vertical ? "vertical " : "horizontal ") << c.position << "/" << c.range);
         bar.SetRect(c.rect);
         bar.SetVertical(c.vertical);
         EXPECT_EQ(bar.IsVertical(), c.vertical);

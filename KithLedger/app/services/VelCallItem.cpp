@@ -15,10 +15,7 @@ VelDateTime LocalTime(const FILETIME& utc)
     return VelDateTime(fields);
 }
 
-std::wstring Copy(const wchar_t* text)
-{
-    return text ? std::wstring(text) : std::wstring();
-}
+std::wstring Copy(const wchar_t* text) { return text ? std::wstring(text) : std::wstring(); }
 
 uint32_t CallFlagsOf(const CallLogEntry& entry)
 {
@@ -32,18 +29,14 @@ uint32_t CallFlagsOf(const CallLogEntry& entry)
     return flags;
 }
 
-}
+}  // namespace
 
 VelCallItem::VelCallItem(CallLogEntry& entry)
-    : m_start(LocalTime(entry.startTime)),
-      m_end(LocalTime(entry.endTime)),
-      m_number(Copy(entry.number)),
+    : m_start(LocalTime(entry.startTime)), m_end(LocalTime(entry.endTime)), m_number(Copy(entry.number)),
       m_displayText(entry.name     ? std::wstring(entry.name)
                     : entry.number ? std::wstring(entry.number)
-                                      : LoadLocalizedString(kStrUnknownCaller)),
-      m_name(Copy(entry.name)),
-      m_nameType(Copy(entry.nameType)),
-      m_outgoing(entry.direction == kCallOutgoing),
+                                   : LoadLocalizedString(kStrUnknownCaller)),
+      m_name(Copy(entry.name)), m_nameType(Copy(entry.nameType)), m_outgoing(entry.direction == kCallOutgoing),
       m_callFlags(CallFlagsOf(entry))
 {
     LocalFree(entry.number);

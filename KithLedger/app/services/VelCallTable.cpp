@@ -13,15 +13,9 @@ const HANDLE kClosedLog = reinterpret_cast<HANDLE>(-1);
 
 }
 
-VelCallTable::VelCallTable() : m_log(kClosedLog), m_cursor(0), m_count(0)
-{
-    Open();
-}
+VelCallTable::VelCallTable() : m_log(kClosedLog), m_cursor(0), m_count(0) { Open(); }
 
-VelCallTable::~VelCallTable()
-{
-    Close();
-}
+VelCallTable::~VelCallTable() { Close(); }
 
 HRESULT VelCallTable::Open()
 {
@@ -73,10 +67,7 @@ VelDataItem* VelCallTable::GetEntry()
     return NULL;
 }
 
-int32_t VelCallTable::GetCount()
-{
-    return static_cast<int32_t>(m_count);
-}
+int32_t VelCallTable::GetCount() { return static_cast<int32_t>(m_count); }
 
 bool VelCallTable::Seek(int32_t offset, int origin)
 {

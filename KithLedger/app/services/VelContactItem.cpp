@@ -169,10 +169,7 @@ std::wstring ReadFreshText(int32_t id, TextProperty property)
 }
 
 // S_FALSE reports that nothing changed.
-bool Changed(HRESULT result)
-{
-    return SUCCEEDED(result) && result != S_FALSE;
-}
+bool Changed(HRESULT result) { return SUCCEEDED(result) && result != S_FALSE; }
 
 // The platform's editor or card on the contact.
 bool OpenUi(IUnknown* contact, HRESULT (STDMETHODCALLTYPE IPimItem::*open)(HWND), HWND owner)
@@ -238,8 +235,7 @@ std::wstring DisplayNameOf(IPimContact* contact, const std::wstring& company, co
 
 std::wstring PrimaryNumberOf(IPimContact* contact)
 {
-    const TextProperty numbers[] = {&IPimContact::get_MobileTelephoneNumber,
-                                    &IPimContact::get_BusinessTelephoneNumber,
+    const TextProperty numbers[] = {&IPimContact::get_MobileTelephoneNumber, &IPimContact::get_BusinessTelephoneNumber,
                                     &IPimContact::get_HomeTelephoneNumber};
     for (TextProperty number : numbers) {
         const std::wstring text = ReadText(contact, number);
@@ -249,7 +245,7 @@ std::wstring PrimaryNumberOf(IPimContact* contact)
     return std::wstring();
 }
 
-}
+}  // namespace
 
 VelContactItem::VelContactItem(IPimContact* contact)
     : m_id(0), m_favorite(false), m_missing(true), m_picture(NULL), m_categories(nullptr)
@@ -269,10 +265,7 @@ VelContactItem::~VelContactItem()
         m_picture->Release();
 }
 
-IPimContact* VelContactItem::GetContact() const
-{
-    return FetchContact(m_id);
-}
+IPimContact* VelContactItem::GetContact() const { return FetchContact(m_id); }
 
 void VelContactItem::Load(IPimContact* contact)
 {
@@ -301,20 +294,14 @@ void VelContactItem::Load(IPimContact* contact)
         source->Release();
 }
 
-const std::wstring& VelContactItem::GetCompanyText() const
-{
-    return m_company ? *m_company : NoText();
-}
+const std::wstring& VelContactItem::GetCompanyText() const { return m_company ? *m_company : NoText(); }
 
 const std::vector<std::wstring>& VelContactItem::GetCategoryList() const
 {
     return m_categories ? m_categories->list : NoCategories();
 }
 
-VelContactItem* VelContactItem::Reload() const
-{
-    return CreateContactItem(m_id);
-}
+VelContactItem* VelContactItem::Reload() const { return CreateContactItem(m_id); }
 
 bool VelContactItem::Exists(int32_t id)
 {
@@ -336,10 +323,7 @@ bool VelContactItem::Display(HWND owner)
     return WithContact(m_id, [owner](IPimContact* contact) { return OpenUi(contact, &IPimItem::Display, owner); });
 }
 
-bool VelContactItem::IsFavorite() const
-{
-    return HoldsFavorites(ReadFreshText(m_id, &IPimContact::get_Categories));
-}
+bool VelContactItem::IsFavorite() const { return HoldsFavorites(ReadFreshText(m_id, &IPimContact::get_Categories)); }
 
 void VelContactItem::SetFavorite(bool favorite)
 {
@@ -373,10 +357,7 @@ std::wstring VelContactItem::GetHomeNumber() const
     return ReadFreshText(m_id, &IPimContact::get_HomeTelephoneNumber);
 }
 
-std::wstring VelContactItem::GetCompany() const
-{
-    return ReadFreshText(m_id, &IPimContact::get_CompanyName);
-}
+std::wstring VelContactItem::GetCompany() const { return ReadFreshText(m_id, &IPimContact::get_CompanyName); }
 
 std::wstring VelContactItem::GetPrimaryNumber() const
 {
@@ -397,7 +378,8 @@ std::vector<std::wstring> VelContactItem::GetCategories() const
 
 IImage* VelContactItem::GetPicture() const
 {
-    return WithContact(m_id, [](IPimContact* contact) { return contact ? PictureOf(contact) : static_cast<IImage*>(NULL); });
+    return WithContact(m_id,
+                       [](IPimContact* contact) { return contact ? PictureOf(contact) : static_cast<IImage*>(NULL); });
 }
 
 VelContactItem* CreateContactItem(int32_t id)

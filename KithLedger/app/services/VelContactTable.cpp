@@ -57,7 +57,7 @@ int32_t VelContactTable::GetCount()
 bool VelContactTable::Seek(int32_t offset, int origin)
 {
     const int32_t count = GetCount();
-    m_cursor = static_cast<int32_t>(SeekTarget(static_cast<uint32_t>(m_cursor), offset, origin,
-                                               static_cast<uint32_t>(count)));
+    m_cursor =
+        static_cast<int32_t>(SeekTarget(static_cast<uint32_t>(m_cursor), offset, origin, static_cast<uint32_t>(count)));
     return m_cursor >= 0 && m_cursor < count;
 }

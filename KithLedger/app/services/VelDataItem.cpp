@@ -2,7 +2,4 @@
 
 VelDataItem::~VelDataItem() {}
 
-std::wstring VelDataItem::ToString() const
-{
-    return std::wstring();
-}
+std::wstring VelDataItem::ToString() const { return std::wstring(); }

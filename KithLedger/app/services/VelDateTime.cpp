@@ -11,10 +11,7 @@ std::wstring s_dayNames[kDays];
 std::wstring s_monthNames[kMonths];
 std::wstring s_shortMonthNames[kMonths];
 
-void PlatformClock(SYSTEMTIME* now)
-{
-    GetLocalTime(now);
-}
+void PlatformClock(SYSTEMTIME* now) { GetLocalTime(now); }
 
 VelDateTime::Clock s_clock = PlatformClock;
 
@@ -41,7 +38,7 @@ int64_t DaysBeforeToday(const VelDateTime& today, const VelDateTime& date)
     return TicksToDays(VelDateTime::Subtract(todayMidnight, dateMidnight));
 }
 
-}
+}  // namespace
 
 VelDateTime::Clock VelDateTime::SetClock(Clock clock)
 {
@@ -50,20 +47,14 @@ VelDateTime::Clock VelDateTime::SetClock(Clock clock)
     return previous;
 }
 
-VelDateTime::VelDateTime()
-{
-    s_clock(&m_time);
-}
+VelDateTime::VelDateTime() { s_clock(&m_time); }
 
 VelDateTime::VelDateTime(int year, int month, int day, int hour, int minute, int second)
 {
     Set(year, month, day, hour, minute, second);
 }
 
-VelDateTime::VelDateTime(const FILETIME& localTime) : m_time()
-{
-    FileTimeToSystemTime(&localTime, &m_time);
-}
+VelDateTime::VelDateTime(const FILETIME& localTime) : m_time() { FileTimeToSystemTime(&localTime, &m_time); }
 
 void VelDateTime::Set(int year, int month, int day, int hour, int minute, int second)
 {
@@ -88,8 +79,7 @@ FILETIME VelDateTime::ToFileTime() const
 int64_t VelDateTime::Ticks() const
 {
     const FILETIME fileTime = ToFileTime();
-    return static_cast<int64_t>((static_cast<uint64_t>(fileTime.dwHighDateTime) << 32) |
-                                fileTime.dwLowDateTime);
+    return static_cast<int64_t>((static_cast<uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime);
 }
 
 VelDateTime& VelDateTime::operator+=(int64_t duration)
@@ -130,21 +120,50 @@ std::wstring FormatDateTime(const VelDateTime& date, const wchar_t* format)
         if (!*++p)
             break;
         switch (*p) {
-        case L'Y': AppendNumber(out, date.GetYear(), 4); break;
-        case L'y': AppendNumber(out, date.GetYear() % 100, 2); break;
-        case L'm': AppendNumber(out, date.GetMonth(), 2); break;
-        case L'B': AppendName(out, s_monthNames, kMonths, date.GetMonth() - 1); break;
-        case L'b': AppendName(out, s_shortMonthNames, kMonths, date.GetMonth() - 1); break;
-        case L'd': AppendNumber(out, date.GetDay(), 2); break;
-        case L'e': AppendNumber(out, date.GetDay(), 1); break;
-        case L'A': AppendName(out, s_dayNames, kDays, date.GetDayOfWeek()); break;
-        case L'w': AppendNumber(out, date.GetDayOfWeek(), 1); break;
-        case L'H': AppendNumber(out, date.GetHour(), 2); break;
-        case L'I': AppendNumber(out, (date.GetHour() + 11) % 12 + 1, 2); break;
-        case L'M': AppendNumber(out, date.GetMinute(), 2); break;
-        case L'S': AppendNumber(out, date.GetSecond(), 2); break;
-        case L'%': out += L'%'; break;
-        default: break;
+        case L'Y':
+            AppendNumber(out, date.GetYear(), 4);
+            break;
+        case L'y':
+            AppendNumber(out, date.GetYear() % 100, 2);
+            break;
+        case L'm':
+            AppendNumber(out, date.GetMonth(), 2);
+            break;
+        case L'B':
+            AppendName(out, s_monthNames, kMonths, date.GetMonth() - 1);
+            break;
+        case L'b':
+            AppendName(out, s_shortMonthNames, kMonths, date.GetMonth() - 1);
+            break;
+        case L'd':
+            AppendNumber(out, date.GetDay(), 2);
+            break;
+        case L'e':
+            AppendNumber(out, date.GetDay(), 1);
+            break;
+        case L'A':
+            AppendName(out, s_dayNames, kDays, date.GetDayOfWeek());
+            break;
+        case L'w':
+            AppendNumber(out, date.GetDayOfWeek(), 1);
+            break;
+        case L'H':
+            AppendNumber(out, date.GetHour(), 2);
+            break;
+        case L'I':
+            AppendNumber(out, (date.GetHour() + 11) % 12 + 1, 2);
+            break;
+        case L'M':
+            AppendNumber(out, date.GetMinute(), 2);
+            break;
+        case L'S':
+            AppendNumber(out, date.GetSecond(), 2);
+            break;
+        case L'%':
+            out += L'%';
+            break;
+        default:
+            break;
         }
     }
     return out;

@@ -11,7 +11,7 @@ namespace {
 const size_t kTraceChars = 1024;
 const size_t kTickPrefixChars = 100;
 
-}
+}  // namespace
 
 void DebugTraceAt(const char* sourceFile, int line, const wchar_t* format, ...)
 {
@@ -25,8 +25,7 @@ void DebugTraceAt(const char* sourceFile, int line, const wchar_t* format, ...)
     const char* name = slash ? slash + 1 : sourceFile;
 
     wchar_t text[kTraceChars];
-    VelFormatBounded(text, kTraceChars, L"[%x] %hs(%d) -> %ls.\n", GetCurrentThreadId(), name, line,
-                     message);
+    VelFormatBounded(text, kTraceChars, L"[%x] %hs(%d) -> %ls.\n", GetCurrentThreadId(), name, line, message);
     OutputDebugStringW(text);
 }
 

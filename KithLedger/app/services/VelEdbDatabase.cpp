@@ -30,14 +30,11 @@ struct CallLogWatch {
 };
 CallLogWatch g_watch = {};
 
-}
+}  // namespace
 
 VelEdbDatabase::VelEdbDatabase() : m_opened(false), m_handle(NULL) {}
 
-VelEdbDatabase::~VelEdbDatabase()
-{
-    Close();
-}
+VelEdbDatabase::~VelEdbDatabase() { Close(); }
 
 bool VelEdbDatabase::Open(int kind, HWND window)
 {
@@ -52,8 +49,8 @@ bool VelEdbDatabase::Open(int kind, HWND window)
         request.param = static_cast<DWORD>(kind);
     }
     CeObjectId byName = 0;
-    const HANDLE handle = CeOpenDatabaseInSession(NULL, &g_watch.volume, &byName, name, NULL, kOpenFlags,
-                                                  window ? &request : NULL);
+    const HANDLE handle =
+        CeOpenDatabaseInSession(NULL, &g_watch.volume, &byName, name, NULL, kOpenFlags, window ? &request : NULL);
     if (handle == INVALID_HANDLE_VALUE) {
         NKDbgPrintfW(L"VelEdbDatabase::Open: CeOpenDatabaseInSession %s failed %d.\n", name,
                      static_cast<int>(GetLastError()));
@@ -91,10 +88,7 @@ void UnmountPimVolume()
         g_watch.mounted = false;
 }
 
-bool IsPimVolumeMounted()
-{
-    return g_watch.mounted;
-}
+bool IsPimVolumeMounted() { return g_watch.mounted; }
 
 void OpenCallLogNotifications(VelMessageSource* window)
 {
@@ -104,8 +98,7 @@ void OpenCallLogNotifications(VelMessageSource* window)
     const HWND handle = window ? window->GetHandle() : NULL;
     // Opened for this window already: a second subscription would post every
     // change twice.
-    const bool watching =
-        g_watch.database && g_watch.database->IsOpen() && handle && g_watch.request.window == handle;
+    const bool watching = g_watch.database && g_watch.database->IsOpen() && handle && g_watch.request.window == handle;
     if (g_watch.database && !watching)
         g_watch.database->Open(VelEdbDatabase::kCallLog, handle);
     if (window && (window != g_watch.handlerWindow || handle != g_watch.handlerHandle)) {
@@ -131,13 +124,9 @@ void OnCallLogNotification(VelMessageSource*, UINT message, WPARAM, LPARAM lPara
     // and has not taken back is read.
     if (!record || !CeIsNotificationPending(record))
         return;
-    if (record->type == kCeDbRecordCreated || record->type == kCeDbRecordDeleted ||
-        record->type == kCeDbRecordChanged)
+    if (record->type == kCeDbRecordCreated || record->type == kCeDbRecordDeleted || record->type == kCeDbRecordChanged)
         CallLogChanged.Emit(record->type, record->oid);
     FreeDbNotification(record);
 }
 
-void FreeDbNotification(CeNotification* record)
-{
-    CeFreeNotification(&g_watch.request, record);
-}
+void FreeDbNotification(CeNotification* record) { CeFreeNotification(&g_watch.request, record); }

@@ -7,7 +7,7 @@ namespace {
 const DWORD kFirstPathChars = 100;
 const size_t kExtensionChars = 4;
 
-}
+}  // namespace
 
 std::wstring GetModuleDirectory(HMODULE module)
 {
@@ -30,8 +30,7 @@ std::wstring GetModuleDirectory(HMODULE module)
     return path;
 }
 
-std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern,
-                                    VelExtension extension)
+std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern, VelExtension extension)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found = {};

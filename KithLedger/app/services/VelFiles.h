@@ -13,8 +13,7 @@ enum class VelExtension { kKeep, kStrip };
 // Names of the directory's entries that match the pattern, directories too,
 // in the platform's order; kStrip drops the last 4 characters of a name that
 // is longer than that (".dll").
-std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern,
-                                    VelExtension extension);
+std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::wstring& pattern, VelExtension extension);
 
 // Starts a program with the given (writable) command line and lets it run;
 // false when it could not be started. A bare program name is looked up beside

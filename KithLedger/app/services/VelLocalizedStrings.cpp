@@ -13,7 +13,7 @@ const unsigned kStringsPerBlock = 16;
 
 VelResourceLibrary s_language;
 
-}
+}  // namespace
 
 bool LoadLanguage(const std::wstring& name)
 {
@@ -23,15 +23,9 @@ bool LoadLanguage(const std::wstring& name)
     return s_language.Load(GetLanguageDirectory() + name + L".dll");
 }
 
-std::wstring GetLanguageDirectory()
-{
-    return GetModuleDirectory() + L"Languages\\";
-}
+std::wstring GetLanguageDirectory() { return GetModuleDirectory() + L"Languages\\"; }
 
-std::vector<std::wstring> ListLanguages()
-{
-    return ListFiles(GetLanguageDirectory(), L"*.dll", VelExtension::kStrip);
-}
+std::vector<std::wstring> ListLanguages() { return ListFiles(GetLanguageDirectory(), L"*.dll", VelExtension::kStrip); }
 
 std::wstring LoadLocalizedString(unsigned id)
 {

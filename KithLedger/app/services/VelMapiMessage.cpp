@@ -27,7 +27,7 @@ bool ReadProperty(ICeMapiProp* object, ULONG tag, Use use)
     return found;
 }
 
-}
+}  // namespace
 
 VelMapiMessage::VelMapiMessage(const BYTE* entryId, ULONG size, ICeMessage* message)
     : m_entryId(entryId, entryId + size), m_message(message)

@@ -41,8 +41,8 @@ Result* OpenMapiEntry(Container* container, const BYTE* entryId, ULONG size, con
     ULONG type = 0;
     IUnknown* object = NULL;
     if (!container || !size ||
-        FAILED(container->OpenEntry(size, reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(entryId)), NULL, 0,
-                                    &type, &object)) ||
+        FAILED(container->OpenEntry(size, reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(entryId)), NULL, 0, &type,
+                                    &object)) ||
         !object)
         return NULL;
     Result* result = NULL;

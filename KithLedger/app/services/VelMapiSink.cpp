@@ -23,10 +23,7 @@ STDMETHODIMP VelMapiSink::QueryInterface(REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) VelMapiSink::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_refs));
-}
+STDMETHODIMP_(ULONG) VelMapiSink::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
 
 STDMETHODIMP_(ULONG) VelMapiSink::Release()
 {

@@ -53,8 +53,8 @@ VelMapiMessage* VelMapiTable::NextMessage(bool* atEnd)
             const MapiPropValue& value = row.lpProps[i];
             if (value.ulPropTag != kMapiTagEntryId)
                 continue;
-            ICeMessage* opened = OpenMapiEntry<ICeMessage>(m_folder, value.Value.bin.lpb, value.Value.bin.cb,
-                                                           IID_ICeMessage);
+            ICeMessage* opened =
+                OpenMapiEntry<ICeMessage>(m_folder, value.Value.bin.lpb, value.Value.bin.cb, IID_ICeMessage);
             if (opened)
                 message = new (std::nothrow) VelMapiMessage(value.Value.bin.lpb, value.Value.bin.cb, opened);
             break;

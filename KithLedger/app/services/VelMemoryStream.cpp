@@ -11,8 +11,7 @@ STDMETHODIMP VelMemoryStream::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
         return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStream) ||
-        IsEqualIID(iid, IID_ISequentialStream)) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream)) {
         *object = static_cast<IStream*>(this);
         AddRef();
         return S_OK;
@@ -21,10 +20,7 @@ STDMETHODIMP VelMemoryStream::QueryInterface(REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) VelMemoryStream::AddRef()
-{
-    return InterlockedIncrement(&m_refs);
-}
+STDMETHODIMP_(ULONG) VelMemoryStream::AddRef() { return InterlockedIncrement(&m_refs); }
 
 STDMETHODIMP_(ULONG) VelMemoryStream::Release()
 {
@@ -50,10 +46,17 @@ STDMETHODIMP VelMemoryStream::Seek(LARGE_INTEGER offset, DWORD origin, ULARGE_IN
 {
     const ULONG step = static_cast<ULONG>(offset.QuadPart);
     switch (origin) {
-    case STREAM_SEEK_SET: m_position = step; break;
-    case STREAM_SEEK_CUR: m_position += step; break;
-    case STREAM_SEEK_END: m_position = m_size + step; break;
-    default: return STG_E_INVALIDFUNCTION;
+    case STREAM_SEEK_SET:
+        m_position = step;
+        break;
+    case STREAM_SEEK_CUR:
+        m_position += step;
+        break;
+    case STREAM_SEEK_END:
+        m_position = m_size + step;
+        break;
+    default:
+        return STG_E_INVALIDFUNCTION;
     }
     if (position)
         position->QuadPart = m_position;

@@ -17,8 +17,7 @@ public:
 
     STDMETHODIMP Seek(LARGE_INTEGER offset, DWORD origin, ULARGE_INTEGER* position) override;
     STDMETHODIMP SetSize(ULARGE_INTEGER size) override;
-    STDMETHODIMP CopyTo(IStream* target, ULARGE_INTEGER count, ULARGE_INTEGER* read,
-                        ULARGE_INTEGER* written) override;
+    STDMETHODIMP CopyTo(IStream* target, ULARGE_INTEGER count, ULARGE_INTEGER* read, ULARGE_INTEGER* written) override;
     STDMETHODIMP Commit(DWORD flags) override;
     STDMETHODIMP Revert() override;
     STDMETHODIMP LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER count, DWORD type) override;

@@ -38,17 +38,11 @@ void WatchFolder(IPimFolder* folder)
     item->Release();
 }
 
-}
+}  // namespace
 
-IPimApplication* GetPoomApplication()
-{
-    return g_application;
-}
+IPimApplication* GetPoomApplication() { return g_application; }
 
-IPimItemCollection* GetPoomContacts()
-{
-    return g_contacts;
-}
+IPimItemCollection* GetPoomContacts() { return g_contacts; }
 
 HRESULT LogonPoom(VelMessageSource* window)
 {

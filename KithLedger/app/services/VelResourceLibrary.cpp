@@ -2,8 +2,8 @@
 
 namespace {
 
-const DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                        PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+const DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
+                        PAGE_EXECUTE_WRITECOPY;
 
 // A module mapped as data carries flag bits in its handle's low bits.
 const BYTE* MappingBase(HMODULE module)
@@ -58,8 +58,8 @@ bool VelResourceLibrary::IsPlainName(const std::wstring& name)
     if (name.empty() || name.size() > kMaxNameChars)
         return false;
     for (wchar_t c : name) {
-        const bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-                           c == L'-' || c == L'_';
+        const bool plain =
+            (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-' || c == L'_';
         if (!plain)
             return false;
     }

@@ -27,10 +27,7 @@ public:
 
     void Emit(Args... args) override { (m_receiver->*m_method)(args...); }
 
-    VelSignalConnectionBase<Args...>* Clone() const override
-    {
-        return new VelSignalConnection(*this);
-    }
+    VelSignalConnectionBase<Args...>* Clone() const override { return new VelSignalConnection(*this); }
 
     VelSignalConnectionBase<Args...>* Duplicate(VelSlotHolder* holder) const override
     {

@@ -2,8 +2,7 @@
 
 #include "VelSignal.h"
 
-VelSlotHolder::VelSlotHolder(const VelSlotHolder& other)
-    : VelSingleThreaded(other)
+VelSlotHolder::VelSlotHolder(const VelSlotHolder& other) : VelSingleThreaded(other)
 {
     VelPolicyLock lock(*this);
     for (VelSignalBase* signal : other.m_signals) {

@@ -23,7 +23,7 @@ std::wstring Without(const std::wstring& text, const wchar_t* characters)
     return kept;
 }
 
-}
+}  // namespace
 
 std::wstring FormatSmsRecipient(const std::wstring& number, const std::wstring& name)
 {

@@ -55,7 +55,7 @@ std::wstring Text(ICeMessage* message, ULONG tag)
     return text;
 }
 
-}
+}  // namespace
 
 VelSmsItem::VelSmsItem(VelMapiMessage* message) : m_sent(false), m_unreadWhenRead(false)
 {

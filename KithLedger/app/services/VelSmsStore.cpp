@@ -9,18 +9,15 @@
 namespace {
 
 const ULONG kSinkEventMask = kMapiEventCreated | kMapiEventDeleted | kMapiEventModified | kMapiEventMoved;
-const ULONG kFolderTags[] = {kMapiTagReceivedFolder, kMapiTagOutboxFolder, kMapiTagSentFolder,
-                             kMapiTagDeletedFolder, kMapiTagDraftsFolder};
+const ULONG kFolderTags[] = {kMapiTagReceivedFolder, kMapiTagOutboxFolder, kMapiTagSentFolder, kMapiTagDeletedFolder,
+                             kMapiTagDraftsFolder};
 
 VelSmsStore g_sms = {};
 VelEntryId g_folderIds[kSmsSecondOwn + 1];
 
-MapiEntryId* AsEntryId(const VelEntryId& id)
-{
-    return reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(id.data()));
-}
+MapiEntryId* AsEntryId(const VelEntryId& id) { return reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(id.data())); }
 
-}
+}  // namespace
 
 void SetNameAndIdColumns(ICeMapiTable* table)
 {
@@ -31,10 +28,7 @@ void SetNameAndIdColumns(ICeMapiTable* table)
     table->SetColumns(reinterpret_cast<MapiPropTagArray*>(&columns), 0);
 }
 
-const VelSmsStore& GetSmsStore()
-{
-    return g_sms;
-}
+const VelSmsStore& GetSmsStore() { return g_sms; }
 
 const VelEntryId& GetCachedSmsFolderId(int kind)
 {
@@ -126,8 +120,8 @@ VelEntryId GetSmsFolderId(ICeMsgStore* store, int kind)
 
 VelMapiMessage* OpenMessageById(const VelEntryId& entryId)
 {
-    ICeMessage* message = OpenMapiEntry<ICeMessage>(g_sms.store, entryId.data(),
-                                                    static_cast<ULONG>(entryId.size()), IID_ICeMessage);
+    ICeMessage* message =
+        OpenMapiEntry<ICeMessage>(g_sms.store, entryId.data(), static_cast<ULONG>(entryId.size()), IID_ICeMessage);
     if (!message)
         return NULL;
     return new (std::nothrow) VelMapiMessage(entryId.data(), static_cast<ULONG>(entryId.size()), message);

@@ -24,12 +24,11 @@ VelMapiMessage* NextOpenable(VelMapiTable* table)
     }
 }
 
-}
+}  // namespace
 
 VelSmsTable::VelSmsTable()
     : m_received(VelMapiTable::Create(OpenSmsFolder(kSmsReceived))),
-      m_sent(VelMapiTable::Create(OpenSmsFolder(kSmsSent))),
-      m_nextReceived(NextOpenable(m_received)),
+      m_sent(VelMapiTable::Create(OpenSmsFolder(kSmsSent))), m_nextReceived(NextOpenable(m_received)),
       m_nextSent(NextOpenable(m_sent))
 {
 }
@@ -74,7 +73,4 @@ int32_t VelSmsTable::GetCount()
     return static_cast<int32_t>((m_received ? m_received->GetRowCount() : 0) + (m_sent ? m_sent->GetRowCount() : 0));
 }
 
-bool VelSmsTable::Seek(int32_t, int)
-{
-    return false;
-}
+bool VelSmsTable::Seek(int32_t, int) { return false; }

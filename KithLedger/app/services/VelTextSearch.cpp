@@ -15,7 +15,7 @@ bool RunMatches(const std::wstring& text, size_t start, const std::vector<std::w
     return true;
 }
 
-}
+}  // namespace
 
 bool FindNoCase(const std::wstring& text, const std::vector<std::wstring>& keys, size_t* position)
 {

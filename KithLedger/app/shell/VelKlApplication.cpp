@@ -111,7 +111,8 @@ bool ReadRegistryCount(DWORD* count)
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) != ERROR_SUCCESS)
         return false;
     DWORD value = 0, type = 0, size = sizeof(value);
-    const LONG result = ::RegQueryValueExW(key, kMissedCallValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    const LONG result =
+        ::RegQueryValueExW(key, kMissedCallValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     ::RegCloseKey(key);
     if (result != ERROR_SUCCESS || size != sizeof(value))
         return false;
@@ -128,41 +129,20 @@ int ProgressRange(int32_t count, bool capped)
     return range;
 }
 
-} // namespace
+}  // namespace
 
 VelKlStartup::VelKlStartup() : loadLanguage(&LoadLanguage), themeName(kDefaultTheme) {}
 
 VelKlApplication::VelKlApplication() : VelKlApplication(VelKlStartup()) {}
 
 VelKlApplication::VelKlApplication(const VelKlStartup& startup)
-    : VelApplication(kApplicationName),
-      m_startup(startup),
-      m_context(nullptr),
-      m_thread(nullptr),
-      m_threadId(0xFFFFFFFF),
-      m_contactsAnnounced(false),
-      m_storesAnnounced(false),
-      m_firstLoadsStarted(false),
-      m_storesOpen(false),
-      m_loadMorePosted(false),
-      m_firstRowsPainted(false),
-      m_longestTickMs(0),
-      m_loaderTicks(0),
-      m_counterFrequency(0),
-      m_lastTickClose(0),
-      m_clockTimer(nullptr),
-      m_loaderTimer(nullptr),
-      m_closing(false),
-      m_currentDate(VelDateTime::Now()),
-      m_unreadSmsCount(0),
-      m_missedCallCount(0),
-      m_currentTab(1),
-      m_idleResetDone(false),
-      m_languageLoaded(false),
-      m_loadedOnce(false),
-      m_contactListView(nullptr),
-      m_unreadBeforeLoad(0),
-      m_mainWindow(nullptr)
+    : VelApplication(kApplicationName), m_startup(startup), m_context(nullptr), m_thread(nullptr),
+      m_threadId(0xFFFFFFFF), m_contactsAnnounced(false), m_storesAnnounced(false), m_firstLoadsStarted(false),
+      m_storesOpen(false), m_loadMorePosted(false), m_firstRowsPainted(false), m_longestTickMs(0), m_loaderTicks(0),
+      m_counterFrequency(0), m_lastTickClose(0), m_clockTimer(nullptr), m_loaderTimer(nullptr), m_closing(false),
+      m_currentDate(VelDateTime::Now()), m_unreadSmsCount(0), m_missedCallCount(0), m_currentTab(1),
+      m_idleResetDone(false), m_languageLoaded(false), m_loadedOnce(false), m_contactListView(nullptr),
+      m_unreadBeforeLoad(0), m_mainWindow(nullptr)
 {
     m_firstTables[0] = m_firstTables[1] = nullptr;
     if (!m_startup.loadLanguage)
@@ -199,8 +179,8 @@ int VelKlApplication::OnExit(const VelEventArgs* args)
 
 void VelKlApplication::LoadConfiguredLanguage()
 {
-    m_languageLoaded =
-        ::LoadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath, m_startup.loadLanguage);
+    m_languageLoaded = ::LoadConfiguredLanguage(m_startup.configPath.empty() ? GetConfigPath() : m_startup.configPath,
+                                                m_startup.loadLanguage);
 }
 
 int VelKlApplication::Init(const VelEventArgs* args)
@@ -438,7 +418,8 @@ void VelKlApplication::Wire()
         DateChanged.Connect(sms, &VelSmsListView::StartLoad);
     }
     if (m_mainWindow) {
-        if (VelContactView* contact = dynamic_cast<VelContactView*>(m_mainWindow->GetView(VelMainWindow::kContactViewId))) {
+        if (VelContactView* contact =
+                dynamic_cast<VelContactView*>(m_mainWindow->GetView(VelMainWindow::kContactViewId))) {
             contact->BackClicked.Connect(this, &VelKlApplication::ShowMainView);
             ClearAll.Connect(contact, &VelContactView::OnClear);
         }
@@ -740,7 +721,7 @@ const UINT kWaitingInput = QS_INPUT | QS_TIMER | QS_HOTKEY | QS_SENDMESSAGE;
 
 bool InputWaiting() { return (HIWORD(::GetQueueStatus(kWaitingInput)) & kWaitingInput) != 0; }
 
-} // namespace
+}  // namespace
 
 void VelKlApplication::LoaderTick(bool continuation)
 {
@@ -912,7 +893,7 @@ bool LoadDatedRows(VelPendingLoad& load, VelListView* list, const std::atomic<bo
     return done;
 }
 
-} // namespace
+}  // namespace
 
 bool VelKlApplication::ContactsStep(VelPendingLoad& load, LONGLONG deadline)
 {
@@ -1248,7 +1229,8 @@ void VelKlApplication::OnContactChanged(int32_t id)
     }
     if (VelListView* contacts = ListOf(GetContactListView())) {
         VelListView::Lock lock(contacts);
-        if (VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(contacts->FindItem(FindContactItemId(id)))) {
+        if (VelContactListViewItem* row =
+                dynamic_cast<VelContactListViewItem*>(contacts->FindItem(FindContactItemId(id)))) {
             row->GetContact()->Load(nullptr);
             contacts->RefreshItem(row);
         }
@@ -1383,7 +1365,8 @@ void VelKlApplication::OnSmsModified(VelMapiMessage* message)
     bool unread = false;
     {
         VelListView::Lock lock(list);
-        VelSmsListViewItem* row = dynamic_cast<VelSmsListViewItem*>(list->FindItem(FindSmsItemId(opened->GetEntryId())));
+        VelSmsListViewItem* row =
+            dynamic_cast<VelSmsListViewItem*>(list->FindItem(FindSmsItemId(opened->GetEntryId())));
         if (!row)
             return;
         list->BeginLoading();

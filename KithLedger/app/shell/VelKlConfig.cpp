@@ -59,17 +59,16 @@ std::vector<char> Utf16ToUtf8(const std::vector<char>& bytes, bool bigEndian)
     std::vector<char> utf8;
     if (text.empty())
         return utf8;
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return utf8;
     utf8.resize(static_cast<size_t>(size));
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
     return utf8;
 }
 
-} // namespace
+}  // namespace
 
 VelConfigResult ReadConfiguredLanguage(const std::wstring& path, std::wstring* language)
 {

@@ -89,8 +89,8 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
         theme->GetIncomingCallColor(color);
     }
     if (VelBitmap* icon = theme->GetImage(imageId))
-        canvas->DrawBitmap(*icon, VelPoint(rect.left + longer / kIconDivisor, rect.top + height / 2 - icon->GetHeight() / 2),
-                           SRCCOPY);
+        canvas->DrawBitmap(
+            *icon, VelPoint(rect.left + longer / kIconDivisor, rect.top + height / 2 - icon->GetHeight() / 2), SRCCOPY);
 
     canvas->SetTextColor(color);
     canvas->SetTextFormat(kTextFormat);

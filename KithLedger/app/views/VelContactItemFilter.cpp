@@ -22,7 +22,7 @@ const size_t kMaskedKeys = 64;
 struct VelContactItemFilter::Keys {
     std::vector<std::wstring> typed;
     wchar_t upper[kTableChars];
-    uint64_t tableMask[kTableChars];                    // bit k: typed[k] holds the character
+    uint64_t tableMask[kTableChars];                   // bit k: typed[k] holds the character
     std::vector<std::pair<wchar_t, uint64_t>> others;  // the same for the rest, sorted
 
     explicit Keys(std::vector<std::wstring> keys) : typed(std::move(keys)), upper(), tableMask()
@@ -64,8 +64,7 @@ struct VelContactItemFilter::Keys {
     }
 };
 
-VelContactItemFilter::VelContactItemFilter(std::vector<std::wstring> typedKeys)
-    : m_keys(new Keys(std::move(typedKeys)))
+VelContactItemFilter::VelContactItemFilter(std::vector<std::wstring> typedKeys) : m_keys(new Keys(std::move(typedKeys)))
 {
 }
 

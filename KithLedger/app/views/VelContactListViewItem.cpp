@@ -12,16 +12,13 @@
 
 namespace {
 
-const int kMarginDivisor = 80;       // of the screen's longer side, over and under the lines
-const int kPictureDivisor = 10;      // of the screen's longer side: the picture column
+const int kMarginDivisor = 80;   // of the screen's longer side, over and under the lines
+const int kPictureDivisor = 10;  // of the screen's longer side: the picture column
 const int kTextLeft = 8;
 const int kPictureRight = 8;
 const int kPictureGap = 24 - kPictureRight;
 
-int LineHeight(const VelTextMetrics& metrics)
-{
-    return metrics.metrics.tmHeight + metrics.metrics.tmExternalLeading;
-}
+int LineHeight(const VelTextMetrics& metrics) { return metrics.metrics.tmHeight + metrics.metrics.tmExternalLeading; }
 
 struct RowMetrics {
     int medium;
@@ -143,8 +140,8 @@ void VelContactListViewItem::PaintState(VelCanvas*, const RECT&) {}
 
 std::wstring VelContactListViewItem::Dump() const
 {
-    std::wstring line = L"\t Item id " + GetKey() + L" Object id " + std::to_wstring(GetId()) + L" class name " +
-                        GetClassName();
+    std::wstring line =
+        L"\t Item id " + GetKey() + L" Object id " + std::to_wstring(GetId()) + L" class name " + GetClassName();
     if (m_contact)
         line += L" " + m_contact->GetDisplayNameText() + L" " + m_contact->GetPrimaryNumberText();
     return line + L"\n";

@@ -32,9 +32,9 @@ const UINT kNameTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELL
 
 const int kTitleBarExtraDivisor = 160;  // of the screen's longer side
 
-const int kMarginDivisor = 30;      // of the screen's shorter side
-const int kGapDivisor = 20;         // of the screen's shorter side
-const int kSmallButtonDivisor = 48; // of the screen's shorter side
+const int kMarginDivisor = 30;       // of the screen's shorter side
+const int kGapDivisor = 20;          // of the screen's shorter side
+const int kSmallButtonDivisor = 48;  // of the screen's shorter side
 
 const unsigned kBackgroundLevels = 256;
 const int kGradientTopToBottom = 1;
@@ -75,8 +75,7 @@ VelBitmap* LoadPicture(const VelContactItem& contact)
     if (SUCCEEDED(full->GetImageInfo(&info)) && info.Width && info.Height) {
         const SIZE size = VelContactView::FitPicture(info.Width, info.Height);
         IImage* thumbnail = nullptr;
-        if (size.cx > 0 && size.cy > 0 && SUCCEEDED(full->GetThumbnail(size.cx, size.cy, &thumbnail)) &&
-            thumbnail) {
+        if (size.cx > 0 && size.cy > 0 && SUCCEEDED(full->GetThumbnail(size.cx, size.cy, &thumbnail)) && thumbnail) {
             picture = new VelBitmap(thumbnail);
             thumbnail->Release();
         }
@@ -99,8 +98,8 @@ void SetCaptionStyle(VelButtonWindowLess* button, UINT format)
 }  // namespace
 
 VelContactView::VelContactView(VelObject* parent, const std::string& name)
-    : VelKlView(kViewId, kViewStyle, parent, name), m_contactShown(false), m_margin(0), m_gap(0),
-      m_columnPitch(0), m_rowPitch(0), m_background(kBackgroundLevels)
+    : VelKlView(kViewId, kViewStyle, parent, name), m_contactShown(false), m_margin(0), m_gap(0), m_columnPitch(0),
+      m_rowPitch(0), m_background(kBackgroundLevels)
 {
     VelKlTheme* theme = GetCurrentTheme();
     VelColor top;
@@ -140,8 +139,8 @@ SIZE VelContactView::FitPicture(UINT width, UINT height)
 void VelContactView::Create(VelObject* sender, const VelCreateEventArgs* args)
 {
     VelKlView::Create(sender, args);
-    SetTitleBar(LoadLocalizedString(kStrContactTitle), kBackButtonId, kImageBack, kImageBackPressed,
-                kFavoriteButtonId, kImageNotFavorite, kImageFavorite);
+    SetTitleBar(LoadLocalizedString(kStrContactTitle), kBackButtonId, kImageBack, kImageBackPressed, kFavoriteButtonId,
+                kImageNotFavorite, kImageFavorite);
     const VelRect bounds = GetBounds();
 
     ContactChanged.Connect(this, &VelContactView::OnContactChanged);
@@ -189,9 +188,8 @@ VelButtonWindowLess* VelContactView::AddButton(int id, UINT labelId, UINT imageI
 {
     VelKlTheme* theme = GetCurrentTheme();
     const DWORD_PTR pressed = VelButtonWindowLess::ImageData(theme->GetImage(pressedImageId));
-    VelButtonWindowLess* button =
-        new VelButtonWindowLess(id, labelId ? LoadLocalizedString(labelId) : std::wstring(),
-                                theme->GetImage(imageId), pressed, pressed, 0, this, name);
+    VelButtonWindowLess* button = new VelButtonWindowLess(id, labelId ? LoadLocalizedString(labelId) : std::wstring(),
+                                                          theme->GetImage(imageId), pressed, pressed, 0, this, name);
     m_buttons[id] = button;
     return button;
 }
@@ -320,7 +318,7 @@ void VelContactView::ShowTexts()
         int id;
         const std::wstring& number;
     } lines[] = {
-        {kCallMobileId, m_mobileNumber}, {kCallHomeId, m_homeNumber}, {kCallWorkId, m_workNumber},
+        {kCallMobileId, m_mobileNumber}, {kCallHomeId, m_homeNumber},  {kCallWorkId, m_workNumber},
         {kSendSmsId, m_mobileNumber},    {kSendMmsId, m_mobileNumber},
     };
     for (const auto& line : lines)

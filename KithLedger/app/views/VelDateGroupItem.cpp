@@ -57,8 +57,8 @@ std::vector<std::pair<std::wstring, std::wstring>> DateGroupKey(const VelItem* r
 VelGroupItem* CreateDateGroupItem(const std::wstring& label, const std::wstring& key)
 {
     VelDateTime date(0, 0, 0);
-    date.Set(KeyField(key, 0, 4), KeyField(key, 5, 2), KeyField(key, 8, 2), KeyField(key, 11, 2),
-             KeyField(key, 14, 2), KeyField(key, 17, 2));
+    date.Set(KeyField(key, 0, 4), KeyField(key, 5, 2), KeyField(key, 8, 2), KeyField(key, 11, 2), KeyField(key, 14, 2),
+             KeyField(key, 17, 2));
     return new VelDateGroupItem(label, key, date.ToSystemTime());
 }
 

@@ -46,9 +46,9 @@ void VelDetailItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetFont(theme->GetMediumFont());
     canvas->SetTextColor(theme->GetItemTextColor(colour));
     canvas->SetTextFormat(m_secondFormat);
-    canvas->DrawText(GetText(), VelPoint(rect.left + margins.left, rect.top + margins.top),
-                     SIZE{std::abs(rect.right - rect.left) - margins.right - margins.left,
-                          height - margins.bottom - margins.top});
+    canvas->DrawText(
+        GetText(), VelPoint(rect.left + margins.left, rect.top + margins.top),
+        SIZE{std::abs(rect.right - rect.left) - margins.right - margins.left, height - margins.bottom - margins.top});
     canvas->RestoreState();
 }
 

@@ -71,18 +71,10 @@ private:
 // Every level of the gradients is computed, the group header's too: a canvas
 // that fills in bands reads every level, and an uncomputed one is black.
 VelKlTheme::VelKlTheme()
-    : m_smallFont(kFace, 9, 0),
-      m_smallBoldFont(kFace, 9, kBold),
-      m_tinyFont(kFace, 8, 0),
-      m_tinyBoldFont(kFace, 8, kBold),
-      m_mediumFont(kFace, 11, 0),
-      m_mediumBoldFont(kFace, 11, kBold),
-      m_hugeFont(kFace, 24, 0),
-      m_pen(PS_SOLID, 1, kWhite),
-      m_groupHeaderGradient(kGradientLevels, false),
-      m_selectionGradient(kGradientLevels, false),
-      m_pressedGradient(kGradientLevels, false),
-      m_mediumMetrics()
+    : m_smallFont(kFace, 9, 0), m_smallBoldFont(kFace, 9, kBold), m_tinyFont(kFace, 8, 0),
+      m_tinyBoldFont(kFace, 8, kBold), m_mediumFont(kFace, 11, 0), m_mediumBoldFont(kFace, 11, kBold),
+      m_hugeFont(kFace, 24, 0), m_pen(PS_SOLID, 1, kWhite), m_groupHeaderGradient(kGradientLevels, false),
+      m_selectionGradient(kGradientLevels, false), m_pressedGradient(kGradientLevels, false), m_mediumMetrics()
 {
     AddStops(m_groupHeaderGradient, VelColor(106, 130, 166), VelColor(59, 70, 88));
     AddStops(m_selectionGradient, kSelectionTop, kSelectionBottom);

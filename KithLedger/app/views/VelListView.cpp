@@ -14,7 +14,7 @@ const UINT kPlainHeaderFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
 const int kProgressRange = 100;
 const int kProgressDivisor = 120;  // of the screen's shorter side
 
-} // namespace
+}  // namespace
 
 VelListView::VelListView(VelObject* owner, const std::string& name)
     : VelGridView(owner, name), m_progress(nullptr), m_pendingRegroup(0), m_pendingRefilter(0),

@@ -245,5 +245,5 @@ void VelMainView::OnTransitionFinished(VelObject*, const VelTransitionEventArgs*
 VelListView* VelMainView::GetListInTransition() const
 {
     return m_listInTransition && VelObject::FindById(m_listInTransitionId) == m_listInTransition ? m_listInTransition
-                                                                                                  : nullptr;
+                                                                                                 : nullptr;
 }

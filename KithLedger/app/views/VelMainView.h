@@ -21,8 +21,7 @@ class VelMainView;
 struct VelMainViewTabs {
     typedef std::function<VelKlView*(VelMainView* parent, const std::string& name)> ViewMaker;
     // The contacts view is given the favourites view (null when there is none).
-    typedef std::function<VelKlView*(VelMainView* parent, const std::string& name, VelKlView* favorites)>
-        ContactsMaker;
+    typedef std::function<VelKlView*(VelMainView* parent, const std::string& name, VelKlView* favorites)> ContactsMaker;
     // The contacts filter over the keys typed so far, one entry per key (its
     // letters). It gets its own copy: rows added on other threads are
     // filtered while the keypad changes the main view's list.

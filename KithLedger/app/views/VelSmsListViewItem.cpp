@@ -25,8 +25,7 @@ const std::wstring& SentLabel()
 
 }  // namespace
 
-VelSmsListViewItem::VelSmsListViewItem(VelSmsItem* message)
-    : VelDatedItem(std::wstring(), 0, true), m_message(message)
+VelSmsListViewItem::VelSmsListViewItem(VelSmsItem* message) : VelDatedItem(std::wstring(), 0, true), m_message(message)
 {
     SentLabel();
     Refresh();

@@ -69,8 +69,7 @@ void VelSmsView::ShowMessage(const VelSmsItem* message)
     // The same message may come as another row object after a reload: the
     // entry decides, not the address.
     if (message == m_message.get() ||
-        (message && m_message && !message->GetEntryId().empty() &&
-         message->GetEntryId() == m_message->GetEntryId()))
+        (message && m_message && !message->GetEntryId().empty() && message->GetEntryId() == m_message->GetEntryId()))
         return;
     VelListView* list = GetList();
     if (list)

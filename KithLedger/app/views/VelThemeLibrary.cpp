@@ -61,20 +61,11 @@ VelKlTheme* GetCurrentTheme()
     return imageless;
 }
 
-HMODULE GetThemeModule()
-{
-    return ThemeModule;
-}
+HMODULE GetThemeModule() { return ThemeModule; }
 
-std::wstring GetThemesDirectory()
-{
-    return GetModuleDirectory() + L"Themes\\";
-}
+std::wstring GetThemesDirectory() { return GetModuleDirectory() + L"Themes\\"; }
 
-std::vector<std::wstring> ListThemes()
-{
-    return ListFiles(GetThemesDirectory(), L"*.dll", VelExtension::kKeep);
-}
+std::vector<std::wstring> ListThemes() { return ListFiles(GetThemesDirectory(), L"*.dll", VelExtension::kKeep); }
 
 VelBitmap* CurrentThemeImage(UINT id)
 {

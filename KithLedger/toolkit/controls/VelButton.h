@@ -17,8 +17,8 @@ public:
 
     enum : int { kStateNormal = 0, kStateAlternate = 1, kStatePressed = 2, kStateInputIgnored = 3 };
 
-    VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2, DWORD_PTR data3, DWORD_PTR data,
-              VelObject* parent = nullptr, const std::string& name = std::string());
+    VelButton(int buttonId, const std::wstring& caption, VelBitmap* image, DWORD_PTR data2, DWORD_PTR data3,
+              DWORD_PTR data, VelObject* parent = nullptr, const std::string& name = std::string());
     explicit VelButton(VelObject* parent = nullptr, const std::string& name = std::string());
     ~VelButton() override;
 

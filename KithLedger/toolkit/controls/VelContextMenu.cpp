@@ -36,7 +36,7 @@ void Place(int at, int size, int screen, LONG& low, LONG& high)
     }
 }
 
-} // namespace
+}  // namespace
 
 VelContextMenu::VelContextMenu(VelObject* parent, const std::string& name)
     : VelControl(parent, name), m_maxHeight(-1), m_width(-1), m_grid(new VelGridView(this, kGridName)),

@@ -22,7 +22,7 @@ const DWORD kPressedLookPauseMs = 50;
 
 bool HasArea(const RECT& rect) { return rect.right != rect.left && rect.bottom != rect.top; }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- lock
 
@@ -53,10 +53,10 @@ VelGridView::VelGridView(VelObject* owner, const std::string& name)
       m_rowHeight(20), m_groupRowHeight(-1), m_separatorStyle(0), m_selectable(0), m_multiSelect(0),
       m_pressedItem(nullptr), m_candidate(nullptr), m_collapsibleGroups(0), m_spareFlag(1), m_hideEmptyGroups(0),
       m_groupSortMode(kSortNone), m_defaultGroupName(kDefaultGroupName), m_groupLabels(0), m_labelTop(0),
-      m_labelMode(kLabelAlways), m_lockDepth(0), m_hasDeferred(0), m_deferredArea{0, 0, 0, 0},
-      m_updateSuspended(0), m_labelTimer(nullptr), m_pressTimer(nullptr), m_labelShown(0), m_selectOnClick(0),
-      m_repaintPending(0), m_separatorWidth(1), m_groupSeparators(0), m_scrollbar(nullptr), m_mouseCaptured(0),
-      m_holdHandled(0), m_holdItem(nullptr)
+      m_labelMode(kLabelAlways), m_lockDepth(0), m_hasDeferred(0), m_deferredArea{0, 0, 0, 0}, m_updateSuspended(0),
+      m_labelTimer(nullptr), m_pressTimer(nullptr), m_labelShown(0), m_selectOnClick(0), m_repaintPending(0),
+      m_separatorWidth(1), m_groupSeparators(0), m_scrollbar(nullptr), m_mouseCaptured(0), m_holdHandled(0),
+      m_holdItem(nullptr)
 {
     AddGroup(MakeDefaultGroup(m_defaultGroupName));
 }
@@ -364,9 +364,9 @@ void VelGridView::ForgetItem(const VelItem* item)
         m_holdItem = nullptr;
     if (m_pressedItem == item)
         m_pressedItem = nullptr;
-    m_redrawQueue.erase(std::remove_if(m_redrawQueue.begin(), m_redrawQueue.end(),
-                                       [item](const Redraw& r) { return r.item == item; }),
-                        m_redrawQueue.end());
+    m_redrawQueue.erase(
+        std::remove_if(m_redrawQueue.begin(), m_redrawQueue.end(), [item](const Redraw& r) { return r.item == item; }),
+        m_redrawQueue.end());
     if (m_painter)
         m_painter->ForgetItem(item);
 }

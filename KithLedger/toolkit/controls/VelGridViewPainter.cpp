@@ -429,8 +429,8 @@ void VelGridViewPainter::PaintRows(VelCanvas* canvas, int position, int first, i
             VelRect rect(c * m_cellWidth, y, item->IsCellItem() ? (c + 1) * m_cellWidth : viewWidth, y + rowHeight);
             if (separated && item->IsCellItem() && above && (above->IsCellItem() || groupSeparators))
                 rect.top += separatorWidth;
-            const bool pressed = item == m_grid->m_pressedItem && m_grid->m_pressedCell == VelPoint(c, r) &&
-                                 !item->IsPressed();
+            const bool pressed =
+                item == m_grid->m_pressedItem && m_grid->m_pressedCell == VelPoint(c, r) && !item->IsPressed();
             // Only for this paint, and without an event: the press is the grid's, not the item's.
             if (pressed)
                 item->TogglePressed();
@@ -461,9 +461,9 @@ void VelGridViewPainter::PaintLabel(VelCanvas* canvas, int position, int delta, 
         return;
     VelGroupItem* group = GroupAtY(position);
     const int mode = m_grid->GetLabelMode();
-    const bool show = group && (mode == VelGridView::kLabelAlways ||
-                                (mode == VelGridView::kLabelWhileScrolling &&
-                                 (m_grid->IsScrolling() || m_grid->IsLabelShown())));
+    const bool show =
+        group && (mode == VelGridView::kLabelAlways ||
+                  (mode == VelGridView::kLabelWhileScrolling && (m_grid->IsScrolling() || m_grid->IsLabelShown())));
     VelGroupItem* under = m_currentLabel ? m_currentLabel : (show ? group : nullptr);
     std::map<VelGroupItem*, VelRect>::const_iterator old = under ? m_labelRects.find(under) : m_labelRects.end();
     if (old != m_labelRects.end()) {

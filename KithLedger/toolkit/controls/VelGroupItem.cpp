@@ -49,15 +49,9 @@ int VelGroupItem::Measure(VelCanvas* canvas)
     return CurrentTheme ? LineHeight(canvas, CurrentTheme->GetGroupHeaderFont()) : 0;
 }
 
-bool VelGroupItem::IsGroup() const
-{
-    return true;
-}
+bool VelGroupItem::IsGroup() const { return true; }
 
-bool VelGroupItem::HasChildren() const
-{
-    return !m_children.empty();
-}
+bool VelGroupItem::HasChildren() const { return !m_children.empty(); }
 
 bool VelGroupItem::HasVisibleChildren() const
 {
@@ -91,9 +85,8 @@ void VelGroupItem::AddChild(const ItemPtr& item)
     }
     // After its equals, so rows of the same order keep the order they came in.
     std::vector<ItemPtr>::iterator at = m_children.end();
-    WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
-        at = std::upper_bound(m_children.begin(), m_children.end(), item, before);
-    });
+    WithOrder<VelItem>(m_sortMode, m_comparator,
+                       [&](auto before) { at = std::upper_bound(m_children.begin(), m_children.end(), item, before); });
     m_children.insert(at, item);
 }
 

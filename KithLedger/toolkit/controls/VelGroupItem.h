@@ -43,9 +43,17 @@ public:
     bool IsEmpty() const { return m_children.empty(); }
 
     int GetSortMode() const { return m_sortMode; }
-    void SetSortMode(int mode) { m_sortMode = mode; m_sorted = false; }
+    void SetSortMode(int mode)
+    {
+        m_sortMode = mode;
+        m_sorted = false;
+    }
     Comparator GetComparator() const { return m_comparator; }
-    void SetComparator(Comparator comparator) { m_comparator = comparator; m_sorted = false; }
+    void SetComparator(Comparator comparator)
+    {
+        m_comparator = comparator;
+        m_sorted = false;
+    }
     void Sort();
     // Moves a child whose text changed back to its place among the others.
     void ResortChild(const VelItem* item);

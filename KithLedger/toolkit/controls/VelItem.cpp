@@ -13,7 +13,7 @@ const std::wstring& NoKey()
     return *none;
 }
 
-} // namespace
+}  // namespace
 
 VelItem::VelItem(const std::wstring& key, DWORD state, bool cellItem)
     : VelVisualObject(nullptr, std::string()), m_extras(0), m_state(state), m_cellItem(cellItem ? 1 : 0)
@@ -35,15 +35,9 @@ VelItem::~VelItem()
     delete GetExtras();
 }
 
-const wchar_t* VelItem::GetClassName() const
-{
-    return L"VelItem";
-}
+const wchar_t* VelItem::GetClassName() const { return L"VelItem"; }
 
-const std::wstring& VelItem::GetKey() const
-{
-    return StoredKey();
-}
+const std::wstring& VelItem::GetKey() const { return StoredKey(); }
 
 const std::wstring& VelItem::StoredKey() const
 {
@@ -61,25 +55,13 @@ void VelItem::SetKey(const std::wstring& key)
     }
 }
 
-int VelItem::GetReserved() const
-{
-    return 0;
-}
+int VelItem::GetReserved() const { return 0; }
 
-bool VelItem::IsLessThan(const VelItem*) const
-{
-    return false;
-}
+bool VelItem::IsLessThan(const VelItem*) const { return false; }
 
-bool VelItem::IsEqualTo(const VelItem*) const
-{
-    return false;
-}
+bool VelItem::IsEqualTo(const VelItem*) const { return false; }
 
-bool VelItem::IsGreaterThan(const VelItem*) const
-{
-    return false;
-}
+bool VelItem::IsGreaterThan(const VelItem*) const { return false; }
 
 void VelItem::PaintBackground(VelCanvas*, const RECT&) {}
 
@@ -89,20 +71,11 @@ void VelItem::PaintOverlay(VelCanvas*, const RECT&) {}
 
 void VelItem::PaintState(VelCanvas*, const RECT&) {}
 
-bool VelItem::IsCellItem() const
-{
-    return m_cellItem != 0;
-}
+bool VelItem::IsCellItem() const { return m_cellItem != 0; }
 
-void VelItem::SetCellItem(bool cellItem)
-{
-    m_cellItem = cellItem ? 1 : 0;
-}
+void VelItem::SetCellItem(bool cellItem) { m_cellItem = cellItem ? 1 : 0; }
 
-bool VelItem::IsGroup() const
-{
-    return false;
-}
+bool VelItem::IsGroup() const { return false; }
 
 std::wstring VelItem::Dump() const
 {
@@ -110,10 +83,7 @@ std::wstring VelItem::Dump() const
            L"\n";
 }
 
-bool VelItem::HasChildren() const
-{
-    return false;
-}
+bool VelItem::HasChildren() const { return false; }
 
 void VelItem::ChangeBit(DWORD bit, bool set)
 {
@@ -152,65 +122,29 @@ void VelItem::SetDisabled(bool disabled)
         ChangeBit(kDisabled, disabled);
 }
 
-bool VelItem::IsHidden() const
-{
-    return (m_state & kHidden) != 0;
-}
+bool VelItem::IsHidden() const { return (m_state & kHidden) != 0; }
 
-bool VelItem::IsVisible() const
-{
-    return !IsHidden();
-}
+bool VelItem::IsVisible() const { return !IsHidden(); }
 
-bool VelItem::IsCollapsed() const
-{
-    return (m_state & kCollapsed) != 0;
-}
+bool VelItem::IsCollapsed() const { return (m_state & kCollapsed) != 0; }
 
-bool VelItem::IsSelected() const
-{
-    return (m_state & kSelected) != 0;
-}
+bool VelItem::IsSelected() const { return (m_state & kSelected) != 0; }
 
-bool VelItem::IsPressed() const
-{
-    return (m_state & kPressed) != 0;
-}
+bool VelItem::IsPressed() const { return (m_state & kPressed) != 0; }
 
-bool VelItem::IsDisabled() const
-{
-    return (m_state & kDisabled) != 0;
-}
+bool VelItem::IsDisabled() const { return (m_state & kDisabled) != 0; }
 
-bool VelItem::IsEnabled() const
-{
-    return !IsDisabled();
-}
+bool VelItem::IsEnabled() const { return !IsDisabled(); }
 
-void VelItem::ToggleHidden()
-{
-    m_state ^= kHidden;
-}
+void VelItem::ToggleHidden() { m_state ^= kHidden; }
 
-void VelItem::ToggleSelected()
-{
-    m_state ^= kSelected;
-}
+void VelItem::ToggleSelected() { m_state ^= kSelected; }
 
-void VelItem::ToggleCollapsed()
-{
-    m_state ^= kCollapsed;
-}
+void VelItem::ToggleCollapsed() { m_state ^= kCollapsed; }
 
-void VelItem::TogglePressed()
-{
-    m_state ^= kPressed;
-}
+void VelItem::TogglePressed() { m_state ^= kPressed; }
 
-void VelItem::ToggleDisabled()
-{
-    m_state ^= kDisabled;
-}
+void VelItem::ToggleDisabled() { m_state ^= kDisabled; }
 
 VelItem::Extras* VelItem::GetExtras() const
 {

@@ -51,10 +51,7 @@ VelItem* VelItemIterator::AfterLast()
     return nullptr;
 }
 
-VelItem* VelItemIterator::First()
-{
-    return m_groups.empty() ? BeforeFirst() : AtGroup(0);
-}
+VelItem* VelItemIterator::First() { return m_groups.empty() ? BeforeFirst() : AtGroup(0); }
 
 VelItem* VelItemIterator::Next()
 {
@@ -96,10 +93,7 @@ VelItem* VelItemIterator::PreviousGroup()
     return m_group > 0 ? AtGroup(m_group - 1) : BeforeFirst();
 }
 
-VelItem* VelItemIterator::Last()
-{
-    return m_groups.empty() ? BeforeFirst() : AtGroupEnd(m_groups.size() - 1);
-}
+VelItem* VelItemIterator::Last() { return m_groups.empty() ? BeforeFirst() : AtGroupEnd(m_groups.size() - 1); }
 
 bool VelItemIterator::HasNext() const
 {

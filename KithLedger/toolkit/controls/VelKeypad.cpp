@@ -14,13 +14,13 @@ const RECT kNoMargins = {0, 0, 0, 0};
 
 const wchar_t* OrEmpty(const wchar_t* text) { return text ? text : L""; }
 
-} // namespace
+}  // namespace
 
 VelKeypad::VelKeypad(VelObject* parent, const std::string& name)
-    : VelControl(parent, name), m_layoutKind(kLayoutUppercase), m_customLayout(nullptr), m_docked(0),
-      m_keyMargins{0, 0, 0, 0}, m_transparentWhileAnimating(0), m_savedTransparent(0), m_keys{}, m_lastKey(nullptr),
-      m_tapIndex(0), m_lastTapTick(0), m_pressTick(0), m_relayoutEnabled(1), m_scheduler(new VelScheduler(this)),
-      m_dockTransition(nullptr), m_dockTransitionId(0)
+    : VelControl(parent, name), m_layoutKind(kLayoutUppercase), m_customLayout(nullptr),
+      m_docked(0), m_keyMargins{0, 0, 0, 0}, m_transparentWhileAnimating(0), m_savedTransparent(0), m_keys{},
+      m_lastKey(nullptr), m_tapIndex(0), m_lastTapTick(0), m_pressTick(0), m_relayoutEnabled(1),
+      m_scheduler(new VelScheduler(this)), m_dockTransition(nullptr), m_dockTransitionId(0)
 {
     for (VelKeypadButton*& key : m_keys)
         key = new VelKeypadButton(this);

@@ -11,7 +11,7 @@ int Between(int start, int delta, float progress)
     return int(at);
 }
 
-} // namespace
+}  // namespace
 
 VelKeypadDockTransition::VelKeypadDockTransition(const RECT& start, const RECT& end)
     : VelTransition(float(kDurationMs)), m_start(start), m_end(end), m_deltaLeft(0), m_deltaTop(0), m_deltaRight(0),

@@ -63,7 +63,7 @@ constexpr VelKeypadLayout kSymbols = {
     },
 };
 
-} // namespace
+}  // namespace
 
 const VelKeypadLayout* VelKeypadLayout::GetBuiltIn(int kind)
 {

@@ -12,7 +12,7 @@ int Along(int start, int delta, float progress)
     return start + int(moved);
 }
 
-} // namespace
+}  // namespace
 
 VelMoveToTransition::VelMoveToTransition(const VelPoint& destination, float durationMs)
     : VelTransition(durationMs), m_destination(destination), m_deltaX(0), m_deltaY(0), m_fullPictureSet(0),

@@ -21,7 +21,7 @@ const float kStepLimitPx = 1.0e9f;
 // step as the press measures 0 ms: count it as 1 rather than divide by 0.
 float RateDivisorMs(DWORD elapsedMs) { return float(elapsedMs ? elapsedMs : 1); }
 
-} // namespace
+}  // namespace
 
 VelScrollableControl::VelScrollableControl()
     : m_timer(nullptr), m_timerId(0), m_lastMoveTime(0), m_pressTime(0), m_lastTickTime(0), m_raiseScrolled(1)

@@ -25,13 +25,13 @@ int ClampBelow(int value, int bound)
     return smaller < 1 ? 0 : smaller;
 }
 
-} // namespace
+}  // namespace
 
 VelScrollbar::VelScrollbar(VelObject* owner, const std::string& name) : VelScrollbar(kVertical, owner, name) {}
 
 VelScrollbar::VelScrollbar(int orientation, VelObject* owner, const std::string& name)
-    : VelControl(owner, name), m_autoHide(0), m_dragging(0), m_maximum(1), m_range(0), m_position(0),
-      m_pageSize(1), m_barWidth(-1), m_thumbLength(kMinThumbPx), m_orientation(orientation)
+    : VelControl(owner, name), m_autoHide(0), m_dragging(0), m_maximum(1), m_range(0), m_position(0), m_pageSize(1),
+      m_barWidth(-1), m_thumbLength(kMinThumbPx), m_orientation(orientation)
 {
 }
 

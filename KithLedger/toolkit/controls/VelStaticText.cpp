@@ -88,7 +88,7 @@ int Place(int start, int end, int size, bool atEnd, bool centred)
     return start;
 }
 
-} // namespace
+}  // namespace
 
 void VelStaticText::PaintContent(VelCanvas* canvas, const RECT&)
 {

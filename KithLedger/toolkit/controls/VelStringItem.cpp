@@ -9,15 +9,9 @@ VelStringItem::VelStringItem(const std::wstring& text, const std::wstring& key, 
 {
 }
 
-bool VelStringItem::IsLessThan(const VelItem* other) const
-{
-    return other->IsGreaterThan(this);
-}
+bool VelStringItem::IsLessThan(const VelItem* other) const { return other->IsGreaterThan(this); }
 
-bool VelStringItem::IsEqualTo(const VelItem*) const
-{
-    return false;
-}
+bool VelStringItem::IsEqualTo(const VelItem*) const { return false; }
 
 bool VelStringItem::IsGreaterThan(const VelItem* other) const
 {
@@ -27,10 +21,9 @@ bool VelStringItem::IsGreaterThan(const VelItem* other) const
         return false;
     const std::wstring& mine = m_text;
     const std::wstring& theirs = string->m_text;
-    return std::lexicographical_compare(theirs.begin(), theirs.end(), mine.begin(), mine.end(),
-                                        [](wchar_t a, wchar_t b) {
-                                            return static_cast<unsigned short>(a) < static_cast<unsigned short>(b);
-                                        });
+    return std::lexicographical_compare(
+        theirs.begin(), theirs.end(), mine.begin(), mine.end(),
+        [](wchar_t a, wchar_t b) { return static_cast<unsigned short>(a) < static_cast<unsigned short>(b); });
 }
 
 void VelStringItem::PaintBackground(VelCanvas* canvas, const RECT& rect)
@@ -88,10 +81,7 @@ VelStringItem::FormatScope::FormatScope(VelCanvas* canvas, UINT format)
     canvas->SetTextFormat(format);
 }
 
-VelStringItem::FormatScope::~FormatScope()
-{
-    m_canvas->SetTextFormat(m_previous);
-}
+VelStringItem::FormatScope::~FormatScope() { m_canvas->SetTextFormat(m_previous); }
 
 int VelStringItem::LineHeight(VelCanvas* canvas, VelFont* font)
 {

@@ -15,10 +15,7 @@ const DWORD kTabButtonStyle = VelToolbarButton::kStyleImage | VelToolbarButton::
 // Posted to the bar by a page change that arrives on another thread.
 const int kRefreshButtonMessage = 1;
 
-bool IsSideBar(VelTabBar::Position position)
-{
-    return position == VelTabBar::kLeft || position == VelTabBar::kRight;
-}
+bool IsSideBar(VelTabBar::Position position) { return position == VelTabBar::kLeft || position == VelTabBar::kRight; }
 
 }  // namespace
 
@@ -26,7 +23,8 @@ VelTabBar::VelTabBar(Position position, VelObject* parent, const std::string& na
     : VelControl(parent, name), m_position(position),
       m_barHeight(VelScreenMetrics::GetLongerSide() / kBarHeightDivisor),
       m_barWidth(VelScreenMetrics::GetShorterSide() / kBarWidthDivisor), m_currentIndex(-1),
-      m_toolbar(new VelToolbar(IsSideBar(position) ? DWORD(VelToolbar::kStyleVertical) : DWORD(0), this, "tabbar-control")),
+      m_toolbar(
+          new VelToolbar(IsSideBar(position) ? DWORD(VelToolbar::kStyleVertical) : DWORD(0), this, "tabbar-control")),
       m_buttonStyle(kTabButtonStyle)
 {
     Created += VelBind(this, &VelTabBar::Layout);

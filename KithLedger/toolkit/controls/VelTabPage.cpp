@@ -9,20 +9,11 @@ VelTabPage::VelTabPage(int pageId, const std::wstring& caption, VelBitmap* image
 {
 }
 
-void VelTabPage::ApplyTag(VelTabBar* tabBar, const RECT& pageRect)
-{
-    SetTag(tabBar, pageRect);
-}
+void VelTabPage::ApplyTag(VelTabBar* tabBar, const RECT& pageRect) { SetTag(tabBar, pageRect); }
 
-bool VelTabPage::CanActivate()
-{
-    return true;
-}
+bool VelTabPage::CanActivate() { return true; }
 
-void VelTabPage::SetActive(bool active)
-{
-    m_active = active ? TRUE : FALSE;
-}
+void VelTabPage::SetActive(bool active) { m_active = active ? TRUE : FALSE; }
 
 void VelTabPage::SetValue(int value)
 {
@@ -30,10 +21,7 @@ void VelTabPage::SetValue(int value)
     RaiseChanged();
 }
 
-int VelTabPage::GetValue() const
-{
-    return m_value;
-}
+int VelTabPage::GetValue() const { return m_value; }
 
 const std::wstring& VelTabPage::GetCaption() const { return m_caption; }
 
@@ -50,15 +38,9 @@ void VelTabPage::SetSelectedImage(VelBitmap* image) { m_selectedImage = image; }
 VelBitmap* VelTabPage::GetHighlightedImage() const { return m_highlightedImage; }
 void VelTabPage::SetHighlightedImage(VelBitmap* image) { m_highlightedImage = image; }
 
-VelTabBar* VelTabPage::GetTag() const
-{
-    return m_tag;
-}
+VelTabBar* VelTabPage::GetTag() const { return m_tag; }
 
-void VelTabPage::SetTag(VelTabBar* tag, const RECT&)
-{
-    m_tag = tag;
-}
+void VelTabPage::SetTag(VelTabBar* tag, const RECT&) { m_tag = tag; }
 
 void VelTabPage::RaiseChanged()
 {

@@ -168,8 +168,8 @@ void VelToolbar::WalkItems(Visit visit) const
             continue;
         SIZE size = {0, 0};
         item->GetSize(size);
-        const VelRect rect = fromFarEnd ? VelRect(x - size.cx, y - size.cy, x, y)
-                                        : VelRect(x, y, x + size.cx, y + size.cy);
+        const VelRect rect =
+            fromFarEnd ? VelRect(x - size.cx, y - size.cy, x, y) : VelRect(x, y, x + size.cx, y + size.cy);
         if (visit(i, item, rect))
             return;
         const int step = fromFarEnd ? -1 : 1;

@@ -57,7 +57,8 @@ private:
 
     // Calls visit(position, item, rectangle) for each visible item in layout
     // order until it returns true.
-    template <typename Visit> void WalkItems(Visit visit) const;
+    template <typename Visit>
+    void WalkItems(Visit visit) const;
     int HitTest(const VelPoint& point) const;
     void MoveFlag(int& current, int index, FlagSetter setter);
     bool InRange(int index) const;

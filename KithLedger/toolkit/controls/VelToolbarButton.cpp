@@ -13,8 +13,7 @@ const UINT kCentred = DT_CENTER | DT_VCENTER;
 }  // namespace
 
 VelToolbarButton::VelToolbarButton(int id, const std::wstring& text, VelBitmap* image, VelBitmap* selectedImage,
-                                   VelBitmap* highlightedImage, DWORD style, VelObject* parent,
-                                   const std::string& name)
+                                   VelBitmap* highlightedImage, DWORD style, VelObject* parent, const std::string& name)
     : VelToolbarItem(id, parent, name), m_style(style), m_text(text), m_font(L"verdana", 8, 0, VelFont::ClearType),
       m_image(image), m_selectedImage(selectedImage), m_highlightedImage(highlightedImage), m_size{0, 0}
 {

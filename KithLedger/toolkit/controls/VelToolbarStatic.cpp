@@ -5,10 +5,10 @@
 #include "VelCanvasTextState.h"
 #include "VelTheme.h"
 
-VelToolbarStatic::VelToolbarStatic(int id, const std::wstring& text, VelBitmap* image, bool noSize,
-                                   UINT textFormat, const SIZE& size, VelObject* parent, const std::string& name)
-    : VelToolbarItem(id, parent, name), m_text(text), m_noSize(noSize ? 1 : 0), m_textFormat(textFormat),
-      m_size(size), m_image(image)
+VelToolbarStatic::VelToolbarStatic(int id, const std::wstring& text, VelBitmap* image, bool noSize, UINT textFormat,
+                                   const SIZE& size, VelObject* parent, const std::string& name)
+    : VelToolbarItem(id, parent, name), m_text(text), m_noSize(noSize ? 1 : 0), m_textFormat(textFormat), m_size(size),
+      m_image(image)
 {
 }
 

@@ -10,8 +10,8 @@ class VelToolbarStatic : public VelToolbarItem {
 public:
     // `noSize` set: the item reports no size of its own. The image stays owned
     // by the caller.
-    VelToolbarStatic(int id, const std::wstring& text, VelBitmap* image, bool noSize, UINT textFormat,
-                     const SIZE& size, VelObject* parent, const std::string& name);
+    VelToolbarStatic(int id, const std::wstring& text, VelBitmap* image, bool noSize, UINT textFormat, const SIZE& size,
+                     VelObject* parent, const std::string& name);
 
     virtual const std::wstring& GetText() const;
     // The size becomes the image's, or 0 x 0 without one.

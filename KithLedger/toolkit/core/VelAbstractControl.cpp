@@ -6,16 +6,12 @@
 
 VelAbstractControl::VelAbstractControl(VelObject* owner, const std::string& name)
     : VelVisualObject(owner, name), m_created(0), m_ownerThreadId(0), m_handle(nullptr),
-      m_module(::GetModuleHandleW(nullptr)), m_style(0), m_paintClip{0, 0, 0, 0}, m_hasPaintClip(0),
-      m_modalDone(0), m_modalResult(0), m_parent(nullptr), m_canvas(nullptr), m_ownsCanvas(0),
-      m_fullPicture(0), m_hasNativeWindow(0)
+      m_module(::GetModuleHandleW(nullptr)), m_style(0), m_paintClip{0, 0, 0, 0}, m_hasPaintClip(0), m_modalDone(0),
+      m_modalResult(0), m_parent(nullptr), m_canvas(nullptr), m_ownsCanvas(0), m_fullPicture(0), m_hasNativeWindow(0)
 {
 }
 
-VelAbstractControl::~VelAbstractControl()
-{
-    Destroy();
-}
+VelAbstractControl::~VelAbstractControl() { Destroy(); }
 
 VelAbstractControl* VelAbstractControl::GetWindowControl()
 {
@@ -27,27 +23,103 @@ VelAbstractControl* VelAbstractControl::GetWindowControl()
 
 void VelAbstractControl::SetOwnerThreadId(DWORD threadId) { m_ownerThreadId = threadId; }
 
-int VelAbstractControl::OnActivate(const VelActivateEventArgs* args) { Activated.Invoke(this, args); return 0; }
-int VelAbstractControl::OnChar(const VelCharEventArgs* args) { CharTyped.Invoke(this, args); return 0; }
-int VelAbstractControl::OnSecondaryChar(const VelCharEventArgs* args) { SecondaryCharTyped.Invoke(this, args); return 0; }
-int VelAbstractControl::OnNotified(const VelEventArgs* args) { Notified.Invoke(this, args); return 0; }
-int VelAbstractControl::OnCreate(const VelCreateEventArgs* args) { Created.Invoke(this, args); return 0; }
-int VelAbstractControl::OnClose(const VelEventArgs* args) { CloseRequested.Invoke(this, args); return 0; }
-int VelAbstractControl::OnDestroy(const VelEventArgs* args) { Destroyed.Invoke(this, args); return 0; }
-int VelAbstractControl::OnKeyDown(const VelKeyEventArgs* args) { KeyDown.Invoke(this, args); return 0; }
-int VelAbstractControl::OnKeyUp(const VelKeyEventArgs* args) { KeyUp.Invoke(this, args); return 0; }
+int VelAbstractControl::OnActivate(const VelActivateEventArgs* args)
+{
+    Activated.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnChar(const VelCharEventArgs* args)
+{
+    CharTyped.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnSecondaryChar(const VelCharEventArgs* args)
+{
+    SecondaryCharTyped.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnNotified(const VelEventArgs* args)
+{
+    Notified.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnCreate(const VelCreateEventArgs* args)
+{
+    Created.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnClose(const VelEventArgs* args)
+{
+    CloseRequested.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnDestroy(const VelEventArgs* args)
+{
+    Destroyed.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnKeyDown(const VelKeyEventArgs* args)
+{
+    KeyDown.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnKeyUp(const VelKeyEventArgs* args)
+{
+    KeyUp.Invoke(this, args);
+    return 0;
+}
 int VelAbstractControl::OnQuit(const VelEventArgs*) { return -1; }
-int VelAbstractControl::OnMouseDown(const VelMouseEventArgs* args) { MouseDown.Invoke(this, args); return 0; }
-int VelAbstractControl::OnMouseDoubleClick(const VelMouseEventArgs* args) { MouseDoubleClick.Invoke(this, args); return 0; }
-int VelAbstractControl::OnMouseMove(const VelMouseEventArgs* args) { MouseMove.Invoke(this, args); return 0; }
-int VelAbstractControl::OnMouseUp(const VelMouseEventArgs* args) { MouseUp.Invoke(this, args); return 0; }
+int VelAbstractControl::OnMouseDown(const VelMouseEventArgs* args)
+{
+    MouseDown.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnMouseDoubleClick(const VelMouseEventArgs* args)
+{
+    MouseDoubleClick.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnMouseMove(const VelMouseEventArgs* args)
+{
+    MouseMove.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnMouseUp(const VelMouseEventArgs* args)
+{
+    MouseUp.Invoke(this, args);
+    return 0;
+}
 int VelAbstractControl::OnSetFocus(const VelEventArgs*) { return -1; }
-int VelAbstractControl::OnSize(const VelSizeEventArgs* args) { Resized.Invoke(this, args); return 0; }
-int VelAbstractControl::OnMove(const VelMoveEventArgs* args) { Moved.Invoke(this, args); return 0; }
-int VelAbstractControl::OnPaint(const VelPaintEventArgs* args) { Paint.Invoke(this, args); return 0; }
-int VelAbstractControl::OnWindowPosChanging(const VelWindowPosEventArgs* args) { WindowPosChanging.Invoke(this, args); return 0; }
-int VelAbstractControl::OnWindowPosChanged(const VelWindowPosEventArgs* args) { WindowPosChanged.Invoke(this, args); return 0; }
-int VelAbstractControl::OnDeactivate(const VelEventArgs* args) { Deactivated.Invoke(this, args); return 0; }
+int VelAbstractControl::OnSize(const VelSizeEventArgs* args)
+{
+    Resized.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnMove(const VelMoveEventArgs* args)
+{
+    Moved.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnPaint(const VelPaintEventArgs* args)
+{
+    Paint.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnWindowPosChanging(const VelWindowPosEventArgs* args)
+{
+    WindowPosChanging.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnWindowPosChanged(const VelWindowPosEventArgs* args)
+{
+    WindowPosChanged.Invoke(this, args);
+    return 0;
+}
+int VelAbstractControl::OnDeactivate(const VelEventArgs* args)
+{
+    Deactivated.Invoke(this, args);
+    return 0;
+}
 
 void VelAbstractControl::CreateNamed(const std::wstring&, int, DWORD style, const RECT& bounds,
                                      VelAbstractControl* parent)
@@ -55,8 +127,8 @@ void VelAbstractControl::CreateNamed(const std::wstring&, int, DWORD style, cons
     Create(parent, style, bounds);
 }
 
-void VelAbstractControl::CreateNamedAt(const std::wstring& windowName, int unused, DWORD style, int left,
-                                       int top, int right, int bottom, VelAbstractControl* parent)
+void VelAbstractControl::CreateNamedAt(const std::wstring& windowName, int unused, DWORD style, int left, int top,
+                                       int right, int bottom, VelAbstractControl* parent)
 {
     CreateNamed(windowName, unused, style, VelRect(left, top, right, bottom), parent);
 }
@@ -120,10 +192,7 @@ VelPicture VelAbstractControl::GetPicture() const
 }
 DWORD VelAbstractControl::GetOwnerThreadId() const { return m_ownerThreadId; }
 
-void VelAbstractControl::SetStyleBit(DWORD bit, bool on)
-{
-    m_style = on ? (m_style | bit) : (m_style & ~bit);
-}
+void VelAbstractControl::SetStyleBit(DWORD bit, bool on) { m_style = on ? (m_style | bit) : (m_style & ~bit); }
 
 void VelAbstractControl::SetVisible(bool visible)
 {
@@ -179,7 +248,7 @@ POINT OffsetFrom(const VelAbstractControl* source, const VelAbstractControl* tar
     return POINT{from.x - to.left, from.y - to.top};
 }
 
-} // namespace
+}  // namespace
 
 void VelAbstractControl::MapPointsFrom(VelAbstractControl* source, std::vector<VelPoint>& points)
 {
@@ -226,7 +295,7 @@ VelRect Inset(VelRect r, const RECT& m)
     return VelRect(r.left + m.left, r.top + m.top, r.right - m.right, r.bottom - m.bottom);
 }
 
-} // namespace
+}  // namespace
 
 VelRect VelAbstractControl::GetInnerBounds() const { return Inset(GetBounds(), GetMargins()); }
 VelRect VelAbstractControl::GetInnerClientRect() const { return Inset(GetClientRect(), GetMargins()); }
@@ -320,7 +389,7 @@ std::vector<VelAbstractControl*>::iterator FindChildPosition(std::vector<VelAbst
     return std::find_if(v.begin(), v.end(), [id](VelAbstractControl* c) { return c->GetId() == id; });
 }
 
-} // namespace
+}  // namespace
 
 void VelAbstractControl::RaiseChild(VelAbstractControl* child)
 {
@@ -408,8 +477,8 @@ std::wstring VelAbstractControl::DumpToString() const
         _snwprintf(line, 399, L"\t Control: Id %d Parent Id %d (%d %d %d %d) class name %ls\n", GetId(),
                    m_parent->GetId(), int(r.left), int(r.top), int(r.right), int(r.bottom), GetClassName());
     else
-        _snwprintf(line, 399, L"\t Control: Id %d (%d %d %d %d) class name %ls\n", GetId(), int(r.left),
-                   int(r.top), int(r.right), int(r.bottom), GetClassName());
+        _snwprintf(line, 399, L"\t Control: Id %d (%d %d %d %d) class name %ls\n", GetId(), int(r.left), int(r.top),
+                   int(r.right), int(r.bottom), GetClassName());
     line[399] = L'\0';
     return line;
 }

@@ -73,8 +73,8 @@ public:
 
     virtual void CreateNamed(const std::wstring& windowName, int unused, DWORD style, const RECT& bounds,
                              VelAbstractControl* parent);
-    virtual void CreateNamedAt(const std::wstring& windowName, int unused, DWORD style, int left, int top,
-                               int right, int bottom, VelAbstractControl* parent);
+    virtual void CreateNamedAt(const std::wstring& windowName, int unused, DWORD style, int left, int top, int right,
+                               int bottom, VelAbstractControl* parent);
     virtual void Create(VelAbstractControl* parent, DWORD style, const RECT& bounds);
     virtual void Destroy();
 

@@ -30,10 +30,12 @@ IImagingFactory* OpenImagingFactory()
     return SUCCEEDED(CreateImagingFactory(&factory)) ? factory : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 VelBitmap::VelBitmap(VelObject* owner, const std::string& name)
-    : VelGraphicObject(owner, name), m_width(0), m_height(0), m_bitsPerPixel(0), m_image(nullptr) {}
+    : VelGraphicObject(owner, name), m_width(0), m_height(0), m_bitsPerPixel(0), m_image(nullptr)
+{
+}
 
 VelBitmap::VelBitmap(const std::wstring& path, VelObject* owner, const std::string& name) : VelBitmap(owner, name)
 {
@@ -110,9 +112,8 @@ VelBitmap::VelBitmap(HINSTANCE module, UINT resourceId, VelObject* owner, const 
 }
 
 VelBitmap::VelBitmap(const VelBitmap& other)
-    : VelGraphicObject(other), m_width(other.m_width), m_height(other.m_height),
-      m_bitsPerPixel(other.m_bitsPerPixel), m_handle(other.m_handle), m_keyColor(other.m_keyColor),
-      m_image(other.m_image)
+    : VelGraphicObject(other), m_width(other.m_width), m_height(other.m_height), m_bitsPerPixel(other.m_bitsPerPixel),
+      m_handle(other.m_handle), m_keyColor(other.m_keyColor), m_image(other.m_image)
 {
     if (m_image)
         m_image->AddRef();
@@ -172,25 +173,13 @@ VelBitmap* VelBitmap::LoadResource(UINT resourceId, HINSTANCE module, const wcha
     return bitmap;
 }
 
-const wchar_t* VelBitmap::GetClassName() const
-{
-    return L"VelBitmap";
-}
+const wchar_t* VelBitmap::GetClassName() const { return L"VelBitmap"; }
 
-IImage* VelBitmap::GetImage() const
-{
-    return m_image;
-}
+IImage* VelBitmap::GetImage() const { return m_image; }
 
-void VelBitmap::SetKeyColor(const VelColor& color)
-{
-    m_keyColor = color;
-}
+void VelBitmap::SetKeyColor(const VelColor& color) { m_keyColor = color; }
 
-VelColor VelBitmap::GetKeyColor() const
-{
-    return m_keyColor;
-}
+VelColor VelBitmap::GetKeyColor() const { return m_keyColor; }
 
 SIZE VelBitmap::FitSize(const SIZE& bound) const
 {
@@ -204,7 +193,4 @@ SIZE VelBitmap::FitSize(const SIZE& bound) const
     return SIZE{m_width < bound.cx ? m_width : bound.cx, m_height < bound.cy ? m_height : bound.cy};
 }
 
-bool VelBitmap::IsEmpty() const
-{
-    return !m_handle && !m_image;
-}
+bool VelBitmap::IsEmpty() const { return !m_handle && !m_image; }

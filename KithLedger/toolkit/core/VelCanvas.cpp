@@ -1,29 +1,15 @@
 #include "VelCanvas.h"
 
 VelCanvas::VelCanvas(int width, int height)
-    : m_font(nullptr),
-      m_foreColor(0, 0, 0),
-      m_backColor(255, 255, 255),
-      m_textColor(0, 0, 0),
-      m_brush(nullptr),
-      m_pen(nullptr),
-      m_width(width),
-      m_height(height),
-      m_bounds(VelRect(0, 0, width, height)),
-      m_textFormat(kDefaultTextFormat),
-      m_opaque(1),
-      m_auxiliaryFlag(0),
-      m_auxiliaryValue(0),
-      m_defaultFont(L"Tahoma", 10, 0, VelFont::ClearType),
-      m_defaultBrush(new VelSolidBrush(VelColor(0, 0, 0))),
+    : m_font(nullptr), m_foreColor(0, 0, 0), m_backColor(255, 255, 255), m_textColor(0, 0, 0), m_brush(nullptr),
+      m_pen(nullptr), m_width(width), m_height(height), m_bounds(VelRect(0, 0, width, height)),
+      m_textFormat(kDefaultTextFormat), m_opaque(1), m_auxiliaryFlag(0), m_auxiliaryValue(0),
+      m_defaultFont(L"Tahoma", 10, 0, VelFont::ClearType), m_defaultBrush(new VelSolidBrush(VelColor(0, 0, 0))),
       m_defaultPen()
 {
 }
 
-VelCanvas::~VelCanvas()
-{
-    delete m_defaultBrush;
-}
+VelCanvas::~VelCanvas() { delete m_defaultBrush; }
 
 void VelCanvas::SetClip(const VelRegion& region)
 {
@@ -38,45 +24,21 @@ void VelCanvas::AddClip(const VelRegion& region)
     m_clip.Union(inside);
 }
 
-void VelCanvas::ExcludeClip(const VelRegion& region)
-{
-    m_clip.Subtract(region);
-}
+void VelCanvas::ExcludeClip(const VelRegion& region) { m_clip.Subtract(region); }
 
-void VelCanvas::ClearClip()
-{
-    m_clip.Assign(VelRegion());
-}
+void VelCanvas::ClearClip() { m_clip.Assign(VelRegion()); }
 
-const VelRegion& VelCanvas::GetClipRegion() const
-{
-    return m_clip;
-}
+const VelRegion& VelCanvas::GetClipRegion() const { return m_clip; }
 
-void VelCanvas::SetAuxiliaryValue(DWORD value)
-{
-    m_auxiliaryValue = value;
-}
+void VelCanvas::SetAuxiliaryValue(DWORD value) { m_auxiliaryValue = value; }
 
-DWORD VelCanvas::GetAuxiliaryValue() const
-{
-    return m_auxiliaryValue;
-}
+DWORD VelCanvas::GetAuxiliaryValue() const { return m_auxiliaryValue; }
 
-VelPen* VelCanvas::GetPen() const
-{
-    return m_pen ? m_pen : const_cast<VelPen*>(&m_defaultPen);
-}
+VelPen* VelCanvas::GetPen() const { return m_pen ? m_pen : const_cast<VelPen*>(&m_defaultPen); }
 
-void VelCanvas::SetViewport(const RECT& viewport)
-{
-    m_viewport = viewport;
-}
+void VelCanvas::SetViewport(const RECT& viewport) { m_viewport = viewport; }
 
-VelRect VelCanvas::GetViewport() const
-{
-    return m_viewport;
-}
+VelRect VelCanvas::GetViewport() const { return m_viewport; }
 
 // An empty viewport (zero width and height) maps nothing.
 POINT VelCanvas::Offset() const
@@ -132,20 +94,11 @@ VelRect VelCanvas::FromCanvasRect(const RECT& rect) const
     return mapped;
 }
 
-void VelCanvas::SetForeColor(const VelColor& color)
-{
-    m_foreColor = color;
-}
+void VelCanvas::SetForeColor(const VelColor& color) { m_foreColor = color; }
 
-void VelCanvas::SetTextFormat(UINT format)
-{
-    m_textFormat = format;
-}
+void VelCanvas::SetTextFormat(UINT format) { m_textFormat = format; }
 
-void VelCanvas::SetAuxiliaryFlag(BYTE flag)
-{
-    m_auxiliaryFlag = flag;
-}
+void VelCanvas::SetAuxiliaryFlag(BYTE flag) { m_auxiliaryFlag = flag; }
 
 void VelCanvas::DrawText(const std::wstring& text, const VelPoint& point, const SIZE& size)
 {

@@ -32,10 +32,9 @@ public:
     VelCanvas& operator=(const VelCanvas&) = delete;
 
     virtual int Present(int sourceX, int sourceY) = 0;
-    virtual void CopyToCanvas(VelCanvas* target, const POINT& targetPoint, const SIZE& size,
-                              const POINT& sourcePoint, DWORD rop) = 0;
-    virtual void CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
-                          DWORD rop) = 0;
+    virtual void CopyToCanvas(VelCanvas* target, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
+                              DWORD rop) = 0;
+    virtual void CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint, DWORD rop) = 0;
     virtual void SelectClipRegion(const VelRegion& region) = 0;
     virtual const VelRegion& GetSelectedClipRegion() const = 0;
     virtual void SetClip(const VelRegion& region);
@@ -81,8 +80,8 @@ public:
     virtual void DrawBitmapPart(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
                                 const VelPoint& source, DWORD rop) = 0;
     virtual void DrawBitmap(const VelBitmap& bitmap, const VelPoint& point, DWORD rop) = 0;
-    virtual void StretchBitmap(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
-                               const VelPoint& source, const SIZE& sourceSize, DWORD rop) = 0;
+    virtual void StretchBitmap(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size, const VelPoint& source,
+                               const SIZE& sourceSize, DWORD rop) = 0;
     virtual void DrawTransparentBitmapPart(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
                                            const VelPoint& source, const VelColor& key) = 0;
     virtual void DrawTransparentBitmap(const VelBitmap& bitmap, const VelPoint& point, const VelColor& key) = 0;

@@ -12,22 +12,16 @@ BYTE ToChannel(float value)
     return static_cast<BYTE>(value);
 }
 
-} // namespace
+}  // namespace
 
-VelColor VelColor::FromRgb(DWORD rgb)
-{
-    return VelColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+VelColor VelColor::FromRgb(DWORD rgb) { return VelColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 VelColor VelColor::FromColorRef(COLORREF color)
 {
     return VelColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-COLORREF VelColor::ToColorRef() const
-{
-    return RGB(m_red, m_green, m_blue);
-}
+COLORREF VelColor::ToColorRef() const { return RGB(m_red, m_green, m_blue); }
 
 void VelColor::SetRed(BYTE value)
 {
@@ -72,6 +66,6 @@ void VelColor::Darken(float f)
 
 bool VelColor::operator==(const VelColor& other) const
 {
-    return m_red == other.m_red && m_green == other.m_green && m_blue == other.m_blue
-        && m_reserved == other.m_reserved && m_unset == other.m_unset;
+    return m_red == other.m_red && m_green == other.m_green && m_blue == other.m_blue &&
+           m_reserved == other.m_reserved && m_unset == other.m_unset;
 }

@@ -8,7 +8,7 @@ public:
     VelColor() : m_red(0), m_green(0), m_blue(0), m_reserved(0), m_unset(1) {}
     VelColor(BYTE red, BYTE green, BYTE blue) : m_red(red), m_green(green), m_blue(blue), m_reserved(0), m_unset(0) {}
 
-    static VelColor FromRgb(DWORD rgb);           // 0xRRGGBB
+    static VelColor FromRgb(DWORD rgb);            // 0xRRGGBB
     static VelColor FromColorRef(COLORREF color);  // 0x00BBGGRR
     COLORREF ToColorRef() const;
 
@@ -30,7 +30,8 @@ public:
     bool operator!=(const VelColor& other) const { return !(*this == other); }
 
 private:
-    template <typename Blend> void BlendChannels(Blend blend);
+    template <typename Blend>
+    void BlendChannels(Blend blend);
 
     BYTE m_red;
     BYTE m_green;

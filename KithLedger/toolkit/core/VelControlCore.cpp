@@ -34,12 +34,12 @@ POINT Delta(const VelAbstractControl* from, const VelAbstractControl* to)
 
 void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
-} // namespace
+}  // namespace
 
 VelControlCore::VelControlCore()
-    : VelObject(nullptr, std::string()), m_module(::GetModuleHandleW(nullptr)), m_captured(nullptr),
-      m_focused(nullptr), m_renderer(nullptr), m_root(nullptr), m_callbackWindow(nullptr), m_messages(*this),
-      m_invalidation(*this), m_runLoop(*this, kWindowClass), m_ignoreMouse(false), m_lastInputTick(s_tickSource())
+    : VelObject(nullptr, std::string()), m_module(::GetModuleHandleW(nullptr)), m_captured(nullptr), m_focused(nullptr),
+      m_renderer(nullptr), m_root(nullptr), m_callbackWindow(nullptr), m_messages(*this), m_invalidation(*this),
+      m_runLoop(*this, kWindowClass), m_ignoreMouse(false), m_lastInputTick(s_tickSource())
 {
     m_root = new VelRootControl(this, "RootControl");
     m_requests.SetCoreTargetId(m_root->GetId());
@@ -66,8 +66,7 @@ const wchar_t* VelControlCore::GetClassName() const { return L"VelControlCore"; 
 
 void VelControlCore::CreateCallbackWindow()
 {
-    m_callbackWindow = ::CreateWindowExW(0, kCallbackClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                         m_module, m_root);
+    m_callbackWindow = ::CreateWindowExW(0, kCallbackClass, L"", 0, 0, 0, 0, 0, nullptr, nullptr, m_module, m_root);
 }
 
 void VelControlCore::SetTickSource(TickSource source) { s_tickSource = source ? source : &::GetTickCount; }
@@ -138,8 +137,8 @@ void VelControlCore::CreateNativeWindow(VelAbstractControl* control)
             cx = VelScreenMetrics::GetWidth();
             cy = VelScreenMetrics::GetHeight();
         }
-        HWND window = ::CreateWindowExW(0, kWindowClass, m_applicationName.c_str(), style, x, y, cx, cy,
-                                        parentWindow, nullptr, m_module, control);
+        HWND window = ::CreateWindowExW(0, kWindowClass, m_applicationName.c_str(), style, x, y, cx, cy, parentWindow,
+                                        nullptr, m_module, control);
         if (!window) {
             // No window, so no canvas: nothing may treat it as a canvas owner.
             control->SetCanvasState(VelCanvasOwnership::Shared, VelPicture::Clipped);
@@ -488,8 +487,7 @@ LRESULT CALLBACK VelControlCore::WindowProc(HWND window, UINT message, WPARAM wP
                 core->m_messages.HandleCreate(control, window, wParam, lParam);
             return 0;
         }
-        VelAbstractControl* control =
-            reinterpret_cast<VelAbstractControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        VelAbstractControl* control = reinterpret_cast<VelAbstractControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         // Before WM_CREATE and after WM_NCDESTROY the window has no control.
         if (!control || !core)
             return ::DefWindowProcW(window, message, wParam, lParam);

@@ -130,7 +130,7 @@ public:
     size_t GetLiveRequestCount() { return m_requests.GetLiveCount(); }
 
     // The platform's tick count; tests replace it.
-    typedef DWORD (WINAPI* TickSource)();
+    typedef DWORD(WINAPI* TickSource)();
     static void SetTickSource(TickSource source);
     static DWORD GetTick();
 
@@ -144,7 +144,6 @@ private:
     friend class VelInvalidation;
     friend class VelRunLoop;
     friend class VelWindowMessages;
-
 
     enum class Stacking { Top, Bottom };
     void Restack(VelAbstractControl* control, bool recursive, Stacking place);

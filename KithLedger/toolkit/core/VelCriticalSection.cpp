@@ -8,17 +8,8 @@ VelCriticalSection::VelCriticalSection()
         ::InitializeCriticalSection(&m_section);
 }
 
-VelCriticalSection::~VelCriticalSection()
-{
-    ::DeleteCriticalSection(&m_section);
-}
+VelCriticalSection::~VelCriticalSection() { ::DeleteCriticalSection(&m_section); }
 
-void VelCriticalSection::Lock()
-{
-    ::EnterCriticalSection(&m_section);
-}
+void VelCriticalSection::Lock() { ::EnterCriticalSection(&m_section); }
 
-void VelCriticalSection::Unlock()
-{
-    ::LeaveCriticalSection(&m_section);
-}
+void VelCriticalSection::Unlock() { ::LeaveCriticalSection(&m_section); }

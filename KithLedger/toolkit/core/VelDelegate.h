@@ -177,8 +177,8 @@ private:
 
 // Builds the heap callback for `event += VelBind(this, &Class::Handler)`.
 template <typename TReceiver, typename TObject, typename TSender, typename TArgs, typename TResult>
-typename VelDelegate<TSender, TArgs, TResult>::template Callback<TReceiver>* VelBind(
-    TObject* receiver, TResult (TReceiver::*method)(TSender, TArgs))
+typename VelDelegate<TSender, TArgs, TResult>::template Callback<TReceiver>*
+VelBind(TObject* receiver, TResult (TReceiver::*method)(TSender, TArgs))
 {
     return new typename VelDelegate<TSender, TArgs, TResult>::template Callback<TReceiver>(receiver, method);
 }

@@ -14,14 +14,8 @@ uint32_t s_used = 1;      // numbers below were handed out at least once; 0 is n
 uint32_t s_freeHead = 0;  // a number given back, or 0; the free ones chain through their slots
 
 // A free slot holds the next free number, tagged by its low bit: lists are aligned.
-void* FreeMark(uint32_t next)
-{
-    return reinterpret_cast<void*>((uintptr_t(next) << 1) | 1);
-}
-uint32_t NextFree(void* slot)
-{
-    return uint32_t(reinterpret_cast<uintptr_t>(slot) >> 1);
-}
+void* FreeMark(uint32_t next) { return reinterpret_cast<void*>((uintptr_t(next) << 1) | 1); }
+uint32_t NextFree(void* slot) { return uint32_t(reinterpret_cast<uintptr_t>(slot) >> 1); }
 
 class Exclusive {
 public:

@@ -66,8 +66,10 @@ public:
 class VelActivateEventArgs : public VelControlEventArgs {
 public:
     VelActivateEventArgs(VelAbstractControl* window, int state, bool minimized)
-        : VelControlEventArgs(window), state(state), minimized(minimized) {}
-    int state;       // WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE
+        : VelControlEventArgs(window), state(state), minimized(minimized)
+    {
+    }
+    int state;  // WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE
     bool minimized;
 };
 

@@ -22,7 +22,7 @@ void CopyFace(LOGFONTW& logFont, const wchar_t* face)
     logFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
 }
 
-} // namespace
+}  // namespace
 
 VelFont::VelFont() : VelFont(L"", 8) {}
 
@@ -41,7 +41,9 @@ VelFont::VelFont(const wchar_t* face, int points, int weight, unsigned style)
 }
 
 VelFont::VelFont(const VelFont& other)
-    : m_logFont(other.m_logFont), m_handle(CreateOrThrow(other.m_logFont)), m_points(other.m_points) {}
+    : m_logFont(other.m_logFont), m_handle(CreateOrThrow(other.m_logFont)), m_points(other.m_points)
+{
+}
 
 VelFont& VelFont::operator=(const VelFont& other)
 {
@@ -50,10 +52,7 @@ VelFont& VelFont::operator=(const VelFont& other)
     return *this;
 }
 
-VelFont::~VelFont()
-{
-    Release();
-}
+VelFont::~VelFont() { Release(); }
 
 template <typename Change>
 void VelFont::Recreate(Change change)
@@ -117,20 +116,11 @@ void VelFont::Assign(const VelFont& other)
     });
 }
 
-void VelFont::UpdateHeightForScreen()
-{
-    UpdateHeightForDpi(GetScreenDpiY());
-}
+void VelFont::UpdateHeightForScreen() { UpdateHeightForDpi(GetScreenDpiY()); }
 
-void VelFont::UpdateHeightForDC(HDC dc)
-{
-    UpdateHeightForDpi(::GetDeviceCaps(dc, LOGPIXELSY));
-}
+void VelFont::UpdateHeightForDC(HDC dc) { UpdateHeightForDpi(::GetDeviceCaps(dc, LOGPIXELSY)); }
 
-void VelFont::UpdateHeightForDpi(int dpiY)
-{
-    m_logFont.lfHeight = HeightForDpi(m_points, dpiY);
-}
+void VelFont::UpdateHeightForDpi(int dpiY) { m_logFont.lfHeight = HeightForDpi(m_points, dpiY); }
 
 void VelFont::Release()
 {
@@ -139,12 +129,6 @@ void VelFont::Release()
     m_handle = nullptr;
 }
 
-int VelFont::HeightForDpi(int points, int dpiY)
-{
-    return -::MulDiv(points, dpiY, 72);
-}
+int VelFont::HeightForDpi(int points, int dpiY) { return -::MulDiv(points, dpiY, 72); }
 
-int VelFont::GetScreenDpiY()
-{
-    return VelScreenMetrics::GetScreenDeviceCaps(LOGPIXELSY);
-}
+int VelFont::GetScreenDpiY() { return VelScreenMetrics::GetScreenDeviceCaps(LOGPIXELSY); }

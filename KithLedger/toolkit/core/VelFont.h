@@ -49,7 +49,8 @@ public:
     static int GetScreenDpiY();
 
 private:
-    template <typename Change> void Recreate(Change change);
+    template <typename Change>
+    void Recreate(Change change);
 
     LOGFONTW m_logFont;
     HFONT m_handle;

@@ -62,23 +62,14 @@ std::vector<POINT> ToPlatformPoints(const std::vector<VelPoint>& points)
     return result;
 }
 
-COLOR16 VertexChannel(BYTE channel)
-{
-    return static_cast<COLOR16>(channel << 8);
-}
+COLOR16 VertexChannel(BYTE channel) { return static_cast<COLOR16>(channel << 8); }
 
 }  // namespace
 
 VelGDICanvas::VelGDICanvas(VelRenderer* renderer, HWND window, int width, int height)
-    : VelCanvas(width, height),
-      m_memoryDC(::CreateCompatibleDC(renderer->GetScreenDC())),
-      m_backBuffer(::CreateCompatibleBitmap(renderer->GetScreenDC(), width, height)),
-      m_previousBitmap(nullptr),
-      m_previousFont(nullptr),
-      m_gradientMode(1),
-      m_window(window),
-      m_metricsCache(),
-      m_metricsNext(0)
+    : VelCanvas(width, height), m_memoryDC(::CreateCompatibleDC(renderer->GetScreenDC())),
+      m_backBuffer(::CreateCompatibleBitmap(renderer->GetScreenDC(), width, height)), m_previousBitmap(nullptr),
+      m_previousFont(nullptr), m_gradientMode(1), m_window(window), m_metricsCache(), m_metricsNext(0)
 {
     m_previousBitmap = ::SelectObject(m_memoryDC, m_backBuffer);
     m_previousFont = ::SelectObject(m_memoryDC, GetFont()->GetHandle());
@@ -112,20 +103,19 @@ int VelGDICanvas::Present(int sourceX, int sourceY)
         dc = ::BeginPaint(m_window, &paint);
     }
     const RECT& area = paint.rcPaint;
-    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC,
-             sourceX + area.left, sourceY + area.top, SRCCOPY);
+    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC, sourceX + area.left,
+             sourceY + area.top, SRCCOPY);
     return ::EndPaint(m_window, &paint);
 }
 
-void VelGDICanvas::CopyToCanvas(VelCanvas* target, const POINT& targetPoint, const SIZE& size,
-                                const POINT& sourcePoint, DWORD rop)
+void VelGDICanvas::CopyToCanvas(VelCanvas* target, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
+                                DWORD rop)
 {
     if (target)
         CopyToDC(target->GetDC(), targetPoint, size, sourcePoint, rop);
 }
 
-void VelGDICanvas::CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
-                            DWORD rop)
+void VelGDICanvas::CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint, DWORD rop)
 {
     ::BitBlt(dc, targetPoint.x, targetPoint.y, size.cx, size.cy, m_memoryDC, sourcePoint.x, sourcePoint.y, rop);
 }
@@ -136,10 +126,7 @@ void VelGDICanvas::SelectClipRegion(const VelRegion& region)
     ::SelectClipRgn(m_memoryDC, region.GetHandle());
 }
 
-const VelRegion& VelGDICanvas::GetSelectedClipRegion() const
-{
-    return m_deviceClip;
-}
+const VelRegion& VelGDICanvas::GetSelectedClipRegion() const { return m_deviceClip; }
 
 void VelGDICanvas::SetBrush(VelBrush* brush)
 {
@@ -177,15 +164,9 @@ void VelGDICanvas::SetOpaque(bool opaque)
     ::SetBkMode(m_memoryDC, opaque ? OPAQUE : TRANSPARENT);
 }
 
-void VelGDICanvas::SaveState()
-{
-    ::SaveDC(m_memoryDC);
-}
+void VelGDICanvas::SaveState() { ::SaveDC(m_memoryDC); }
 
-void VelGDICanvas::RestoreState()
-{
-    ::RestoreDC(m_memoryDC, -1);
-}
+void VelGDICanvas::RestoreState() { ::RestoreDC(m_memoryDC, -1); }
 
 void VelGDICanvas::DrawLine(const VelPoint& from, const VelPoint& to)
 {
@@ -358,16 +339,16 @@ void VelGDICanvas::StretchBitmap(const VelBitmap& bitmap, const VelPoint& point,
         return;
     }
     BitmapDC from(m_memoryDC, bitmap.GetHandle());
-    ::StretchBlt(m_memoryDC, at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, sourceSize.cx,
-                 sourceSize.cy, rop);
+    ::StretchBlt(m_memoryDC, at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, sourceSize.cx, sourceSize.cy,
+                 rop);
 }
 
 void VelGDICanvas::DrawTransparentBitmapPart(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
                                              const VelPoint& source, const VelColor& key)
 {
     const VelPoint at = ToCanvasPoint(point);
-    TransparentImage(m_memoryDC, at.x, at.y, size.cx, size.cy, bitmap.GetHandle(), source.x, source.y, size.cx,
-                     size.cy, key.ToColorRef());
+    TransparentImage(m_memoryDC, at.x, at.y, size.cx, size.cy, bitmap.GetHandle(), source.x, source.y, size.cx, size.cy,
+                     key.ToColorRef());
 }
 
 void VelGDICanvas::DrawTransparentBitmap(const VelBitmap& bitmap, const VelPoint& point, const VelColor& key)
@@ -452,10 +433,7 @@ SIZE VelGDICanvas::MeasureText(const std::wstring& text)
     return size;
 }
 
-HDC VelGDICanvas::GetDC() const
-{
-    return m_memoryDC;
-}
+HDC VelGDICanvas::GetDC() const { return m_memoryDC; }
 
 std::wstring VelGDICanvas::GetFontFace() const
 {
@@ -466,15 +444,9 @@ std::wstring VelGDICanvas::GetFontFace() const
 
 // The DC of a present is gone once EndPaint returns; the memory DC is
 // compatible with the screen and answers the same resolution.
-int VelGDICanvas::GetDpiY() const
-{
-    return ::GetDeviceCaps(m_memoryDC, LOGPIXELSY);
-}
+int VelGDICanvas::GetDpiY() const { return ::GetDeviceCaps(m_memoryDC, LOGPIXELSY); }
 
-int VelGDICanvas::GetDpiX() const
-{
-    return ::GetDeviceCaps(m_memoryDC, LOGPIXELSX);
-}
+int VelGDICanvas::GetDpiX() const { return ::GetDeviceCaps(m_memoryDC, LOGPIXELSX); }
 
 void VelGDICanvas::Scroll(int dx, int dy, const RECT* rect, RECT* update)
 {

@@ -14,8 +14,7 @@ public:
     int Present(int sourceX, int sourceY) override;
     void CopyToCanvas(VelCanvas* target, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
                       DWORD rop) override;
-    void CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint,
-                  DWORD rop) override;
+    void CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint, DWORD rop) override;
     void SelectClipRegion(const VelRegion& region) override;
     const VelRegion& GetSelectedClipRegion() const override;
     void SetBrush(VelBrush* brush) override;

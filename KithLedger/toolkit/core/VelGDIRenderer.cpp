@@ -4,11 +4,9 @@
 #include <new>
 
 VelGDIRenderer::VelGDIRenderer()
-    : m_previousBitmap(nullptr),
-      m_screenDC(::GetDC(nullptr)),
-      m_memoryDC(::CreateCompatibleDC(m_screenDC)),
-      m_screenBitmap(::CreateCompatibleBitmap(m_screenDC, ::GetSystemMetrics(SM_CXSCREEN),
-                                              ::GetSystemMetrics(SM_CYSCREEN)))
+    : m_previousBitmap(nullptr), m_screenDC(::GetDC(nullptr)), m_memoryDC(::CreateCompatibleDC(m_screenDC)),
+      m_screenBitmap(
+          ::CreateCompatibleBitmap(m_screenDC, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)))
 {
     m_previousBitmap = ::SelectObject(m_memoryDC, m_screenBitmap);
 }
@@ -22,20 +20,11 @@ VelGDIRenderer::~VelGDIRenderer()
     ::DeleteDC(m_memoryDC);
 }
 
-HDC VelGDIRenderer::GetMemoryDC()
-{
-    return m_memoryDC;
-}
+HDC VelGDIRenderer::GetMemoryDC() { return m_memoryDC; }
 
-HDC VelGDIRenderer::GetScreenDC()
-{
-    return m_screenDC;
-}
+HDC VelGDIRenderer::GetScreenDC() { return m_screenDC; }
 
-VelCanvas* VelGDIRenderer::CreateCanvas(int width, int height)
-{
-    return CreateWindowCanvas(nullptr, width, height);
-}
+VelCanvas* VelGDIRenderer::CreateCanvas(int width, int height) { return CreateWindowCanvas(nullptr, width, height); }
 
 VelCanvas* VelGDIRenderer::CreateWindowCanvas(HWND window, int width, int height)
 {

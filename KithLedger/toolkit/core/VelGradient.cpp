@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 VelGradient::VelGradient(unsigned levels, bool deferred)
-    : m_levels(levels), m_table(levels, VelColor(0, 0, 0)), m_deferred(deferred) {}
+    : m_levels(levels), m_table(levels, VelColor(0, 0, 0)), m_deferred(deferred)
+{
+}
 
 VelGradient::~VelGradient() {}
 
@@ -12,9 +14,9 @@ void VelGradient::AddColorPoint(int percent, const VelColor& color)
 {
     if (percent < 0 || percent > 100)
         throw std::range_error("Color point must be in range 0,100.");
-    const unsigned level = percent == 100
-        ? m_levels - 1
-        : static_cast<unsigned>(static_cast<float>(percent) * 0.01f * static_cast<float>(m_levels));
+    const unsigned level =
+        percent == 100 ? m_levels - 1
+                       : static_cast<unsigned>(static_cast<float>(percent) * 0.01f * static_cast<float>(m_levels));
     AddColorPointAbsolute(level, color);
 }
 
@@ -70,10 +72,7 @@ void VelGradient::Subdivide(unsigned a, unsigned b)
     }
 }
 
-void VelGradient::Reset()
-{
-    std::fill(m_table.begin(), m_table.end(), VelColor(0, 0, 0));
-}
+void VelGradient::Reset() { std::fill(m_table.begin(), m_table.end(), VelColor(0, 0, 0)); }
 
 int VelGradient::GetControlPointPosition(unsigned index, int extent) const
 {

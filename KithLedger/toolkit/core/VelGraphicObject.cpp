@@ -2,7 +2,4 @@
 
 VelGraphicObject::VelGraphicObject(VelObject* owner, std::string name) : VelObject(owner, name) {}
 
-const wchar_t* VelGraphicObject::GetClassName() const
-{
-    return L"VelGraphicObject";
-}
+const wchar_t* VelGraphicObject::GetClassName() const { return L"VelGraphicObject"; }

@@ -16,7 +16,7 @@ std::wstring InstanceObjectName(const wchar_t* prefix, const std::wstring& appli
     return name;
 }
 
-} // namespace
+}  // namespace
 
 VelInstanceGuard::VelInstanceGuard(const wchar_t* windowClass) : m_windowClass(windowClass) {}
 
@@ -73,8 +73,8 @@ bool VelInstanceGuard::MapView()
     if (m_view)
         return true;
     if (!m_mapping)
-        m_mapping.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kViewBytes,
-                                             m_memoryName.c_str()));
+        m_mapping.reset(
+            ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kViewBytes, m_memoryName.c_str()));
     if (m_mapping)
         m_view.reset(::MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, kViewBytes));
     return m_view != nullptr;

@@ -26,7 +26,6 @@ VelRegion VelInvalidation::ExposedIn(VelAbstractControl* control, const VelAbstr
     return region;
 }
 
-
 void VelInvalidation::InvalidateControl(VelAbstractControl* control, const VelRegion& region)
 {
     if (control->GetOwnerThreadId() != ::GetCurrentThreadId()) {
@@ -37,14 +36,13 @@ void VelInvalidation::InvalidateControl(VelAbstractControl* control, const VelRe
         HWND window = native && native->GetHandle() ? native->GetHandle() : m_core.m_callbackWindow;
         VelRegionRequest* argument = new VelRegionRequest{region, control->GetId(), 0};
         m_core.m_requests.Post(window, VelRequestQueue::kInvalidateControl, m_core.m_root->GetId(),
-                    reinterpret_cast<INT_PTR>(argument));
+                               reinterpret_cast<INT_PTR>(argument));
         return;
     }
     if (!m_core.FindControl(control->GetId()))
         return;
     const VelRegion area = region.IsEmpty() ? VelRegion(control->GetClientRect()) : region;
-    if (VelCanvas* canvas = control->GetCanvasOwnership() == VelCanvasOwnership::Own ? control->GetCanvas()
-                                                                                    : nullptr) {
+    if (VelCanvas* canvas = control->GetCanvasOwnership() == VelCanvasOwnership::Own ? control->GetCanvas() : nullptr) {
         if (VelAbstractControl* parent = control->GetParent()) {
             VelRegion inParent(area);
             VelControlCore::MapRegion(control, parent, inParent);

@@ -117,7 +117,7 @@ const std::string& NoName()
     return *none;
 }
 
-} // namespace
+}  // namespace
 
 VelObject::VelObject(VelObject* owner, const std::string& name) : m_extras(nullptr)
 {
@@ -243,15 +243,9 @@ void VelObject::RemoveChild(VelObject* child)
     ChildRemoved.Invoke(this, &args);
 }
 
-int VelObject::GetId() const
-{
-    return m_id;
-}
+int VelObject::GetId() const { return m_id; }
 
-const wchar_t* VelObject::GetClassName() const
-{
-    return L"VelObject";
-}
+const wchar_t* VelObject::GetClassName() const { return L"VelObject"; }
 
 void VelObject::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)
 {

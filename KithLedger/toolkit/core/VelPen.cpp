@@ -5,17 +5,13 @@
 
 VelPen::VelPen() : VelPen(PS_SOLID, 0, VelColor(0, 0, 0)) {}
 
-VelPen::VelPen(int style, int width, const VelColor& color)
-    : m_handle(::CreatePen(style, width, color.ToColorRef()))
+VelPen::VelPen(int style, int width, const VelColor& color) : m_handle(::CreatePen(style, width, color.ToColorRef()))
 {
     if (!m_handle)
         throw VelWinException(L"VelPen::VelPen", ::GetLastError());
 }
 
-VelPen::VelPen(VelPen&& other) noexcept : m_handle(other.m_handle)
-{
-    other.m_handle = nullptr;
-}
+VelPen::VelPen(VelPen&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
 
 VelPen& VelPen::operator=(VelPen&& other) noexcept
 {

@@ -8,7 +8,7 @@ namespace {
 thread_local int t_dispatchDepth = 0;
 thread_local bool t_inDispatch = false;
 
-} // namespace
+}  // namespace
 
 void VelPendingUpdates::EnterDispatch()
 {

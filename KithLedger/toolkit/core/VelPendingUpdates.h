@@ -40,6 +40,6 @@ public:
     std::vector<std::pair<VelAbstractControl*, BYTE>> Snapshot();
 
 private:
-    VelCriticalSection m_lock;  // taken last: guards only the map
+    VelCriticalSection m_lock;                      // taken last: guards only the map
     std::map<DWORD, std::vector<Entry>> m_entries;  // by thread id
 };

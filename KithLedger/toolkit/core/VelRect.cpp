@@ -2,35 +2,17 @@
 
 #include <cstdlib>
 
-int VelRect::GetWidth() const
-{
-    return std::abs(left - right);
-}
+int VelRect::GetWidth() const { return std::abs(left - right); }
 
-int VelRect::GetHeight() const
-{
-    return std::abs(top - bottom);
-}
+int VelRect::GetHeight() const { return std::abs(top - bottom); }
 
-SIZE VelRect::GetSize() const
-{
-    return SIZE{GetWidth(), GetHeight()};
-}
+SIZE VelRect::GetSize() const { return SIZE{GetWidth(), GetHeight()}; }
 
-void VelRect::Offset(int dx, int dy)
-{
-    ::OffsetRect(this, dx, dy);
-}
+void VelRect::Offset(int dx, int dy) { ::OffsetRect(this, dx, dy); }
 
-void VelRect::MoveToOrigin()
-{
-    Offset(-left, -top);
-}
+void VelRect::MoveToOrigin() { Offset(-left, -top); }
 
-void VelRect::Inflate(int dx, int dy)
-{
-    ::InflateRect(this, dx, dy);
-}
+void VelRect::Inflate(int dx, int dy) { ::InflateRect(this, dx, dy); }
 
 void VelRect::Intersect(const RECT& other)
 {
@@ -38,25 +20,16 @@ void VelRect::Intersect(const RECT& other)
     ::IntersectRect(this, &source, &other);
 }
 
-bool VelRect::operator==(const RECT& other) const
-{
-    return ::EqualRect(this, &other) != FALSE;
-}
+bool VelRect::operator==(const RECT& other) const { return ::EqualRect(this, &other) != FALSE; }
 
 bool VelRect::Contains(const RECT& other) const
 {
     return other.left >= left && other.top >= top && other.right <= right && other.bottom <= bottom;
 }
 
-bool VelRect::ContainsPoint(const VelPoint& point) const
-{
-    return ::PtInRect(this, point.ToPoint()) != FALSE;
-}
+bool VelRect::ContainsPoint(const VelPoint& point) const { return ::PtInRect(this, point.ToPoint()) != FALSE; }
 
-bool VelRect::IsEmpty() const
-{
-    return GetWidth() == 0 && GetHeight() == 0;
-}
+bool VelRect::IsEmpty() const { return GetWidth() == 0 && GetHeight() == 0; }
 
 std::wstring VelRect::ToString() const
 {

@@ -16,17 +16,13 @@ std::vector<BYTE> ReadRegionData(HRGN region)
     return data;
 }
 
-} // namespace
+}  // namespace
 
 VelRegion::VelRegion() : m_handle(::CreateRectRgn(0, 0, 0, 0)), m_empty(1) {}
 
-VelRegion::VelRegion(const RECT& rect)
-    : m_handle(::CreateRectRgnIndirect(&rect)), m_empty(EmptyFlagFor(rect)) {}
+VelRegion::VelRegion(const RECT& rect) : m_handle(::CreateRectRgnIndirect(&rect)), m_empty(EmptyFlagFor(rect)) {}
 
-VelRegion::VelRegion(const VelRegion& other) : VelRegion()
-{
-    Assign(other);
-}
+VelRegion::VelRegion(const VelRegion& other) : VelRegion() { Assign(other); }
 
 VelRegion& VelRegion::operator=(const VelRegion& other)
 {
@@ -35,15 +31,9 @@ VelRegion& VelRegion::operator=(const VelRegion& other)
     return *this;
 }
 
-VelRegion::~VelRegion()
-{
-    ::DeleteObject(m_handle);
-}
+VelRegion::~VelRegion() { ::DeleteObject(m_handle); }
 
-BYTE VelRegion::EmptyFlagFor(const RECT& rect)
-{
-    return VelRect(rect).IsEmpty() ? 1 : 0;
-}
+BYTE VelRegion::EmptyFlagFor(const RECT& rect) { return VelRect(rect).IsEmpty() ? 1 : 0; }
 
 int VelRegion::Combine(HRGN other, int mode)
 {
@@ -75,30 +65,15 @@ void VelRegion::Assign(const VelRegion& other)
     m_empty = type == NULLREGION ? 1 : 0;
 }
 
-int VelRegion::Intersect(const VelRegion& other)
-{
-    return Combine(other.m_handle, RGN_AND);
-}
+int VelRegion::Intersect(const VelRegion& other) { return Combine(other.m_handle, RGN_AND); }
 
-int VelRegion::Union(const VelRegion& other)
-{
-    return Combine(other.m_handle, RGN_OR);
-}
+int VelRegion::Union(const VelRegion& other) { return Combine(other.m_handle, RGN_OR); }
 
-int VelRegion::Xor(const VelRegion& other)
-{
-    return Combine(other.m_handle, RGN_XOR);
-}
+int VelRegion::Xor(const VelRegion& other) { return Combine(other.m_handle, RGN_XOR); }
 
-int VelRegion::Subtract(const VelRegion& other)
-{
-    return Combine(other.m_handle, RGN_DIFF);
-}
+int VelRegion::Subtract(const VelRegion& other) { return Combine(other.m_handle, RGN_DIFF); }
 
-void VelRegion::Offset(int dx, int dy)
-{
-    ::OffsetRgn(m_handle, dx, dy);
-}
+void VelRegion::Offset(int dx, int dy) { ::OffsetRgn(m_handle, dx, dy); }
 
 VelRect VelRegion::GetBounds() const
 {
@@ -107,10 +82,7 @@ VelRect VelRegion::GetBounds() const
     return bounds;
 }
 
-bool VelRegion::Equals(const VelRegion& other) const
-{
-    return ::EqualRgn(m_handle, other.m_handle) == 1;
-}
+bool VelRegion::Equals(const VelRegion& other) const { return ::EqualRgn(m_handle, other.m_handle) == 1; }
 
 int VelRegion::GetRectCount() const
 {

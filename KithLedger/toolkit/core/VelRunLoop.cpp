@@ -12,7 +12,7 @@ const int kGuardFailedExitCode = 255;
 
 void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
-} // namespace
+}  // namespace
 
 VelRunLoop::VelRunLoop(VelControlCore& core, const wchar_t* windowClass)
     : m_core(core), m_instance(windowClass), m_runThreadId(0)
@@ -39,7 +39,7 @@ bool PumpOne()
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int VelRunLoop::Run(VelApplication* application, bool show, DWORD fullScreenFlags)
 {

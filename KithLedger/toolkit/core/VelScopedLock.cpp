@@ -1,11 +1,5 @@
 #include "VelScopedLock.h"
 
-VelScopedLock::VelScopedLock(VelCriticalSection* section) : m_section(section)
-{
-    m_section->Lock();
-}
+VelScopedLock::VelScopedLock(VelCriticalSection* section) : m_section(section) { m_section->Lock(); }
 
-VelScopedLock::~VelScopedLock()
-{
-    m_section->Unlock();
-}
+VelScopedLock::~VelScopedLock() { m_section->Unlock(); }

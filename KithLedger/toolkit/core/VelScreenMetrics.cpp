@@ -15,35 +15,17 @@ int VelScreenMetrics::Read(int& cached, int index)
     return cached;
 }
 
-int VelScreenMetrics::GetWidth()
-{
-    return Read(s_width, SM_CXSCREEN);
-}
+int VelScreenMetrics::GetWidth() { return Read(s_width, SM_CXSCREEN); }
 
-int VelScreenMetrics::GetHeight()
-{
-    return Read(s_height, SM_CYSCREEN);
-}
+int VelScreenMetrics::GetHeight() { return Read(s_height, SM_CYSCREEN); }
 
-SIZE VelScreenMetrics::GetSize()
-{
-    return SIZE{GetWidth(), GetHeight()};
-}
+SIZE VelScreenMetrics::GetSize() { return SIZE{GetWidth(), GetHeight()}; }
 
-int VelScreenMetrics::GetLongerSide()
-{
-    return std::max(GetWidth(), GetHeight());
-}
+int VelScreenMetrics::GetLongerSide() { return std::max(GetWidth(), GetHeight()); }
 
-int VelScreenMetrics::GetShorterSide()
-{
-    return std::min(GetWidth(), GetHeight());
-}
+int VelScreenMetrics::GetShorterSide() { return std::min(GetWidth(), GetHeight()); }
 
-int VelScreenMetrics::GetColorDepth()
-{
-    return GetScreenDeviceCaps(BITSPIXEL);
-}
+int VelScreenMetrics::GetColorDepth() { return GetScreenDeviceCaps(BITSPIXEL); }
 
 int VelScreenMetrics::GetScreenDeviceCaps(int index)
 {

@@ -6,7 +6,7 @@
 // and the shorter side.
 class VelScreenMetrics {
 public:
-    typedef int (WINAPI* MetricSource)(int index);
+    typedef int(WINAPI* MetricSource)(int index);
 
     static int GetWidth();
     static int GetHeight();

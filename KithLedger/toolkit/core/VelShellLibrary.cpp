@@ -4,7 +4,7 @@ namespace {
 
 const WORD kFullScreenOrdinal = 65;
 
-} // namespace
+}  // namespace
 
 VelShellLibrary::~VelShellLibrary()
 {
@@ -14,7 +14,7 @@ VelShellLibrary::~VelShellLibrary()
 
 bool VelShellLibrary::FullScreen(HWND window, DWORD flags)
 {
-    typedef BOOL (WINAPI* FullScreenCall)(HWND, DWORD);
+    typedef BOOL(WINAPI * FullScreenCall)(HWND, DWORD);
     if (!m_module)
         m_module = ::LoadLibraryW(L"aygshell.dll");
     FullScreenCall call = m_module ? reinterpret_cast<FullScreenCall>(reinterpret_cast<void*>(

@@ -10,7 +10,4 @@ VelSolidBrush::~VelSolidBrush()
         ::DeleteObject(m_handle);
 }
 
-VelSolidBrush* VelSolidBrush::CreateDefault()
-{
-    return new (std::nothrow) VelSolidBrush(VelColor(0, 0, 0));
-}
+VelSolidBrush* VelSolidBrush::CreateDefault() { return new (std::nothrow) VelSolidBrush(VelColor(0, 0, 0)); }

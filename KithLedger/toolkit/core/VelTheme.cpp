@@ -2,15 +2,9 @@
 
 VelTheme* CurrentTheme = nullptr;
 
-VelTheme::VelTheme() : VelObject(nullptr, std::string()), m_metrics()
-{
-    m_metrics.stale = 1;
-}
+VelTheme::VelTheme() : VelObject(nullptr, std::string()), m_metrics() { m_metrics.stale = 1; }
 
-const wchar_t* VelTheme::GetClassName() const
-{
-    return L"VelTheme";
-}
+const wchar_t* VelTheme::GetClassName() const { return L"VelTheme"; }
 
 // The canvas's record carries 0 in the flag byte, so one copy clears it and
 // every later call answers from the cache.

@@ -126,8 +126,7 @@ public:
     virtual void DrawButtonFace(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) = 0;
     virtual void DrawButtonContent(VelCanvas* canvas, const RECT& rect, const std::wstring& caption,
                                    const VelBitmap* image, int state, const VelVisualObject* control) = 0;
-    virtual void DrawButtonOverlay(VelCanvas* canvas, const RECT& rect, int state,
-                                   const VelVisualObject* control) = 0;
+    virtual void DrawButtonOverlay(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) = 0;
     virtual void DrawScrollTrack(VelCanvas* canvas, const RECT& rect, bool active) = 0;
     virtual void DrawScrollThumb(VelCanvas* canvas, const RECT& rect, bool active) = 0;
     virtual void DrawKeyBackground(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) = 0;

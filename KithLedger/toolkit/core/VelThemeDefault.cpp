@@ -7,8 +7,16 @@
 
 namespace {
 
-enum DefaultFont { kTextFont, kItemFont, kGroupHeaderFont, kToolbarButtonFont, kToolbarTextFont, kKeyFont,
-                   kKeySubFont, kLargeFont };
+enum DefaultFont {
+    kTextFont,
+    kItemFont,
+    kGroupHeaderFont,
+    kToolbarButtonFont,
+    kToolbarTextFont,
+    kKeyFont,
+    kKeySubFont,
+    kLargeFont
+};
 
 // The phone marks system-colour indexes with 0x40000000; the desktop answers 0
 // for such an index, so the flag is never passed on here.
@@ -57,7 +65,7 @@ VelRect VelThemeDefault::ContentRect(const RECT& rect, const VelVisualObject* co
 }
 
 void VelThemeDefault::DrawTextWith(VelCanvas* canvas, VelFont* font, const VelColor& color, const VelPoint& point,
-                  const std::wstring& text, const SIZE* size, bool transparent)
+                                   const std::wstring& text, const SIZE* size, bool transparent)
 {
     VelCanvasTextState state(canvas);
     canvas->SetFont(font);
@@ -129,15 +137,9 @@ VelColor& VelThemeDefault::GetToolbarButtonCaptionColor(VelColor& c) { return Gr
 VelColor& VelThemeDefault::GetToolbarButtonCaptionBackColor(VelColor& c) { return Grey(c, 0); }
 
 // No caller reads it; the program module holds no image of that name, so it is empty.
-VelBitmap VelThemeDefault::GetThemeImage()
-{
-    return VelBitmap(static_cast<IImage*>(nullptr));
-}
+VelBitmap VelThemeDefault::GetThemeImage() { return VelBitmap(static_cast<IImage*>(nullptr)); }
 
-VelBitmap VelThemeDefault::GetThemeImageAlt()
-{
-    return GetThemeImage();
-}
+VelBitmap VelThemeDefault::GetThemeImageAlt() { return GetThemeImage(); }
 
 RECT& VelThemeDefault::GetScrollbarRect(RECT& result, const RECT& rect)
 {
@@ -206,10 +208,7 @@ void VelThemeDefault::DrawStaticText(VelCanvas* canvas, const VelPoint& point, c
     DrawTextWith(canvas, GetTextFont(), GetStaticTextColor(color), point, text, &size, false);
 }
 
-void VelThemeDefault::DrawDisabledOverlay(VelCanvas* canvas, const RECT& rect)
-{
-    canvas->DitherRect(rect);
-}
+void VelThemeDefault::DrawDisabledOverlay(VelCanvas* canvas, const RECT& rect) { canvas->DitherRect(rect); }
 
 void VelThemeDefault::DrawGridLine(VelCanvas* canvas, const VelPoint& start, const VelPoint& end)
 {
@@ -438,11 +437,20 @@ void VelThemeDefault::DrawButtonFace(VelCanvas* canvas, const RECT& rect, int st
 {
     VelColor face(0, 0, 0);
     switch (state) {
-    case 0: GetButtonFaceColor(face); break;
-    case 1: GetButtonAltFaceColor(face); break;
-    case 2: GetButtonPressedFaceColor(face); break;
-    case 3: GetButtonDisabledFaceColor(face); break;
-    default: break;
+    case 0:
+        GetButtonFaceColor(face);
+        break;
+    case 1:
+        GetButtonAltFaceColor(face);
+        break;
+    case 2:
+        GetButtonPressedFaceColor(face);
+        break;
+    case 3:
+        GetButtonDisabledFaceColor(face);
+        break;
+    default:
+        break;
     }
     VelSolidBrush brush(face);
     VelPen pen(PS_SOLID, 0, face);

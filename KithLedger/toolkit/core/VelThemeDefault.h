@@ -71,38 +71,48 @@ public:
     void DrawGridLabel(VelCanvas* canvas, const std::wstring& text, const VelPoint& point) override;
     void DrawSelectedItemBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawPressedItemBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawPressedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
+    void DrawPressedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                             const SIZE& size) override;
     void DrawDimItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
     void DrawHighlightedItemBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawSelectedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
+    void DrawSelectedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                              const SIZE& size) override;
     void DrawItemBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawMenuFrame(VelCanvas* canvas, const RECT& rect, int lineWidth) override;
     void DrawMenuSeparator(VelCanvas* canvas, const RECT& rect) override;
     void DrawMenuItemBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawMenuPressedItemBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawMenuDisabledItemBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawMenuItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& rowSize) override;
-    void DrawMenuPressedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& rowSize) override;
-    void DrawMenuDisabledItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& rowSize) override;
+    void DrawMenuItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                          const SIZE& rowSize) override;
+    void DrawMenuPressedItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                 const SIZE& rowSize) override;
+    void DrawMenuDisabledItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                                  const SIZE& rowSize) override;
     void DrawItemText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text) override;
     void DrawGroupHeaderBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
+    void DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                             const SIZE& size) override;
     void DrawCollapsedGroupMark(VelCanvas* canvas, const RECT& rect) override;
     void DrawExpandedGroupMark(VelCanvas* canvas, const RECT& rect) override;
     void DrawToolbarButtonBackground(VelCanvas* canvas, const RECT& rect) override;
-    void DrawToolbarButtonText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
-    void DrawToolbarBackground(VelCanvas* canvas, const RECT& paintRect, const RECT& backgroundRect, const VelVisualObject* control) override;
+    void DrawToolbarButtonText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text,
+                               const SIZE& size) override;
+    void DrawToolbarBackground(VelCanvas* canvas, const RECT& paintRect, const RECT& backgroundRect,
+                               const VelVisualObject* control) override;
     void DrawToolbarText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override;
     void DrawButtonBackground(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
     void DrawButtonFace(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
-    void DrawButtonContent(VelCanvas* canvas, const RECT& rect, const std::wstring& caption, const VelBitmap* image, int state, const VelVisualObject* control) override;
+    void DrawButtonContent(VelCanvas* canvas, const RECT& rect, const std::wstring& caption, const VelBitmap* image,
+                           int state, const VelVisualObject* control) override;
     void DrawButtonOverlay(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
     void DrawScrollTrack(VelCanvas* canvas, const RECT& rect, bool active) override;
     void DrawScrollThumb(VelCanvas* canvas, const RECT& rect, bool active) override;
     void DrawKeyBackground(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
     void DrawKeyFace(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
     void DrawKeyOverlay(VelCanvas* canvas, const RECT& rect, int state, const VelVisualObject* control) override;
-    void DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::wstring& label, const std::wstring& subLabel, const VelVisualObject* control) override;
+    void DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::wstring& label, const std::wstring& subLabel,
+                        const VelVisualObject* control) override;
     void DrawKeypadBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawInsetBackground(VelCanvas* canvas, const RECT& rect, const VelVisualObject* control) override;
     VelColor& GetToolbarButtonCaptionColor(VelColor& color) override;

@@ -34,7 +34,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 VelControlCore* VelControlCore::Instance = nullptr;
 
@@ -45,7 +45,6 @@ VelControlCoreCreator s_core;
 SIZE DoubleClickTolerance = {::GetSystemMetrics(SM_CXDOUBLECLK) / 3, ::GetSystemMetrics(SM_CYDOUBLECLK) / 3};
 
 VelFont DefaultFonts[kDefaultFontCount] = {
-    VelFont(L"Tahoma", 10, 0),   VelFont(L"Tahoma", 12, 0),   VelFont(L"Tahoma", 12, 700),
-    VelFont(L"Tahoma", 10, 400), VelFont(L"Tahoma", 12, 400), VelFont(L"Tahoma", 10, 700),
-    VelFont(L"Tahoma", 8, 400),  VelFont(L"Tahoma", 16, 700),
+    VelFont(L"Tahoma", 10, 0),   VelFont(L"Tahoma", 12, 0),   VelFont(L"Tahoma", 12, 700), VelFont(L"Tahoma", 10, 400),
+    VelFont(L"Tahoma", 12, 400), VelFont(L"Tahoma", 10, 700), VelFont(L"Tahoma", 8, 400),  VelFont(L"Tahoma", 16, 700),
 };

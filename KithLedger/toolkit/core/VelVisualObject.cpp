@@ -15,10 +15,7 @@ VelVisualObject::VelVisualObject(const VelVisualObject& other)
 {
 }
 
-VelVisualObject::~VelVisualObject()
-{
-    delete m_look;
-}
+VelVisualObject::~VelVisualObject() { delete m_look; }
 
 VelVisualObject::Look& VelVisualObject::ChangeLook()
 {

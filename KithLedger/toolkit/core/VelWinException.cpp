@@ -4,8 +4,8 @@ namespace {
 
 std::wstring FormatMessageText(const wchar_t* where, DWORD error, const std::wstring& systemText)
 {
-    return L"[" + std::wstring(where) + L"]: Failed with error " + std::to_wstring(static_cast<int>(error))
-        + L": " + systemText;
+    return L"[" + std::wstring(where) + L"]: Failed with error " + std::to_wstring(static_cast<int>(error)) + L": " +
+           systemText;
 }
 
 std::string ToUtf8(const std::wstring& text)
@@ -18,16 +18,22 @@ std::string ToUtf8(const std::wstring& text)
     return utf8;
 }
 
-} // namespace
+}  // namespace
 
 VelWinException::VelWinException(const wchar_t* where, DWORD error)
-    : VelWinException(error, FormatSystemText(error), where) {}
+    : VelWinException(error, FormatSystemText(error), where)
+{
+}
 
 VelWinException::VelWinException(DWORD error, const std::wstring& systemText, const wchar_t* where)
-    : VelWinException(error, systemText, FormatMessageText(where, error, systemText)) {}
+    : VelWinException(error, systemText, FormatMessageText(where, error, systemText))
+{
+}
 
 VelWinException::VelWinException(DWORD error, const std::wstring& systemText, const std::wstring& message)
-    : std::runtime_error(ToUtf8(message)), m_systemText(systemText), m_message(message), m_error(error) {}
+    : std::runtime_error(ToUtf8(message)), m_systemText(systemText), m_message(message), m_error(error)
+{
+}
 
 // Empty when the system has no text for the code.
 std::wstring VelWinException::FormatSystemText(DWORD error)

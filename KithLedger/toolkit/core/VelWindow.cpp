@@ -6,7 +6,7 @@
 namespace {
 const UINT kCloseBoxStyle = MB_OKCANCEL | MB_ICONQUESTION;
 const UINT kTopMostActivating = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
-}
+}  // namespace
 
 VelWindow::VelWindow(VelObject* owner, const std::string& name)
     : VelContainerControl(owner, name), m_closeQuestion(L"Do you want to close this window?"),

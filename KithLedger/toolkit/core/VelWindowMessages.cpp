@@ -31,10 +31,9 @@ private:
     VelControlCore* m_core;
 };
 
-} // namespace
+}  // namespace
 
-LRESULT VelWindowMessages::Handle(VelAbstractControl* control, HWND window, UINT message, WPARAM wParam,
-                                  LPARAM lParam)
+LRESULT VelWindowMessages::Handle(VelAbstractControl* control, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= kTableSize) {
         DispatchScope dispatch(&m_core);
@@ -221,7 +220,7 @@ LRESULT VelWindowMessages::HandleTimer(VelAbstractControl*, HWND, WPARAM wParam,
 }
 
 LRESULT VelWindowMessages::RouteMouse(VelAbstractControl* window, WPARAM wParam, LPARAM lParam,
-                                   MouseOperation operation, bool buttonDown)
+                                      MouseOperation operation, bool buttonDown)
 {
     m_core.m_lastInputTick = VelControlCore::GetTick();
     if (buttonDown)
@@ -284,4 +283,3 @@ LRESULT VelWindowMessages::HandleRequest(VelAbstractControl*, HWND, WPARAM wPara
     }
     return -1;
 }
-

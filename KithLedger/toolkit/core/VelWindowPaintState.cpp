@@ -29,7 +29,7 @@ void CutToAncestors(VelRegion& region, const VelAbstractControl* control, const 
         region.Intersect(VelRegion(AbsoluteIn(p, into)));
 }
 
-} // namespace
+}  // namespace
 
 // The per-canvas regions one paint pass collects.
 struct VelWindowPaintState::PaintPass {
@@ -121,8 +121,8 @@ void VelWindowPaintState::ComputeDirtyRegions(VelAbstractControl* window, VelReg
 
 // ---------------------------------------------------------------- painting
 
-void VelWindowPaintState::PaintInto(PaintPass& pass, VelAbstractControl* control, VelCanvas* target,
-                                    const RECT& bounds, const VelRegion& area, const VelRegion& composite)
+void VelWindowPaintState::PaintInto(PaintPass& pass, VelAbstractControl* control, VelCanvas* target, const RECT& bounds,
+                                    const VelRegion& area, const VelRegion& composite)
 {
     target->SetViewport(bounds);
     pass.painted[target].Union(area);
@@ -178,8 +178,7 @@ void VelWindowPaintState::ReplayPaintList(PaintPass& pass)
         repaint.Offset(pass.origin.left - record.origin.left, pass.origin.top - record.origin.top);
         VelRegion area = Intersection(record.area, repaint);
         if (!area.IsEmpty())
-            PaintInto(pass, record.control, record.target, record.bounds, area,
-                      Intersection(record.exposed, repaint));
+            PaintInto(pass, record.control, record.target, record.bounds, area, Intersection(record.exposed, repaint));
         Composite(pass, record.composites);
     }
 }
@@ -219,8 +218,8 @@ void VelWindowPaintState::Paint(VelAbstractControl* window, VelCanvas* canvas, c
             if (!paintArea.IsEmpty())
                 PaintInto(pass, e.control, target, bounds, paintArea, shownDirty);
             if (!recordArea.IsEmpty() || !e.composites.empty())
-                records.push_back(PaintRecord{e.control, recordArea.IsEmpty() ? VelRegion() : recordArea, shown,
-                                              bounds, target, targetOrigin, e.composites});
+                records.push_back(PaintRecord{e.control, recordArea.IsEmpty() ? VelRegion() : recordArea, shown, bounds,
+                                              target, targetOrigin, e.composites});
             Composite(pass, e.composites);
         }
         m_paintList.swap(records);

@@ -21,7 +21,11 @@ public:
     // (the window control's coordinates); `rebuild` walks the tree again.
     void ComputeDirtyRegions(VelAbstractControl* window, VelRegion dirty, bool rebuild);
     // The paint list no longer matches the regions.
-    void DropPaintList() { m_paintListValid = false; m_paintList.clear(); }
+    void DropPaintList()
+    {
+        m_paintListValid = false;
+        m_paintList.clear();
+    }
     // A control inside the window went: the lists name it and are rebuilt.
     void ForgetControl(int controlId);
 

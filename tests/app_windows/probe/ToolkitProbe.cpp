@@ -44,7 +44,7 @@ private:
     DWORD m_hangMs;
 };
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

@@ -13,8 +13,8 @@
 
 namespace {
 
-const DWORD kIdsPerFile = 64;      // as the store spreads its records
-const size_t kFewestLive = 20;      // below this many live records a writer only creates
+const DWORD kIdsPerFile = 64;   // as the store spreads its records
+const size_t kFewestLive = 20;  // below this many live records a writer only creates
 const int kCreatePercent = 55, kChangePercent = 30;
 // A record is deleted only once it has had time to be heard of: a creation
 // and a deletion both between two looks of a listener leave it nothing to hear.
@@ -26,29 +26,34 @@ struct Live {
     LONGLONG made;
 };
 
-LONGLONG Now() {
+LONGLONG Now()
+{
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return t.QuadPart;
 }
 
-std::wstring Token(int writer, int step, LONGLONG made) {
+std::wstring Token(int writer, int step, LONGLONG made)
+{
     wchar_t buf[64];
     _snwprintf(buf, 64, L"w%d:%d:%lld", writer, step, made);
     buf[63] = 0;
     return buf;
 }
 
-ULONGLONG FileBytes(const std::wstring& folder, int kind, DWORD id) {
+ULONGLONG FileBytes(const std::wstring& folder, int kind, DWORD id)
+{
     static const wchar_t* const kStems[] = {L"contacts", L"calllog", L"messages"};
     DWORD n = id / kIdsPerFile;
     std::wstring name = std::wstring(kStems[kind]) + (n == 0 ? L"" : L"-" + std::to_wstring(n)) + L".ini";
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data))
+        return 0;
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-DWORD Create(VelDevStore& store, int kind, const std::wstring& token) {
+DWORD Create(VelDevStore& store, int kind, const std::wstring& token)
+{
     if (kind == 0) {
         VelDevContact c;
         c.firstName = L"Churn";
@@ -68,21 +73,37 @@ DWORD Create(VelDevStore& store, int kind, const std::wstring& token) {
     return store.AddMessage(m);
 }
 
-bool Change(VelDevStore& store, const Live& r, const std::wstring& token) {
-    if (r.kind == 0) return store.ChangeContact(r.id, [&](VelDevContact& c) { c.company = token; return true; });
-    if (r.kind == 1) return store.ChangeCall(r.id, [&](VelDevCall& c) { c.note = VelDevOptText(token); return true; });
-    return store.ChangeMessage(r.id, [&](VelDevMessage& m) { m.text = token; return true; });
+bool Change(VelDevStore& store, const Live& r, const std::wstring& token)
+{
+    if (r.kind == 0)
+        return store.ChangeContact(r.id, [&](VelDevContact& c) {
+            c.company = token;
+            return true;
+        });
+    if (r.kind == 1)
+        return store.ChangeCall(r.id, [&](VelDevCall& c) {
+            c.note = VelDevOptText(token);
+            return true;
+        });
+    return store.ChangeMessage(r.id, [&](VelDevMessage& m) {
+        m.text = token;
+        return true;
+    });
 }
 
-bool Delete(VelDevStore& store, const Live& r) {
-    if (r.kind == 0) return store.DeleteContact(r.id);
-    if (r.kind == 1) return store.DeleteCall(r.id);
+bool Delete(VelDevStore& store, const Live& r)
+{
+    if (r.kind == 0)
+        return store.DeleteContact(r.id);
+    if (r.kind == 1)
+        return store.DeleteCall(r.id);
     return store.DeleteMessage(r.id);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 4) {
         fprintf(stderr, "usage: devstore_churn_writer <writer> <changes> <seed>\n");
         return 2;
@@ -104,7 +125,8 @@ int main(int argc, char** argv) {
             op = 'c';
             r.id = Create(*store, r.kind, token);
             ok = r.id != 0;
-            if (ok) live.push_back(r);
+            if (ok)
+                live.push_back(r);
         } else {
             const size_t at = static_cast<size_t>(rand()) % live.size();
             r = live[at];
@@ -117,7 +139,8 @@ int main(int argc, char** argv) {
             } else {
                 op = 'd';
                 ok = Delete(*store, r);
-                if (ok) live.erase(live.begin() + at);
+                if (ok)
+                    live.erase(live.begin() + at);
             }
         }
         const LONGLONG done = Now();
@@ -126,8 +149,8 @@ int main(int argc, char** argv) {
             continue;
         }
         char line[160];
-        _snprintf(line, sizeof line, "%d %c %d %lu %lld %lld %llu\n", step, op, r.kind, static_cast<unsigned long>(r.id),
-                  made, done, FileBytes(store->Folder(), r.kind, r.id));
+        _snprintf(line, sizeof line, "%d %c %d %lu %lld %lld %llu\n", step, op, r.kind,
+                  static_cast<unsigned long>(r.id), made, done, FileBytes(store->Folder(), r.kind, r.id));
         line[sizeof line - 1] = 0;
         log += line;
     }
@@ -136,7 +159,9 @@ int main(int argc, char** argv) {
     DWORD written = 0;
     bool saved = f != INVALID_HANDLE_VALUE && WriteFile(f, log.data(), static_cast<DWORD>(log.size()), &written, 0) &&
                  written == log.size();
-    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-    if (failures) fprintf(stderr, "devstore_churn_writer %d: %d changes refused\n", writer, failures);
+    if (f != INVALID_HANDLE_VALUE)
+        CloseHandle(f);
+    if (failures)
+        fprintf(stderr, "devstore_churn_writer %d: %d changes refused\n", writer, failures);
     return saved && failures == 0 ? 0 : 1;
 }

@@ -1324,16 +1324,11 @@ std::vector<boost::shared_ptr<const R>> SharedOf(VelDevStoreImpl* impl)
 template <class R>
 std::vector<R> AllOf(VelDevStoreImpl* impl)
 {
+    const std::vector<boost::shared_ptr<const R>> shared = SharedOf<R>(impl);
     std::vector<R> out;
-    if (impl->Missing())
-        return out;
-    EnterCriticalSection(&impl->m_lock);
-    impl->Freshen(true, KindBit<R>());
-    const auto& all = impl->State<R>().all;
-    out.reserve(all.size());
-    for (const auto& kv : all)
-        out.push_back(*kv.second.record);
-    LeaveCriticalSection(&impl->m_lock);
+    out.reserve(shared.size());
+    for (const auto& record : shared)
+        out.push_back(*record);
     return out;
 }
 

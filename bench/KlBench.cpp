@@ -34,6 +34,7 @@
 #include "VelDevStore.h"
 #include "VelGroupItem.h"
 #include "VelKeypad.h"
+#include "VelKlViews.h"
 #include "VelKeypadButton.h"
 #include "VelListView.h"
 #include "VelLocalizedStrings.h"
@@ -215,19 +216,9 @@ class Screen {
 public:
     Screen()
     {
-        VelMainViewTabs tabs;
-        tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
-            return new VelContactListView(parent, name);
-        };
-        tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelCallListView(parent, name);
-        };
-        tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelSmsListView(parent, name);
-        };
-        tabs.contactFilter = [](std::vector<std::wstring> keys) -> VelListView::Predicate {
-            return VelContactItemFilter(std::move(keys));
-        };
+        // The program's tabs but the favourites, which the cases never show.
+        VelMainViewTabs tabs = MakeKlViews().tabs;
+        tabs.favorites = nullptr;
         view = new VelMainView(nullptr, "main-view", tabs);
         view->Create(nullptr, kVelStyleVisible,
                      VelRect(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)));

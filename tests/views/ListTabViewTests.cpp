@@ -14,6 +14,7 @@
 #include "VelContactListView.h"
 #include "VelFavoritesView.h"
 #include "VelKlTheme.h"
+#include "VelKlViews.h"
 #include "VelListTabView.h"
 #include "VelLocalizedStrings.h"
 #include "VelMainView.h"
@@ -50,18 +51,11 @@ class ListTabViewTest : public ContactTabTest {
 protected:
     void MakeTabs(VelMainViewTabs& tabs) override
     {
-        tabs.favorites = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelFavoritesView(parent, name);
-        };
-        tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
-            return new VelContactListView(parent, name);
-        };
-        tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelCallListView(parent, name);
-        };
-        tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-            return new VelSmsListView(parent, name);
-        };
+        const VelMainViewTabs real = MakeKlViews().tabs;
+        tabs.favorites = real.favorites;
+        tabs.contacts = real.contacts;
+        tabs.calls = real.calls;
+        tabs.sms = real.sms;
     }
 
     VelListTabView* ListTab(int pageId) { return dynamic_cast<VelListTabView*>(view->GetListTabView(pageId)); }

@@ -26,6 +26,7 @@
 #include "VelEdbDatabase.h"
 #include "VelFavoritesView.h"
 #include "VelKlConfig.h"
+#include "VelKlViews.h"
 #include "VelListView.h"
 #include "VelLocalizedStrings.h"
 #include "VelMainView.h"
@@ -206,31 +207,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
 
     LoadTheme(m_startup.themeName);
 
-    VelMainWindowViews views;
-    views.tabs.favorites = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new VelFavoritesView(parent, name);
-    };
-    views.tabs.contacts = [](VelMainView* parent, const std::string& name, VelKlView*) -> VelKlView* {
-        return new VelContactListView(parent, name);
-    };
-    views.tabs.calls = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new VelCallListView(parent, name);
-    };
-    views.tabs.sms = [](VelMainView* parent, const std::string& name) -> VelKlView* {
-        return new VelSmsListView(parent, name);
-    };
-    views.tabs.contactFilter = [](std::vector<std::wstring> keys) -> VelListView::Predicate {
-        return VelContactItemFilter(std::move(keys));
-    };
-    views.contact = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
-        return new VelContactView(parent, name);
-    };
-    views.call = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
-        return new VelCallView(parent, name);
-    };
-    views.sms = [](VelMainWindow* parent, const std::string& name) -> VelKlView* {
-        return new VelSmsView(parent, name);
-    };
+    const VelMainWindowViews views = MakeKlViews();
     m_mainWindow = new (std::nothrow) VelMainWindow(this, "main-window", views);
     if (m_mainWindow) {
         m_mainWindow->Created += VelBind(this, &VelKlApplication::OnCreated);

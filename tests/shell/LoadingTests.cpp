@@ -41,17 +41,6 @@ protected:
         AddCalls(450);
         AddMessages(450, 5);
     }
-    // Runs one message of the program's queue, or waits a little for one.
-    void PumpOne()
-    {
-        MSG msg;
-        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        } else {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
     template <typename Condition>
     bool PumpUntil(Condition condition, DWORD timeoutMs = 30000)
     {

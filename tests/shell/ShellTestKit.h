@@ -27,6 +27,18 @@
 
 namespace shell_test {
 
+// Runs one message of the thread's queue, or waits a little for one.
+inline void PumpOne()
+{
+    MSG msg;
+    if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    } else {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 // The fixed local time and tick the tests move by hand.
 struct FakeClock {
     static SYSTEMTIME& Now() { return FakeDate::Current(); }
@@ -63,13 +75,7 @@ protected:
         while (!app->HaveFirstLoadsStarted()) {
             if (app->GetDataThreadId() == 0xFFFFFFFFu || ::GetTickCount() - start > 10000)
                 return false;
-            MSG msg;
-            if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            } else {
-                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            }
+            PumpOne();
         }
         return true;
     }

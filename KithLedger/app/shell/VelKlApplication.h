@@ -140,6 +140,8 @@ public:
     bool IsClosing() const { return m_closing; }
     // True once the data thread's stores were open and the first loads began.
     bool HaveFirstLoadsStarted() const { return m_firstLoadsStarted; }
+    // The message store and the call log are open too, and their changes heard.
+    bool AreStoresOpen() const { return m_storesOpen; }
     double GetLongestLoaderTickMs() const { return m_longestTickMs; }
     DWORD GetDataThreadId() const { return m_threadId; }
     bool IsLanguageLoaded() const { return m_languageLoaded; }

@@ -154,26 +154,6 @@ std::wstring TempFolder(const std::wstring& stem)
     return folder;
 }
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                ::DeleteFileW(path.c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 // Points the stand-ins at a store folder for one scope.
 class StoreScope {
 public:
@@ -1033,7 +1013,7 @@ int main(int argc, char** argv)
     }
     VelControlCore::SetTickSource(&FakeTick);
     Report report;
-    RemoveTree(RunFolder());
+    VelDevRemoveTree(RunFolder());
     QuietWindow quiet;
 
     if (Wants(o, "read.") || Wants(o, "fill.") || Wants(o, "scroll.") || Wants(o, "keypad.") || Wants(o, "memory.") ||
@@ -1052,7 +1032,7 @@ int main(int argc, char** argv)
         report = kept;
     }
     VelControlCore::SetTickSource(nullptr);
-    RemoveTree(RunFolder());
+    VelDevRemoveTree(RunFolder());
 
     const std::string table = report.Table();
     std::printf("%s", table.c_str());

@@ -292,6 +292,9 @@ void VelDevDebugPrintV(const wchar_t* format, va_list args);
 // Text helpers shared by the stand-ins and tools.
 std::string VelDevToUtf8(const std::wstring& text);
 std::wstring VelDevFromUtf8(const std::string& text);
+// Deletes the folder with everything below it (a store keeps pictures in a
+// subfolder); one that is not there is nothing to do.
+void VelDevRemoveTree(const std::wstring& folder);
 // "YYYY-MM-DD hh:mm:ss[.fffffff]Z" and back; false on a malformed text.
 std::wstring VelDevFormatTime(const FILETIME& utc);
 bool VelDevParseTime(const std::wstring& text, FILETIME* utc);

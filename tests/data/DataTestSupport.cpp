@@ -7,26 +7,6 @@
 
 namespace {
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 const wchar_t kWindowClass[] = L"VelDataTestWindow";
 
 // The unknown-caller text comes from the language library.
@@ -57,7 +37,7 @@ void DataStoreTest::TearDown()
     SetFaults(NULL);
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, NULL);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, NULL);
-    RemoveTree(m_folder);
+    VelDevRemoveTree(m_folder);
 }
 
 void DataStoreTest::SetFaults(const wchar_t* faults) { SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, faults); }

@@ -20,26 +20,6 @@ std::vector<std::wstring>& Lines()
     return lines;
 }
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 }  // namespace
 
 void TempStoreTest::SetUp()
@@ -52,7 +32,7 @@ void TempStoreTest::SetUp()
     name[63] = 0;
     m_folder = std::wstring(temp) + name;
     // Process ids come round again: a folder a killed run left behind starts empty.
-    RemoveTree(m_folder);
+    VelDevRemoveTree(m_folder);
     CreateDirectoryW(m_folder.c_str(), 0);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
@@ -71,7 +51,7 @@ void TempStoreTest::TearDown()
     VelDevSetDebugHook(VelDevDebugHook());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, 0);
-    RemoveTree(m_folder);
+    VelDevRemoveTree(m_folder);
 }
 
 std::wstring TempStoreTest::File(const std::wstring& name) const { return m_folder + L"\\" + name; }

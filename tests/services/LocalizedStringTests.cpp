@@ -96,31 +96,6 @@ TEST(LocalizedStrings, NoCodeOfTheLibraryRuns)
 
 namespace {
 
-// Where the resource section lies in the file.
-bool ResourceSection(const std::string& file, size_t* start, size_t* size)
-{
-    IMAGE_DOS_HEADER dos;
-    if (file.size() < sizeof(dos))
-        return false;
-    memcpy(&dos, file.data(), sizeof(dos));
-    IMAGE_NT_HEADERS nt;
-    if (file.size() < static_cast<size_t>(dos.e_lfanew) + sizeof(nt))
-        return false;
-    memcpy(&nt, file.data() + dos.e_lfanew, sizeof(nt));
-    const size_t sections =
-        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
-    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
-        IMAGE_SECTION_HEADER section;
-        memcpy(&section, file.data() + sections + i * sizeof(section), sizeof(section));
-        if (memcmp(section.Name, ".rsrc", 5) == 0) {
-            *start = section.PointerToRawData;
-            *size = std::min<size_t>(section.SizeOfRawData, file.size() - section.PointerToRawData);
-            return true;
-        }
-    }
-    return false;
-}
-
 // Where a string block lies in the file: a library mapped as a plain data
 // file keeps the file's layout.
 size_t StringBlockOffset(const std::wstring& path, unsigned id)

@@ -276,23 +276,20 @@ std::string MakePortrait(DWORD seed, int size)
 
 bool ApplyContactOptions(const Options& options, VelDevContact& contact, std::wstring* picture)
 {
-    std::wstring v;
-    if (options.Get(L"fileas", &v))
-        contact.fileAs = v;
-    if (options.Get(L"first", &v))
-        contact.firstName = v;
-    if (options.Get(L"last", &v))
-        contact.lastName = v;
-    if (options.Get(L"company", &v))
-        contact.company = v;
-    if (options.Get(L"mobile", &v))
-        contact.mobile = v;
-    if (options.Get(L"work", &v))
-        contact.work = v;
-    if (options.Get(L"home", &v))
-        contact.home = v;
-    if (options.Get(L"categories", &v))
-        contact.categories = v;
+    static const struct {
+        const wchar_t* option;
+        std::wstring VelDevContact::*field;
+    } kFields[] = {
+        {L"fileas", &VelDevContact::fileAs}, {L"first", &VelDevContact::firstName},
+        {L"last", &VelDevContact::lastName}, {L"company", &VelDevContact::company},
+        {L"mobile", &VelDevContact::mobile}, {L"work", &VelDevContact::work},
+        {L"home", &VelDevContact::home},     {L"categories", &VelDevContact::categories},
+    };
+    for (const auto& field : kFields) {
+        std::wstring value;
+        if (options.Get(field.option, &value))
+            contact.*field.field = value;
+    }
     if (options.Has(L"favorite"))
         SetFavorite(contact, true);
     if (options.Has(L"no-favorite"))
@@ -302,30 +299,30 @@ bool ApplyContactOptions(const Options& options, VelDevContact& contact, std::ws
     return true;
 }
 
-int ContactCommand(const std::vector<std::wstring>& a)
+int ContactCommand(const std::vector<std::wstring>& args)
 {
-    if (a.size() < 3)
+    if (args.size() < 3)
         return UsageError(L"contact wants add, change or delete");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    const std::wstring& verb = a[2];
+    const std::wstring& verb = args[2];
     DWORD oid = 0;
     if (verb == L"delete") {
-        if (a.size() != 4 || !ParseDword(a[3], &oid))
+        if (args.size() != 4 || !ParseDword(args[3], &oid))
             return UsageError(L"contact delete <oid>");
         if (!store->DeleteContact(oid))
-            return Refused(L"contact " + a[3]);
-        Print(L"deleted contact " + a[3] + L"\n");
+            return Refused(L"contact " + args[3]);
+        Print(L"deleted contact " + args[3] + L"\n");
         return 0;
     }
     if (verb != L"add" && verb != L"change")
         return UsageError(L"unknown contact command '" + verb + L"'");
     size_t from = 3;
     if (verb == L"change") {
-        if (a.size() < 4 || !ParseDword(a[3], &oid))
+        if (args.size() < 4 || !ParseDword(args[3], &oid))
             return UsageError(L"contact change <oid> [fields]");
         from = 4;
     }
-    Options options(a, from);
+    Options options(args, from);
     if (!options.Error().empty() ||
         !options.OnlyOf({L"fileas", L"first", L"last", L"company", L"mobile", L"work", L"home", L"categories",
                          L"favorite", L"no-favorite", L"picture"})) {
@@ -343,7 +340,7 @@ int ContactCommand(const std::vector<std::wstring>& a)
             return Refused(L"contact add");
     } else if (!store->ChangeContact(
                    oid, [&](VelDevContact& stored) { return ApplyContactOptions(options, stored, &picture); })) {
-        return Refused(L"contact " + a[3]);
+        return Refused(L"contact " + args[3]);
     }
     if (!picture.empty() && !store->SetContactPicture(oid, bytes, Extension(picture)))
         return Refused(L"picture");
@@ -353,12 +350,12 @@ int ContactCommand(const std::vector<std::wstring>& a)
 
 // --- calls ---------------------------------------------------------------------
 
-int CallCommand(const std::vector<std::wstring>& a)
+int CallCommand(const std::vector<std::wstring>& args)
 {
-    if (a.size() < 3)
+    if (args.size() < 3)
         return UsageError(L"call wants incoming, outgoing, missed, delete or clear");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    const std::wstring& verb = a[2];
+    const std::wstring& verb = args[2];
     if (verb == L"clear") {
         if (!store->Transact([](VelDevStoreData& storeData) {
                 storeData.calls.clear();
@@ -370,11 +367,11 @@ int CallCommand(const std::vector<std::wstring>& a)
     }
     if (verb == L"delete") {
         DWORD oid;
-        if (a.size() != 4 || !ParseDword(a[3], &oid))
+        if (args.size() != 4 || !ParseDword(args[3], &oid))
             return UsageError(L"call delete <oid>");
         if (!store->DeleteCall(oid))
-            return Refused(L"call " + a[3]);
-        Print(L"deleted call " + a[3] + L"\n");
+            return Refused(L"call " + args[3]);
+        Print(L"deleted call " + args[3] + L"\n");
         return 0;
     }
     DWORD direction = 3;
@@ -384,9 +381,9 @@ int CallCommand(const std::vector<std::wstring>& a)
     }
     if (direction == 3)
         return UsageError(L"unknown call command '" + verb + L"'");
-    if (a.size() < 4)
+    if (args.size() < 4)
         return UsageError(L"call " + verb + L" <number|->");
-    Options options(a, 4);
+    Options options(args, 4);
     if (!options.Error().empty() || !options.OnlyOf({L"name", L"nametype", L"minutes-ago", L"seconds"})) {
         return UsageError(options.Error());
     }
@@ -401,8 +398,8 @@ int CallCommand(const std::vector<std::wstring>& a)
     call.start = MinutesAgo(minutes);
     call.end = FromTicks(Ticks(call.start) + seconds * kTicksPerSecond);
     call.flags = direction == kDevCallMissed ? 0x4 : (seconds ? 0x6 : 0x4);
-    if (a[3] != L"-")
-        call.number = VelDevOptText(a[3]);
+    if (args[3] != L"-")
+        call.number = VelDevOptText(args[3]);
     if (options.Get(L"name", &v))
         call.name = VelDevOptText(v);
     if (options.Get(L"nametype", &v))
@@ -418,14 +415,14 @@ int CallCommand(const std::vector<std::wstring>& a)
     return 0;
 }
 
-int MissedCommand(const std::vector<std::wstring>& a)
+int MissedCommand(const std::vector<std::wstring>& args)
 {
     DWORD count;
-    if (a.size() != 3 || !ParseDword(a[2], &count))
+    if (args.size() != 3 || !ParseDword(args[2], &count))
         return UsageError(L"missed <count>");
     if (!VelDevSetMissedCallCount(count))
         return Refused(L"missed");
-    Print(L"Missed Call Count = " + a[2] + L"\n");
+    Print(L"Missed Call Count = " + args[2] + L"\n");
     return 0;
 }
 
@@ -442,16 +439,16 @@ bool FolderByName(const std::wstring& name, DWORD* folder)
     return false;
 }
 
-int SmsCommand(const std::vector<std::wstring>& a)
+int SmsCommand(const std::vector<std::wstring>& args)
 {
-    if (a.size() < 4)
+    if (args.size() < 4)
         return UsageError(L"sms wants receive, send, move, read, unread or delete");
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    const std::wstring& verb = a[2];
+    const std::wstring& verb = args[2];
     if (verb == L"receive" || verb == L"send") {
-        if (a.size() < 5)
+        if (args.size() < 5)
             return UsageError(L"sms " + verb + L" <number> <text>");
-        Options options(a, 5);
+        Options options(args, 5);
         if (!options.Error().empty() || !options.OnlyOf({L"name", L"read", L"minutes-ago"}))
             return UsageError(options.Error());
         DWORD minutes = 0;
@@ -460,18 +457,18 @@ int SmsCommand(const std::vector<std::wstring>& a)
         if (options.Get(L"minutes-ago", &v) && !ParseDword(v, &minutes))
             return UsageError(L"--minutes-ago wants a number");
         VelDevMessage message;
-        message.text = a[4];
+        message.text = args[4];
         message.hasDeliveryTime = true;
         message.deliveryTime = MinutesAgo(minutes);
         message.hasFlags = true;
         if (verb == L"receive") {
             message.folder = kDevSmsInbox;
-            message.senderAddress = a[3];
-            message.senderName = name.empty() ? a[3] : name;
+            message.senderAddress = args[3];
+            message.senderName = name.empty() ? args[3] : name;
             message.flags = options.Has(L"read") ? 1 : 0;
         } else {
             message.folder = kDevSmsSent;
-            message.recipients.push_back({name.empty() ? a[3] : name, a[3]});
+            message.recipients.push_back({name.empty() ? args[3] : name, args[3]});
             message.flags = 1;
         }
         DWORD id = store->AddMessage(message);
@@ -481,22 +478,22 @@ int SmsCommand(const std::vector<std::wstring>& a)
         return 0;
     }
     DWORD id;
-    if (!ParseDword(a[3], &id))
+    if (!ParseDword(args[3], &id))
         return UsageError(L"sms " + verb + L" wants a message id");
     if (verb == L"delete") {
-        if (a.size() != 4)
+        if (args.size() != 4)
             return UsageError(L"sms delete <id>");
         if (!store->DeleteMessage(id))
-            return Refused(L"message " + a[3]);
-        Print(L"deleted message " + a[3] + L"\n");
+            return Refused(L"message " + args[3]);
+        Print(L"deleted message " + args[3] + L"\n");
         return 0;
     }
     DWORD folder = 0;
     if (verb == L"move") {
-        if (a.size() != 5 || !FolderByName(a[4], &folder))
+        if (args.size() != 5 || !FolderByName(args[4], &folder))
             return UsageError(L"sms move <id> <folder>");
     } else if (verb == L"read" || verb == L"unread") {
-        if (a.size() != 4)
+        if (args.size() != 4)
             return UsageError(L"sms " + verb + L" <id>");
     } else {
         return UsageError(L"unknown sms command '" + verb + L"'");
@@ -511,8 +508,8 @@ int SmsCommand(const std::vector<std::wstring>& a)
         return true;
     });
     if (!changed)
-        return Refused(L"message " + a[3]);
-    Print(L"message " + a[3] + L" " + (verb == L"move" ? L"moved to " + a[4] : verb) + L"\n");
+        return Refused(L"message " + args[3]);
+    Print(L"message " + args[3] + L" " + (verb == L"move" ? L"moved to " + args[4] : verb) + L"\n");
     return 0;
 }
 
@@ -576,11 +573,11 @@ void ListLog(VelDevStore& store, const wchar_t* file)
         Print(L"  " + l + L"\n");
 }
 
-int ListCommand(const std::vector<std::wstring>& a)
+int ListCommand(const std::vector<std::wstring>& args)
 {
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    std::wstring what = a.size() > 2 ? a[2] : L"all";
-    if (a.size() > 3)
+    std::wstring what = args.size() > 2 ? args[2] : L"all";
+    if (args.size() > 3)
         return UsageError(L"list takes one kind");
     bool all = what == L"all";
     if (!all && what != L"contacts" && what != L"calls" && what != L"messages" && what != L"outbox" &&
@@ -804,9 +801,9 @@ bool SeedDemo(VelDevStoreData& storeData, std::vector<std::pair<DWORD, DWORD>>* 
     return true;
 }
 
-int SeedCommand(const std::vector<std::wstring>& a)
+int SeedCommand(const std::vector<std::wstring>& args)
 {
-    Options options(a, 2);
+    Options options(args, 2);
     if (!options.Error().empty() || !options.OnlyOf({L"force"}))
         return UsageError(options.Error());
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
@@ -845,30 +842,30 @@ int main()
 {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::wstring> a;
+    std::vector<std::wstring> args;
     for (int i = 0; argv && i < argc; ++i)
-        a.push_back(argv[i]);
+        args.push_back(argv[i]);
     LocalFree(argv);
-    if (a.size() < 2 || a[1] == L"help" || a[1] == L"--help" || a[1] == L"-h") {
+    if (args.size() < 2 || args[1] == L"help" || args[1] == L"--help" || args[1] == L"-h") {
         Print(kUsage);
-        return a.size() < 2 ? 2 : 0;
+        return args.size() < 2 ? 2 : 0;
     }
-    const std::wstring& cmd = a[1];
+    const std::wstring& cmd = args[1];
     if (cmd == L"where") {
         Print(VelDevStore::ConfiguredFolder() + L"\n");
         return 0;
     }
     if (cmd == L"seed")
-        return SeedCommand(a);
+        return SeedCommand(args);
     if (cmd == L"list")
-        return ListCommand(a);
+        return ListCommand(args);
     if (cmd == L"contact")
-        return ContactCommand(a);
+        return ContactCommand(args);
     if (cmd == L"call")
-        return CallCommand(a);
+        return CallCommand(args);
     if (cmd == L"missed")
-        return MissedCommand(a);
+        return MissedCommand(args);
     if (cmd == L"sms")
-        return SmsCommand(a);
+        return SmsCommand(args);
     return UsageError(L"unknown command '" + cmd + L"'");
 }

@@ -257,10 +257,10 @@ std::string MakePortrait(DWORD seed, int size)
     std::string out(reinterpret_cast<const char*>(&fh), sizeof fh);
     out.append(reinterpret_cast<const char*>(&ih), sizeof ih);
     std::string pixels(pixelBytes, '\0');
-    double value = (size - 1) / 2.0, radius = size * 0.42;
+    double centre = (size - 1) / 2.0, radius = size * 0.42;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            double dx = x - value, dy = y - value;
+            double dx = x - centre, dy = y - centre;
             bool inside = dx * dx + dy * dy <= radius * radius;
             double shade = 1.0 - 0.3 * y / size;
             BYTE* bytes = reinterpret_cast<BYTE*>(&pixels[y * stride + x * 3]);

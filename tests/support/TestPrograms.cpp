@@ -1,5 +1,7 @@
 #include "TestPrograms.h"
 
+#include <string>
+
 #include <algorithm>
 
 namespace {
@@ -46,6 +48,17 @@ ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& argum
     si.hStdError = writeEnd;
     PROCESS_INFORMATION pi = {};
     BOOL started = CreateProcessW(exe.c_str(), &line[0], 0, 0, TRUE, 0, 0, folder.c_str(), &si, &pi);
+    if (!started) {
+        // Tried once more, and the error kept in the output: on a loaded machine
+        // a program has been seen to end at once without a word, and whether
+        // Wine could start it is not what any test asks.
+        const DWORD error = GetLastError();
+        Sleep(200);
+        started = CreateProcessW(exe.c_str(), &line[0], 0, 0, TRUE, 0, 0, folder.c_str(), &si, &pi);
+        if (!started)
+            run.output = "CreateProcess failed twice, error " + std::to_string(error) + ", then " +
+                         std::to_string(GetLastError()) + "\n";
+    }
     CloseHandle(writeEnd);
     if (started) {
         CloseHandle(pi.hThread);

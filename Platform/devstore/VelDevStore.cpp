@@ -25,6 +25,7 @@ const wchar_t kMetaSection[] = L"store";
 const wchar_t kDeletedSection[] = L"deleted";
 
 enum Kind { kContacts, kCalls, kMessages, kKindCount };
+const DWORD kLongestDelayMs = 60000;
 const unsigned kAllKinds = (1u << kKindCount) - 1;
 static_assert(kDevContacts == 1u << kContacts && kDevCalls == 1u << kCalls && kDevMessages == 1u << kMessages,
               "the public kind bits are 1 << Kind");
@@ -367,6 +368,7 @@ public:
     DWORD m_lastSweep[kKindCount];
     LONG m_sequenceSeen;
     LONG m_slotsSeen[kKindCount][kTrackedFiles + 1];
+    volatile LONG m_messagesListed;  // for the messages.delay fault
 
     CRITICAL_SECTION m_delivery;  // listeners
     std::map<DWORD, VelDevStoreListener> m_listeners;
@@ -452,7 +454,7 @@ KindState<VelDevMessage>& VelDevStoreImpl::State<VelDevMessage>()
 
 VelDevStoreImpl::VelDevStoreImpl(const std::wstring& folder)
     : m_folder(folder), m_mapping(0), m_shared(0), m_missing(false), m_tracked(0), m_unparsed(0), m_sequenceSeen(0),
-      m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
+      m_messagesListed(0), m_nextCookie(1), m_thread(0), m_stop(0), m_kick(0), m_threadId(0), m_orphaned(0)
 {
     std::wstring name = ObjectName(folder);
     m_mutex = CreateMutexW(0, FALSE, name.c_str());
@@ -1411,7 +1413,17 @@ std::vector<boost::shared_ptr<const VelDevContact>> VelDevStore::ContactList()
 {
     return SharedOf<VelDevContact>(m_impl);
 }
-std::vector<VelDevMessage> VelDevStore::Messages() { return AllOf<VelDevMessage>(m_impl); }
+std::vector<VelDevMessage> VelDevStore::Messages()
+{
+    // A slow phone for tests: the first listing takes the fault's milliseconds,
+    // without holding the store, so other threads go on meanwhile.
+    if (InterlockedExchange(&m_impl->m_messagesListed, 1) == 0) {
+        const DWORD delay = VelDevFaultValue(L"messages.delay", 0);
+        if (delay)
+            Sleep(delay < kLongestDelayMs ? delay : kLongestDelayMs);
+    }
+    return AllOf<VelDevMessage>(m_impl);
+}
 
 std::vector<VelDevCall> VelDevStore::CallsNewestFirst()
 {

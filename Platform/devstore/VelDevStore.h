@@ -267,7 +267,8 @@ private:
 // of <store>\settings.ini (the environment wins). Names in use:
 //   store.missing, store.write (every save fails, as on a full disk), phone.open, phone.makecall,
 //   phone.entry (a call's oid), db.mount, db.open, poom.create, poom.logon, poom.item (a contact's oid), mapi.init,
-//   mapi.logon, mapi.message (a message's id)
+//   mapi.logon, mapi.message (a message's id), messages.delay (milliseconds the first listing of
+//   the messages takes, in each process)
 // VelDevFault: whether the switch is on (present and not "0").
 // VelDevFaultValue: its value as a number (decimal or 0x hex), else fallback.
 bool VelDevFault(const wchar_t* name);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 const DWORD kStartMs = 30000;
@@ -72,4 +74,63 @@ TEST(SingleInstance, DifferentNamesRunSideBySide)
     ::PostMessageW(wb, WM_CLOSE, 0, 0);
     EXPECT_EQ(a.WaitExit(kStartMs), 0u);
     EXPECT_EQ(b.WaitExit(kStartMs), 0u);
+}
+
+namespace {
+
+// Starts `count` instances of one name at the same moment, as a double tap
+// on the launcher does: exactly one runs, with one window, in front; every
+// other start ends at once with the answer.
+void StartTogether(int trial, int count)
+{
+    const std::wstring name = UniqueName(L"Together");
+    std::vector<std::unique_ptr<ProbeProcess>> starts;
+    for (int i = 0; i < count; ++i)
+        starts.emplace_back(new ProbeProcess(name));
+    // Each either ends or shows its window; then a moment for a start that
+    // ran when it should not have to show itself too.
+    const DWORD begin = ::GetTickCount();
+    for (auto& start : starts) {
+        ASSERT_TRUE(start->Started()) << "trial " << trial;
+        while (start->WaitExit(20) == STILL_ACTIVE && !start->WaitReady(0) && ::GetTickCount() - begin < kStartMs) {
+        }
+    }
+    ::Sleep(300);
+    int answered = 0, running = 0;
+    ProbeProcess* survivor = nullptr;
+    for (auto& start : starts) {
+        const DWORD code = start->WaitExit(0);
+        if (code == STILL_ACTIVE) {
+            ++running;
+            survivor = start.get();
+        } else if (code == kAnswered) {
+            ++answered;
+        }
+    }
+    EXPECT_EQ(running, 1) << "trial " << trial << " of " << count << " starts";
+    EXPECT_EQ(answered, count - 1) << "trial " << trial << " of " << count << " starts";
+    const std::vector<HWND> windows = FindToolkitWindows(name);
+    EXPECT_EQ(windows.size(), 1u) << "trial " << trial << " of " << count << " starts";
+    if (windows.size() == 1) {
+        EXPECT_TRUE(::IsWindowVisible(windows.front())) << "trial " << trial;
+        EXPECT_EQ(::GetForegroundWindow(), windows.front()) << "trial " << trial << ": not brought to the front";
+    }
+    for (HWND window : windows)
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (survivor)
+        EXPECT_EQ(survivor->WaitExit(kStartMs), 0u) << "trial " << trial;
+}
+
+}  // namespace
+
+TEST(SingleInstance, TwoStartsAtOnceLeaveOneProgramWithOneWindowInFront)
+{
+    for (int trial = 0; trial < 20; ++trial)
+        StartTogether(trial, 2);
+}
+
+TEST(SingleInstance, FiveStartsAtOnceLeaveOneProgramWithOneWindowInFront)
+{
+    for (int trial = 0; trial < 5; ++trial)
+        StartTogether(trial, 5);
 }

@@ -146,7 +146,9 @@ TEST_F(CallLogTest, AnEmptyOrUnopenableLogHasNoEntries)
     EXPECT_TRUE(DebugLines().size() <= 1);
 }
 
-TEST_F(CallLogTest, AnUnreadableCallIsReportedOnceAndPassedOver)
+// An unreadable entry is reported and gives nothing where it stands: the
+// cursor stays, so entry 0 is the newest call or none, never the one after.
+TEST_F(CallLogTest, AnUnreadableCallIsReportedWhereItStandsAndCanBeSteppedOver)
 {
     AddCall(kCallIncoming, 0, L"+1", NULL, NULL, 30);
     const DWORD broken = AddCall(kCallIncoming, 0, L"+2", NULL, NULL, 20);
@@ -154,13 +156,19 @@ TEST_F(CallLogTest, AnUnreadableCallIsReportedOnceAndPassedOver)
     SetFaults((L"phone.entry=" + std::to_wstring(broken)).c_str());
 
     VelCallTable table;
-    const auto items = ReadAll(table);
-    ASSERT_EQ(2u, items.size());
-    EXPECT_EQ(L"+3", items[0]->GetNumber());
-    EXPECT_EQ(L"+1", items[1]->GetNumber());
+    std::unique_ptr<VelDataItem> newest(table.GetEntry());
+    ASSERT_TRUE(newest);
+    EXPECT_EQ(L"+3", static_cast<VelCallItem*>(newest.get())->GetNumber());
+    ASSERT_TRUE(table.Seek(1, VelDataTable::kSeekCurrent));
+    EXPECT_EQ(nullptr, table.GetEntry());
+    EXPECT_EQ(nullptr, table.GetEntry()) << "the cursor moved past the unreadable entry";
+    ASSERT_TRUE(table.Seek(1, VelDataTable::kSeekCurrent));
+    std::unique_ptr<VelDataItem> oldest(table.GetEntry());
+    ASSERT_TRUE(oldest);
+    EXPECT_EQ(L"+1", static_cast<VelCallItem*>(oldest.get())->GetNumber());
 
     const std::vector<std::wstring> lines = DebugLines();
-    ASSERT_EQ(1u, lines.size());
+    ASSERT_EQ(2u, lines.size());
     EXPECT_NE(std::wstring::npos, lines[0].find(L"PhoneGetCallLogEntry failed 80004005."));
 }
 

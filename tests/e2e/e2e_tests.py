@@ -14,8 +14,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from klharness import (BUILD, WINDOW_NAME, Device, Failure, Program, near,  # noqa: E402
-                       run_cases, wait_until, whitish)
+from klharness import (BUILD, WINE, WINDOW_NAME, Device, Failure, Program, near,  # noqa: E402
+                       pointer, run_cases, wait_until, whitish, wine, xdotool)
 
 SHOTS = os.path.join(BUILD, "e2e-screens")
 
@@ -653,6 +653,165 @@ def readme_screenshots():
         settled(program)
         program.tap(200, headers(settled(program))[1] + 53 + 48 + 24)
         take("contact-view")
+
+
+# ------------------------------------------------------- churn and strangers
+
+LEDGER_CHURN = os.path.join(BUILD, "out", "ledger_churn.exe")
+# The order the lists are walked in: never the current tab twice, which
+# would switch the calls list's filter.
+WALK = ("favorites", "calls", "messages", "contacts")
+
+
+def drag(program, x, y0, y1, steps=10):
+    """A finger drawn from y0 to y1 and held still before it lifts, so the
+    list follows it and does not fling on."""
+    ox, oy = program.origin()
+    if pointer() != (ox + x, oy + y0):
+        xdotool("mousemove", "--sync", ox + x, oy + y0)
+    xdotool("mousedown", 1)
+    for i in range(1, steps + 1):
+        xdotool("mousemove", ox + x, oy + y0 + (y1 - y0) * i // steps)
+        time.sleep(0.02)
+    time.sleep(0.3)
+    xdotool("mouseup", 1)
+    program._last_tap = time.monotonic()
+
+
+def list_pages(program, name, limit=2000):
+    """Every screenful of one list, from its top to its end."""
+    tab(program, name)
+    pages = [list_region(settled(program))]
+    while len(pages) < limit:
+        drag(program, 200, H - 80, TITLE + 40)
+        page = list_region(settled(program))
+        if page == pages[-1]:
+            break
+        pages.append(page)
+    return pages
+
+
+def every_list(program):
+    """What the screen shows of every list, its rows in their order, and the
+    counts in the tab captions, the contacts tab current again at the end."""
+    shown = {}
+    for name in WALK:
+        shown[name] = list_pages(program, name)
+    shown["captions"] = region(settled(program), 0, CAPTION[0], W, CAPTION[1])
+    return shown
+
+
+def compare_lists(live, fresh):
+    """The lists that differ from a fresh start's, with where."""
+    differ = []
+    for name in WALK:
+        a, b = live[name], fresh[name]
+        if a != b:
+            at = next((i for i, (x, y) in enumerate(zip(a, b)) if x != y), min(len(a), len(b)))
+            differ.append("%s (from screen %d of %d, fresh %d)" % (name, at + 1, len(a), len(b)))
+    if live["captions"] != fresh["captions"]:
+        differ.append("the tab captions' counts")
+    return differ
+
+
+def run_writers(device, program, changes, seed):
+    """Two writer processes at once while the user switches tabs; the
+    changes they made."""
+    writers = [subprocess.Popen([WINE, LEDGER_CHURN, "writer", str(w), str(changes), str(seed + w)], env=device.env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+               for w in (1, 2)]
+    n = 0
+    current = "contacts"
+    while any(w.poll() is None for w in writers):
+        current = ("calls", "messages", "favorites", "contacts")[n % 4]
+        tab(program, current)
+        n += 1
+        time.sleep(0.25)
+        expect(program.running(), "runs under churn")
+    made = 0
+    for w in writers:
+        out = w.communicate()[0].decode("utf-8", "replace").split()
+        expect(w.returncode == 0 and out, "a writer failed (%s)" % w.returncode)
+        made += int(out[-1])
+    if current != "contacts":
+        tab(program, "contacts")
+    return made
+
+
+def case_churn_lists():
+    changes = int(os.environ.get("VEL_E2E_CHURN_CHANGES", "100"))
+    with Session(seed=False) as (device, program):
+        settled(program)
+        started = time.monotonic()
+        made = run_writers(device, program, changes, int(os.environ.get("VEL_E2E_CHURN_SEED", "7")))
+        churned = time.monotonic() - started
+        # The last notifications land.
+        time.sleep(1.5)
+        live = every_list(program)
+        shot(program, "churn-lists-live")
+        code, seconds = program.close()
+        expect(code == 0, "closed after churn: %s" % code)
+        program.stop()
+
+        fresh_program = Program(device).start()
+        try:
+            fresh = every_list(fresh_program)
+            shot(fresh_program, "churn-lists-fresh")
+            fresh_program.close()
+        finally:
+            fresh_program.stop()
+        print("churn_lists: 2 writers x %d changes (%d made) in %.1f s; screens: %s" % (
+            changes, made, churned, ", ".join("%s %d/%d" % (n, len(live[n]), len(fresh[n])) for n in WALK)))
+        differ = compare_lists(live, fresh)
+        print("churn_lists: %s" % ("every list as a fresh start shows it" if not differ else
+                                    "differs from a fresh start: " + "; ".join(differ)))
+        expect(not differ, "after the churn, unlike a fresh start: %s" % "; ".join(differ))
+
+
+def case_strangers():
+    with Session() as (device, program):
+        settled(program)
+        before = every_list(program)
+        contacts = sorted(device.contacts(), key=int)
+        expect(len(contacts) >= 5, "the demo's contacts")
+        out = wine([LEDGER_CHURN, "stranger"] + contacts, env=device.env)
+        expect(int(out.split()[-1]) >= 8 * len(contacts), "the stranger's messages posted: %s" % out.strip())
+        time.sleep(1.0)
+        after = every_list(program)
+        differ = compare_lists(after, before)
+        expect(not differ, "a stranger's messages changed %s" % "; ".join(differ))
+        # The contacts session itself is still heard.
+        device.kldevice("contact", "delete", contacts[0])
+        gone = every_list(program)
+        expect(gone["contacts"] != before["contacts"], "a real deletion still reaches the list")
+
+
+def case_slow_store():
+    device = Device()
+    delay_ms = 8000
+    device.env["VEL_DEVICE_FAULTS"] = "messages.delay=%d" % delay_ms
+    program = Program(device)
+    try:
+        program.start()
+        shown = time.monotonic() - program.started
+        frame = settled(program)
+        expect(shown < delay_ms / 1000.0, "the first frame waited for the store (%.1f s)" % shown)
+        # A tap is answered while the message store still opens.
+        tab(program, "favorites")
+        tapped = time.monotonic()
+        program.wait_frame(lambda f: list_region(f) != list_region(frame), 2.0, "the tap answered")
+        answered = time.monotonic()
+        expect(answered - program.started < delay_ms / 1000.0,
+               "answered only after the store opened (%.1f s after the start)" % (answered - program.started))
+        expect(answered - tapped < 1.5, "the tap took %.1f s" % (answered - tapped))
+        # The messages come once the store is open.
+        tab(program, "messages")
+        program.wait_frame(lambda f: len(headers(f)) >= 2, delay_ms / 1000.0 + 10, "the messages listed")
+        code, seconds = program.close()
+        expect(code == 0, "exit code %s" % code)
+    finally:
+        program.stop()
+        device.close()
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}

@@ -168,6 +168,7 @@ TEST_F(ShellTest, FortyFiveCallsLoadInThreeTicksAndTheLastReadsTheMissedCallCoun
     VelDevSetMissedCallCount(7);
     AddCalls(45, kDevCallMissed);
     Start();
+    ASSERT_TRUE(WaitForStores());
     TickLoader();  // contacts: none
     ASSERT_EQ(PendingKinds(*app), (std::vector<int>{1, 2}));
     VelProgress* progress = app->GetPendingLoads().front().progress;
@@ -191,6 +192,7 @@ TEST_F(ShellTest, ThreeHundredFiftyMessagesLoadWholeUnderAProgressRangeOf200)
 {
     AddMessages(350, 7);
     Start();
+    ASSERT_TRUE(WaitForStores());
     TickLoader();  // contacts
     TickLoader();  // calls
     ASSERT_EQ(PendingKinds(*app), (std::vector<int>{2}));

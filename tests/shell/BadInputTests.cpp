@@ -97,6 +97,19 @@ TEST(Config, AHugeFileIsReadOnlyAsFarAsItsFirst64KiB)
     EXPECT_EQ(language, L"Klingon");
 }
 
+// Section and key names are matched in any case; the value is taken as written.
+TEST(Config, SectionAndKeyAreReadInAnyCase)
+{
+    const char* files[] = {"[CONFIG]\r\nLANGUAGE=Probe\r\n", "[Config]\nLanguage=Probe\n",
+                           "[config]\nlAnGuAgE=Probe\n"};
+    for (const char* bytes : files) {
+        TempFile file(bytes);
+        std::wstring language;
+        EXPECT_EQ(ReadConfiguredLanguage(file.Path(), &language), VelConfigResult::kRead) << bytes;
+        EXPECT_EQ(language, L"Probe") << bytes;
+    }
+}
+
 TEST_F(ShellTest, WithoutAnyLanguageLibraryTheProgramRunsWithEmptyTexts)
 {
     VelKlStartup startup;
@@ -189,10 +202,14 @@ TEST_F(ShellTest, ADataRequestPostedByAnotherWithAMadeUpPointerIsIgnored)
                                      reinterpret_cast<LPARAM>(forged.get())));
     ASSERT_TRUE(::PostThreadMessageW(app->GetDataThreadId(), VelKlApplication::kDataRequestMessage, 0,
                                      static_cast<LPARAM>(0x5EADBEEF)));
-    // A real request for a changed call adds nothing either.
+    // A real request for a changed call adds nothing, nor does one for a
+    // new call when every call is listed already.
     calls->RequestRefresh(0x406, 1);
-    // Then a real request for a new call, which the thread handles after them.
     calls->RequestRefresh(VelKlApplication::kCallRecordCreated, 1);
+    ::Sleep(300);
+    EXPECT_EQ(RowsOf(calls), 1u);
+    // A call logged: its own notification's request lists it, once.
+    AddCalls(1);
     EXPECT_TRUE(WaitForRows(calls, 2));
     ::Sleep(50);
     EXPECT_EQ(RowsOf(calls), 2u);

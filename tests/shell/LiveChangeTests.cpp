@@ -12,6 +12,18 @@ namespace {
 
 using namespace shell_test;
 
+// The core makes its callback window once, at static initialisation; this
+// reaches that step again for a process that outlives one run.
+struct CoreAccess : VelControlCore {
+    static void Recreate()
+    {
+        if (!Instance->GetCallbackWindow())
+            (Instance->*&CoreAccess::CreateCallbackWindow)();
+    }
+};
+
+void RestoreCoreCallbackWindow() { CoreAccess::Recreate(); }
+
 // Runs the UI thread's queue until the condition holds; false after 10 s.
 template <typename Condition>
 bool PumpUntil(Condition condition)
@@ -239,6 +251,9 @@ TEST_F(ShellTest, RunEndsWhenTheMainWindowCloses)
     app->Started.RemoveReceiver(&closer);
     app.reset();
     MainWindowHandle = nullptr;
+    // The main window's end took the core's callback window with it, as a
+    // program's last window does; the tests after this one start again.
+    RestoreCoreCallbackWindow();
 }
 
 }  // namespace

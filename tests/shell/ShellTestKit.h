@@ -79,6 +79,20 @@ protected:
         }
         return true;
     }
+    // Until the data thread has announced its other stores, with the loads
+    // held meanwhile, so that the test's ticks find every table open.
+    bool WaitForStores()
+    {
+        VelTimer* loader = app->GetLoaderTimer();
+        const bool running = loader->IsActive();
+        loader->Stop();
+        const DWORD start = ::GetTickCount();
+        while (!app->AreStoresOpen() && ::GetTickCount() - start < 10000)
+            PumpOne();
+        if (running && !app->GetPendingLoads().empty())
+            loader->Start();
+        return app->AreStoresOpen();
+    }
     void Stop()
     {
         if (!app)
@@ -104,7 +118,17 @@ protected:
     int DrainLoads()
     {
         int ticks = 0;
+        DWORD waitStart = ::GetTickCount();
         while (!app->GetPendingLoads().empty() && ticks < 10000) {
+            // A load waiting for its store goes on once the data thread's
+            // message that the store is open has been handled.
+            if (!app->GetPendingLoads().front().table) {
+                if (::GetTickCount() - waitStart > 10000)
+                    break;
+                PumpOne();
+                continue;
+            }
+            waitStart = ::GetTickCount();
             TickLoader();
             ++ticks;
         }

@@ -51,19 +51,16 @@ void VelCallTable::Close()
 
 VelDataItem* VelCallTable::GetEntry()
 {
-    // An entry that cannot be read is passed over, so that it does not end the
-    // load that asks for the entries after it; the cursor then names the entry
-    // returned.
-    for (; m_cursor < m_count; ++m_cursor) {
-        if (FAILED(PhoneSeekCallLog(m_log, kCallLogSeekBegin, m_cursor, NULL)))
-            return NULL;
-        CallLogEntry entry = {};
-        entry.cbSize = sizeof(entry);
-        const HRESULT read = PhoneGetCallLogEntry(m_log, &entry);
-        if (SUCCEEDED(read))
-            return new (std::nothrow) VelCallItem(entry);
-        NKDbgPrintfW(L"VelCallTable::VelCallTable: PhoneGetCallLogEntry failed %08x.\n", read);
-    }
+    // The entry at the cursor or none: passing over one that cannot be read
+    // is the caller's choice, and the newest call must be entry 0 or nothing.
+    if (m_cursor >= m_count || FAILED(PhoneSeekCallLog(m_log, kCallLogSeekBegin, m_cursor, NULL)))
+        return NULL;
+    CallLogEntry entry = {};
+    entry.cbSize = sizeof(entry);
+    const HRESULT read = PhoneGetCallLogEntry(m_log, &entry);
+    if (SUCCEEDED(read))
+        return new (std::nothrow) VelCallItem(entry);
+    NKDbgPrintfW(L"VelCallTable::VelCallTable: PhoneGetCallLogEntry failed %08x.\n", read);
     return NULL;
 }
 

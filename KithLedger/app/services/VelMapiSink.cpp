@@ -36,46 +36,56 @@ STDMETHODIMP_(ULONG) VelMapiSink::Release()
 STDMETHODIMP_(ULONG) VelMapiSink::OnNotify(ULONG count, MapiNotification* notifications)
 {
     for (ULONG i = 0; notifications && i < count; ++i) {
-        const MapiNotification& notification = notifications[i];
-        const MapiObjectNotification& object = notification.info.obj;
-        if (!object.lpEntryID || !object.cbEntryID)
-            continue;
-        const BYTE* bytes = reinterpret_cast<const BYTE*>(object.lpEntryID);
-        const VelEntryId id(bytes, bytes + object.cbEntryID);
-        std::unique_ptr<VelMapiMessage> message(OpenMessageById(id));
-        const bool isMessage = object.ulObjType == kMapiObjMessage;
-        const bool createdOrDeleted =
-            notification.ulEventType == kMapiEventDeleted || notification.ulEventType == kMapiEventCreated;
-        if (createdOrDeleted && isMessage && !message) {
-            // A message deleted outright can no longer be opened, nor can one
-            // whose creation is noticed only after its deletion; its row is
-            // still matched by the identifier, so the creation and the
-            // deletion both reach the lists.
-            message.reset(new (std::nothrow) VelMapiMessage(bytes, object.cbEntryID, NULL));
-        }
-        if (!message)
-            continue;
-        switch (notification.ulEventType) {
-        case kMapiEventCreated:
-            if (isMessage)
-                MessageCreated.Emit(message.get());
-            break;
-        case kMapiEventDeleted:
-            NKDbgPrintfW(L"VelMapiSink::OnNotify: deleted.\n");
-            if (isMessage)
-                MessageDeleted.Emit(message.get());
-            break;
-        case kMapiEventModified:
-            if (isMessage)
-                MessageModified.Emit(message.get());
-            break;
-        case kMapiEventMoved:
-            if (isMessage)
-                MessageMoved.Emit(message.get());
-            break;
-        default:
-            break;
+        // Nothing may cross back into the message store, which calls from
+        // code that knows no exceptions: one notification's failure ends it alone.
+        try {
+            Deliver(notifications[i]);
+        } catch (...) {
+            NKDbgPrintfW(L"VelMapiSink::OnNotify: a notification's handler failed.\n");
         }
     }
     return 0;
+}
+
+void VelMapiSink::Deliver(const MapiNotification& notification)
+{
+    const MapiObjectNotification& object = notification.info.obj;
+    if (!object.lpEntryID || !object.cbEntryID)
+        return;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(object.lpEntryID);
+    const VelEntryId id(bytes, bytes + object.cbEntryID);
+    std::unique_ptr<VelMapiMessage> message(OpenMessageById(id));
+    const bool isMessage = object.ulObjType == kMapiObjMessage;
+    const bool createdOrDeleted =
+        notification.ulEventType == kMapiEventDeleted || notification.ulEventType == kMapiEventCreated;
+    if (createdOrDeleted && isMessage && !message) {
+        // A message deleted outright can no longer be opened, nor can one
+        // whose creation is noticed only after its deletion; its row is
+        // still matched by the identifier, so the creation and the
+        // deletion both reach the lists.
+        message.reset(new (std::nothrow) VelMapiMessage(bytes, object.cbEntryID, NULL));
+    }
+    if (!message)
+        return;
+    switch (notification.ulEventType) {
+    case kMapiEventCreated:
+        if (isMessage)
+            MessageCreated.Emit(message.get());
+        break;
+    case kMapiEventDeleted:
+        NKDbgPrintfW(L"VelMapiSink::OnNotify: deleted.\n");
+        if (isMessage)
+            MessageDeleted.Emit(message.get());
+        break;
+    case kMapiEventModified:
+        if (isMessage)
+            MessageModified.Emit(message.get());
+        break;
+    case kMapiEventMoved:
+        if (isMessage)
+            MessageMoved.Emit(message.get());
+        break;
+    default:
+        break;
+    }
 }

@@ -27,6 +27,7 @@ public:
     ULONG m_connection;
 
 private:
+    void Deliver(const MapiNotification& notification);
     // Only Release deletes.
     virtual ~VelMapiSink() {}
 };

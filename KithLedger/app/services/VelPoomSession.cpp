@@ -93,6 +93,11 @@ void LogoffPoom()
 
 void OnPoomNotification(VelMessageSource*, UINT message, WPARAM wParam, LPARAM)
 {
+    // An object id is 32 bits and never 0: anything else did not come from
+    // the session, and cut to 32 bits it would name another contact. The
+    // handlers ask the store before they believe the rest.
+    if (wParam == 0 || static_cast<ULONGLONG>(wParam) > 0xFFFFFFFFull)
+        return;
     const int32_t id = static_cast<int32_t>(wParam);
     switch (message) {
     case kPimMsgLocalCreated:

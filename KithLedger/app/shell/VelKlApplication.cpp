@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <tuple>
 
 #include "VelCallItem.h"
 #include "VelCallListView.h"
@@ -143,7 +144,8 @@ VelKlApplication::VelKlApplication(const VelKlStartup& startup)
       m_counterFrequency(0), m_lastTickClose(0), m_clockTimer(nullptr), m_loaderTimer(nullptr), m_closing(false),
       m_currentDate(VelDateTime::Now()), m_unreadSmsCount(0), m_missedCallCount(0), m_currentTab(1),
       m_idleResetDone(false), m_languageLoaded(false), m_loadedOnce(false), m_contactListView(nullptr),
-      m_unreadBeforeLoad(0), m_mainWindow(nullptr)
+      m_unreadBeforeLoad(0), m_mainWindow(nullptr), m_callsLoading(false), m_callsChangedWhileLoading(false),
+      m_callsGeneration(0), m_heldForStores(false)
 {
     m_firstTables[0] = m_firstTables[1] = nullptr;
     if (!m_startup.loadLanguage)
@@ -227,10 +229,10 @@ int VelKlApplication::Init(const VelEventArgs* args)
     m_clockTimer->Start();
     m_loaderTimer = new VelTimer(kLoaderMs, this, nullptr, std::string());
     // The stores open while the window is painted; the first loads start
-    // when the data thread says the contacts session is open.
+    // when the data thread says the contacts session is open, and Started
+    // comes after them.
     ::SetEvent(m_windowMade.Get());
-
-    return VelApplication::OnStarted(args);
+    return 0;
 }
 
 void VelKlApplication::AnnounceContactsOpen()
@@ -244,7 +246,6 @@ void VelKlApplication::AnnounceStoresOpen()
 {
     if (m_storesAnnounced.exchange(true))
         return;
-    ::SetEvent(m_storesReady.Get());
     VelControlCore::Instance->PostUserMessage(kRequestStoresOpen, this, 0);
 }
 
@@ -273,6 +274,8 @@ void VelKlApplication::OnContactsOpen()
         return;
     m_firstLoadsStarted = true;
     StartFirstLoads();
+    VelEventArgs started;
+    VelApplication::OnStarted(&started);
 }
 
 void VelKlApplication::OnStoresOpen()
@@ -304,22 +307,26 @@ void VelKlApplication::OnStoresOpen()
     }
     for (VelDataTable* table : opened)
         delete table;
-    // A stopped timer still holds the loads.
-    if (m_pending.empty() && m_loaderTimer)
-        m_loaderTimer->Stop();
+    NoteCallsLoad();
+    // The loads that waited for these stores go on.
+    const bool held = m_heldForStores;
+    m_heldForStores = false;
+    if (m_loaderTimer) {
+        if (m_pending.empty())
+            m_loaderTimer->Stop();
+        else if (held)
+            m_loaderTimer->Start();
+    }
+    if (held && !m_pending.empty() && FlushLoadPaints())
+        PostLoadMore();
 }
 
-// A load waiting for its store has come up: the data thread is about to
-// announce it, if it has not yet.
-void VelKlApplication::AwaitStores()
+void VelKlApplication::HoldLoadsForStores()
 {
-    if (m_storesOpen || m_closing)
-        return;
-    if (m_thread) {
-        HANDLE handles[2] = {m_storesReady.Get(), m_thread};
-        ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    if (m_loaderTimer && m_loaderTimer->IsActive()) {
+        m_loaderTimer->Stop();
+        m_heldForStores = true;
     }
-    OnStoresOpen();
 }
 
 void VelKlApplication::StartFirstLoads()
@@ -439,6 +446,7 @@ void VelKlApplication::ReleasePendingLoads()
     m_pending.clear();
     if (m_loaderTimer)
         m_loaderTimer->Stop();
+    NoteCallsLoad();
 }
 
 void VelKlApplication::StopDataThread(VelObject*, const VelEventArgs*)
@@ -560,6 +568,11 @@ VelDataTable* VelKlApplication::LoadCalls(VelCallListView* view, VelProgress* pr
 {
     if (m_closing)
         return nullptr;
+    {
+        VelScopedLock lock(&m_callsLoadLock);
+        m_callsLoading = true;
+        ++m_callsGeneration;
+    }
     if (VelListView* list = ListOf(view)) {
         list->BeginLoading();
         view->ClearList();
@@ -601,6 +614,7 @@ void VelKlApplication::CancelPendingLoads(int kind)
             ++it;
         }
     }
+    NoteCallsLoad();
 }
 
 void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progress)
@@ -634,6 +648,7 @@ void VelKlApplication::StartLoad(int kind, VelKlView* view, VelProgress* progres
     }
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
+    NoteCallsLoad();
     // The first rows need not wait for the timer's first tick.
     if (FlushLoadPaints())
         PostLoadMore();
@@ -646,10 +661,11 @@ bool VelKlApplication::LoadStep(LONGLONG deadline)
             m_loaderTimer->Stop();
         return false;
     }
-    if (!m_pending.front().table)
-        AwaitStores();
-    if (m_pending.empty() || !m_pending.front().table)
+    // A load waiting for its store holds the timer until the store is announced.
+    if (!m_pending.front().table) {
+        HoldLoadsForStores();
         return false;
+    }
     VelPendingLoad& load = m_pending.front();
     bool done = true;
     switch (load.kind) {
@@ -670,15 +686,15 @@ bool VelKlApplication::LoadStep(LONGLONG deadline)
     if (finished.progress)
         finished.progress->SetPosition(finished.progress->GetRange());
     RetireTable(finished.table);
+    NoteCallsLoad();
     if (finished.kind == VelPendingLoad::kCalls)
         ReadMissedCallCount();
     else if (finished.kind == VelPendingLoad::kMessages && m_unreadSmsCount != m_unreadBeforeLoad)
         UnreadSmsCountChanged.Emit(m_unreadSmsCount);
-    // The next load's bar shows its range from now on.
-    if (!m_pending.empty() && !m_pending.front().table)
-        AwaitStores();
     if (m_pending.empty() && m_loaderTimer)
         m_loaderTimer->Stop();
+    else if (!m_pending.front().table)
+        HoldLoadsForStores();
     return true;
 }
 
@@ -746,7 +762,8 @@ void VelKlApplication::LoaderTick(bool continuation)
             // starts in the next tick.
             if (LoadStep(deadline))
                 break;
-        } while (!m_pending.empty() && !m_closing && CounterNow() < deadline && !InputWaiting());
+        } while (!m_pending.empty() && m_pending.front().table && !m_closing && CounterNow() < deadline &&
+                 !InputWaiting());
         close = CounterNow();
         while (openedCount > 0)
             opened[--openedCount]->EndLoading();
@@ -1201,7 +1218,7 @@ void VelKlApplication::OnContactChanged(int32_t id)
         return;
     std::unique_ptr<VelContactItem> item(CreateContactItem(id));
     if (!item) {
-        OnContactDeleted(id);
+        RemoveContactRows(id);
         return;
     }
     if (VelListView* contacts = ListOf(GetContactListView())) {
@@ -1227,6 +1244,15 @@ void VelKlApplication::OnContactChanged(int32_t id)
 }
 
 void VelKlApplication::OnContactDeleted(int32_t id)
+{
+    // Any process can post the session's messages: a contact the store still
+    // has stays listed.
+    if (std::unique_ptr<VelContactItem> live{CreateContactItem(id)})
+        return;
+    RemoveContactRows(id);
+}
+
+void VelKlApplication::RemoveContactRows(int32_t id)
 {
     VelListView* lists[] = {ListOf(GetFavoritesView()), ListOf(GetContactListView())};
     for (VelListView* list : lists) {
@@ -1285,21 +1311,25 @@ void VelKlApplication::OnSmsCreated(VelMapiMessage* message)
 
 void VelKlApplication::OnSmsDeleted(VelMapiMessage* message)
 {
-    if (!message)
-        return;
     // Matched by the notification's identifier: a deleted message can
     // usually no longer be opened.
+    if (message)
+        RemoveSmsRow(message->GetEntryId());
+}
+
+void VelKlApplication::RemoveSmsRow(const VelEntryId& entryId)
+{
     VelListView* list = ListOf(GetSmsListView());
     if (!list)
         return;
     {
         VelListView::Lock lock(list);
-        VelItem* row = list->FindItem(FindSmsItemId(message->GetEntryId()));
+        VelItem* row = list->FindItem(FindSmsItemId(entryId));
         if (!row)
             return;
         list->RemoveItem(row);
     }
-    if (TrackUnread(message->GetEntryId(), false))
+    if (TrackUnread(entryId, false))
         PostCountChanged(kRequestUnreadSms);
 }
 
@@ -1310,23 +1340,12 @@ void VelKlApplication::OnSmsMoved(VelMapiMessage* message)
     std::unique_ptr<VelMapiMessage> opened(OpenMessageById(message->GetEntryId()));
     if (!opened)
         return;
-    const VelEntryId parent = ParentOf(opened.get());
-    VelListView* list = ListOf(GetSmsListView());
-    if (!list)
-        return;
-    if (!parent.empty() && parent == GetCachedSmsFolderId(kSmsDeleted)) {
-        {
-            VelListView::Lock lock(list);
-            VelItem* row = list->FindItem(FindSmsItemId(opened->GetEntryId()));
-            if (!row)
-                return;
-            list->RemoveItem(row);
-        }
-        if (TrackUnread(opened->GetEntryId(), false))
-            PostCountChanged(kRequestUnreadSms);
-    } else if (IsWatchedFolder(parent)) {
+    // Into a shown folder it is listed once; into any other (deleted items,
+    // the outbox, drafts, a folder of its own) it leaves the list and the count.
+    if (IsWatchedFolder(ParentOf(opened.get())))
         AddSmsRow(opened.release());
-    }
+    else
+        RemoveSmsRow(opened->GetEntryId());
 }
 
 void VelKlApplication::OnSmsModified(VelMapiMessage* message)
@@ -1334,22 +1353,33 @@ void VelKlApplication::OnSmsModified(VelMapiMessage* message)
     if (!message || m_closing)
         return;
     std::unique_ptr<VelMapiMessage> opened(OpenMessageById(message->GetEntryId()));
-    if (!opened || !IsWatchedFolder(ParentOf(opened.get())))
+    if (!opened)
         return;
+    if (!IsWatchedFolder(ParentOf(opened.get()))) {
+        RemoveSmsRow(opened->GetEntryId());
+        return;
+    }
     VelListView* list = ListOf(GetSmsListView());
     if (!list)
         return;
     bool unread = false;
+    bool listed = false;
     {
         VelListView::Lock lock(list);
         VelSmsListViewItem* row =
             dynamic_cast<VelSmsListViewItem*>(list->FindItem(FindSmsItemId(opened->GetEntryId())));
-        if (!row)
-            return;
-        list->BeginLoading();
-        unread = row->Refresh();
-        list->RefreshItem(row);
-        list->EndLoading();
+        if (row) {
+            listed = true;
+            list->BeginLoading();
+            unread = row->Refresh();
+            list->RefreshItem(row);
+            list->EndLoading();
+        }
+    }
+    if (!listed) {
+        // In a shown folder and not listed: a move into it went unheard.
+        AddSmsRow(opened.release());
+        return;
     }
     if (TrackUnread(opened->GetEntryId(), unread))
         PostCountChanged(kRequestUnreadSms);
@@ -1423,23 +1453,129 @@ void VelKlApplication::DeleteRetiredTables()
         delete table;
 }
 
+namespace {
+
+// The log gives its calls no identity of their own: what a row shows tells them apart.
+typedef std::tuple<VelDateTime, VelDateTime, std::wstring, std::wstring, uint32_t, bool> CallKey;
+
+CallKey KeyOf(const VelCallItem& call)
+{
+    return CallKey(call.GetStart(), call.GetEnd(), call.GetNumber(), call.GetName(), call.GetCallFlags(),
+                   call.IsOutgoing());
+}
+
+}  // namespace
+
 void VelKlApplication::HandleDataRequest(VelDataRequest* request)
 {
-    if (request->kind != kCallLogRequest || request->code != kCallRecordCreated)
+    if (request->kind != kCallLogRequest)
         return;
     VelCallListView* calls = GetCallListView();
     if (!calls || static_cast<VelKlView*>(calls) != request->view)
         return;
+    // A burst of calls queues a request each: one pass serves them all.
+    MSG queued;
+    while (::PeekMessageW(&queued, nullptr, kDataRequestMessage, kDataRequestMessage, PM_REMOVE)) {
+        VelDataRequest* more = reinterpret_cast<VelDataRequest*>(queued.lParam);
+        if (!queued.hwnd && TakeDataRequest(more))
+            delete more;
+    }
+    SyncCalls(calls);
+}
+
+void VelKlApplication::SyncCalls(VelCallListView* calls)
+{
+    VelListView* list = ListOf(calls);
+    if (!list)
+        return;
+    uint32_t generation = 0;
+    {
+        VelScopedLock lock(&m_callsLoadLock);
+        // The load lists the log as it was when it began: the calls that came
+        // since are looked for once it has ended.
+        if (m_callsLoading) {
+            m_callsChangedWhileLoading = true;
+            return;
+        }
+        generation = m_callsGeneration;
+    }
+    std::map<CallKey, int> listed;
+    {
+        VelListView::Lock lock(list);
+        for (VelItem* item : list->GetItems())
+            if (VelCallListViewItem* row = dynamic_cast<VelCallListViewItem*>(item))
+                if (row->GetCall())
+                    ++listed[KeyOf(*row->GetCall())];
+    }
+    // The log newest first: each entry matches one listed row, or is new.
+    // Not only the head: a call stamped a moment before one already listed
+    // may be logged after it.
     std::unique_ptr<VelDataTable> table(CreateDataTable(kCallsTable));
     if (!table)
         return;
-    VelCallItem* call = dynamic_cast<VelCallItem*>(table->GetEntry());
-    if (!call)
+    std::vector<std::unique_ptr<VelCallItem>> fresh;
+    std::map<CallKey, int> logged;
+    do {
+        std::unique_ptr<VelDataItem> entry(table->GetEntry());
+        VelCallItem* call = dynamic_cast<VelCallItem*>(entry.get());
+        if (!call)
+            continue;  // unreadable: a load passes over it too
+        const CallKey key = KeyOf(*call);
+        auto found = listed.find(key);
+        if (found != listed.end() && found->second > 0) {
+            --found->second;
+            ++logged[key];
+            continue;
+        }
+        entry.release();
+        fresh.emplace_back(call);
+    } while (table->Seek(1, VelDataTable::kSeekCurrent));
+
+    VelScopedLock lock(&m_callsLoadLock);
+    if (m_callsLoading || m_callsGeneration != generation) {
+        // The list was cleared for a load meanwhile.
+        m_callsChangedWhileLoading = true;
         return;
-    if (VelListView* list = ListOf(calls))
-        list->AddItem(new VelCallListViewItem(call));
-    else
-        delete call;
+    }
+    VelListView::Lock listLock(list);
+    // Rows whose call the log no longer has: as many of each as it lost.
+    std::vector<VelItem*> gone;
+    for (VelItem* item : list->GetItems()) {
+        VelCallListViewItem* row = dynamic_cast<VelCallListViewItem*>(item);
+        if (!row || !row->GetCall())
+            continue;
+        auto kept = logged.find(KeyOf(*row->GetCall()));
+        if (kept != logged.end() && kept->second > 0)
+            --kept->second;
+        else
+            gone.push_back(item);
+    }
+    for (VelItem* item : gone)
+        list->RemoveItem(item);
+    // In the log's order, so that calls of the same moment stand as a fresh
+    // load puts them.
+    for (std::unique_ptr<VelCallItem>& call : fresh)
+        list->AddItem(new VelCallListViewItem(call.release()));
+}
+
+// On the UI thread, whenever the pending loads changed: a calls load that
+// ended, or was dropped, hands over to the changes it held back.
+void VelKlApplication::NoteCallsLoad()
+{
+    const bool loading = std::any_of(m_pending.begin(), m_pending.end(),
+                                     [](const VelPendingLoad& load) { return load.kind == VelPendingLoad::kCalls; });
+    bool resync = false;
+    {
+        VelScopedLock lock(&m_callsLoadLock);
+        m_callsLoading = loading;
+        if (!loading && m_callsChangedWhileLoading) {
+            m_callsChangedWhileLoading = false;
+            resync = true;
+        }
+    }
+    if (resync && !m_closing)
+        if (VelCallListView* calls = GetCallListView())
+            PostDataRequest(kCallLogRequest, calls, kCeDbRecordChanged, 0);
 }
 
 DWORD VelKlApplication::DataThreadMain()

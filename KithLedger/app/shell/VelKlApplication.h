@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -179,10 +180,12 @@ private:
     // On the UI thread, when the data thread announced the contacts session:
     // the three first loads, the calls and messages waiting for their stores.
     void OnContactsOpen();
-    // On the UI thread, when the data thread announced its other stores, or
-    // when a load waiting for them comes up first.
+    // On the UI thread, when the data thread announced its other stores: the
+    // loads waiting for them get their tables and go on.
     void OnStoresOpen();
-    void AwaitStores();
+    // The first pending load waits for its store: the timer stops until the
+    // store is announced, when it starts again.
+    void HoldLoadsForStores();
     void StartFirstLoads();
     void PostLoadMore();
     bool FlushLoadPaints();
@@ -196,6 +199,10 @@ private:
     bool CallsStep(VelPendingLoad& load, LONGLONG deadline);
     bool SmsStep(VelPendingLoad& load, LONGLONG deadline);
     void HandleDataRequest(VelDataRequest* request);
+    // On the data thread: the call list made to match the log, each call
+    // listed once; rows whose call is gone leave.
+    void SyncCalls(VelCallListView* calls);
+    void NoteCallsLoad();
     // A finished load's table goes on the data thread: letting go of a whole
     // store's rows takes milliseconds. Here when the data thread is gone.
     void RetireTable(VelDataTable* table);
@@ -217,6 +224,8 @@ private:
     VelListView* ListOf(VelKlView* view) const;
     bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
     void AddSmsRow(VelMapiMessage* message);
+    void RemoveSmsRow(const std::vector<BYTE>& entryId);
+    void RemoveContactRows(int32_t id);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
     // One debug line with the milliseconds since the process started.
     static void LogStartupMilestone(const wchar_t* what);
@@ -263,8 +272,6 @@ private:
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
     OwnedEvent m_wired;
-    // Set by the data thread when it announces its other stores.
-    OwnedEvent m_storesReady;
     // The calls' and the messages' first tables, opened by the data thread
     // and taken by the UI thread's first loads.
     VelDataTable* m_firstTables[2];
@@ -294,6 +301,13 @@ private:
     // seen twice or a change seen by two threads cannot skew it.
     std::set<std::vector<BYTE>> m_unreadIds;
     VelCriticalSection m_unreadLock;
+    // While a calls load runs the data thread leaves the call list alone and
+    // notes that the log changed; each load's start counts one generation.
+    VelCriticalSection m_callsLoadLock;
+    bool m_callsLoading;
+    bool m_callsChangedWhileLoading;
+    uint32_t m_callsGeneration;
+    bool m_heldForStores;
     std::set<int32_t> m_liveContacts;
     std::set<std::vector<BYTE>> m_liveSms;
     VelCriticalSection m_liveLock;

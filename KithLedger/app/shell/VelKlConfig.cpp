@@ -85,7 +85,8 @@ VelConfigResult ReadConfiguredLanguage(const std::wstring& path, std::wstring* l
         ::OutputDebugStringW(L"VelKlApplication: config.ini is UTF-16; read as such.\n");
         bytes = Utf16ToUtf8(bytes, bigEndian);
     }
-    CSimpleIniCaseW ini(true, true, true);
+    // Section and key names in any case, as INI users write them.
+    CSimpleIniW ini(true, true, true);
     if (ini.LoadData(bytes.data(), bytes.size()) < 0)
         return VelConfigResult::kMalformed;
     const wchar_t* value = ini.GetValue(L"config", L"language", kDefaultLanguage);

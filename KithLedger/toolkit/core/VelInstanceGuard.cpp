@@ -5,6 +5,7 @@ namespace {
 const wchar_t kMutexPrefix[] = L"VEL_WMTOOLKITAPP_MUTEX_";
 const wchar_t kSharedMemoryPrefix[] = L"VEL_WMTOOLKITAPP_SHMEM_";
 const UINT kProbeTimeoutMs = 6000;
+const DWORD kPublishPollMs = 15;
 const int kClassNameChars = 32;
 
 // A kernel object's name may not exceed MAX_PATH: a long application name is
@@ -29,27 +30,46 @@ VelInstanceGuard::Claim VelInstanceGuard::Acquire(const std::wstring& applicatio
     m_mutex.reset(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
-        if (MapView()) {
-            HWND running = ReadWindow();
-            if (IsToolkitWindow(running)) {
-                // Not ShowWindow: it waits for the other thread, and a hung
-                // instance would hold this one past the probe's time-out.
-                ::ShowWindowAsync(running, SW_SHOWNORMAL);
-                ::SetForegroundWindow(running);
-                DWORD_PTR answer = 0;
-                if (::SendMessageTimeoutW(running, WM_PAINT, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &answer)) {
-                    Close();
-                    return Claim::AnotherAnswered;
-                }
-                ::PostMessageW(running, WM_QUIT, 0, 0);
-            }
+        HWND running = AwaitPublishedWindow();
+        if (!running)
+            return Claim::Run;
+        // Not ShowWindow: it waits for the other thread, and a hung instance
+        // would hold this one past the probe's time-out.
+        ::ShowWindowAsync(running, SW_SHOWNORMAL);
+        ::SetForegroundWindow(running);
+        DWORD_PTR answer = 0;
+        if (::SendMessageTimeoutW(running, WM_PAINT, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &answer)) {
+            Close();
+            return Claim::AnotherAnswered;
         }
+        ::PostMessageW(running, WM_QUIT, 0, 0);
     } else if (error != 0 || !m_mutex) {
         ::OutputDebugStringW(L"Fatal failure during mutex creation, aborting.");
         Close();
         return Claim::Failed;
     }
     return Claim::Run;
+}
+
+// Two starts at once: the later one finds the mutex before the earlier has
+// shown its window, so it waits for the window, within the probe's time.
+HWND VelInstanceGuard::AwaitPublishedWindow()
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (MapView()) {
+            const HWND running = ReadWindow();
+            if (IsToolkitWindow(running))
+                return running;
+        }
+        // The other instance ended meanwhile: its mutex has come to this one.
+        const DWORD owned = ::WaitForSingleObject(m_mutex.get(), 0);
+        if (owned == WAIT_OBJECT_0 || owned == WAIT_ABANDONED)
+            return nullptr;
+        if (::GetTickCount() - start >= kProbeTimeoutMs)
+            return nullptr;
+        ::Sleep(kPublishPollMs);
+    }
 }
 
 void VelInstanceGuard::Publish(HWND window)

@@ -17,8 +17,9 @@ public:
     VelInstanceGuard& operator=(const VelInstanceGuard&) = delete;
 
     // Creates the guard objects for the application's name. When another
-    // instance holds them and answers, it is shown and this one is to leave;
-    // one that does not answer in time is told to quit and this one runs.
+    // instance holds them, this one waits for its window; a window that
+    // answers is shown and this one is to leave; one that does not answer in
+    // time is told to quit, and this one runs, as it does when no window comes.
     Claim Acquire(const std::wstring& applicationName);
     // Names the window a second instance is to show.
     void Publish(HWND window);
@@ -39,6 +40,9 @@ private:
     enum : DWORD { kViewBytes = 4 };
 
     bool MapView();
+    // The running instance's window once it is published; null when none
+    // comes within the probe's time or that instance has ended.
+    HWND AwaitPublishedWindow();
     HWND ReadWindow() const;
     bool IsToolkitWindow(HWND window) const;
 

@@ -1277,7 +1277,7 @@ bool VelKlApplication::IsWatchedFolder(const std::vector<BYTE>& parent) const
     return parent == GetCachedSmsFolderId(kSmsReceived) || parent == GetCachedSmsFolderId(kSmsSent);
 }
 
-void VelKlApplication::AddSmsRow(VelMapiMessage* message)
+void VelKlApplication::AddSmsRow(VelMapiMessage* message, bool replace)
 {
     VelListView* list = ListOf(GetSmsListView());
     VelSmsItem* item = new VelSmsItem(message);
@@ -1289,14 +1289,19 @@ void VelKlApplication::AddSmsRow(VelMapiMessage* message)
     }
     {
         VelListView::Lock lock(list);
-        if (list->FindItem(FindSmsItemId(item->GetEntryId()))) {
-            delete row;
-            return;
+        if (VelItem* listed = list->FindItem(FindSmsItemId(item->GetEntryId()))) {
+            if (!replace) {
+                delete row;
+                return;
+            }
+            // Moved between the shown folders: received becomes sent, or
+            // back, and the row shows it as it is now.
+            list->RemoveItem(listed);
         }
         list->AddItem(row);
         NoteLiveSms(item->GetEntryId());
     }
-    if (unread && TrackUnread(item->GetEntryId(), true))
+    if (TrackUnread(item->GetEntryId(), unread))
         PostCountChanged(kRequestUnreadSms);
 }
 
@@ -1343,7 +1348,7 @@ void VelKlApplication::OnSmsMoved(VelMapiMessage* message)
     // Into a shown folder it is listed once; into any other (deleted items,
     // the outbox, drafts, a folder of its own) it leaves the list and the count.
     if (IsWatchedFolder(ParentOf(opened.get())))
-        AddSmsRow(opened.release());
+        AddSmsRow(opened.release(), true);
     else
         RemoveSmsRow(opened->GetEntryId());
 }

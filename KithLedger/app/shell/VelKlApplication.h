@@ -223,7 +223,8 @@ private:
     void PostCountChanged(int request);
     VelListView* ListOf(VelKlView* view) const;
     bool IsWatchedFolder(const std::vector<BYTE>& parent) const;
-    void AddSmsRow(VelMapiMessage* message);
+    // A row for the message, once; with `replace` a listed one is made anew.
+    void AddSmsRow(VelMapiMessage* message, bool replace = false);
     void RemoveSmsRow(const std::vector<BYTE>& entryId);
     void RemoveContactRows(int32_t id);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);

@@ -7,7 +7,8 @@
 //     and back, and deleted; prints the number of changes made.
 //   ledger_churn stranger <oid>...
 //     posts every message of the contacts session's range to the program's
-//     hidden windows, with the given oids and with junk; prints how many.
+//     hidden windows (in its desktop "KithLedger"), with the given oids and
+//     with junk; prints how many.
 #include "VelDevStore.h"
 
 #include <cstdio>
@@ -29,6 +30,26 @@ unsigned Next()
     return g_state >> 8;
 }
 
+// Now to the millisecond, after this writer's last stamp, and odd or even
+// by the writer: the lists order rows by time alone, so two of the same
+// millisecond could stand either way round.
+FILETIME Stamp(int writer)
+{
+    static ULONGLONG last = 0;
+    const FILETIME now = VelDevNow();
+    ULONGLONG ms = ((ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
+    if (ms <= last)
+        ms = last + 1;
+    if (ms % 2 != ULONGLONG(writer % 2))
+        ++ms;
+    last = ms;
+    const ULONGLONG ticks = ms * 10000;
+    FILETIME stamp;
+    stamp.dwLowDateTime = DWORD(ticks);
+    stamp.dwHighDateTime = DWORD(ticks >> 32);
+    return stamp;
+}
+
 std::wstring Number(int writer, int step) { return L"+44 7700 9" + std::to_wstring(10000 + writer * 3000 + step); }
 
 DWORD Receive(VelDevStore& store, int writer, int step)
@@ -38,7 +59,7 @@ DWORD Receive(VelDevStore& store, int writer, int step)
     m.senderAddress = Number(writer, step);
     m.text = L"Churn " + std::to_wstring(writer) + L"." + std::to_wstring(step);
     m.hasDeliveryTime = true;
-    m.deliveryTime = VelDevNow();
+    m.deliveryTime = Stamp(writer);
     m.hasFlags = true;
     m.flags = Next() % 2;
     return store.AddMessage(m);
@@ -65,7 +86,7 @@ int Writer(int writer, int changes, unsigned seed)
             const DWORD start = GetTickCount();
             for (int k = 0; k < kBurst && made < changes; ++k, ++made) {
                 VelDevCall call;
-                call.start = call.end = VelDevNow();
+                call.start = call.end = Stamp(writer);
                 call.direction = Next() % 3;
                 call.number = VelDevOptText(Number(writer, step * kBurst + k));
                 if (DWORD id = store->AddCall(call))
@@ -185,7 +206,14 @@ int Stranger(int argc, char** argv)
     posts.ids.push_back(987654321);
     if (sizeof(WPARAM) > 4 && argc > 2)
         posts.ids.push_back(WPARAM((1ull << 32) | posts.ids.front()));
-    EnumWindows(&PostTo, reinterpret_cast<LPARAM>(&posts));
+    // The program runs in a desktop of its own; its windows are listed there.
+    HDESK desktop = OpenDesktopW(L"KithLedger", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+    if (desktop) {
+        EnumDesktopWindows(desktop, &PostTo, reinterpret_cast<LPARAM>(&posts));
+        CloseDesktop(desktop);
+    }
+    if (!posts.posted)
+        EnumWindows(&PostTo, reinterpret_cast<LPARAM>(&posts));
     printf("%d\n", posts.posted);
     return posts.posted > 0 ? 0 : 1;
 }

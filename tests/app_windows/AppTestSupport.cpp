@@ -74,11 +74,12 @@ bool DebugCapture::WaitFor(const std::string& text, DWORD timeoutMs)
     }
 }
 
-ProbeProcess::ProbeProcess(const std::wstring& name, DWORD hangMs) : m_process(nullptr), m_ready(nullptr)
+ProbeProcess::ProbeProcess(const std::wstring& name, DWORD hangMs, DWORD startMs) : m_process(nullptr), m_ready(nullptr)
 {
     const std::wstring readyName = UniqueName((name + L"-ready").c_str());
     m_ready = ::CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
-    std::wstring command = L"toolkit_probe.exe \"" + name + L"\" \"" + readyName + L"\" " + std::to_wstring(hangMs);
+    std::wstring command = L"toolkit_probe.exe \"" + name + L"\" \"" + readyName + L"\" " + std::to_wstring(hangMs) +
+                           L" " + std::to_wstring(startMs);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

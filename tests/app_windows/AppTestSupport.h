@@ -32,7 +32,8 @@ class ProbeProcess {
 public:
     // Starts toolkit_probe.exe for the application name; its window counts as
     // shown once Ready() is true.
-    ProbeProcess(const std::wstring& name, DWORD hangMs = 0);
+    // A startMs makes its window that long after its start.
+    ProbeProcess(const std::wstring& name, DWORD hangMs = 0, DWORD startMs = 0);
     ~ProbeProcess();
     bool Started() const { return m_process != nullptr; }
     bool WaitReady(DWORD timeoutMs);

@@ -78,6 +78,11 @@ TEST(SingleInstance, DifferentNamesRunSideBySide)
 
 namespace {
 
+// What the program sets up before its window shows (the language, the
+// theme, the views): the time in which a second start finds the mutex but
+// no window yet.
+const DWORD kSetUpMs = 300;
+
 // Starts `count` instances of one name at the same moment, as a double tap
 // on the launcher does: exactly one runs, with one window, in front; every
 // other start ends at once with the answer.
@@ -86,7 +91,7 @@ void StartTogether(int trial, int count)
     const std::wstring name = UniqueName(L"Together");
     std::vector<std::unique_ptr<ProbeProcess>> starts;
     for (int i = 0; i < count; ++i)
-        starts.emplace_back(new ProbeProcess(name));
+        starts.emplace_back(new ProbeProcess(name, 0, kSetUpMs));
     // Each either ends or shows its window; then a moment for a start that
     // ran when it should not have to show itself too.
     const DWORD begin = ::GetTickCount();

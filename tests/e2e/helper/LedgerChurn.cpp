@@ -7,7 +7,7 @@
 //     and back, and deleted; prints the number of changes made.
 //   ledger_churn stranger <oid>...
 //     posts every message of the contacts session's range to the program's
-//     hidden windows (in its desktop "KithLedger"), with the given oids and
+//     windows (in its desktop "KithLedger"), with the given oids and
 //     with junk; prints how many.
 #include "VelDevStore.h"
 
@@ -179,13 +179,14 @@ struct Posts {
     int posted;
 };
 
-// The program's hidden callback windows are top-level windows of its process.
+// Every top-level window of the program's, the hidden ones too.
 BOOL CALLBACK PostTo(HWND window, LPARAM param)
 {
     Posts* posts = reinterpret_cast<Posts*>(param);
     wchar_t name[64] = L"";
     GetClassNameW(window, name, 64);
-    if (lstrcmpW(name, L"_VELAPPLICATION_CALLBACK_WC_") != 0)
+    // The data thread's hidden window is a toolkit window like the others.
+    if (lstrcmpW(name, L"_VELAPPLICATION_CALLBACK_WC_") != 0 && lstrcmpW(name, L"_VELWINDOW_WC_") != 0)
         return TRUE;
     for (UINT message = 0x8100; message <= 0x8107; ++message)
         for (WPARAM id : posts->ids)

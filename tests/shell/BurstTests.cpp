@@ -28,23 +28,6 @@ namespace {
 
 using namespace shell_test;
 
-template <typename Condition>
-bool PumpUntil(Condition condition, DWORD timeoutMs = 10000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
 void PumpFor(DWORD ms)
 {
     const DWORD start = ::GetTickCount();
@@ -89,16 +72,6 @@ VelDevMessage Received(const std::wstring& text, bool read)
     m.hasFlags = true;
     m.flags = read ? 1 : 0;
     return m;
-}
-
-VelDevContact Contact(const std::wstring& name, const wchar_t* categories = L"")
-{
-    VelDevContact c;
-    c.fileAs = name;
-    c.firstName = name;
-    c.mobile = L"+44 7700 900555";
-    c.categories = categories;
-    return c;
 }
 
 // What a list shows, top to bottom: one line per row.

@@ -24,34 +24,6 @@ struct CoreAccess : VelControlCore {
 
 void RestoreCoreCallbackWindow() { CoreAccess::Recreate(); }
 
-// Runs the UI thread's queue until the condition holds; false after 10 s.
-template <typename Condition>
-bool PumpUntil(Condition condition)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (::GetTickCount() - start > 10000)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
-VelDevContact Contact(const wchar_t* name, const wchar_t* categories)
-{
-    VelDevContact c;
-    c.fileAs = name;
-    c.firstName = name;
-    c.mobile = L"+44 7700 900555";
-    c.categories = categories;
-    return c;
-}
-
 VelDevMessage Received(const wchar_t* text, bool read)
 {
     VelDevMessage m;

@@ -39,6 +39,35 @@ inline void PumpOne()
     }
 }
 
+// Runs the UI thread's queue until the condition holds; false after the time.
+template <typename Condition>
+bool PumpUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+// A contact with a mobile number, filed under its name.
+inline VelDevContact Contact(const std::wstring& name, const wchar_t* categories = L"")
+{
+    VelDevContact c;
+    c.fileAs = name;
+    c.firstName = name;
+    c.mobile = L"+44 7700 900555";
+    c.categories = categories;
+    return c;
+}
+
 // The fixed local time and tick the tests move by hand.
 struct FakeClock {
     static SYSTEMTIME& Now() { return FakeDate::Current(); }

@@ -110,15 +110,21 @@ std::wstring Upper(std::wstring text)
     return text;
 }
 
-// Paths on the phone compare without case.
-bool NamesThisProgram(const StoredValue& command)
+// A string command in capitals, up to its first terminator; empty for any
+// other type. Paths on the phone compare without case.
+std::wstring UpperCommand(const StoredValue& command)
 {
     if (command.type != REG_SZ && command.type != REG_EXPAND_SZ)
-        return false;
+        return std::wstring();
     const wchar_t* chars = reinterpret_cast<const wchar_t*>(command.bytes.data());
     std::wstring text(chars, chars + command.bytes.size() / sizeof(wchar_t));
     text.resize(wcsnlen(text.c_str(), text.size()));
-    return Upper(text).find(Upper(kProgramFile)) != std::wstring::npos;
+    return Upper(text);
+}
+
+bool NamesThisProgram(const StoredValue& command)
+{
+    return UpperCommand(command).find(Upper(kProgramFile)) != std::wstring::npos;
 }
 
 // The installer's window keeps the box in front of its user interface; the
@@ -154,7 +160,10 @@ void OfferDefault(HWND installer, LPCWSTR installDir)
     // file that is gone.
     if (!NamesThisProgram(current))
         key.Write(kPreviousCommandValue, current);
-    key.WriteString(kCommandValue, L"\"" + std::wstring(installDir) + L"\\" + kProgramFile + L"\"");
+    const std::wstring ours = L"\"" + std::wstring(installDir) + L"\\" + kProgramFile + L"\"";
+    // Our own command in another spelling is left as it was found.
+    if (!haveCurrent || UpperCommand(current) != Upper(ours))
+        key.WriteString(kCommandValue, ours);
 }
 
 void HandDefaultBack()

@@ -71,12 +71,9 @@ __declspec(dllexport) BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume);
 __declspec(dllexport) HANDLE WINAPI
     CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeObjectId* oid, LPCWSTR name, void* sortOrder,
                             DWORD flags, CeNotifyRequest* request);
-// Frees a record posted by this library; FALSE for anything else or twice.
+// Frees a record posted by this library; FALSE for anything else or twice,
+// which is then left alone.
 __declspec(dllexport) BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record);
-// TRUE when the record was posted by this library and is not freed yet; any
-// process can post kCeDbNotifyMessage, so a receiver asks before it reads.
-// The pointer itself is not read.
-__declspec(dllexport) BOOL WINAPI CeIsNotificationPending(CeNotification* record);
 
 // A waitable handle signalled when the key changes; the caller may close its
 // key at once. CeFindNextRegChange re-arms the watch after each change;

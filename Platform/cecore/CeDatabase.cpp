@@ -2,7 +2,7 @@
 // the database "clog.db" and a record posted for each change of the device
 // store's call log. A handle is the write end of a pipe, so that the caller's
 // CloseHandle shows on our read end and ends the notifications.
-#include "CeCore.h"
+#include "CeCoreStandIn.h"
 
 #include "VelDevStore.h"
 

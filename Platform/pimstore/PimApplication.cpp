@@ -197,8 +197,6 @@ HRESULT PimItemCollection::InterfaceTable(REFIID riid, void** out)
 
 bool PimItemCollection::Refresh()
 {
-    if (m_frozen)
-        return true;
     LONG now = pimbackend::Generation();
     if (now == m_generation)
         return true;
@@ -209,24 +207,6 @@ bool PimItemCollection::Refresh()
     m_generation = now;
     m_unreadable = VelDevFaultValue(L"poom.item", 0);
     return true;
-}
-
-HRESULT PimItemCollection::Snapshot(IPimItemCollection** items)
-{
-    if (!items)
-        return E_POINTER;
-    *items = nullptr;
-    standin::Guard guard(m_lock);
-    if (!Refresh())
-        return E_FAIL;
-    PimItemCollection* made = new (std::nothrow) PimItemCollection();
-    if (!made)
-        return E_OUTOFMEMORY;
-    made->m_frozen = true;
-    made->m_snapshot = m_snapshot;
-    made->m_unreadable = m_unreadable;
-    *items = made;
-    return S_OK;
 }
 
 HRESULT PimItemCollection::get_Count(int* count)

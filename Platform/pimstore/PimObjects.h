@@ -59,7 +59,6 @@ public:
     STANDIN_IUNKNOWN()
     HRESULT STDMETHODCALLTYPE get_Count(int* count) override;
     HRESULT STDMETHODCALLTYPE Item(int position, IUnknown** item) override;
-    HRESULT STDMETHODCALLTYPE Snapshot(IPimItemCollection** items) override;
 
 private:
     ~PimItemCollection() = default;
@@ -68,9 +67,8 @@ private:
 
     standin::RefCount m_refs;
     standin::Lock m_lock;
-    bool m_frozen = false;  // a snapshot: never listed again
     LONG m_generation = -1;
-    // Shared with the snapshots taken of it; a new listing replaces it whole.
+    // A new listing replaces it whole.
     std::shared_ptr<const std::vector<PimContactRecord>> m_snapshot = std::make_shared<std::vector<PimContactRecord>>();
     DWORD m_unreadable = 0;  // for tests: the oid that cannot be had, as of the listing
     pimbackend::Watching m_watching;

@@ -93,9 +93,6 @@ struct IPimItemCollection : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE get_Count(int* count) = 0;
     // Positions count from 1.
     virtual HRESULT STDMETHODCALLTYPE Item(int position, IUnknown** item) = 0;
-    // The items as they are now, in this order: a collection that later
-    // changes leave alone, for a walk by position while the store changes.
-    virtual HRESULT STDMETHODCALLTYPE Snapshot(IPimItemCollection** items) = 0;
 };
 
 // The strings are the caller's to free with SysFreeString; an absent value is "".

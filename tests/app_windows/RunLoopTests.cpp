@@ -1,6 +1,7 @@
 // The application object and the run loop, inside this process.
 #include "AppTestSupport.h"
 #include "FakeTick.h"
+#include "TestPrograms.h"
 #include "VelApplication.h"
 #include "VelControl.h"
 #include "VelControlCore.h"
@@ -102,6 +103,7 @@ TEST(Application, ConstructionInstallsItselfTheDefaultThemeAndTheName)
     {
         TestApp app(UniqueName(L"Construct"));
         EXPECT_EQ(VelApplication::Instance, &app);
+        EXPECT_EQ(VelAbstractControl::GetApplication(), &app) << "what a control reaches";
         EXPECT_NE(dynamic_cast<VelThemeDefault*>(CurrentTheme), nullptr);
         EXPECT_EQ(VelControlCore::Instance->GetApplicationName(), app.GetApplicationName());
         EXPECT_STREQ(app.GetClassName(), L"VelApplication");
@@ -114,6 +116,7 @@ TEST(Application, ConstructionInstallsItselfTheDefaultThemeAndTheName)
     }
     EXPECT_EQ(CurrentTheme, nullptr);
     EXPECT_EQ(VelApplication::Instance, nullptr);
+    EXPECT_EQ(VelAbstractControl::GetApplication(), nullptr);
 }
 
 TEST_F(RunLoop, StagesRunInOrderAndTheLastWindowClosedEndsWithZero)
@@ -290,4 +293,12 @@ TEST(Application, FullScreenGoesThroughTheShellAndTakesTheScreen)
     ::DeleteFileW(log.c_str());
     ::RemoveDirectoryW(folder.c_str());
     ::SetEnvironmentVariableW(L"VEL_DEVICE_STORE", nullptr);
+}
+
+// In a process of its own: the core cannot come back once it is gone.
+TEST(ToolkitShutdown, DestroyInstanceTakesTheCoreItsWindowsAndClassesDown)
+{
+    const ProgramRun run = RunTestProgram(L"toolkit_probe.exe", L"--destroy-core");
+    EXPECT_EQ(0, run.exitCode) << "10 no window to begin with, 11 Instance kept, 12 a window left, 13 the callback "
+                                  "window left, 14-15 a window class left";
 }

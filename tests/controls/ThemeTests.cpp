@@ -4,6 +4,8 @@
 #include "VelGDIRenderer.h"
 #include "VelThemeDefault.h"
 #include "VelVisualObject.h"
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -170,3 +172,138 @@ TEST_F(ThemeTest, TextPartsPutTheCanvasBack)
 }
 
 }  // namespace
+
+namespace {
+
+// The vtable slot a virtual member function pointer names: the Itanium C++
+// ABI, which mingw-w64's compiler follows, stores 1 + the slot's byte offset.
+template <typename Operation>
+long SlotOf(Operation operation)
+{
+    struct Pointer {
+        uintptr_t pointer;
+        ptrdiff_t adjust;
+    } raw;
+    static_assert(sizeof(operation) == sizeof(raw), "a member function pointer of two words");
+    memcpy(&raw, &operation, sizeof(raw));
+    return raw.pointer & 1 ? static_cast<long>((raw.pointer - 1) / sizeof(void*)) : -1;
+}
+
+}  // namespace
+
+// Controls call the theme by its place in the table: the table keeps the
+// order, each operation right after the one before, the default theme's two
+// of its own last.
+TEST(ThemeTable, TheOperationsKeepTheirPlacesInTheTable)
+{
+    typedef VelThemeDefault T;
+    const long slots[] = {
+        SlotOf(&T::GetBackgroundColor),
+        SlotOf(&T::GetWindowColor),
+        SlotOf(&T::GetGridBackgroundColor),
+        SlotOf(&T::GetCaptionTextColor),
+        SlotOf(&T::GetStaticTextColor),
+        SlotOf(&T::GetButtonTextColor),
+        SlotOf(&T::GetButtonFaceColor),
+        SlotOf(&T::GetButtonPressedFaceColor),
+        SlotOf(&T::GetButtonAltFaceColor),
+        SlotOf(&T::GetButtonDisabledFaceColor),
+        SlotOf(&T::GetItemColor),
+        SlotOf(&T::GetItemTextColor),
+        SlotOf(&T::GetSelectedItemColor),
+        SlotOf(&T::GetSelectedItemTextColor),
+        SlotOf(&T::GetPressedItemColor),
+        SlotOf(&T::GetPressedItemTextColor),
+        SlotOf(&T::GetMenuItemColor),
+        SlotOf(&T::GetMenuItemTextColor),
+        SlotOf(&T::GetMenuPressedItemColor),
+        SlotOf(&T::GetMenuPressedItemTextColor),
+        SlotOf(&T::GetMenuDisabledItemColor),
+        SlotOf(&T::GetMenuDisabledItemTextColor),
+        SlotOf(&T::GetHighlightedItemColor),
+        SlotOf(&T::GetDimTextColor),
+        SlotOf(&T::GetMenuBorderColor),
+        SlotOf(&T::GetGroupHeaderColor),
+        SlotOf(&T::GetGroupHeaderTextColor),
+        SlotOf(&T::GetToolbarButtonColor),
+        SlotOf(&T::GetToolbarButtonTextColor),
+        SlotOf(&T::GetToolbarColor),
+        SlotOf(&T::GetToolbarTextColor),
+        SlotOf(&T::GetGridLineColor),
+        SlotOf(&T::GetGridLineWidth),
+        SlotOf(&T::GetGridThickLineColor),
+        SlotOf(&T::GetFrameWidth),
+        SlotOf(&T::GetScrollTrackColor),
+        SlotOf(&T::GetScrollTrackActiveColor),
+        SlotOf(&T::GetScrollThumbColor),
+        SlotOf(&T::GetScrollThumbActiveColor),
+        SlotOf(&T::GetExtraMetric),
+        SlotOf(&T::GetKeypadColor),
+        SlotOf(&T::GetThemeImage),
+        SlotOf(&T::GetThemeImageAlt),
+        SlotOf(&T::GetScrollbarRect),
+        SlotOf(&T::GetTextFont),
+        SlotOf(&T::GetItemFont),
+        SlotOf(&T::GetTextMetrics),
+        SlotOf(&T::GetGroupHeaderFont),
+        SlotOf(&T::GetToolbarButtonFont),
+        SlotOf(&T::GetToolbarTextFont),
+        SlotOf(&T::GetKeyFont),
+        SlotOf(&T::GetKeySubFont),
+        SlotOf(&T::GetKeySize),
+        SlotOf(&T::GetToolbarItemFont),
+        SlotOf(&T::GetLargeFont),
+        SlotOf(&T::DrawFrame),
+        SlotOf(&T::DrawHook),
+        SlotOf(&T::DrawControlBackground),
+        SlotOf(&T::DrawGridBackground),
+        SlotOf(&T::DrawWindowBackground),
+        SlotOf(&T::DrawStaticText),
+        SlotOf(&T::DrawDisabledOverlay),
+        SlotOf(&T::DrawGridLine),
+        SlotOf(&T::DrawGridThickLine),
+        SlotOf(&T::DrawGridLabel),
+        SlotOf(&T::DrawSelectedItemBackground),
+        SlotOf(&T::DrawPressedItemBackground),
+        SlotOf(&T::DrawPressedItemText),
+        SlotOf(&T::DrawDimItemText),
+        SlotOf(&T::DrawHighlightedItemBackground),
+        SlotOf(&T::DrawSelectedItemText),
+        SlotOf(&T::DrawItemBackground),
+        SlotOf(&T::DrawMenuFrame),
+        SlotOf(&T::DrawMenuSeparator),
+        SlotOf(&T::DrawMenuItemBackground),
+        SlotOf(&T::DrawMenuPressedItemBackground),
+        SlotOf(&T::DrawMenuDisabledItemBackground),
+        SlotOf(&T::DrawMenuItemText),
+        SlotOf(&T::DrawMenuPressedItemText),
+        SlotOf(&T::DrawMenuDisabledItemText),
+        SlotOf(&T::DrawItemText),
+        SlotOf(&T::DrawGroupHeaderBackground),
+        SlotOf(&T::DrawGroupHeaderText),
+        SlotOf(&T::DrawCollapsedGroupMark),
+        SlotOf(&T::DrawExpandedGroupMark),
+        SlotOf(&T::DrawToolbarButtonBackground),
+        SlotOf(&T::DrawToolbarButtonText),
+        SlotOf(&T::DrawToolbarBackground),
+        SlotOf(&T::DrawToolbarText),
+        SlotOf(&T::DrawButtonBackground),
+        SlotOf(&T::DrawButtonFace),
+        SlotOf(&T::DrawButtonContent),
+        SlotOf(&T::DrawButtonOverlay),
+        SlotOf(&T::DrawScrollTrack),
+        SlotOf(&T::DrawScrollThumb),
+        SlotOf(&T::DrawKeyBackground),
+        SlotOf(&T::DrawKeyFace),
+        SlotOf(&T::DrawKeyOverlay),
+        SlotOf(&T::DrawKeyCaption),
+        SlotOf(&T::DrawKeypadBackground),
+        SlotOf(&T::DrawInsetBackground),
+        SlotOf(&T::GetMenuSeparatorColor),
+        SlotOf(&T::GetGridLabelColor),
+    };
+    // Right after the object's own operations.
+    const long first = SlotOf(&VelObject::OnTimer) + 1;
+    for (size_t i = 0; i < sizeof(slots) / sizeof(slots[0]); ++i)
+        EXPECT_EQ(first + static_cast<long>(i), slots[i]) << "operation " << i;
+}

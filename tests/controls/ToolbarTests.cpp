@@ -29,6 +29,9 @@ public:
         bool opaque;
     };
     VelColor& GetToolbarColor(VelColor& c) override { return c = VelColor::FromColorRef(kBar); }
+    // Not the button caption's: it keeps its own white on black.
+    VelColor& GetToolbarButtonTextColor(VelColor& c) override { return c = VelColor::FromColorRef(kRed); }
+    VelColor& GetToolbarButtonColor(VelColor& c) override { return c = VelColor::FromColorRef(kGreen); }
     void DrawToolbarText(VelCanvas* canvas, const VelPoint& point, const std::wstring& text, const SIZE& size) override
     {
         texts.push_back(Text{point, text, size, canvas->GetTextFormat(), canvas->IsOpaque()});
@@ -516,6 +519,22 @@ TEST_F(ToolbarItemPaintTest, ButtonTextGoesIntoItsBandOnly)
         EXPECT_EQ(canvas.Touched(VelRect(0, 60 - band, 100, 60)), c.bottom);
         EXPECT_FALSE(canvas.Touched(VelRect(0, band, 100, 60 - band)));
     }
+}
+
+TEST_F(ToolbarItemPaintTest, ButtonCaptionIsWhiteWhateverTheTheme)
+{
+    const int band = Band();
+    VelToolbarButton button(1, L"WWWW", nullptr, nullptr, nullptr, 2, nullptr, "button");
+    button.Paint(&canvas, VelRect(0, 0, 100, 60));
+    int white = 0, themed = 0;
+    for (int y = 60 - band; y < 60; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const COLORREF pixel = canvas.Pixel(x, y);
+            white += pixel == RGB(255, 255, 255);
+            themed += pixel == kRed || pixel == kGreen;
+        }
+    EXPECT_GT(white, 0);
+    EXPECT_EQ(0, themed);
 }
 
 TEST_F(ToolbarItemPaintTest, ButtonImageFollowsItsState)

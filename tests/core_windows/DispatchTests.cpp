@@ -201,6 +201,25 @@ TEST_F(DispatchTest, ObjectsThatAreNoControlsUseTheCallbackWindow)
     EXPECT_EQ(left.userMessages[0], std::make_pair(8, LPARAM(80)));
 }
 
+TEST_F(DispatchTest, OnRequestDeliversARecordOfTheCoreOnceAndFreesIt)
+{
+    VelControlCore* core = VelControlCore::Instance;
+    const size_t live = core->GetLiveRequestCount();
+    core->PostUserMessage(9, &left, 90);
+    MSG posted = {};
+    ASSERT_TRUE(::PeekMessageW(&posted, window.GetHandle(), WM_USER + 1, WM_USER + 1, PM_REMOVE));
+    EXPECT_EQ(core->GetLiveRequestCount(), live + 1);
+    VelRequestRecord* record = reinterpret_cast<VelRequestRecord*>(posted.wParam);
+    left.userMessages.clear();
+    EXPECT_EQ(core->OnRequest(record), -1);
+    ASSERT_EQ(left.userMessages.size(), 1u);
+    EXPECT_EQ(left.userMessages[0], std::make_pair(9, LPARAM(90)));
+    EXPECT_EQ(core->GetLiveRequestCount(), live) << "freed";
+    // Taken already: the pointer is only looked up, never read.
+    EXPECT_EQ(core->OnRequest(record), -1);
+    EXPECT_EQ(left.userMessages.size(), 1u);
+}
+
 TEST_F(DispatchTest, ForeignRequestsAndWindowsWithoutControlAreHarmless)
 {
     // A stray WM_USER+1 from elsewhere carries a pointer that is not ours.

@@ -97,6 +97,36 @@ TEST(Paint, ChildrenStopAtTheParentOnlyWhenAskedTo)
     }
 }
 
+TEST(Paint, TheCoreRecomputesAndPaintsAWindowOnRequest)
+{
+    RecordingControl window, lower(kRed), upper(kBlue);
+    window.Create(nullptr, kVisible, VelRect(0, 0, 200, 200));
+    lower.Create(&window, kVisible, VelRect(0, 0, 100, 100));
+    upper.Create(&window, kVisible, VelRect(50, 50, 150, 150));
+    Repaint(window);
+    VelControlCore* core = VelControlCore::Instance;
+
+    // Only the dirty part of the window is shared out.
+    core->ComputeDirtyRegions(&window, VelRegion(VelRect(0, 0, 40, 40)), true);
+    EXPECT_EQ(core->GetExposedArea(&lower).GetBounds(), VelRect(0, 0, 40, 40));
+    EXPECT_TRUE(core->GetExposedArea(&upper).IsEmpty());
+    core->ComputeDirtyRegions(&window, VelRegion(window.GetClientRect()), true);
+    EXPECT_EQ(core->GetExposedArea(&upper).GetBounds(), VelRect(50, 50, 150, 150));
+    const VelRegion lowerShows = core->GetExposedArea(&lower);
+    EXPECT_EQ(lowerShows.GetBounds(), VelRect(0, 0, 100, 100));
+    EXPECT_FALSE(::PtInRegion(lowerShows.GetHandle(), 75, 75)) << "under the opaque upper one";
+
+    // Painted where the canvas is dirty and no further.
+    lower.paints.clear();
+    upper.paints.clear();
+    lower.InvalidateRect(VelRect(10, 10, 20, 20));
+    core->PaintRegion(&window, window.GetCanvas(), window.GetAbsoluteBounds(), VelRegion(window.GetClientRect()));
+    ASSERT_EQ(lower.paints.size(), 1u);
+    EXPECT_EQ(Box(lower.paints[0]), VelRect(10, 10, 20, 20));
+    EXPECT_TRUE(upper.paints.empty());
+    ::ValidateRect(window.GetHandle(), nullptr);
+}
+
 TEST(Paint, ASecondPaintReplaysOnlyWhatMeetsTheNewRegion)
 {
     RecordingControl window, left(kRed), right(kBlue);

@@ -1,4 +1,4 @@
-#include <Platform/cecore/CeCore.h>
+#include <Platform/cecore/CeCoreStandIn.h>
 #include <Platform/phone/Phone.h>
 
 #include <memory>

@@ -50,6 +50,13 @@ const InstallCase kInstallCases[] = {
     {"HandedBackWithoutCommandAsks", {{}, {}, 1u}, L"no", true, {{}, {}, 1u}},
     // Installed again over itself: the program from before stays the one to restore.
     {"OverItselfKeepsThePreviousProgram", {kOursElsewhere, kBuiltIn, {}}, L"yes", true, {kOurs, kBuiltIn, {}}},
+    // Our own command spelt otherwise is ours already: it stays as it was found.
+    {"OverItselfInCapitalsLeavesTheCommand",
+     {kOursInCapitals, kBuiltIn, {}},
+     L"yes",
+     true,
+     {kOursInCapitals, kBuiltIn, {}}},
+    {"OverItselfInCapitalsWithNothingSaved", {kOursInCapitals, {}, {}}, L"yes", true, {kOursInCapitals, {}, {}}},
     {"LongCommandIsSavedWhole", {kLongCommand, {}, {}}, L"yes", true, {kOurs, kLongCommand, {}}},
 };
 
@@ -270,6 +277,17 @@ TEST_P(CycleTest, InstallAndRemoveLeaveTheKeyAsItBeganButForTheHandedBackFlag)
 
 INSTANTIATE_TEST_SUITE_P(Starts, CycleTest, ::testing::ValuesIn(kStartCases),
                          [](const ::testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+
+TEST_F(ContactsAppTest, OurOwnCommandSpeltOtherwiseOutlivesAnInstallAndARemoval)
+{
+    const KeyState before = {kOursInCapitals, {}, {}};
+    WriteKeyState(before);
+    InstallerRun run = Install(L"yes");
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    run = Remove();
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_EQ(before, ReadKeyState());
+}
 
 // Saved, it could not be told from no command at all.
 TEST_F(ContactsAppTest, ACommandOfNoTypeIsLeftAsItIs)

@@ -536,34 +536,4 @@ TEST_F(PoomTest, ASaveTheStoreCannotKeepFails)
     EXPECT_EQ(L"", CategoriesOf(oid));
 }
 
-// The snapshot of a collection keeps its items and their order while the
-// live collection follows every change.
-TEST_F(PoomTest, ASnapshotOfTheCollectionStaysAsItWas)
-{
-    AddContact(L"B", L"B", L"", L"");
-    AddContact(L"D", L"D", L"", L"");
-    LogOn();
-    Ref<IPimItemCollection> frozen;
-    ASSERT_EQ(S_OK, m_items->Snapshot(frozen.out()));
-    AddContact(L"A", L"A", L"", L"");
-    AddContact(L"C", L"C", L"", L"");
-    TestStore()->Refresh();
-    ASSERT_TRUE(WaitFor([&] { return Count() == 4; }, 3000)) << "the live collection follows";
-    int count = 0;
-    ASSERT_EQ(S_OK, frozen->get_Count(&count));
-    ASSERT_EQ(2, count);
-    const wchar_t* const expected[] = {L"B", L"D"};
-    for (int i = 0; i < 2; ++i) {
-        Ref<IUnknown> got;
-        ASSERT_EQ(S_OK, frozen->Item(i + 1, got.out()));
-        Ref<IPimContact> contact;
-        ASSERT_EQ(S_OK, got->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(contact.out())));
-        BSTR text = nullptr;
-        ASSERT_EQ(S_OK, contact->get_FileAs(&text));
-        EXPECT_EQ(expected[i], Take(text));
-    }
-    Ref<IUnknown> none;
-    EXPECT_EQ(E_INVALIDARG, frozen->Item(3, none.out()));
-}
-
 }  // namespace

@@ -1,6 +1,6 @@
 #include "PlatformTestSupport.h"
 
-#include "CeCore.h"
+#include "CeCoreStandIn.h"
 #include "TestThreads.h"
 
 #include <boost/shared_ptr.hpp>

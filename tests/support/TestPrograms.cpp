@@ -74,10 +74,10 @@ ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& argum
                 break;
             }
         }
-        char chunk[512];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, 0) && got)
-            run.output.append(chunk, got);
+        // What it wrote is in the pipe by now. Reading on to the pipe's end
+        // would wait for every process that inherited the write end too: one
+        // that made a window leaves the platform holding it for a second.
+        ReadAvailable(readEnd, &run.output);
         DWORD code = 0;
         if (ended && GetExitCodeProcess(pi.hProcess, &code))
             run.exitCode = static_cast<int>(code);

@@ -21,6 +21,7 @@
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
 #include "VelScreenMetrics.h"
+#include "VelStringItem.h"
 #include "ViewTestSupport.h"
 
 namespace {
@@ -238,6 +239,34 @@ TEST_F(CallListViewTest, OpensOnEveryCallUnderTheAllCallsTitle)
     VelBitmap* button = GetCurrentTheme()->GetImage(175);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(calls->GetTitleBarHeight(), button->GetHeight() + VelScreenMetrics::GetLongerSide() / 160);
+}
+
+TEST_F(CallListViewTest, TheViewFilesACallUnderItsDateLabelAndReadsTheDateBack)
+{
+    Seed({kAnn, kBob});
+    const std::vector<VelCallListViewItem*> rows = store.Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    const Call* seeded[] = {&kAnn, &kBob};  // newest first
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::unique_ptr<VelCallListViewItem> row(rows[i]);
+        const Call& c = *seeded[i];
+        SCOPED_TRACE(c.day);
+        const std::vector<VelListGrouping::GroupKey> keys = calls->GroupKey(row.get());
+        ASSERT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys[0].first, Label(c.day));
+        wchar_t key[32];
+        swprintf(key, 32, L"2026-12-%02d %02d:%02d:00", c.day, c.hour, c.minute);
+        EXPECT_EQ(keys[0].second, key);
+        std::unique_ptr<VelGroupItem> header(calls->CreateGroupItem(keys[0].first, keys[0].second));
+        const VelDateGroupItem* dated = dynamic_cast<const VelDateGroupItem*>(header.get());
+        ASSERT_NE(dated, nullptr);
+        EXPECT_EQ(dated->GetText(), Label(c.day));
+        EXPECT_EQ(dated->GetDate().wDay, c.day);
+        EXPECT_EQ(dated->GetDate().wHour, c.hour);
+        EXPECT_EQ(dated->GetDate().wMinute, c.minute);
+    }
+    VelStringItem undated(L"no date", L"", 0);
+    EXPECT_TRUE(calls->GroupKey(&undated).empty()) << "left to the default group";
 }
 
 TEST(CallListGroupsTest, AHeaderReadsItsDateBackFromTheKey)

@@ -61,8 +61,6 @@ TEST(KlTheme, ColoursAreTheProgramsPalette)
         {"contact background top", &VelKlTheme::GetContactBackgroundTopColor, VelColor(73, 87, 100)},
         {"contact background bottom", &VelKlTheme::GetContactBackgroundBottomColor, VelColor(43, 54, 60)},
         {"contact caption", &VelKlTheme::GetContactCaptionColor, white},
-        {"toolbar button caption", &VelKlTheme::GetToolbarButtonCaptionColor, white},
-        {"toolbar button caption back", &VelKlTheme::GetToolbarButtonCaptionBackColor, VelColor(0, 0, 0)},
     };
     VelKlTheme theme;
     for (const Case& c : cases) {

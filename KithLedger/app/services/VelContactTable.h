@@ -1,17 +1,15 @@
 #pragma once
 #include <cstdint>
+#include <set>
 
 #include "VelDataTable.h"
 
-struct IPimItemCollection;
-
-// The contacts of the POOM session, in the collection's order, as they were
-// when the table was first read: contacts changed meanwhile neither repeat
-// nor go missing from the walk.
+// The contacts of the POOM session, in the collection's order. The collection
+// follows the store while it is read; a contact already read is not read
+// again.
 class VelContactTable : public VelDataTable {
 public:
     VelContactTable();
-    ~VelContactTable() override;
 
     VelDataItem* GetEntry() override;
     int32_t GetCount() override;
@@ -21,8 +19,9 @@ public:
 private:
     VelContactTable(const VelContactTable&);
     VelContactTable& operator=(const VelContactTable&);
-    IPimItemCollection* View();
 
     int32_t m_cursor;
-    IPimItemCollection* m_view;
+    std::set<int32_t> m_read;  // POOM ids returned so far
+    int32_t m_lastCursor;      // where the last one was returned
+    int32_t m_lastId;
 };

@@ -120,13 +120,16 @@ void OnCallLogNotification(VelMessageSource*, UINT message, WPARAM, LPARAM lPara
     if (message != kCeDbNotifyMessage)
         return;
     CeNotification* record = reinterpret_cast<CeNotification*>(lParam);
-    // Any process can post the message: only a record the platform handed out
-    // and has not taken back is read.
-    if (!record || !CeIsNotificationPending(record))
+    // Any process can post the message: what is not a whole record of ours
+    // is not read, and only one the platform takes back is announced.
+    if (!record || IsBadReadPtr(record, sizeof(CeNotification)) || record->size != sizeof(CeNotification))
         return;
-    if (record->type == kCeDbRecordCreated || record->type == kCeDbRecordDeleted || record->type == kCeDbRecordChanged)
-        CallLogChanged.Emit(record->type, record->oid);
-    FreeDbNotification(record);
+    const DWORD type = record->type;
+    const CeObjectId oid = record->oid;
+    if (!FreeDbNotification(record))
+        return;
+    if (type == kCeDbRecordCreated || type == kCeDbRecordDeleted || type == kCeDbRecordChanged)
+        CallLogChanged.Emit(type, oid);
 }
 
-void FreeDbNotification(CeNotification* record) { CeFreeNotification(&g_watch.request, record); }
+bool FreeDbNotification(CeNotification* record) { return CeFreeNotification(&g_watch.request, record) != FALSE; }

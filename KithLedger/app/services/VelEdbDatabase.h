@@ -38,8 +38,9 @@ bool MountPimVolume();
 void UnmountPimVolume();
 bool IsPimVolumeMounted();
 
-// Hands a record received with a notification back to the platform.
-void FreeDbNotification(CeNotification* record);
+// Hands a record received with a notification back to the platform; false
+// when the platform did not hand it out.
+bool FreeDbNotification(CeNotification* record);
 
 // A callback-window handler.
 void OnCallLogNotification(VelMessageSource* window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -39,6 +39,13 @@ VelCallListView::VelCallListView(VelObject* parent, const std::string& name)
         m_filters.push_back(FilterRecord{LoadTabLook(row.title, row.images), row.predicate});
 }
 
+std::vector<VelListGrouping::GroupKey> VelCallListView::GroupKey(const VelItem* row) const { return DateGroupKey(row); }
+
+VelGroupItem* VelCallListView::CreateGroupItem(const std::wstring& label, const std::wstring& key) const
+{
+    return CreateDateGroupItem(label, key);
+}
+
 VelCallListView::~VelCallListView() = default;
 
 const wchar_t* VelCallListView::GetClassName() const { return L"VelCallListView"; }

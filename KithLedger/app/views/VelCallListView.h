@@ -25,6 +25,11 @@ public:
     // A change of the call log, handed to the data thread.
     void RequestRefresh(uint32_t code, uint32_t recordId);
     int GetFilterIndex() const { return m_filterIndex; }
+    // A row's date header: its relative-date label and its date as the key;
+    // none for a row without either.
+    std::vector<VelListGrouping::GroupKey> GroupKey(const VelItem* row) const;
+    // A date header, its date read back from the key.
+    VelGroupItem* CreateGroupItem(const std::wstring& label, const std::wstring& key) const;
 
 protected:
     void OnTabTappedAgain() override;

@@ -102,13 +102,11 @@ void VelToolbarButton::Paint(VelCanvas* canvas, const RECT& rect)
     }
 
     if ((m_style & (kStyleTextBelow | kStyleTextAbove)) && hasText) {
-        VelColor color;
-        if (CurrentTheme)
-            canvas->SetTextColor(CurrentTheme->GetToolbarButtonCaptionColor(color));
+        // The caption's colours are the button's own, whatever the theme.
+        canvas->SetTextColor(VelColor(255, 255, 255));
         canvas->SetTextFormat(canvas->GetTextFormat() | kCentred);
         canvas->SetOpaque(false);
-        if (CurrentTheme)
-            canvas->SetBackColor(CurrentTheme->GetToolbarButtonCaptionBackColor(color));
+        canvas->SetBackColor(VelColor(0, 0, 0));
         const int top = (m_style & kStyleTextAbove) ? area.top : area.bottom - band;
         canvas->DrawText(m_text, VelPoint(area.left, top), SIZE{width, band});
     }

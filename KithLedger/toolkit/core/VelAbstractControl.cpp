@@ -1,4 +1,5 @@
 #include "VelAbstractControl.h"
+#include "VelApplication.h"
 #include "VelControlCore.h"
 #include "VelWinException.h"
 
@@ -482,3 +483,5 @@ std::wstring VelAbstractControl::DumpToString() const
     line[399] = L'\0';
     return line;
 }
+
+VelApplication* VelAbstractControl::GetApplication() { return VelApplication::Instance; }

@@ -124,6 +124,8 @@ public:
     // Registers a window class served by the core's window procedure; an
     // existing class is accepted.
     static void RegisterWndClass(const wchar_t* className, UINT classStyle);
+    // The application object of the process; null before it is built.
+    static VelApplication* GetApplication();
 
     // Children in z-order, bottom first; not owned.
     void AddChildControl(VelAbstractControl* child);

@@ -429,9 +429,14 @@ void VelControlCore::UpdateControl(VelAbstractControl* control, VelUpdate update
     VelScopedLock lock(&m_lock);
     if (!window || !m_controls.count(window->GetId()))
         return;
-    VelWindowPaintState& state = m_paintStates[window->GetId()];
-    state.ComputeDirtyRegions(window, VelRegion(window->GetClientRect()), update == VelUpdate::Rebuild);
-    state.DropPaintList();
+    ComputeDirtyRegions(window, VelRegion(window->GetClientRect()), update == VelUpdate::Rebuild);
+    m_paintStates[window->GetId()].DropPaintList();
+}
+
+void VelControlCore::ComputeDirtyRegions(VelAbstractControl* window, const VelRegion& dirty, bool rebuild)
+{
+    VelScopedLock lock(&m_lock);
+    m_paintStates[window->GetId()].ComputeDirtyRegions(window, dirty, rebuild);
 }
 
 void VelControlCore::FlushPendingUpdates()
@@ -472,6 +477,23 @@ void VelControlCore::PostRequest(int code, VelAbstractControl* control, INT_PTR 
 }
 
 void VelControlCore::ExecuteRequest(int code, INT_PTR argument) { m_invalidation.ExecuteRequest(code, argument); }
+
+LRESULT VelControlCore::OnRequest(VelRequestRecord* record)
+{
+    // A WM_USER+1 that is not one of ours is left alone.
+    if (!m_requests.Take(record))
+        return -1;
+    VelDispatchScope dispatch(this);
+    const VelRequestRecord request = *record;
+    delete record;
+    if (request.targetId == m_root->GetId()) {
+        ExecuteRequest(request.code, request.argument);
+    } else if (VelObject* target = VelObject::FindById(request.targetId)) {
+        VelUserMessageEventArgs args{request.code, request.argument};
+        target->OnUserMessage(&args);
+    }
+    return -1;
+}
 
 // ---------------------------------------------------------------- dispatch
 
@@ -665,16 +687,35 @@ void VelControlCore::PaintWindow(VelAbstractControl* control, const VelRegion& r
     VelRegion area(region);
     if (native != control)
         MapRegion(control, native, area);
-    {
-        VelScopedLock lock(&m_lock);
-        m_paintStates[native->GetId()].Paint(native, native->GetCanvas(), native->GetAbsoluteBounds(), area);
-    }
+    PaintRegion(native, native->GetCanvas(), native->GetAbsoluteBounds(), area);
     // Outside WM_PAINT nothing may be invalid yet: what was painted is, so that
     // the present copies that and no more.
     if (HWND window = native->GetHandle())
         if (!area.IsEmpty())
             ::InvalidateRgn(window, area.GetHandle(), FALSE);
     native->GetCanvas()->Present(0, 0);
+}
+
+void VelControlCore::PaintRegion(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin,
+                                 const VelRegion& region)
+{
+    VelScopedLock lock(&m_lock);
+    PaintControlTree(window, canvas, origin, region);
+}
+
+void VelControlCore::PaintControlTree(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin,
+                                      const VelRegion& region)
+{
+    VelScopedLock lock(&m_lock);
+    m_paintStates[window->GetId()].Paint(window, canvas, origin, region);
+}
+
+VelRegion VelControlCore::GetExposedArea(VelAbstractControl* control)
+{
+    VelAbstractControl* native = GetNativeAncestor(control);
+    VelScopedLock lock(&m_lock);
+    const VelWindowPaintState* state = native ? FindPaintState(native->GetId()) : nullptr;
+    return state ? state->GetExposed(control->GetId()) : VelRegion();
 }
 
 // ---------------------------------------------------------------- run loop

@@ -43,6 +43,9 @@ public:
     };
 
     static VelControlCore* Instance;
+    // Takes the process's core down: its remaining windows, then Instance is
+    // cleared, then the core itself goes. Runs at exit; once is enough.
+    static void DestroyInstance();
 
     VelControlCore();
     ~VelControlCore() override;
@@ -71,6 +74,10 @@ public:
     virtual void OnControlStateChanged(VelAbstractControl* control);
     virtual void PostUserMessage(int code, VelObject* target, INT_PTR argument);
     virtual void ExecuteRequest(int code, INT_PTR argument);
+    // The WM_USER+1 handler: runs a request or hands a user message to its
+    // target, inside a dispatch, and frees the record. A record the core did
+    // not post is left alone. Always -1.
+    LRESULT OnRequest(VelRequestRecord* record);
     virtual void BeginWindowPaint(int windowId);
     virtual void EndWindowPaint();
     virtual bool IsPaintingWindow(int windowId);
@@ -97,6 +104,15 @@ public:
     void InvalidateInParent(VelAbstractControl* control, const VelRegion& region, bool merge);
     void PaintControlNow(VelAbstractControl* control, const VelRegion& region);
     void PaintWindow(VelAbstractControl* control, const VelRegion& region);
+    // Paints the region (the window control's coordinates) of the window's
+    // controls into the canvas, under the core lock.
+    void PaintRegion(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin, const VelRegion& region);
+    // The same for a caller that holds the core lock: the window's paint list
+    // replayed, or its control list walked and a new paint list recorded.
+    void PaintControlTree(VelAbstractControl* window, VelCanvas* canvas, const RECT& origin, const VelRegion& region);
+    // Recomputes the window's regions for the dirty part of it; `rebuild`
+    // walks its control tree again.
+    void ComputeDirtyRegions(VelAbstractControl* window, const VelRegion& dirty, bool rebuild);
 
     // Coordinate mapping by absolute top-left corners; null stands for (0, 0).
     static void MapRectToAncestor(const VelAbstractControl* from, const VelAbstractControl* to, RECT& rect);
@@ -126,6 +142,9 @@ public:
     // The calling thread's queued updates, for diagnostics.
     std::vector<std::pair<VelAbstractControl*, BYTE>> GetPendingUpdates() { return m_pendingUpdates.Snapshot(); }
     size_t GetCachedCanvasCount() { return m_canvasCache.GetCount(); }
+    // What of the control shows in its window (the window's coordinates), as
+    // last computed; for diagnostics.
+    VelRegion GetExposedArea(VelAbstractControl* control);
     // Requests posted and not yet received or drained, for diagnostics.
     size_t GetLiveRequestCount() { return m_requests.GetLiveCount(); }
 

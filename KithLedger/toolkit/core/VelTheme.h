@@ -136,10 +136,6 @@ public:
                                 const std::wstring& subLabel, const VelVisualObject* control) = 0;
     virtual void DrawKeypadBackground(VelCanvas* canvas, const RECT& rect) = 0;
     virtual void DrawInsetBackground(VelCanvas* canvas, const RECT& rect, const VelVisualObject* control) = 0;
-    // The caption a toolbar button draws itself, above or below its image (a
-    // tab's), and the background colour it leaves under that text.
-    virtual VelColor& GetToolbarButtonCaptionColor(VelColor& color) = 0;
-    virtual VelColor& GetToolbarButtonCaptionBackColor(VelColor& color) = 0;
 
 private:
     VelTextMetrics m_metrics;  // its flag byte is the stale flag

@@ -132,10 +132,6 @@ int VelThemeDefault::GetExtraMetric() { return 3; }
 VelColor& VelThemeDefault::GetKeypadColor(VelColor& c) { return SystemColor(c, COLOR_BACKGROUND); }
 VelColor& VelThemeDefault::GetMenuSeparatorColor(VelColor& c) { return SystemColor(c, COLOR_WINDOWFRAME); }
 VelColor& VelThemeDefault::GetGridLabelColor(VelColor& c) { return SystemColor(c, COLOR_MENUTEXT); }
-// White on black, whatever the system colours: the caption sits over the bar's own background.
-VelColor& VelThemeDefault::GetToolbarButtonCaptionColor(VelColor& c) { return Grey(c, 255); }
-VelColor& VelThemeDefault::GetToolbarButtonCaptionBackColor(VelColor& c) { return Grey(c, 0); }
-
 // No caller reads it; the program module holds no image of that name, so it is empty.
 VelBitmap VelThemeDefault::GetThemeImage() { return VelBitmap(static_cast<IImage*>(nullptr)); }
 

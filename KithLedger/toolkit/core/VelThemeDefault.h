@@ -115,8 +115,6 @@ public:
                         const VelVisualObject* control) override;
     void DrawKeypadBackground(VelCanvas* canvas, const RECT& rect) override;
     void DrawInsetBackground(VelCanvas* canvas, const RECT& rect, const VelVisualObject* control) override;
-    VelColor& GetToolbarButtonCaptionColor(VelColor& color) override;
-    VelColor& GetToolbarButtonCaptionBackColor(VelColor& color) override;
 
     virtual VelColor& GetMenuSeparatorColor(VelColor& color);
     virtual VelColor& GetGridLabelColor(VelColor& color);

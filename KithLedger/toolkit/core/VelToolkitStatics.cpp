@@ -7,6 +7,9 @@
 #include "VelControlCore.h"
 #include "VelRootControl.h"
 
+#include <cstdlib>
+#include <new>
+
 namespace {
 
 // The one core of the process.
@@ -34,12 +37,30 @@ public:
     }
 };
 
+// The core lives in storage of its own so that its end is DestroyInstance,
+// registered as the exit function of its initialiser.
+alignas(VelControlCoreCreator) unsigned char s_coreStorage[sizeof(VelControlCoreCreator)];
+
+struct VelControlCoreBuilder {
+    VelControlCoreBuilder()
+    {
+        new (s_coreStorage) VelControlCoreCreator;
+        std::atexit(&VelControlCore::DestroyInstance);
+    }
+};
+
 }  // namespace
 
 VelControlCore* VelControlCore::Instance = nullptr;
 
+void VelControlCore::DestroyInstance()
+{
+    if (VelControlCore* core = Instance)
+        core->~VelControlCore();
+}
+
 namespace {
-VelControlCoreCreator s_core;
+VelControlCoreBuilder s_core;
 }
 
 SIZE DoubleClickTolerance = {::GetSystemMetrics(SM_CXDOUBLECLK) / 3, ::GetSystemMetrics(SM_CYDOUBLECLK) / 3};

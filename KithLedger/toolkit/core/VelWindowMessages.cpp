@@ -12,31 +12,23 @@ const UINT kTableSize = VelRequestQueue::kMessage + 1;
 
 void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
-// Opens a dispatch for the lifetime of a handler.
-class DispatchScope {
-public:
-    explicit DispatchScope(VelControlCore* core) : m_core(core) { core->SetDispatching(true); }
-    ~DispatchScope()
-    {
-        try {
-            m_core->SetDispatching(false);
-        } catch (...) {
-            Log(L"VelControlCore: exception while flushing updates.\n");
-        }
-    }
-    DispatchScope(const DispatchScope&) = delete;
-    DispatchScope& operator=(const DispatchScope&) = delete;
-
-private:
-    VelControlCore* m_core;
-};
-
 }  // namespace
+
+VelDispatchScope::VelDispatchScope(VelControlCore* core) : m_core(core) { core->SetDispatching(true); }
+
+VelDispatchScope::~VelDispatchScope()
+{
+    try {
+        m_core->SetDispatching(false);
+    } catch (...) {
+        Log(L"VelControlCore: exception while flushing updates.\n");
+    }
+}
 
 LRESULT VelWindowMessages::Handle(VelAbstractControl* control, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= kTableSize) {
-        DispatchScope dispatch(&m_core);
+        VelDispatchScope dispatch(&m_core);
         return -1;
     }
     if (Handler handler = GetMessageTable()[message])
@@ -78,7 +70,7 @@ LRESULT VelWindowMessages::HandleNull(VelAbstractControl*, HWND, WPARAM, LPARAM)
 
 LRESULT VelWindowMessages::HandleCreate(VelAbstractControl* control, HWND window, WPARAM, LPARAM lParam)
 {
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     const CREATESTRUCTW* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     control->SetHandle(window);
     control->SetBoundsField(VelRect(cs->x, cs->y, cs->x + cs->cx, cs->y + cs->cy));
@@ -104,7 +96,7 @@ LRESULT VelWindowMessages::HandleDestroy(VelAbstractControl*, HWND window, WPARA
 
 LRESULT VelWindowMessages::HandleMove(VelAbstractControl* control, HWND, WPARAM, LPARAM lParam)
 {
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
     // A child's WM_MOVE is already in its parent's client coordinates.
     const VelRect old = control->GetBounds();
@@ -120,7 +112,7 @@ LRESULT VelWindowMessages::HandleMove(VelAbstractControl* control, HWND, WPARAM,
 
 LRESULT VelWindowMessages::HandleSize(VelAbstractControl* control, HWND, WPARAM, LPARAM lParam)
 {
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     const int width = short(LOWORD(lParam)), height = short(HIWORD(lParam));
     const VelRect old = control->GetBounds();
     VelRect bounds = old;
@@ -153,7 +145,7 @@ LRESULT VelWindowMessages::HandleSetFocus(VelAbstractControl* control, HWND, WPA
 LRESULT VelWindowMessages::HandlePaint(VelAbstractControl* control, HWND window, WPARAM, LPARAM)
 {
     m_core.FlushPendingUpdates();
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     if (!control->GetCanvas()) {
         ::ValidateRect(window, nullptr);
         return 0;
@@ -183,7 +175,7 @@ LRESULT VelWindowMessages::RouteKey(WPARAM wParam, LPARAM lParam, bool down)
     m_core.m_lastInputTick = VelControlCore::GetTick();
     if (down)
         m_core.m_ignoreMouse = false;
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     VelAbstractControl* focused = m_core.GetFocus();
     if (!focused)
         return -1;
@@ -202,7 +194,7 @@ LRESULT VelWindowMessages::HandleChar(VelAbstractControl* control, HWND, WPARAM 
 
 LRESULT VelWindowMessages::HandleTimer(VelAbstractControl*, HWND, WPARAM wParam, LPARAM)
 {
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     const UINT timerId = UINT(wParam);
     int ownerId = 0;
     HWND window = nullptr;
@@ -227,7 +219,7 @@ LRESULT VelWindowMessages::RouteMouse(VelAbstractControl* window, WPARAM wParam,
         m_core.m_ignoreMouse = false;
     else if (m_core.m_ignoreMouse)
         return 0;
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     VelPoint point(short(LOWORD(lParam)), short(HIWORD(lParam)));
     VelAbstractControl* target = m_core.m_captured ? m_core.m_captured : window->ChildFromPoint(point, true);
     if (!target)
@@ -260,7 +252,7 @@ LRESULT VelWindowMessages::HandleMouseDoubleClick(VelAbstractControl* c, HWND, W
 
 LRESULT VelWindowMessages::HandleImeSetContext(VelAbstractControl* control, HWND, WPARAM wParam, LPARAM)
 {
-    DispatchScope dispatch(&m_core);
+    VelDispatchScope dispatch(&m_core);
     if (wParam != 1)
         control->OnDeactivate(nullptr);
     return -1;
@@ -268,18 +260,5 @@ LRESULT VelWindowMessages::HandleImeSetContext(VelAbstractControl* control, HWND
 
 LRESULT VelWindowMessages::HandleRequest(VelAbstractControl*, HWND, WPARAM wParam, LPARAM)
 {
-    VelRequestRecord* record = reinterpret_cast<VelRequestRecord*>(wParam);
-    // A WM_USER+1 that is not one of ours is left alone.
-    if (!m_core.m_requests.Take(record))
-        return -1;
-    DispatchScope dispatch(&m_core);
-    const VelRequestRecord request = *record;
-    delete record;
-    if (request.targetId == m_core.m_root->GetId()) {
-        m_core.ExecuteRequest(request.code, request.argument);
-    } else if (VelObject* target = VelObject::FindById(request.targetId)) {
-        VelUserMessageEventArgs args{request.code, request.argument};
-        target->OnUserMessage(&args);
-    }
-    return -1;
+    return m_core.OnRequest(reinterpret_cast<VelRequestRecord*>(wParam));
 }

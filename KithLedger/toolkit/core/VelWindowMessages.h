@@ -7,6 +7,18 @@ class VelAbstractControl;
 class VelControlCore;
 struct VelMouseEventArgs;
 
+// Opens a dispatch for the lifetime of a handler.
+class VelDispatchScope {
+public:
+    explicit VelDispatchScope(VelControlCore* core);
+    ~VelDispatchScope();
+    VelDispatchScope(const VelDispatchScope&) = delete;
+    VelDispatchScope& operator=(const VelDispatchScope&) = delete;
+
+private:
+    VelControlCore* m_core;
+};
+
 // The messages the core's window procedure handles, one handler each, found
 // through a table indexed by message. Every handler opens a dispatch where
 // controls may change: their updates are deferred to its end.

@@ -4,7 +4,12 @@
 // start (as a program that has more to set up makes it), sets the named
 // event once the window is shown, optionally stops answering for HANG-MS,
 // and exits with what the run loop returned.
+//   toolkit_probe.exe --destroy-core
+// takes the core down as the exit does, with a window still open, and exits
+// with 0 when nothing of it is left (else the number of the first check that
+// failed).
 #include "VelApplication.h"
+#include "VelControlCore.h"
 #include "VelWindow.h"
 
 #include <shellapi.h>
@@ -48,12 +53,38 @@ private:
     DWORD m_startMs;
 };
 
+int DestroyCore()
+{
+    VelWindow* window = new VelWindow(nullptr, "left-open");
+    window->Create(nullptr, kVelStyleVisible, VelRect(20, 20, 220, 170));
+    const HWND handle = window->GetHandle();
+    const HWND callback = VelControlCore::Instance->GetCallbackWindow();
+    if (!::IsWindow(handle) || !::IsWindow(callback))
+        return 10;
+    VelControlCore::DestroyInstance();
+    WNDCLASSW info;
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    const int failed = VelControlCore::Instance                                          ? 11
+                       : ::IsWindow(handle)                                              ? 12
+                       : ::IsWindow(callback)                                            ? 13
+                       : ::GetClassInfoW(module, L"_VELWINDOW_WC_", &info)               ? 14
+                       : ::GetClassInfoW(module, L"_VELAPPLICATION_CALLBACK_WC_", &info) ? 15
+                                                                                         : 0;
+    // The exit runs it once more.
+    VelControlCore::DestroyInstance();
+    return failed;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv && argc == 2 && std::wstring(argv[1]) == L"--destroy-core") {
+        ::LocalFree(argv);
+        return DestroyCore();
+    }
     if (!argv || argc < 3)
         return 2;
     Probe probe(argv[1], argv[2], argc > 3 ? DWORD(std::wcstoul(argv[3], nullptr, 10)) : 0,

@@ -124,8 +124,7 @@ void StartTogether(int trial, int count)
         const HWND front = ::GetForegroundWindow();
         wchar_t title[512] = L"";
         ::GetWindowTextW(front, title, 512);
-        const bool otherProgram =
-            front != windows.front() && std::wstring(title).find(L"Together") == std::wstring::npos;
+        const bool otherProgram = front != windows.front() && std::wstring(title) != name;
         EXPECT_TRUE(front == windows.front() || otherProgram) << "trial " << trial << ": not brought to the front";
     }
     for (HWND window : windows)

@@ -90,7 +90,7 @@ std::string Report::Table() const
         "| target | met |\n|---|---|---|---|---|---|---|\n";
     for (const CaseResult& r : m_results) {
         std::string ratio = "-";
-        if (!r.peer.values.empty() && r.peer.Median() > 0) {
+        if (!r.peer.values.empty() && r.peer.Median() > 0 && r.unit != "exponent") {
             char text[32];
             std::snprintf(text, sizeof text, "%.2f", r.ours.Median() / r.peer.Median());
             ratio = text;
@@ -99,7 +99,7 @@ std::string Report::Table() const
         if (!r.reference.values.empty())
             peer += " (inserts: " + Format(r.reference.Median(), r.unit) + ")";
         out += "| " + r.name + " | " + r.unit + " | " + Triple(r.ours, r.unit) + " | " + peer + " | " + ratio + " | " +
-               r.target + " | " + (r.met ? "yes" : "no") + (r.note.empty() ? "" : " (" + r.note + ")") + " |\n";
+               r.target + " | " + (r.met ? "yes" : "**MISSED**") + (r.note.empty() ? "" : " (" + r.note + ")") + " |\n";
     }
     return out;
 }

@@ -27,6 +27,7 @@ struct CaseResult {
     Samples reference;   // the upper reference (plain inserts), when there is one
     std::string target;  // in words
     bool met = false;
+    bool peerRequired = false;  // a case compared with a peer has no number without it
     std::string note;
 };
 

@@ -26,7 +26,8 @@ void RegisterFrame()
 }  // namespace
 
 PeerListView::PeerListView(Kind kind, const RECT& screenRect, const RECT& listRect)
-    : m_kind(kind), m_frame(nullptr), m_list(nullptr), m_first(nullptr), m_second(nullptr)
+    : m_kind(kind), m_frame(nullptr), m_list(nullptr), m_first(nullptr), m_second(nullptr), m_order(nullptr),
+      m_headers(nullptr)
 {
     RegisterFrame();
     m_frame = ::CreateWindowExW(0, kFrameClass, L"peer", WS_POPUP | WS_VISIBLE, screenRect.left, screenRect.top,
@@ -60,9 +61,15 @@ void PeerListView::SetRows(const std::vector<std::wstring>* first, const std::ve
     m_second = second;
 }
 
+void PeerListView::SetOrder(const std::vector<int>* order, const std::vector<std::wstring>* headers)
+{
+    m_order = order;
+    m_headers = headers;
+}
+
 void PeerListView::Fill()
 {
-    const int count = m_first ? int(m_first->size()) : 0;
+    const int count = m_order ? int(m_order->size()) : m_first ? int(m_first->size()) : 0;
     if (m_kind == Kind::kOwnerData) {
         ::SendMessageW(m_list, LVM_SETITEMCOUNT, count, 0);
     } else {
@@ -117,10 +124,24 @@ LRESULT CALLBACK PeerListView::WindowProc(HWND window, UINT message, WPARAM wPar
         NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->code == LVN_GETDISPINFOW) {
             NMLVDISPINFOW* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+            if (!(info->item.mask & LVIF_TEXT))
+                return 0;
             const std::vector<std::wstring>* column = info->item.iSubItem == 0 ? self->m_first : self->m_second;
-            const size_t row = size_t(info->item.iItem);
-            if ((info->item.mask & LVIF_TEXT) && column && row < column->size())
-                info->item.pszText = const_cast<wchar_t*>((*column)[row].c_str());
+            long row = info->item.iItem;
+            if (self->m_order) {
+                if (row < 0 || size_t(row) >= self->m_order->size())
+                    return 0;
+                row = (*self->m_order)[size_t(row)];
+                if (row < 0) {
+                    static wchar_t none[] = L"";
+                    const size_t header = size_t(-1 - row);
+                    const bool shown = info->item.iSubItem == 0 && self->m_headers && header < self->m_headers->size();
+                    info->item.pszText = shown ? const_cast<wchar_t*>((*self->m_headers)[header].c_str()) : none;
+                    return 0;
+                }
+            }
+            if (column && row >= 0 && size_t(row) < column->size())
+                info->item.pszText = const_cast<wchar_t*>((*column)[size_t(row)].c_str());
             return 0;
         }
     }

@@ -17,6 +17,9 @@ public:
 
     // The rows' two columns; the owner-data list reads them as it paints.
     void SetRows(const std::vector<std::wstring>* first, const std::vector<std::wstring>* second);
+    // What an owner-data list shows, when not every row in order: entry i is
+    // row order[i], or, below 0, the header headers[-1 - order[i]]. Null for every row.
+    void SetOrder(const std::vector<int>* order, const std::vector<std::wstring>* headers);
     // Owner data: the count, then the first frame. Inserted: every row, then the frame.
     void Fill();
     void Clear();
@@ -34,4 +37,6 @@ private:
     HWND m_list;
     const std::vector<std::wstring>* m_first;
     const std::vector<std::wstring>* m_second;
+    const std::vector<int>* m_order;
+    const std::vector<std::wstring>* m_headers;
 };

@@ -273,3 +273,130 @@ TEST_F(GridLayoutTest, TheFloatingLabelNamesTheGroupAtTheTop)
     EXPECT_EQ(painter->GetCurrentLabel(), nullptr);
     EXPECT_EQ(whiteAtTop(), 0) << "the rows under the label are painted again";
 }
+
+namespace {
+
+// A row whose height follows its text, and that counts how often it is measured.
+class MeasuredItem : public VelStringItem {
+public:
+    MeasuredItem(const std::wstring& text, int* measures)
+        : VelStringItem(text, text, DT_SINGLELINE), m_measures(measures)
+    {
+    }
+    int Measure(VelCanvas*) override
+    {
+        ++*m_measures;
+        return 14 + int(GetText().size() % 9);
+    }
+
+private:
+    int* m_measures;
+};
+
+}  // namespace
+
+class GridInsertionLayoutTest : public GridLayoutTest {
+protected:
+    // Everything the layout answers: cells, bottoms, stored heights and the group of each row.
+    std::wstring Shape()
+    {
+        std::wstring out = Table();
+        for (int r = 0; r < Painter()->GetRowCount(); ++r) {
+            const VelGroupItem* group = Painter()->GroupAtY(Painter()->GetRowBottom(r));
+            out += L" " + std::to_wstring(Painter()->GetRowBottom(r)) + L"/" +
+                   std::to_wstring(Painter()->GetRowHeight(r)) + L"/" + (group ? group->GetText() : L"-");
+        }
+        out += L" tallest " + std::to_wstring(Painter()->GetTallestRow()) + L" content " +
+               std::to_wstring(grid->GetContentHeight());
+        return out;
+    }
+    // The shape after the layout that placed only the new rows, then after a whole one.
+    void ExpectAsAWholeLayout(const std::string& when)
+    {
+        const std::wstring placed = Shape();
+        grid->SetLayoutDirty(true);
+        EXPECT_EQ(placed, Shape()) << when;
+    }
+    int measures = 0;
+};
+
+TEST_F(GridInsertionLayoutTest, RowsAddedBetweenLayoutsGoWhereAWholeLayoutPutsThem)
+{
+    struct Look {
+        int separatorStyle;
+        bool groupSeparators;
+        int rowHeight;  // -1: each row measured
+    };
+    const Look looks[] = {{0, false, 20}, {1, false, -1}, {1, true, -1}, {3, true, 20}};
+    for (const Look& look : looks) {
+        SCOPED_TRACE("separators " + std::to_string(look.separatorStyle) + (look.groupSeparators ? " with" : "") +
+                     ", row height " + std::to_string(look.rowHeight));
+        grid->RemoveAllItems();
+        grid->RemoveAllGroups();
+        grid->SetSeparatorStyle(look.separatorStyle);
+        grid->SetGroupSeparators(look.groupSeparators);
+        grid->SetRowHeight(look.rowHeight);
+        grid->SetGroupSortMode(VelGridView::kSortAscending);
+        std::vector<VelGroupItem*> groups;
+        for (const wchar_t* name : {L"D", L"B", L"E", L"A", L"C"}) {
+            VelGroupItem* group = Group(name);
+            group->SetSortMode(VelGroupItem::kAscending);
+            grid->AddGroup(group);
+            groups.push_back(group);
+        }
+        groups[2]->SetCollapsed(true);  // E: its rows come, none shows
+        groups[4]->SetVisible(false);   // C: its rows show without their header
+        grid->SetLayoutDirty(true);
+        Settle();
+        unsigned seed = 7;
+        auto next = [&seed](unsigned below) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 16) % below;
+        };
+        for (int round = 0; round < 12; ++round) {
+            // Some rounds come as a batch, the way a loader adds them.
+            const bool batch = round % 3 == 1;
+            if (batch)
+                grid->BeginUpdate();
+            for (int i = 0; i < 5; ++i) {
+                VelGroupItem* group = groups[next(unsigned(groups.size()))];
+                grid->AddItemToGroup(new MeasuredItem(group->GetText() + std::to_wstring(next(1000)), &measures),
+                                     group);
+            }
+            if (batch)
+                grid->EndUpdate();
+            ExpectAsAWholeLayout("round " + std::to_string(round));
+        }
+        // A hidden row keeps a whole layout to itself; rows added after it still land right.
+        VelItem* hidden = groups[0]->GetChildren().front().get();
+        hidden->SetVisible(false);
+        grid->SetLayoutDirty(true);
+        Settle();
+        grid->AddItemToGroup(new MeasuredItem(L"D0", &measures), groups[0]);
+        grid->AddItemToGroup(new MeasuredItem(L"A5", &measures), groups[3]);
+        ExpectAsAWholeLayout("after a hidden row");
+        EXPECT_EQ(Table().find(TextOf(hidden) + L" "), std::wstring::npos);
+    }
+}
+
+TEST_F(GridInsertionLayoutTest, ALayoutAfterAnAddMeasuresOnlyTheNewRow)
+{
+    grid->SetRowHeight(-1);
+    VelGroupItem* group = Group(L"G");
+    group->SetSortMode(VelGroupItem::kAscending);
+    grid->AddGroup(group);
+    for (int i = 0; i < 100; ++i)
+        grid->AddItemToGroup(new MeasuredItem(L"row " + std::to_wstring(1000 + i), &measures), group);
+    Settle();
+    measures = 0;
+    grid->AddItemToGroup(new MeasuredItem(L"row 1050a", &measures), group);
+    Settle();
+    EXPECT_EQ(measures, 1);
+    EXPECT_EQ(TextOf(Painter()->GetCell(0, 52)), L"row 1050a") << "after its header and the 51 rows before it";
+
+    // Anything but an add lays every row out again.
+    measures = 0;
+    grid->SetLayoutDirty(true);
+    Settle();
+    EXPECT_EQ(measures, 101);
+}

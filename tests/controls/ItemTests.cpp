@@ -300,6 +300,44 @@ TEST(GroupTest, ChildrenAddedOutOfOrderTakeTheirPlaceAndEqualsKeepTheirArrival)
     }
 }
 
+TEST(GroupTest, ChildrenAppendedInABatchEndWhereOneByOneAddsPutThem)
+{
+    // Many equals, more than a sort handles by insertion alone: a sort that
+    // is not stable mixes up their arrival.
+    std::vector<std::pair<std::wstring, std::wstring>> arrivals;
+    for (int i = 0; i < 90; ++i)
+        arrivals.emplace_back(std::wstring(1, L"cab"[(i * 7) % 3]), std::to_wstring(100 + i));
+    const int modes[] = {VelGroupItem::kAscending, VelGroupItem::kDescending, VelGroupItem::kNoSort};
+    for (int mode : modes) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        auto order = [](const VelGroupItem& group) {
+            return ReadChildren(group, [](const VelItem* child) {
+                return static_cast<const VelStringItem*>(child)->GetText() + child->GetKey();
+            });
+        };
+        VelGroupItem oneByOne(L"g", L"g", kFormat);
+        VelGroupItem batch(L"g", L"g", kFormat);
+        oneByOne.SetSortMode(mode);
+        batch.SetSortMode(mode);
+        for (size_t i = 0; i < arrivals.size(); ++i) {
+            oneByOne.AddChild(Text(arrivals[i].first, arrivals[i].second));
+            // The batch comes after a few rows added one by one.
+            if (i < 10)
+                batch.AddChild(Text(arrivals[i].first, arrivals[i].second));
+            else
+                batch.AppendChild(Text(arrivals[i].first, arrivals[i].second));
+        }
+        EXPECT_EQ(batch.IsInOrder(), mode == VelGroupItem::kNoSort);
+        batch.PutInOrder();
+        EXPECT_TRUE(batch.IsInOrder());
+        EXPECT_EQ(order(batch), order(oneByOne));
+        // A removal leaves the others where they were.
+        oneByOne.RemoveChildAt(5);
+        batch.RemoveChildAt(5);
+        EXPECT_EQ(order(batch), order(oneByOne));
+    }
+}
+
 TEST(GroupTest, AChildAddedAfterTheModeChangedSortsTheRestAndAChangedChildMovesBack)
 {
     VelGroupItem group(L"g", L"g", kFormat);

@@ -2,6 +2,12 @@
 
 #include "VelTextSearch.h"
 
+#include <wchar.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace {
 
 // Uppercase keypad keys, digits first.
@@ -35,6 +41,87 @@ TEST(FindNoCase, KeypadRunsOverNamesAndNumbers)
         if (c.found)
             EXPECT_EQ(position, c.position) << c.text;
     }
+}
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// Names that tell a folded comparison from a careless one: case, accents in
+// both cases, letters past Latin, punctuation either side of the letters,
+// digits, prefixes, spaces and the empty name.
+const std::vector<std::wstring> kTrickyNames = {
+    L"",
+    L"a",
+    L"A",
+    L"ab",
+    L"aB",
+    L"Ab",
+    L"abc",
+    L"Zed",
+    L"zed",
+    L"_zed",
+    L"[zed]",
+    L"^zed",
+    L"`zed",
+    L"@zed",
+    L"Z\x00e9",
+    L"Z\x00c9",
+    L"ze",
+    L"\x00c9mile",
+    L"\x00e9mile",
+    L"Emile",
+    L"emile",
+    L"\x00d8ye",
+    L"\x00f8ye",
+    L"\x0130lker",
+    L"\x0131lker",
+    L"ilker",
+    L"\x0416\x0435\x043d\x044f",
+    L"\x0436\x0435\x043d\x044f",
+    L"\x03a9mega",
+    L"\x03c9mega",
+    L"10 Downing",
+    L"9 Lives",
+    L"010",
+    L"O'Brien",
+    L"OBrien",
+    L"o brien",
+    L"o-brien",
+    L"Anne Marie",
+    L"Anne-Marie",
+    L"AnneMarie",
+    L"\x00df",
+    L"ss",
+    L"SS",
+    L"\xff21\xff22",
+    L"\xff41\xff42",
+    L"\xffff",
+    L"~",
+};
+
+TEST(CompareNoCase, OrdersAsTheRuntimeCaseInsensitiveCompare)
+{
+    for (const std::wstring& a : kTrickyNames)
+        for (const std::wstring& b : kTrickyNames)
+            EXPECT_EQ(Sign(CompareNoCase(a, b)), Sign(_wcsicmp(a.c_str(), b.c_str())))
+                << "\"" << std::string(a.begin(), a.end()) << "\" against \"" << std::string(b.begin(), b.end())
+                << "\"";
+
+    // A sort by either gives the same rows in the same places.
+    std::vector<std::wstring> ours = kTrickyNames, theirs = kTrickyNames;
+    std::stable_sort(ours.begin(), ours.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
+    std::stable_sort(theirs.begin(), theirs.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
+    EXPECT_EQ(ours, theirs);
+}
+
+TEST(CompareNoCase, EndsAtTheFirstNullAsTheRuntimeDoes)
+{
+    const std::wstring withNull(L"ab\0zz", 5);
+    EXPECT_EQ(CompareNoCase(withNull, L"AB"), 0);
+    EXPECT_EQ(Sign(CompareNoCase(L"AB", L"abc")), Sign(_wcsicmp(L"AB", L"abc")));
+    EXPECT_LT(CompareNoCase(L"", L"a"), 0);
+    EXPECT_GT(CompareNoCase(L"b", L"A"), 0);
 }
 
 }  // namespace

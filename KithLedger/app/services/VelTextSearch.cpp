@@ -2,7 +2,35 @@
 
 #include <wctype.h>
 
+#include <atomic>
+
 namespace {
+
+// Lower cases, made a block of 256 characters at a time when a text first
+// holds one of them: most address books touch two or three blocks.
+const unsigned kFoldBlock = 256;
+const unsigned kFoldBlocks = 0x10000 / kFoldBlock;
+enum : unsigned char { kBlockMissing = 0, kBlockFilling = 1, kBlockReady = 2 };
+wchar_t g_folded[0x10000];
+std::atomic<unsigned char> g_foldState[kFoldBlocks];
+
+wchar_t RuntimeLower(unsigned c) { return static_cast<wchar_t>(towlower(static_cast<wint_t>(c))); }
+
+wchar_t Fold(wchar_t c)
+{
+    const unsigned block = unsigned(c) / kFoldBlock;
+    unsigned char state = g_foldState[block].load(std::memory_order_acquire);
+    if (state == kBlockReady)
+        return g_folded[unsigned(c)];
+    if (state == kBlockMissing && g_foldState[block].compare_exchange_strong(state, kBlockFilling)) {
+        for (unsigned at = block * kFoldBlock; at < (block + 1) * kFoldBlock; ++at)
+            g_folded[at] = RuntimeLower(at);
+        g_foldState[block].store(kBlockReady, std::memory_order_release);
+        return g_folded[unsigned(c)];
+    }
+    // Another thread is filling the block.
+    return RuntimeLower(unsigned(c));
+}
 
 bool RunMatches(const std::wstring& text, size_t start, const std::vector<std::wstring>& keys)
 {
@@ -35,4 +63,16 @@ bool FindNoCase(const std::wstring& text, const std::vector<std::wstring>& keys,
         }
     }
     return false;
+}
+
+int CompareNoCase(const std::wstring& first, const std::wstring& second)
+{
+    const wchar_t* a = first.c_str();
+    const wchar_t* b = second.c_str();
+    for (;; ++a, ++b) {
+        const wchar_t ca = *a == *b ? *a : Fold(*a);
+        const wchar_t cb = *a == *b ? *b : Fold(*b);
+        if (ca == 0 || ca != cb)
+            return int(ca) - int(cb);
+    }
 }

@@ -4,9 +4,9 @@
 #include "VelContactListViewItem.h"
 #include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
+#include "VelTextSearch.h"
 
 #include <cwctype>
-#include <wchar.h>
 
 namespace {
 
@@ -41,7 +41,7 @@ bool GroupGoesFirst(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr&
     const std::wstring& second = b->GetText();
     if (first == fallback)
         return false;
-    return second == fallback || _wcsicmp(first.c_str(), second.c_str()) < 0;
+    return second == fallback || CompareNoCase(first, second) < 0;
 }
 
 }  // namespace
@@ -82,7 +82,7 @@ bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::Ite
     const VelContactItem* second = ContactOf(b.get());
     if (!first || !second)
         return first && !second;
-    return _wcsicmp(first->GetDisplayNameText().c_str(), second->GetDisplayNameText().c_str()) < 0;
+    return CompareNoCase(first->GetDisplayNameText(), second->GetDisplayNameText()) < 0;
 }
 
 bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)

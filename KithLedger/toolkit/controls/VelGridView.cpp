@@ -49,8 +49,8 @@ VelGridView::Lock::~Lock()
 // ---------------------------------------------------------------- life
 
 VelGridView::VelGridView(VelObject* owner, const std::string& name)
-    : VelControl(owner, name), m_groupComparator(nullptr), m_columns(1), m_layoutDirty(1), m_painter(nullptr),
-      m_rowHeight(20), m_groupRowHeight(-1), m_separatorStyle(0), m_selectable(0), m_multiSelect(0),
+    : VelControl(owner, name), m_groupComparator(nullptr), m_groupsInOrder(1), m_columns(1), m_layoutDirty(1),
+      m_painter(nullptr), m_rowHeight(20), m_groupRowHeight(-1), m_separatorStyle(0), m_selectable(0), m_multiSelect(0),
       m_pressedItem(nullptr), m_candidate(nullptr), m_collapsibleGroups(0), m_spareFlag(1), m_hideEmptyGroups(0),
       m_groupSortMode(kSortNone), m_defaultGroupName(kDefaultGroupName), m_groupLabels(0), m_labelTop(0),
       m_labelMode(kLabelAlways), m_lockDepth(0), m_hasDeferred(0), m_deferredArea{0, 0, 0, 0}, m_updateSuspended(0),
@@ -176,6 +176,18 @@ void VelGridView::SetLayoutDirty(bool dirty)
     m_layoutDirty = dirty ? 1 : 0;
     if (!dirty)
         return;
+    if (m_painter)
+        m_painter->RequireFullLayout();
+    m_pressedItem = nullptr;
+    RepaintWhole();
+}
+
+void VelGridView::NoteInserted(VelItem* item, VelGroupItem* group)
+{
+    // As SetLayoutDirty, but the next layout only places the new row.
+    if (m_painter)
+        m_painter->NoteInserted(item, group);
+    m_layoutDirty = 1;
     m_pressedItem = nullptr;
     RepaintWhole();
 }
@@ -187,10 +199,18 @@ void VelGridView::EndUpdate()
     // Under the lock: another thread may be asking for a repaint meanwhile.
     Lock lock(this);
     m_updateSuspended = 0;
+    PutGroupsInOrder();
     if (!m_repaintPending)
         return;
     m_repaintPending = 0;
     Invalidate(nullptr);
+}
+
+void VelGridView::PutGroupsInOrder()
+{
+    Lock lock(this);
+    for (const GroupPtr& group : m_groups)
+        group->PutInOrder();
 }
 
 void VelGridView::SetFullRepaint(bool full)
@@ -248,8 +268,19 @@ void VelGridView::AddGroup(VelGroupItem* group)
     Lock lock(this);
     // A group some shared pointer owns already is joined, never wrapped a second time.
     GroupPtr owned = boost::static_pointer_cast<VelGroupItem>(group->weak_from_this().lock());
-    m_groups.push_back(owned ? owned : GroupPtr(group));
-    SortGroups();
+    const GroupPtr added = owned ? owned : GroupPtr(group);
+    if (!m_groupsInOrder) {
+        m_groups.push_back(added);
+        SortGroups();
+        return;
+    }
+    // After its equals, as a stable sort would put it; groups that keep
+    // their order take a search each instead of a sort of them all.
+    Groups::iterator at = m_groups.end();
+    VelGroupItem::WithOrder<VelGroupItem>(m_groupSortMode, m_groupComparator, [&](auto before) {
+        at = std::upper_bound(m_groups.begin(), m_groups.end(), added, before);
+    });
+    m_groups.insert(at, added);
     SetLayoutDirty(true);
 }
 
@@ -275,6 +306,7 @@ void VelGridView::RemoveAllGroups()
     for (const GroupPtr& group : m_groups)
         ForgetItem(group.get());
     m_groups.clear();
+    m_groupsInOrder = 1;
     SetLayoutDirty(true);
 }
 
@@ -282,6 +314,7 @@ void VelGridView::SortGroups()
 {
     Lock lock(this);
     VelGroupItem::SortByMode(m_groups, m_groupSortMode, m_groupComparator);
+    m_groupsInOrder = 1;
     SetLayoutDirty(true);
 }
 
@@ -343,17 +376,26 @@ void VelGridView::AddItemToGroup(VelItem* item, VelGroupItem* group)
     if (!group)
         throw std::invalid_argument("Null group specified.");
     Lock lock(this);
-    if (const ItemPtr* owner = m_owners.Find(item)) {
-        group->AddChild(*owner);
-    } else {
-        ItemPtr owned = item->weak_from_this().lock();
+    const ItemPtr* owner = m_owners.Find(item);
+    ItemPtr owned;
+    if (!owner) {
+        owned = item->weak_from_this().lock();
         if (!owned)
             owned.reset(item);
         m_owners.Insert(owned);
         m_keys[item->GetKey()] = item;
-        group->AddChild(owned);
     }
-    SetLayoutDirty(true);
+    // While updates wait, many rows come at once: the group sorts them once
+    // when the updates resume, not the rows after each one at each add.
+    const size_t before = group->GetChildCount();
+    if (m_updateSuspended)
+        group->AppendChild(owner ? *owner : owned);
+    else
+        group->AddChild(owner ? *owner : owned);
+    if (group->GetChildCount() != before)
+        NoteInserted(item, group);
+    else
+        SetLayoutDirty(true);
 }
 
 void VelGridView::ForgetItem(const VelItem* item)
@@ -1107,9 +1149,21 @@ void VelGridView::SetCollapsibleGroups(bool on) { Store(m_collapsibleGroups, BYT
 
 void VelGridView::SetHideEmptyGroups(bool on) { Store(m_hideEmptyGroups, BYTE(on ? 1 : 0)); }
 
-void VelGridView::SetGroupSortMode(int mode) { Store(m_groupSortMode, mode); }
+void VelGridView::SetGroupSortMode(int mode)
+{
+    Lock lock(this);
+    if (mode != m_groupSortMode)
+        m_groupsInOrder = 0;
+    m_groupSortMode = mode;
+}
 
-void VelGridView::SetGroupComparator(GroupComparator comparator) { Store(m_groupComparator, comparator); }
+void VelGridView::SetGroupComparator(GroupComparator comparator)
+{
+    Lock lock(this);
+    if (comparator != m_groupComparator)
+        m_groupsInOrder = 0;
+    m_groupComparator = comparator;
+}
 
 void VelGridView::SetGroupLabels(bool on) { Store(m_groupLabels, BYTE(on ? 1 : 0)); }
 

@@ -97,6 +97,8 @@ public:
     // While suspended the mouse and key handlers do nothing and repaints wait
     // for EndUpdate.
     void BeginUpdate();
+    // Rows added while updates waited take their places in their groups.
+    void PutGroupsInOrder();
     void EndUpdate();
     bool IsUpdateSuspended() const { return m_updateSuspended != 0; }
     VelGroupItem* GetDefaultGroup();
@@ -211,12 +213,15 @@ private:
     void PlaceScrollbar(int width);
     VelCanvas* GetLayoutCanvas();
     void ForgetItem(const VelItem* item);
+    void NoteInserted(VelItem* item, VelGroupItem* group);
     // The scroll position for the top of a row.
     int RowTop(int row);
     bool BeginPress(const VelMouseEventArgs* args);
 
     Groups m_groups;
     GroupComparator m_groupComparator;
+    // The groups are in the order of the sort mode: a new one takes its place without a sort.
+    BYTE m_groupsInOrder;
     // The grid's share in every item it was given, in a group now or not.
     VelGridViewItemSet<ItemPtr> m_owners;
     std::map<std::wstring, VelItem*> m_keys;

@@ -11,7 +11,7 @@
 
 VelGridViewPainter::VelGridViewPainter(VelGridView* grid, const RECT& rect)
     : m_grid(grid), m_cellWidth(0), m_lastPosition(0), m_fullRepaint(1), m_currentLabel(nullptr),
-      m_pendingScrollItem(nullptr), m_tallestRow(INT_MIN)
+      m_pendingScrollItem(nullptr), m_tallestRow(INT_MIN), m_needsFullLayout(true), m_params()
 {
     SetRect(rect);
 }
@@ -34,50 +34,242 @@ bool VelGridViewPainter::IsSeparated() const
 
 int VelGridViewPainter::Layout(VelCanvas* canvas)
 {
-    BuildCells();
-    BuildRows(canvas);
-    if (m_grid->HasGroupLabels())
-        BuildLabels(canvas);
+    m_grid->PutGroupsInOrder();
+    if (!LayoutInserted(canvas)) {
+        BuildCells();
+        MeasureRows(canvas);
+        if (m_grid->HasGroupLabels())
+            BuildLabels(canvas);
+    }
+    AccumulateRows();
+    m_params = CurrentParams();
+    m_inserted.clear();
+    m_needsFullLayout = false;
     m_cellWidth = int(unsigned(std::abs(ViewRect().GetWidth())) / unsigned(m_grid->m_columns));
     ApplyScrollRange();
     return m_cellWidth;
+}
+
+VelGridViewPainter::Params VelGridViewPainter::CurrentParams() const
+{
+    Params params;
+    params.columns = m_grid->m_columns;
+    params.rowHeight = m_grid->GetRowHeight();
+    params.groupRowHeight = m_grid->GetGroupRowHeight();
+    params.separatorStyle = m_grid->GetSeparatorStyle();
+    params.separatorWidth = m_grid->GetSeparatorWidth();
+    params.groupSeparators = m_grid->HasGroupSeparators();
+    params.hideEmptyGroups = m_grid->GetHideEmptyGroups();
+    params.groupLabels = m_grid->HasGroupLabels();
+    params.theme = CurrentTheme;
+    return params;
+}
+
+bool VelGridViewPainter::Params::operator==(const Params& other) const
+{
+    return columns == other.columns && rowHeight == other.rowHeight && groupRowHeight == other.groupRowHeight &&
+           separatorStyle == other.separatorStyle && separatorWidth == other.separatorWidth &&
+           groupSeparators == other.groupSeparators && hideEmptyGroups == other.hideEmptyGroups &&
+           groupLabels == other.groupLabels && theme == other.theme;
+}
+
+void VelGridViewPainter::NoteInserted(VelItem* item, VelGroupItem* group)
+{
+    if (m_needsFullLayout)
+        return;
+    // Past a few hundred rows at once a whole layout costs no more.
+    if (m_inserted.size() >= kMostInserted) {
+        RequireFullLayout();
+        return;
+    }
+    m_inserted.push_back(Insertion{item, group});
+}
+
+void VelGridViewPainter::RequireFullLayout()
+{
+    m_needsFullLayout = true;
+    m_inserted.clear();
+}
+
+VelGridViewPainter::RowKind VelGridViewPainter::KindOf(const VelItem* item)
+{
+    if (!item || item->IsCellItem())
+        return kCellRow;
+    return dynamic_cast<const VelGroupItem*>(item) ? kGroupRow : kWholeRow;
+}
+
+bool VelGridViewPainter::EndsRun(const VelItem* item)
+{
+    return !item->IsCellItem() && item->IsGroup() && item->IsCollapsed();
+}
+
+int VelGridViewPainter::MeasureBase(VelCanvas* canvas, int row, RowKind kind) const
+{
+    const VelItem* first = m_cells[size_t(row * m_grid->m_columns)];
+    if (kind == kCellRow) {
+        const int height = m_grid->GetRowHeight();
+        return height == -1 ? MeasureRow(canvas, row) : height;
+    }
+    const int height = m_grid->GetGroupRowHeight();
+    return height == -1 ? const_cast<VelItem*>(first)->Measure(canvas) : height;
 }
 
 void VelGridViewPainter::BuildCells()
 {
     const size_t columns = size_t(m_grid->m_columns);
     const size_t items = size_t(m_grid->GetItemCount());
+    const bool hideEmpty = m_grid->GetHideEmptyGroups();
     m_cells.clear();
     m_cells.reserve((items + columns - 1) / columns * columns);
-    VelItemIterator it(m_grid->GetGroups());
-    while (it.HasNext()) {
-        VelItem* item = it.Next();
-        if (!item)
-            break;
+    m_groupShots.clear();
+    m_groupShots.reserve(m_grid->GetGroups().size());
+    // True when the item takes a cell.
+    auto place = [&](VelItem* item) {
         const bool wholeRow = !item->IsCellItem();
         if (wholeRow) {
             while (m_cells.size() % columns)
                 m_cells.push_back(nullptr);
-            if (m_grid->GetHideEmptyGroups())
+            if (hideEmpty)
                 item->SetVisible(item->HasChildren());
         }
-        if (!item->IsHidden()) {
+        const bool shown = !item->IsHidden();
+        if (shown) {
             m_cells.push_back(item);
             if (wholeRow)
                 while (m_cells.size() % columns)
                     m_cells.push_back(item);
         }
-        if (wholeRow && item->IsGroup() && item->IsCollapsed()) {
-            // Onto the group's last child, so that the next step leaves the group.
-            it.NextGroup();
-            it.Previous();
+        return shown;
+    };
+    for (const VelGridView::GroupPtr& group : m_grid->GetGroups()) {
+        GroupShot shot;
+        shot.group = group.get();
+        shot.children = group->GetChildCount();
+        shot.firstRow = int(m_cells.size() / columns);
+        shot.headerShown = place(group.get());
+        shot.collapsed = EndsRun(group.get());
+        size_t shownChildren = 0;
+        bool cellsOnly = true;
+        if (!shot.collapsed) {
+            for (const VelGroupItem::ItemPtr& child : group->GetChildren()) {
+                if (place(child.get()))
+                    ++shownChildren;
+                cellsOnly = cellsOnly && child->IsCellItem();
+                if (EndsRun(child.get())) {
+                    cellsOnly = false;
+                    break;
+                }
+            }
         }
+        // One row a child, in the children's order: what an insertion can patch.
+        shot.patchable = columns == 1 && cellsOnly && shownChildren == shot.children;
+        shot.rows = int(m_cells.size() / columns) - shot.firstRow;
+        m_groupShots.push_back(shot);
     }
     while (m_cells.size() % columns)
         m_cells.push_back(nullptr);
 }
 
-void VelGridViewPainter::BuildRows(VelCanvas* canvas)
+void VelGridViewPainter::MeasureRows(VelCanvas* canvas)
+{
+    const int columns = m_grid->m_columns;
+    const int rows = int(m_cells.size()) / columns;
+    m_rowKinds.resize(size_t(rows));
+    m_rowBases.resize(size_t(rows));
+    for (int r = 0; r < rows; ++r) {
+        const RowKind kind = KindOf(m_cells[size_t(r * columns)]);
+        m_rowKinds[size_t(r)] = BYTE(kind);
+        m_rowBases[size_t(r)] = MeasureBase(canvas, r, kind);
+    }
+}
+
+bool VelGridViewPainter::LayoutInserted(VelCanvas* canvas)
+{
+    const VelGridView::Groups& groups = m_grid->GetGroups();
+    if (m_needsFullLayout || !(m_params == CurrentParams()) || m_groupShots.size() != groups.size() ||
+        m_grid->m_columns != 1 || m_grid->GetHideEmptyGroups() || m_rowKinds.size() != m_cells.size())
+        return false;
+    // Every change since the last layout must be one of the insertions
+    // noted: the groups as they were, each with its new rows and no other.
+    std::vector<const VelItem*> inserted;
+    inserted.reserve(m_inserted.size());
+    for (const Insertion& insertion : m_inserted) {
+        if (insertion.item->IsHidden() || !insertion.item->IsCellItem())
+            return false;
+        inserted.push_back(insertion.item);
+    }
+    std::sort(inserted.begin(), inserted.end());
+    if (std::adjacent_find(inserted.begin(), inserted.end()) != inserted.end())
+        return false;
+    std::vector<size_t> added(groups.size(), 0);
+    for (const Insertion& insertion : m_inserted) {
+        size_t g = 0;
+        while (g < groups.size() && groups[g].get() != insertion.group)
+            ++g;
+        if (g == groups.size())
+            return false;
+        ++added[g];
+    }
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const GroupShot& shot = m_groupShots[g];
+        VelGroupItem* group = groups[g].get();
+        if (shot.group != group || shot.headerShown == group->IsHidden() || shot.collapsed != EndsRun(group) ||
+            group->GetChildCount() != shot.children + added[g])
+            return false;
+        if (added[g] && !shot.collapsed && !shot.patchable)
+            return false;
+    }
+
+    std::vector<VelItem*> cells;
+    std::vector<BYTE> kinds;
+    std::vector<int> bases;
+    cells.reserve(m_cells.size() + m_inserted.size());
+    kinds.reserve(cells.capacity());
+    bases.reserve(cells.capacity());
+    auto copyRows = [&](int first, int count) {
+        cells.insert(cells.end(), m_cells.begin() + first, m_cells.begin() + first + count);
+        kinds.insert(kinds.end(), m_rowKinds.begin() + first, m_rowKinds.begin() + first + count);
+        bases.insert(bases.end(), m_rowBases.begin() + first, m_rowBases.begin() + first + count);
+    };
+    std::vector<GroupShot> shots = m_groupShots;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        GroupShot& shot = shots[g];
+        const int firstRow = int(cells.size());
+        if (!added[g] || shot.collapsed) {
+            copyRows(shot.firstRow, shot.rows);
+        } else {
+            const int header = shot.headerShown ? 1 : 0;
+            copyRows(shot.firstRow, header);
+            // The old rows keep their order; the new ones come between them.
+            int old = shot.firstRow + header;
+            const int oldEnd = shot.firstRow + shot.rows;
+            for (const VelGroupItem::ItemPtr& child : groups[g]->GetChildren()) {
+                if (old < oldEnd && m_cells[size_t(old)] == child.get()) {
+                    copyRows(old++, 1);
+                    continue;
+                }
+                if (!std::binary_search(inserted.begin(), inserted.end(), child.get()))
+                    return false;
+                cells.push_back(child.get());
+                kinds.push_back(BYTE(kCellRow));
+                const int height = m_grid->GetRowHeight();
+                bases.push_back(height == -1 ? std::max(child->Measure(canvas), 0) : height);
+            }
+            if (old != oldEnd)
+                return false;
+        }
+        shot.children = groups[g]->GetChildCount();
+        shot.firstRow = firstRow;
+        shot.rows = int(cells.size()) - firstRow;
+    }
+    m_cells.swap(cells);
+    m_rowKinds.swap(kinds);
+    m_rowBases.swap(bases);
+    m_groupShots.swap(shots);
+    return true;
+}
+
+void VelGridViewPainter::AccumulateRows()
 {
     m_sections.clear();
     m_rowBottoms.clear();
@@ -87,32 +279,30 @@ void VelGridViewPainter::BuildRows(VelCanvas* canvas)
     const int rows = int(m_cells.size()) / columns;
     const bool separated = IsSeparated();
     const int width = m_grid->GetSeparatorWidth();
+    const bool groupSeparators = m_grid->HasGroupSeparators();
+    m_rowBottoms.reserve(size_t(rows));
     VelGroupItem* group = nullptr;
     int bottom = 0;
     for (int r = 0; r < rows; ++r) {
-        VelItem* first = m_cells[size_t(r * columns)];
+        const RowKind kind = RowKind(m_rowKinds[size_t(r)]);
         int separator = 0;
         if (separated && r > 0) {
+            // The row above starts with a cell item, or with nothing at all (an empty cell is no separator).
             const VelItem* previous = m_cells[size_t((r - 1) * columns)];
-            if ((previous && previous->IsCellItem()) || m_grid->HasGroupSeparators())
+            const bool previousCell = previous && RowKind(m_rowKinds[size_t(r - 1)]) == kCellRow;
+            if (previousCell || groupSeparators)
                 separator = width;
         }
         int height;
-        if (!first || first->IsCellItem()) {
-            int h = GetRowHeight(r);
-            if (h == -1)
-                h = MeasureRow(canvas, r);
-            height = h + separator + (separated ? width : 0);
+        if (kind == kCellRow) {
+            height = m_rowBases[size_t(r)] + separator + (separated ? width : 0);
         } else {
-            if (VelGroupItem* next = dynamic_cast<VelGroupItem*>(first)) {
+            if (kind == kGroupRow) {
                 if (group)
                     m_sections.push_back(Section{bottom, group});
-                group = next;
+                group = static_cast<VelGroupItem*>(m_cells[size_t(r * columns)]);
             }
-            int h = m_grid->GetGroupRowHeight();
-            if (h == -1)
-                h = first->Measure(canvas);
-            height = h + separator;
+            height = m_rowBases[size_t(r)] + separator;
             m_rowHeights[r] = height;
         }
         bottom += height;
@@ -274,6 +464,7 @@ void VelGridViewPainter::InvalidateTopLabel()
 
 void VelGridViewPainter::ForgetItem(const VelItem* item)
 {
+    RequireFullLayout();
     std::replace(m_cells.begin(), m_cells.end(), const_cast<VelItem*>(item), static_cast<VelItem*>(nullptr));
     for (Section& section : m_sections)
         if (section.group == item)
@@ -287,7 +478,11 @@ void VelGridViewPainter::ForgetItem(const VelItem* item)
 
 void VelGridViewPainter::ForgetAll()
 {
+    RequireFullLayout();
     m_cells.clear();
+    m_rowKinds.clear();
+    m_rowBases.clear();
+    m_groupShots.clear();
     m_rowBottoms.clear();
     m_rowHeights.clear();
     m_sections.clear();

@@ -23,8 +23,14 @@ public:
 
     void Paint(VelCanvas* canvas) override;
 
-    // Rebuilds cells, rows and labels; returns the cell width.
+    // Rebuilds cells, rows and labels; returns the cell width. When all that
+    // changed since the last layout is rows noted by NoteInserted, only they
+    // are measured and the rest of the table is kept.
     int Layout(VelCanvas* canvas);
+    // A row the grid added to a group; the next layout places it.
+    void NoteInserted(VelItem* item, VelGroupItem* group);
+    // Anything else changed: the next layout builds the table afresh.
+    void RequireFullLayout();
     // (column, row) of a content point (view y plus the scroll position), or
     // (kNoCell, kNoCell) past the last row or column; `rect`, when given,
     // receives the cell's rectangle in view coordinates.
@@ -65,9 +71,50 @@ private:
         int end;
         VelGroupItem* group;
     };
+    struct Insertion {
+        VelItem* item;
+        VelGroupItem* group;
+    };
+    // A group as the last layout placed it.
+    struct GroupShot {
+        VelGroupItem* group;
+        size_t children;
+        int firstRow;
+        int rows;
+        bool headerShown;
+        bool collapsed;
+        // Its rows are its children, one each, in order: new ones can go between them.
+        bool patchable;
+    };
+    // What the rows' heights and places depend on besides the items.
+    struct Params {
+        int columns;
+        int rowHeight;
+        int groupRowHeight;
+        int separatorStyle;
+        int separatorWidth;
+        bool groupSeparators;
+        bool hideEmptyGroups;
+        bool groupLabels;
+        const void* theme;
+        bool operator==(const Params& other) const;
+    };
+    enum RowKind : BYTE { kCellRow = 0, kGroupRow = 1, kWholeRow = 2 };
+    enum : size_t { kMostInserted = 512 };
 
+    static RowKind KindOf(const VelItem* item);
+    // A collapsed group: the children after it are not placed.
+    static bool EndsRun(const VelItem* item);
+    Params CurrentParams() const;
     void BuildCells();
-    void BuildRows(VelCanvas* canvas);
+    // The height of each row without its separators.
+    void MeasureRows(VelCanvas* canvas);
+    int MeasureBase(VelCanvas* canvas, int row, RowKind kind) const;
+    // Places the noted rows into the table as it stands; false, with the
+    // table untouched, when anything else changed.
+    bool LayoutInserted(VelCanvas* canvas);
+    // Bottoms, group sections and group row heights from the rows' heights.
+    void AccumulateRows();
     void BuildLabels(VelCanvas* canvas);
     void ApplyScrollRange();
     void PaintVisible(VelCanvas* canvas);
@@ -92,4 +139,11 @@ private:
     std::map<VelGroupItem*, VelRect> m_labelRects;
     std::vector<Section> m_sections;
     int m_tallestRow;
+    // Kept between layouts, a row each: its kind and its height without separators.
+    std::vector<BYTE> m_rowKinds;
+    std::vector<int> m_rowBases;
+    std::vector<GroupShot> m_groupShots;
+    std::vector<Insertion> m_inserted;
+    bool m_needsFullLayout;
+    Params m_params;
 };

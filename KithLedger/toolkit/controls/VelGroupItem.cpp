@@ -70,14 +70,21 @@ void VelGroupItem::AddChild(VelItem* item)
     AddChild(owned ? owned : ItemPtr(item));
 }
 
-void VelGroupItem::AddChild(const ItemPtr& item)
+bool VelGroupItem::Admit(const ItemPtr& item)
 {
     if (!item || ContainsChild(item.get()))
-        return;
+        return false;
     item->PushParentGroup(this);
     // A former child that comes back is known through the children again.
     if (!m_referrers.empty())
         m_referrers.erase(item.get());
+    return true;
+}
+
+void VelGroupItem::AddChild(const ItemPtr& item)
+{
+    if (!Admit(item))
+        return;
     if (!m_sorted) {
         m_children.push_back(item);
         Sort();
@@ -85,9 +92,30 @@ void VelGroupItem::AddChild(const ItemPtr& item)
     }
     // After its equals, so rows of the same order keep the order they came in.
     std::vector<ItemPtr>::iterator at = m_children.end();
-    WithOrder<VelItem>(m_sortMode, m_comparator,
-                       [&](auto before) { at = std::upper_bound(m_children.begin(), m_children.end(), item, before); });
+    WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
+        // Rows that come in order go last without a search.
+        if (!m_children.empty() && before(item, m_children.back()))
+            at = std::upper_bound(m_children.begin(), m_children.end(), item, before);
+    });
     m_children.insert(at, item);
+}
+
+void VelGroupItem::AppendChild(const ItemPtr& item)
+{
+    if (!Admit(item))
+        return;
+    if (m_sorted && !m_children.empty())
+        WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
+            if (before(item, m_children.back()))
+                m_sorted = false;
+        });
+    m_children.push_back(item);
+}
+
+void VelGroupItem::PutInOrder()
+{
+    if (!m_sorted)
+        Sort();
 }
 
 bool VelGroupItem::ContainsChild(const VelItem* item) const
@@ -110,7 +138,8 @@ void VelGroupItem::RemoveChildAtPosition(std::vector<ItemPtr>::iterator position
     ItemPtr removed = *position;
     m_children.erase(position);
     NoteLeaving(removed.get());
-    Sort();
+    // The others keep their order.
+    PutInOrder();
 }
 
 void VelGroupItem::NoteLeaving(VelItem* item)

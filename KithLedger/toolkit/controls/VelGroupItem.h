@@ -31,6 +31,12 @@ public:
     // that a shared pointer owns already joins that ownership.
     void AddChild(VelItem* item);
     void AddChild(const ItemPtr& item);
+    // As AddChild, but a child that does not go last only joins the end: the
+    // children are put in order once, by PutInOrder or the next AddChild,
+    // instead of moving the ones after it at every add.
+    void AppendChild(const ItemPtr& item);
+    void PutInOrder();
+    bool IsInOrder() const { return m_sorted; }
     bool ContainsChild(const VelItem* item) const;
     // Each answers 1 when a child was removed, else 0; the others keep their
     // order and the item keeps the group among its parents.
@@ -61,6 +67,7 @@ public:
     // Orders shared item pointers by a sort mode: ascending and descending by
     // IsLessThan, the custom mode by the comparator (no comparator, or any
     // other mode, leaves the order as it is). The grid orders its groups so.
+    // Stable: equals keep the order they came in, as one by one adds give.
     // The ordering predicate of a sort mode; false when the mode keeps the order.
     template <typename T, typename Compare, typename Visit>
     static bool WithOrder(int mode, Compare comparator, Visit visit)
@@ -89,14 +96,16 @@ public:
         typedef boost::shared_ptr<T> Ptr;
         switch (mode) {
         case kAscending:
-            std::sort(items.begin(), items.end(), [](const Ptr& a, const Ptr& b) { return a->IsLessThan(b.get()); });
+            std::stable_sort(items.begin(), items.end(),
+                             [](const Ptr& a, const Ptr& b) { return a->IsLessThan(b.get()); });
             break;
         case kDescending:
-            std::sort(items.begin(), items.end(), [](const Ptr& a, const Ptr& b) { return b->IsLessThan(a.get()); });
+            std::stable_sort(items.begin(), items.end(),
+                             [](const Ptr& a, const Ptr& b) { return b->IsLessThan(a.get()); });
             break;
         case kCustomSort:
             if (comparator)
-                std::sort(items.begin(), items.end(), comparator);
+                std::stable_sort(items.begin(), items.end(), comparator);
             break;
         default:
             break;
@@ -106,6 +115,9 @@ public:
 private:
     friend class VelItem;
 
+    // False for a null item or one the group holds already; otherwise the
+    // item lists the group and is ready to be placed among the children.
+    bool Admit(const ItemPtr& item);
     void RemoveChildAtPosition(std::vector<ItemPtr>::iterator position);
     // A child that leaves still lists the group: it becomes a referrer.
     void NoteLeaving(VelItem* item);

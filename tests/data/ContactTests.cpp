@@ -441,6 +441,38 @@ TEST_F(ContactTest, ContactsAddedWhileTheTableIsReadNeitherRepeatNorHideAny)
     EXPECT_EQ(names, read);
 }
 
+// Contacts deleted ahead of the cursor while the table is read pull the rest
+// back in the collection: none of those is passed over.
+TEST_F(ContactTest, ContactsDeletedWhileTheTableIsReadHideNoneOfTheRest)
+{
+    const std::vector<std::wstring> names = {L"Bo", L"Cy", L"Di", L"Ed", L"Fa"};
+    std::vector<DWORD> ids;
+    for (const std::wstring& n : names)
+        ids.push_back(Add(n.c_str(), L"", L"", L"", L"", L"", L"", L""));
+    ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
+    VelContactTable table;
+    std::vector<std::wstring> read;
+    size_t deleted = 0;
+    while (read.size() <= names.size()) {
+        VelDataItem* item = table.GetEntry();
+        if (!item)
+            break;
+        std::unique_ptr<VelContactItem> contact(static_cast<VelContactItem*>(item));
+        read.push_back(contact->GetDisplayNameText());
+        // Each of the first two goes as soon as it is read: the ones after it move up.
+        if (deleted < 2) {
+            ASSERT_TRUE(Store()->DeleteContact(ids[deleted++]));
+            ASSERT_TRUE(PumpUntil([&] {
+                int count = 0;
+                return SUCCEEDED(GetPoomContacts()->get_Count(&count)) &&
+                       count == static_cast<int>(names.size() - deleted);
+            }));
+        }
+        table.Seek(1, VelDataTable::kSeekCurrent);
+    }
+    EXPECT_EQ(names, read);
+}
+
 // Fields an item keeps only while they hold something: a reload after the
 // contact lost them, and after it got them back, answers as a fresh read does.
 TEST_F(ContactTest, FieldsEmptiedAndRefilledFollowTheContactOnLoad)

@@ -7,7 +7,28 @@
 #include "VelContactItem.h"
 #include "VelPoomSession.h"
 
-VelContactTable::VelContactTable() : m_cursor(0), m_lastCursor(-1), m_lastId(0) {}
+VelContactTable::VelContactTable() : m_cursor(0), m_lastCursor(-1), m_lastId(0), m_seenCount(0) {}
+
+IPimContact* VelContactTable::ContactAt(IPimItemCollection* contacts, int32_t index)
+{
+    IUnknown* item = NULL;
+    if (FAILED(contacts->Item(index + 1, &item)) || !item)
+        return NULL;
+    IPimContact* contact = NULL;
+    item->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(&contact));
+    item->Release();
+    return contact;
+}
+
+bool VelContactTable::ReadId(IPimItemCollection* contacts, int32_t index, LONG* id)
+{
+    IPimContact* contact = ContactAt(contacts, index);
+    if (!contact)
+        return false;
+    const bool read = SUCCEEDED(contact->get_Oid(id));
+    contact->Release();
+    return read;
+}
 
 VelDataItem* VelContactTable::GetEntry()
 {
@@ -16,16 +37,20 @@ VelDataItem* VelContactTable::GetEntry()
         return NULL;
     // The collection follows the store: a contact filed ahead of the cursor
     // meanwhile pushes one already read under it, and that one is passed over
-    // (its newcomer is announced by the store). A contact that cannot be had
+    // (the newcomer is announced by the store). A contact that cannot be had
     // is passed over too, so that it does not end the load; the cursor then
     // names the contact returned.
-    for (const int32_t count = GetCount(); m_cursor < count; ++m_cursor) {
-        IUnknown* item = NULL;
-        if (FAILED(contacts->Item(m_cursor + 1, &item)) || !item)
-            continue;
-        IPimContact* contact = NULL;
-        item->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(&contact));
-        item->Release();
+    const int32_t count = GetCount();
+    // Contacts gone from ahead of the cursor pull unread ones back under it.
+    for (int32_t gone = m_seenCount - count; gone > 0 && m_cursor > 0; --gone) {
+        LONG before = 0;
+        if (m_cursor - 1 < count && (!ReadId(contacts, m_cursor - 1, &before) || m_read.count(before)))
+            break;
+        --m_cursor;
+    }
+    m_seenCount = count;
+    for (; m_cursor < count; ++m_cursor) {
+        IPimContact* contact = ContactAt(contacts, m_cursor);
         if (!contact)
             continue;
         LONG id = 0;

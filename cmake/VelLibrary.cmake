@@ -17,7 +17,10 @@ endfunction()
 # One test executable per area, its cases listed at test time so that a build
 # never has to start Wine.
 function(vel_test_executable name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -25,7 +28,7 @@ function(vel_test_executable name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    WORKING_DIRECTORY ${VEL_OUT} PROPERTIES TIMEOUT 120)
+    WORKING_DIRECTORY ${VEL_OUT} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # A resource-only library built from a resource script, laid out in a folder

@@ -2,6 +2,7 @@
 #include <Platform/pimstore/PimStore.h>
 #include <wincodec.h>
 
+#include <functional>
 #include <memory>
 
 #include <psapi.h>
@@ -68,6 +69,24 @@ protected:
             table.Seek(1, VelDataTable::kSeekCurrent);
         }
         return items;
+    }
+
+    // The names read from a fresh table, `afterEach` run after every row and
+    // before the cursor moves on; at most `most` rows, since a walk that
+    // repeats rows would never end.
+    std::vector<std::wstring> ReadNamesWhile(size_t most, const std::function<void()>& afterEach)
+    {
+        VelContactTable table;
+        std::vector<std::wstring> read;
+        while (read.size() <= most && !HasFatalFailure()) {
+            std::unique_ptr<VelDataItem> item(table.GetEntry());
+            if (!item)
+                break;
+            read.push_back(static_cast<VelContactItem*>(item.get())->GetDisplayNameText());
+            afterEach();
+            table.Seek(1, VelDataTable::kSeekCurrent);
+        }
+        return read;
     }
 
     const VelContactItem* ById(const std::vector<std::unique_ptr<VelContactItem>>& items, DWORD id)
@@ -419,25 +438,16 @@ TEST_F(ContactTest, ContactsAddedWhileTheTableIsReadNeitherRepeatNorHideAny)
     for (const std::wstring& n : names)
         Add(n.c_str(), L"", L"", L"", L"", L"", L"", L"");
     ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
-    VelContactTable table;
-    ASSERT_EQ(4, table.GetCount());
-    std::vector<std::wstring> read;
+    ASSERT_EQ(4, VelContactTable().GetCount());
     int added = 0;
-    // Bounded: a walk that repeats rows would never end.
-    while (read.size() <= names.size()) {
-        VelDataItem* item = table.GetEntry();
-        if (!item)
-            break;
-        std::unique_ptr<VelContactItem> contact(static_cast<VelContactItem*>(item));
-        read.push_back(contact->GetDisplayNameText());
+    const std::vector<std::wstring> read = ReadNamesWhile(names.size(), [&] {
         Add((L"A" + std::to_wstring(added++)).c_str(), L"", L"", L"", L"", L"", L"", L"");
         // Until the session's live collection lists the newcomer first.
         ASSERT_TRUE(PumpUntil([&] {
             int count = 0;
             return SUCCEEDED(GetPoomContacts()->get_Count(&count)) && count == 4 + added;
         }));
-        table.Seek(1, VelDataTable::kSeekCurrent);
-    }
+    });
     EXPECT_EQ(names, read);
 }
 
@@ -450,26 +460,17 @@ TEST_F(ContactTest, ContactsDeletedWhileTheTableIsReadHideNoneOfTheRest)
     for (const std::wstring& n : names)
         ids.push_back(Add(n.c_str(), L"", L"", L"", L"", L"", L"", L""));
     ASSERT_TRUE(SUCCEEDED(LogonPoom(&m_window)));
-    VelContactTable table;
-    std::vector<std::wstring> read;
     size_t deleted = 0;
-    while (read.size() <= names.size()) {
-        VelDataItem* item = table.GetEntry();
-        if (!item)
-            break;
-        std::unique_ptr<VelContactItem> contact(static_cast<VelContactItem*>(item));
-        read.push_back(contact->GetDisplayNameText());
+    const std::vector<std::wstring> read = ReadNamesWhile(names.size(), [&] {
         // Each of the first two goes as soon as it is read: the ones after it move up.
-        if (deleted < 2) {
-            ASSERT_TRUE(Store()->DeleteContact(ids[deleted++]));
-            ASSERT_TRUE(PumpUntil([&] {
-                int count = 0;
-                return SUCCEEDED(GetPoomContacts()->get_Count(&count)) &&
-                       count == static_cast<int>(names.size() - deleted);
-            }));
-        }
-        table.Seek(1, VelDataTable::kSeekCurrent);
-    }
+        if (deleted >= 2)
+            return;
+        ASSERT_TRUE(Store()->DeleteContact(ids[deleted++]));
+        ASSERT_TRUE(PumpUntil([&] {
+            int count = 0;
+            return SUCCEEDED(GetPoomContacts()->get_Count(&count)) && count == static_cast<int>(names.size() - deleted);
+        }));
+    });
     EXPECT_EQ(names, read);
 }
 

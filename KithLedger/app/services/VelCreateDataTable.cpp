@@ -19,3 +19,16 @@ VelDataTable* CreateDataTable(int kind)
         return nullptr;
     }
 }
+
+VelDataTable* CreateDataTable(VelListKind list)
+{
+    switch (list) {
+    case VelListKind::kContacts:
+        return CreateDataTable(kContactsTable);
+    case VelListKind::kCalls:
+        return CreateDataTable(kCallsTable);
+    case VelListKind::kMessages:
+        return CreateDataTable(kMessagesTable);
+    }
+    return nullptr;
+}

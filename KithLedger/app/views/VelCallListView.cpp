@@ -61,7 +61,7 @@ void VelCallListView::OnTabTappedAgain()
 void VelCallListView::StartLoad(const VelDateTime*)
 {
     if (VelListLoader* loader = VelListLoader::Current())
-        loader->StartLoad(VelListLoader::kCallsLoad, this, GetList() ? GetList()->GetProgress() : nullptr);
+        loader->StartLoad(VelListKind::kCalls, this, GetList() ? GetList()->GetProgress() : nullptr);
 }
 
 void VelCallListView::RequestRefresh(uint32_t code, uint32_t recordId)

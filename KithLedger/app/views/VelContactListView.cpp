@@ -139,6 +139,22 @@ VelContactListView::~VelContactListView() = default;
 
 const wchar_t* VelContactListView::GetClassName() const { return L"VelContactListView"; }
 
+VelContactListViewItem* VelContactListView::FindContactRow(int32_t id) const { return FindContactRowIn(GetList(), id); }
+
+VelListView::Predicate FindContactItemId(int32_t id)
+{
+    return [id](const VelItem* item) {
+        const VelContactListViewItem* row = dynamic_cast<const VelContactListViewItem*>(item);
+        return row && row->GetContact() && row->GetContact()->GetId() == id;
+    };
+}
+
+VelContactListViewItem* FindContactRowIn(VelListView* list, int32_t id)
+{
+    // The predicate admits contact rows only.
+    return list ? static_cast<VelContactListViewItem*>(list->FindItem(FindContactItemId(id))) : nullptr;
+}
+
 void VelContactListView::SetUpList(VelListView& list)
 {
     list.SetSelectionMode(true, true);

@@ -1,5 +1,6 @@
 #pragma once
 #include "VelListTabView.h"
+#include "VelListView.h"
 
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@ public:
     ~VelContactListView() override;
 
     const wchar_t* GetClassName() const override;
+    VelContactListViewItem* FindContactRow(int32_t id) const override;
     virtual void SetReserved(int value);
     virtual int GetReserved() const;
 
@@ -44,6 +46,11 @@ private:
     int m_reserved;
     std::vector<std::unique_ptr<VelListGrouping>> m_groupings;
 };
+
+// Finds the row whose contact has that object id.
+VelListView::Predicate FindContactItemId(int32_t id);
+// That row in the list, or null; the favourites' rows are found the same way.
+VelContactListViewItem* FindContactRowIn(VelListView* list, int32_t id);
 
 // The groups a contact row is filed in, as (label, key) pairs.
 std::vector<std::pair<std::wstring, std::wstring>> ContactNameGroupKeys(const VelItem* row);

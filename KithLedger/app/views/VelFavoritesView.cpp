@@ -54,6 +54,8 @@ VelFavoritesView::~VelFavoritesView() = default;
 
 const wchar_t* VelFavoritesView::GetClassName() const { return L"VelFavoritesView"; }
 
+VelContactListViewItem* VelFavoritesView::FindContactRow(int32_t id) const { return FindContactRowIn(GetList(), id); }
+
 void VelFavoritesView::SetUpList(VelListView& list)
 {
     list.SetSelectionMode(true, true);

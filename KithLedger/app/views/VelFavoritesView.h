@@ -17,6 +17,7 @@ public:
     ~VelFavoritesView() override;
 
     const wchar_t* GetClassName() const override;
+    VelContactListViewItem* FindContactRow(int32_t id) const override;
 
 protected:
     void SetUpList(VelListView& list) override;

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "VelListKind.h"
+
 class VelKlView;
 class VelProgress;
 
@@ -9,10 +11,9 @@ class VelProgress;
 // views find it by asking the current application for this interface.
 class VelListLoader {
 public:
-    enum : int { kContactsLoad = 0, kCallsLoad = 1, kMessagesLoad = 2 };
     enum : uint32_t { kCallLogRequest = 1 };
 
-    virtual void StartLoad(int kind, VelKlView* view, VelProgress* progress) = 0;
+    virtual void StartLoad(VelListKind kind, VelKlView* view, VelProgress* progress) = 0;
     virtual void PostDataRequest(uint32_t kind, VelKlView* view, uint32_t code, uint32_t recordId) = 0;
 
     // The running program's loader; null when the application is not one.

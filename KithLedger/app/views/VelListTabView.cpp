@@ -18,6 +18,10 @@ VelListTabView::VelListTabView(int viewId, int pageId, const Look& look, std::un
 
 VelListTabView::~VelListTabView() = default;
 
+VelContactListViewItem* VelListTabView::FindContactRow(int32_t) const { return nullptr; }
+
+VelSmsListViewItem* VelListTabView::FindSmsRow(const std::vector<BYTE>&) const { return nullptr; }
+
 const std::wstring& VelListTabView::GetText() const { return GetCaption(); }
 
 void VelListTabView::Create(VelObject* sender, const VelCreateEventArgs* args)

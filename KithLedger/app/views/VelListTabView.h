@@ -2,10 +2,16 @@
 #include "VelKlView.h"
 #include "VelTabPage.h"
 
+#include <windows.h>
+
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class VelBitmap;
+class VelContactListViewItem;
+class VelSmsListViewItem;
 
 // A list tab of the main view: a view with a title bar over a list, and the
 // page its tab shows. The caption comes from a string and may carry a count;
@@ -47,6 +53,11 @@ public:
     void ClearList() override;
     virtual bool IsLoading() const;
     virtual void SetLoading(bool loading);
+    // The row of the contact of that object id, or of the message of that
+    // entry id, for the handlers that keep the lists current; null on a tab
+    // that lists no such rows. The caller holds the list's lock.
+    virtual VelContactListViewItem* FindContactRow(int32_t id) const;
+    virtual VelSmsListViewItem* FindSmsRow(const std::vector<BYTE>& entryId) const;
 
     void ApplyTag(VelTabBar* tabBar, const RECT& pageRect) override;
     // A page told again that it is current was tapped again (OnTabTappedAgain);

@@ -1,7 +1,9 @@
 #pragma once
 #include "VelListTabView.h"
+#include "VelListView.h"
 
 #include <string>
+#include <vector>
 
 class VelDateTime;
 
@@ -16,7 +18,11 @@ public:
     ~VelSmsListView() override;
 
     const wchar_t* GetClassName() const override;
+    VelSmsListViewItem* FindSmsRow(const std::vector<BYTE>& entryId) const override;
 
     // A new load of every message (the date changed).
     void StartLoad(const VelDateTime* today);
 };
+
+// Finds the row whose message has these entry-id bytes.
+VelListView::Predicate FindSmsItemId(const std::vector<BYTE>& entryId);

@@ -12,14 +12,12 @@
 #include "VelDataThreadContext.h"
 #include "VelKlApplication.h"
 #include "VelListLoader.h"
+#include "VelPhoneState.h"
 #include "VelLiveRows.h"
 #include "VelScopedLock.h"
 
 namespace {
 
-const wchar_t kPhoneStateKey[] = L"System\\State\\Phone";
-const REGSAM kKeyRead = 0x20019;
-const DWORD kRegistryValueChanges = 4;
 const DWORD kWakeOnAnyInput = 0x7F;
 const DWORD kNoThread = 0xFFFFFFFF;
 const UINT kDataRequestMessage = VelKlApplication::kDataRequestMessage;
@@ -37,17 +35,11 @@ DWORD WINAPI DataThreadEntry(LPVOID parameter)
 
 HANDLE NewEvent() { return ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
 
-void CloseEvent(HANDLE event)
-{
-    if (event)
-        ::CloseHandle(event);
-}
-
 }  // namespace
 
 VelDataThread::VelDataThread(VelKlApplication& app)
-    : m_app(app), m_context(nullptr), m_thread(nullptr), m_threadId(kNoThread), m_contactsAnnounced(false),
-      m_storesAnnounced(false), m_windowMade(NewEvent()), m_wired(NewEvent())
+    : m_app(app), m_context(nullptr), m_threadId(kNoThread), m_contactsAnnounced(false), m_storesAnnounced(false),
+      m_windowMade(NewEvent()), m_wired(NewEvent())
 {
     m_firstTables[0] = m_firstTables[1] = nullptr;
 }
@@ -56,37 +48,35 @@ VelDataThread::~VelDataThread()
 {
     Stop();
     DrainRequests();
-    CloseEvent(m_windowMade);
-    CloseEvent(m_wired);
 }
 
 bool VelDataThread::Start()
 {
-    m_thread = ::CreateThread(nullptr, 0, &DataThreadEntry, &m_app, 0, &m_threadId);
+    m_thread.Reset(::CreateThread(nullptr, 0, &DataThreadEntry, &m_app, 0, &m_threadId));
     if (m_thread)
         return true;
     m_threadId = kNoThread;
     return false;
 }
 
-void VelDataThread::WindowMade() { ::SetEvent(m_windowMade); }
+void VelDataThread::WindowMade() { ::SetEvent(m_windowMade.Get()); }
 
-void VelDataThread::Wired() { ::SetEvent(m_wired); }
+void VelDataThread::Wired() { ::SetEvent(m_wired.Get()); }
 
 void VelDataThread::Stop()
 {
     if (!m_thread)
         return;
     // Let a thread still waiting for the window or its slots go on to its end.
-    ::SetEvent(m_windowMade);
-    ::SetEvent(m_wired);
+    ::SetEvent(m_windowMade.Get());
+    ::SetEvent(m_wired.Get());
     // A thread still opening its stores may have no queue to take the quit
     // yet; it holds the application, so it must end before the application does.
-    while (!::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0) && ::WaitForSingleObject(m_thread, 10) == WAIT_TIMEOUT) {
+    while (!::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0) &&
+           ::WaitForSingleObject(m_thread.Get(), 10) == WAIT_TIMEOUT) {
     }
-    ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
-    m_thread = nullptr;
+    ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    m_thread.Reset();
     m_threadId = kNoThread;
 }
 
@@ -222,7 +212,7 @@ void VelDataThread::HandleRequest(VelDataRequest* request)
 
 DWORD VelDataThread::Main()
 {
-    ::WaitForSingleObject(m_windowMade, INFINITE);
+    ::WaitForSingleObject(m_windowMade.Get(), INFINITE);
     m_context = new VelDataThreadContext{nullptr};
     try {
         CreateDataThreadContext(m_context);
@@ -238,18 +228,11 @@ DWORD VelDataThread::Main()
     }
     AnnounceStoresOpen();
     // No notification is delivered before the slots are connected.
-    ::WaitForSingleObject(m_wired, INFINITE);
+    ::WaitForSingleObject(m_wired.Get(), INFINITE);
 
-    HANDLE change = INVALID_HANDLE_VALUE;
-    HKEY key = nullptr;
-    // Made when missing: a key that only comes with the first missed call
-    // would otherwise never be watched.
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, nullptr, 0, kKeyRead, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        change = CeFindFirstRegChange(key, FALSE, kRegistryValueChanges);
-        ::RegCloseKey(key);
-    }
-    const bool watching = change != INVALID_HANDLE_VALUE && change != nullptr;
+    VelRegChange watch = WatchMissedCallValue();
+    HANDLE change = watch.Get();
+    const bool watching = watch.IsValid();
 
     DWORD exitCode = 0;
     bool running = true;
@@ -304,8 +287,7 @@ DWORD VelDataThread::Main()
     while (::PeekMessageW(&left, nullptr, kDataRequestMessage, kDataRequestMessage, PM_REMOVE))
         if (left.hwnd == nullptr && TakeRequest(reinterpret_cast<VelDataRequest*>(left.lParam)))
             delete reinterpret_cast<VelDataRequest*>(left.lParam);
-    if (watching)
-        CeFindCloseRegChange(change);
+    watch.Reset();
     // Tables the UI thread never took, or handed back, go before their stores.
     DeleteFirstTables();
     DeleteRetiredTables();

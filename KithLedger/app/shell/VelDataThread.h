@@ -6,6 +6,7 @@
 #include <set>
 
 #include "VelCriticalSection.h"
+#include "VelUniqueHandle.h"
 
 class VelDataTable;
 class VelKlApplication;
@@ -65,7 +66,7 @@ private:
 
     VelKlApplication& m_app;
     VelDataThreadContext* m_context;
-    HANDLE m_thread;
+    VelKernelHandle m_thread;
     DWORD m_threadId;
     // Set by the data thread once its stores are open; the UI thread reads
     // them only after the message that follows.
@@ -73,10 +74,10 @@ private:
     std::atomic<bool> m_storesAnnounced;
     // Set once the main window is made: the data thread opens its stores
     // after that, so that opening them does not slow the window's making.
-    HANDLE m_windowMade;
+    VelKernelHandle m_windowMade;
     // Set once the application's slots are connected: until then the data
     // thread delivers no notification.
-    HANDLE m_wired;
+    VelKernelHandle m_wired;
     // The calls' and the messages' first tables, opened by the data thread
     // and taken by the UI thread's first loads.
     VelDataTable* m_firstTables[2];

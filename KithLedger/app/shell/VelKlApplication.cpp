@@ -28,6 +28,7 @@
 #include "VelMainView.h"
 #include "VelMainWindow.h"
 #include "VelMapiSink.h"
+#include "VelPhoneState.h"
 #include "VelPoomSession.h"
 #include "VelSmsItem.h"
 #include "VelSmsListView.h"
@@ -41,31 +42,12 @@ namespace {
 
 const wchar_t kApplicationName[] = L"Velmora KL";
 const wchar_t kDefaultTheme[] = L"Silver";
-const wchar_t kPhoneStateKey[] = L"System\\State\\Phone";
-const wchar_t kMissedCallValue[] = L"Missed Call Count";
-const REGSAM kKeyRead = 0x20019;
-const REGSAM kKeyWrite = 0x20006;
 const int kFavoritesTabId = VelMainView::kFavoritesPageId;
 const int kContactsTabId = VelMainView::kContactsPageId;
 const int kCallsTabId = VelMainView::kCallsPageId;
 const int kMessagesTabId = VelMainView::kSmsPageId;
 
 void Log(const wchar_t* text) { NKDbgPrintfW(L"%ls", text); }
-
-bool ReadRegistryCount(DWORD* count)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyRead, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD value = 0, type = 0, size = sizeof(value);
-    const LONG result =
-        ::RegQueryValueExW(key, kMissedCallValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    ::RegCloseKey(key);
-    if (result != ERROR_SUCCESS || size != sizeof(value))
-        return false;
-    *count = value;
-    return true;
-}
 
 }  // namespace
 
@@ -426,21 +408,14 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
 void VelKlApplication::ReadMissedCallCount()
 {
     DWORD count = 0;
-    if (ReadRegistryCount(&count))
+    if (ReadMissedCallValue(&count))
         SetMissedCallCount(count);
 }
 
 void VelKlApplication::ResetMissedCallCount()
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPhoneStateKey, 0, kKeyWrite, &key) != ERROR_SUCCESS)
-        return;
-    const DWORD zero = 0;
-    const LONG written =
-        ::RegSetValueExW(key, kMissedCallValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
-    ::RegCloseKey(key);
     // The caption follows only what the registry took.
-    if (written == ERROR_SUCCESS)
+    if (WriteMissedCallValue(0))
         SetMissedCallCount(0);
 }
 

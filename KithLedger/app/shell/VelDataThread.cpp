@@ -21,7 +21,7 @@ namespace {
 const DWORD kWakeOnAnyInput = 0x7F;
 const DWORD kNoThread = 0xFFFFFFFF;
 const UINT kDataRequestMessage = VelKlApplication::kDataRequestMessage;
-const UINT kRetiredTableMessage = VelKlApplication::kRetiredTableMessage;
+const UINT kRetiredTableMessage = 0x8003;
 
 DWORD WINAPI DataThreadEntry(LPVOID parameter)
 {

@@ -11,8 +11,17 @@
 class VelDataTable;
 class VelKlApplication;
 class VelKlView;
-struct VelDataRequest;
 struct VelDataThreadContext;
+
+// The thread message 0x8002 to the data thread: add the newest call when a
+// call record was created. Made by PostDataRequest, freed by the data thread.
+struct VelDataRequest {
+    uint32_t kind;
+    VelKlView* view;
+    uint32_t code;
+    uint32_t recordId;
+};
+static_assert(sizeof(VelDataRequest) == (sizeof(void*) == 4 ? 16 : 24), "the data-thread request's layout");
 
 // The data thread: its start; the handshake by which it waits for the main
 // window before it opens the stores and for the wiring before it delivers a

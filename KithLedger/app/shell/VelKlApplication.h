@@ -9,6 +9,7 @@
 #include <string>
 
 #include "VelApplication.h"
+#include "VelDataThread.h"
 #include "VelDateTime.h"
 #include "VelListLoader.h"
 #include "VelPendingLoad.h"
@@ -18,7 +19,6 @@
 class VelCallListView;
 class VelContactListView;
 class VelDataTable;
-class VelDataThread;
 class VelFavoritesView;
 class VelItem;
 class VelKlView;
@@ -35,16 +35,6 @@ class VelTabPage;
 class VelTimer;
 class VelToolbar;
 class VelToolbarItem;
-
-// The thread message 0x8002 to the data thread: add the newest call when a
-// call record was created. Made by PostDataRequest, freed by the data thread.
-struct VelDataRequest {
-    uint32_t kind;
-    VelKlView* view;
-    uint32_t code;
-    uint32_t recordId;
-};
-static_assert(sizeof(VelDataRequest) == (sizeof(void*) == 4 ? 16 : 24), "the data-thread request's layout");
 
 // What start-up reads from outside; tests give their own.
 struct VelKlStartup {
@@ -68,8 +58,8 @@ class VelKlApplication : public VelApplication, public VelSlotHolder, public Vel
 public:
     enum : UINT { kClockMs = 5000, kLoaderMs = 0 };
     enum : DWORD { kIdleResetMs = 120001 };
-    enum : int { kRowsPerTick = 20, kProgressCap = 200 };
-    enum : UINT { kDataRequestMessage = 0x8002, kRetiredTableMessage = 0x8003 };
+    enum : int { kRowsPerTick = 20 };
+    enum : UINT { kDataRequestMessage = 0x8002 };
     enum : uint32_t { kCallRecordCreated = 0x401 };
     enum : int { kNewContactButtonId = 11, kListMenuButtonId = 12 };
 

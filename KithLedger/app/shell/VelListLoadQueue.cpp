@@ -65,8 +65,8 @@ namespace {
 int ProgressRange(int32_t count, bool capped)
 {
     int range = count > 0 ? count : 1;
-    if (capped && range > VelKlApplication::kProgressCap)
-        range = VelKlApplication::kProgressCap;
+    if (capped && range > VelListLoadQueue::kProgressCap)
+        range = VelListLoadQueue::kProgressCap;
     return range;
 }
 

@@ -63,6 +63,7 @@ private:
 // calls gate.
 class VelListLoadQueue {
 public:
+    enum : int { kProgressCap = 200 };
     // A posted continuation runs units of up to kRowsPerTick rows back to
     // back, and closes their lists' loading brackets and paints, within this
     // (room is left under 8 ms for a slow row or paint), and only while no

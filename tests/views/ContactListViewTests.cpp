@@ -138,6 +138,27 @@ TEST_F(ContactListViewTest, TypedKeysKeepRowsWhoseNameOrNumberHoldsTheRun)
     }
 }
 
+TEST_F(ContactListViewTest, FindsTheRowOfAContactByItsObjectIdAndNoOtherKindOfRow)
+{
+    Add({{L"anna", L"555 0101", L"", L""}, {L"Bob", L"555 2620", L"", L""}, {L"carl", L"555 0303", L"", L""}});
+    VelListView::Lock lock(List());
+    std::vector<int32_t> ids;
+    for (VelItem* item : List()->GetItems()) {
+        VelContactListViewItem* row = dynamic_cast<VelContactListViewItem*>(item);
+        ASSERT_TRUE(row && row->GetContact());
+        ids.push_back(row->GetContact()->GetId());
+        EXPECT_EQ(contacts->FindContactRow(ids.back()), row);
+    }
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_EQ(contacts->FindContactRow(ids[0] + ids[1] + ids[2] + 1), nullptr);
+    // A tab of other rows finds no contact, and the contacts tab no message.
+    VelListTabView* calls = dynamic_cast<VelListTabView*>(view->GetListTabView(VelMainView::kCallsPageId));
+    if (calls)
+        EXPECT_EQ(calls->FindContactRow(ids[0]), nullptr);
+    EXPECT_EQ(contacts->FindSmsRow(std::vector<BYTE>{1, 2, 3}), nullptr);
+}
+
 TEST_F(ContactListViewTest, TheFilterMarksWhereTheKeysMatched)
 {
     std::unique_ptr<VelContactListViewItem> row(store.Row({L"Maria", L"0172 2620", L"", L""}));

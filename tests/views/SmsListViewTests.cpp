@@ -283,6 +283,30 @@ TEST_F(SmsListViewTest, TappingARowActivatesThatMessage)
     EXPECT_EQ(log.items[0], cara);
 }
 
+TEST_F(SmsListViewTest, FindsTheRowOfAMessageByItsEntryIdAndNoOtherKindOfRow)
+{
+    Seed({kAnn, kCara, kToBob});
+    Load();
+    VelListView::Lock lock(List());
+    int found = 0;
+    for (VelItem* item : List()->GetItems()) {
+        VelSmsListViewItem* row = dynamic_cast<VelSmsListViewItem*>(item);
+        if (!row)
+            continue;
+        ASSERT_NE(row->GetMessage(), nullptr);
+        EXPECT_EQ(sms->FindSmsRow(row->GetMessage()->GetEntryId()), row) << TextOf(row);
+        ++found;
+    }
+    EXPECT_EQ(found, 3);
+    VelSmsListViewItem* cara = RowOf(L"Call me");
+    ASSERT_NE(cara, nullptr);
+    std::vector<BYTE> other = cara->GetMessage()->GetEntryId();
+    other.push_back(0);
+    EXPECT_EQ(sms->FindSmsRow(other), nullptr);
+    EXPECT_EQ(sms->FindSmsRow(std::vector<BYTE>()), nullptr);
+    EXPECT_EQ(sms->FindContactRow(1), nullptr);
+}
+
 namespace {
 
 // Message rows painted on an off-screen canvas.

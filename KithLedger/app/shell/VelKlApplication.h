@@ -83,16 +83,12 @@ public:
     void Shutdown(const VelEventArgs* args);
     void StopDataThread(VelObject* sender = nullptr, const VelEventArgs* args = nullptr);
 
-    // Loads.
+    // Loads; VelListLoadQueue says how they run.
     VelDataTable* LoadContacts(VelContactListView* view, VelProgress* progress);
     VelDataTable* LoadCalls(VelCallListView* view, VelProgress* progress);
     VelDataTable* LoadSms(VelSmsListView* view, VelProgress* progress);
     void StartLoad(VelListKind kind, VelKlView* view, VelProgress* progress) override;
-    // One unit of the first pending load: up to kRowsPerTick rows, fewer when
-    // the counter passes `deadline` (none when zero). True when it ended a load.
     bool LoadStep(LONGLONG deadline = 0);
-    // A loader tick: the timer's runs one unit, a posted continuation as many
-    // as fit its budget; either posts the next continuation.
     void LoaderTick(bool continuation);
     void PostDataRequest(uint32_t kind, VelKlView* view, uint32_t code, uint32_t recordId) override;
 

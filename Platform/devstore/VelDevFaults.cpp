@@ -92,11 +92,11 @@ bool VelDevAddMissedCall()
     HANDLE mutex = CreateMutexW(0, FALSE, L"VelDeviceMissedCallCount");
     if (!mutex)
         return false;
-    DWORD waited = WaitForSingleObject(mutex, INFINITE);
-    bool ok = (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) &&
-              VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-        ReleaseMutex(mutex);
+    bool ok = false;
+    {
+        standin::MutexHold hold(mutex);
+        ok = hold.Held() && VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1);
+    }
     CloseHandle(mutex);
     return ok;
 }

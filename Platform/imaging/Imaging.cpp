@@ -517,7 +517,10 @@ HRESULT Image::GetThumbnail(UINT width, UINT height, IImage** thumbnail)
 
 class ImagingFactory : public standin::ComObject<IImagingFactory> {
 public:
-    explicit ImagingFactory(IWICImagingFactory* wic) : standin::ComObject<IImagingFactory>(IID_IImagingFactory), m_wic(wic) {}
+    explicit ImagingFactory(IWICImagingFactory* wic)
+        : standin::ComObject<IImagingFactory>(IID_IImagingFactory), m_wic(wic)
+    {
+    }
     ~ImagingFactory() override { m_wic->Release(); }
 
     HRESULT STDMETHODCALLTYPE CreateImageFromStream(IStream* stream, IImage** image) override;

@@ -1,6 +1,7 @@
 #pragma once
-// The one lock of the stand-ins: a critical section taken only through a
-// scoped Guard, so that no return or early exit can leave it held.
+// The locks of the stand-ins: a critical section taken only through a scoped
+// Guard, and a named mutex shared between processes taken only through a
+// scoped MutexHold, so that no return or early exit can leave either held.
 //
 // A lock that must outlive the process's static destructors (a store's
 // watcher or a debug print may still take it while the process exits) lives
@@ -33,6 +34,30 @@ public:
 
 private:
     Lock& m_lock;
+};
+
+// Waits for a mutex and releases it at the end of the scope. An abandoned
+// mutex is still ours: its holders write whole files only. A null mutex is
+// not held.
+class MutexHold {
+public:
+    explicit MutexHold(HANDLE mutex) : m_mutex(mutex)
+    {
+        const DWORD waited = mutex ? WaitForSingleObject(mutex, INFINITE) : WAIT_FAILED;
+        m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~MutexHold()
+    {
+        if (m_held)
+            ReleaseMutex(m_mutex);
+    }
+    MutexHold(const MutexHold&) = delete;
+    MutexHold& operator=(const MutexHold&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    HANDLE m_mutex;
+    bool m_held;
 };
 
 }  // namespace standin

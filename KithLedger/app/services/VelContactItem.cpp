@@ -1,6 +1,7 @@
 #include "VelContactItem.h"
 
 #include <Imaging.h>
+#include <PimCategories.h>
 #include <PimStore.h>
 
 #include <map>
@@ -32,23 +33,10 @@ std::wstring ReadText(IPimContact* contact, TextProperty property)
     return copy;
 }
 
-std::vector<std::wstring> SplitCategories(const std::wstring& text)
-{
-    std::vector<std::wstring> categories;
-    if (text.empty())
-        return categories;
-    const size_t separator = wcslen(kCategorySeparator);
-    size_t start = 0;
-    for (size_t at; (at = text.find(kCategorySeparator, start)) != std::wstring::npos; start = at + separator)
-        categories.push_back(text.substr(start, at - start));
-    categories.push_back(text.substr(start));
-    return categories;
-}
-
 // A whole category: "MyFavorites" is not one, and could never be unmarked.
 bool HoldsFavorites(const std::wstring& text)
 {
-    for (const std::wstring& category : SplitCategories(text)) {
+    for (const std::wstring& category : pimcategories::Split(text)) {
         if (category == kFavoritesCategory)
             return true;
     }
@@ -101,7 +89,7 @@ CategoryPool& Categories()
 // The shared list for the text, held once more; null for no categories.
 const SharedCategories* HoldCategories(const std::wstring& text)
 {
-    std::vector<std::wstring> list = SplitCategories(text);
+    std::vector<std::wstring> list = pimcategories::Split(text);
     if (list.empty())
         return nullptr;
     CategoryLock lock;
@@ -373,7 +361,7 @@ std::wstring VelContactItem::GetDisplayName() const
 
 std::vector<std::wstring> VelContactItem::GetCategories() const
 {
-    return SplitCategories(ReadFreshText(m_id, &IPimContact::get_Categories));
+    return pimcategories::Split(ReadFreshText(m_id, &IPimContact::get_Categories));
 }
 
 IImage* VelContactItem::GetPicture() const

@@ -58,6 +58,14 @@ void DropClosed(Watches& watches)
     }
 }
 
+// Under the lock: the watch of a handle still open, or null.
+Watch* OpenWatch(Watches& watches, HANDLE change)
+{
+    DropClosed(watches);
+    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
+    return it == watches.byEvent.end() ? nullptr : &it->second;
+}
+
 }  // namespace
 
 extern "C" {
@@ -100,11 +108,8 @@ BOOL WINAPI CeFindNextRegChange(HANDLE change)
     LONG value = ERROR_INVALID_HANDLE;
     {
         standin::Guard guard(watches.lock);
-        DropClosed(watches);
-        std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
-        if (it != watches.byEvent.end())
-            value = RegNotifyChangeKeyValue(it->second.key, it->second.subtree, it->second.filter, it->second.ownEvent,
-                                            TRUE);
+        if (Watch* watch = OpenWatch(watches, change))
+            value = RegNotifyChangeKeyValue(watch->key, watch->subtree, watch->filter, watch->ownEvent, TRUE);
     }
     if (value != ERROR_SUCCESS)
         SetLastError(value);
@@ -117,12 +122,11 @@ BOOL WINAPI CeFindCloseRegChange(HANDLE change)
     bool found = false;
     {
         standin::Guard guard(watches.lock);
-        DropClosed(watches);
-        std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
-        found = it != watches.byEvent.end();
+        Watch* watch = OpenWatch(watches, change);
+        found = watch != nullptr;
         if (found) {
-            Release(it->second);
-            watches.byEvent.erase(it);
+            Release(*watch);
+            watches.byEvent.erase(change);
         }
     }
     if (!found) {

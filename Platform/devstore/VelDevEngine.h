@@ -44,6 +44,7 @@ const wchar_t* const kFileStems[kKindCount] = {L"contacts", L"calllog", L"messag
 
 DWORD FileFor(DWORD id);
 DWORD SlotFor(DWORD value);
+
 // Shared by every process of the store: a counter per file bumped after each
 // save, so that a reader learns what changed without looking at the files.
 struct SharedChanges {
@@ -160,6 +161,7 @@ public:
     using KindState = veldev::KindState<R>;
     template <class R>
     using FileState = veldev::FileState<R>;
+
     explicit VelDevStoreImpl(const std::wstring& folder);
     ~VelDevStoreImpl();
 
@@ -192,35 +194,32 @@ public:
     std::wstring PathOf(Kind kind, DWORD n) const { return veldev::JoinPath(m_folder, veldev::FileName(kind, n)); }
     bool Missing() const { return VelDevFault(L"store.missing") || !veldev::FolderExists(m_folder); }
 
-    // Reading: callers hold m_lock.
+    // Files and records (VelDevStoreFiles.cpp).
+    template <class R>
+    bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
+    // Under a WriteHold.
+    template <class R>
+    bool SaveFile(DWORD n, FileState<R>& file);
+
+    // The engine (VelDevStoreEngine.cpp). Reading: callers hold m_lock.
     // Brings the kinds asked for (bits 1 << Kind) up to date: what the
     // shared table says changed, and every file when asked or when the last
     // look at every file is older than kSweepMs.
     void Freshen(bool everyFile, unsigned kinds = veldev::kAllKinds);
     void FreshenChanged();
     void ReloadChangedSlots(int k);
-    // A first listener's kind: its files read as they are now, in one hold
-    // of the mutex, and parsed when the kind is first used.
-    template <class R>
-    void ReadUnparsed();
-    template <class R>
-    void ParseUnparsed();
-    void ParseUnparsed(unsigned kinds);
     void Sweep(unsigned kinds);
     template <class R>
     void SweepKind();
     template <class R>
     void ReloadFile(DWORD n);
     template <class R>
-    bool Parse(const std::string& bytes, const std::wstring& fileName, FileState<R>* out);
-    template <class R>
     void Adopt(DWORD n, FileState<R>& fresh);
     template <class R>
     DWORD NextId();
-
-    // Writing: under a WriteHold.
     template <class R>
-    bool SaveFile(DWORD n, FileState<R>& file);
+    void Fill(std::map<DWORD, R>& out);
+    // Writing: Add, Change and Transact take a WriteHold, Publish and Commit run under it.
     void Publish(Kind kind, DWORD n);
     template <class R>
     DWORD Add(const R& record);
@@ -231,8 +230,14 @@ public:
     bool Commit(const std::map<DWORD, R>& wanted, bool* failed);
     bool Transact(const boost::function<bool(VelDevStoreData&)>& change);
 
+    // Change delivery and the watcher (VelDevStoreDelivery.cpp).
+    // A first listener's kind: its files read as they are now, in one hold
+    // of the mutex, and parsed when the kind is first used.
     template <class R>
-    void Fill(std::map<DWORD, R>& out);
+    void ReadUnparsed();
+    template <class R>
+    void ParseUnparsed();
+    void ParseUnparsed(unsigned kinds);
     template <class R>
     void StartTracking();
     template <class R>

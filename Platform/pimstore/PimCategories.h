@@ -1,7 +1,8 @@
 #pragma once
-// A contact's categories text: its categories joined by ", ". Header only, so
-// that the program and the stand-ins that write the text read it the one way
-// without the program linking a stand-in.
+// A contact's categories text: its categories joined by ", ", split and
+// joined here for every stand-in that writes it (the contacts server, the
+// device tool). The program may include only the phone's own headers, so it
+// keeps a reading of its own, held to the same cases by the tests.
 //
 // Every part counts, empty ones and blanks included, and joining what was
 // split gives the text back as it was: adding or removing one category leaves

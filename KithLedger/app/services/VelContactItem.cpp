@@ -1,7 +1,6 @@
 #include "VelContactItem.h"
 
 #include <Imaging.h>
-#include <PimCategories.h>
 #include <PimStore.h>
 
 #include <map>
@@ -33,10 +32,25 @@ std::wstring ReadText(IPimContact* contact, TextProperty property)
     return copy;
 }
 
+// Every part counts, empty ones and blanks too, as the contacts server and
+// the device tool split and join the text (tests/pim/CategoryTextCases.h).
+std::vector<std::wstring> SplitCategories(const std::wstring& text)
+{
+    std::vector<std::wstring> categories;
+    if (text.empty())
+        return categories;
+    const size_t separator = wcslen(kCategorySeparator);
+    size_t start = 0;
+    for (size_t at; (at = text.find(kCategorySeparator, start)) != std::wstring::npos; start = at + separator)
+        categories.push_back(text.substr(start, at - start));
+    categories.push_back(text.substr(start));
+    return categories;
+}
+
 // A whole category: "MyFavorites" is not one, and could never be unmarked.
 bool HoldsFavorites(const std::wstring& text)
 {
-    for (const std::wstring& category : pimcategories::Split(text)) {
+    for (const std::wstring& category : SplitCategories(text)) {
         if (category == kFavoritesCategory)
             return true;
     }
@@ -89,7 +103,7 @@ CategoryPool& Categories()
 // The shared list for the text, held once more; null for no categories.
 const SharedCategories* HoldCategories(const std::wstring& text)
 {
-    std::vector<std::wstring> list = pimcategories::Split(text);
+    std::vector<std::wstring> list = SplitCategories(text);
     if (list.empty())
         return nullptr;
     CategoryLock lock;
@@ -361,7 +375,7 @@ std::wstring VelContactItem::GetDisplayName() const
 
 std::vector<std::wstring> VelContactItem::GetCategories() const
 {
-    return pimcategories::Split(ReadFreshText(m_id, &IPimContact::get_Categories));
+    return SplitCategories(ReadFreshText(m_id, &IPimContact::get_Categories));
 }
 
 IImage* VelContactItem::GetPicture() const

@@ -4,6 +4,7 @@
 // CloseHandle shows on our read end and ends the notifications.
 #include "CeCoreStandIn.h"
 
+#include "StandInLock.h"
 #include "VelDevStore.h"
 
 #include <boost/shared_ptr.hpp>
@@ -26,17 +27,16 @@ struct Subscription {
 };
 
 struct State {
-    CRITICAL_SECTION lock;
+    standin::Lock lock;
     LONG mounts = 0;
     std::vector<Subscription*> subscriptions;
     std::map<CeNotification*, HANDLE> outstanding;  // record -> its heap
-    State() { InitializeCriticalSection(&lock); }
 };
 
 State& Db()
 {
-    static State state;
-    return state;
+    static State* state = new State;  // never destroyed: a watcher may still notify at exit
+    return *state;
 }
 
 bool SameVolume(const CeVolumeGuid* ceVolumeGuid)
@@ -67,7 +67,7 @@ void Notify(Subscription* sub, const VelDevStoreChanges& changes)
     if (changes.calls.empty())
         return;
     State& state = Db();
-    EnterCriticalSection(&state.lock);
+    standin::Guard guard(state.lock);
     if (!sub->ended && PipeClosed(sub->pipeRead))
         sub->ended = true;
     for (size_t i = 0; i < changes.calls.size() && !sub->ended; ++i) {
@@ -89,7 +89,6 @@ void Notify(Subscription* sub, const VelDevStoreChanges& changes)
                 sub->ended = true;
         }
     }
-    LeaveCriticalSection(&state.lock);
 }
 
 // Ended subscriptions are dropped outside the lock: releasing the store may
@@ -98,19 +97,20 @@ void DropEnded()
 {
     State& state = Db();
     std::vector<Subscription*> ended;
-    EnterCriticalSection(&state.lock);
-    for (size_t i = 0; i < state.subscriptions.size();) {
-        Subscription* sub = state.subscriptions[i];
-        if (!sub->ended && PipeClosed(sub->pipeRead))
-            sub->ended = true;
-        if (sub->ended) {
-            ended.push_back(sub);
-            state.subscriptions.erase(state.subscriptions.begin() + i);
-        } else {
-            ++i;
+    {
+        standin::Guard guard(state.lock);
+        for (size_t i = 0; i < state.subscriptions.size();) {
+            Subscription* sub = state.subscriptions[i];
+            if (!sub->ended && PipeClosed(sub->pipeRead))
+                sub->ended = true;
+            if (sub->ended) {
+                ended.push_back(sub);
+                state.subscriptions.erase(state.subscriptions.begin() + i);
+            } else {
+                ++i;
+            }
         }
     }
-    LeaveCriticalSection(&state.lock);
     for (Subscription* sub : ended) {
         sub->store->RemoveListener(sub->cookie);
         CloseHandle(sub->pipeRead);
@@ -150,11 +150,13 @@ BOOL WINAPI CeMountDBVolEx(CeVolumeGuid* volume, LPCWSTR name, CeVolumeOptions* 
 BOOL WINAPI CeUnmountDBVol(CeVolumeGuid* volume)
 {
     State& state = Db();
-    EnterCriticalSection(&state.lock);
-    bool ok = SameVolume(volume) && state.mounts > 0;
-    if (ok)
-        --state.mounts;
-    LeaveCriticalSection(&state.lock);
+    bool ok = false;
+    {
+        standin::Guard guard(state.lock);
+        ok = SameVolume(volume) && state.mounts > 0;
+        if (ok)
+            --state.mounts;
+    }
     if (!ok)
         SetLastError(ERROR_INVALID_PARAMETER);
     // Handles closed by now stop their store's watcher here rather than leave
@@ -196,9 +198,10 @@ HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeOb
     sub->heap = request->heap ? request->heap : GetProcessHeap();
     sub->store = store;
     State& state = Db();
-    EnterCriticalSection(&state.lock);
-    state.subscriptions.push_back(sub);
-    LeaveCriticalSection(&state.lock);
+    {
+        standin::Guard guard(state.lock);
+        state.subscriptions.push_back(sub);
+    }
     sub->cookie =
         store->AddListener([sub](const VelDevStoreChanges& storeChanges) { Notify(sub, storeChanges); }, kDevCalls);
     return write;
@@ -207,12 +210,14 @@ HANDLE WINAPI CeOpenDatabaseInSession(HANDLE session, CeVolumeGuid* volume, CeOb
 BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record)
 {
     State& state = Db();
-    EnterCriticalSection(&state.lock);
-    std::map<CeNotification*, HANDLE>::iterator it = state.outstanding.find(record);
-    HANDLE heap = it == state.outstanding.end() ? 0 : it->second;
-    if (heap)
-        state.outstanding.erase(it);
-    LeaveCriticalSection(&state.lock);
+    HANDLE heap = 0;
+    {
+        standin::Guard guard(state.lock);
+        std::map<CeNotification*, HANDLE>::iterator it = state.outstanding.find(record);
+        heap = it == state.outstanding.end() ? 0 : it->second;
+        if (heap)
+            state.outstanding.erase(it);
+    }
     if (!heap) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -223,10 +228,8 @@ BOOL WINAPI CeFreeNotification(CeNotifyRequest* request, CeNotification* record)
 BOOL WINAPI CeIsNotificationPending(CeNotification* record)
 {
     State& state = Db();
-    EnterCriticalSection(&state.lock);
-    const bool pending = state.outstanding.count(record) != 0;
-    LeaveCriticalSection(&state.lock);
-    return pending;
+    standin::Guard guard(state.lock);
+    return state.outstanding.count(record) != 0;
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 // then comes back for another object: each watch keeps its own duplicate of
 // the event, and a handle that no longer names that event has no watch.
 #include "CeCore.h"
+#include "StandInLock.h"
 
 #include <map>
 
@@ -19,15 +20,14 @@ struct Watch {
 };
 
 struct Watches {
-    CRITICAL_SECTION lock;
+    standin::Lock lock;
     std::map<HANDLE, Watch> byEvent;
-    Watches() { InitializeCriticalSection(&lock); }
 };
 
 Watches& All()
 {
-    static Watches watches;
-    return watches;
+    static Watches* watches = new Watches;  // never destroyed: see StandInLock.h
+    return *watches;
 }
 
 typedef BOOL(WINAPI* CompareHandles)(HANDLE, HANDLE);
@@ -56,6 +56,14 @@ void DropClosed(Watches& watches)
             it = watches.byEvent.erase(it);
         }
     }
+}
+
+// Under the lock: the watch of a handle still open, or null.
+Watch* OpenWatch(Watches& watches, HANDLE change)
+{
+    DropClosed(watches);
+    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
+    return it == watches.byEvent.end() ? nullptr : &it->second;
 }
 
 }  // namespace
@@ -88,23 +96,21 @@ HANDLE WINAPI CeFindFirstRegChange(HKEY key, BOOL watchSubtree, DWORD filter)
         return INVALID_HANDLE_VALUE;
     }
     Watches& watches = All();
-    EnterCriticalSection(&watches.lock);
+    standin::Guard guard(watches.lock);
     DropClosed(watches);
     watches.byEvent[event] = Watch{own, watchSubtree, filter, ownEvent};
-    LeaveCriticalSection(&watches.lock);
     return event;
 }
 
 BOOL WINAPI CeFindNextRegChange(HANDLE change)
 {
     Watches& watches = All();
-    EnterCriticalSection(&watches.lock);
-    DropClosed(watches);
-    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
-    LONG value = it == watches.byEvent.end() ? ERROR_INVALID_HANDLE
-                                             : RegNotifyChangeKeyValue(it->second.key, it->second.subtree,
-                                                                       it->second.filter, it->second.ownEvent, TRUE);
-    LeaveCriticalSection(&watches.lock);
+    LONG value = ERROR_INVALID_HANDLE;
+    {
+        standin::Guard guard(watches.lock);
+        if (Watch* watch = OpenWatch(watches, change))
+            value = RegNotifyChangeKeyValue(watch->key, watch->subtree, watch->filter, watch->ownEvent, TRUE);
+    }
     if (value != ERROR_SUCCESS)
         SetLastError(value);
     return value == ERROR_SUCCESS;
@@ -113,15 +119,16 @@ BOOL WINAPI CeFindNextRegChange(HANDLE change)
 BOOL WINAPI CeFindCloseRegChange(HANDLE change)
 {
     Watches& watches = All();
-    EnterCriticalSection(&watches.lock);
-    DropClosed(watches);
-    std::map<HANDLE, Watch>::iterator it = watches.byEvent.find(change);
-    bool found = it != watches.byEvent.end();
-    if (found) {
-        Release(it->second);
-        watches.byEvent.erase(it);
+    bool found = false;
+    {
+        standin::Guard guard(watches.lock);
+        Watch* watch = OpenWatch(watches, change);
+        found = watch != nullptr;
+        if (found) {
+            Release(*watch);
+            watches.byEvent.erase(change);
+        }
     }
-    LeaveCriticalSection(&watches.lock);
     if (!found) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

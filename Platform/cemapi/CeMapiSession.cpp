@@ -192,8 +192,9 @@ bool MapiUnadvise(CeMapiSession* session, ULONG connection)
         return false;
     // Waits for a batch in progress on the watcher thread; on that thread
     // itself (a sink withdrawing from OnNotify) the lock is already ours.
-    DeliveryLock().Enter();
-    DeliveryLock().Leave();
+    {
+        standin::Guard wait(DeliveryLock());
+    }
     sink->Release();
     Follower().Unwatch();
     return true;

@@ -47,15 +47,14 @@ bool LookUpFault(const wchar_t* name, std::wstring* value)
 }
 
 struct DebugState {
-    CRITICAL_SECTION lock;
+    standin::Lock lock;
     VelDevDebugHook hook;
-    DebugState() { InitializeCriticalSection(&lock); }
 };
 
 DebugState& Debug()
 {
-    static DebugState state;
-    return state;
+    static DebugState* state = new DebugState;  // never destroyed: see StandInLock.h
+    return *state;
 }
 
 }  // namespace
@@ -93,11 +92,11 @@ bool VelDevAddMissedCall()
     HANDLE mutex = CreateMutexW(0, FALSE, L"VelDeviceMissedCallCount");
     if (!mutex)
         return false;
-    DWORD waited = WaitForSingleObject(mutex, INFINITE);
-    bool ok = (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) &&
-              VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-        ReleaseMutex(mutex);
+    bool ok = false;
+    {
+        standin::MutexHold hold(mutex);
+        ok = hold.Held() && VelDevSetMissedCallCount(VelDevGetMissedCallCount() + 1);
+    }
     CloseHandle(mutex);
     return ok;
 }
@@ -116,9 +115,8 @@ DWORD VelDevGetMissedCallCount()
 void VelDevSetDebugHook(const VelDevDebugHook& hook)
 {
     DebugState& debugState = Debug();
-    EnterCriticalSection(&debugState.lock);
+    standin::Guard guard(debugState.lock);
     debugState.hook = hook;
-    LeaveCriticalSection(&debugState.lock);
 }
 
 void VelDevDebugPrintV(const wchar_t* format, va_list args)
@@ -141,9 +139,11 @@ void VelDevDebugPrintV(const wchar_t* format, va_list args)
         }
     }
     DebugState& debugState = Debug();
-    EnterCriticalSection(&debugState.lock);
-    VelDevDebugHook hook = debugState.hook;
-    LeaveCriticalSection(&debugState.lock);
+    VelDevDebugHook hook;
+    {
+        standin::Guard guard(debugState.lock);
+        hook = debugState.hook;
+    }
     if (hook)
         hook(line);
 }

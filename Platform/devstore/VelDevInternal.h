@@ -2,6 +2,8 @@
 // Helpers shared by the device store's own sources; not part of its interface.
 #include "VelDevStore.h"
 
+#include <StandInLock.h>
+
 #include <SimpleIni.h>
 
 namespace veldev {

@@ -1,5 +1,7 @@
 #include "Imaging.h"
 
+#include <StandInCom.h>
+
 #include <wincodec.h>
 
 #include <cstring>
@@ -19,39 +21,6 @@ void SafeRelease(T*& object)
         object->Release();
     object = nullptr;
 }
-
-// IUnknown for an object that answers one interface of its own.
-template <typename TInterface>
-class ComObject : public TInterface {
-public:
-    explicit ComObject(const IID& iid) : m_iid(iid), m_refs(1) {}
-    virtual ~ComObject() {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, m_iid)) {
-            *object = static_cast<TInterface*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG refs = ::InterlockedDecrement(&m_refs);
-        if (refs == 0)
-            delete this;
-        return refs;
-    }
-
-private:
-    const IID& m_iid;
-    LONG m_refs;
-};
 
 // What the decoder takes on: a picture larger than this on either side, or an
 // encoded file larger than this, is refused before any pixel is decoded, so a
@@ -271,22 +240,11 @@ HRESULT ConvertForDrawing(IWICImagingFactory* wic, IWICBitmapSource* source, IWI
     return ::WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, source, converted);
 }
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& section) : m_section(section) { ::EnterCriticalSection(&m_section); }
-    ~Lock() { ::LeaveCriticalSection(&m_section); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_section;
-};
-
 // An image keeps its encoded bytes and their decoder, and is converted for
 // drawing when first drawn; its thumbnails are scaled from the decoder
 // straight to their own size. Pixels are premultiplied 32-bit in a top-down
 // DIB section, ready for AlphaBlend.
-class Image : public ComObject<IImage> {
+class Image : public standin::ComObject<IImage> {
 public:
     // Takes the bytes over; fails when their size cannot be read or is over
     // the cap, or when they do not decode.
@@ -308,7 +266,7 @@ private:
     HRESULT Decoded();
 
     IWICImagingFactory* m_wic;
-    CRITICAL_SECTION m_lock;
+    standin::Lock m_lock;
     // Until the pixels are decoded for drawing.
     std::vector<BYTE> m_bytes;
     IWICStream* m_stream;
@@ -321,11 +279,10 @@ private:
 };
 
 Image::Image(IWICImagingFactory* wic)
-    : ComObject<IImage>(IID_IImage), m_wic(wic), m_stream(nullptr), m_decoder(nullptr), m_frame(nullptr),
+    : standin::ComObject<IImage>(IID_IImage), m_wic(wic), m_stream(nullptr), m_decoder(nullptr), m_frame(nullptr),
       m_bitmap(nullptr), m_bits(nullptr), m_width(0), m_height(0)
 {
     m_wic->AddRef();
-    ::InitializeCriticalSection(&m_lock);
 }
 
 Image::~Image()
@@ -333,7 +290,6 @@ Image::~Image()
     CloseDecoder();
     if (m_bitmap)
         ::DeleteObject(m_bitmap);
-    ::DeleteCriticalSection(&m_lock);
     m_wic->Release();
 }
 
@@ -468,7 +424,7 @@ HRESULT Image::Decode(IWICBitmapSource* source, UINT width, UINT height)
 
 HRESULT Image::Decoded()
 {
-    Lock lock(m_lock);
+    standin::Guard guard(m_lock);
     if (m_bitmap)
         return S_OK;
     if (!m_frame)
@@ -522,7 +478,7 @@ HRESULT Image::GetThumbnail(UINT width, UINT height, IImage** thumbnail)
     *thumbnail = nullptr;
     if (width == 0 || height == 0 || width > kMaxSidePixels || height > kMaxSidePixels)
         return E_INVALIDARG;
-    Lock lock(m_lock);
+    standin::Guard guard(m_lock);
     IWICBitmapSource* source = nullptr;
     IWICBitmap* pixels = nullptr;
     IWICBitmapScaler* scaler = nullptr;
@@ -559,9 +515,12 @@ HRESULT Image::GetThumbnail(UINT width, UINT height, IImage** thumbnail)
     return S_OK;
 }
 
-class ImagingFactory : public ComObject<IImagingFactory> {
+class ImagingFactory : public standin::ComObject<IImagingFactory> {
 public:
-    explicit ImagingFactory(IWICImagingFactory* wic) : ComObject<IImagingFactory>(IID_IImagingFactory), m_wic(wic) {}
+    explicit ImagingFactory(IWICImagingFactory* wic)
+        : standin::ComObject<IImagingFactory>(IID_IImagingFactory), m_wic(wic)
+    {
+    }
     ~ImagingFactory() override { m_wic->Release(); }
 
     HRESULT STDMETHODCALLTYPE CreateImageFromStream(IStream* stream, IImage** image) override;

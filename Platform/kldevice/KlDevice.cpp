@@ -3,6 +3,8 @@
 // the phone would, sets the missed-call count, and lists what is held.
 #include "VelDevStore.h"
 
+#include <PimCategories.h>
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -186,35 +188,9 @@ private:
     std::wstring m_error;
 };
 
-std::vector<std::wstring> SplitCategories(const std::wstring& text)
-{
-    std::vector<std::wstring> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L", ", start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        if (end > start)
-            out.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return out;
-}
-
-std::wstring JoinCategories(const std::vector<std::wstring>& parts)
-{
-    std::wstring out;
-    for (const std::wstring& p : parts) {
-        if (!out.empty())
-            out += L", ";
-        out += p;
-    }
-    return out;
-}
-
 void SetFavorite(VelDevContact& contact, bool on)
 {
-    std::vector<std::wstring> parts = SplitCategories(contact.categories);
+    std::vector<std::wstring> parts = pimcategories::Split(contact.categories);
     std::vector<std::wstring> kept;
     for (const std::wstring& p : parts) {
         if (p != kFavorites)
@@ -222,7 +198,7 @@ void SetFavorite(VelDevContact& contact, bool on)
     }
     if (on)
         kept.push_back(kFavorites);
-    contact.categories = JoinCategories(kept);
+    contact.categories = pimcategories::Join(kept);
 }
 
 std::wstring Extension(const std::wstring& path)

@@ -5,6 +5,7 @@
 // and adds the outgoing call to the log, as a phone does.
 #include "Phone.h"
 
+#include "StandInLock.h"
 #include "VelDevStore.h"
 
 #include <boost/shared_ptr.hpp>
@@ -24,32 +25,30 @@ struct CallLog {
 };
 
 struct Handles {
-    CRITICAL_SECTION lock;
+    standin::Lock lock;
     std::set<CallLog*> open;
-    Handles() { InitializeCriticalSection(&lock); }
 };
 
 Handles& Registry()
 {
-    static Handles handles;
-    return handles;
+    static Handles* handles = new Handles;  // never destroyed: see StandInLock.h
+    return *handles;
 }
 
 // Holds the registry's lock for one operation on a handle, so that a close on
 // another thread cannot pull the handle away meanwhile.
 class HandleScope {
 public:
-    explicit HandleScope(HANDLE handle) : m_log(0)
+    explicit HandleScope(HANDLE handle) : m_guard(Registry().lock), m_log(0)
     {
-        EnterCriticalSection(&Registry().lock);
         CallLog* log = static_cast<CallLog*>(handle);
         if (Registry().open.count(log))
             m_log = log;
     }
-    ~HandleScope() { LeaveCriticalSection(&Registry().lock); }
     CallLog* get() const { return m_log; }
 
 private:
+    standin::Guard m_guard;
     CallLog* m_log;
 };
 
@@ -59,9 +58,10 @@ boost::shared_ptr<VelDevStore> Store()
 {
     static boost::shared_ptr<VelDevStore>* kept = new boost::shared_ptr<VelDevStore>();  // never destroyed
     boost::shared_ptr<VelDevStore> store = VelDevStore::Open();
-    EnterCriticalSection(&Registry().lock);
-    *kept = store;
-    LeaveCriticalSection(&Registry().lock);
+    {
+        standin::Guard guard(Registry().lock);
+        *kept = store;
+    }
     return store;
 }
 
@@ -116,9 +116,10 @@ HRESULT WINAPI PhoneOpenCallLog(HANDLE* log)
         return E_OUTOFMEMORY;
     callLog->calls = store->CallLog();
     callLog->unreadable = VelDevFaultValue(L"phone.entry", 0);
-    EnterCriticalSection(&Registry().lock);
-    Registry().open.insert(callLog);
-    LeaveCriticalSection(&Registry().lock);
+    {
+        standin::Guard guard(Registry().lock);
+        Registry().open.insert(callLog);
+    }
     *log = callLog;
     return S_OK;
 }

@@ -1,5 +1,7 @@
 #include "PimObjects.h"
 
+#include "PimCategories.h"
+
 #include <cwchar>
 #include <cwctype>
 #include <new>
@@ -76,38 +78,10 @@ bool ValidCategory(LPCWSTR category)
 {
     if (!category || !*category)
         return false;
-    return wcsstr(category, L", ") == nullptr;
+    return wcsstr(category, pimcategories::kSeparator) == nullptr;
 }
 
 }  // namespace
-
-std::vector<std::wstring> SplitCategories(const std::wstring& text)
-{
-    std::vector<std::wstring> parts;
-    if (text.empty())
-        return parts;
-    size_t start = 0;
-    for (;;) {
-        size_t stop = text.find(L", ", start);
-        if (stop == std::wstring::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, stop - start));
-        start = stop + 2;
-    }
-}
-
-std::wstring JoinCategories(const std::vector<std::wstring>& categories)
-{
-    std::wstring text;
-    for (const std::wstring& c : categories) {
-        if (!text.empty())
-            text += L", ";
-        text += c;
-    }
-    return text;
-}
 
 PimContact::PimContact(const PimContactRecord& record) : m_record(record), m_saved(record) {}
 
@@ -184,12 +158,12 @@ HRESULT PimContact::AddCategory(LPCWSTR category)
     if (!ValidCategory(category))
         return E_INVALIDARG;
     standin::Guard guard(m_lock);
-    std::vector<std::wstring> parts = SplitCategories(m_record.categories);
+    std::vector<std::wstring> parts = pimcategories::Split(m_record.categories);
     for (const std::wstring& p : parts)
         if (p == category)
             return kPimErrAlreadyPresent;
     parts.push_back(category);
-    m_record.categories = JoinCategories(parts);
+    m_record.categories = pimcategories::Join(parts);
     return S_OK;
 }
 
@@ -198,11 +172,11 @@ HRESULT PimContact::RemoveCategory(LPCWSTR category)
     if (!ValidCategory(category))
         return E_INVALIDARG;
     standin::Guard guard(m_lock);
-    std::vector<std::wstring> parts = SplitCategories(m_record.categories);
+    std::vector<std::wstring> parts = pimcategories::Split(m_record.categories);
     for (size_t i = 0; i < parts.size(); ++i) {
         if (parts[i] == category) {
             parts.erase(parts.begin() + i);
-            m_record.categories = JoinCategories(parts);
+            m_record.categories = pimcategories::Join(parts);
             return S_OK;
         }
     }

@@ -108,9 +108,5 @@ private:
     PimContactRecord m_saved;  // as fetched or last saved: what a save compares with
 };
 
-// The categories text split at ", " and joined again.
-std::vector<std::wstring> SplitCategories(const std::wstring& text);
-std::wstring JoinCategories(const std::vector<std::wstring>& categories);
-
 // The failure a test switched on for logging on, else S_OK.
 HRESULT PimLogonFault();

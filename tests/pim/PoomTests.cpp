@@ -1,4 +1,5 @@
 // The contacts server driven as the program's data thread and views use it.
+#include "CategoryTextCases.h"
 #include "PimTestSupport.h"
 
 #include <PimStore.h>
@@ -270,6 +271,28 @@ TEST_F(PoomTest, FavoritesIsAWholeCategoryAndSaveKeepsIt)
     // Not saved: the store keeps what it had.
     ASSERT_EQ(S_OK, item->AddCategory(L"Unsaved"));
     EXPECT_EQ(L"", CategoriesOf(oids[0]));
+}
+
+// Adding and removing a category keeps every other part of the stored text,
+// empty ones and blanks included.
+TEST_F(PoomTest, AddAndRemoveCategoryKeepTheRestOfTheTextAsStored)
+{
+    const std::vector<CategoryTextCase>& cases = CategoryTextCases();
+    std::vector<DWORD> oids;
+    for (const CategoryTextCase& c : cases)
+        oids.push_back(AddContact(L"C", L"C", L"", c.text));
+    LogOn();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        Ref<IPimItem> item;
+        ByOid(oids[i], item.out());
+        ASSERT_EQ(S_OK, item->AddCategory(L"Favorites"));
+        ASSERT_EQ(S_OK, item->Save());
+        EXPECT_EQ(cases[i].withFavorites, CategoriesOf(oids[i]));
+        ASSERT_EQ(S_OK, item->RemoveCategory(L"Favorites"));
+        ASSERT_EQ(S_OK, item->Save());
+        EXPECT_EQ(cases[i].text, CategoriesOf(oids[i]));
+    }
 }
 
 // An item holds a copy: saving it writes what was changed through it, not

@@ -32,6 +32,8 @@ std::wstring ReadText(IPimContact* contact, TextProperty property)
     return copy;
 }
 
+// Every part counts, empty ones and blanks too, as the contacts server and
+// the device tool split and join the text (tests/pim/CategoryTextCases.h).
 std::vector<std::wstring> SplitCategories(const std::wstring& text)
 {
     std::vector<std::wstring> categories;

@@ -1,36 +1,13 @@
 #pragma once
 // COM plumbing shared by the platform stand-ins' objects: an atomic reference
-// count, a table-driven QueryInterface and a critical-section guard.
-#include <windows.h>
+// count, a table-driven QueryInterface and an owned reference.
+#include "StandInLock.h"
+
 #include <objbase.h>
 #include <initializer_list>
 #include <utility>
 
 namespace standin {
-
-class Lock {
-public:
-    Lock() { InitializeCriticalSection(&m_section); }
-    ~Lock() { DeleteCriticalSection(&m_section); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    void Enter() { EnterCriticalSection(&m_section); }
-    void Leave() { LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION m_section;
-};
-
-class Guard {
-public:
-    explicit Guard(Lock& lock) : m_lock(lock) { m_lock.Enter(); }
-    ~Guard() { m_lock.Leave(); }
-    Guard(const Guard&) = delete;
-    Guard& operator=(const Guard&) = delete;
-
-private:
-    Lock& m_lock;
-};
 
 // The reference count of an object; starts at 1 for its creator.
 class RefCount {
@@ -63,6 +40,33 @@ inline HRESULT QueryFromTable(REFIID riid, void** out, std::initializer_list<Int
     }
     return E_NOINTERFACE;
 }
+
+// IUnknown for an object that answers one interface of its own.
+template <class TInterface>
+class ComObject : public TInterface {
+public:
+    explicit ComObject(const IID& iid) : m_iid(iid) {}
+    virtual ~ComObject() {}
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override
+    {
+        return QueryFromTable(riid, out, {{&m_iid, this}});
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        ULONG left = m_refs.Drop();
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+private:
+    const IID& m_iid;
+    RefCount m_refs;
+};
 
 // Holds one reference of a COM object.
 template <class T>

@@ -4,7 +4,9 @@ namespace {
 
 const DWORD kPollMs = 10;
 
-void PumpQueued()
+}  // namespace
+
+void Pump()
 {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -12,8 +14,6 @@ void PumpQueued()
         ::DispatchMessageW(&msg);
     }
 }
-
-}  // namespace
 
 void PumpOne()
 {
@@ -36,7 +36,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, PumpStep step
             PumpOne();
             continue;
         }
-        PumpQueued();
+        Pump();
         if (::GetTickCount() - start > timeoutMs)
             return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);

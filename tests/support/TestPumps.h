@@ -5,6 +5,8 @@
 
 #include <functional>
 
+// Runs every message already queued for this thread.
+void Pump();
 // Runs one message of the thread's queue, or waits a little for one.
 void PumpOne();
 

@@ -54,6 +54,9 @@
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
 
+// The contacts session's notifications go nowhere: the benchmark adds rows itself.
+#include "tests/support/QuietWindow.h"
+
 #ifndef KLBENCH_FLAGS
 #define KLBENCH_FLAGS ""
 #endif
@@ -121,18 +124,6 @@ void Settle(HWND window)
     ::UpdateWindow(window);
     Pump();
 }
-
-// The contacts session's notifications go nowhere: the benchmark adds rows itself.
-class QuietWindow : public VelMessageSource {
-public:
-    QuietWindow() : m_window(::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
-    ~QuietWindow() override { ::DestroyWindow(m_window); }
-    HWND GetHandle() const override { return m_window; }
-    void AddHandler(Handler) override {}
-
-private:
-    HWND m_window;
-};
 
 // The run's own folder in the temporary folder. Wine gives process ids out
 // again in a new session, so one left by an earlier run is emptied first.

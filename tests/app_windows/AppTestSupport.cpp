@@ -147,12 +147,3 @@ std::vector<HWND> FindToolkitWindows(const std::wstring& title)
     ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}

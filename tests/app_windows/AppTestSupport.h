@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "TestPumps.h"
+
 // Collects what this process and its children write with OutputDebugString,
 // through the debugger-less channel every Win32 debug viewer reads.
 class DebugCapture {
@@ -51,6 +53,3 @@ std::wstring UniqueName(const wchar_t* stem);
 
 // The top-level toolkit windows titled with the name.
 std::vector<HWND> FindToolkitWindows(const std::wstring& title);
-
-// Dispatches what is queued for this thread.
-void Pump();

@@ -6,6 +6,7 @@
 #include "VelControlCore.h"
 #include "VelThemeDefault.h"
 #include "TestImages.h"
+#include "TestPumps.h"
 
 #include <string>
 #include <vector>
@@ -120,14 +121,7 @@ public:
     UINT leftFormat = 0;
 };
 
-inline void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using ::Pump;
 
 inline void Repaint(VelAbstractControl& window)
 {

@@ -2,6 +2,7 @@
 #include "VelCanvas.h"
 #include "VelControl.h"
 #include "VelControlCore.h"
+#include "TestPumps.h"
 
 #include <thread>
 #include <vector>
@@ -77,16 +78,6 @@ private:
 };
 
 inline const DWORD kVisible = kVelStyleVisible;
-
-// Runs every message already queued for this thread.
-inline void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 inline LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 

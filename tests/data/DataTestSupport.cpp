@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "TestPrograms.h"
 #include "VelLocalizedStrings.h"
 
 namespace {
@@ -19,15 +18,6 @@ struct LanguageOnce {
 void DataStoreTest::SetUp()
 {
     static LanguageOnce language;
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static LONG counter = 0;
-    wchar_t name[64];
-    _snwprintf(name, 64, L"vel-data-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
-    name[63] = 0;
-    m_folder = std::wstring(temp) + name;
-    CreateDirectoryW(m_folder.c_str(), NULL);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, (m_folder + L"\\debug.log").c_str());
     SetFaults(NULL);
 }
@@ -36,8 +26,6 @@ void DataStoreTest::TearDown()
 {
     SetFaults(NULL);
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, NULL);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, NULL);
-    VelDevRemoveTree(m_folder);
 }
 
 void DataStoreTest::SetFaults(const wchar_t* faults) { SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, faults); }
@@ -59,14 +47,6 @@ std::vector<std::wstring> DataStoreTest::DebugLines() const
     return lines;
 }
 
-int RunKlDevice(const std::wstring& arguments, std::string* output)
-{
-    ProgramRun run = RunTestProgram(L"kldevice.exe", arguments);
-    if (output)
-        *output = run.output;
-    return run.exitCode;
-}
-
 DWORD LastNumber(const std::string& output)
 {
     DWORD number = 0;
@@ -80,28 +60,6 @@ DWORD LastNumber(const std::string& output)
         }
     }
     return number;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD ms)
-{
-    PumpUntil([] { return false; }, ms);
 }
 
 TestMessageWindow::TestMessageWindow()

@@ -13,10 +13,14 @@
 
 #include <VelDevStore.h>
 
+#include "TestDeviceStore.h"
+#include "TestPrograms.h"
+#include "TestPumps.h"
 #include "VelMessageSource.h"
 
 class DataStoreTest : public ::testing::Test {
 protected:
+    DataStoreTest() : m_device(L"vel-data"), m_folder(m_device.Folder()) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -25,19 +29,12 @@ protected:
     std::vector<std::wstring> DebugLines() const;
     static void SetFaults(const wchar_t* faults);
 
+    TestDeviceStore m_device;
     std::wstring m_folder;
 };
 
-// Runs build/out's kldevice.exe with the test's store; its exit code, and what
-// it printed when `output` is given.
-int RunKlDevice(const std::wstring& arguments, std::string* output = NULL);
 // The number kldevice printed last (a new record's id).
 DWORD LastNumber(const std::string& output);
-
-// Pumps this thread's messages until `done` holds or `ms` have passed.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000);
-// Pumps for a while, so that a late or doubled notification can show.
-void PumpFor(DWORD ms);
 
 // A hidden window of the test thread that hands each of its messages to the
 // handlers added to it, as the callback window does on the data thread.

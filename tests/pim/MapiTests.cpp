@@ -159,9 +159,9 @@ struct Advised {
 
 class MapiTest : public ::testing::Test {
 protected:
+    MapiTest() : m_device(L"vel-pim") {}
     void SetUp() override
     {
-        UsePrivateStore();
         ASSERT_EQ(S_OK, MAPIInitialize(nullptr));
         ASSERT_EQ(S_OK, MAPILogonEx(0, nullptr, nullptr, 0, m_session.out()));
     }
@@ -280,6 +280,7 @@ protected:
         return std::string();
     }
 
+    TestDeviceStore m_device;
     Ref<ICeMapiSession> m_session;
     Ref<ICeMsgStore> m_store;
     std::vector<std::wstring> m_storeNames;
@@ -538,7 +539,7 @@ TEST_F(MapiTest, MessageReceivedWithTheDeviceToolReachesTheSink)
     RecordingSink sink(m_store.p);
     Advised advised{m_session.p};
     ASSERT_EQ(S_OK, m_session->Advise(0, nullptr, 0x3C, &sink, &advised.connection));
-    ASSERT_EQ(0u, RunKlDevice(L"sms receive +4411 hello --name Ann"));
+    ASSERT_EQ(0, RunKlDevice(L"sms receive +4411 hello --name Ann"));
     std::vector<VelDevMessage> messages = TestStore()->Messages();
     ASSERT_EQ(1u, messages.size());
     std::string id = IdOf(messages[0].id);
@@ -691,7 +692,7 @@ TEST_F(MapiTest, BadArgumentsAndForeignBuffersAreRefused)
 
 TEST(MapiLibrary, LogonNeedsInitialisationAndHonoursFaultSwitches)
 {
-    UsePrivateStore();
+    TestDeviceStore device(L"vel-pim");
     Ref<ICeMapiSession> session;
     EXPECT_EQ(kMapiErrNotInitialized, MAPILogonEx(0, nullptr, nullptr, 0, session.out()));
     EXPECT_EQ(nullptr, session.p);

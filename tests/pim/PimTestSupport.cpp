@@ -70,18 +70,6 @@ struct ChildMode {
 
 DWORD RunProcess(const std::wstring& exe, std::wstring line);
 
-std::wstring UsePrivateStore()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t folder[MAX_PATH + 64];
-    _snwprintf(folder, ARRAYSIZE(folder), L"%lsvel-pim-%lu-%lu", temp, GetCurrentProcessId(), GetTickCount());
-    folder[ARRAYSIZE(folder) - 1] = 0;
-    CreateDirectoryW(folder, nullptr);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, folder);
-    return folder;
-}
-
 DWORD RunProcess(const std::wstring& exe, std::wstring line)
 {
     STARTUPINFOW si = {};
@@ -103,27 +91,6 @@ DWORD RunOtherProcess(const std::wstring& action)
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     DWORD code = RunProcess(exe, L"\"" + std::wstring(exe) + L"\" " + kChildSwitch + action);
     return code == 0xFFFFFFFF ? 0 : code;
-}
-
-DWORD RunKlDevice(const std::wstring& arguments)
-{
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"kldevice.exe";
-    return RunProcess(path, L"\"" + path + L"\" " + arguments);
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (done())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
 }
 
 boost::shared_ptr<VelDevStore> TestStore() { return VelDevStore::Open(); }

@@ -3,28 +3,20 @@
 // own, a second process that changes the store, and waiting with a bound.
 #include <windows.h>
 
+#include <TestDeviceStore.h>
+#include <TestPrograms.h>
+#include <TestPumps.h>
 #include <TestThreads.h>
 #include <VelDevStore.h>
 
-#include <functional>
 #include <string>
 #include <vector>
-
-// Points this process (and its children) at a fresh, empty store folder.
-std::wstring UsePrivateStore();
 
 // Runs this test program again as another process that performs `action`
 // ("add-contact <first> <last>", "change-contact <oid> <company>", "delete-contact <oid>",
 // "add-message <folder> <text>", "move-message <id> <folder>", "delete-message <id>")
 // and returns its exit code (a new record's id for the add actions).
 DWORD RunOtherProcess(const std::wstring& action);
-
-// Runs kldevice.exe (beside the tests) with `arguments`; its exit code, or
-// 0xFFFFFFFF when it could not be started.
-DWORD RunKlDevice(const std::wstring& arguments);
-
-// Polls `done` until it holds or `ms` have passed, pumping this thread's messages.
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 3000);
 
 boost::shared_ptr<VelDevStore> TestStore();
 DWORD AddContact(const std::wstring& fileAs, const std::wstring& first, const std::wstring& last,

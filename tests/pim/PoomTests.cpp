@@ -42,9 +42,9 @@ struct Posted {
 
 class PoomTest : public ::testing::Test {
 protected:
+    PoomTest() : m_device(L"vel-pim") {}
     void SetUp() override
     {
-        UsePrivateStore();
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_TRUE(m_window);
@@ -133,6 +133,7 @@ protected:
         return got;
     }
 
+    TestDeviceStore m_device;
     HWND m_window = nullptr;
     Ref<IPimApplication> m_app;
     Ref<IPimItemCollection> m_items;
@@ -372,7 +373,7 @@ TEST_F(PoomTest, ChangesOfAnotherProcessPostRemoteMessages)
 TEST_F(PoomTest, ContactAddedWithTheDeviceToolReachesTheLogonWindow)
 {
     LogOn();
-    ASSERT_EQ(0u, RunKlDevice(L"contact add --first Tool --last Made --mobile +4477"));
+    ASSERT_EQ(0, RunKlDevice(L"contact add --first Tool --last Made --mobile +4477"));
     std::vector<VelDevContact> contacts = TestStore()->Contacts();
     ASSERT_EQ(1u, contacts.size());
     EXPECT_EQ(kPimMsgRemoteCreated, WaitForChange(contacts[0].id));

@@ -41,12 +41,6 @@ public:
             },
             timeoutMs);
     }
-    void Pump()
-    {
-        MSG m;
-        while (PeekMessageW(&m, 0, 0, 0, PM_REMOVE))
-            DispatchMessageW(&m);
-    }
     std::vector<CeNotification*> records;
     std::vector<WPARAM> wparams;
 

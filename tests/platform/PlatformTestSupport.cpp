@@ -1,7 +1,5 @@
 #include "PlatformTestSupport.h"
 
-#include "TestPrograms.h"
-
 #include <boost/shared_ptr.hpp>
 
 namespace {
@@ -24,17 +22,6 @@ std::vector<std::wstring>& Lines()
 
 void TempStoreTest::SetUp()
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static LONG counter = 0;
-    wchar_t name[64];
-    _snwprintf(name, 64, L"velstore-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
-    name[63] = 0;
-    m_folder = std::wstring(temp) + name;
-    // Process ids come round again: a folder a killed run left behind starts empty.
-    VelDevRemoveTree(m_folder);
-    CreateDirectoryW(m_folder.c_str(), 0);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
     EnterCriticalSection(&DebugLock());
     Lines().clear();
@@ -50,8 +37,6 @@ void TempStoreTest::TearDown()
 {
     VelDevSetDebugHook(VelDevDebugHook());
     SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, 0);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, 0);
-    VelDevRemoveTree(m_folder);
 }
 
 std::wstring TempStoreTest::File(const std::wstring& name) const { return m_folder + L"\\" + name; }
@@ -108,18 +93,6 @@ HANDLE StartOutProgram(const std::wstring& program, const std::wstring& argument
         return 0;
     CloseHandle(pi.hThread);
     return pi.hProcess;
-}
-
-int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs)
-{
-    HANDLE p = StartKlDevice(arguments);
-    if (!p)
-        return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(p, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(p, &code);
-    CloseHandle(p);
-    return static_cast<int>(code);
 }
 
 VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo)

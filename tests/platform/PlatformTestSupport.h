@@ -1,6 +1,9 @@
 #pragma once
 // A fresh device store folder per test, and the means to run the tools.
 #include "PhoneKeyGuard.h"
+#include "TestDeviceStore.h"
+#include "TestPrograms.h"
+#include "TestPumps.h"
 #include "VelDevStore.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 
 class TempStoreTest : public ::testing::Test {
 protected:
+    TempStoreTest() : m_device(L"velstore"), m_folder(m_device.Folder()) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -20,30 +24,14 @@ protected:
     std::vector<std::wstring> DebugLines() const;
     bool DebugSays(const std::wstring& part) const;
 
+    TestDeviceStore m_device;
     std::wstring m_folder;
 };
 
-// Runs build/out's kldevice.exe with the arguments and the test's store;
-// answers its exit code (or -1 when it could not be started).
-int RunKlDevice(const std::wstring& arguments, DWORD timeoutMs = 30000);
-// Starts it without waiting; the caller waits and closes the handle.
+// Starts build/out's kldevice.exe without waiting; the caller waits and closes the handle.
 HANDLE StartKlDevice(const std::wstring& arguments);
 // The same for another program of build/out.
 HANDLE StartOutProgram(const std::wstring& program, const std::wstring& arguments);
-
-// Polls until pred holds or the time is up.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(10);
-    }
-}
 
 VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo);
 

@@ -26,23 +26,7 @@ void RemoveTestFolder(const std::wstring& folder)
     RemoveDirectoryW(folder.c_str());
 }
 
-void DeviceStoreTest::SetUp()
-{
-    m_folder = MakeTestFolder(L"vel-services-store");
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
-}
-
-void DeviceStoreTest::TearDown()
-{
-    SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, NULL);
-    SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, NULL);
-    RemoveTestFolder(m_folder);
-}
-
-std::vector<std::wstring> DeviceStoreTest::ReadLog(const std::wstring& name) const
-{
-    return VelDevStore::OpenAt(m_folder)->ReadLog(name);
-}
+void DeviceStoreTest::TearDown() { SetEnvironmentVariableW(VEL_DEVICE_FAULTS_ENV, NULL); }
 
 bool DeviceStoreTest::Holds(const std::wstring& line, const std::wstring& field)
 {

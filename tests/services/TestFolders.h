@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestDeviceStore.h"
 #include "VelDevStore.h"
 
 // A fresh folder under the temporary directory, its name unique to this test
@@ -18,12 +19,15 @@ void RemoveTestFolder(const std::wstring& folder);
 // record lands there.
 class DeviceStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override;
+    DeviceStoreTest() : m_device(L"vel-services-store") {}
     void TearDown() override;
 
-    std::vector<std::wstring> ReadLog(const std::wstring& name) const;
+    std::vector<std::wstring> ReadLog(const std::wstring& name) const
+    {
+        return VelDevStore::OpenAt(m_device.Folder())->ReadLog(name);
+    }
     // True when the tab-separated line holds the field "key=value" whole.
     static bool Holds(const std::wstring& line, const std::wstring& field);
 
-    std::wstring m_folder;
+    TestDeviceStore m_device;
 };

@@ -28,12 +28,6 @@ namespace {
 
 using namespace shell_test;
 
-void PumpFor(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    PumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
-}
-
 // Now less the seconds, and a few milliseconds more for each time asked:
 // rows of the same millisecond have no order of their own to compare.
 FILETIME Stamp(int secondsAgo)

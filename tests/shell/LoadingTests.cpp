@@ -41,16 +41,10 @@ protected:
         AddCalls(450);
         AddMessages(450, 5);
     }
-    template <typename Condition>
-    bool PumpUntil(Condition condition, DWORD timeoutMs = 30000)
+    // One message at a time: a load's units run between the other messages.
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000)
     {
-        const DWORD start = ::GetTickCount();
-        while (!condition()) {
-            if (::GetTickCount() - start > timeoutMs)
-                return false;
-            PumpOne();
-        }
-        return true;
+        return ::PumpUntil(done, timeoutMs, PumpStep::kOneMessage);
     }
     size_t AllRows()
     {

@@ -14,6 +14,7 @@
 #include "FakeTick.h"
 #include "PhoneKeyGuard.h"
 #include "TestDeviceStore.h"
+#include "TestPumps.h"
 #include "VelControlCore.h"
 #include "VelDateTime.h"
 #include "VelEventArgs.h"
@@ -26,36 +27,6 @@
 #include "ViewTestSupport.h"
 
 namespace shell_test {
-
-// Runs one message of the thread's queue, or waits a little for one.
-inline void PumpOne()
-{
-    MSG msg;
-    if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    } else {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// Runs the UI thread's queue until the condition holds; false after the time.
-template <typename Condition>
-bool PumpUntil(Condition condition, DWORD timeoutMs = 10000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
 
 // A contact with a mobile number, filed under its name.
 inline VelDevContact Contact(const std::wstring& name, const wchar_t* categories = L"")

@@ -86,3 +86,11 @@ ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& argum
     CloseHandle(readEnd);
     return run;
 }
+
+int RunKlDevice(const std::wstring& arguments, std::string* output, DWORD timeoutMs)
+{
+    ProgramRun run = RunTestProgram(L"kldevice.exe", arguments, timeoutMs);
+    if (output)
+        *output = run.output;
+    return run.exitCode;
+}

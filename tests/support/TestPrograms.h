@@ -15,3 +15,7 @@ struct ProgramRun {
 // Runs the program of that folder with the arguments, that folder being its
 // current directory, and ends it when it takes longer than timeoutMs.
 ProgramRun RunTestProgram(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs = 30000);
+// Runs kldevice.exe, the phone's radio and PIM in a process of their own, over
+// the store the environment names; its exit code, and what it printed when
+// output is given.
+int RunKlDevice(const std::wstring& arguments, std::string* output = nullptr, DWORD timeoutMs = 30000);

@@ -11,6 +11,7 @@
 #include "VelDevStore.h"
 
 #include "ListRows.h"
+#include "QuietWindow.h"
 #include "VelContactItem.h"
 #include "VelContactListViewItem.h"
 #include "VelListView.h"
@@ -26,19 +27,6 @@ struct Person {
     const wchar_t* mobile;
     const wchar_t* company;
     const wchar_t* categories;
-};
-
-// The contacts session wants a window for its notifications; the tests add
-// rows themselves and let them pass.
-class QuietWindow : public VelMessageSource {
-public:
-    QuietWindow() : m_window(::CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
-    ~QuietWindow() override { ::DestroyWindow(m_window); }
-    HWND GetHandle() const override { return m_window; }
-    void AddHandler(Handler) override {}
-
-private:
-    HWND m_window;
 };
 
 // A device store of the test's own, read back through the contact items.

@@ -11,6 +11,7 @@
 #include "VelControlCore.h"
 #include "VelKlTheme.h"
 #include "VelProgressWindowLess.h"
+#include "TestPumps.h"
 #include "VelStaticWindowLess.h"
 #include "ViewTestSupport.h"
 
@@ -37,15 +38,6 @@ public:
 private:
     VelTheme* m_previous;
 };
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 void Repaint(VelAbstractControl& window)
 {

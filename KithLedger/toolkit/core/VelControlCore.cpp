@@ -1,6 +1,7 @@
 #include "VelControlCore.h"
 #include "VelAbstractControl.h"
 #include "VelCanvas.h"
+#include "VelDebugLog.h"
 #include "VelGDICanvas.h"
 #include "VelGDIRenderer.h"
 #include "VelRootControl.h"
@@ -31,8 +32,6 @@ POINT Delta(const VelAbstractControl* from, const VelAbstractControl* to)
     }
     return POINT{a.x - b.x, a.y - b.y};
 }
-
-void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
 }  // namespace
 
@@ -142,7 +141,7 @@ void VelControlCore::CreateNativeWindow(VelAbstractControl* control)
         if (!window) {
             // No window, so no canvas: nothing may treat it as a canvas owner.
             control->SetCanvasState(VelCanvasOwnership::Shared, VelPicture::Clipped);
-            Log(L"VelControlCore::CreateNativeWindow: CreateWindowExW failed.\n");
+            VelDebugLog(L"VelControlCore::CreateNativeWindow: CreateWindowExW failed.\n");
         }
     } else {
         if (control->GetCanvasOwnership() == VelCanvasOwnership::Own)
@@ -528,9 +527,9 @@ LRESULT CALLBACK VelControlCore::WindowProc(HWND window, UINT message, WPARAM wP
             return ::DefWindowProcW(window, message, wParam, lParam);
         return control->DefWindowProc(message, wParam, lParam);
     } catch (const std::exception&) {
-        Log(L"VelControlCore::WindowProc: a handler threw.\n");
+        VelDebugLog(L"VelControlCore::WindowProc: a handler threw.\n");
     } catch (...) {
-        Log(L"VelControlCore::WindowProc: a handler threw.\n");
+        VelDebugLog(L"VelControlCore::WindowProc: a handler threw.\n");
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "VelAbstractControl.h"
 #include "VelApplication.h"
 #include "VelControlCore.h"
+#include "VelDebugLog.h"
 #include "VelRootControl.h"
 #include "VelScopedLock.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 const int kAnsweredExitCode = -1;
 const int kGuardFailedExitCode = 255;
-
-void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
 }  // namespace
 
@@ -27,7 +26,7 @@ bool PumpOne()
     MSG msg;
     const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) {
-        Log(L"VelControlCore: GetMessage failed.\n");
+        VelDebugLog(L"VelControlCore: GetMessage failed.\n");
         return false;
     }
     if (!got) {
@@ -62,7 +61,7 @@ int VelRunLoop::Run(VelApplication* application, bool show, DWORD fullScreenFlag
         ::DispatchMessageW(&msg);
     }
     if (got < 0)
-        Log(L"VelControlCore::Run: GetMessage failed.\n");
+        VelDebugLog(L"VelControlCore::Run: GetMessage failed.\n");
 
     VelEventArgs exiting;
     application->OnExit(&exiting);

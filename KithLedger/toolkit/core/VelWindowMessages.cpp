@@ -2,6 +2,7 @@
 #include "VelAbstractControl.h"
 #include "VelCanvas.h"
 #include "VelControlCore.h"
+#include "VelDebugLog.h"
 #include "VelRequestQueue.h"
 #include "VelRootControl.h"
 
@@ -9,8 +10,6 @@ namespace {
 
 // The table covers every message up to the core's request.
 const UINT kTableSize = VelRequestQueue::kMessage + 1;
-
-void Log(const wchar_t* text) { ::OutputDebugStringW(text); }
 
 }  // namespace
 
@@ -21,7 +20,7 @@ VelDispatchScope::~VelDispatchScope()
     try {
         m_core->SetDispatching(false);
     } catch (...) {
-        Log(L"VelControlCore: exception while flushing updates.\n");
+        VelDebugLog(L"VelControlCore: exception while flushing updates.\n");
     }
 }
 

@@ -17,6 +17,7 @@ public:
     TestDeviceStore& operator=(const TestDeviceStore&) = delete;
     ~TestDeviceStore();
 
+    const std::wstring& Folder() const { return m_folder; }
     VelDevStore& Store();
     // The stand-in programs write their logs from processes of their own: waits
     // up to the time for the log to have that many lines.

@@ -32,18 +32,18 @@ bool FindByFirstName(const std::wstring& first, VelDevContact* out)
 // text, empty ones included, stay as they were stored.
 TEST(CategoryText, DeviceToolFavoriteSwitchesLeaveTheOtherPartsAlone)
 {
-    UsePrivateStore();
+    TestDeviceStore device(L"vel-pim");
     const std::vector<CategoryTextCase>& cases = CategoryTextCases();
     for (size_t i = 0; i < cases.size(); ++i) {
         const CategoryTextCase& c = cases[i];
         SCOPED_TRACE(testing::Message() << "case " << i);
         const std::wstring first = L"Case" + std::to_wstring(i);
-        ASSERT_EQ(0u, RunKlDevice(L"contact add --first " + first + L" --categories \"" + c.text + L"\" --favorite"));
+        ASSERT_EQ(0, RunKlDevice(L"contact add --first " + first + L" --categories \"" + c.text + L"\" --favorite"));
         VelDevContact stored;
         ASSERT_TRUE(FindByFirstName(first, &stored));
         EXPECT_EQ(c.withFavorites, stored.categories);
 
-        ASSERT_EQ(0u, RunKlDevice(L"contact change " + std::to_wstring(stored.id) + L" --no-favorite"));
+        ASSERT_EQ(0, RunKlDevice(L"contact change " + std::to_wstring(stored.id) + L" --no-favorite"));
         ASSERT_TRUE(FindByFirstName(first, &stored));
         EXPECT_EQ(c.text, stored.categories);
     }

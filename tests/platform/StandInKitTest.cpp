@@ -84,8 +84,7 @@ TEST(StandInKit, GuardHoldsItsLockUntilTheEndOfTheScopeAndMayBeTakenAgainOnItsTh
 // {6B1F0C52-3D7E-4A19-8E25-7C4D9A0B3F61}
 const IID IID_ITestThing = {0x6b1f0c52, 0x3d7e, 0x4a19, {0x8e, 0x25, 0x7c, 0x4d, 0x9a, 0x0b, 0x3f, 0x61}};
 
-struct ITestThing : IUnknown {
-};
+struct ITestThing : IUnknown {};
 
 class TestThing : public standin::ComObject<ITestThing> {
 public:

@@ -137,13 +137,16 @@ def open_contact(program, y):
 
 def case_startup():
     device = Device()
+    started = []
     try:
         # The counts first without anything to count, then with.
         device.set_missed(0)
         for mid, rec in device.messages().items():
             if rec.get("folder") == "inbox":
                 device.kldevice("sms", "read", mid)
-        quiet = Program(device).start()
+        quiet = Program(device)
+        started.append(quiet)
+        quiet.start()
         plain = settled(quiet)
         plain_widths = caption_width(plain, "calls"), caption_width(plain, "messages")
         expect(quiet.close()[0] == 0, "the first start closes")
@@ -153,6 +156,7 @@ def case_startup():
         device.kldevice("sms", "unread", "1")
         device.kldevice("sms", "unread", "2")
         program = Program(device)
+        started.append(program)
         program.start()
         frame = settled(program)
         shot(program, "startup")
@@ -184,8 +188,9 @@ def case_startup():
         code, seconds = program.close()
         expect(code == 0, "exit code 0, not %s" % code)
         expect(seconds < 1.0, "closed within a second (%.2f s)" % seconds)
-        program.stop()
     finally:
+        for p in started:
+            p.stop()
         device.close()
 
 
@@ -229,7 +234,7 @@ def case_contacts_keypad():
         full = settled(program)
         program.tap(*UNDOCK)
         undocked = program.wait_frame(lambda f: near(f(60, KEYPAD_TOP + 2), (58, 70, 86), 6) or
-                                      min(f(60, KEYPAD_TOP + 19)) > 150, 5, "the keypad to undock")
+                                      min(f(20, KEYPAD_TOP + 19)) > 150, 5, "the keypad to undock")
         undocked = settled(program)
         shot(program, "keypad")
         before = list_region(undocked, KEYPAD_TOP)
@@ -589,6 +594,95 @@ def case_churn():
         expect(program.running(), "runs after churn")
         code, seconds = program.close()
         expect(code == 0 and seconds < 1.0, "closed after churn: %s in %.2f s" % (code, seconds))
+
+
+def case_contacts_regrouping_scroll():
+    with Session() as (device, program):
+        # Each grouping's first screen from its top, then the same three
+        # switches each made with the list scrolled down.
+        tops = []
+        for _ in range(3):
+            tops.append(list_region(settled(program)))
+            tab(program, "contacts")
+        for i in range(3):
+            settled(program)
+            scrolled = list_region(program.wait_stable(timeout=8))
+            drag(program, 200, *DRAG)
+            expect(list_region(settled(program)) != scrolled, "grouping %d scrolls down" % i)
+            tab(program, "contacts")
+            f = settled(program)
+            shot(program, "regrouped-%d" % i)
+            found = headers(f)
+            expect(found[:1] == [TITLE], "grouping %d starts with a header at the top: headers at %s" %
+                   ((i + 1) % 3, found))
+            expect(list_region(f) == tops[(i + 1) % 3], "grouping %d opens at its top" % ((i + 1) % 3))
+
+
+def slid_region(frame, d, y0, y1, right=W - 16):
+    """Rows y0..y1 of the main view slid left by d: what shows of its
+    columns d..right, its scroll bar's strip left out."""
+    s, k = frame.stride, frame.step
+    return [frame.data[y * s + d * k:y * s + right * k] for y in range(y0, y1)]
+
+
+def slide_offset(frame, shown):
+    """How far left of its place the main view of `shown` stands in the
+    frame, found by its title bar; None when no offset fits."""
+    s, k = frame.stride, frame.step
+    for d in range(0, W - 48):
+        if slid_region(frame, 0, 0, TITLE, W - 16 - d) == slid_region(shown, d, 0, TITLE):
+            return d
+    return None
+
+
+def case_slide_frames():
+    with Session() as (device, program):
+        settled(program)
+        program.tap(*UNDOCK)
+        program.wait_frame(lambda f: min(f(20, KEYPAD_TOP + 19)) > 150, 5, "the keypad to undock")
+        settled(program)
+        # 9, 2: four contacts, none of them at the top of the full list.
+        program.tap(*key_centre("9"))
+        program.tap(*key_centre("2"))
+        typed = settled(program)
+        # Grabs as fast as they come, from the tap on a row until the slide ends.
+        frames = []
+        program.tap(200, headers(typed, bottom=KEYPAD_TOP)[0] + 53 + 24)
+        end = time.monotonic() + 1.2
+        while time.monotonic() < end:
+            frames.append(program.grab())
+        settled(program)
+        program.tap(*LEFT_BUTTON)
+        back = settled(program)
+        shot(program, "slide-back")
+        for i, f in enumerate(frames):
+            if os.environ.get("VEL_E2E_SHOTS"):
+                write_frame(f, os.path.join(SHOTS, "slide-%02d.png" % i))
+        # While it moves, what shows of the main view is the list the tap
+        # left (the search reset, the keypad docked) or the one it had.
+        moving = 0
+        for i, f in enumerate(frames):
+            for shown in (back, typed):
+                d = slide_offset(f, shown)
+                if d:
+                    break
+            if not d:
+                continue
+            moving += 1
+            expect(any(slid_region(f, 0, TITLE, H, W - 16 - d) == slid_region(shown, d, TITLE, H)
+                       for shown in (back, typed)),
+                   "slide frame %d of %d (%d px along) shows the list unfinished" % (i, len(frames), d))
+        expect(moving >= 2, "frames caught while the slide moved: %d of %d" % (moving, len(frames)))
+
+
+def write_frame(frame, path):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    rows = bytearray()
+    for y in range(frame.height):
+        for x in range(frame.width):
+            rows += bytes(frame(x, y))
+    subprocess.run(["convert", "-size", "%dx%d" % (frame.width, frame.height), "-depth", "8", "rgb:-", path],
+                   input=bytes(rows), check=True)
 
 
 def case_small_screen():

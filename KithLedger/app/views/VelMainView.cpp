@@ -231,7 +231,7 @@ void VelMainView::OnTransitionStarted(VelObject*, const VelTransitionEventArgs*)
     VelListView* list = view ? view->GetList() : nullptr;
     if (!list)
         return;
-    list->Update(true);
+    list->Update(false);
     list->BeginUpdate();
     list->SetFullRepaint(true);
     m_listInTransition = list;

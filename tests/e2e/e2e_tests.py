@@ -84,6 +84,20 @@ def row_centre(frame, group, index):
     return rows[group] + HEADER + index * row + row // 2
 
 
+def title_text_height(frame, bar):
+    """How high the title's white letters stand in a title bar `bar` high."""
+    box = frame.lit(frame.width // 5, 0, frame.width * 4 // 5, bar, whitish)
+    return box[3] - box[1] if box else 0
+
+
+def expect_phone_dpi(frame, bar):
+    # The title's font is sized in points: at the phone's DPI its letters
+    # take a fixed share of a bar that scales with the screen (at 96 DPI on
+    # 480 x 640 they stand half as high).
+    height = title_text_height(frame, bar)
+    expect(0.3 * bar < height < 0.5 * bar, "the title's letters %d px high in a %d px bar" % (height, bar))
+
+
 def tab_selected(frame, name):
     """Whether the tab's image stands on the silver plate of the current
     tab: a bare glyph lights a third as many pixels."""
@@ -190,6 +204,7 @@ def case_startup():
         expect(len(mains) == 1, "one main window: %s" % mains)
         expect("%dx%d+0+0" % (W, H) in mains[0], "full screen: %s" % mains[0])
         # Contacts current: its tab plate is silver, the others bare glyphs.
+        expect_phone_dpi(frame, TITLE)
         expect(tab_selected(frame, "contacts"), "the contacts tab is selected")
         expect(not tab_selected(frame, "calls"), "the calls tab is not")
         # The list filled: group headers A, B, C... from the top.
@@ -720,6 +735,7 @@ def case_small_screen():
         # the list starts with a group header there.
         expect(headers(frame, top=28, bottom=40)[:1] == [32], "the list under a 32-pixel title bar: %s" %
                headers(frame, top=20, bottom=60))
+        expect_phone_dpi(frame, 32)
         # The tab bar: 320 / 24 + 28, its five images inside the screen.
         for i in range(5):
             x = 24 + 48 * i

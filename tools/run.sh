@@ -27,7 +27,7 @@ cmake --build "$VEL_BUILD_DIR"
 
 source "$here/tools/wine-env.sh"
 program_dir=$(vel_program_dir "$VEL_SCREEN") || exit 1
-trap vel_session_stop EXIT
+trap 'vel_program_dpi_reset; vel_session_stop' EXIT
 vel_session_start
 
 kldevice=$VEL_BUILD_DIR/out/kldevice.exe

@@ -84,6 +84,8 @@ vel_session_start() {
   # start them here, away from any pipe a caller (ctest) waits on.
   vel_wine cmd.exe /c exit </dev/null >/dev/null 2>&1
   vel_register_pimstore
+  # A program's DPI left behind by a run that was killed.
+  vel_program_dpi_reset
   export VEL_WINE_SESSION=1
 }
 
@@ -123,6 +125,29 @@ vel_program_dir() {
 vel_program_desktop() {
   vel_reg 'HKCU\Software\Wine\AppDefaults\KithLedger.exe\Explorer' /v Desktop /d KithLedger
   vel_reg 'HKCU\Software\Wine\Explorer\Desktops' /v KithLedger /d "${1:-$VEL_SCREEN}"
+  vel_program_dpi "${1:-$VEL_SCREEN}"
+}
+
+# The dots per inch of the phone of a screen size: 96 at 240 x 320, 192 at
+# 480 x 640, in step with the shorter side. Fonts are sized in points, so
+# the desktop's 96 would draw every text of a larger phone too small.
+vel_screen_dpi() {
+  local size=${1:-$VEL_SCREEN} w h
+  w=${size%x*} h=${size#*x}
+  echo $(( (w < h ? w : h) * 96 / 240 ))
+}
+
+# Wine reads the system DPI once per process, at its start, from
+# HKCU\Control Panel\Desktop LogPixels: set for the program's screen before
+# each start, and taken away again (the prefix's own 96) by
+# vel_program_dpi_reset so that the unit tests, which run in the same
+# prefix, see the default.
+vel_program_dpi() {
+  vel_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$(vel_screen_dpi "$1")" /f >/dev/null 2>&1
+}
+
+vel_program_dpi_reset() {
+  vel_wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 }
 
 VEL_PROGRAM_PID=

@@ -8,8 +8,12 @@ shift
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-env.sh"
 export VEL_SOURCE_DIR VEL_WINE
 if [ -z "${VEL_WINE_SESSION:-}" ]; then
-  trap vel_session_stop EXIT
+  trap 'vel_program_dpi_reset; vel_session_stop' EXIT
   vel_session_start || exit 1
+else
+  # The program's DPI is the phone's; the unit tests that follow in this
+  # session run at the prefix's own.
+  trap vel_program_dpi_reset EXIT
 fi
 # No byte-code beside the sources.
 export PYTHONDONTWRITEBYTECODE=1

@@ -371,15 +371,21 @@ TEST_F(CallRowPaintTest, ANamedCallTakesTwoLinesAndOneWithoutANumberOneCentredLi
     EXPECT_GE(two.top, 4);
     EXPECT_GT(two.bottom, 4 + h1) << "the number under the name";
 
-    std::unique_ptr<VelCallListViewItem> unnumbered = Row(kHidden);
-    ASSERT_TRUE(unnumbered);
-    EXPECT_EQ(unnumbered->GetCall()->GetDisplayText(), LoadLocalizedString(130));
-    cell = Paint(*unnumbered);
-    const VelRect one = LitBounds(canvas->GetDC(), VelRect(left, 0, right, cell.bottom), background.ToColorRef());
-    ASSERT_NE(one, VelRect(0, 0, 0, 0));
-    const int lineTop = cell.bottom / 2 - h1 / 2 - 2;
-    EXPECT_GE(one.top, lineTop);
-    EXPECT_LE(one.bottom, lineTop + h1);
+    // Withheld, and known only by the number (which stands in for the name):
+    // one line, the number not a second time.
+    const Call unknown = {nullptr, L"+400", kDevCallIncoming, 5, 21, 45};
+    for (const Call* call : {&kHidden, &unknown}) {
+        std::unique_ptr<VelCallListViewItem> oneLine = Row(*call);
+        ASSERT_TRUE(oneLine);
+        SCOPED_TRACE(oneLine->GetCall()->GetDisplayText());
+        EXPECT_EQ(oneLine->GetCall()->GetDisplayText(), call->number ? call->number : LoadLocalizedString(130));
+        cell = Paint(*oneLine);
+        const VelRect one = LitBounds(canvas->GetDC(), VelRect(left, 0, right, cell.bottom), background.ToColorRef());
+        ASSERT_NE(one, VelRect(0, 0, 0, 0));
+        const int lineTop = cell.bottom / 2 - h1 / 2 - 2;
+        EXPECT_GE(one.top, lineTop);
+        EXPECT_LE(one.bottom, lineTop + h1);
+    }
 }
 
 TEST_F(CallRowPaintTest, TheTimeSitsInItsColumnAtTheRight)

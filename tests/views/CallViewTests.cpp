@@ -203,22 +203,32 @@ TEST_F(CallViewTest, MissedAndAnsweredIncomingCallsAreBothIncoming)
 
 TEST_F(CallViewTest, TheFirstRowFallsBackToTheNumberTheUnknownCallerOrItsOwnText)
 {
+    // The number row only where it adds something: not empty for a withheld
+    // number, not a second time for a caller known only by the number.
     struct Case {
         const wchar_t* name;
         const wchar_t* number;
         std::wstring first;
+        bool numberRow;
     } const cases[] = {
-        {L"Anna Berg", L"+46 70 111", L"Anna Berg"},
-        {nullptr, L"+46 70 111", L"+46 70 111"},
-        {nullptr, nullptr, S(kStrUnknownCaller)},
-        {L"", L"+46 70 111", S(kStrCallNoDisplayText)},
+        {L"Anna Berg", L"+46 70 111", L"Anna Berg", true},    {nullptr, L"+46 70 111", L"+46 70 111", false},
+        {nullptr, nullptr, S(kStrUnknownCaller), false},      {nullptr, L"", S(kStrUnknownCaller), false},
+        {L"", L"+46 70 111", S(kStrCallNoDisplayText), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.first);
         std::unique_ptr<VelCallItem> call = MakeCall(c.name, c.number, kCallIncoming, 30);
         Show(call.get());
-        ASSERT_EQ(Rows().size(), 5u);
-        EXPECT_EQ(Rows()[0], c.first);
+        const std::vector<std::wstring> rows = Rows();
+        ASSERT_EQ(rows.size(), c.numberRow ? 5u : 4u);
+        EXPECT_EQ(rows[0], c.first);
+        EXPECT_EQ(rows[1], S(kStrIncomingCall));
+        if (c.numberRow)
+            EXPECT_EQ(rows[2], c.number);
+        for (size_t i = 1; i < rows.size(); ++i) {
+            EXPECT_FALSE(rows[i].empty()) << "row " << i;
+            EXPECT_NE(rows[i], rows[0]) << "row " << i;
+        }
     }
 }
 

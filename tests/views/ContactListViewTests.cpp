@@ -283,20 +283,32 @@ TEST_F(ContactRowPaintTest, ANameWithoutANumberIsOneLineInTheMiddle)
     std::unique_ptr<VelContactListViewItem> both(store.Row({L"Named", L"5550101", L"", L""}));
     std::unique_ptr<VelContactListViewItem> nameOnly(store.Row({L"Named", L"", L"", L""}));
     ASSERT_TRUE(nameOnly->GetContact()->GetPrimaryNumberText().empty());
+    // Known only by its number, which stands in for the name: shown once.
+    std::unique_ptr<VelContactListViewItem> numberOnly(store.Row({L"", L"5550102", L"", L""}));
+    ASSERT_EQ(numberOnly->GetContact()->GetDisplayNameText(), L"5550102");
+    VelColor dim;
+    GetCurrentTheme()->GetDimTextColor(dim);
 
-    VelRect r = Paint(nameOnly.get());
+    VelRect r;
+    VelRect lit;
+    for (VelContactListViewItem* row : {numberOnly.get(), nameOnly.get()}) {
+        SCOPED_TRACE(row->GetContact()->GetDisplayNameText());
+        canvas->SetBackColor(VelColor(0, 0, 0));
+        canvas->FillRect(VelRect(0, 0, 480, 130));
+        r = Paint(row);
+        const VelRect text(r.left, r.top, r.right - 80, r.bottom);
+        lit = ColourBounds(text, ItemText());
+        ASSERT_FALSE(lit.IsEmpty());
+        EXPECT_LE(std::abs((lit.top + lit.bottom) / 2 - (r.top + r.bottom) / 2), 4);
+        EXPECT_FALSE(HasColour(text, dim.ToColorRef())) << "no second, dim line";
+    }
     const VelRect text(r.left, r.top, r.right - 80, r.bottom);
-    const VelRect lit = ColourBounds(text, ItemText());
-    ASSERT_FALSE(lit.IsEmpty());
     const int middle = (r.top + r.bottom) / 2;
-    EXPECT_LE(std::abs((lit.top + lit.bottom) / 2 - middle), 4);
 
     // With a number the name goes up and the number, dim, takes the lower half.
     canvas->SetBackColor(VelColor(0, 0, 0));
     canvas->FillRect(VelRect(0, 0, 480, 130));
     r = Paint(both.get());
-    VelColor dim;
-    GetCurrentTheme()->GetDimTextColor(dim);
     EXPECT_TRUE(HasColour(VelRect(r.left, middle, r.right - 80, r.bottom), dim.ToColorRef()));
     EXPECT_LT(ColourBounds(text, ItemText()).top, lit.top);
 }

@@ -99,7 +99,8 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
     const std::wstring& text = m_call->GetDisplayText();
     const std::wstring& number = m_call->GetNumber();
-    if (text.empty() || number.empty()) {
+    // A caller known only by the number shows it once.
+    if (text.empty() || number.empty() || text == number) {
         canvas->DrawText(text.empty() ? number : text, VelPoint(x, rect.top + height / 2 - h1 / 2 - kCentreLift),
                          SIZE{width, h1});
     } else {

@@ -83,15 +83,21 @@ void VelCallView::AddRows()
     if (!m_call || !list)
         return;
     const std::wstring& who = m_call->GetDisplayText();
+    const std::wstring& number = m_call->GetNumber();
     const std::wstring rows[] = {
         who.empty() ? LoadLocalizedString(kStrCallNoDisplayText) : who,
         LoadLocalizedString(m_call->IsOutgoing() ? kStrOutgoingCall : kStrIncomingCall),
-        m_call->GetNumber(),
+        number,
         FormatDateTime(m_call->GetStart(), kDateFormat),
         FormatDuration(TicksToSeconds(VelDateTime::Subtract(m_call->GetEnd(), m_call->GetStart()))),
     };
-    for (const std::wstring& text : rows)
+    for (const std::wstring& text : rows) {
+        // A withheld number leaves its row empty, and a caller known only by
+        // the number already shows it in the first row.
+        if (&text == &rows[2] && (number.empty() || number == rows[0]))
+            continue;
         list->AddItem(new VelDetailItem(text, -1));
+    }
 }
 
 void VelCallView::OnCommand(VelToolbar*, VelToolbarItem* item)

@@ -185,6 +185,10 @@ void VelContactListView::ApplyTabState()
 {
     const TabState& state = m_tabStates[static_cast<size_t>(m_tabState)];
     ShowTabLook(state.look);
-    if (VelListView* list = GetList())
-        list->SetGrouping(state.grouping);
+    VelListView* list = GetList();
+    if (!list || list->GetGrouping() == state.grouping)
+        return;
+    list->SetGrouping(state.grouping);
+    // A new grouping starts at its first group, not at the old one's offset.
+    list->ScrollToCell(VelPoint(0, 0));
 }

@@ -107,11 +107,13 @@ void VelContactListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     const int width = (rect.right - rect.left) - column - kPictureRight - kPictureGap;
     const int x = rect.left + kTextLeft;
 
-    if (name.empty() || number.empty()) {
+    // A contact known only by its number shows it once.
+    if (name.empty() || number.empty() || name == number) {
         const std::wstring& text = name.empty() ? number : name;
         const VelPoint at(x, rect.top + ((row.height - row.medium) >> 1));
+        const bool match = m_matchKind == kMatchName || (text == number && m_matchKind == kMatchNumber);
         DrawLine(canvas, text, at, SIZE{width, row.medium}, theme->GetMediumFont(), theme->GetMediumBoldFont(),
-                 nameColor, m_matchKind == kMatchName, m_matchStart, m_matchLength);
+                 nameColor, match, m_matchStart, m_matchLength);
     } else {
         const int nameTop = rect.top + longer / kMarginDivisor;
         DrawLine(canvas, name, VelPoint(x, nameTop), SIZE{width, row.medium}, theme->GetMediumFont(),

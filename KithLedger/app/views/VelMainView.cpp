@@ -221,10 +221,17 @@ void VelMainView::OnTransitionStarted(VelObject*, const VelTransitionEventArgs*)
     // Two slides may overlap (back within a slide): the first suspends, the last resumes.
     if (m_transitionsRunning++ > 0)
         return;
+    // A tap that starts a slide may have reset the search just before: the
+    // keypad still on its way down and the list not yet laid out for it.
+    // Finish both now, or the slide moves a list that cannot repaint until
+    // it ends.
+    if (m_keypad && m_keypad->IsDocked() && m_rememberedListHeight >= 0)
+        m_keypad->SetDocked(true, VelKeypad::DockChange::Always, VelKeypad::DockMotion::Immediate);
     VelKlView* view = GetListTabView(PageIdOf(m_currentPage));
     VelListView* list = view ? view->GetList() : nullptr;
     if (!list)
         return;
+    list->Update(false);
     list->BeginUpdate();
     list->SetFullRepaint(true);
     m_listInTransition = list;

@@ -127,6 +127,24 @@ TEST(ComRef, AsQueriesAnotherInterfaceAndOwnsWhatItGets)
     EXPECT_FALSE(empty.As<IStream>(IID_IStream));
 }
 
+TEST(ComRef, RetainAddsAReferenceAndReleaseAndClearLetsItGo)
+{
+    FakeObject object;
+    {
+        VelComRef<FakeObject> kept = VelComRef<FakeObject>::Retain(&object);
+        EXPECT_EQ(object.refs, 2u);
+    }
+    EXPECT_EQ(object.refs, 1u);
+    EXPECT_FALSE(VelComRef<FakeObject>::Retain(nullptr));
+
+    FakeObject* global = &object;
+    VelReleaseAndClear(global);
+    EXPECT_EQ(global, nullptr);
+    EXPECT_EQ(object.releases, 2);
+    VelReleaseAndClear(global);
+    EXPECT_EQ(object.releases, 2) << "a cleared pointer has nothing to let go";
+}
+
 // Records the handles it closes; its "none" is -1, so 0 is a handle like any.
 struct RecordingTraits {
     typedef int Handle;

@@ -6,6 +6,7 @@
 #include <map>
 #include <new>
 
+#include "VelComRef.h"
 #include "VelPoomSession.h"
 #include "VelScreenMetrics.h"
 
@@ -127,42 +128,37 @@ void LetGoCategories(const SharedCategories* categories)
         Categories().erase(*held->text);
 }
 
-IPimItem* ItemOf(IUnknown* object)
+VelComRef<IPimItem> ItemOf(IUnknown* object)
 {
-    IPimItem* item = NULL;
+    VelComRef<IPimItem> item;
     if (object)
-        object->QueryInterface(IID_IPimItem, reinterpret_cast<void**>(&item));
+        object->QueryInterface(IID_IPimItem, item.ReceiveVoid());
     return item;
 }
 
-IPimContact* ContactOf(IUnknown* object)
+VelComRef<IPimContact> ContactOf(IUnknown* object)
 {
-    IPimContact* contact = NULL;
+    VelComRef<IPimContact> contact;
     if (object)
-        object->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(&contact));
+        object->QueryInterface(IID_IPimContact, contact.ReceiveVoid());
     return contact;
 }
 
-IPimContact* FetchContact(int32_t id)
+VelComRef<IPimContact> FetchContact(int32_t id)
 {
     IPimApplication* application = GetPoomApplication();
-    IUnknown* object = NULL;
-    if (!application || FAILED(application->GetItemFromOid(id, &object)) || !object)
-        return NULL;
-    IPimContact* contact = ContactOf(object);
-    object->Release();
-    return contact;
+    VelComRef<IUnknown> object;
+    if (!application || FAILED(application->GetItemFromOid(id, object.Receive())) || !object)
+        return VelComRef<IPimContact>();
+    return ContactOf(object.Get());
 }
 
 // What read gives for the contact fetched afresh (null when it is gone).
 template <typename Read>
 auto WithContact(int32_t id, Read read) -> decltype(read(static_cast<IPimContact*>(NULL)))
 {
-    IPimContact* contact = FetchContact(id);
-    auto result = read(contact);
-    if (contact)
-        contact->Release();
-    return result;
+    const VelComRef<IPimContact> contact = FetchContact(id);
+    return read(contact.Get());
 }
 
 std::wstring ReadFreshText(int32_t id, TextProperty property)
@@ -176,31 +172,24 @@ bool Changed(HRESULT result) { return SUCCEEDED(result) && result != S_FALSE; }
 // The platform's editor or card on the contact.
 bool OpenUi(IUnknown* contact, HRESULT (STDMETHODCALLTYPE IPimItem::*open)(HWND), HWND owner)
 {
-    IPimItem* item = ItemOf(contact);
-    if (!item)
-        return false;
-    const bool changed = Changed((item->*open)(owner));
-    item->Release();
-    return changed;
+    const VelComRef<IPimItem> item = ItemOf(contact);
+    return item && Changed((item.Get()->*open)(owner));
 }
 
-IImage* PictureOf(IPimContact* contact)
+VelComRef<IImage> PictureOf(IPimContact* contact)
 {
-    IPimItem* item = ItemOf(contact);
+    VelComRef<IImage> image;
+    const VelComRef<IPimItem> item = ItemOf(contact);
     if (!item)
-        return NULL;
-    IStream* stream = NULL;
-    IImage* image = NULL;
-    if (SUCCEEDED(item->OpenProperty(kPimPropPicture, GENERIC_READ, &stream)) && stream) {
-        IImagingFactory* factory = NULL;
-        if (SUCCEEDED(CreateImagingFactory(&factory)) && factory) {
-            if (FAILED(factory->CreateImageFromStream(stream, &image)))
-                image = NULL;
-            factory->Release();
+        return image;
+    VelComRef<IStream> stream;
+    if (SUCCEEDED(item->OpenProperty(kPimPropPicture, GENERIC_READ, stream.Receive())) && stream) {
+        VelComRef<IImagingFactory> factory;
+        if (SUCCEEDED(CreateImagingFactory(factory.Receive())) && factory) {
+            if (FAILED(factory->CreateImageFromStream(stream.Get(), image.Receive())))
+                image.Detach();
         }
-        stream->Release();
     }
-    item->Release();
     return image;
 }
 
@@ -217,7 +206,6 @@ IImage* ThumbnailOf(IImage* picture)
         if (FAILED(picture->GetThumbnail(width, height, &thumbnail)))
             thumbnail = NULL;
     }
-    picture->Release();
     return thumbnail;
 }
 
@@ -250,28 +238,23 @@ std::wstring PrimaryNumberOf(IPimContact* contact)
 }  // namespace
 
 VelContactItem::VelContactItem(IPimContact* contact)
-    : m_id(0), m_favorite(false), m_missing(true), m_picture(NULL), m_categories(nullptr)
+    : m_id(0), m_favorite(false), m_missing(true), m_categories(nullptr)
 {
+    const VelComRef<IPimContact> owned(contact);
     LONG id = 0;
     if (contact && SUCCEEDED(contact->get_Oid(&id)))
         m_id = id;
-    Load(contact);
-    if (contact)
-        contact->Release();
+    Load(owned.Get());
 }
 
-VelContactItem::~VelContactItem()
-{
-    LetGoCategories(m_categories);
-    if (m_picture)
-        m_picture->Release();
-}
+VelContactItem::~VelContactItem() { LetGoCategories(m_categories); }
 
-IPimContact* VelContactItem::GetContact() const { return FetchContact(m_id); }
+VelComRef<IPimContact> VelContactItem::GetContact() const { return FetchContact(m_id); }
 
 void VelContactItem::Load(IPimContact* contact)
 {
-    IPimContact* source = contact ? contact : GetContact();
+    const VelComRef<IPimContact> fetched = contact ? VelComRef<IPimContact>() : GetContact();
+    IPimContact* source = contact ? contact : fetched.Get();
     if (!source) {
         m_missing = true;
         return;
@@ -287,13 +270,9 @@ void VelContactItem::Load(IPimContact* contact)
     const SharedCategories* held = HoldCategories(categories);
     LetGoCategories(m_categories);
     m_categories = held;
-    if (m_picture)
-        m_picture->Release();
-    IImage* picture = PictureOf(source);
-    m_picture = picture ? ThumbnailOf(picture) : NULL;
+    const VelComRef<IImage> picture = PictureOf(source);
+    m_picture.Reset(picture ? ThumbnailOf(picture.Get()) : NULL);
     m_favorite = HoldsFavorites(categories);
-    if (!contact)
-        source->Release();
 }
 
 const std::wstring& VelContactItem::GetCompanyText() const { return m_company ? *m_company : NoText(); }
@@ -308,11 +287,8 @@ VelContactItem* VelContactItem::Reload() const { return CreateContactItem(m_id);
 bool VelContactItem::Exists(int32_t id)
 {
     IPimApplication* application = GetPoomApplication();
-    IUnknown* object = NULL;
-    if (!application || FAILED(application->GetItemFromOid(id, &object)) || !object)
-        return false;
-    object->Release();
-    return true;
+    VelComRef<IUnknown> object;
+    return application && SUCCEEDED(application->GetItemFromOid(id, object.Receive())) && object;
 }
 
 bool VelContactItem::Edit(HWND owner)
@@ -329,8 +305,8 @@ bool VelContactItem::IsFavorite() const { return HoldsFavorites(ReadFreshText(m_
 
 void VelContactItem::SetFavorite(bool favorite)
 {
-    IPimContact* contact = GetContact();
-    IPimItem* item = ItemOf(contact);
+    const VelComRef<IPimContact> contact = GetContact();
+    const VelComRef<IPimItem> item = ItemOf(contact.Get());
     if (item) {
         const HRESULT result =
             favorite ? item->AddCategory(kFavoritesCategory) : item->RemoveCategory(kFavoritesCategory);
@@ -338,10 +314,7 @@ void VelContactItem::SetFavorite(bool favorite)
             item->Save();
             m_favorite = IsFavorite();
         }
-        item->Release();
     }
-    if (contact)
-        contact->Release();
 }
 
 std::wstring VelContactItem::GetMobileNumber() const
@@ -380,24 +353,23 @@ std::vector<std::wstring> VelContactItem::GetCategories() const
 
 IImage* VelContactItem::GetPicture() const
 {
-    return WithContact(m_id,
-                       [](IPimContact* contact) { return contact ? PictureOf(contact) : static_cast<IImage*>(NULL); });
+    return WithContact(m_id, [](IPimContact* contact) { return PictureOf(contact).Detach(); });
 }
 
 VelContactItem* CreateContactItem(int32_t id)
 {
-    IPimContact* contact = FetchContact(id);
-    return contact ? new (std::nothrow) VelContactItem(contact) : NULL;
+    VelComRef<IPimContact> contact = FetchContact(id);
+    return contact ? new (std::nothrow) VelContactItem(contact.Detach()) : NULL;
 }
 
 VelContactItem* CreateNewContact(HWND owner)
 {
     IPimApplication* application = GetPoomApplication();
-    IUnknown* object = NULL;
-    if (!application || FAILED(application->CreateItem(kPimItemContact, &object)) || !object)
+    VelComRef<IUnknown> object;
+    if (!application || FAILED(application->CreateItem(kPimItemContact, object.Receive())) || !object)
         return NULL;
-    const bool saved = OpenUi(object, &IPimItem::Edit, owner);
-    IPimContact* contact = saved ? ContactOf(object) : NULL;
-    object->Release();
-    return contact ? new (std::nothrow) VelContactItem(contact) : NULL;
+    VelComRef<IPimContact> contact =
+        OpenUi(object.Get(), &IPimItem::Edit, owner) ? ContactOf(object.Get()) : VelComRef<IPimContact>();
+    object.Reset();
+    return contact ? new (std::nothrow) VelContactItem(contact.Detach()) : NULL;
 }

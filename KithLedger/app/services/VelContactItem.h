@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "VelComRef.h"
 #include "VelDataItem.h"
 
 struct IImage;
@@ -44,7 +45,7 @@ public:
     const std::wstring& GetCompanyText() const;
     const std::vector<std::wstring>& GetCategoryList() const;
     // The thumbnail, owned by the item; null when the contact has no picture.
-    IImage* GetThumbnail() const { return m_picture; }
+    IImage* GetThumbnail() const { return m_picture.Get(); }
     bool GetFavorite() const { return m_favorite; }
     bool IsMissing() const { return m_missing; }
 
@@ -60,7 +61,7 @@ public:
     IImage* GetPicture() const;
 
 private:
-    IPimContact* GetContact() const;
+    VelComRef<IPimContact> GetContact() const;
 
     // A list holds one item a contact: the fields most contacts leave empty
     // take no room until they hold something.
@@ -69,7 +70,7 @@ private:
     bool m_missing;
     std::wstring m_displayName;
     std::wstring m_primaryNumber;
-    IImage* m_picture;
+    VelComRef<IImage> m_picture;
     std::unique_ptr<std::wstring> m_company;
     // Shared by every item of the same categories text: an address book has
     // few distinct ones. Null when there are none.

@@ -9,25 +9,20 @@
 
 VelContactTable::VelContactTable() : m_cursor(0), m_lastCursor(-1), m_lastId(0), m_seenCount(0) {}
 
-IPimContact* VelContactTable::ContactAt(IPimItemCollection* contacts, int32_t index)
+VelComRef<IPimContact> VelContactTable::ContactAt(IPimItemCollection* contacts, int32_t index)
 {
-    IUnknown* item = NULL;
-    if (FAILED(contacts->Item(index + 1, &item)) || !item)
-        return NULL;
-    IPimContact* contact = NULL;
-    item->QueryInterface(IID_IPimContact, reinterpret_cast<void**>(&contact));
-    item->Release();
+    VelComRef<IUnknown> item;
+    if (FAILED(contacts->Item(index + 1, item.Receive())) || !item)
+        return VelComRef<IPimContact>();
+    VelComRef<IPimContact> contact;
+    item->QueryInterface(IID_IPimContact, contact.ReceiveVoid());
     return contact;
 }
 
 bool VelContactTable::ReadId(IPimItemCollection* contacts, int32_t index, LONG* id)
 {
-    IPimContact* contact = ContactAt(contacts, index);
-    if (!contact)
-        return false;
-    const bool read = SUCCEEDED(contact->get_Oid(id));
-    contact->Release();
-    return read;
+    const VelComRef<IPimContact> contact = ContactAt(contacts, index);
+    return contact && SUCCEEDED(contact->get_Oid(id));
 }
 
 VelDataItem* VelContactTable::GetEntry()
@@ -50,21 +45,19 @@ VelDataItem* VelContactTable::GetEntry()
     }
     m_seenCount = count;
     for (; m_cursor < count; ++m_cursor) {
-        IPimContact* contact = ContactAt(contacts, m_cursor);
+        VelComRef<IPimContact> contact = ContactAt(contacts, m_cursor);
         if (!contact)
             continue;
         LONG id = 0;
         if (SUCCEEDED(contact->get_Oid(&id))) {
             // The same entry asked for again is no repeat.
             const bool again = m_cursor == m_lastCursor && id == m_lastId;
-            if (!again && !m_read.insert(id).second) {
-                contact->Release();
+            if (!again && !m_read.insert(id).second)
                 continue;
-            }
             m_lastCursor = m_cursor;
             m_lastId = id;
         }
-        return new (std::nothrow) VelContactItem(contact);
+        return new (std::nothrow) VelContactItem(contact.Detach());
     }
     return NULL;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "VelComRef.h"
 #include "VelDataTable.h"
 
 struct IPimContact;
@@ -25,7 +26,7 @@ private:
     VelContactTable(const VelContactTable&);
     VelContactTable& operator=(const VelContactTable&);
     // The contact at a position counted from 0; null when it cannot be had.
-    static IPimContact* ContactAt(IPimItemCollection* contacts, int32_t index);
+    static VelComRef<IPimContact> ContactAt(IPimItemCollection* contacts, int32_t index);
     static bool ReadId(IPimItemCollection* contacts, int32_t index, LONG* id);
 
     int32_t m_cursor;

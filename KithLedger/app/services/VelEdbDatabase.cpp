@@ -3,6 +3,7 @@
 #include <CeCore.h>
 
 #include <new>
+#include <utility>
 
 #include "VelMessageSource.h"
 
@@ -32,7 +33,7 @@ CallLogWatch g_watch = {};
 
 }  // namespace
 
-VelEdbDatabase::VelEdbDatabase() : m_opened(false), m_handle(NULL) {}
+VelEdbDatabase::VelEdbDatabase() {}
 
 VelEdbDatabase::~VelEdbDatabase() { Close(); }
 
@@ -49,27 +50,19 @@ bool VelEdbDatabase::Open(int kind, HWND window)
         request.param = static_cast<DWORD>(kind);
     }
     CeObjectId byName = 0;
-    const HANDLE handle =
-        CeOpenDatabaseInSession(NULL, &g_watch.volume, &byName, name, NULL, kOpenFlags, window ? &request : NULL);
-    if (handle == INVALID_HANDLE_VALUE) {
+    VelFileHandle handle(
+        CeOpenDatabaseInSession(NULL, &g_watch.volume, &byName, name, NULL, kOpenFlags, window ? &request : NULL));
+    if (!handle) {
         NKDbgPrintfW(L"VelEdbDatabase::Open: CeOpenDatabaseInSession %s failed %d.\n", name,
                      static_cast<int>(GetLastError()));
         return false;
     }
     Close();
-    m_handle = handle;
-    m_opened = true;
+    m_handle = std::move(handle);
     return true;
 }
 
-void VelEdbDatabase::Close()
-{
-    if (m_opened) {
-        CloseHandle(m_handle);
-        m_handle = NULL;
-        m_opened = false;
-    }
-}
+void VelEdbDatabase::Close() { m_handle.Reset(); }
 
 bool MountPimVolume()
 {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "VelSignal.h"
+#include "VelUniqueHandle.h"
 
 class VelMessageSource;
 struct CeNotification;
@@ -19,11 +20,10 @@ public:
     // With a window, every change of the database is posted to it.
     bool Open(int kind, HWND window);
     void Close();
-    bool IsOpen() const { return m_opened; }
+    bool IsOpen() const { return m_handle.IsValid(); }
 
 private:
-    bool m_opened;
-    HANDLE m_handle;
+    VelFileHandle m_handle;
 };
 
 // (notification type, record id) for each call created, deleted or changed.

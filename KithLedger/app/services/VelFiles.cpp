@@ -1,4 +1,5 @@
 #include "VelFiles.h"
+#include "VelUniqueHandle.h"
 
 #include <cwchar>
 
@@ -34,16 +35,15 @@ std::vector<std::wstring> ListFiles(const std::wstring& directory, const std::ws
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((directory + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const VelFindHandle search(FindFirstFileW((directory + pattern).c_str(), &found));
+    if (!search)
         return names;
     do {
         std::wstring name = found.cFileName;
         if (extension == VelExtension::kStrip && name.size() > kExtensionChars)
             name.resize(name.size() - kExtensionChars);
         names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
     return names;
 }
 
@@ -62,7 +62,8 @@ bool StartProgram(const wchar_t* program, wchar_t* commandLine)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Nothing waits for the program: both handles go at once.
+    const VelKernelHandle thread(process.hThread);
+    const VelKernelHandle started(process.hProcess);
     return true;
 }

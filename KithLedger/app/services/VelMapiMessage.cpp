@@ -36,16 +36,12 @@ VelMapiMessage::VelMapiMessage(const BYTE* entryId, ULONG size, ICeMessage* mess
         std::fill(m_entryId.begin() + kVolatileIdOffset, m_entryId.end(), 0);
 }
 
-VelMapiMessage::~VelMapiMessage()
-{
-    if (m_message)
-        m_message->Release();
-}
+VelMapiMessage::~VelMapiMessage() {}
 
 VelDateTime VelMapiMessage::GetDeliveryTime() const
 {
     FILETIME utc = {};
-    if (!ReadMapiTime(m_message, kMapiTagDeliveryTime, &utc))
+    if (!ReadMapiTime(m_message.Get(), kMapiTagDeliveryTime, &utc))
         return VelDateTime::Now();
     FILETIME local = {};
     FileTimeToLocalFileTime(&utc, &local);

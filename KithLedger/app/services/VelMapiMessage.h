@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "VelComRef.h"
 #include "VelDateTime.h"
 
 struct ICeMessage;
@@ -24,13 +25,13 @@ public:
     VelMapiMessage& operator=(const VelMapiMessage&) = delete;
 
     const VelEntryId& GetEntryId() const { return m_entryId; }
-    ICeMessage* GetMessage() const { return m_message; }
+    ICeMessage* GetMessage() const { return m_message.Get(); }
     // Local time; now when the message has none.
     VelDateTime GetDeliveryTime() const;
 
 private:
     VelEntryId m_entryId;
-    ICeMessage* m_message;
+    VelComRef<ICeMessage> m_message;
 };
 
 // Opens an entry of a store or folder as the interface asked for; the
@@ -39,16 +40,15 @@ template <typename Result, typename Container>
 Result* OpenMapiEntry(Container* container, const BYTE* entryId, ULONG size, const IID& iid)
 {
     ULONG type = 0;
-    IUnknown* object = NULL;
+    VelComRef<IUnknown> object;
     if (!container || !size ||
         FAILED(container->OpenEntry(size, reinterpret_cast<MapiEntryId*>(const_cast<BYTE*>(entryId)), NULL, 0, &type,
-                                    &object)) ||
+                                    object.Receive())) ||
         !object)
         return NULL;
-    Result* result = NULL;
-    object->QueryInterface(iid, reinterpret_cast<void**>(&result));
-    object->Release();
-    return result;
+    VelComRef<Result> result;
+    object->QueryInterface(iid, result.ReceiveVoid());
+    return result.Detach();
 }
 
 // One property of an object, asked for alone with the Unicode flag; it counts

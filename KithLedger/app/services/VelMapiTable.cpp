@@ -9,29 +9,20 @@
 
 VelMapiTable* VelMapiTable::Create(ICeMapiFolder* folder)
 {
-    if (!folder)
+    VelComRef<ICeMapiFolder> owned(folder);
+    if (!owned)
         return NULL;
-    ICeMapiTable* table = NULL;
-    if (FAILED(folder->GetContentsTable(0, &table)) || !table) {
-        folder->Release();
+    VelComRef<ICeMapiTable> table;
+    if (FAILED(folder->GetContentsTable(0, table.Receive())) || !table)
         return NULL;
-    }
-    SetNameAndIdColumns(table);
+    SetNameAndIdColumns(table.Get());
     MapiSortOrderSet order = {1, 0, 0, {{kMapiTagDeliveryTime, kMapiSortDescending}}};
     table->SortTable(&order, 0);
-    VelMapiTable* contents = new (std::nothrow) VelMapiTable(table, folder);
-    if (!contents) {
-        table->Release();
-        folder->Release();
-    }
-    return contents;
+    // Without memory the references stay with the locals, which let them go.
+    return new (std::nothrow) VelMapiTable(std::move(table), std::move(owned));
 }
 
-VelMapiTable::~VelMapiTable()
-{
-    m_table->Release();
-    m_folder->Release();
-}
+VelMapiTable::~VelMapiTable() {}
 
 ULONG VelMapiTable::GetRowCount()
 {
@@ -54,7 +45,7 @@ VelMapiMessage* VelMapiTable::NextMessage(bool* atEnd)
             if (value.ulPropTag != kMapiTagEntryId)
                 continue;
             ICeMessage* opened =
-                OpenMapiEntry<ICeMessage>(m_folder, value.Value.bin.lpb, value.Value.bin.cb, IID_ICeMessage);
+                OpenMapiEntry<ICeMessage>(m_folder.Get(), value.Value.bin.lpb, value.Value.bin.cb, IID_ICeMessage);
             if (opened)
                 message = new (std::nothrow) VelMapiMessage(value.Value.bin.lpb, value.Value.bin.cb, opened);
             break;

@@ -1,6 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <utility>
+
+#include "VelComRef.h"
+
 struct ICeMapiFolder;
 struct ICeMapiTable;
 class VelMapiMessage;
@@ -20,8 +24,11 @@ public:
     VelMapiMessage* NextMessage(bool* atEnd);
 
 private:
-    VelMapiTable(ICeMapiTable* table, ICeMapiFolder* folder) : m_table(table), m_folder(folder) {}
+    VelMapiTable(VelComRef<ICeMapiTable> table, VelComRef<ICeMapiFolder> folder)
+        : m_table(std::move(table)), m_folder(std::move(folder))
+    {
+    }
 
-    ICeMapiTable* m_table;
-    ICeMapiFolder* m_folder;
+    VelComRef<ICeMapiTable> m_table;
+    VelComRef<ICeMapiFolder> m_folder;
 };

@@ -2,6 +2,7 @@
 
 #include <PimStore.h>
 
+#include "VelComRef.h"
 #include "VelMessageSource.h"
 
 VelSignal<int32_t> ContactCreated;
@@ -16,26 +17,16 @@ IPimItemCollection* g_contacts = NULL;
 VelMessageSource* g_handlerWindow = NULL;
 HWND g_handlerHandle = NULL;
 
-template <typename T>
-void ReleaseAndClear(T*& object)
-{
-    if (object) {
-        object->Release();
-        object = NULL;
-    }
-}
-
 // Both families: changes made here (a favourite toggled) and elsewhere.
 void WatchFolder(IPimFolder* folder)
 {
-    IPimItem* item = NULL;
-    if (FAILED(folder->QueryInterface(IID_IPimItem, reinterpret_cast<void**>(&item))) || !item)
+    VelComRef<IPimItem> item;
+    if (FAILED(folder->QueryInterface(IID_IPimItem, item.ReceiveVoid())) || !item)
         return;
     PimPropValue notifications = {};
     notifications.propid = kPimPropFolderNotifications;
     notifications.val.ulVal = kPimNotifyLocal | kPimNotifyRemote;
     item->SetProps(0, 1, &notifications);
-    item->Release();
 }
 
 }  // namespace
@@ -62,32 +53,31 @@ HRESULT LogonPoom(VelMessageSource* window)
     }
     result = g_application->Logon(window ? window->GetHandle() : NULL);
     if (FAILED(result)) {
-        ReleaseAndClear(g_application);
+        VelReleaseAndClear(g_application);
         return result;
     }
-    IPimFolder* folder = NULL;
-    result = g_application->GetDefaultFolder(kPimFolderContacts, &folder);
+    VelComRef<IPimFolder> folder;
+    result = g_application->GetDefaultFolder(kPimFolderContacts, folder.Receive());
     if (SUCCEEDED(result) && folder)
         result = folder->get_Items(&g_contacts);
     if (SUCCEEDED(result) && folder && g_contacts) {
-        WatchFolder(folder);
-        folder->Release();
+        WatchFolder(folder.Get());
         return S_OK;
     }
-    ReleaseAndClear(folder);
-    ReleaseAndClear(g_contacts);
+    folder.Reset();
+    VelReleaseAndClear(g_contacts);
     // Logged on already: log off before letting go of the application.
     g_application->Logoff();
-    ReleaseAndClear(g_application);
+    VelReleaseAndClear(g_application);
     return FAILED(result) ? result : E_FAIL;
 }
 
 void LogoffPoom()
 {
-    ReleaseAndClear(g_contacts);
+    VelReleaseAndClear(g_contacts);
     if (g_application) {
         g_application->Logoff();
-        ReleaseAndClear(g_application);
+        VelReleaseAndClear(g_application);
     }
 }
 

@@ -35,23 +35,13 @@ bool LiesInMapping(const BYTE* base, const BYTE* data, DWORD size)
 bool VelResourceLibrary::Load(const std::wstring& path)
 {
     Free();
-    m_module = Map(path);
-    return m_module != NULL;
+    m_module.Reset(Map(path));
+    return m_module.IsValid();
 }
 
-void VelResourceLibrary::Free()
-{
-    if (m_module)
-        FreeLibrary(m_module);
-    m_module = NULL;
-}
+void VelResourceLibrary::Free() { m_module.Reset(); }
 
-HMODULE VelResourceLibrary::Release()
-{
-    HMODULE module = m_module;
-    m_module = NULL;
-    return module;
-}
+HMODULE VelResourceLibrary::Release() { return m_module.Detach(); }
 
 bool VelResourceLibrary::IsPlainName(const std::wstring& name)
 {

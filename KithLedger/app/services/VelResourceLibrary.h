@@ -3,13 +3,14 @@
 
 #include <string>
 
+#include "VelUniqueHandle.h"
+
 // A language or theme library: mapped for its resources only, so no code of
 // it runs, and read only within the bytes the mapping holds, so a damaged
 // file yields missing resources instead of a crash.
 class VelResourceLibrary {
 public:
     VelResourceLibrary() = default;
-    ~VelResourceLibrary() { Free(); }
     VelResourceLibrary(const VelResourceLibrary&) = delete;
     VelResourceLibrary& operator=(const VelResourceLibrary&) = delete;
 
@@ -17,7 +18,7 @@ public:
     // not map (missing, not a library).
     bool Load(const std::wstring& path);
     void Free();
-    HMODULE Get() const { return m_module; }
+    HMODULE Get() const { return m_module.Get(); }
     // Hands the module over; the caller frees it with FreeLibrary.
     HMODULE Release();
 
@@ -32,5 +33,5 @@ public:
     static const size_t kMaxNameChars = 64;
 
 private:
-    HMODULE m_module = NULL;
+    VelModule m_module;
 };

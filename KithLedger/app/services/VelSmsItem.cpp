@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "VelComRef.h"
 #include "VelSmsStore.h"
 
 namespace {
@@ -21,8 +22,8 @@ std::wstring Blanked(std::wstring text)
 std::vector<VelSmsItem::Recipient> RecipientsOf(ICeMessage* message)
 {
     std::vector<VelSmsItem::Recipient> recipients;
-    ICeMapiTable* table = NULL;
-    if (!message || FAILED(message->GetRecipientTable(0, &table)) || !table)
+    VelComRef<ICeMapiTable> table;
+    if (!message || FAILED(message->GetRecipientTable(0, table.Receive())) || !table)
         return recipients;
     ULONG count = 0;
     if (FAILED(table->GetRowCount(0, &count)))
@@ -44,7 +45,6 @@ std::vector<VelSmsItem::Recipient> RecipientsOf(ICeMessage* message)
         }
         recipients.push_back(recipient);
     }
-    table->Release();
     return recipients;
 }
 

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "VelComRef.h"
 #include "VelMapiSink.h"
 
 namespace {
@@ -50,22 +51,17 @@ void OpenSmsStore()
 
 void CloseSmsStore()
 {
-    if (g_sms.store) {
-        g_sms.store->Release();
-        g_sms.store = NULL;
-    }
+    VelReleaseAndClear(g_sms.store);
     if (g_sms.sink) {
         // Withdrawn first, so the platform holds no more references; then
         // ours goes through the count, never around it.
         if (g_sms.session)
             g_sms.session->Unadvise(g_sms.sink->m_connection);
-        g_sms.sink->Release();
-        g_sms.sink = NULL;
+        VelReleaseAndClear(g_sms.sink);
     }
     if (g_sms.session) {
         g_sms.session->Logoff(0, 0, 0);
-        g_sms.session->Release();
-        g_sms.session = NULL;
+        VelReleaseAndClear(g_sms.session);
     }
     for (VelEntryId& id : g_folderIds)
         id.clear();
@@ -74,10 +70,10 @@ void CloseSmsStore()
 
 bool FindSmsMessageStore(const wchar_t* name)
 {
-    ICeMapiTable* stores = NULL;
-    if (!g_sms.session || FAILED(g_sms.session->GetMsgStoresTable(kMapiUnicode, &stores)) || !stores)
+    VelComRef<ICeMapiTable> stores;
+    if (!g_sms.session || FAILED(g_sms.session->GetMsgStoresTable(kMapiUnicode, stores.Receive())) || !stores)
         return false;
-    SetNameAndIdColumns(stores);
+    SetNameAndIdColumns(stores.Get());
     VelEntryId storeId;
     bool found = false;
     while (!found) {
@@ -97,7 +93,7 @@ bool FindSmsMessageStore(const wchar_t* name)
         if (end)
             break;
     }
-    stores->Release();
+    stores.Reset();
     if (!found)
         return false;
     if (FAILED(g_sms.session->OpenMsgStore(0, static_cast<ULONG>(storeId.size()), AsEntryId(storeId), NULL,

@@ -3,6 +3,7 @@
 #include "VelBitmap.h"
 #include "VelButtonWindowLess.h"
 #include "VelCanvas.h"
+#include "VelComRef.h"
 #include "VelContactItem.h"
 #include "VelControlCore.h"
 #include "VelGradient.h"
@@ -67,20 +68,18 @@ int ImageHeight(UINT imageId)
 // The contact's picture reduced to the frame, or null.
 VelBitmap* LoadPicture(const VelContactItem& contact)
 {
-    IImage* full = contact.GetPicture();
+    const VelComRef<IImage> full(contact.GetPicture());
     if (!full)
         return nullptr;
     VelBitmap* picture = nullptr;
     ImageInfo info = {};
     if (SUCCEEDED(full->GetImageInfo(&info)) && info.Width && info.Height) {
         const SIZE size = VelContactView::FitPicture(info.Width, info.Height);
-        IImage* thumbnail = nullptr;
-        if (size.cx > 0 && size.cy > 0 && SUCCEEDED(full->GetThumbnail(size.cx, size.cy, &thumbnail)) && thumbnail) {
-            picture = new VelBitmap(thumbnail);
-            thumbnail->Release();
-        }
+        VelComRef<IImage> thumbnail;
+        if (size.cx > 0 && size.cy > 0 && SUCCEEDED(full->GetThumbnail(size.cx, size.cy, thumbnail.Receive())) &&
+            thumbnail)
+            picture = new VelBitmap(thumbnail.Get());
     }
-    full->Release();
     return picture;
 }
 

@@ -4,6 +4,7 @@
 #include "VelFiles.h"
 #include "VelKlTheme.h"
 #include "VelResourceLibrary.h"
+#include "VelUniqueHandle.h"
 
 #include <memory>
 
@@ -28,16 +29,10 @@ VelKlTheme* LoadTheme(const std::wstring& name)
 {
     if (!VelResourceLibrary::IsPlainName(name))
         return nullptr;
-    HMODULE library = VelResourceLibrary::Map(GetThemesDirectory() + name + L".dll");
+    VelModule library(VelResourceLibrary::Map(GetThemesDirectory() + name + L".dll"));
     if (!library)
         return nullptr;
-    std::unique_ptr<VelKlTheme> theme;
-    try {
-        theme.reset(new VelKlTheme());
-    } catch (...) {
-        ::FreeLibrary(library);
-        throw;
-    }
+    std::unique_ptr<VelKlTheme> theme(new VelKlTheme());
     // The old theme's cached images come from the old library: the theme goes
     // first, then its library.
     if (ThemeModule) {
@@ -47,7 +42,7 @@ VelKlTheme* LoadTheme(const std::wstring& name)
     }
     VelKlTheme* installed = theme.release();
     InstallTheme(installed);
-    ThemeModule = library;
+    ThemeModule = library.Detach();
     return installed;
 }
 

@@ -1,4 +1,5 @@
 #include "VelBitmap.h"
+#include "VelUniqueHandle.h"
 #include "VelWinException.h"
 
 #include <SHLoadDIBitmap.h>
@@ -23,17 +24,19 @@ struct BitmapDeleter {
 };
 
 // The imaging factory for this thread; the platform's decoders need COM.
-IImagingFactory* OpenImagingFactory()
+VelComRef<IImagingFactory> OpenImagingFactory()
 {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    IImagingFactory* factory = nullptr;
-    return SUCCEEDED(CreateImagingFactory(&factory)) ? factory : nullptr;
+    VelComRef<IImagingFactory> factory;
+    if (FAILED(CreateImagingFactory(factory.Receive())))
+        factory.Detach();
+    return factory;
 }
 
 }  // namespace
 
 VelBitmap::VelBitmap(VelObject* owner, const std::string& name)
-    : VelGraphicObject(owner, name), m_width(0), m_height(0), m_bitsPerPixel(0), m_image(nullptr)
+    : VelGraphicObject(owner, name), m_width(0), m_height(0), m_bitsPerPixel(0)
 {
 }
 
@@ -52,9 +55,8 @@ VelBitmap::VelBitmap(HBITMAP handle, VelObject* owner, const std::string& name) 
 
 VelBitmap::VelBitmap(int width, int height, VelObject* owner, const std::string& name) : VelBitmap(owner, name)
 {
-    HDC screen = ::GetDC(nullptr);
-    AdoptHandle(::CreateCompatibleBitmap(screen, width, height));
-    ::ReleaseDC(nullptr, screen);
+    const VelWindowDC screen(nullptr);
+    AdoptHandle(::CreateCompatibleBitmap(screen.Get(), width, height));
 }
 
 VelBitmap::VelBitmap(HDC model, int width, int height, HDC target, VelObject* owner, const std::string& name)
@@ -68,26 +70,20 @@ VelBitmap::VelBitmap(HDC model, int width, int height, HDC target, VelObject* ow
 VelBitmap::VelBitmap(const void* bytes, DWORD length, VelObject* owner, const std::string& name)
     : VelBitmap(owner, name)
 {
-    IImagingFactory* factory = OpenImagingFactory();
+    const VelComRef<IImagingFactory> factory = OpenImagingFactory();
     HGLOBAL block = factory && bytes && length ? ::GlobalAlloc(GMEM_MOVEABLE, length) : nullptr;
     if (void* copy = block ? ::GlobalLock(block) : nullptr) {
         std::memcpy(copy, bytes, length);
         ::GlobalUnlock(block);
     }
-    IStream* stream = nullptr;
-    if (block && FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream)))
+    VelComRef<IStream> stream;
+    if (block && FAILED(::CreateStreamOnHGlobal(block, TRUE, stream.Receive())))
         ::GlobalFree(block);
-    IImage* image = nullptr;
-    if (stream && SUCCEEDED(factory->CreateImageFromStream(stream, &image)))
-        AdoptImage(image);
+    VelComRef<IImage> image;
+    if (stream && SUCCEEDED(factory->CreateImageFromStream(stream.Get(), image.Receive())))
+        AdoptImage(image.Get());
     else
         ::OutputDebugStringW(L"VelBitmap: the image bytes could not be decoded\n");
-    if (image)
-        image->Release();
-    if (stream)
-        stream->Release();
-    if (factory)
-        factory->Release();
 }
 
 VelBitmap::VelBitmap(IImage* image, VelObject* owner, const std::string& name) : VelBitmap(owner, name)
@@ -113,17 +109,14 @@ VelBitmap::VelBitmap(HINSTANCE module, UINT resourceId, VelObject* owner, const 
 
 VelBitmap::VelBitmap(const VelBitmap& other)
     : VelGraphicObject(other), m_width(other.m_width), m_height(other.m_height), m_bitsPerPixel(other.m_bitsPerPixel),
-      m_handle(other.m_handle), m_keyColor(other.m_keyColor), m_image(other.m_image)
+      m_handle(other.m_handle), m_keyColor(other.m_keyColor), m_image(VelComRef<IImage>::Retain(other.m_image.Get()))
 {
-    if (m_image)
-        m_image->AddRef();
 }
 
 VelBitmap::~VelBitmap()
 {
+    // The handle goes before the image, as the members were made.
     m_handle.reset();
-    if (m_image)
-        m_image->Release();
 }
 
 void VelBitmap::AdoptHandle(HBITMAP handle, HDC selectedInto, HGDIOBJ previous)
@@ -139,8 +132,7 @@ void VelBitmap::AdoptHandle(HBITMAP handle, HDC selectedInto, HGDIOBJ previous)
 
 void VelBitmap::AdoptImage(IImage* image)
 {
-    m_image = image;
-    m_image->AddRef();
+    m_image = VelComRef<IImage>::Retain(image);
     ImageInfo info = {};
     if (SUCCEEDED(m_image->GetImageInfo(&info))) {
         m_width = static_cast<int>(info.Width);
@@ -160,22 +152,18 @@ VelBitmap* VelBitmap::LoadResource(UINT resourceId, HINSTANCE module, const wcha
     const DWORD size = data ? ::SizeofResource(module, resource) : 0;
     if (!size)
         return nullptr;
-    IImagingFactory* factory = OpenImagingFactory();
+    const VelComRef<IImagingFactory> factory = OpenImagingFactory();
     if (!factory)
         return nullptr;
-    IImage* image = nullptr;
-    VelBitmap* bitmap = nullptr;
-    if (SUCCEEDED(factory->CreateImageFromBuffer(data, size, BufferDisposalFlagNone, &image))) {
-        bitmap = new VelBitmap(image, owner, name);
-        image->Release();
-    }
-    factory->Release();
-    return bitmap;
+    VelComRef<IImage> image;
+    if (FAILED(factory->CreateImageFromBuffer(data, size, BufferDisposalFlagNone, image.Receive())))
+        return nullptr;
+    return new VelBitmap(image.Get(), owner, name);
 }
 
 const wchar_t* VelBitmap::GetClassName() const { return L"VelBitmap"; }
 
-IImage* VelBitmap::GetImage() const { return m_image; }
+IImage* VelBitmap::GetImage() const { return m_image.Get(); }
 
 void VelBitmap::SetKeyColor(const VelColor& color) { m_keyColor = color; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "VelColor.h"
+#include "VelComRef.h"
 #include "VelGraphicObject.h"
 
 #include <Imaging.h>
@@ -64,5 +65,5 @@ private:
     int m_bitsPerPixel;
     boost::shared_ptr<HBITMAP__> m_handle;
     VelColor m_keyColor;
-    IImage* m_image;
+    VelComRef<IImage> m_image;
 };

@@ -21,6 +21,14 @@ public:
     VelComRef& operator=(const VelComRef&) = delete;
     ~VelComRef() { Reset(); }
 
+    // Takes a reference of its own to an object it is lent.
+    static VelComRef Retain(T* lent)
+    {
+        if (lent)
+            lent->AddRef();
+        return VelComRef(lent);
+    }
+
     T* Get() const { return m_pointer; }
     T* operator->() const { return m_pointer; }
     explicit operator bool() const { return m_pointer != nullptr; }
@@ -65,3 +73,13 @@ public:
 private:
     T* m_pointer;
 };
+
+// Lets go of a reference kept in a plain pointer and clears it: for a global
+// of a session, which its close releases in order and no static destructor
+// may touch after the platform's library is gone.
+template <class T>
+void VelReleaseAndClear(T*& pointer)
+{
+    VelComRef<T> released(pointer);
+    pointer = nullptr;
+}

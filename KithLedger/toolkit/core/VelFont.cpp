@@ -26,8 +26,7 @@ void CopyFace(LOGFONTW& logFont, const wchar_t* face)
 
 VelFont::VelFont() : VelFont(L"", 8) {}
 
-VelFont::VelFont(const wchar_t* face, int points, int weight, unsigned style)
-    : m_logFont(), m_handle(nullptr), m_points(points)
+VelFont::VelFont(const wchar_t* face, int points, int weight, unsigned style) : m_logFont(), m_points(points)
 {
     m_logFont.lfHeight = HeightForDpi(points, GetScreenDpiY());
     m_logFont.lfWeight = weight;
@@ -37,7 +36,7 @@ VelFont::VelFont(const wchar_t* face, int points, int weight, unsigned style)
     m_logFont.lfCharSet = DEFAULT_CHARSET;
     m_logFont.lfQuality = (style & ClearType) ? kClearTypeQuality : DEFAULT_QUALITY;
     CopyFace(m_logFont, face);
-    m_handle = CreateOrThrow(m_logFont);
+    m_handle.Reset(CreateOrThrow(m_logFont));
 }
 
 VelFont::VelFont(const VelFont& other)
@@ -61,10 +60,9 @@ void VelFont::Recreate(Change change)
     int points = m_points;
     change(logFont, points);
     HFONT font = CreateOrThrow(logFont);
-    Release();
     m_logFont = logFont;
     m_points = points;
-    m_handle = font;
+    m_handle.Reset(font);
 }
 
 void VelFont::SetFace(const wchar_t* face)
@@ -122,12 +120,7 @@ void VelFont::UpdateHeightForDC(HDC dc) { UpdateHeightForDpi(::GetDeviceCaps(dc,
 
 void VelFont::UpdateHeightForDpi(int dpiY) { m_logFont.lfHeight = HeightForDpi(m_points, dpiY); }
 
-void VelFont::Release()
-{
-    if (m_handle)
-        ::DeleteObject(m_handle);
-    m_handle = nullptr;
-}
+void VelFont::Release() { m_handle.Reset(); }
 
 int VelFont::HeightForDpi(int points, int dpiY) { return -::MulDiv(points, dpiY, 72); }
 

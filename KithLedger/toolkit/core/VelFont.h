@@ -1,5 +1,6 @@
 #pragma once
 #include "VelPlatform.h"
+#include "VelUniqueHandle.h"
 
 // A font described by a LOGFONTW and a size in points, with its handle. Every
 // change makes a new handle; a refused one throws VelWinException "VelFont ctor"
@@ -38,7 +39,7 @@ public:
     void UpdateHeightForDC(HDC dc);
     void UpdateHeightForDpi(int dpiY);
 
-    HFONT GetHandle() const { return m_handle; }
+    HFONT GetHandle() const { return m_handle.Get(); }
     int GetPointSize() const { return m_points; }
     const LOGFONTW& GetLogFont() const { return m_logFont; }
     // Deletes the handle; the description stays.
@@ -53,6 +54,6 @@ private:
     void Recreate(Change change);
 
     LOGFONTW m_logFont;
-    HFONT m_handle;
+    VelGdiObject<HFONT> m_handle;
     int m_points;
 };

@@ -24,23 +24,6 @@ private:
     HGDIOBJ m_previous;
 };
 
-// A memory DC deleted with its scope.
-class OwnedDC {
-public:
-    explicit OwnedDC(HDC dc) : m_dc(dc) {}
-    ~OwnedDC()
-    {
-        if (m_dc)
-            ::DeleteDC(m_dc);
-    }
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-};
-
 // A DC compatible with `model` holding a bitmap for one scope. The members
 // go in reverse order: the old bitmap is back in the DC before the DC is deleted.
 class BitmapDC {
@@ -49,7 +32,7 @@ public:
     HDC Get() const { return m_dc.Get(); }
 
 private:
-    OwnedDC m_dc;
+    VelMemoryDC m_dc;
     ScopedSelect m_select;
 };
 
@@ -71,23 +54,21 @@ VelGDICanvas::VelGDICanvas(VelRenderer* renderer, HWND window, int width, int he
       m_backBuffer(::CreateCompatibleBitmap(renderer->GetScreenDC(), width, height)), m_previousBitmap(nullptr),
       m_previousFont(nullptr), m_gradientMode(1), m_window(window), m_metricsCache(), m_metricsNext(0)
 {
-    m_previousBitmap = ::SelectObject(m_memoryDC, m_backBuffer);
-    m_previousFont = ::SelectObject(m_memoryDC, GetFont()->GetHandle());
-    ::SetBkColor(m_memoryDC, m_backColor.ToColorRef());
-    ::SetBkMode(m_memoryDC, m_opaque ? OPAQUE : TRANSPARENT);
-    ::SetTextColor(m_memoryDC, m_textColor.ToColorRef());
+    m_previousBitmap = ::SelectObject(m_memoryDC.Get(), m_backBuffer.Get());
+    m_previousFont = ::SelectObject(m_memoryDC.Get(), GetFont()->GetHandle());
+    ::SetBkColor(m_memoryDC.Get(), m_backColor.ToColorRef());
+    ::SetBkMode(m_memoryDC.Get(), m_opaque ? OPAQUE : TRANSPARENT);
+    ::SetTextColor(m_memoryDC.Get(), m_textColor.ToColorRef());
 }
 
 VelGDICanvas::~VelGDICanvas()
 {
     // Fonts, pens and brushes of ours or of the caller are deselected before
     // they can be deleted; the stock objects the DC started with go back in.
-    ::SelectObject(m_memoryDC, m_previousFont);
-    ::SelectObject(m_memoryDC, ::GetStockObject(BLACK_PEN));
-    ::SelectObject(m_memoryDC, ::GetStockObject(WHITE_BRUSH));
-    ::SelectObject(m_memoryDC, m_previousBitmap);
-    ::DeleteObject(m_backBuffer);
-    ::DeleteDC(m_memoryDC);
+    ::SelectObject(m_memoryDC.Get(), m_previousFont);
+    ::SelectObject(m_memoryDC.Get(), ::GetStockObject(BLACK_PEN));
+    ::SelectObject(m_memoryDC.Get(), ::GetStockObject(WHITE_BRUSH));
+    ::SelectObject(m_memoryDC.Get(), m_previousBitmap);
 }
 
 int VelGDICanvas::Present(int sourceX, int sourceY)
@@ -103,8 +84,8 @@ int VelGDICanvas::Present(int sourceX, int sourceY)
         dc = ::BeginPaint(m_window, &paint);
     }
     const RECT& area = paint.rcPaint;
-    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC, sourceX + area.left,
-             sourceY + area.top, SRCCOPY);
+    ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_memoryDC.Get(),
+             sourceX + area.left, sourceY + area.top, SRCCOPY);
     return ::EndPaint(m_window, &paint);
 }
 
@@ -117,13 +98,13 @@ void VelGDICanvas::CopyToCanvas(VelCanvas* target, const POINT& targetPoint, con
 
 void VelGDICanvas::CopyToDC(HDC dc, const POINT& targetPoint, const SIZE& size, const POINT& sourcePoint, DWORD rop)
 {
-    ::BitBlt(dc, targetPoint.x, targetPoint.y, size.cx, size.cy, m_memoryDC, sourcePoint.x, sourcePoint.y, rop);
+    ::BitBlt(dc, targetPoint.x, targetPoint.y, size.cx, size.cy, m_memoryDC.Get(), sourcePoint.x, sourcePoint.y, rop);
 }
 
 void VelGDICanvas::SelectClipRegion(const VelRegion& region)
 {
     m_deviceClip.Assign(region);
-    ::SelectClipRgn(m_memoryDC, region.GetHandle());
+    ::SelectClipRgn(m_memoryDC.Get(), region.GetHandle());
 }
 
 const VelRegion& VelGDICanvas::GetSelectedClipRegion() const { return m_deviceClip; }
@@ -131,49 +112,49 @@ const VelRegion& VelGDICanvas::GetSelectedClipRegion() const { return m_deviceCl
 void VelGDICanvas::SetBrush(VelBrush* brush)
 {
     m_brush = brush;
-    ::SelectObject(m_memoryDC, GetBrush()->GetHandle());
+    ::SelectObject(m_memoryDC.Get(), GetBrush()->GetHandle());
 }
 
 void VelGDICanvas::SetPen(VelPen* pen)
 {
     m_pen = pen;
-    ::SelectObject(m_memoryDC, GetPen()->GetHandle());
+    ::SelectObject(m_memoryDC.Get(), GetPen()->GetHandle());
 }
 
 void VelGDICanvas::SetFont(VelFont* font)
 {
     m_font = font;
-    ::SelectObject(m_memoryDC, GetFont()->GetHandle());
+    ::SelectObject(m_memoryDC.Get(), GetFont()->GetHandle());
 }
 
 void VelGDICanvas::SetBackColor(const VelColor& color)
 {
     m_backColor = color;
-    ::SetBkColor(m_memoryDC, color.ToColorRef());
+    ::SetBkColor(m_memoryDC.Get(), color.ToColorRef());
 }
 
 void VelGDICanvas::SetTextColor(const VelColor& color)
 {
     m_textColor = color;
-    ::SetTextColor(m_memoryDC, color.ToColorRef());
+    ::SetTextColor(m_memoryDC.Get(), color.ToColorRef());
 }
 
 void VelGDICanvas::SetOpaque(bool opaque)
 {
     m_opaque = opaque ? 1 : 0;
-    ::SetBkMode(m_memoryDC, opaque ? OPAQUE : TRANSPARENT);
+    ::SetBkMode(m_memoryDC.Get(), opaque ? OPAQUE : TRANSPARENT);
 }
 
-void VelGDICanvas::SaveState() { ::SaveDC(m_memoryDC); }
+void VelGDICanvas::SaveState() { ::SaveDC(m_memoryDC.Get()); }
 
-void VelGDICanvas::RestoreState() { ::RestoreDC(m_memoryDC, -1); }
+void VelGDICanvas::RestoreState() { ::RestoreDC(m_memoryDC.Get(), -1); }
 
 void VelGDICanvas::DrawLine(const VelPoint& from, const VelPoint& to)
 {
     const VelPoint a = ToCanvasPoint(from);
     const VelPoint b = ToCanvasPoint(to);
-    ::MoveToEx(m_memoryDC, a.x, a.y, nullptr);
-    ::LineTo(m_memoryDC, b.x, b.y);
+    ::MoveToEx(m_memoryDC.Get(), a.x, a.y, nullptr);
+    ::LineTo(m_memoryDC.Get(), b.x, b.y);
 }
 
 void VelGDICanvas::DrawTextInRect(const std::wstring& text, int length, const VelPoint& point, const SIZE& size)
@@ -181,8 +162,8 @@ void VelGDICanvas::DrawTextInRect(const std::wstring& text, int length, const Ve
     const VelPoint at = ToCanvasPoint(point);
     RECT rect = {at.x, at.y, at.x + size.cx, at.y + size.cy};
     if (size.cx == kMeasure || size.cy == kMeasure)
-        ::DrawTextW(m_memoryDC, text.c_str(), length, &rect, m_textFormat | DT_CALCRECT);
-    ::DrawTextW(m_memoryDC, text.c_str(), length, &rect, m_textFormat);
+        ::DrawTextW(m_memoryDC.Get(), text.c_str(), length, &rect, m_textFormat | DT_CALCRECT);
+    ::DrawTextW(m_memoryDC.Get(), text.c_str(), length, &rect, m_textFormat);
 }
 
 void VelGDICanvas::DrawTextAt(const std::wstring& text, const VelPoint& point, int first, int count)
@@ -194,39 +175,39 @@ void VelGDICanvas::DrawTextAt(const std::wstring& text, const VelPoint& point, i
     if (count > length - first)
         count = length - first;
     const VelPoint at = ToCanvasPoint(point);
-    ::ExtTextOutW(m_memoryDC, at.x, at.y, 0, nullptr, text.c_str() + first, count, nullptr);
+    ::ExtTextOutW(m_memoryDC.Get(), at.x, at.y, 0, nullptr, text.c_str() + first, count, nullptr);
 }
 
 void VelGDICanvas::FrameRect(const RECT& rect)
 {
     const VelRect mapped = ToCanvasRect(rect);
-    ScopedSelect hollow(m_memoryDC, ::GetStockObject(NULL_BRUSH));
-    ::Rectangle(m_memoryDC, mapped.left, mapped.top, mapped.right, mapped.bottom);
+    ScopedSelect hollow(m_memoryDC.Get(), ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(m_memoryDC.Get(), mapped.left, mapped.top, mapped.right, mapped.bottom);
 }
 
 void VelGDICanvas::FrameRoundRect(const RECT& rect, const SIZE& corner)
 {
     const VelRect mapped = ToCanvasRect(rect);
-    ScopedSelect hollow(m_memoryDC, ::GetStockObject(NULL_BRUSH));
-    ::RoundRect(m_memoryDC, mapped.left, mapped.top, mapped.right, mapped.bottom, corner.cx, corner.cy);
+    ScopedSelect hollow(m_memoryDC.Get(), ::GetStockObject(NULL_BRUSH));
+    ::RoundRect(m_memoryDC.Get(), mapped.left, mapped.top, mapped.right, mapped.bottom, corner.cx, corner.cy);
 }
 
 void VelGDICanvas::DrawRect(const RECT& rect)
 {
     const VelRect mapped = ToCanvasRect(rect);
-    ::Rectangle(m_memoryDC, mapped.left, mapped.top, mapped.right, mapped.bottom);
+    ::Rectangle(m_memoryDC.Get(), mapped.left, mapped.top, mapped.right, mapped.bottom);
 }
 
 void VelGDICanvas::FillRect(const RECT& rect)
 {
     const VelRect mapped = ToCanvasRect(rect);
-    ::ExtTextOutW(m_memoryDC, 0, 0, ETO_OPAQUE, &mapped, nullptr, 0, nullptr);
+    ::ExtTextOutW(m_memoryDC.Get(), 0, 0, ETO_OPAQUE, &mapped, nullptr, 0, nullptr);
 }
 
 void VelGDICanvas::DrawRoundRect(const RECT& rect, const SIZE& corner)
 {
     const VelRect mapped = ToCanvasRect(rect);
-    ::RoundRect(m_memoryDC, mapped.left, mapped.top, mapped.right, mapped.bottom, corner.cx, corner.cy);
+    ::RoundRect(m_memoryDC.Get(), mapped.left, mapped.top, mapped.right, mapped.bottom, corner.cx, corner.cy);
 }
 
 void VelGDICanvas::FillGradient(const RECT& rect, const VelGradient& gradient, int direction)
@@ -269,14 +250,14 @@ void VelGDICanvas::FillWithGradientFill(const VelRect& rect, const VelGradient& 
         const ULONG first = static_cast<ULONG>(vertices.size() - 2);
         rects.push_back(GRADIENT_RECT{first, first + 1});
     }
-    ::GradientFill(m_memoryDC, vertices.data(), static_cast<ULONG>(vertices.size()), rects.data(),
+    ::GradientFill(m_memoryDC.Get(), vertices.data(), static_cast<ULONG>(vertices.size()), rects.data(),
                    static_cast<ULONG>(rects.size()), vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
 }
 
 void VelGDICanvas::FillSolid(const RECT& mapped, const VelColor& color)
 {
-    ::SetBkColor(m_memoryDC, color.ToColorRef());
-    ::ExtTextOutW(m_memoryDC, 0, 0, ETO_OPAQUE, &mapped, nullptr, 0, nullptr);
+    ::SetBkColor(m_memoryDC.Get(), color.ToColorRef());
+    ::ExtTextOutW(m_memoryDC.Get(), 0, 0, ETO_OPAQUE, &mapped, nullptr, 0, nullptr);
 }
 
 void VelGDICanvas::FillBands(const VelRect& rect, const VelGradient& gradient, bool vertical)
@@ -296,7 +277,7 @@ void VelGDICanvas::FillBands(const VelRect& rect, const VelGradient& gradient, b
             FillSolid(band, table[level < table.size() ? level : table.size() - 1]);
         }
     }
-    ::SetBkColor(m_memoryDC, m_backColor.ToColorRef());
+    ::SetBkColor(m_memoryDC.Get(), m_backColor.ToColorRef());
 }
 
 void VelGDICanvas::DrawBitmapPart(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
@@ -313,11 +294,11 @@ void VelGDICanvas::DrawBitmapPart(const VelBitmap& bitmap, const VelPoint& point
     if (IImage* image = bitmap.GetImage()) {
         const RECT destination = {at.x, at.y, at.x + size.cx, at.y + size.cy};
         const RECT part = {source.x, source.y, source.x + size.cx, source.y + size.cy};
-        image->Draw(m_memoryDC, &destination, &part);
+        image->Draw(m_memoryDC.Get(), &destination, &part);
         return;
     }
-    BitmapDC from(m_memoryDC, bitmap.GetHandle());
-    ::BitBlt(m_memoryDC, at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, rop);
+    BitmapDC from(m_memoryDC.Get(), bitmap.GetHandle());
+    ::BitBlt(m_memoryDC.Get(), at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, rop);
 }
 
 // The whole bitmap is its own part: same key, image and blit cases.
@@ -335,26 +316,26 @@ void VelGDICanvas::StretchBitmap(const VelBitmap& bitmap, const VelPoint& point,
     if (IImage* image = bitmap.GetImage()) {
         const RECT destination = {at.x, at.y, at.x + size.cx, at.y + size.cy};
         const RECT part = {source.x, source.y, source.x + sourceSize.cx, source.y + sourceSize.cy};
-        image->Draw(m_memoryDC, &destination, &part);
+        image->Draw(m_memoryDC.Get(), &destination, &part);
         return;
     }
-    BitmapDC from(m_memoryDC, bitmap.GetHandle());
-    ::StretchBlt(m_memoryDC, at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, sourceSize.cx, sourceSize.cy,
-                 rop);
+    BitmapDC from(m_memoryDC.Get(), bitmap.GetHandle());
+    ::StretchBlt(m_memoryDC.Get(), at.x, at.y, size.cx, size.cy, from.Get(), source.x, source.y, sourceSize.cx,
+                 sourceSize.cy, rop);
 }
 
 void VelGDICanvas::DrawTransparentBitmapPart(const VelBitmap& bitmap, const VelPoint& point, const SIZE& size,
                                              const VelPoint& source, const VelColor& key)
 {
     const VelPoint at = ToCanvasPoint(point);
-    TransparentImage(m_memoryDC, at.x, at.y, size.cx, size.cy, bitmap.GetHandle(), source.x, source.y, size.cx, size.cy,
-                     key.ToColorRef());
+    TransparentImage(m_memoryDC.Get(), at.x, at.y, size.cx, size.cy, bitmap.GetHandle(), source.x, source.y, size.cx,
+                     size.cy, key.ToColorRef());
 }
 
 void VelGDICanvas::DrawTransparentBitmap(const VelBitmap& bitmap, const VelPoint& point, const VelColor& key)
 {
     const VelPoint at = ToCanvasPoint(point);
-    TransparentImage(m_memoryDC, at.x, at.y, bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetHandle(), 0, 0,
+    TransparentImage(m_memoryDC.Get(), at.x, at.y, bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetHandle(), 0, 0,
                      bitmap.GetWidth(), bitmap.GetHeight(), key.ToColorRef());
 }
 
@@ -368,12 +349,12 @@ void VelGDICanvas::DitherRect(const RECT& rect)
         // A monochrome pattern takes the DC's text colour for its 0 bits and the
         // background colour for its 1 bits: black and white, so that the XOR
         // inverts every other pixel whatever colours the DC holds.
-        const COLORREF text = ::SetTextColor(m_memoryDC, RGB(0, 0, 0));
-        const COLORREF back = ::SetBkColor(m_memoryDC, RGB(255, 255, 255));
-        ScopedSelect select(m_memoryDC, brush);
-        ::PatBlt(m_memoryDC, mapped.left, mapped.top, mapped.GetWidth(), mapped.GetHeight(), kPatInvert);
-        ::SetTextColor(m_memoryDC, text);
-        ::SetBkColor(m_memoryDC, back);
+        const COLORREF text = ::SetTextColor(m_memoryDC.Get(), RGB(0, 0, 0));
+        const COLORREF back = ::SetBkColor(m_memoryDC.Get(), RGB(255, 255, 255));
+        ScopedSelect select(m_memoryDC.Get(), brush);
+        ::PatBlt(m_memoryDC.Get(), mapped.left, mapped.top, mapped.GetWidth(), mapped.GetHeight(), kPatInvert);
+        ::SetTextColor(m_memoryDC.Get(), text);
+        ::SetBkColor(m_memoryDC.Get(), back);
     }
     ::DeleteObject(brush);
 }
@@ -381,26 +362,26 @@ void VelGDICanvas::DitherRect(const RECT& rect)
 VelColor VelGDICanvas::GetPixel(const VelPoint& point) const
 {
     const VelPoint at = ToCanvasPoint(point);
-    return VelColor::FromColorRef(::GetPixel(m_memoryDC, at.x, at.y));
+    return VelColor::FromColorRef(::GetPixel(m_memoryDC.Get(), at.x, at.y));
 }
 
 void VelGDICanvas::SetPixel(const VelPoint& point)
 {
     const VelPoint at = ToCanvasPoint(point);
-    ::SetPixel(m_memoryDC, at.x, at.y, m_foreColor.ToColorRef());
+    ::SetPixel(m_memoryDC.Get(), at.x, at.y, m_foreColor.ToColorRef());
 }
 
 void VelGDICanvas::FramePolygon(const std::vector<VelPoint>& points)
 {
     const std::vector<POINT> mapped = ToPlatformPoints(ToCanvasPoints(points));
-    ScopedSelect hollow(m_memoryDC, ::GetStockObject(NULL_BRUSH));
-    ::Polygon(m_memoryDC, mapped.data(), static_cast<int>(mapped.size()));
+    ScopedSelect hollow(m_memoryDC.Get(), ::GetStockObject(NULL_BRUSH));
+    ::Polygon(m_memoryDC.Get(), mapped.data(), static_cast<int>(mapped.size()));
 }
 
 void VelGDICanvas::DrawPolygon(const std::vector<VelPoint>& points)
 {
     const std::vector<POINT> mapped = ToPlatformPoints(ToCanvasPoints(points));
-    ::Polygon(m_memoryDC, mapped.data(), static_cast<int>(mapped.size()));
+    ::Polygon(m_memoryDC.Get(), mapped.data(), static_cast<int>(mapped.size()));
 }
 
 VelTextMetrics VelGDICanvas::GetTextMetrics(VelFont* font)
@@ -415,12 +396,12 @@ VelTextMetrics VelGDICanvas::GetTextMetrics(VelFont* font)
                 return result;
             }
         }
-        ScopedSelect select(m_memoryDC, handle);
-        ::GetTextMetricsW(m_memoryDC, &result.metrics);
+        ScopedSelect select(m_memoryDC.Get(), handle);
+        ::GetTextMetricsW(m_memoryDC.Get(), &result.metrics);
         m_metricsCache[m_metricsNext] = MetricsEntry{handle, font->GetLogFont(), result.metrics};
         m_metricsNext = (m_metricsNext + 1) % kMetricsCacheSize;
     } else {
-        ::GetTextMetricsW(m_memoryDC, &result.metrics);
+        ::GetTextMetricsW(m_memoryDC.Get(), &result.metrics);
     }
     result.stale = 0;
     return result;
@@ -429,24 +410,24 @@ VelTextMetrics VelGDICanvas::GetTextMetrics(VelFont* font)
 SIZE VelGDICanvas::MeasureText(const std::wstring& text)
 {
     SIZE size = {0, 0};
-    ::GetTextExtentExPointW(m_memoryDC, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
+    ::GetTextExtentExPointW(m_memoryDC.Get(), text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
     return size;
 }
 
-HDC VelGDICanvas::GetDC() const { return m_memoryDC; }
+HDC VelGDICanvas::GetDC() const { return m_memoryDC.Get(); }
 
 std::wstring VelGDICanvas::GetFontFace() const
 {
     wchar_t face[256] = {};
-    ::GetTextFaceW(m_memoryDC, 256, face);
+    ::GetTextFaceW(m_memoryDC.Get(), 256, face);
     return face;
 }
 
 // The DC of a present is gone once EndPaint returns; the memory DC is
 // compatible with the screen and answers the same resolution.
-int VelGDICanvas::GetDpiY() const { return ::GetDeviceCaps(m_memoryDC, LOGPIXELSY); }
+int VelGDICanvas::GetDpiY() const { return ::GetDeviceCaps(m_memoryDC.Get(), LOGPIXELSY); }
 
-int VelGDICanvas::GetDpiX() const { return ::GetDeviceCaps(m_memoryDC, LOGPIXELSX); }
+int VelGDICanvas::GetDpiX() const { return ::GetDeviceCaps(m_memoryDC.Get(), LOGPIXELSX); }
 
 void VelGDICanvas::Scroll(int dx, int dy, const RECT* rect, RECT* update)
 {
@@ -454,7 +435,7 @@ void VelGDICanvas::Scroll(int dx, int dy, const RECT* rect, RECT* update)
     // which ScrollDC could work out the uncovered area.
     const VelRect area = rect ? ToCanvasRect(*rect) : VelRect(0, 0, m_width, m_height);
     RECT uncovered = {0, 0, 0, 0};
-    ::ScrollDC(m_memoryDC, dx, dy, &area, &area, nullptr, &uncovered);
+    ::ScrollDC(m_memoryDC.Get(), dx, dy, &area, &area, nullptr, &uncovered);
     if (update)
         *update = uncovered;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "VelCanvas.h"
+#include "VelUniqueHandle.h"
 
 class VelRenderer;
 
@@ -67,8 +68,8 @@ private:
     void FillWithGradientFill(const VelRect& rect, const VelGradient& gradient, bool vertical);
     void FillSolid(const RECT& mapped, const VelColor& color);
 
-    HDC m_memoryDC;
-    HBITMAP m_backBuffer;
+    VelMemoryDC m_memoryDC;
+    VelGdiObject<HBITMAP> m_backBuffer;
     HGDIOBJ m_previousBitmap;
     HGDIOBJ m_previousFont;
     int m_gradientMode;

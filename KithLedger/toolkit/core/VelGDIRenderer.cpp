@@ -4,25 +4,22 @@
 #include <new>
 
 VelGDIRenderer::VelGDIRenderer()
-    : m_previousBitmap(nullptr), m_screenDC(::GetDC(nullptr)), m_memoryDC(::CreateCompatibleDC(m_screenDC)),
+    : m_previousBitmap(nullptr), m_screenDC(nullptr), m_memoryDC(::CreateCompatibleDC(m_screenDC.Get())),
       m_screenBitmap(
-          ::CreateCompatibleBitmap(m_screenDC, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)))
+          ::CreateCompatibleBitmap(m_screenDC.Get(), ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)))
 {
-    m_previousBitmap = ::SelectObject(m_memoryDC, m_screenBitmap);
+    m_previousBitmap = ::SelectObject(m_memoryDC.Get(), m_screenBitmap.Get());
 }
 
 VelGDIRenderer::~VelGDIRenderer()
 {
-    ::ReleaseDC(nullptr, m_screenDC);
     // A bitmap still selected into a DC cannot be deleted.
-    ::SelectObject(m_memoryDC, m_previousBitmap);
-    ::DeleteObject(m_screenBitmap);
-    ::DeleteDC(m_memoryDC);
+    ::SelectObject(m_memoryDC.Get(), m_previousBitmap);
 }
 
-HDC VelGDIRenderer::GetMemoryDC() { return m_memoryDC; }
+HDC VelGDIRenderer::GetMemoryDC() { return m_memoryDC.Get(); }
 
-HDC VelGDIRenderer::GetScreenDC() { return m_screenDC; }
+HDC VelGDIRenderer::GetScreenDC() { return m_screenDC.Get(); }
 
 VelCanvas* VelGDIRenderer::CreateCanvas(int width, int height) { return CreateWindowCanvas(nullptr, width, height); }
 

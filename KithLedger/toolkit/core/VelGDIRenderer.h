@@ -1,5 +1,6 @@
 #pragma once
 #include "VelRenderer.h"
+#include "VelUniqueHandle.h"
 
 // The screen's device context, and a memory DC compatible with it holding a
 // screen-sized bitmap.
@@ -18,7 +19,7 @@ public:
 
 private:
     HGDIOBJ m_previousBitmap;
-    HDC m_screenDC;
-    HDC m_memoryDC;
-    HBITMAP m_screenBitmap;
+    VelWindowDC m_screenDC;
+    VelMemoryDC m_memoryDC;
+    VelGdiObject<HBITMAP> m_screenBitmap;
 };

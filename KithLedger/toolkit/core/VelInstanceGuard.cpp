@@ -27,7 +27,7 @@ VelInstanceGuard::Claim VelInstanceGuard::Acquire(const std::wstring& applicatio
     m_memoryName = InstanceObjectName(kSharedMemoryPrefix, applicationName);
 
     ::SetLastError(0);
-    m_mutex.reset(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
+    m_mutex.Reset(::CreateMutexW(nullptr, TRUE, mutexName.c_str()));
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS) {
         HWND running = AwaitPublishedWindow();
@@ -63,7 +63,7 @@ HWND VelInstanceGuard::AwaitPublishedWindow()
                 return running;
         }
         // The other instance ended meanwhile: its mutex has come to this one.
-        const DWORD owned = ::WaitForSingleObject(m_mutex.get(), 0);
+        const DWORD owned = ::WaitForSingleObject(m_mutex.Get(), 0);
         if (owned == WAIT_OBJECT_0 || owned == WAIT_ABANDONED)
             return nullptr;
         if (::GetTickCount() - start >= kProbeTimeoutMs)
@@ -76,16 +76,16 @@ void VelInstanceGuard::Publish(HWND window)
 {
     // Without the shared memory a second instance cannot find us, but this one still runs.
     if (MapView())
-        *static_cast<LONG*>(m_view.get()) = HandleToLong(window);
+        *static_cast<LONG*>(m_view.Get()) = HandleToLong(window);
 }
 
 bool VelInstanceGuard::IsPublished(HWND window) const { return m_view && ReadWindow() == window; }
 
 void VelInstanceGuard::Close()
 {
-    m_view.reset();
-    m_mapping.reset();
-    m_mutex.reset();
+    m_view.Reset();
+    m_mapping.Reset();
+    m_mutex.Reset();
 }
 
 bool VelInstanceGuard::MapView()
@@ -93,18 +93,18 @@ bool VelInstanceGuard::MapView()
     if (m_view)
         return true;
     if (!m_mapping)
-        m_mapping.reset(
+        m_mapping.Reset(
             ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kViewBytes, m_memoryName.c_str()));
     if (m_mapping)
-        m_view.reset(::MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, kViewBytes));
-    return m_view != nullptr;
+        m_view.Reset(::MapViewOfFile(m_mapping.Get(), FILE_MAP_WRITE, 0, 0, kViewBytes));
+    return m_view.IsValid();
 }
 
 // Window handles are 32-bit significant on 64-bit Windows too, so the view
 // stays four bytes whatever the build.
 HWND VelInstanceGuard::ReadWindow() const
 {
-    return static_cast<HWND>(LongToHandle(*static_cast<const LONG*>(m_view.get())));
+    return static_cast<HWND>(LongToHandle(*static_cast<const LONG*>(m_view.Get())));
 }
 
 // The handle another process left in the shared memory names a window of ours

@@ -1,7 +1,7 @@
 #pragma once
 #include "VelPlatform.h"
+#include "VelUniqueHandle.h"
 
-#include <memory>
 #include <string>
 
 // One instance of the program at a time: a named mutex says one runs, and a
@@ -28,15 +28,6 @@ public:
     void Close();
 
 private:
-    struct HandleCloser {
-        void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-    };
-    struct ViewUnmapper {
-        void operator()(void* view) const { ::UnmapViewOfFile(view); }
-    };
-    typedef std::unique_ptr<void, HandleCloser> OwnedHandle;
-    typedef std::unique_ptr<void, ViewUnmapper> OwnedView;
-
     enum : DWORD { kViewBytes = 4 };
 
     bool MapView();
@@ -49,7 +40,7 @@ private:
     const wchar_t* m_windowClass;
     std::wstring m_memoryName;
     // Declared so that they go in this order's reverse: view, mapping, mutex.
-    OwnedHandle m_mutex;
-    OwnedHandle m_mapping;
-    OwnedView m_view;
+    VelKernelHandle m_mutex;
+    VelKernelHandle m_mapping;
+    VelMappedView m_view;
 };

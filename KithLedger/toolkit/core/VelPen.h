@@ -1,5 +1,6 @@
 #pragma once
 #include "VelColor.h"
+#include "VelUniqueHandle.h"
 
 // Owns one pen. Throws VelWinException when the platform refuses it.
 class VelPen {
@@ -7,14 +8,11 @@ public:
     // Solid, width 0, black.
     VelPen();
     VelPen(int style, int width, const VelColor& color);
-    VelPen(VelPen&& other) noexcept;
-    VelPen& operator=(VelPen&& other) noexcept;
-    VelPen(const VelPen&) = delete;
-    VelPen& operator=(const VelPen&) = delete;
-    ~VelPen();
+    VelPen(VelPen&& other) noexcept = default;
+    VelPen& operator=(VelPen&& other) noexcept = default;
 
-    HPEN GetHandle() const { return m_handle; }
+    HPEN GetHandle() const { return m_handle.Get(); }
 
 private:
-    HPEN m_handle;
+    VelGdiObject<HPEN> m_handle;
 };

@@ -31,68 +31,66 @@ VelRegion& VelRegion::operator=(const VelRegion& other)
     return *this;
 }
 
-VelRegion::~VelRegion() { ::DeleteObject(m_handle); }
+VelRegion::~VelRegion() {}
 
 BYTE VelRegion::EmptyFlagFor(const RECT& rect) { return VelRect(rect).IsEmpty() ? 1 : 0; }
 
 int VelRegion::Combine(HRGN other, int mode)
 {
-    const int type = ::CombineRgn(m_handle, m_handle, other, mode);
+    const int type = ::CombineRgn(m_handle.Get(), m_handle.Get(), other, mode);
     m_empty = type == NULLREGION ? 1 : 0;
     return type;
 }
 
 void VelRegion::Attach(HRGN handle)
 {
-    if (handle == m_handle)
+    if (handle == m_handle.Get())
         return;
-    ::DeleteObject(m_handle);
-    m_handle = handle;
+    m_handle.Reset(handle);
     Combine(nullptr, RGN_COPY);
 }
 
 void VelRegion::SetRect(const RECT& rect)
 {
-    ::DeleteObject(m_handle);
-    m_handle = ::CreateRectRgnIndirect(&rect);
+    m_handle.Reset(::CreateRectRgnIndirect(&rect));
     // Keeping the old flag would let a real rectangle claim to be empty.
     m_empty = EmptyFlagFor(rect);
 }
 
 void VelRegion::Assign(const VelRegion& other)
 {
-    const int type = ::CombineRgn(m_handle, other.m_handle, nullptr, RGN_COPY);
+    const int type = ::CombineRgn(m_handle.Get(), other.m_handle.Get(), nullptr, RGN_COPY);
     m_empty = type == NULLREGION ? 1 : 0;
 }
 
-int VelRegion::Intersect(const VelRegion& other) { return Combine(other.m_handle, RGN_AND); }
+int VelRegion::Intersect(const VelRegion& other) { return Combine(other.m_handle.Get(), RGN_AND); }
 
-int VelRegion::Union(const VelRegion& other) { return Combine(other.m_handle, RGN_OR); }
+int VelRegion::Union(const VelRegion& other) { return Combine(other.m_handle.Get(), RGN_OR); }
 
-int VelRegion::Xor(const VelRegion& other) { return Combine(other.m_handle, RGN_XOR); }
+int VelRegion::Xor(const VelRegion& other) { return Combine(other.m_handle.Get(), RGN_XOR); }
 
-int VelRegion::Subtract(const VelRegion& other) { return Combine(other.m_handle, RGN_DIFF); }
+int VelRegion::Subtract(const VelRegion& other) { return Combine(other.m_handle.Get(), RGN_DIFF); }
 
-void VelRegion::Offset(int dx, int dy) { ::OffsetRgn(m_handle, dx, dy); }
+void VelRegion::Offset(int dx, int dy) { ::OffsetRgn(m_handle.Get(), dx, dy); }
 
 VelRect VelRegion::GetBounds() const
 {
     VelRect bounds;
-    ::GetRgnBox(m_handle, &bounds);
+    ::GetRgnBox(m_handle.Get(), &bounds);
     return bounds;
 }
 
-bool VelRegion::Equals(const VelRegion& other) const { return ::EqualRgn(m_handle, other.m_handle) == 1; }
+bool VelRegion::Equals(const VelRegion& other) const { return ::EqualRgn(m_handle.Get(), other.m_handle.Get()) == 1; }
 
 int VelRegion::GetRectCount() const
 {
-    const std::vector<BYTE> data = ReadRegionData(m_handle);
+    const std::vector<BYTE> data = ReadRegionData(m_handle.Get());
     return data.empty() ? 0 : reinterpret_cast<const RGNDATA*>(data.data())->rdh.nCount;
 }
 
 VelRect VelRegion::GetRect(int index) const
 {
-    const std::vector<BYTE> data = ReadRegionData(m_handle);
+    const std::vector<BYTE> data = ReadRegionData(m_handle.Get());
     if (data.empty() || index < 0)
         return VelRect();
     const RGNDATA* region = reinterpret_cast<const RGNDATA*>(data.data());

@@ -1,5 +1,6 @@
 #pragma once
 #include "VelRect.h"
+#include "VelUniqueHandle.h"
 
 // Owns one GDI region and remembers whether it is known to be empty. A region
 // made from a rectangle is flagged empty only when both sides are zero, so
@@ -30,13 +31,13 @@ public:
     // An empty rectangle when the index is not below the count.
     VelRect GetRect(int index) const;
 
-    HRGN GetHandle() const { return m_handle; }
+    HRGN GetHandle() const { return m_handle.Get(); }
     bool IsEmpty() const { return m_empty != 0; }
 
 private:
     int Combine(HRGN other, int mode);
     static BYTE EmptyFlagFor(const RECT& rect);
 
-    HRGN m_handle;
+    VelGdiObject<HRGN> m_handle;
     BYTE m_empty;
 };

@@ -1,4 +1,5 @@
 #include "VelScreenMetrics.h"
+#include "VelUniqueHandle.h"
 
 #include <algorithm>
 
@@ -29,10 +30,8 @@ int VelScreenMetrics::GetColorDepth() { return GetScreenDeviceCaps(BITSPIXEL); }
 
 int VelScreenMetrics::GetScreenDeviceCaps(int index)
 {
-    HDC screen = ::GetDC(nullptr);
-    const int value = ::GetDeviceCaps(screen, index);
-    ::ReleaseDC(nullptr, screen);
-    return value;
+    const VelWindowDC screen(nullptr);
+    return ::GetDeviceCaps(screen.Get(), index);
 }
 
 void VelScreenMetrics::SetMetricSource(MetricSource source)

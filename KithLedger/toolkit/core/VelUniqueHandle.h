@@ -92,6 +92,13 @@ struct VelMemoryDCTraits {
 };
 typedef VelUniqueHandle<VelMemoryDCTraits> VelMemoryDC;
 
+struct VelMappedViewTraits {
+    typedef void* Handle;
+    static Handle Invalid() { return NULL; }
+    static void Close(Handle view) { ::UnmapViewOfFile(view); }
+};
+typedef VelUniqueHandle<VelMappedViewTraits> VelMappedView;
+
 struct VelModuleTraits {
     typedef HMODULE Handle;
     static Handle Invalid() { return NULL; }

@@ -3,7 +3,9 @@
 #include <cstdlib>
 
 #include "TestPrograms.h"
+#include "VelContactItem.h"
 #include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
 
 namespace {
 
@@ -30,6 +32,9 @@ void DataStoreTest::SetUp()
     SetEnvironmentVariableW(VEL_DEVICE_STORE_ENV, m_folder.c_str());
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, (m_folder + L"\\debug.log").c_str());
     SetFaults(NULL);
+    // The views give the thumbnail side in the program: here, the picture
+    // column of the screen the test sees.
+    VelContactItem::SetThumbnailSide(VelScreenMetrics::GetLongerSide() / 10);
 }
 
 void DataStoreTest::TearDown()

@@ -67,10 +67,10 @@ int VelContextMenu::Show(VelAbstractControl* owner, const VelPoint& point)
     // Entries added since the last layout count too.
     if (m_grid->IsLayoutDirty() && m_grid->GetPainter())
         m_grid->GetPainter()->ForgetAll();
-    const int twoThirds = 2 * screenHeight / 3;
-    const int limit = (m_maxHeight != -1 && m_maxHeight <= twoThirds) ? m_maxHeight : twoThirds;
+    const int tallest = VelTheme::GetMetrics().GetMenuMaxHeight();
+    const int limit = (m_maxHeight != -1 && m_maxHeight <= tallest) ? m_maxHeight : tallest;
     const int height = std::min(m_grid->GetContentHeight() + 2 * m_borderWidth, limit);
-    const int width = m_width != -1 ? m_width : 2 * screenWidth / 3;
+    const int width = m_width != -1 ? m_width : VelTheme::GetMetrics().GetMenuWidth();
 
     VelRect place;
     Place(at.y, height, screenHeight, place.top, place.bottom);

@@ -415,6 +415,40 @@ TEST_F(ContextMenuTest, APointOfAnInnerOwnerIsTakenToTheScreenAndBack)
     EXPECT_EQ(menu.GetAbsoluteBounds(), VelRect(30, 50, 190, 142));
 }
 
+TEST_F(ContextMenuTest, AMenuIsAsWideAsItsWidestEntryWithinTheScreen)
+{
+    struct Case {
+        const wchar_t* entry;
+        int least;  // the width the menu must have at least
+        int most;
+    } const cases[] = {
+        {L"Call", 2 * kScreenWidth / 3, 2 * kScreenWidth / 3},
+        {L"Message selected contacts", 2 * kScreenWidth / 3 + 1, kScreenWidth},
+        {L"Message every selected contact of this list at once", kScreenWidth, kScreenWidth},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.entry)));
+        VelContextMenu menu;
+        VelContextMenuString* entry = menu.AddString(c.entry, true);
+        PostTap(kScreenWidth - 5, kScreenHeight - 5);
+        ASSERT_EQ(Show(menu, VelPoint(0, 0)), -1);
+        const int width = menu.GetBounds().GetWidth();
+        EXPECT_GE(width, c.least);
+        EXPECT_LE(width, c.most);
+        // Where the screen has the room, the entry's row holds its text whole.
+        if (c.most > c.least) {
+            HDC dc = ::GetDC(nullptr);
+            const HGDIOBJ previous = ::SelectObject(dc, theme.GetItemFont()->GetHandle());
+            SIZE text = {};
+            ::GetTextExtentPoint32W(dc, c.entry, static_cast<int>(wcslen(c.entry)), &text);
+            ::SelectObject(dc, previous);
+            ::ReleaseDC(nullptr, dc);
+            const RECT margins = entry->GetMargins();
+            EXPECT_GE(menu.GetGrid()->GetBounds().GetWidth() - margins.left - margins.right, text.cx);
+        }
+    }
+}
+
 TEST(ContextMenuItemTest, DumpsNameTheKeyTheObjectAndTheText)
 {
     VelContextMenuString entry(L"call", L"Call mobile");

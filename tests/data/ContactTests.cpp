@@ -365,6 +365,7 @@ TEST_F(ContactTest, AThumbnailKeepsThePictureShapeAtATenthOfTheLongerSide)
         PhoneScreenScope() { VelScreenMetrics::SetMetricSource(PhoneScreen); }
         ~PhoneScreenScope() { VelScreenMetrics::SetMetricSource(NULL); }
     } screen;
+    VelContactItem::SetThumbnailSide(VelScreenMetrics::GetLongerSide() / 10);
     struct Case {
         UINT width, height, thumbWidth, thumbHeight;
     } const cases[] = {{20, 40, 16, 32}, {64, 32, 32, 16}, {50, 50, 32, 32}};

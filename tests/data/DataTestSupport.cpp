@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "VelContactItem.h"
 #include "VelLocalizedStrings.h"
+#include "VelScreenMetrics.h"
 
 namespace {
 
@@ -20,6 +22,9 @@ void DataStoreTest::SetUp()
     static LanguageOnce language;
     SetEnvironmentVariableW(VEL_DEBUG_LOG_ENV, (m_folder + L"\\debug.log").c_str());
     SetFaults(NULL);
+    // The views give the thumbnail side in the program: here, the picture
+    // column of the screen the test sees.
+    VelContactItem::SetThumbnailSide(VelScreenMetrics::GetLongerSide() / 10);
 }
 
 void DataStoreTest::TearDown()

@@ -3,12 +3,12 @@
 #include <Imaging.h>
 #include <PimStore.h>
 
+#include <atomic>
 #include <map>
 #include <new>
 
 #include "VelComRef.h"
 #include "VelPoomSession.h"
-#include "VelScreenMetrics.h"
 
 struct SharedCategories {
     size_t holders = 0;
@@ -193,14 +193,17 @@ VelComRef<IImage> PictureOf(IPimContact* contact)
     return image;
 }
 
+// Read on the data thread as items are made there.
+std::atomic<int> s_thumbnailSide(0);
+
 IImage* ThumbnailOf(IImage* picture)
 {
     ImageInfo info = {};
     IImage* thumbnail = NULL;
     // A picture without a size has no ratio to keep.
-    if (SUCCEEDED(picture->GetImageInfo(&info)) && info.Width && info.Height) {
+    const int size = s_thumbnailSide.load();
+    if (size > 0 && SUCCEEDED(picture->GetImageInfo(&info)) && info.Width && info.Height) {
         const float ratio = static_cast<float>(info.Height) / static_cast<float>(info.Width);
-        const int size = VelScreenMetrics::GetLongerSide() / 10;
         const UINT width = ratio > 1 ? static_cast<UINT>(size / ratio) : static_cast<UINT>(size);
         const UINT height = ratio > 1 ? static_cast<UINT>(size) : static_cast<UINT>(size * ratio);
         if (FAILED(picture->GetThumbnail(width, height, &thumbnail)))
@@ -246,6 +249,8 @@ VelContactItem::VelContactItem(IPimContact* contact)
         m_id = id;
     Load(owned.Get());
 }
+
+void VelContactItem::SetThumbnailSide(int pixels) { s_thumbnailSide.store(pixels); }
 
 VelContactItem::~VelContactItem() { LetGoCategories(m_categories); }
 

@@ -28,6 +28,9 @@ public:
     // A new item of the contact as it is now; null when it is gone.
     VelContactItem* Reload() const;
     static bool Exists(int32_t id);
+    // The side of the square a thumbnail is made to fit, given by the views
+    // that draw it; until then, and with 0, no thumbnail is made.
+    static void SetThumbnailSide(int pixels);
 
     // Open the platform's editor or card; true when the platform says the
     // user changed something.

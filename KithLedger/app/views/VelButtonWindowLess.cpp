@@ -3,6 +3,7 @@
 #include "VelBitmap.h"
 #include "VelCanvas.h"
 #include "VelCanvasTextState.h"
+#include "VelFontFit.h"
 #include "VelTheme.h"
 
 static_assert(sizeof(VelBitmap*) <= sizeof(DWORD_PTR), "an image pointer travels in a data word");
@@ -83,11 +84,11 @@ void VelButtonWindowLess::PaintContent(VelCanvas* canvas, const RECT& rect)
     const int lineHeight = LineHeight(canvas, font);
     const bool twoLines = !m_subText.empty();
     if (twoLines || !(m_textFormat & DT_VCENTER))
-        canvas->DrawText(caption, VelPoint(area.left + kTextStartPixels, area.top + kCaptionTopPixels),
-                         SIZE{width - kTextIndentPixels, lineHeight});
+        DrawFittedLine(canvas, caption, VelPoint(area.left + kTextStartPixels, area.top + kCaptionTopPixels),
+                       SIZE{width - kTextIndentPixels, lineHeight});
     else
-        canvas->DrawText(caption, VelPoint(area.left + kCentredInsetPixels, area.top),
-                         SIZE{width - 2 * kCentredInsetPixels, height});
+        DrawFittedLine(canvas, caption, VelPoint(area.left + kCentredInsetPixels, area.top),
+                       SIZE{width - 2 * kCentredInsetPixels, height});
     if (!twoLines)
         return;
 
@@ -95,6 +96,6 @@ void VelButtonWindowLess::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetFont(subFont);
     const int subHeight = LineHeight(canvas, subFont);
     // Placed from its own line height, not from the caption's.
-    canvas->DrawText(m_subText, VelPoint(area.left + kTextStartPixels, area.top + kSubTextGapPixels + subHeight),
-                     SIZE{width - kTextIndentPixels, subHeight});
+    DrawFittedLine(canvas, m_subText, VelPoint(area.left + kTextStartPixels, area.top + kSubTextGapPixels + subHeight),
+                   SIZE{width - kTextIndentPixels, subHeight});
 }

@@ -5,13 +5,10 @@
 #include "VelCanvas.h"
 #include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
-#include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
 
 namespace {
 
-const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
-const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
 const int kTopMargin = 4;
 const int kCentreLift = 2;
 const UINT kTextFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
@@ -69,7 +66,7 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     if (!m_call)
         return;
     VelKlTheme* theme = GetCurrentTheme();
-    const int longer = VelScreenMetrics::GetLongerSide();
+    const VelKlThemeMetrics& metrics = VelKlTheme::GetMetrics();
     const int height = rect.bottom - rect.top;
     const SIZE column = TimeColumn(canvas, theme->GetSmallFont());
 
@@ -90,13 +87,14 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     }
     if (VelBitmap* icon = theme->GetImage(imageId))
         canvas->DrawBitmap(
-            *icon, VelPoint(rect.left + longer / kIconDivisor, rect.top + height / 2 - icon->GetHeight() / 2), SRCCOPY);
+            *icon, VelPoint(rect.left + metrics.GetRowIconMargin(), rect.top + height / 2 - icon->GetHeight() / 2),
+            SRCCOPY);
 
     canvas->SetTextColor(color);
     canvas->SetTextFormat(kTextFormat);
     const int h1 = LineHeight(canvas, theme->GetMediumFont());
-    const int x = rect.left + longer / kTextDivisor;
-    const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
+    const int x = rect.left + metrics.GetRowTextLeft();
+    const int width = (rect.right - rect.left) - metrics.GetRowTextLeft() - metrics.GetRowIconMargin() - column.cx;
     const std::wstring& text = m_call->GetDisplayText();
     const std::wstring& number = m_call->GetNumber();
     // A caller known only by the number shows it once.
@@ -116,9 +114,10 @@ void VelCallListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetFont(theme->GetSmallFont());
     VelColor itemText;
     canvas->SetTextColor(theme->GetItemTextColor(itemText));
-    canvas->DrawText(m_timeLabel,
-                     VelPoint(rect.right - longer / kIconDivisor - column.cx, (rect.bottom - column.cy + rect.top) / 2),
-                     column);
+    canvas->DrawText(
+        m_timeLabel,
+        VelPoint(rect.right - metrics.GetRowIconMargin() - column.cx, (rect.bottom - column.cy + rect.top) / 2),
+        column);
     canvas->RestoreState();
 }
 

@@ -5,15 +5,12 @@
 #include "VelContactItem.h"
 #include "VelFittedText.h"
 #include "VelKlTheme.h"
-#include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
 
 #include <algorithm>
 
 namespace {
 
-const int kMarginDivisor = 80;   // of the screen's longer side, over and under the lines
-const int kPictureDivisor = 10;  // of the screen's longer side: the picture column
 const int kTextLeft = 8;
 const int kPictureRight = 8;
 const int kPictureGap = 24 - kPictureRight;
@@ -34,7 +31,7 @@ RowMetrics MeasureRow(VelCanvas* canvas)
     RowMetrics row;
     row.medium = LineHeight(canvas->GetTextMetrics(theme->GetMediumFont()));
     row.tiny = LineHeight(canvas->GetTextMetrics(theme->GetTinyFont()));
-    row.height = 2 * (VelScreenMetrics::GetLongerSide() / kMarginDivisor) + row.medium + row.tiny - 1;
+    row.height = 2 * VelKlTheme::GetMetrics().GetRowLineMargin() + row.medium + row.tiny - 1;
     return row;
 }
 
@@ -91,8 +88,8 @@ void VelContactListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     if (!m_contact)
         return;
     VelKlTheme* theme = GetCurrentTheme();
-    const int longer = VelScreenMetrics::GetLongerSide();
-    const int column = longer / kPictureDivisor;
+    const VelKlThemeMetrics& metrics = VelKlTheme::GetMetrics();
+    const int column = metrics.GetPictureColumnWidth();
     const RowMetrics row = MeasureRow(canvas);
     const std::wstring& name = m_contact->GetDisplayNameText();
     const std::wstring& number = m_contact->GetPrimaryNumberText();
@@ -115,7 +112,7 @@ void VelContactListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
         DrawLine(canvas, text, at, SIZE{width, row.medium}, theme->GetMediumFont(), theme->GetMediumBoldFont(),
                  nameColor, match, m_matchStart, m_matchLength);
     } else {
-        const int nameTop = rect.top + longer / kMarginDivisor;
+        const int nameTop = rect.top + metrics.GetRowLineMargin();
         DrawLine(canvas, name, VelPoint(x, nameTop), SIZE{width, row.medium}, theme->GetMediumFont(),
                  theme->GetMediumBoldFont(), nameColor, m_matchKind == kMatchName, m_matchStart, m_matchLength);
         VelColor dim;

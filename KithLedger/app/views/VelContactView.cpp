@@ -12,7 +12,6 @@
 #include "VelLocalizedStrings.h"
 #include "VelPhoneCall.h"
 #include "VelPoomSession.h"
-#include "VelScreenMetrics.h"
 #include "VelSmsComposer.h"
 #include "VelStaticText.h"
 #include "VelThemeLibrary.h"
@@ -30,12 +29,6 @@ const DWORD kViewStyle = VelKlView::kStyleTitleBar;
 const DWORD kChildStyle = 56;
 const UINT kActionTextFormat = DT_RIGHT | DT_END_ELLIPSIS;
 const UINT kNameTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
-
-const int kTitleBarExtraDivisor = 160;  // of the screen's longer side
-
-const int kMarginDivisor = 30;       // of the screen's shorter side
-const int kGapDivisor = 20;          // of the screen's shorter side
-const int kSmallButtonDivisor = 48;  // of the screen's shorter side
 
 const unsigned kBackgroundLevels = 256;
 const int kGradientTopToBottom = 1;
@@ -107,7 +100,7 @@ VelContactView::VelContactView(VelObject* parent, const std::string& name)
     m_background.AddColorPoint(100, theme->GetContactBackgroundBottomColor(bottom));
     // A theme without the image leaves only the screen-sized part; every
     // title-bar button image is one size.
-    SetTitleBarHeight(ImageHeight(kImageNewContact) + VelScreenMetrics::GetLongerSide() / kTitleBarExtraDivisor);
+    SetTitleBarHeight(ImageHeight(kImageNewContact) + VelKlTheme::GetMetrics().GetTitleBarExtra());
 }
 
 VelContactView::~VelContactView()
@@ -224,10 +217,10 @@ void VelContactView::LayoutChildren(const RECT& rect)
     if (!frame || !picture || !nameButton || !card || !edit)
         return;
 
-    const int shorter = VelScreenMetrics::GetShorterSide();
+    const VelKlThemeMetrics& metrics = VelKlTheme::GetMetrics();
     const int T = GetTitleBarHeight();
-    m_margin = shorter / kMarginDivisor;
-    m_gap = shorter / kGapDivisor;
+    m_margin = metrics.GetContactMargin();
+    m_gap = metrics.GetContactGap();
     const int W = std::abs(rect.left - rect.right);
     const int H = std::abs(rect.top - rect.bottom) - T;
     m_columnPitch = (W - 3 * m_margin) / 2;
@@ -243,7 +236,7 @@ void VelContactView::LayoutChildren(const RECT& rect)
     const int nameLeft = W - nameButton->GetWidth() - m;
     nameButton->MoveTo(VelPoint(nameLeft, T + g + (frameBounds.GetHeight() - nameButton->GetHeight()) / 8));
 
-    const int smallTop = frameBounds.bottom - shorter / kSmallButtonDivisor - card->GetHeight();
+    const int smallTop = frameBounds.bottom - metrics.GetContactCardLift() - card->GetHeight();
     edit->MoveTo(VelPoint(nameLeft, smallTop));
     card->MoveTo(VelPoint(nameLeft + nameButton->GetWidth() - card->GetWidth(), smallTop));
 

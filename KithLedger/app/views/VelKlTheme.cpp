@@ -1,7 +1,7 @@
 #include "VelKlTheme.h"
 
+#include "VelContactItem.h"
 #include "VelKlResourceIds.h"
-#include "VelScreenMetrics.h"
 #include "VelCanvasTextState.h"
 #include "VelThemeLibrary.h"
 #include "VelResourceLibrary.h"
@@ -52,8 +52,6 @@ void AddStops(VelGradient& gradient, const VelColor& top, const VelColor& bottom
     gradient.AddColorPoint(100, bottom);
 }
 
-int ShorterSide() { return VelScreenMetrics::GetShorterSide(); }
-
 // Saves the canvas's state for one scope.
 class SavedState {
 public:
@@ -81,6 +79,8 @@ VelKlTheme::VelKlTheme()
     AddStops(m_pressedGradient, Lightened(kSelectionTop, kPressedLightening),
              Lightened(kSelectionBottom, kPressedLightening));
     m_mediumMetrics.stale = 1;
+    // The data side makes the contact pictures to fit the row's picture column.
+    VelContactItem::SetThumbnailSide(GetMetrics().GetPictureColumnWidth());
 }
 
 VelKlTheme::~VelKlTheme() {}
@@ -167,9 +167,8 @@ SIZE& VelKlTheme::GetKeySize(SIZE& size)
 // The separator stops short of both ends of the row, which keep the item colour.
 void VelKlTheme::DrawGridLine(VelCanvas* canvas, const VelPoint& start, const VelPoint& end)
 {
-    const int s = ShorterSide();
-    const int bottom = start.y + s / 240;
-    const int inset = s / 30;
+    const int bottom = start.y + GetMetrics().GetGridLineHeight();
+    const int inset = GetMetrics().GetGridLineInset();
     VelColor item;
     VelColor line;
     GetItemColor(item);
@@ -182,7 +181,7 @@ void VelKlTheme::DrawGridLine(VelCanvas* canvas, const VelPoint& start, const Ve
 void VelKlTheme::DrawGridThickLine(VelCanvas* canvas, const VelPoint& start, const VelPoint& end)
 {
     VelColor line;
-    FillWith(canvas, RECT{start.x, start.y, end.x, start.y + ShorterSide() / 240}, GetGridLineColor(line));
+    FillWith(canvas, RECT{start.x, start.y, end.x, start.y + GetMetrics().GetGridLineHeight()}, GetGridLineColor(line));
 }
 
 void VelKlTheme::DrawGridLabel(VelCanvas* canvas, const std::wstring& text, const VelPoint& point)
@@ -219,15 +218,15 @@ void VelKlTheme::DrawGroupHeaderText(VelCanvas* canvas, const VelPoint& point, c
 {
     const int y = point.y + (size.cy - GetMediumTextMetrics(canvas)->metrics.tmHeight) / 2;
     VelColor color;
-    DrawTextWith(canvas, GetMediumFont(), GetGroupHeaderTextColor(color), VelPoint(point.x + ShorterSide() / 10, y),
-                 text, nullptr, true);
+    DrawTextWith(canvas, GetMediumFont(), GetGroupHeaderTextColor(color),
+                 VelPoint(point.x + GetMetrics().GetGroupHeaderIndent(), y), text, nullptr, true);
 }
 
 void VelKlTheme::DrawGroupMark(VelCanvas* canvas, const RECT& rect, UINT imageId)
 {
-    const int s = ShorterSide();
+    const POINT offset = GetMetrics().GetGroupMarkOffset();
     if (const VelBitmap* mark = GetImage(imageId))
-        canvas->DrawBitmap(*mark, VelPoint(rect.left + s / 30, rect.top + s / 33), SRCCOPY);
+        canvas->DrawBitmap(*mark, VelPoint(rect.left + offset.x, rect.top + offset.y), SRCCOPY);
 }
 
 void VelKlTheme::DrawCollapsedGroupMark(VelCanvas* canvas, const RECT& rect)
@@ -288,7 +287,7 @@ void VelKlTheme::DrawKeyCaption(VelCanvas* canvas, const RECT& rect, const std::
         canvas->DrawText(label, VelPoint(key.left, key.top), key.GetSize());
         return;
     }
-    const int top = key.top + ShorterSide() / 120;
+    const int top = key.top + GetMetrics().GetKeyCaptionTop();
     const int labelHeight = LineHeight(canvas);
     canvas->DrawText(label, VelPoint(key.left, top), SIZE{key.GetWidth(), labelHeight});
     canvas->SetFont(GetKeySubFont());

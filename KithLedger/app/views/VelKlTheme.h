@@ -1,5 +1,6 @@
 #pragma once
 #include "VelGradient.h"
+#include "VelKlThemeMetrics.h"
 #include "VelThemeDefault.h"
 
 #include <map>
@@ -13,6 +14,8 @@ class VelKlTheme : public VelThemeDefault {
 public:
     VelKlTheme();
     ~VelKlTheme() override;
+    // The views' measures for the current screen, the toolkit's among them.
+    static const VelKlThemeMetrics& GetMetrics() { return VelKlThemeMetrics::ForScreen(); }
 
     VelColor& GetBackgroundColor(VelColor& color) override;
     VelColor& GetGridBackgroundColor(VelColor& color) override;

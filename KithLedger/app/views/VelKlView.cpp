@@ -4,7 +4,6 @@
 #include "VelCanvas.h"
 #include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
-#include "VelScreenMetrics.h"
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
@@ -16,8 +15,6 @@
 
 namespace {
 
-const int kTitleBarDivisor = 10;  // of the screen's longer side
-const int kGroupRowDivisor = 12;  // of the screen's longer side
 const DWORD kChildStyle = kVelStyleVisible | kVelStyleClipToAncestors;
 const UINT kTitleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // GDI centres only a single line
 const int kRowSeparatorLines = 1;
@@ -26,7 +23,7 @@ const int kRowSeparatorLines = 1;
 
 VelKlView::VelKlView(int viewId, DWORD viewStyle, VelObject* parent, const std::string& name)
     : VelControl(parent, name), m_viewId(viewId), m_viewStyle(viewStyle), m_list(nullptr), m_titleBar(nullptr),
-      m_listFlag(0), m_titleBarHeight(VelScreenMetrics::GetLongerSide() / kTitleBarDivisor)
+      m_listFlag(0), m_titleBarHeight(VelKlTheme::GetMetrics().GetTitleBarHeight())
 {
     Created += VelBind(this, &VelKlView::Create);
 }
@@ -97,7 +94,7 @@ void VelKlView::BuildList(int top, int width, int height)
         list->SetCollapsibleGroups(true);
         list->ExpandAllGroups();
     });
-    change([&] { list->SetGroupRowHeight(VelScreenMetrics::GetLongerSide() / kGroupRowDivisor); });
+    change([&] { list->SetGroupRowHeight(VelKlTheme::GetMetrics().GetGroupRowHeight()); });
     change([&] { list->SetSeparatorStyle(kRowSeparatorLines); });
     change([&] {
         if (VelGroupItem* group = list->GetDefaultGroup())
@@ -185,10 +182,9 @@ VelToolbarItem* VelKlView::FindTitleBarItem(int id) const
 
 void VelKlView::SizeTitleBarForTab()
 {
-    const int kExtraDivisor = 160;
     // Every title-bar button image is one size.
     if (VelBitmap* button = CurrentThemeImage(kImageNewContact))
-        SetTitleBarHeight(button->GetHeight() + VelScreenMetrics::GetLongerSide() / kExtraDivisor);
+        SetTitleBarHeight(button->GetHeight() + VelKlTheme::GetMetrics().GetTitleBarExtra());
 }
 
 void VelKlView::ShowAsTab(bool current)

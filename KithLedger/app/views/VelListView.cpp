@@ -1,7 +1,7 @@
 #include "VelListView.h"
 
+#include "VelKlTheme.h"
 #include "VelProgressWindowLess.h"
-#include "VelScreenMetrics.h"
 #include "VelTimer.h"
 
 #include <algorithm>
@@ -12,7 +12,6 @@ namespace {
 
 const UINT kPlainHeaderFormat = DT_SINGLELINE | DT_END_ELLIPSIS;
 const int kProgressRange = 100;
-const int kProgressDivisor = 120;  // of the screen's shorter side
 
 }  // namespace
 
@@ -46,7 +45,7 @@ void VelListView::Create(VelObject*, const VelCreateEventArgs*)
     m_progress = new VelProgressWindowLess(this, 0, kProgressRange, this, "progress");
     m_progress->SetVisible(false);
     m_progress->SetAutoHide(true);
-    m_progress->SetRect(VelRect(0, 0, GetWidth(), VelScreenMetrics::GetShorterSide() / kProgressDivisor));
+    m_progress->SetRect(VelRect(0, 0, GetWidth(), VelKlTheme::GetMetrics().GetProgressHeight()));
     m_highlightTimer = new VelTimer(kHighlightMs, this, this, "highlight-item-timer");
 }
 

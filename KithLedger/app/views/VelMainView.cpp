@@ -7,7 +7,6 @@
 #include "VelKeypadButton.h"
 #include "VelKlTheme.h"
 #include "VelListView.h"
-#include "VelScreenMetrics.h"
 #include "VelTabBar.h"
 #include "VelTabPage.h"
 #include "VelThemeLibrary.h"
@@ -18,9 +17,6 @@
 
 namespace {
 
-const int kTabButtonDivisor = 5;    // of the screen's width
-const int kTabCaptionDivisor = 24;  // of the screen's height: the caption band over the tab image
-const int kDockMarginDivisor = 10;  // of the screen's shorter side
 const int kKeypadRows = 3;
 const DWORD kChildStyle = kVelStyleVisible | kVelStyleClipToAncestors;
 // The caption band above the tab image.
@@ -39,7 +35,7 @@ VelMainView::VelMainView(VelObject* parent, const std::string& name, const VelMa
       m_transitionsRunning(0), m_rememberedListHeight(-1), m_keypadRowHeight(0), m_contactFilter(tabs.contactFilter)
 {
     m_tabBar = new VelTabBar(VelTabBar::kBottom, this, "mainview-tabbar");
-    m_tabButtonWidth = VelScreenMetrics::GetWidth() / kTabButtonDivisor;
+    m_tabButtonWidth = VelKlTheme::GetMetrics().GetTabButtonWidth();
     m_tabBar->SetBarWidth(m_tabButtonWidth);
     m_tabBar->SetButtonStyle(kTabButtonStyle);
 
@@ -57,7 +53,7 @@ VelMainView::VelMainView(VelObject* parent, const std::string& name, const VelMa
     VelTabPage* contactsPage = PageOf(m_contacts);
     const VelBitmap* contactsImage = contactsPage ? contactsPage->GetImage() : nullptr;
     m_keypadRowHeight = contactsImage ? contactsImage->GetHeight() : 0;
-    m_tabBarHeight = VelScreenMetrics::GetHeight() / kTabCaptionDivisor + m_keypadRowHeight;
+    m_tabBarHeight = VelKlTheme::GetMetrics().GetTabCaptionHeight() + m_keypadRowHeight;
     m_tabBar->SetBarHeight(m_tabBarHeight);
 
     AddTab(m_favorites);
@@ -118,7 +114,7 @@ void VelMainView::Create(VelObject* sender, const VelCreateEventArgs* args)
     SIZE key = {0, 0};
     if (theme)
         theme->GetKeySize(key);
-    const int margin = VelScreenMetrics::GetShorterSide() / kDockMarginDivisor;
+    const int margin = VelKlTheme::GetMetrics().GetDockMargin();
     m_keypad->SetDockedRect(VelRect(width - margin - key.cx, keypadBottom - key.cy, width - margin, keypadBottom));
     m_keypad->SetTransparentWhileAnimating(true);
     m_keypad->SetKeysTransparent(true);

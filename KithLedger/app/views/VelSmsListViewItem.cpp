@@ -5,15 +5,11 @@
 #include "VelKlResourceIds.h"
 #include "VelKlTheme.h"
 #include "VelLocalizedStrings.h"
-#include "VelScreenMetrics.h"
 #include "VelSmsItem.h"
 #include "VelThemeLibrary.h"
 
 namespace {
 
-const int kIconDivisor = 40;  // of the screen's longer side: the icon's left margin and the time's right one
-const int kTextDivisor = 10;  // of the screen's longer side: where the text starts
-const int kTopDivisor = 80;   // of the screen's longer side: the first line's top margin
 const UINT kTextFormat = DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 const UINT kTimeFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
@@ -64,7 +60,7 @@ std::wstring VelSmsListViewItem::GetSecondLine() const
 int VelSmsListViewItem::Measure(VelCanvas* canvas)
 {
     VelKlTheme* theme = GetCurrentTheme();
-    return VelScreenMetrics::GetLongerSide() / kIconDivisor + LineHeight(canvas, theme->GetMediumFont()) +
+    return VelKlTheme::GetMetrics().GetMessageRowPadding() + LineHeight(canvas, theme->GetMediumFont()) +
            LineHeight(canvas, theme->GetTinyFont()) - 1;
 }
 
@@ -76,7 +72,7 @@ void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     const bool unread = m_message->IsUnread();
     VelFont* small = unread ? theme->GetSmallBoldFont() : theme->GetSmallFont();
     VelFont* tiny = unread ? theme->GetTinyBoldFont() : theme->GetTinyFont();
-    const int longer = VelScreenMetrics::GetLongerSide();
+    const VelKlThemeMetrics& metrics = VelKlTheme::GetMetrics();
     const SIZE column = TimeColumn(canvas, small);
 
     canvas->SaveState();
@@ -85,13 +81,13 @@ void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     const bool sent = m_message->IsSent();
     if (VelBitmap* icon = theme->GetImage(sent ? kImageOutgoingIcon : kImageIncomingIcon))
         canvas->DrawBitmap(*icon,
-                           VelPoint(rect.left + longer / kIconDivisor,
+                           VelPoint(rect.left + metrics.GetRowIconMargin(),
                                     rect.top + (rect.bottom - rect.top) / 2 - icon->GetHeight() / 2),
                            SRCCOPY);
 
-    const int x = rect.left + longer / kTextDivisor;
-    const int top = rect.top + longer / kTopDivisor;
-    const int width = (rect.right - rect.left) - longer / kTextDivisor - longer / kIconDivisor - column.cx;
+    const int x = rect.left + metrics.GetRowTextLeft();
+    const int top = rect.top + metrics.GetRowLineMargin();
+    const int width = (rect.right - rect.left) - metrics.GetRowTextLeft() - metrics.GetRowIconMargin() - column.cx;
     canvas->SetTextFormat(kTextFormat);
     canvas->SetFont(small);
     VelColor textColor;
@@ -108,9 +104,10 @@ void VelSmsListViewItem::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetFont(small);
     VelColor itemText;
     canvas->SetTextColor(theme->GetItemTextColor(itemText));
-    canvas->DrawText(m_timeLabel,
-                     VelPoint(rect.right - longer / kIconDivisor - column.cx, (rect.top + rect.bottom - column.cy) / 2),
-                     column);
+    canvas->DrawText(
+        m_timeLabel,
+        VelPoint(rect.right - metrics.GetRowIconMargin() - column.cx, (rect.top + rect.bottom - column.cy) / 2),
+        column);
     canvas->RestoreState();
 }
 

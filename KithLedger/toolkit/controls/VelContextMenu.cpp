@@ -36,6 +36,30 @@ void Place(int at, int size, int screen, LONG& low, LONG& high)
     }
 }
 
+// The width the widest entry needs to be read whole in the theme's menu font,
+// its margins and the menu's border included.
+int WidestEntry(VelGridView* grid, int border)
+{
+    if (!CurrentTheme)
+        return 0;
+    HDC dc = ::GetDC(nullptr);
+    const HGDIOBJ previous = ::SelectObject(dc, CurrentTheme->GetItemFont()->GetHandle());
+    int widest = 0;
+    VelItemIterator items = grid->GetItemIterator();
+    for (VelItem* item = items.First(); item; item = items.Next()) {
+        const VelContextMenuString* entry = dynamic_cast<const VelContextMenuString*>(item);
+        if (!entry)
+            continue;
+        SIZE size = {0, 0};
+        ::GetTextExtentPoint32W(dc, entry->GetText().c_str(), static_cast<int>(entry->GetText().size()), &size);
+        const RECT margins = entry->GetMargins();
+        widest = std::max<int>(widest, size.cx + margins.left + margins.right + 2 * border);
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(nullptr, dc);
+    return widest;
+}
+
 }  // namespace
 
 VelContextMenu::VelContextMenu(VelObject* parent, const std::string& name)
@@ -67,10 +91,14 @@ int VelContextMenu::Show(VelAbstractControl* owner, const VelPoint& point)
     // Entries added since the last layout count too.
     if (m_grid->IsLayoutDirty() && m_grid->GetPainter())
         m_grid->GetPainter()->ForgetAll();
-    const int twoThirds = 2 * screenHeight / 3;
-    const int limit = (m_maxHeight != -1 && m_maxHeight <= twoThirds) ? m_maxHeight : twoThirds;
+    const int tallest = VelTheme::GetMetrics().GetMenuMaxHeight();
+    const int limit = (m_maxHeight != -1 && m_maxHeight <= tallest) ? m_maxHeight : tallest;
     const int height = std::min(m_grid->GetContentHeight() + 2 * m_borderWidth, limit);
-    const int width = m_width != -1 ? m_width : 2 * screenWidth / 3;
+    // Without a width of its own: the usual width, wider where an entry needs
+    // it, within the screen.
+    const int width = m_width != -1 ? m_width
+                                    : std::max(VelTheme::GetMetrics().GetMenuWidth(),
+                                               std::min(WidestEntry(m_grid, m_borderWidth), screenWidth));
 
     VelRect place;
     Place(at.y, height, screenHeight, place.top, place.bottom);

@@ -1,11 +1,10 @@
 #include "VelContextMenuSeparator.h"
 
-#include "VelScreenMetrics.h"
 #include "VelTheme.h"
 
-VelContextMenuSeparator::VelContextMenuSeparator() : m_height(2 * (VelScreenMetrics::GetLongerSide() / 80))
+VelContextMenuSeparator::VelContextMenuSeparator() : m_height(VelTheme::GetMetrics().GetMenuSeparatorHeight())
 {
-    const int margin = VelScreenMetrics::GetLongerSide() / 40;
+    const int margin = VelTheme::GetMetrics().GetMenuItemMargin();
     SetMargins(RECT{margin, 0, margin, 0});
     SetDisabled(true);
 }

@@ -1,12 +1,11 @@
 #include "VelContextMenuString.h"
 
-#include "VelScreenMetrics.h"
 #include "VelTheme.h"
 
 VelContextMenuString::VelContextMenuString(const std::wstring& key, const std::wstring& text)
     : VelContextMenuItem(key), m_text(text), m_height(-1)
 {
-    const int margin = VelScreenMetrics::GetLongerSide() / 40;
+    const int margin = VelTheme::GetMetrics().GetMenuItemMargin();
     SetMargins(RECT{margin, margin, margin, margin});
 }
 

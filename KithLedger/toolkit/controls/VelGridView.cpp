@@ -5,6 +5,7 @@
 #include "VelGridViewPainter.h"
 #include "VelScreenMetrics.h"
 #include "VelScrollbar.h"
+#include "VelTheme.h"
 #include "VelTimer.h"
 
 #include <algorithm>
@@ -113,8 +114,8 @@ void VelGridView::Create(VelAbstractControl* parent, DWORD style, const RECT& bo
     Notified += VelBind(this, &VelGridView::OnLayoutChanged);
 
     // The touch strip is a tenth of the screen wide, the bar drawn at its right edge far thinner.
-    PlaceScrollbar(VelScreenMetrics::GetWidth() / 10);
-    m_scrollbar->SetBarWidth(VelScreenMetrics::GetWidth() / 120);
+    PlaceScrollbar(VelTheme::GetMetrics().GetScrollStripWidth());
+    m_scrollbar->SetBarWidth(VelTheme::GetMetrics().GetScrollBarWidth());
 
     VelScrollableControl::Init(this);
     m_labelTimer = new VelTimer(kLabelTimerMs, this, this, "VelGridViewTimer");
@@ -934,7 +935,7 @@ int VelGridView::OnSize(const VelSizeEventArgs* args)
         Lock lock(this);
         // Cell widths, labels and the scroll range all follow the view's size.
         SetLayoutDirty(true);
-        PlaceScrollbar(VelScreenMetrics::GetWidth() / 10);
+        PlaceScrollbar(VelTheme::GetMetrics().GetScrollStripWidth());
         if (m_scrollbar)
             m_scrollbar->SetRange(GetContentHeight());
     }

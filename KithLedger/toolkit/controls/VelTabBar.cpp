@@ -1,15 +1,13 @@
 #include "VelTabBar.h"
 
 #include "VelControlCore.h"
-#include "VelScreenMetrics.h"
+#include "VelTheme.h"
 #include "VelTabPage.h"
 #include "VelToolbar.h"
 #include "VelToolbarButton.h"
 
 namespace {
 
-const int kBarHeightDivisor = 10;  // of the screen's longer side
-const int kBarWidthDivisor = 6;    // of the screen's shorter side
 // Image with the text below it; the low bit is read by no button.
 const DWORD kTabButtonStyle = VelToolbarButton::kStyleImage | VelToolbarButton::kStyleTextBelow | 0x01;
 // Posted to the bar by a page change that arrives on another thread.
@@ -20,9 +18,8 @@ bool IsSideBar(VelTabBar::Position position) { return position == VelTabBar::kLe
 }  // namespace
 
 VelTabBar::VelTabBar(Position position, VelObject* parent, const std::string& name)
-    : VelControl(parent, name), m_position(position),
-      m_barHeight(VelScreenMetrics::GetLongerSide() / kBarHeightDivisor),
-      m_barWidth(VelScreenMetrics::GetShorterSide() / kBarWidthDivisor), m_currentIndex(-1),
+    : VelControl(parent, name), m_position(position), m_barHeight(VelTheme::GetMetrics().GetTabBarHeight()),
+      m_barWidth(VelTheme::GetMetrics().GetTabBarWidth()), m_currentIndex(-1),
       m_toolbar(
           new VelToolbar(IsSideBar(position) ? DWORD(VelToolbar::kStyleVertical) : DWORD(0), this, "tabbar-control")),
       m_buttonStyle(kTabButtonStyle)

@@ -2,6 +2,7 @@
 
 #include "VelCanvas.h"
 #include "VelCanvasTextState.h"
+#include "VelFontFit.h"
 #include "VelTheme.h"
 
 namespace {
@@ -108,6 +109,6 @@ void VelToolbarButton::Paint(VelCanvas* canvas, const RECT& rect)
         canvas->SetOpaque(false);
         canvas->SetBackColor(VelColor(0, 0, 0));
         const int top = (m_style & kStyleTextAbove) ? area.top : area.bottom - band;
-        canvas->DrawText(m_text, VelPoint(area.left, top), SIZE{width, band});
+        DrawFittedLine(canvas, m_text, VelPoint(area.left, top), SIZE{width, band});
     }
 }

@@ -124,4 +124,8 @@ void VelFont::Release() { m_handle.Reset(); }
 
 int VelFont::HeightForDpi(int points, int dpiY) { return -::MulDiv(points, dpiY, 72); }
 
-int VelFont::GetScreenDpiY() { return VelScreenMetrics::GetScreenDeviceCaps(LOGPIXELSY); }
+int VelFont::s_screenDpiY = 0;
+
+int VelFont::GetScreenDpiY() { return s_screenDpiY ? s_screenDpiY : VelScreenMetrics::GetScreenDeviceCaps(LOGPIXELSY); }
+
+void VelFont::SetScreenDpiY(int dpiY) { s_screenDpiY = dpiY; }

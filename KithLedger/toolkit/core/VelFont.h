@@ -48,10 +48,15 @@ public:
     // The lfHeight of a font of `points` at `dpiY` dots per inch.
     static int HeightForDpi(int points, int dpiY);
     static int GetScreenDpiY();
+    // Test seam: the screen's dots per inch as a value (0 reads the screen
+    // again); fonts made or resized afterwards follow it.
+    static void SetScreenDpiY(int dpiY);
 
 private:
     template <typename Change>
     void Recreate(Change change);
+
+    static int s_screenDpiY;
 
     LOGFONTW m_logFont;
     VelGdiObject<HFONT> m_handle;

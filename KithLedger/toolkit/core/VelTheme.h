@@ -2,6 +2,7 @@
 #include "VelBitmap.h"
 #include "VelCanvas.h"
 #include "VelObject.h"
+#include "VelThemeMetrics.h"
 #include <string>
 
 class VelVisualObject;
@@ -15,6 +16,8 @@ class VelTheme : public VelObject {
 public:
     VelTheme();
     const wchar_t* GetClassName() const override;
+    // The controls' measures for the current screen; there with no theme too.
+    static const VelThemeMetrics& GetMetrics() { return VelThemeMetrics::ForScreen(); }
 
     virtual VelColor& GetBackgroundColor(VelColor& color) = 0;
     virtual VelColor& GetWindowColor(VelColor& color) = 0;

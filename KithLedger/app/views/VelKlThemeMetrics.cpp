@@ -1,0 +1,3 @@
+#include "VelKlThemeMetrics.h"
+
+const VelKlThemeMetrics& VelKlThemeMetrics::ForScreen() { return KeptForScreen<VelKlThemeMetrics>(); }

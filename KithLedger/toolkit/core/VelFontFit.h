@@ -1,0 +1,30 @@
+#pragma once
+#include "VelCanvas.h"
+#include "VelFont.h"
+
+#include <string>
+
+// One line of text fitted to a width without losing what the user must read:
+// the font's own size where the text fits, else the same face smaller down to
+// a floor that stays legible, and only then an ellipsis, which stops before a
+// trailing count ("Messages (3)") and never cuts a number.
+struct VelFittedLine {
+    std::wstring text;
+    int points;
+    // Whether `text` at `points` is within the width (a bare number or count
+    // wider than the box is shown whole all the same).
+    bool fits;
+};
+
+const int kLegibleFloorPoints = 7;
+
+// Measured with the canvas's current font; the canvas keeps that font.
+VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width);
+
+// Draws the line as FitLine fits it, with the canvas's text format; where the
+// text fits as it is, exactly as VelCanvas::DrawText would.
+void DrawFittedLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& point, const SIZE& size);
+
+// Whether the text is a telephone number: digits with the signs numbers are
+// written with, and at least one digit.
+bool IsNumberText(const std::wstring& text);

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "VelFont.h"
+#include "VelFontFit.h"
+#include "VelGDIRenderer.h"
+#include "VelScreenMetrics.h"
+#include "VelTheme.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// A phone's screen and the dots per inch it reports.
+struct Phone {
+    int width, height, dpi;
+};
+const Phone kPhones[] = {{240, 320, 96}, {480, 640, 192}};
+
+const Phone* g_phone = nullptr;
+
+int WINAPI PhoneScreen(int index)
+{
+    return index == SM_CXSCREEN ? g_phone->width : index == SM_CYSCREEN ? g_phone->height : ::GetSystemMetrics(index);
+}
+
+class TextFitTest : public ::testing::TestWithParam<Phone> {
+protected:
+    void SetUp() override
+    {
+        g_phone = &GetParam();
+        VelScreenMetrics::SetMetricSource(&PhoneScreen);
+        VelFont::SetScreenDpiY(GetParam().dpi);
+    }
+    void TearDown() override
+    {
+        VelFont::SetScreenDpiY(0);
+        VelScreenMetrics::SetMetricSource(nullptr);
+    }
+
+    // The width of the text at that size of the face, as the canvas draws it.
+    int WidthOf(const VelFont& font, int points, const std::wstring& text)
+    {
+        VelFont sized(font);
+        sized.SetPointSize(points);
+        canvas->SetFont(&sized);
+        const int width = canvas->MeasureText(text).cx;
+        canvas->SetFont(nullptr);
+        return width;
+    }
+
+    VelGDIRenderer renderer;
+    std::unique_ptr<VelCanvas> canvas{renderer.CreateCanvas(16, 16)};
+};
+
+std::wstring TailOf(const std::wstring& text, const std::wstring& tail)
+{
+    return text.size() >= tail.size() ? text.substr(text.size() - tail.size()) : std::wstring();
+}
+
+// The tab captions of the main view in a tab button's width, with the counts
+// they carry, long ones too: the count is never cut and the caption is within
+// its box; a caption that fits keeps the font's own size.
+TEST_P(TextFitTest, ATabCaptionKeepsItsCountWholeAndStaysInItsBox)
+{
+    VelFont font(L"verdana", 8, 400);
+    // The main view gives each of its five tabs a fifth of the screen.
+    const int box = GetParam().width / 5;
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* count;  // what must be seen whole; empty: nothing
+    } const cases[] = {
+        {L"Favorites", L""},
+        {L"Contacts", L""},
+        {L"Calls (2)", L"(2)"},
+        {L"Messages (3)", L"(3)"},
+        {L"Messages (12345)", L"(12345)"},
+        {L"Dial", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        canvas->SetFont(&font);
+        const VelFittedLine line = FitLine(canvas.get(), c.text, box);
+        EXPECT_TRUE(line.fits);
+        EXPECT_LE(WidthOf(font, line.points, line.text), box);
+        EXPECT_GE(line.points, std::min(font.GetPointSize(), kLegibleFloorPoints));
+        if (*c.count)
+            EXPECT_EQ(TailOf(line.text, c.count), c.count);
+        if (WidthOf(font, font.GetPointSize(), c.text) <= box) {
+            EXPECT_EQ(line.text, c.text);
+            EXPECT_EQ(line.points, font.GetPointSize());
+        }
+    }
+}
+
+// A number is shown whole whatever the box, smaller when that is what it takes.
+TEST_P(TextFitTest, ANumberIsNeverCut)
+{
+    VelFont font(L"verdana", 8, 700);
+    for (const wchar_t* number : {L"+44 7700 900111", L"+44 (0) 7700 900 111 222 333 444"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(number)));
+        const int box = WidthOf(font, font.GetPointSize(), number) * 2 / 3;
+        canvas->SetFont(&font);
+        const VelFittedLine line = FitLine(canvas.get(), number, box);
+        EXPECT_EQ(line.text, number);
+        EXPECT_EQ(line.fits, WidthOf(font, line.points, number) <= box);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AtThePhonesDpi, TextFitTest, ::testing::ValuesIn(kPhones),
+                         [](const ::testing::TestParamInfo<Phone>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include "VelCreateDataTable.h"
 #include "VelDataTable.h"
 #include "VelDataThreadContext.h"
+#include "VelDebugLog.h"
 #include "VelKlApplication.h"
 #include "VelListLoader.h"
 #include "VelPhoneState.h"
@@ -28,7 +29,7 @@ DWORD WINAPI DataThreadEntry(LPVOID parameter)
     try {
         return static_cast<VelKlApplication*>(parameter)->DataThreadMain();
     } catch (...) {
-        NKDbgPrintfW(L"%ls", L"VelKlApplication::DataThreadMain: an exception ended the data thread.\n");
+        VelDebugLog(L"VelKlApplication::DataThreadMain: an exception ended the data thread.\n");
         return 0xFFFFFFFF;
     }
 }
@@ -265,7 +266,7 @@ DWORD VelDataThread::Main()
                     try {
                         HandleRequest(request);
                     } catch (...) {
-                        NKDbgPrintfW(L"%ls", L"VelKlApplication::DataThreadMain: a request failed.\n");
+                        VelDebugLog(L"VelKlApplication::DataThreadMain: a request failed.\n");
                     }
                     delete request;
                 }

@@ -16,6 +16,7 @@
 #include "VelControlCore.h"
 #include "VelDataTable.h"
 #include "VelDataThread.h"
+#include "VelDebugLog.h"
 #include "VelEdbDatabase.h"
 #include "VelFavoritesView.h"
 #include "VelKlConfig.h"
@@ -46,8 +47,6 @@ const int kFavoritesTabId = VelMainView::kFavoritesPageId;
 const int kContactsTabId = VelMainView::kContactsPageId;
 const int kCallsTabId = VelMainView::kCallsPageId;
 const int kMessagesTabId = VelMainView::kSmsPageId;
-
-void Log(const wchar_t* text) { NKDbgPrintfW(L"%ls", text); }
 
 }  // namespace
 
@@ -108,7 +107,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
     LoadDateNames();
 
     if (!m_dataThread->Start()) {
-        Log(L"VelKlApplication::Init: CreateThread failed.\n");
+        VelDebugLog(L"VelKlApplication::Init: CreateThread failed.\n");
         // Without a window the run loop would wait for ever, holding the
         // single-instance guard.
         Quit();
@@ -126,7 +125,7 @@ int VelKlApplication::Init(const VelEventArgs* args)
         m_mainWindow->Open();
         SetMainWindow(m_mainWindow);
     } else {
-        Log(L"VelKlApplication::Init: no memory for the main window.\n");
+        VelDebugLog(L"VelKlApplication::Init: no memory for the main window.\n");
         Quit();
     }
     m_currentTab = 1;
@@ -188,7 +187,7 @@ void VelKlApplication::LogStartupMilestone(const wchar_t* what)
     _snwprintf(line, 127, L"VelKlApplication: %ls %llu ms after the process started.\n", what,
                (end - start) / 10000ULL);
     line[127] = 0;
-    Log(line);
+    VelDebugLog(line);
 }
 
 void VelKlApplication::OnChildDestroyed(VelObject* sender, const VelObjectDestroyEventArgs* args)

@@ -16,6 +16,7 @@
 #include "VelCreateDataTable.h"
 #include "VelDataTable.h"
 #include "VelDataThread.h"
+#include "VelDebugLog.h"
 #include "VelFavoritesView.h"
 #include "VelKlApplication.h"
 #include "VelListView.h"
@@ -497,7 +498,7 @@ void VelListLoadQueue::NoteLoaderTick(LONGLONG ticks)
         _snwprintf(line, 127, L"VelKlApplication: longest loader tick %.2f ms; loader ticks %d.\n", m_longestTickMs,
                    m_loaderTicks);
         line[127] = 0;
-        NKDbgPrintfW(L"%ls", line);
+        VelDebugLog(line);
         VelKlApplication::LogStartupMilestone(L"all lists loaded");
     }
 }

@@ -228,6 +228,12 @@ TEST(ItemOrderTest, AnItemWithoutTextIsUnordered)
 }
 
 bool ByKey(const ItemPtr& a, const ItemPtr& b) { return a->GetKey() < b->GetKey(); }
+// Texts from the last letter to the first: an order that neither built-in mode gives.
+bool ByTextBackwards(const ItemPtr& a, const ItemPtr& b)
+{
+    return static_cast<const VelStringItem*>(b.get())->GetText() <
+           static_cast<const VelStringItem*>(a.get())->GetText();
+}
 
 TEST(GroupTest, SortModesOrderTheChildren)
 {
@@ -335,6 +341,48 @@ TEST(GroupTest, ChildrenAppendedInABatchEndWhereOneByOneAddsPutThem)
         oneByOne.RemoveChildAt(5);
         batch.RemoveChildAt(5);
         EXPECT_EQ(order(batch), order(oneByOne));
+    }
+}
+
+TEST(GroupTest, BatchesMergedRoundByRoundKeepTheOrderOfOneByOneAdds)
+{
+    // Rounds of appends, as a load's ticks give them, each put in order at
+    // its end, with removals from the ordered part and the appended one
+    // while a round is open: the same rows in the same order as adds one by one.
+    auto order = [](const VelGroupItem& group) {
+        return ReadChildren(group, [](const VelItem* child) {
+            return static_cast<const VelStringItem*>(child)->GetText() + child->GetKey();
+        });
+    };
+    const int modes[] = {VelGroupItem::kAscending, VelGroupItem::kDescending, VelGroupItem::kCustomSort};
+    for (int mode : modes) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        VelGroupItem oneByOne(L"g", L"g", kFormat);
+        VelGroupItem batch(L"g", L"g", kFormat);
+        for (VelGroupItem* group : {&oneByOne, &batch}) {
+            group->SetSortMode(mode);
+            group->SetComparator(&ByTextBackwards);
+        }
+        int serial = 0;
+        for (int round = 0; round < 6; ++round) {
+            for (int i = 0; i < 23; ++i, ++serial) {
+                const std::wstring text(1, wchar_t(L'a' + (serial * 11 + round) % 7));
+                const std::wstring key = std::to_wstring(1000 + serial);
+                oneByOne.AddChild(Text(text, key));
+                batch.AppendChild(Text(text, key));
+            }
+            if (round % 2 == 1) {
+                // The first child is ordered already; the last came in this round.
+                const std::wstring keys[] = {batch.GetChildren().front()->GetKey(),
+                                             batch.GetChildren().back()->GetKey()};
+                for (const std::wstring& key : keys) {
+                    ASSERT_EQ(batch.RemoveChildByKey(key), 1);
+                    ASSERT_EQ(oneByOne.RemoveChildByKey(key), 1);
+                }
+            }
+            batch.PutInOrder();
+            ASSERT_EQ(order(batch), order(oneByOne)) << "round " << round;
+        }
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include "VelTheme.h"
 
+#include <iterator>
+
 VelGroupItem::VelGroupItem(const std::wstring& text, const std::wstring& key, UINT format)
-    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr), m_sorted(true)
+    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr), m_sorted(true), m_orderedCount(0)
 {
     SetCellItem(false);
 }
@@ -87,7 +89,7 @@ void VelGroupItem::AddChild(const ItemPtr& item)
         return;
     if (!m_sorted) {
         m_children.push_back(item);
-        Sort();
+        PutInOrder();
         return;
     }
     // After its equals, so rows of the same order keep the order they came in.
@@ -106,16 +108,48 @@ void VelGroupItem::AppendChild(const ItemPtr& item)
         return;
     if (m_sorted && !m_children.empty())
         WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) {
-            if (before(item, m_children.back()))
+            if (before(item, m_children.back())) {
                 m_sorted = false;
+                m_orderedCount = m_children.size();
+            }
         });
     m_children.push_back(item);
 }
 
+template <typename Before>
+void VelGroupItem::MergeAppended(Before before)
+{
+    const size_t ordered = std::min(m_orderedCount, m_children.size());
+    std::vector<ItemPtr> appended(std::make_move_iterator(m_children.begin() + ptrdiff_t(ordered)),
+                                  std::make_move_iterator(m_children.end()));
+    std::stable_sort(appended.begin(), appended.end(), before);
+    // From the back: each appended child goes after the ordered ones it does
+    // not precede, as a stable sort of them all would put it, with a search
+    // each instead of a comparison with every child.
+    size_t kept = ordered;
+    size_t write = m_children.size();
+    for (size_t i = appended.size(); i-- > 0;) {
+        const size_t at =
+            size_t(std::upper_bound(m_children.begin(), m_children.begin() + ptrdiff_t(kept), appended[i], before) -
+                   m_children.begin());
+        std::move_backward(m_children.begin() + ptrdiff_t(at), m_children.begin() + ptrdiff_t(kept),
+                           m_children.begin() + ptrdiff_t(write));
+        write -= kept - at;
+        kept = at;
+        m_children[--write] = std::move(appended[i]);
+    }
+}
+
 void VelGroupItem::PutInOrder()
 {
-    if (!m_sorted)
+    if (m_sorted)
+        return;
+    if (m_orderedCount == 0) {
         Sort();
+        return;
+    }
+    WithOrder<VelItem>(m_sortMode, m_comparator, [&](auto before) { MergeAppended(before); });
+    m_sorted = true;
 }
 
 bool VelGroupItem::ContainsChild(const VelItem* item) const
@@ -136,6 +170,8 @@ void VelGroupItem::RemoveChildAtPosition(std::vector<ItemPtr>::iterator position
 {
     // Held until the vector is whole again: the child's destructor may run here.
     ItemPtr removed = *position;
+    if (size_t(position - m_children.begin()) < m_orderedCount)
+        --m_orderedCount;
     m_children.erase(position);
     NoteLeaving(removed.get());
     // The others keep their order.
@@ -182,6 +218,7 @@ void VelGroupItem::ClearChildren()
 {
     std::vector<ItemPtr> children;
     children.swap(m_children);
+    m_orderedCount = 0;
     // Before any goes: a child's destructor takes it out of the referrers again.
     for (const ItemPtr& child : children)
         NoteLeaving(child.get());

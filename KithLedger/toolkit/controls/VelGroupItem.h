@@ -53,12 +53,14 @@ public:
     {
         m_sortMode = mode;
         m_sorted = false;
+        m_orderedCount = 0;
     }
     Comparator GetComparator() const { return m_comparator; }
     void SetComparator(Comparator comparator)
     {
         m_comparator = comparator;
         m_sorted = false;
+        m_orderedCount = 0;
     }
     void Sort();
     // Moves a child whose text changed back to its place among the others.
@@ -119,6 +121,9 @@ private:
     // item lists the group and is ready to be placed among the children.
     bool Admit(const ItemPtr& item);
     void RemoveChildAtPosition(std::vector<ItemPtr>::iterator position);
+    // Sorts the children from m_orderedCount on and merges them into the ones before.
+    template <typename Before>
+    void MergeAppended(Before before);
     // A child that leaves still lists the group: it becomes a referrer.
     void NoteLeaving(VelItem* item);
     void NoteReferrer(VelItem* item) { m_referrers.insert(item); }
@@ -130,6 +135,9 @@ private:
     // The children are in the order of the mode as it is now: a new child can
     // go straight to its place instead of sorting them all again.
     bool m_sorted;
+    // While not sorted, the children before this count still are: the ones
+    // appended after them are merged in, not the whole group sorted again.
+    size_t m_orderedCount;
     // Items that list this group among their parents without being children
     // now; with the children they are every item the destructor takes itself
     // out of, so no list names a dead group. Children stay out of it: a node

@@ -234,9 +234,6 @@ DWORD VelDataThread::Main()
     VelRegChange watch = WatchMissedCallValue();
     HANDLE change = watch.Get();
     const bool watching = watch.IsValid();
-    // A count written between start-up's read and the watch raises nothing.
-    if (watching)
-        m_app.ReadMissedCallCount();
 
     DWORD exitCode = 0;
     bool running = true;

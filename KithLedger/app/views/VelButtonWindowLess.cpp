@@ -83,6 +83,11 @@ void VelButtonWindowLess::PaintContent(VelCanvas* canvas, const RECT& rect)
     canvas->SetTextFormat(m_textFormat);
     const int lineHeight = LineHeight(canvas, font);
     const bool twoLines = !m_subText.empty();
+    VelFont* subFont = m_subTextFont ? m_subTextFont : font;
+    // Two lines only for a caption that even the smallest size would cut.
+    if (twoLines && FitLine(canvas, caption, width - kTextIndentPixels).text != caption &&
+        PaintWrapped(canvas, area, font, subFont))
+        return;
     if (twoLines || !(m_textFormat & DT_VCENTER))
         DrawFittedLine(canvas, caption, VelPoint(area.left + kTextStartPixels, area.top + kCaptionTopPixels),
                        SIZE{width - kTextIndentPixels, lineHeight});
@@ -92,10 +97,33 @@ void VelButtonWindowLess::PaintContent(VelCanvas* canvas, const RECT& rect)
     if (!twoLines)
         return;
 
-    VelFont* subFont = m_subTextFont ? m_subTextFont : font;
     canvas->SetFont(subFont);
     const int subHeight = LineHeight(canvas, subFont);
     // Placed from its own line height, not from the caption's.
     DrawFittedLine(canvas, m_subText, VelPoint(area.left + kTextStartPixels, area.top + kSubTextGapPixels + subHeight),
                    SIZE{width - kTextIndentPixels, subHeight});
+}
+
+bool VelButtonWindowLess::PaintWrapped(VelCanvas* canvas, const VelRect& area, VelFont* font, VelFont* subFont)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const int subHeight = LineHeight(canvas, subFont);
+    VelWrappedLines lines;
+    if (!FitTwoLines(canvas, GetText(), width - kTextIndentPixels, height - 2 * kWrappedInsetPixels - subHeight,
+                     &lines))
+        return false;
+    // The three lines as one block in the middle of the face.
+    const int top = area.top + (height - 2 * lines.lineHeight - subHeight) / 2;
+    const SIZE lineSize{width - kTextIndentPixels, lines.lineHeight};
+    VelFont sized(*font);
+    sized.SetPointSize(lines.points);
+    canvas->SetFont(&sized);
+    canvas->DrawText(lines.first, VelPoint(area.left + kTextStartPixels, top), lineSize);
+    canvas->DrawText(lines.second, VelPoint(area.left + kTextStartPixels, top + lines.lineHeight), lineSize);
+    canvas->SetFont(subFont);
+    DrawFittedLine(canvas, m_subText, VelPoint(area.left + kTextStartPixels, top + 2 * lines.lineHeight),
+                   SIZE{width - kTextIndentPixels, subHeight});
+    canvas->SetFont(font);
+    return true;
 }

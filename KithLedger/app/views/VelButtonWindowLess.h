@@ -5,6 +5,7 @@
 #include <string>
 
 class VelFont;
+class VelRect;
 
 // A faceless button: its image (the pressed one while pressed), a caption and
 // an optional second line below it. The pressed image travels in the
@@ -42,9 +43,15 @@ public:
     static const int kSubTextGapPixels = 12;
     // A caption alone, centred: inset on both sides.
     static const int kCentredInsetPixels = 4;
+    // A caption on two lines above the second line keeps this clear of the
+    // face's top and bottom edges.
+    static const int kWrappedInsetPixels = 2;
 
 private:
     void InvalidateWhole();
+    // The caption broken onto two lines above the second line, where the
+    // face has the height for the three; false, drawing nothing, where not.
+    bool PaintWrapped(VelCanvas* canvas, const VelRect& area, VelFont* font, VelFont* subFont);
 
     std::wstring m_subText;
     UINT m_textFormat;

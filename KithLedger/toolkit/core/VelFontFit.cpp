@@ -19,6 +19,14 @@ int WidthAt(VelCanvas* canvas, const VelFont& font, int points, const std::wstri
     return width;
 }
 
+int LineHeightAt(VelCanvas* canvas, const VelFont& font, int points)
+{
+    VelFont sized(font);
+    sized.SetPointSize(points);
+    const TEXTMETRICW metrics = canvas->GetTextMetrics(&sized).metrics;
+    return metrics.tmHeight + metrics.tmExternalLeading;
+}
+
 // Where a trailing "(digits)" starts, with the spaces before it; npos when the
 // text has none.
 size_t CountStart(const std::wstring& text)
@@ -75,6 +83,34 @@ VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width)
     // Not even one letter beside the count: the count alone, whole.
     const std::wstring count = tail.empty() ? std::wstring(kEllipsis) : tail.substr(tail.find(L'('));
     return VelFittedLine{count, floor, WidthAt(canvas, font, floor, count) <= width};
+}
+
+bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int height, VelWrappedLines* lines)
+{
+    const VelFont& font = *canvas->GetFont();
+    const int own = font.GetPointSize();
+    const int floor = own < kLegibleFloorPoints ? own : kLegibleFloorPoints;
+    for (int points = own; points >= floor; --points) {
+        const int lineHeight = LineHeightAt(canvas, font, points);
+        if (2 * lineHeight > height)
+            continue;
+        // The latest break whose first line fits leaves the least for the second.
+        for (size_t space = text.rfind(L' '); space != std::wstring::npos && space > 0;
+             space = text.rfind(L' ', space - 1)) {
+            const std::wstring first = text.substr(0, space);
+            if (WidthAt(canvas, font, points, first) > width)
+                continue;
+            const size_t rest = text.find_first_not_of(L' ', space);
+            if (rest == std::wstring::npos)
+                continue;
+            const std::wstring second = text.substr(rest);
+            if (WidthAt(canvas, font, points, second) > width)
+                break;
+            *lines = VelWrappedLines{first, second, points, lineHeight};
+            return true;
+        }
+    }
+    return false;
 }
 
 void DrawFittedLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& point, const SIZE& size)

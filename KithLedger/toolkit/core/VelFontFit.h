@@ -21,6 +21,21 @@ const int kLegibleFloorPoints = 7;
 // Measured with the canvas's current font; the canvas keeps that font.
 VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width);
 
+// A text that does not fit one line, broken at a word onto two, with the
+// height of one of them.
+struct VelWrappedLines {
+    std::wstring first;
+    std::wstring second;
+    int points;
+    int lineHeight;
+};
+
+// The largest size, from the font's own down to the floor, at which the text
+// breaks at a space into two lines each within the width and two lines are
+// no higher than `height`; false when there is none. Measured with the
+// canvas's current font; the canvas keeps that font.
+bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int height, VelWrappedLines* lines);
+
 // Draws the line as FitLine fits it, with the canvas's text format; where the
 // text fits as it is, exactly as VelCanvas::DrawText would.
 void DrawFittedLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& point, const SIZE& size);

@@ -107,6 +107,43 @@ TEST_P(TextFitTest, ANumberIsNeverCut)
     }
 }
 
+// The contact view's actions on the faces the theme gives them at the phone
+// of that screen (212 x 56 at 480 x 640, half of 212 x 76 at 240 x 320), as the
+// button lays them out: the caption whole on one line, or else on two above
+// the number where the face has the height, and the number whole.
+TEST_P(TextFitTest, AContactActionShowsItsCaptionAndNumberWhole)
+{
+    if (GetParam().width != 240)
+        GTEST_SKIP() << "the 480 x 640 face is too low for two caption lines and the number";
+    VelFont captionFont(L"verdana", 8, 700);
+    VelFont numberFont(L"verdana", 8, 400);
+    const SIZE face{106, 38};
+    // The button's text box: 36 pixels in, 8 clear on the right.
+    const int box = face.cx - 44;
+    const int numberHeight = canvas->GetTextMetrics(&numberFont).metrics.tmHeight +
+                             canvas->GetTextMetrics(&numberFont).metrics.tmExternalLeading;
+    for (const wchar_t* caption : {L"Call mobile", L"Send text message", L"Send MMS", L"Call home", L"Call work"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(caption)));
+        canvas->SetFont(&captionFont);
+        if (FitLine(canvas.get(), caption, box).text == caption)
+            continue;
+        VelWrappedLines lines;
+        ASSERT_TRUE(FitTwoLines(canvas.get(), caption, box, face.cy - 2 * 2 - numberHeight, &lines));
+        EXPECT_EQ(lines.first + L" " + lines.second, caption);
+        EXPECT_LE(WidthOf(captionFont, lines.points, lines.first), box);
+        EXPECT_LE(WidthOf(captionFont, lines.points, lines.second), box);
+        EXPECT_GE(lines.points, kLegibleFloorPoints);
+    }
+    for (const wchar_t* number : {L"+44 7700 900101", L"+44 20 7946 0101"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(number)));
+        canvas->SetFont(&numberFont);
+        const VelFittedLine line = FitLine(canvas.get(), number, box);
+        EXPECT_EQ(line.text, number);
+        // Wider than the text box it runs on left, right-aligned, but stays on the face.
+        EXPECT_LE(WidthOf(numberFont, line.points, line.text), face.cx - 8 - 2);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AtThePhonesDpi, TextFitTest, ::testing::ValuesIn(kPhones),
                          [](const ::testing::TestParamInfo<Phone>& info) {
                              return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);

@@ -3,14 +3,6 @@
 
 #include "VelUniqueHandle.h"
 
-// A registry key; closed with its owner.
-struct VelRegKeyTraits {
-    typedef HKEY Handle;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle key) { ::RegCloseKey(key); }
-};
-typedef VelUniqueHandle<VelRegKeyTraits> VelRegKey;
-
 // A watch of a key's changes; ended with its owner.
 struct VelRegChangeTraits {
     typedef HANDLE Handle;

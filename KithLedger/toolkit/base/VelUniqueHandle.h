@@ -67,6 +67,14 @@ struct VelFileHandleTraits {
 };
 typedef VelUniqueHandle<VelFileHandleTraits> VelFileHandle;
 
+// A registry key: none is NULL.
+struct VelRegKeyTraits {
+    typedef HKEY Handle;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle key) { ::RegCloseKey(key); }
+};
+typedef VelUniqueHandle<VelRegKeyTraits> VelRegKey;
+
 struct VelFindHandleTraits {
     typedef HANDLE Handle;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }

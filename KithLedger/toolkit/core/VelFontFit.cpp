@@ -75,14 +75,24 @@ VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width)
     const size_t countStart = CountStart(text);
     const std::wstring tail = countStart == std::wstring::npos ? std::wstring() : text.substr(countStart);
     const std::wstring head = countStart == std::wstring::npos ? text : text.substr(0, countStart);
-    for (size_t keep = head.size(); keep-- > 0;) {
+    // One font at the floor for every shortening tried, not one a letter.
+    VelFont* current = canvas->GetFont();
+    VelFont atFloor(font);
+    atFloor.SetPointSize(floor);
+    canvas->SetFont(&atFloor);
+    VelFittedLine fitted{std::wstring(), floor, false};
+    for (size_t keep = head.size(); keep-- > 0 && !fitted.fits;) {
         const std::wstring shortened = head.substr(0, keep) + kEllipsis + tail;
-        if (WidthAt(canvas, font, floor, shortened) <= width)
-            return VelFittedLine{shortened, floor, true};
+        if (canvas->MeasureText(shortened).cx <= width)
+            fitted = VelFittedLine{shortened, floor, true};
     }
-    // Not even one letter beside the count: the count alone, whole.
-    const std::wstring count = tail.empty() ? std::wstring(kEllipsis) : tail.substr(tail.find(L'('));
-    return VelFittedLine{count, floor, WidthAt(canvas, font, floor, count) <= width};
+    if (!fitted.fits) {
+        // Not even one letter beside the count: the count alone, whole.
+        fitted.text = tail.empty() ? std::wstring(kEllipsis) : tail.substr(tail.find(L'('));
+        fitted.fits = canvas->MeasureText(fitted.text).cx <= width;
+    }
+    canvas->SetFont(current);
+    return fitted;
 }
 
 bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int height, VelWrappedLines* lines)

@@ -1,5 +1,7 @@
 #include "PlatformTestSupport.h"
 
+#include <cstdio>
+
 #include <boost/shared_ptr.hpp>
 
 namespace {
@@ -89,10 +91,16 @@ HANDLE StartOutProgram(const std::wstring& program, const std::wstring& argument
     si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, TestOutFolder().c_str(), &si, &pi))
-        return 0;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    // Under a loaded wineserver a start is now and then refused for a moment.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (CreateProcessW(exe.c_str(), &buf[0], 0, 0, TRUE, 0, 0, TestOutFolder().c_str(), &si, &pi)) {
+            CloseHandle(pi.hThread);
+            return pi.hProcess;
+        }
+        fprintf(stderr, "%ls did not start (error %lu)\n", program.c_str(), GetLastError());
+        Sleep(200);
+    }
+    return 0;
 }
 
 VelDevCall MakeCall(DWORD direction, const wchar_t* number, const wchar_t* name, ULONGLONG minutesAgo)

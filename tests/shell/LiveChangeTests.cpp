@@ -39,6 +39,10 @@ VelDevMessage Received(const wchar_t* text, bool read)
 
 class LiveChangeTest : public ShellTest {
 protected:
+    // Held from before the start: a test elsewhere that deletes the state key
+    // would leave this program's watch on a key that is gone.
+    PhoneKeyGuard phoneKey;
+
     void SetUp() override
     {
         ShellTest::SetUp();
@@ -117,7 +121,6 @@ TEST_F(LiveChangeTest, AReceivedMessageIsListedOnceAndTheUnreadCaptionFollowsIts
 
 TEST_F(LiveChangeTest, ALoggedCallIsAddedByTheDataThreadAndAMissedCountReachesTheCaption)
 {
-    PhoneKeyGuard phoneKey;
     VelDevSetMissedCallCount(0);
     AddCalls(1, kDevCallMissed);
     ASSERT_TRUE(PumpUntil([&] { return RowsOf(app->GetCallListView()) == 1; }));

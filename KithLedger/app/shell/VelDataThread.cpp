@@ -234,28 +234,30 @@ DWORD VelDataThread::Main()
     VelRegChange watch = WatchMissedCallValue();
     HANDLE change = watch.Get();
     const bool watching = watch.IsValid();
+    if (watching)
+        VelControlCore::Instance->PostUserMessage(VelKlApplication::kRequestMissedCallWatch, &m_app, 0);
 
     DWORD exitCode = 0;
     bool running = true;
     while (running) {
         const DWORD woke =
             ::MsgWaitForMultipleObjectsEx(watching ? 1 : 0, watching ? &change : nullptr, INFINITE, kWakeOnAnyInput, 0);
-        if (woke == WAIT_FAILED)
+        if (woke == WAIT_FAILED) {
+            exitCode = 0xFFFFFFFF;
             break;
+        }
         if (watching && woke == WAIT_OBJECT_0) {
-            m_app.ReadMissedCallCount();
+            // Armed again before the read: a change between the two is
+            // seen by the next wake, not lost.
             CeFindNextRegChange(change);
+            m_app.ReadMissedCallCount();
             continue;
         }
+        // Drained without blocking: a wake for a sent message leaves nothing
+        // to get, and a blocking get would stop the watch until the next post.
         MSG msg = {};
-        do {
-            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-            if (got == -1) {
-                exitCode = 0xFFFFFFFF;
-                running = false;
-                break;
-            }
-            if (got == 0) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
                 running = false;
                 break;
             }
@@ -280,7 +282,7 @@ DWORD VelDataThread::Main()
             }
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
-        } while (::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+        }
     }
 
     // Requests still queued behind the quit are ours to free.
@@ -292,7 +294,7 @@ DWORD VelDataThread::Main()
     // Tables the UI thread never took, or handed back, go before their stores.
     DeleteFirstTables();
     DeleteRetiredTables();
-    // Closed on this thread in every case, even after a failed GetMessage.
+    // Closed on this thread in every case, even after a failed wait.
     DestroyDataThreadContext(m_context);
     delete m_context;
     m_context = nullptr;

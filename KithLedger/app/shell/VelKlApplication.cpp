@@ -28,6 +28,7 @@
 #include "VelLocalizedStrings.h"
 #include "VelMainView.h"
 #include "VelMainWindow.h"
+#include "VelScopedLock.h"
 #include "VelMapiSink.h"
 #include "VelPhoneState.h"
 #include "VelPoomSession.h"
@@ -369,11 +370,7 @@ double VelKlApplication::GetLongestLoaderTickMs() const { return m_loads->GetLon
 
 // ---------------------------------------------------------------- counts
 
-void VelKlApplication::SetMissedCallCount(DWORD count)
-{
-    if (m_missedCallCount.exchange(count) != count)
-        PostCountChanged(kRequestMissedCalls);
-}
+bool VelKlApplication::StoreMissedCallCount(DWORD count) { return m_missedCallCount.exchange(count) != count; }
 
 int32_t VelKlApplication::GetUnreadSmsCount() const { return m_liveRows->GetUnreadCount(); }
 
@@ -398,6 +395,8 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
         OnStoresOpen();
     } else if (args && args->code == kRequestMissedCalls) {
         MissedCallsChanged.Emit(static_cast<int32_t>(m_missedCallCount.load()));
+    } else if (args && args->code == kRequestMissedCallWatch) {
+        OnMissedCallWatch();
     } else if (args && args->code == kRequestUnreadSms) {
         UnreadSmsCountChanged.Emit(GetUnreadSmsCount());
     }
@@ -406,16 +405,36 @@ int VelKlApplication::OnUserMessage(const VelUserMessageEventArgs* args)
 
 void VelKlApplication::ReadMissedCallCount()
 {
-    DWORD count = 0;
-    if (ReadMissedCallValue(&count))
-        SetMissedCallCount(count);
+    bool changed = false;
+    {
+        VelScopedLock lock(&m_missedCallLock);
+        DWORD count = 0;
+        changed = ReadMissedCallValue(&count) && StoreMissedCallCount(count);
+    }
+    // Signalled outside the lock: the caption's slots run on the UI thread.
+    if (changed)
+        PostCountChanged(kRequestMissedCalls);
+}
+
+void VelKlApplication::OnMissedCallWatch()
+{
+    const std::list<VelPendingLoad>& pending = m_loads->GetPending();
+    for (std::list<VelPendingLoad>::const_iterator it = pending.begin(); it != pending.end(); ++it)
+        if (it->List() == VelListKind::kCalls)
+            return;
+    ReadMissedCallCount();
 }
 
 void VelKlApplication::ResetMissedCallCount()
 {
     // The caption follows only what the registry took.
-    if (WriteMissedCallValue(0))
-        SetMissedCallCount(0);
+    bool changed = false;
+    {
+        VelScopedLock lock(&m_missedCallLock);
+        changed = WriteMissedCallValue(0) && StoreMissedCallCount(0);
+    }
+    if (changed)
+        PostCountChanged(kRequestMissedCalls);
 }
 
 // ---------------------------------------------------------------- handlers

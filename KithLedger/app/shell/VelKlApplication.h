@@ -9,6 +9,7 @@
 #include <string>
 
 #include "VelApplication.h"
+#include "VelCriticalSection.h"
 #include "VelDataThread.h"
 #include "VelDateTime.h"
 #include "VelListLoader.h"
@@ -156,7 +157,8 @@ private:
         kRequestUnreadSms = 2,
         kRequestStoresOpen = 3,
         kRequestLoadMore = 4,
-        kRequestContactsOpen = 5
+        kRequestContactsOpen = 5,
+        kRequestMissedCallWatch = 6
     };
 
     void LoadConfiguredLanguage();
@@ -168,7 +170,12 @@ private:
     // On the UI thread, when the data thread announced its other stores: the
     // loads waiting for them get their tables and go on.
     void OnStoresOpen();
-    void SetMissedCallCount(DWORD count);
+    // True when the count changed.
+    bool StoreMissedCallCount(DWORD count);
+    // On the UI thread, once the data thread watches the count: a change made
+    // before the watch was armed is read now, unless the calls load still
+    // will read it.
+    void OnMissedCallWatch();
     // The counts' signals run on the UI thread, whichever thread changed them.
     void PostCountChanged(int request);
     void OnCreated(VelObject* sender, const VelCreateEventArgs* args);
@@ -187,6 +194,9 @@ private:
     std::atomic<bool> m_closing;
     VelDateTime m_currentDate;
     std::atomic<DWORD> m_missedCallCount;
+    // Both threads read the value: a read and its store go together, or an
+    // older read could land after a newer one.
+    VelCriticalSection m_missedCallLock;
     int m_currentTab;
     bool m_idleResetDone;
     bool m_languageLoaded;

@@ -200,7 +200,7 @@ bool PimItemCollection::Refresh()
     LONG now = pimbackend::Generation();
     if (now == m_generation)
         return true;
-    auto fresh = std::make_shared<std::vector<PimContactRecord>>();
+    auto fresh = std::make_shared<std::vector<pimbackend::StoredContact>>();
     if (!pimbackend::ListContacts(*fresh))
         return false;
     m_snapshot = std::move(fresh);
@@ -229,13 +229,14 @@ HRESULT PimItemCollection::Item(int position, IUnknown** item)
     standin::Guard guard(m_lock);
     if (!Refresh())
         return E_FAIL;
-    const std::vector<PimContactRecord>& records = *m_snapshot;
+    const std::vector<pimbackend::StoredContact>& records = *m_snapshot;
     if (position < 1 || position > static_cast<int>(records.size()))
         return E_INVALIDARG;
+    const VelDevContact& stored = *records[position - 1];
     // For tests: the contact with this oid cannot be had.
-    if (m_unreadable != 0 && static_cast<DWORD>(records[position - 1].oid) == m_unreadable)
+    if (m_unreadable != 0 && static_cast<DWORD>(pimbackend::OidOf(stored)) == m_unreadable)
         return E_FAIL;
-    PimContact* made = new (std::nothrow) PimContact(records[position - 1]);
+    PimContact* made = new (std::nothrow) PimContact(pimbackend::RecordOf(stored));
     if (!made)
         return E_OUTOFMEMORY;
     *item = static_cast<IPimContact*>(made);

@@ -95,32 +95,31 @@ std::wstring Lowered(const std::wstring& text)
 
 namespace pimbackend {
 
-bool ListContacts(std::vector<PimContactRecord>& out)
+bool ListContacts(std::vector<StoredContact>& out)
 {
     boost::shared_ptr<VelDevStore> store = Store();
     if (!store)
         return false;
-    std::vector<boost::shared_ptr<const VelDevContact>> contacts = store->ContactList();
-    out.clear();
-    out.reserve(contacts.size());
-    for (const boost::shared_ptr<const VelDevContact>& contact : contacts)
-        out.push_back(FromDevice(*contact));
+    std::vector<StoredContact> contacts = store->ContactList();
     std::vector<std::pair<std::wstring, size_t>> keys;
-    keys.reserve(out.size());
-    for (size_t i = 0; i < out.size(); ++i)
-        keys.emplace_back(Lowered(out[i].fileAs), i);
-    std::sort(keys.begin(), keys.end(), [&out](const auto& left, const auto& right) {
+    keys.reserve(contacts.size());
+    for (size_t i = 0; i < contacts.size(); ++i)
+        keys.emplace_back(Lowered(contacts[i]->fileAs), i);
+    std::sort(keys.begin(), keys.end(), [&contacts](const auto& left, const auto& right) {
         if (left.first != right.first)
             return left.first < right.first;
-        return out[left.second].oid < out[right.second].oid;
+        return contacts[left.second]->id < contacts[right.second]->id;
     });
-    std::vector<PimContactRecord> sorted;
-    sorted.reserve(out.size());
+    out.clear();
+    out.reserve(contacts.size());
     for (const auto& key : keys)
-        sorted.push_back(std::move(out[key.second]));
-    out.swap(sorted);
+        out.push_back(contacts[key.second]);
     return true;
 }
+
+PimContactRecord RecordOf(const VelDevContact& contact) { return FromDevice(contact); }
+
+LONG OidOf(const VelDevContact& contact) { return static_cast<LONG>(contact.id); }
 
 bool FindContact(LONG oid, PimContactRecord& out)
 {

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <boost/shared_ptr.hpp>
+
+struct VelDevContact;
+
 struct PimContactRecord {
     LONG oid = 0;  // 0 until first saved
     std::wstring fileAs, firstName, lastName, company;
@@ -16,8 +20,12 @@ enum class PimChangeKind { Created, Deleted, Changed };
 
 namespace pimbackend {
 
-// Ordered by file-as name (case-insensitive), then oid.
-bool ListContacts(std::vector<PimContactRecord>& out);
+// The store's own contacts, shared rather than copied, ordered by file-as
+// name (case-insensitive), then oid.
+typedef boost::shared_ptr<const VelDevContact> StoredContact;
+bool ListContacts(std::vector<StoredContact>& out);
+PimContactRecord RecordOf(const VelDevContact& contact);
+LONG OidOf(const VelDevContact& contact);
 bool FindContact(LONG oid, PimContactRecord& out);
 // Creates the contact when its oid is 0 and gives it its new oid. Otherwise
 // writes only the fields in which record differs from base (the record as it

@@ -69,7 +69,8 @@ private:
     standin::Lock m_lock;
     LONG m_generation = -1;
     // A new listing replaces it whole.
-    std::shared_ptr<const std::vector<PimContactRecord>> m_snapshot = std::make_shared<std::vector<PimContactRecord>>();
+    std::shared_ptr<const std::vector<pimbackend::StoredContact>> m_snapshot =
+        std::make_shared<std::vector<pimbackend::StoredContact>>();
     DWORD m_unreadable = 0;  // for tests: the oid that cannot be had, as of the listing
     pimbackend::Watching m_watching;
 };

@@ -11,11 +11,14 @@
 
 namespace {
 
-// A phone's screen and the dots per inch it reports.
+// A phone's screen and the dots per inch it reports, with the sizes of the
+// contact view's faces that Silver draws for that screen (make_silver.py).
 struct Phone {
     int width, height, dpi;
+    SIZE action;  // each action button
+    SIZE name;    // the contact's name
 };
-const Phone kPhones[] = {{240, 320, 96}, {480, 640, 192}};
+const Phone kPhones[] = {{240, 320, 96, {106, 38}, {128, 32}}, {480, 640, 192, {212, 76}, {300, 40}}};
 
 const Phone* g_phone = nullptr;
 
@@ -108,16 +111,13 @@ TEST_P(TextFitTest, ANumberIsNeverCut)
 }
 
 // The contact view's actions on the faces the theme gives them at the phone
-// of that screen (212 x 56 at 480 x 640, half of 212 x 76 at 240 x 320), as the
-// button lays them out: the caption whole on one line, or else on two above
-// the number where the face has the height, and the number whole.
+// of that screen, as the button lays them out: the caption whole on one line,
+// or else on two above the number, and the number whole.
 TEST_P(TextFitTest, AContactActionShowsItsCaptionAndNumberWhole)
 {
-    if (GetParam().width != 240)
-        GTEST_SKIP() << "the 480 x 640 face is too low for two caption lines and the number";
     VelFont captionFont(L"verdana", 8, 700);
     VelFont numberFont(L"verdana", 8, 400);
-    const SIZE face{106, 38};
+    const SIZE face = GetParam().action;
     // The button's text box: 36 pixels in, 8 clear on the right.
     const int box = face.cx - 44;
     const int numberHeight = canvas->GetTextMetrics(&numberFont).metrics.tmHeight +
@@ -141,6 +141,43 @@ TEST_P(TextFitTest, AContactActionShowsItsCaptionAndNumberWhole)
         EXPECT_EQ(line.text, number);
         // Wider than the text box it runs on left, right-aligned, but stays on the face.
         EXPECT_LE(WidthOf(numberFont, line.points, line.text), face.cx - 8 - 2);
+    }
+}
+
+// The contact's name on its face, in the middle of it 4 pixels in from each
+// side: a usual one whole at the font's own size, a long one shortened at
+// the legible floor, and either within the face.
+TEST_P(TextFitTest, AContactsNameStaysOnItsFace)
+{
+    VelFont font(L"verdana", 8, 700);
+    const SIZE face = GetParam().name;
+    const int box = face.cx - 2 * 4;
+    struct Case {
+        const wchar_t* name;
+        bool whole;
+    } const cases[] = {
+        {L"Brenner, Alba", true},
+        {L"Lee, Ann", true},
+        {L"Featherstonehaugh-Cholmondeley, Bartholomew Alexander", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        canvas->SetFont(&font);
+        const VelFittedLine line = FitLine(canvas.get(), c.name, box);
+        EXPECT_TRUE(line.fits);
+        EXPECT_LE(WidthOf(font, line.points, line.text), box);
+        if (c.whole) {
+            EXPECT_EQ(line.text, c.name);
+            EXPECT_EQ(line.points, font.GetPointSize());
+        } else {
+            EXPECT_EQ(line.points, kLegibleFloorPoints);
+            ASSERT_GE(line.text.size(), 2u);
+            EXPECT_EQ(line.text.back(), L'\u2026');
+            EXPECT_EQ(std::wstring(c.name).find(line.text.substr(0, line.text.size() - 1)), 0u);
+        }
+        VelFont sized(font);
+        sized.SetPointSize(line.points);
+        EXPECT_LE(canvas->GetTextMetrics(&sized).metrics.tmHeight, face.cy);
     }
 }
 

@@ -78,12 +78,15 @@ TEST_F(ThemeLibraryTest, SilverIsTheLibraryBesideTheProgram)
 // fractions of that screen hold.
 TEST_F(ThemeLibraryTest, EachScreenSizesSilverFitsItsScreen)
 {
+    // The action and name faces are those the controls' text-fit tests
+    // measure the contact view's texts on at the phone's DPI.
     const struct {
         int width, height;
         const wchar_t* library;
+        SIZE action, name;
     } screens[] = {
-        {480, 640, L"Themes\\Silver.dll"},
-        {240, 320, L"Screens\\240x320\\Themes\\Silver.dll"},
+        {480, 640, L"Themes\\Silver.dll", {212, 76}, {300, 40}},
+        {240, 320, L"Screens\\240x320\\Themes\\Silver.dll", {106, 38}, {128, 32}},
     };
     for (const auto& screen : screens) {
         SCOPED_TRACE(testing::Message() << screen.width << "x" << screen.height);
@@ -140,10 +143,14 @@ TEST_F(ThemeLibraryTest, EachScreenSizesSilverFitsItsScreen)
         EXPECT_LE(name.cy, frame.cy);
         EXPECT_LE(SizeOf(theme, 232).cx + SizeOf(theme, 230).cx, name.cx);
         EXPECT_LE(name.cy + SizeOf(theme, 232).cy + s / 48, frame.cy) << "the small buttons clear the name";
+        EXPECT_EQ(name.cx, screen.name.cx);
+        EXPECT_EQ(name.cy, screen.name.cy);
         const int pitch = (l - titleBar - 6 * gap) / 5;
         for (UINT id : kActionButtons) {
             EXPECT_LE(SizeOf(theme, id).cx, (s - 3 * margin) / 2) << id;
             EXPECT_LE(SizeOf(theme, id).cy, pitch) << id;
+            EXPECT_EQ(SizeOf(theme, id).cx, screen.action.cx) << id;
+            EXPECT_EQ(SizeOf(theme, id).cy, screen.action.cy) << id;
         }
         EXPECT_LE(titleBar + gap + frame.cy + 3 * gap + 2 * pitch + SizeOf(theme, 196).cy, l)
             << "the last action on the screen";

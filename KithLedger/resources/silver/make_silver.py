@@ -12,7 +12,9 @@ tab bar's H / 24 brings it to L / 10, and it is the keypad's row height), the
 key face fits a quarter of the width by that row. On 240 x 320 the title-bar
 buttons halve to 30, but the texts keep their point sizes: the tab images (and
 so the keypad rows) stay 28 high for a key's two caption lines, and the
-picture frame keeps the room of a 70 x 70 picture.
+picture frame keeps the room of a 70 x 70 picture. The contact view's action
+faces have the same shape at both sizes, high enough for a caption on two
+lines above its number at the phone's DPI (192 at 480 x 640, 96 at 240 x 320).
 """
 
 import math
@@ -48,7 +50,7 @@ class Screen:
 
 SCREENS = {
     "480x640": Screen(title=1.0, tab=1.0, icon=1.0, mark=1.0, frame=1.0, small=1.0,
-                      action=(212, 56, 1.0), name=(300, 40, 1.0), key=(112, 34, 1.0)),
+                      action=(212, 76, 1.0), name=(300, 40, 1.0), key=(112, 34, 1.0)),
     "240x320": Screen(title=0.5, tab=28 / 38.0, icon=0.6, mark=0.5, frame=1.0, small=0.85,
                       action=(212, 76, 0.5), name=(256, 64, 0.5), key=(112, 52, 0.5)),
 }
@@ -310,11 +312,12 @@ def dark_plate(image, x0, y0, x1, y1, radius, pressed):
 
 
 def action_button(glyph_fn, pressed):
-    # The caption is drawn from 36 pixels in: the glyph keeps to the left of it.
+    # The caption is drawn from 36 pixels in: the glyph keeps 5 pixels to the
+    # left of it, whatever the scale.
     width, height, scale = SCREEN.action
     image = Image(width, height, scale=scale)
     dark_plate(image, 1, 1, width - 1, height - 2, 10, pressed)
-    glyph = 26 if height <= 56 else 36
+    glyph = min(36, 31 / scale - 5)
     draw_glyph(image, glyph_fn(Box(5, (height - glyph) / 2.0 - 1, glyph)), (236, 240, 246), shadow=(0, 0, 0))
     return image
 

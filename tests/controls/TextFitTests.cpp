@@ -87,8 +87,9 @@ TEST_P(TextFitTest, ATabCaptionKeepsItsCountWholeAndStaysInItsBox)
         EXPECT_TRUE(line.fits);
         EXPECT_LE(WidthOf(font, line.points, line.text), box);
         EXPECT_GE(line.points, std::min(font.GetPointSize(), kLegibleFloorPoints));
-        if (*c.count)
+        if (*c.count) {
             EXPECT_EQ(TailOf(line.text, c.count), c.count);
+        }
         if (WidthOf(font, font.GetPointSize(), c.text) <= box) {
             EXPECT_EQ(line.text, c.text);
             EXPECT_EQ(line.points, font.GetPointSize());

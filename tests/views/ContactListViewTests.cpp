@@ -3,6 +3,7 @@
 // runs it marks, and the rows as they are painted with Silver.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "VelMessageSource.h"
 #include "VelMainView.h"
 #include "VelPoomSession.h"
+#include "VelStringItem.h"
 #include "VelTabBar.h"
 #include "VelThemeLibrary.h"
 #include "VelToolbar.h"
@@ -103,6 +105,78 @@ TEST_F(ContactListViewTest, EachTapOnTheCurrentTabRegroupsAndTheThirdComesBackTo
         EXPECT_EQ(contacts->GetSelectedImage(), GetCurrentTheme()->GetImage(s.selected));
         EXPECT_EQ(contacts->GetHighlightedImage(), GetCurrentTheme()->GetImage(s.highlighted));
         EXPECT_EQ(Shown(List()), s.shown);
+    }
+}
+
+TEST_F(ContactListViewTest, TheFallbackGroupFollowsTheLanguageLoadedWhenTheRowsAreRegrouped)
+{
+    Add({{L"anna", L"100", L"beta", L""}, {L"Bob", L"200", L"Alpha", L""}, {L"alfred", L"300", L"", L""}});
+    ShowContacts();
+    TapContactsTab();
+    ASSERT_EQ(contacts->GetTabState(), 1);
+    const std::wstring noCompany = LoadLocalizedString(kStrNoCompany);
+    ASSERT_FALSE(noCompany.empty());
+    const std::wstring english = Shown(List());
+    ASSERT_NE(english.find(noCompany), std::wstring::npos);
+    // Back to by company, twice round: once with no language, once with English again.
+    struct EnglishAgain {
+        ~EnglishAgain() { LoadLanguage(L"English"); }
+    } restore;
+    auto regroup = [&] {
+        for (int i = 0; i < 3; ++i)
+            TapContactsTab();
+        ASSERT_EQ(contacts->GetTabState(), 1);
+    };
+    EXPECT_FALSE(LoadLanguage(L"NoSuchLanguage"));
+    regroup();
+    const std::wstring none = Shown(List());
+    EXPECT_EQ(none.find(noCompany), std::wstring::npos) << "a label kept from the library freed: " << none;
+    EXPECT_NE(none.find(L"alfred"), std::wstring::npos) << none;
+    ASSERT_TRUE(LoadLanguage(L"English"));
+    regroup();
+    EXPECT_EQ(Shown(List()), english) << "the fallback group last under its label again";
+}
+
+TEST_F(ContactListViewTest, TheNameSortOrdersRowsAsAStableSortByTheRowComparator)
+{
+    // Ties under case folding keep their order; shared prefixes longer than
+    // the four characters compared first; rows without a contact go last.
+    const wchar_t* const names[] = {L"anna",
+                                    L"Anna",
+                                    L"ANNA",
+                                    L"Andersson, Anna",
+                                    L"andersson, anna 2",
+                                    L"Andersson, Ann",
+                                    L"Anders",
+                                    L"Andé",
+                                    L"ande",
+                                    L"Öztürk",
+                                    L"öztürk",
+                                    L"",
+                                    L"Bob",
+                                    L"bobby",
+                                    L"Abcd",
+                                    L"abcd",
+                                    L"Abcde",
+                                    L"Zoë",
+                                    L"ANDERSSON, ANNA",
+                                    L"Andersson, Anna"};
+    std::vector<VelGroupItem::ItemPtr> rows;
+    for (const wchar_t* name : names)
+        rows.push_back(VelGroupItem::ItemPtr(store.Row({name, L"", L"", L""})));
+    rows.insert(rows.begin() + 5, VelGroupItem::ItemPtr(new VelStringItem(L"plain", L"p1", 0)));
+    rows.insert(rows.begin() + 12, VelGroupItem::ItemPtr(new VelStringItem(L"plain", L"p2", 0)));
+    // Each rotation brings other rows first, so ties meet in other orders.
+    for (size_t turn = 0; turn < rows.size(); turn += 3) {
+        std::vector<VelGroupItem::ItemPtr> arrived(rows);
+        std::rotate(arrived.begin(), arrived.begin() + ptrdiff_t(turn), arrived.end());
+        std::vector<VelGroupItem::ItemPtr> expected(arrived);
+        std::stable_sort(expected.begin(), expected.end(), CompareContactNames);
+        SortContactRowsByName(arrived);
+        ASSERT_EQ(arrived.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(arrived[i].get(), expected[i].get())
+                << "turn " << turn << ", row " << i << ": " << NameOf(expected[i].get());
     }
 }
 

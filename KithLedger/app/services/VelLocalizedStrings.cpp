@@ -5,6 +5,8 @@
 #include "VelFiles.h"
 #include "VelResourceLibrary.h"
 
+#include <atomic>
+
 namespace {
 
 // A string table block holds 16 strings, each a length word and that many
@@ -12,16 +14,20 @@ namespace {
 const unsigned kStringsPerBlock = 16;
 
 VelResourceLibrary s_language;
+std::atomic<unsigned> s_languageGeneration(1);
 
 }  // namespace
 
 bool LoadLanguage(const std::wstring& name)
 {
     s_language.Free();
-    if (!VelResourceLibrary::IsPlainName(name))
-        return false;
-    return s_language.Load(GetLanguageDirectory() + name + L".dll");
+    const bool loaded =
+        VelResourceLibrary::IsPlainName(name) && s_language.Load(GetLanguageDirectory() + name + L".dll");
+    ++s_languageGeneration;
+    return loaded;
 }
+
+unsigned GetLanguageGeneration() { return s_languageGeneration.load(); }
 
 std::wstring GetLanguageDirectory() { return GetModuleDirectory() + L"Languages\\"; }
 

@@ -76,3 +76,15 @@ int CompareNoCase(const std::wstring& first, const std::wstring& second)
             return int(ca) - int(cb);
     }
 }
+
+uint64_t CompareNoCasePrefix(const std::wstring& text)
+{
+    // Past the first null the text counts as ended, and an end as a zero.
+    uint64_t prefix = 0;
+    const wchar_t* at = text.c_str();
+    for (int i = 0; i < 4; ++i) {
+        const wchar_t c = *at ? Fold(*at++) : 0;
+        prefix = (prefix << 16) | uint64_t(uint16_t(c));
+    }
+    return prefix;
+}

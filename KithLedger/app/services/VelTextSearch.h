@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,3 +15,8 @@ bool FindNoCase(const std::wstring& text, const std::vector<std::wstring>& keys,
 // positive. A character's lower case is asked of the runtime once and kept,
 // so a sort over many rows does not fetch the locale at every character.
 int CompareNoCase(const std::wstring& first, const std::wstring& second);
+
+// The first four characters as CompareNoCase sees them, packed so that two
+// texts whose prefixes differ order as their prefixes do; equal prefixes
+// leave the order to CompareNoCase.
+uint64_t CompareNoCasePrefix(const std::wstring& text);

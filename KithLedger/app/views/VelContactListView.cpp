@@ -4,8 +4,11 @@
 #include "VelContactListViewItem.h"
 #include "VelKlResourceIds.h"
 #include "VelLocalizedStrings.h"
+#include "VelScopedLock.h"
 #include "VelTextSearch.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cwctype>
 
 namespace {
@@ -33,15 +36,63 @@ const VelContactItem* ContactOf(const VelItem* row)
 
 GroupKeys OneKey(const std::wstring& label) { return GroupKeys{{label, label}}; }
 
+// The label of a fallback group, asked for at each row a grouping files and
+// each comparison of two groups: read from the language library once, and
+// again only after another library was loaded. Data handlers file rows on
+// their own threads, hence the lock.
+class FallbackLabel {
+public:
+    explicit FallbackLabel(unsigned id) : m_id(id), m_generation(0) {}
+    FallbackLabel(const FallbackLabel&) = delete;
+    FallbackLabel& operator=(const FallbackLabel&) = delete;
+
+    GroupKeys Keys()
+    {
+        VelScopedLock lock(&m_lock);
+        Refresh();
+        return OneKey(m_text);
+    }
+    // First holds the label, second holds it.
+    void Match(const std::wstring& first, const std::wstring& second, bool& firstIs, bool& secondIs)
+    {
+        VelScopedLock lock(&m_lock);
+        Refresh();
+        firstIs = first == m_text;
+        secondIs = second == m_text;
+    }
+
+private:
+    void Refresh()
+    {
+        // The generation starts at 1: a zero means never read.
+        const unsigned generation = GetLanguageGeneration();
+        if (generation == m_generation)
+            return;
+        m_text = LoadLocalizedString(m_id);
+        m_generation = generation;
+    }
+
+    const unsigned m_id;
+    unsigned m_generation;
+    std::wstring m_text;
+    VelCriticalSection m_lock;
+};
+
+FallbackLabel s_noName(kStrNoName);
+FallbackLabel s_noCompany(kStrNoCompany);
+FallbackLabel s_noCategory(kStrNoCategory);
+
 // The fallback group goes last, the others in case-insensitive order.
-bool GroupGoesFirst(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b, unsigned fallbackId)
+bool GroupGoesFirst(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b, FallbackLabel& fallback)
 {
-    const std::wstring fallback = LoadLocalizedString(fallbackId);
     const std::wstring& first = a->GetText();
     const std::wstring& second = b->GetText();
-    if (first == fallback)
+    bool firstIsFallback = false;
+    bool secondIsFallback = false;
+    fallback.Match(first, second, firstIsFallback, secondIsFallback);
+    if (firstIsFallback)
         return false;
-    return second == fallback || CompareNoCase(first, second) < 0;
+    return secondIsFallback || CompareNoCase(first, second) < 0;
 }
 
 }  // namespace
@@ -50,7 +101,7 @@ GroupKeys ContactNameGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetDisplayNameText().empty())
-        return OneKey(LoadLocalizedString(kStrNoName));
+        return s_noName.Keys();
     return OneKey(std::wstring(1, static_cast<wchar_t>(towupper(contact->GetDisplayNameText()[0]))));
 }
 
@@ -58,7 +109,7 @@ GroupKeys ContactCompanyGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact || contact->GetCompanyText().empty())
-        return OneKey(LoadLocalizedString(kStrNoCompany));
+        return s_noCompany.Keys();
     return OneKey(contact->GetCompanyText());
 }
 
@@ -66,10 +117,10 @@ GroupKeys ContactCategoryGroupKeys(const VelItem* row)
 {
     const VelContactItem* contact = ContactOf(row);
     if (!contact)
-        return OneKey(LoadLocalizedString(kStrNoCategory));
+        return s_noCategory.Keys();
     const std::vector<std::wstring>& categories = contact->GetCategoryList();
     if (categories.empty() || (categories.size() == 1 && categories[0].empty()))
-        return OneKey(LoadLocalizedString(kStrNoCategory));
+        return s_noCategory.Keys();
     GroupKeys keys;
     for (const std::wstring& category : categories)
         keys.emplace_back(category, category);
@@ -85,19 +136,71 @@ bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::Ite
     return CompareNoCase(first->GetDisplayNameText(), second->GetDisplayNameText()) < 0;
 }
 
+void SortContactRowsByName(std::vector<VelGroupItem::ItemPtr>& rows)
+{
+    // A sort of thousands of rows would otherwise reach each row, its contact
+    // and its name at every comparison: the names are folded once, side by
+    // side, and compared there as CompareNoCase compares them.
+    const size_t kNoName = size_t(-1);
+    struct Keyed {
+        uint64_t prefix;
+        size_t folded;  // kNoName for a row without a contact: those go last
+        size_t at;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows.size());
+    std::vector<uint64_t> folded;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const VelContactItem* contact = ContactOf(rows[i].get());
+        if (!contact) {
+            keyed.push_back(Keyed{0, kNoName, i});
+            continue;
+        }
+        // Four characters a word, the last word ending in at least one zero.
+        const std::wstring& name = contact->GetDisplayNameText();
+        keyed.push_back(Keyed{0, folded.size(), i});
+        for (size_t from = 0;; from += 4) {
+            const std::wstring part = name.substr(std::min(from, name.size()), 4);
+            const uint64_t word = CompareNoCasePrefix(part);
+            folded.push_back(word);
+            if ((word & 0xFFFF) == 0)
+                break;
+        }
+        keyed.back().prefix = folded[keyed.back().folded];
+    }
+    const uint64_t* words = folded.data();
+    std::stable_sort(keyed.begin(), keyed.end(), [words](const Keyed& a, const Keyed& b) {
+        if (a.folded == kNoName || b.folded == kNoName)
+            return a.folded != kNoName && b.folded == kNoName;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        for (const uint64_t *x = words + a.folded, *y = words + b.folded;; ++x, ++y) {
+            if (*x != *y)
+                return *x < *y;
+            if ((*x & 0xFFFF) == 0)
+                return false;
+        }
+    });
+    std::vector<VelGroupItem::ItemPtr> sorted;
+    sorted.reserve(rows.size());
+    for (const Keyed& k : keyed)
+        sorted.push_back(std::move(rows[k.at]));
+    rows.swap(sorted);
+}
+
 bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kStrNoName);
+    return GroupGoesFirst(a, b, s_noName);
 }
 
 bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kStrNoCompany);
+    return GroupGoesFirst(a, b, s_noCompany);
 }
 
 bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b)
 {
-    return GroupGoesFirst(a, b, kStrNoCategory);
+    return GroupGoesFirst(a, b, s_noCategory);
 }
 
 VelContactListView::VelContactListView(VelObject* parent, const std::string& name)
@@ -111,18 +214,22 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         VelListGrouping::KeyFunction keys;
         VelGridView::GroupComparator groupOrder;
         VelGroupItem::Comparator rowOrder;
+        VelGroupItem::Sorter rowSorter;
     };
     const StateRow rows[] = {
-        {kStrContactsByName, kByNameImages, ContactNameGroupKeys, CompareNameGroups, CompareContactNames},
+        {kStrContactsByName, kByNameImages, ContactNameGroupKeys, CompareNameGroups, CompareContactNames,
+         SortContactRowsByName},
         {kStrContactsByCompany,
          {kImageByCompanyTab, kImageByCompanyTabSelected, kImageByCompanyTabHighlighted},
          ContactCompanyGroupKeys,
          CompareCompanyGroups,
+         nullptr,
          nullptr},
         {kStrContactsByCategory,
          {kImageByCategoryTab, kImageByCategoryTabSelected, kImageByCategoryTabHighlighted},
          ContactCategoryGroupKeys,
          CompareCategoryGroups,
+         nullptr,
          nullptr},
     };
     for (const StateRow& row : rows) {
@@ -131,6 +238,7 @@ VelContactListView::VelContactListView(VelObject* parent, const std::string& nam
         grouping->keys = row.keys;
         grouping->groupComparator = row.groupOrder;
         grouping->itemComparator = row.rowOrder;
+        grouping->itemSorter = row.rowSorter;
         m_tabStates.push_back(TabState{LoadTabLook(row.title, row.images), grouping});
     }
 }

@@ -60,6 +60,9 @@ std::vector<std::pair<std::wstring, std::wstring>> ContactCategoryGroupKeys(cons
 // Row and group orders: case-insensitive, the group of contacts without a
 // name, company or category last.
 bool CompareContactNames(const VelGroupItem::ItemPtr& a, const VelGroupItem::ItemPtr& b);
+// The rows in the order of a stable sort by CompareContactNames, each row's
+// name read once.
+void SortContactRowsByName(std::vector<VelGroupItem::ItemPtr>& rows);
 bool CompareNameGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);
 bool CompareCompanyGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);
 bool CompareCategoryGroups(const VelGridView::GroupPtr& a, const VelGridView::GroupPtr& b);

@@ -130,7 +130,7 @@ VelGroupItem* VelListView::FindGroup(const std::wstring& label)
     if (label.empty())
         return nullptr;
     Lock lock(this);
-    std::map<std::wstring, VelGroupItem*>::const_iterator found = m_groupsByLabel.find(label);
+    std::unordered_map<std::wstring, VelGroupItem*>::const_iterator found = m_groupsByLabel.find(label);
     if (found != m_groupsByLabel.end())
         return found->second;
     // The grid's default group, and groups handed straight to the grid.
@@ -156,7 +156,8 @@ void VelListView::AddItemToGroup(VelItem* item, VelGroupItem* group)
 DWORD VelListView::RemoveGroup(VelGroupItem* group)
 {
     Lock lock(this);
-    for (std::map<std::wstring, VelGroupItem*>::iterator it = m_groupsByLabel.begin(); it != m_groupsByLabel.end();)
+    for (std::unordered_map<std::wstring, VelGroupItem*>::iterator it = m_groupsByLabel.begin();
+         it != m_groupsByLabel.end();)
         it = it->second == group ? m_groupsByLabel.erase(it) : std::next(it);
     return VelGridView::RemoveGroup(group);
 }
@@ -208,9 +209,9 @@ void VelListView::FollowChildrenAll()
 
 void VelListView::Filter(VelItem* item) { item->SetVisible(m_filter ? m_filter(item) : true); }
 
-std::vector<VelGroupItem*> VelListView::GroupsFor(VelItem* item)
+void VelListView::GroupsFor(VelItem* item, std::vector<VelGroupItem*>& groups)
 {
-    std::vector<VelGroupItem*> groups;
+    groups.clear();
     if (m_grouping && m_grouping->keys) {
         for (const VelListGrouping::GroupKey& key : m_grouping->keys(item)) {
             if (key.first.empty())
@@ -220,6 +221,7 @@ std::vector<VelGroupItem*> VelListView::GroupsFor(VelItem* item)
                 group = CreateGroupHeader(key.first, key.second);
                 if (m_grouping->itemComparator) {
                     group->SetComparator(m_grouping->itemComparator);
+                    group->SetSorter(m_grouping->itemSorter);
                     group->SetSortMode(VelGroupItem::kCustomSort);
                 }
                 AddGroup(group);
@@ -237,18 +239,25 @@ std::vector<VelGroupItem*> VelListView::GroupsFor(VelItem* item)
         }
         groups.push_back(fallback);
     }
-    return groups;
+}
+
+void VelListView::File(VelItem* item, std::vector<VelGroupItem*>& groups)
+{
+    GroupsFor(item, groups);
+    for (VelGroupItem* group : groups)
+        AddItemToGroup(item, group);
 }
 
 void VelListView::File(VelItem* item)
 {
-    for (VelGroupItem* group : GroupsFor(item))
-        AddItemToGroup(item, group);
+    std::vector<VelGroupItem*> groups;
+    File(item, groups);
 }
 
 void VelListView::Refile(VelItem* item)
 {
-    const std::vector<VelGroupItem*> wanted = GroupsFor(item);
+    std::vector<VelGroupItem*> wanted;
+    GroupsFor(item, wanted);
     // A copy: leaving a group may change the item's list of parents.
     const std::vector<VelGroupItem*> parents = item->GetParentGroups();
     for (VelGroupItem* group : parents) {
@@ -409,11 +418,12 @@ void VelListView::ApplyPending()
     const bool refilter = m_pendingRefilter != 0;
     const bool regroup = m_pendingRegroup != 0;
     if (refilter || regroup) {
+        std::vector<VelGroupItem*> groups;
         for (VelItem* item : m_items) {
             if (refilter)
                 Filter(item);
             if (regroup)
-                File(item);
+                File(item, groups);
         }
     }
     FollowChildrenAll();

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,13 +23,15 @@ struct VelListGrouping {
     typedef std::function<std::vector<GroupKey>(const VelItem*)> KeyFunction;
     typedef std::function<VelGroupItem*(const std::wstring& label, const std::wstring& key)> HeaderFactory;
 
-    VelListGrouping() : list(nullptr), groupComparator(nullptr), itemComparator(nullptr) {}
+    VelListGrouping() : list(nullptr), groupComparator(nullptr), itemComparator(nullptr), itemSorter(nullptr) {}
 
     std::wstring name;
     VelListView* list;
     KeyFunction keys;
     VelGridView::GroupComparator groupComparator;
     VelGroupItem::Comparator itemComparator;
+    // Optional, with the comparator: sorts a group's rows as it would, faster.
+    VelGroupItem::Sorter itemSorter;
     HeaderFactory createHeader;
 };
 
@@ -125,8 +128,10 @@ public:
 private:
     bool Holds(const VelItem* item) const { return m_held.Contains(item); }
     void Filter(VelItem* item);
-    // The groups the grouping files the item in, made when missing.
-    std::vector<VelGroupItem*> GroupsFor(VelItem* item);
+    // The groups the grouping files the item in, made when missing, into
+    // `groups` (emptied first): a pass over every row reuses one vector.
+    void GroupsFor(VelItem* item, std::vector<VelGroupItem*>& groups);
+    void File(VelItem* item, std::vector<VelGroupItem*>& groups);
     void File(VelItem* item);
     void Refile(VelItem* item);
     void FollowChildren(VelGroupItem* group);
@@ -138,7 +143,7 @@ private:
     VelCriticalSection m_lock;
     std::vector<VelItem*> m_items;
     VelGridViewItemSet<const VelItem*> m_held;  // m_items, to look up
-    std::map<std::wstring, VelGroupItem*> m_groupsByLabel;
+    std::unordered_map<std::wstring, VelGroupItem*> m_groupsByLabel;
     Predicate m_filter;
     BYTE m_pendingRegroup;
     BYTE m_pendingRefilter;

@@ -36,8 +36,7 @@ int VelGridViewPainter::Layout(VelCanvas* canvas)
 {
     m_grid->PutGroupsInOrder();
     if (!LayoutInserted(canvas)) {
-        BuildCells();
-        MeasureRows(canvas);
+        BuildCells(canvas);
         if (m_grid->HasGroupLabels())
             BuildLabels(canvas);
     }
@@ -114,7 +113,7 @@ int VelGridViewPainter::MeasureBase(VelCanvas* canvas, int row, RowKind kind) co
     return height == -1 ? const_cast<VelItem*>(first)->Measure(canvas) : height;
 }
 
-void VelGridViewPainter::BuildCells()
+void VelGridViewPainter::BuildCells(VelCanvas* canvas)
 {
     const size_t columns = size_t(m_grid->m_columns);
     const size_t items = size_t(m_grid->GetItemCount());
@@ -123,6 +122,20 @@ void VelGridViewPainter::BuildCells()
     m_cells.reserve((items + columns - 1) / columns * columns);
     m_groupShots.clear();
     m_groupShots.reserve(m_grid->GetGroups().size());
+    m_rowKinds.clear();
+    m_rowBases.clear();
+    m_rowKinds.reserve(m_cells.capacity() / columns);
+    m_rowBases.reserve(m_cells.capacity() / columns);
+    // Each row is measured once its cells are in, while they are still at
+    // hand: a second walk over many thousand rows would reach each again.
+    auto measureFilled = [&] {
+        while ((m_rowKinds.size() + 1) * columns <= m_cells.size()) {
+            const int row = int(m_rowKinds.size());
+            const RowKind kind = KindOf(m_cells[size_t(row) * columns]);
+            m_rowKinds.push_back(BYTE(kind));
+            m_rowBases.push_back(MeasureBase(canvas, row, kind));
+        }
+    };
     // True when the item takes a cell.
     auto place = [&](VelItem* item) {
         const bool wholeRow = !item->IsCellItem();
@@ -147,6 +160,7 @@ void VelGridViewPainter::BuildCells()
         shot.children = group->GetChildCount();
         shot.firstRow = int(m_cells.size() / columns);
         shot.headerShown = place(group.get());
+        measureFilled();
         shot.collapsed = EndsRun(group.get());
         size_t shownChildren = 0;
         bool cellsOnly = true;
@@ -154,6 +168,7 @@ void VelGridViewPainter::BuildCells()
             for (const VelGroupItem::ItemPtr& child : group->GetChildren()) {
                 if (place(child.get()))
                     ++shownChildren;
+                measureFilled();
                 cellsOnly = cellsOnly && child->IsCellItem();
                 if (EndsRun(child.get())) {
                     cellsOnly = false;
@@ -168,19 +183,7 @@ void VelGridViewPainter::BuildCells()
     }
     while (m_cells.size() % columns)
         m_cells.push_back(nullptr);
-}
-
-void VelGridViewPainter::MeasureRows(VelCanvas* canvas)
-{
-    const int columns = m_grid->m_columns;
-    const int rows = int(m_cells.size()) / columns;
-    m_rowKinds.resize(size_t(rows));
-    m_rowBases.resize(size_t(rows));
-    for (int r = 0; r < rows; ++r) {
-        const RowKind kind = KindOf(m_cells[size_t(r * columns)]);
-        m_rowKinds[size_t(r)] = BYTE(kind);
-        m_rowBases[size_t(r)] = MeasureBase(canvas, r, kind);
-    }
+    measureFilled();
 }
 
 bool VelGridViewPainter::LayoutInserted(VelCanvas* canvas)

@@ -106,9 +106,8 @@ private:
     // A collapsed group: the children after it are not placed.
     static bool EndsRun(const VelItem* item);
     Params CurrentParams() const;
-    void BuildCells();
-    // The height of each row without its separators.
-    void MeasureRows(VelCanvas* canvas);
+    // The cell table, and the kind and height without separators of each row.
+    void BuildCells(VelCanvas* canvas);
     int MeasureBase(VelCanvas* canvas, int row, RowKind kind) const;
     // Places the noted rows into the table as it stands; false, with the
     // table untouched, when anything else changed.

@@ -5,7 +5,8 @@
 #include <iterator>
 
 VelGroupItem::VelGroupItem(const std::wstring& text, const std::wstring& key, UINT format)
-    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr), m_sorted(true), m_orderedCount(0)
+    : VelStringItem(text, key, format), m_sortMode(kNoSort), m_comparator(nullptr), m_sorter(nullptr), m_sorted(true),
+      m_orderedCount(0)
 {
     SetCellItem(false);
 }
@@ -122,7 +123,10 @@ void VelGroupItem::MergeAppended(Before before)
     const size_t ordered = std::min(m_orderedCount, m_children.size());
     std::vector<ItemPtr> appended(std::make_move_iterator(m_children.begin() + ptrdiff_t(ordered)),
                                   std::make_move_iterator(m_children.end()));
-    std::stable_sort(appended.begin(), appended.end(), before);
+    if (UsesSorter())
+        m_sorter(appended);
+    else
+        std::stable_sort(appended.begin(), appended.end(), before);
     // From the back: each appended child goes after the ordered ones it does
     // not precede, as a stable sort of them all would put it, with a search
     // each instead of a comparison with every child.
@@ -226,7 +230,10 @@ void VelGroupItem::ClearChildren()
 
 void VelGroupItem::Sort()
 {
-    SortByMode(m_children, m_sortMode, m_comparator);
+    if (UsesSorter())
+        m_sorter(m_children);
+    else
+        SortByMode(m_children, m_sortMode, m_comparator);
     m_sorted = true;
 }
 

@@ -77,13 +77,14 @@ int CompareNoCase(const std::wstring& first, const std::wstring& second)
     }
 }
 
-uint64_t CompareNoCasePrefix(const std::wstring& text)
+uint64_t CompareNoCasePrefix(const wchar_t* text, size_t length)
 {
     // Past the first null the text counts as ended, and an end as a zero.
     uint64_t prefix = 0;
-    const wchar_t* at = text.c_str();
-    for (int i = 0; i < 4; ++i) {
-        const wchar_t c = *at ? Fold(*at++) : 0;
+    bool ended = false;
+    for (size_t i = 0; i < 4; ++i) {
+        ended = ended || i >= length || text[i] == 0;
+        const wchar_t c = ended ? 0 : Fold(text[i]);
         prefix = (prefix << 16) | uint64_t(uint16_t(c));
     }
     return prefix;

@@ -16,7 +16,7 @@ bool FindNoCase(const std::wstring& text, const std::vector<std::wstring>& keys,
 // so a sort over many rows does not fetch the locale at every character.
 int CompareNoCase(const std::wstring& first, const std::wstring& second);
 
-// The first four characters as CompareNoCase sees them, packed so that two
-// texts whose prefixes differ order as their prefixes do; equal prefixes
-// leave the order to CompareNoCase.
-uint64_t CompareNoCasePrefix(const std::wstring& text);
+// The first four of the `length` characters at `text` as CompareNoCase sees
+// them, packed so that two texts whose prefixes differ order as their
+// prefixes do; equal prefixes leave the order to CompareNoCase.
+uint64_t CompareNoCasePrefix(const wchar_t* text, size_t length);

@@ -84,13 +84,16 @@ void VelButtonWindowLess::PaintContent(VelCanvas* canvas, const RECT& rect)
     const int lineHeight = LineHeight(canvas, font);
     const bool twoLines = !m_subText.empty();
     VelFont* subFont = m_subTextFont ? m_subTextFont : font;
-    // Two lines only for a caption that even the smallest size would cut.
-    if (twoLines && FitLine(canvas, caption, width - kTextIndentPixels).text != caption &&
-        PaintWrapped(canvas, area, font, subFont))
-        return;
-    if (twoLines || !(m_textFormat & DT_VCENTER))
-        DrawFittedLine(canvas, caption, VelPoint(area.left + kTextStartPixels, area.top + kCaptionTopPixels),
-                       SIZE{width - kTextIndentPixels, lineHeight});
+    const VelPoint captionAt(area.left + kTextStartPixels, area.top + kCaptionTopPixels);
+    const SIZE captionSize{width - kTextIndentPixels, lineHeight};
+    if (twoLines) {
+        const VelFittedLine line = FitLine(canvas, caption, captionSize.cx);
+        // Two lines only for a caption that even the smallest size would cut.
+        if (line.text != caption && PaintWrapped(canvas, area, font, subFont))
+            return;
+        DrawFittedLine(canvas, line, captionAt, captionSize);
+    } else if (!(m_textFormat & DT_VCENTER))
+        DrawFittedLine(canvas, caption, captionAt, captionSize);
     else
         DrawFittedLine(canvas, caption, VelPoint(area.left + kCentredInsetPixels, area.top),
                        SIZE{width - 2 * kCentredInsetPixels, height});
@@ -116,11 +119,11 @@ bool VelButtonWindowLess::PaintWrapped(VelCanvas* canvas, const VelRect& area, V
     // The three lines as one block in the middle of the face.
     const int top = area.top + (height - 2 * lines.lineHeight - subHeight) / 2;
     const SIZE lineSize{width - kTextIndentPixels, lines.lineHeight};
-    VelFont sized(*font);
-    sized.SetPointSize(lines.points);
-    canvas->SetFont(&sized);
-    canvas->DrawText(lines.first, VelPoint(area.left + kTextStartPixels, top), lineSize);
-    canvas->DrawText(lines.second, VelPoint(area.left + kTextStartPixels, top + lines.lineHeight), lineSize);
+    {
+        VelPointSizeScope sized(canvas, lines.points);
+        canvas->DrawText(lines.first, VelPoint(area.left + kTextStartPixels, top), lineSize);
+        canvas->DrawText(lines.second, VelPoint(area.left + kTextStartPixels, top + lines.lineHeight), lineSize);
+    }
     canvas->SetFont(subFont);
     DrawFittedLine(canvas, m_subText, VelPoint(area.left + kTextStartPixels, top + 2 * lines.lineHeight),
                    SIZE{width - kTextIndentPixels, subHeight});

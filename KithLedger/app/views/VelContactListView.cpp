@@ -160,8 +160,8 @@ void SortContactRowsByName(std::vector<VelGroupItem::ItemPtr>& rows)
         const std::wstring& name = contact->GetDisplayNameText();
         keyed.push_back(Keyed{0, folded.size(), i});
         for (size_t from = 0;; from += 4) {
-            const std::wstring part = name.substr(std::min(from, name.size()), 4);
-            const uint64_t word = CompareNoCasePrefix(part);
+            const size_t at = std::min(from, name.size());
+            const uint64_t word = CompareNoCasePrefix(name.data() + at, name.size() - at);
             folded.push_back(word);
             if ((word & 0xFFFF) == 0)
                 break;

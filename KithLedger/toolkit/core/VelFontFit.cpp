@@ -6,24 +6,9 @@ namespace {
 
 const wchar_t kEllipsis[] = L"\u2026";
 
-int WidthAt(VelCanvas* canvas, const VelFont& font, int points, const std::wstring& text)
+int LineHeightOf(VelCanvas* canvas)
 {
-    VelFont* current = canvas->GetFont();
-    if (points == font.GetPointSize())
-        return canvas->MeasureText(text).cx;
-    VelFont smaller(font);
-    smaller.SetPointSize(points);
-    canvas->SetFont(&smaller);
-    const int width = canvas->MeasureText(text).cx;
-    canvas->SetFont(current);
-    return width;
-}
-
-int LineHeightAt(VelCanvas* canvas, const VelFont& font, int points)
-{
-    VelFont sized(font);
-    sized.SetPointSize(points);
-    const TEXTMETRICW metrics = canvas->GetTextMetrics(&sized).metrics;
+    const TEXTMETRICW metrics = canvas->GetTextMetrics(canvas->GetFont()).metrics;
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
@@ -47,6 +32,21 @@ size_t CountStart(const std::wstring& text)
 
 }  // namespace
 
+VelPointSizeScope::VelPointSizeScope(VelCanvas* canvas, int points) : m_canvas(canvas), m_before(canvas->GetFont())
+{
+    if (points == m_before->GetPointSize())
+        return;
+    m_sized.reset(new VelFont(*m_before));
+    m_sized->SetPointSize(points);
+    m_canvas->SetFont(m_sized.get());
+}
+
+VelPointSizeScope::~VelPointSizeScope()
+{
+    if (m_sized)
+        m_canvas->SetFont(m_before);
+}
+
 bool IsNumberText(const std::wstring& text)
 {
     bool digit = false;
@@ -61,14 +61,15 @@ bool IsNumberText(const std::wstring& text)
 
 VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width)
 {
-    const VelFont& font = *canvas->GetFont();
-    const int own = font.GetPointSize();
-    if (text.empty() || WidthAt(canvas, font, own, text) <= width)
+    const int own = canvas->GetFont()->GetPointSize();
+    if (text.empty() || canvas->MeasureText(text).cx <= width)
         return VelFittedLine{text, own, true};
     const int floor = own < kLegibleFloorPoints ? own : kLegibleFloorPoints;
-    for (int points = own - 1; points >= floor; --points)
-        if (WidthAt(canvas, font, points, text) <= width)
+    for (int points = own - 1; points >= floor; --points) {
+        VelPointSizeScope sized(canvas, points);
+        if (canvas->MeasureText(text).cx <= width)
             return VelFittedLine{text, points, true};
+    }
     // A number cut is a wrong number: whole, at the floor, even past the box.
     if (IsNumberText(text))
         return VelFittedLine{text, floor, false};
@@ -76,45 +77,37 @@ VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width)
     const std::wstring tail = countStart == std::wstring::npos ? std::wstring() : text.substr(countStart);
     const std::wstring head = countStart == std::wstring::npos ? text : text.substr(0, countStart);
     // One font at the floor for every shortening tried, not one a letter.
-    VelFont* current = canvas->GetFont();
-    VelFont atFloor(font);
-    atFloor.SetPointSize(floor);
-    canvas->SetFont(&atFloor);
-    VelFittedLine fitted{std::wstring(), floor, false};
-    for (size_t keep = head.size(); keep-- > 0 && !fitted.fits;) {
+    VelPointSizeScope atFloor(canvas, floor);
+    for (size_t keep = head.size(); keep-- > 0;) {
         const std::wstring shortened = head.substr(0, keep) + kEllipsis + tail;
         if (canvas->MeasureText(shortened).cx <= width)
-            fitted = VelFittedLine{shortened, floor, true};
+            return VelFittedLine{shortened, floor, true};
     }
-    if (!fitted.fits) {
-        // Not even one letter beside the count: the count alone, whole.
-        fitted.text = tail.empty() ? std::wstring(kEllipsis) : tail.substr(tail.find(L'('));
-        fitted.fits = canvas->MeasureText(fitted.text).cx <= width;
-    }
-    canvas->SetFont(current);
-    return fitted;
+    // Not even one letter beside the count: the count alone, whole.
+    const std::wstring count = tail.empty() ? std::wstring(kEllipsis) : tail.substr(tail.find(L'('));
+    return VelFittedLine{count, floor, canvas->MeasureText(count).cx <= width};
 }
 
 bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int height, VelWrappedLines* lines)
 {
-    const VelFont& font = *canvas->GetFont();
-    const int own = font.GetPointSize();
+    const int own = canvas->GetFont()->GetPointSize();
     const int floor = own < kLegibleFloorPoints ? own : kLegibleFloorPoints;
     for (int points = own; points >= floor; --points) {
-        const int lineHeight = LineHeightAt(canvas, font, points);
+        VelPointSizeScope sized(canvas, points);
+        const int lineHeight = LineHeightOf(canvas);
         if (2 * lineHeight > height)
             continue;
         // The latest break whose first line fits leaves the least for the second.
         for (size_t space = text.rfind(L' '); space != std::wstring::npos && space > 0;
              space = text.rfind(L' ', space - 1)) {
             const std::wstring first = text.substr(0, space);
-            if (WidthAt(canvas, font, points, first) > width)
+            if (canvas->MeasureText(first).cx > width)
                 continue;
             const size_t rest = text.find_first_not_of(L' ', space);
             if (rest == std::wstring::npos)
                 continue;
             const std::wstring second = text.substr(rest);
-            if (WidthAt(canvas, font, points, second) > width)
+            if (canvas->MeasureText(second).cx > width)
                 break;
             *lines = VelWrappedLines{first, second, points, lineHeight};
             return true;
@@ -125,20 +118,18 @@ bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int hei
 
 void DrawFittedLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& point, const SIZE& size)
 {
-    const VelFittedLine line = FitLine(canvas, text, size.cx);
-    VelFont* current = canvas->GetFont();
+    DrawFittedLine(canvas, FitLine(canvas, text, size.cx), point, size);
+}
+
+void DrawFittedLine(VelCanvas* canvas, const VelFittedLine& line, const VelPoint& point, const SIZE& size)
+{
     const UINT format = canvas->GetTextFormat();
     // What must be read whole is not cut by the box either.
     if (!line.fits)
         canvas->SetTextFormat((format & ~(DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) | DT_NOCLIP);
-    if (line.points == current->GetPointSize()) {
+    {
+        VelPointSizeScope sized(canvas, line.points);
         canvas->DrawText(line.text, point, size);
-    } else {
-        VelFont smaller(*current);
-        smaller.SetPointSize(line.points);
-        canvas->SetFont(&smaller);
-        canvas->DrawText(line.text, point, size);
-        canvas->SetFont(current);
     }
     canvas->SetTextFormat(format);
 }

@@ -2,6 +2,7 @@
 #include "VelCanvas.h"
 #include "VelFont.h"
 
+#include <memory>
 #include <string>
 
 // One line of text fitted to a width without losing what the user must read:
@@ -17,6 +18,21 @@ struct VelFittedLine {
 };
 
 const int kLegibleFloorPoints = 7;
+
+// While it lives the canvas draws and measures in its font at `points`; the
+// font it had comes back after. A size loop makes one font a size with it.
+class VelPointSizeScope {
+public:
+    VelPointSizeScope(VelCanvas* canvas, int points);
+    ~VelPointSizeScope();
+    VelPointSizeScope(const VelPointSizeScope&) = delete;
+    VelPointSizeScope& operator=(const VelPointSizeScope&) = delete;
+
+private:
+    VelCanvas* m_canvas;
+    VelFont* m_before;
+    std::unique_ptr<VelFont> m_sized;  // none at the font's own size
+};
 
 // Measured with the canvas's current font; the canvas keeps that font.
 VelFittedLine FitLine(VelCanvas* canvas, const std::wstring& text, int width);
@@ -39,6 +55,8 @@ bool FitTwoLines(VelCanvas* canvas, const std::wstring& text, int width, int hei
 // Draws the line as FitLine fits it, with the canvas's text format; where the
 // text fits as it is, exactly as VelCanvas::DrawText would.
 void DrawFittedLine(VelCanvas* canvas, const std::wstring& text, const VelPoint& point, const SIZE& size);
+// The same, for a line FitLine has fitted already.
+void DrawFittedLine(VelCanvas* canvas, const VelFittedLine& line, const VelPoint& point, const SIZE& size);
 
 // Whether the text is a telephone number: digits with the signs numbers are
 // written with, and at least one digit.
